@@ -1,0 +1,3 @@
+#include "Source/SingletonPointerBase.h"
+
+SingletonPointerBase::~SingletonPointerBase() = default;
