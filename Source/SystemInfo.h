@@ -1,0 +1,19 @@
+#pragma once
+
+// What the processor offers. The engine reads the SSE flag once, at
+// construction, to choose between the four-lane and the portable variants.
+class SystemInfo
+{
+public:
+    SystemInfo();
+    virtual ~SystemInfo();
+
+    bool hasSse() const { return m_sse != 0; }
+
+    // Tests force the portable variants of every engine part built while set.
+    static void forcePortable(bool portable);
+
+private:
+    int m_sse;
+    int m_reserved;
+};
