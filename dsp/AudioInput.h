@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// The host's stereo input as an oscillator source: summed to mono and held
+// for two engine samples, prepared once per block on the first read.
+// Host sample k lands at engine positions 2k - carry and 2k - carry + 1
+// relative to the block start, the carry being the engine samples the
+// voices rendered ahead in the previous block.
+class AudioInput
+{
+public:
+    AudioInput();
+    virtual ~AudioInput();
+
+    AudioInput(const AudioInput&) = delete;
+    AudioInput& operator=(const AudioInput&) = delete;
+
+    // Host samples per block. Not for the audio thread: it allocates.
+    void setBlockSize(int hostSamples);
+    // Once per block, before any read. A null array means no input.
+    void setInputs(const float* const* inputs, std::int64_t carry, std::int64_t count);
+    // Fills ticks firstTick..endTick of `destination` (64 floats each) with
+    // the input, or with zeros for any source but 0 or without input. A range
+    // from tick 0 also fills the carry floats before `destination`.
+    void read(int source, float* destination, int firstTick, int endTick);
+
+private:
+    void prepare();
+
+    float* m_buffer;
+    std::size_t m_bufferLength;
+    const float* m_inputs[2];
+    std::int64_t m_carry;
+    std::int64_t m_count;
+    bool m_prepared;
+    bool m_hasInput;
+};

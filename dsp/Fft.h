@@ -1,0 +1,35 @@
+#pragma once
+
+#include <vector>
+
+// Real-input FFT of a power-of-two size N, computed in double precision.
+// Spectrum layout: element k (0 <= k <= N/2) is the real part of bin k,
+// element N/2 + k (1 <= k < N/2) the imaginary part of bin k. The inverse is
+// unscaled: inverse(forward(x)) = N x. Tables and work memory are made at
+// construction, so transforms never allocate.
+class Fft
+{
+public:
+    explicit Fft(int size); // size: a power of two, at least 4
+    ~Fft();
+
+    Fft(const Fft&) = delete;
+    Fft& operator=(const Fft&) = delete;
+
+    int size() const { return m_size; }
+
+    // in and out hold size floats each and may be the same array.
+    void forward(const float* in, float* out);
+    void inverse(const float* in, float* out);
+
+private:
+    // In-place complex transform of size / 2 points held in m_work.
+    void complexTransform(bool inverse);
+
+    int m_size;
+    int m_half;
+    std::vector<int> m_bitReverse;
+    std::vector<double> m_cos; // cos(2 pi k / size), k < size / 2
+    std::vector<double> m_sin;
+    std::vector<double> m_work; // size / 2 complex values, interleaved
+};

@@ -1,0 +1,188 @@
+#include "dsp/Oscillators.h"
+
+#include "Source/AlignedMemory.h"
+#include "dsp/AudioInput.h"
+#include "dsp/BasicWaves.h"
+#include "dsp/Random.h"
+#include "dsp/WaveMipMap.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace
+{
+bool isSet(const std::uint64_t* bits, int voice)
+{
+    return (bits[voice >> 6] >> (voice & 63)) & 1u;
+}
+
+template <typename T>
+T* allocateCleared(std::size_t count)
+{
+    void* block = alignedMalloc(count * sizeof(T));
+    std::memset(block, 0, count * sizeof(T));
+    return static_cast<T*>(block);
+}
+}
+
+Oscillators::Oscillators()
+    : m_pWaveMipMap(nullptr), m_noiseState{}, m_phase{}, m_pitch{nullptr, nullptr}, m_pulseWidth{nullptr, nullptr},
+      m_audio{nullptr, nullptr, nullptr}, m_ticks(0), m_stride(kTickSamples), m_pAudioInput(nullptr),
+      m_currentWave{-1, -1, -1}
+{
+}
+
+Oscillators::~Oscillators()
+{
+    freeBuffers();
+}
+
+void Oscillators::freeBuffers()
+{
+    for (int o = 0; o < 2; ++o)
+    {
+        alignedFree(m_pitch[o]);
+        alignedFree(m_pulseWidth[o]);
+        m_pitch[o] = nullptr;
+        m_pulseWidth[o] = nullptr;
+    }
+    for (float*& buffer : m_audio)
+    {
+        alignedFree(buffer);
+        buffer = nullptr;
+    }
+}
+
+void Oscillators::setBlockSize(int ticks)
+{
+    freeBuffers();
+    m_ticks = std::max(ticks, 0);
+    m_stride = static_cast<std::size_t>(m_ticks + 1) * kTickSamples;
+    const std::size_t streamLength = static_cast<std::size_t>(kVoices) * m_ticks;
+    for (int o = 0; o < 2; ++o)
+    {
+        m_pitch[o] = allocateCleared<std::int32_t>(streamLength);
+        m_pulseWidth[o] = allocateCleared<std::int16_t>(streamLength);
+    }
+    for (float*& buffer : m_audio)
+        buffer = allocateCleared<float>(kVoices * m_stride);
+    for (int v = 0; v < kVoices; ++v)
+    {
+        std::uint32_t seed = static_cast<std::uint32_t>(randomInt()) * 65536u;
+        seed += static_cast<std::uint32_t>(randomInt());
+        seedVoice(v, seed);
+        m_phase[0][v] = 0;
+        m_phase[1][v] = 0;
+    }
+}
+
+void Oscillators::assignVoiceBuffers(VoiceBuffers* records) const
+{
+    for (int v = 0; v < kVoices; ++v)
+    {
+        const std::size_t stream = static_cast<std::size_t>(v) * m_ticks;
+        records[v].pulseWidth1 = m_pulseWidth[0] + stream;
+        records[v].pulseWidth2 = m_pulseWidth[1] + stream;
+        records[v].pitch1 = m_pitch[0] + stream;
+        records[v].pitch2 = m_pitch[1] + stream;
+        records[v].osc1Audio = audio(0, v);
+        records[v].osc2Audio = audio(1, v);
+        records[v].thirdSourceAudio = audio(2, v);
+    }
+}
+
+void Oscillators::reset()
+{
+    for (int v = 0; v < kVoices; ++v)
+    {
+        seedVoice(v, 0);
+        m_phase[0][v] = 0;
+        m_phase[1][v] = 0;
+    }
+}
+
+void Oscillators::setSampleRate(float)
+{
+}
+
+void Oscillators::process(const std::uint64_t* renderMask, const WaveChange* changes, int changeCount,
+                          std::uint64_t (*phaseReset)[2])
+{
+    if (m_audio[0] == nullptr)
+        return; // no block size yet
+    int start = 0;
+    for (int i = 0; i < changeCount; ++i)
+    {
+        const WaveChange& change = changes[i];
+        const int end = std::clamp<int>(change.endTick, 0, m_ticks);
+        const int first = start;
+        start = end;
+        if (end <= first)
+            continue;
+        const std::int32_t waves[2] = {change.osc1Wave, change.osc2Wave};
+        for (int o = 0; o < 2; ++o)
+        {
+            if (waves[o] == m_currentWave[o])
+                continue;
+            if (m_pWaveMipMap != nullptr)
+                m_pWaveMipMap->select(o, waves[o]);
+            m_currentWave[o] = waves[o];
+            phaseReset[o][0] = ~std::uint64_t(0);
+            phaseReset[o][1] = ~std::uint64_t(0);
+        }
+        m_currentWave[2] = change.thirdSource;
+        renderSegment(first, end, renderMask, phaseReset);
+    }
+}
+
+void Oscillators::readAudioInput(float* destination, int firstTick, int endTick)
+{
+    if (m_pAudioInput != nullptr)
+        m_pAudioInput->read(0, destination, firstTick, endTick);
+    else
+        std::fill(destination + kTickSamples * firstTick, destination + kTickSamples * endTick, 0.0f);
+}
+
+void Oscillators::renderSegment(int firstTick, int endTick, const std::uint64_t* renderMask,
+                                std::uint64_t (*phaseReset)[2])
+{
+    firstTick = std::max(firstTick, 0);
+    endTick = std::min(endTick, m_ticks);
+    if (endTick <= firstTick)
+        return;
+
+    const int source = m_currentWave[2];
+    for (int v = 0; v < kVoices; ++v)
+    {
+        if (!isSet(renderMask, v))
+            continue;
+        if (source == kSourceWhiteNoise)
+            renderWhiteNoise(v, firstTick, endTick);
+        else if (source == kSourcePinkNoise)
+            renderPinkNoise(v, firstTick, endTick);
+        else
+            readAudioInput(audio(2, v), firstTick, endTick);
+    }
+
+    for (int o = 0; o < 2; ++o)
+    {
+        const int wave = m_currentWave[o];
+        for (int v = 0; v < kVoices; ++v)
+        {
+            if (isSet(renderMask, v))
+            {
+                if (wave == kWavePulse || wave == kWavePwm)
+                    renderPulse(o, v, firstTick, endTick);
+                else if (wave == kWaveAudioInput)
+                    readAudioInput(audio(o, v), firstTick, endTick);
+                else
+                    renderWave(o, v, firstTick, endTick);
+            }
+            else if (wave != kWaveAudioInput && isSet(phaseReset[o], v))
+            {
+                m_phase[o][v] = 0;
+                phaseReset[o][v >> 6] &= ~(std::uint64_t(1) << (v & 63));
+            }
+        }
+    }
+}

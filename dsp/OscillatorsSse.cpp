@@ -1,0 +1,49 @@
+#include "dsp/OscillatorsSse.h"
+
+#include "simd/OscillatorKernels.h"
+
+OscillatorsSse::OscillatorsSse() : m_carry{}
+{
+}
+
+OscillatorsSse::~OscillatorsSse() = default;
+
+void OscillatorsSse::seedVoice(int voice, std::uint32_t seed)
+{
+    std::uint32_t x = seed;
+    for (float& sample : m_carry[voice])
+    {
+        sample = noiseSample(x);
+        x = nextNoiseState(x);
+    }
+    m_noiseState[voice] = x;
+}
+
+void OscillatorsSse::readPwmTick(float*& write, int oscillator, std::int32_t pitch, std::uint32_t& phase,
+                                 std::int32_t pulseOffset)
+{
+    const WaveTableRead read = m_waveMipMap.getTable(oscillator, pitch);
+    const int k = 16 - read.shift;
+    const std::uint32_t offset = static_cast<std::uint32_t>(pulseOffset >> read.shift);
+    std::uint32_t position = interpolateOscillatorPwmAsm(oscillatorConstants, read.table, write, 16,
+                                                         tablePosition(phase, read.shift), read.step << k,
+                                                         read.indexMask, offset);
+    phase = cyclePhase(position, read.shift);
+    write += kTickSamples;
+}
+
+void OscillatorsSse::readWaveTick(float*& write, int oscillator, std::int32_t pitch, std::uint32_t& phase)
+{
+    const WaveTableRead read = m_waveMipMap.getTable(oscillator, pitch);
+    const int k = 16 - read.shift;
+    std::uint32_t position = interpolateOscillatorAsm(oscillatorConstants, read.table, write, 15,
+                                                      tablePosition(phase, read.shift), read.step << k,
+                                                      read.indexMask);
+    phase = cyclePhase(position, read.shift);
+    write += kTickSamples;
+}
+
+void OscillatorsSse::generateNoise(int voice, int firstTick, int endTick)
+{
+    m_noiseState[voice] = processNoiseAsm(audio(2, voice), firstTick, m_carry[voice], endTick, m_noiseState[voice]);
+}

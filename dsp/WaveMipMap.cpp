@@ -1,0 +1,293 @@
+#include "dsp/WaveMipMap.h"
+
+#include "Source/AlignedMemory.h"
+#include "dsp/BasicWaves.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace
+{
+constexpr std::int32_t kOctave = 12 * 65536;
+// Pitches beyond these bounds would shift the step table by a negative
+// amount or index outside it; transposition and modulation can get there.
+constexpr std::int32_t kHighestPitch = 26 * kOctave - 1;
+// The largest big level, 256 << 12 samples, is reached only at host rates
+// 64 times 44.1 kHz.
+constexpr int kLargestBigLevelShift = 12;
+
+int bitLength(std::uint32_t value)
+{
+    int bits = 0;
+    while (value != 0)
+    {
+        ++bits;
+        value >>= 1;
+    }
+    return bits;
+}
+
+// Read by every oscillator before any sample rate is set.
+const float silentTable[256 + 4] = {};
+}
+
+WaveMipMap::WaveMipMap()
+    : m_storage{nullptr, nullptr}, m_rebuildPending(false), m_totalSteps(0), m_stepCounter{0, 0}, m_bigLevels(0),
+      m_rebuilding(0), m_busy(false), m_wave{}, m_waveFloats{}, m_sampleRate(-1.0f), m_storageTotal(0),
+      m_currentWave{-2, -2}, m_levelIndex{}, m_stepTable{}
+{
+}
+
+WaveMipMap::~WaveMipMap()
+{
+    freeStorage();
+}
+
+void WaveMipMap::freeStorage()
+{
+    for (float*& storage : m_storage)
+    {
+        alignedFree(storage);
+        storage = nullptr;
+    }
+}
+
+std::uint32_t WaveMipMap::pitchToStep(std::int32_t pitch) const
+{
+    pitch = std::clamp<std::int32_t>(pitch, 0, kHighestPitch);
+    int octave = pitch / kOctave;
+    int index = (pitch >> 11) - 384 * octave;
+    return static_cast<std::uint32_t>(m_stepTable[index] >> (25 - octave));
+}
+
+void WaveMipMap::setSampleRate(float hostRate)
+{
+    if (!std::isfinite(hostRate) || hostRate < 1.0f)
+        return;
+    if (hostRate != m_sampleRate)
+        buildLayout(hostRate);
+    allocateTables();
+}
+
+void WaveMipMap::buildLayout(float hostRate)
+{
+    m_sampleRate = hostRate;
+    // D is the step of the top of an octave at 2^25 resolution; 3110.366086
+    // places MIDI note 69 at 440 Hz for an engine running at twice 44.1 kHz.
+    const double d = (44100.0 / hostRate) * 3110.366086 * 32768.0;
+    const double low = std::log(d / 2.0);
+    const double perStep = (std::log(d) - low) / 384.0;
+    for (int i = 0; i < 384; ++i)
+        m_stepTable[i] = static_cast<std::int64_t>(std::exp(low + i * perStep) + 0.5);
+
+    m_levels.clear();
+    std::size_t offset = 0;
+    auto addLevel = [&](int size, int shift, int maxHarmonic) {
+        m_levels.push_back({offset, static_cast<std::uint32_t>(size - 1), shift, maxHarmonic});
+        offset += static_cast<std::size_t>(size) + 4;
+    };
+    auto pitchOfStep = [](int u) { return (u + 30) * 4 * 65536; };
+
+    // Low pitches: tables big enough that the stair-step filling of the
+    // band-limited rebuild can keep 256 harmonics.
+    int u = 0;
+    int previous = -1;
+    m_bigLevels = 0;
+    for (; u < kPitchSteps; ++u)
+    {
+        int k = std::min(17 - bitLength(pitchToStep(pitchOfStep(u))), kLargestBigLevelShift);
+        if (k < 2)
+            break;
+        if (k != previous)
+        {
+            addLevel(256 << k, 16 - k, 256);
+            previous = k;
+            ++m_bigLevels;
+        }
+        m_levelIndex[u] = static_cast<unsigned char>(m_levels.size() - 1);
+    }
+    // High pitches: one table each, holding only the harmonics below the
+    // host's Nyquist frequency (2^22 / step).
+    for (int j = 0; u < kPitchSteps; ++u, ++j)
+    {
+        int maxHarmonic = static_cast<int>(4194304u / pitchToStep(pitchOfStep(u)));
+        if (j < 3)
+            addLevel(512, 15, maxHarmonic);
+        else
+            addLevel(256, 16, maxHarmonic);
+        m_levelIndex[u] = static_cast<unsigned char>(m_levels.size() - 1);
+    }
+    m_storageTotal = offset;
+    m_totalSteps = 2 * m_bigLevels + 2;
+
+    int biggest = m_bigLevels > 0 ? m_levels[0].size() : 512;
+    m_ffts.clear();
+    for (int size = biggest; size >= 256; size /= 2)
+        m_ffts.push_back(std::make_unique<Fft>(size));
+    m_stairStep.assign(biggest / 2, 0.0f);
+    m_forwardSpectrum.assign(biggest / 2, 0.0f);
+    m_paddedSpectrum.assign(biggest, 0.0f);
+    m_transformWork.assign(biggest, 0.0f);
+}
+
+void WaveMipMap::allocateTables()
+{
+    m_rebuildPending = false;
+    m_busy = false;
+    for (int o = 0; o < kOscillators; ++o)
+    {
+        m_stepCounter[o] = m_totalSteps;
+        alignedFree(m_storage[o]);
+        m_storage[o] = static_cast<float*>(alignedMalloc(m_storageTotal * sizeof(float)));
+        std::memset(m_storage[o], 0, m_storageTotal * sizeof(float));
+        select(o, -1);
+    }
+}
+
+void WaveMipMap::select(int oscillator, int wave)
+{
+    if (wave == m_currentWave[oscillator] && wave != -1)
+        return;
+    if (wave != -1)
+        m_currentWave[oscillator] = wave;
+    buildBasicWave(m_currentWave[oscillator], m_userWaves[0], m_userWaves[1], m_wave[oscillator]);
+    for (int i = 0; i < 256; ++i)
+        m_waveFloats[oscillator][i] = m_wave[oscillator][i] * (1.0f / 128.0f);
+    if (m_storage[oscillator] == nullptr)
+        return; // no rate yet: the tables are built when it comes
+    fillStepped(oscillator);
+    m_stepCounter[oscillator] = 0;
+    if (!m_rebuildPending)
+    {
+        m_rebuildPending = true;
+        m_rebuilding = oscillator;
+    }
+}
+
+void WaveMipMap::writeGuard(float* table, int size)
+{
+    for (int i = 0; i < 4; ++i)
+        table[size + i] = table[i];
+}
+
+void WaveMipMap::fillStepped(int oscillator)
+{
+    const float* wave = m_waveFloats[oscillator];
+    for (const Level& level : m_levels)
+    {
+        float* table = m_storage[oscillator] + level.offset;
+        int repeat = level.size() / 256;
+        for (int i = 0; i < 256; ++i)
+            for (int r = 0; r < repeat; ++r)
+                table[i * repeat + r] = wave[i];
+        writeGuard(table, level.size());
+    }
+}
+
+Fft& WaveMipMap::fftOfSize(int size)
+{
+    std::size_t index = 0;
+    while (m_ffts[index]->size() != size)
+        ++index;
+    return *m_ffts[index];
+}
+
+void WaveMipMap::inverseToLevel(int oscillator, int levelIndex, const float* spectrum, float scale)
+{
+    const Level& level = m_levels[levelIndex];
+    const int size = level.size();
+    float* table = m_storage[oscillator] + level.offset;
+    fftOfSize(size).inverse(spectrum, m_transformWork.data());
+    for (int i = 0; i < size; ++i)
+        table[i] = m_transformWork[i] * scale;
+    writeGuard(table, size);
+}
+
+WaveTableRead WaveMipMap::getTable(int oscillator, std::int32_t pitch) const
+{
+    const std::uint32_t step = pitchToStep(pitch);
+    if (m_storage[oscillator] == nullptr)
+        return {step, silentTable, 16, 255};
+    int u = std::clamp((pitch >> 18) - 30, 0, kPitchSteps - 1);
+    const Level& level = m_levels[m_levelIndex[u]];
+    return {step, m_storage[oscillator] + level.offset, level.shift, level.indexMask};
+}
+
+void WaveMipMap::rebuildStep()
+{
+    if (!m_rebuildPending)
+        return;
+    const int o = m_rebuilding;
+    const int s = m_stepCounter[o];
+    const int n = m_bigLevels;
+    const float* wave = m_waveFloats[o];
+    float* padded = m_paddedSpectrum.data();
+    float* forward = m_forwardSpectrum.data();
+
+    if (s < 2 * n && s % 2 == 0)
+    {
+        // Spectrum of the stair-step wave at half the level's size, kept to
+        // the bins below that half's Nyquist and padded to the full size.
+        const int size = m_levels[s / 2].size();
+        const int half = size / 2;
+        const int repeat = size / 512;
+        for (int i = 0; i < half; ++i)
+            m_stairStep[i] = wave[i / repeat];
+        fftOfSize(half).forward(m_stairStep.data(), forward);
+        std::fill(padded, padded + size, 0.0f);
+        for (int k = 0; k < size / 4; ++k)
+            padded[k] = forward[k];
+        for (int k = 1; k < size / 4; ++k)
+            padded[half + k] = forward[half / 2 + k];
+        m_busy = true;
+    }
+    else if (s < 2 * n)
+    {
+        const int size = m_levels[s / 2].size();
+        inverseToLevel(o, s / 2, padded, 2.0f / size);
+    }
+    else if (s == 2 * n)
+    {
+        // The shared busy flag keeps the other oscillator from taking over
+        // between this step and the next, which reuses this spectrum.
+        m_busy = true;
+        fftOfSize(256).forward(wave, forward);
+        for (int l = n; l < levelCount(); ++l)
+        {
+            if (m_levels[l].shift != 15)
+                continue;
+            const int m = std::min(m_levels[l].maxHarmonic, 127);
+            std::fill(padded, padded + 512, 0.0f);
+            for (int k = 0; k <= m; ++k)
+                padded[k] = forward[k];
+            for (int k = 1; k <= m; ++k)
+                padded[256 + k] = forward[128 + k];
+            inverseToLevel(o, l, padded, 2.0f / 512.0f);
+        }
+    }
+    else if (s == 2 * n + 1)
+    {
+        for (int l = n; l < levelCount(); ++l)
+        {
+            if (m_levels[l].shift != 16)
+                continue;
+            const int m = std::min(m_levels[l].maxHarmonic, 127);
+            std::fill(padded, padded + 256, 0.0f);
+            for (int k = 0; k <= m; ++k)
+                padded[k] = forward[k];
+            for (int k = 1; k <= m; ++k)
+                padded[128 + k] = forward[128 + k];
+            inverseToLevel(o, l, padded, 1.0f / 256.0f);
+        }
+        m_busy = false;
+    }
+    if (s < m_totalSteps)
+        m_stepCounter[o] = s + 1;
+
+    const int other = 1 - o;
+    if (m_stepCounter[other] < m_totalSteps && !m_busy)
+        m_rebuilding = other;
+    else if (m_stepCounter[o] >= m_totalSteps)
+        m_rebuildPending = false;
+}

@@ -1,0 +1,107 @@
+#pragma once
+
+#include "dsp/Fft.h"
+#include "dsp/HarmonicWaveform.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+// What an oscillator needs to read one tick: the phase step per engine
+// sample (2^24 per cycle) and the band-limited table for that pitch. The
+// table holds indexMask + 1 samples and 4 guard samples; shift s gives its
+// size as 256 << (16 - s).
+struct WaveTableRead
+{
+    std::uint32_t step;
+    const float* table;
+    int shift;
+    std::uint32_t indexMask;
+};
+
+// Per oscillator, a set of single-cycle tables of falling size and bandwidth,
+// one chosen per tick by pitch. After a wave change every table first holds
+// the wave's 256 samples as stair steps; the band-limited versions are then
+// computed with FFTs, one step per host block, so that no block pays for a
+// whole rebuild.
+class WaveMipMap
+{
+public:
+    static constexpr int kOscillators = 2;
+    static constexpr int kPitchSteps = 32; // one per 4 semitones from MIDI note 0
+
+    struct Level
+    {
+        std::size_t offset;      // into the oscillator's storage, in floats
+        std::uint32_t indexMask; // size - 1
+        int shift;
+        int maxHarmonic;
+        int size() const { return static_cast<int>(indexMask) + 1; }
+    };
+
+    WaveMipMap();
+    virtual ~WaveMipMap();
+
+    WaveMipMap(const WaveMipMap&) = delete;
+    WaveMipMap& operator=(const WaveMipMap&) = delete;
+
+    // Host rate. Not for the audio thread: it allocates.
+    void setSampleRate(float hostRate);
+
+    // Wave -1 rebuilds the current wave (after a user-wave edit); selecting
+    // the wave already there does nothing.
+    void select(int oscillator, int wave);
+    WaveTableRead getTable(int oscillator, std::int32_t pitch) const;
+    // Pitch: semitones in 16.16 with 120 added to the MIDI note.
+    std::uint32_t pitchToStep(std::int32_t pitch) const;
+
+    bool rebuildPending() const { return m_rebuildPending; }
+    void rebuildStep();
+
+    HarmonicWaveform& userWave(int index) { return m_userWaves[index]; }
+    int currentWave(int oscillator) const { return m_currentWave[oscillator]; }
+
+    int levelCount() const { return static_cast<int>(m_levels.size()); }
+    const Level& level(int index) const { return m_levels[index]; }
+    int levelForPitchStep(int step) const { return m_levelIndex[step]; }
+    int bigLevelCount() const { return m_bigLevels; }
+    const float* levelTable(int oscillator, int index) const { return m_storage[oscillator] + m_levels[index].offset; }
+
+protected:
+    virtual void inverseToLevel(int oscillator, int levelIndex, const float* spectrum, float scale);
+    virtual void allocateTables();
+    virtual void fillStepped(int oscillator);
+
+private:
+    void buildLayout(float hostRate);
+    void freeStorage();
+    Fft& fftOfSize(int size);
+    void writeGuard(float* table, int size);
+
+    float* m_storage[kOscillators];
+    std::vector<std::unique_ptr<Fft>> m_ffts;
+    std::vector<float> m_stairStep;
+    std::vector<float> m_forwardSpectrum;
+    std::vector<float> m_paddedSpectrum;
+    std::vector<float> m_transformWork;
+
+    bool m_rebuildPending;
+    int m_totalSteps;
+    int m_stepCounter[kOscillators];
+    int m_bigLevels;
+    int m_rebuilding;
+    bool m_busy;
+
+    std::int8_t m_wave[kOscillators][256];
+    float m_waveFloats[kOscillators][256];
+
+    float m_sampleRate;
+    std::size_t m_storageTotal;
+    int m_currentWave[kOscillators];
+    HarmonicWaveform m_userWaves[2];
+
+    std::vector<Level> m_levels;
+    unsigned char m_levelIndex[kPitchSteps];
+    std::int64_t m_stepTable[384]; // one octave of steps, 32 per semitone
+};
