@@ -7,7 +7,7 @@ packages=(
   build-essential cmake pkg-config git
   libtinyxml-dev zlib1g-dev libboost-filesystem-dev libboost-system-dev
   libloki-dev uuid-dev libgtest-dev googletest
-  libsndfile1-dev
+  libsndfile1-dev libbenchmark-dev
   libx11-dev libcairo2-dev libxtst-dev xvfb fonts-liberation2
   clang libclang-rt-14-dev
 )
