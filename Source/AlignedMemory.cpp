@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
 void* alignedMalloc(std::size_t n)
@@ -13,6 +14,13 @@ void* alignedMalloc(std::size_t n)
     std::uintptr_t point = (reinterpret_cast<std::uintptr_t>(raw) + 23) & ~std::uintptr_t(15);
     reinterpret_cast<void**>(point)[-1] = raw;
     return reinterpret_cast<void*>(point);
+}
+
+void* alignedCalloc(std::size_t n)
+{
+    void* p = alignedMalloc(n);
+    std::memset(p, 0, n);
+    return p;
 }
 
 void alignedFree(void* p)

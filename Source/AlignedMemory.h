@@ -5,4 +5,6 @@
 // 16-byte aligned blocks for four-lane vector code. The address that the
 // underlying allocation returned is kept in the 8 bytes before the block.
 void* alignedMalloc(std::size_t n);
+// The same, filled with zero bytes.
+void* alignedCalloc(std::size_t n);
 void alignedFree(void* p);

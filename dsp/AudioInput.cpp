@@ -27,8 +27,7 @@ void AudioInput::setBlockSize(int hostSamples)
     m_buffer = nullptr;
     const std::int64_t n = std::max(hostSamples, 0);
     m_bufferLength = static_cast<std::size_t>(((2 * n + 63) / 64 + 1) * 64);
-    m_buffer = static_cast<float*>(alignedMalloc(m_bufferLength * sizeof(float)));
-    std::memset(m_buffer, 0, m_bufferLength * sizeof(float));
+    m_buffer = static_cast<float*>(alignedCalloc(m_bufferLength * sizeof(float)));
     m_prepared = false;
 }
 

@@ -3,7 +3,6 @@
 #include "Source/AlignedMemory.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace
 {
@@ -32,9 +31,7 @@ void mix(Inputs& io, int count, const Gains& g)
 
 float* allocateCleared(std::size_t count)
 {
-    float* block = static_cast<float*>(alignedMalloc(count * sizeof(float)));
-    std::memset(block, 0, count * sizeof(float));
-    return block;
+    return static_cast<float*>(alignedCalloc(count * sizeof(float)));
 }
 }
 

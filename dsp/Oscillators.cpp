@@ -7,21 +7,12 @@
 #include "dsp/WaveMipMap.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace
 {
 bool isSet(const std::uint64_t* bits, int voice)
 {
     return (bits[voice >> 6] >> (voice & 63)) & 1u;
-}
-
-template <typename T>
-T* allocateCleared(std::size_t count)
-{
-    void* block = alignedMalloc(count * sizeof(T));
-    std::memset(block, 0, count * sizeof(T));
-    return static_cast<T*>(block);
 }
 }
 
@@ -61,11 +52,11 @@ void Oscillators::setBlockSize(int ticks)
     const std::size_t streamLength = static_cast<std::size_t>(kVoices) * m_ticks;
     for (int o = 0; o < 2; ++o)
     {
-        m_pitch[o] = allocateCleared<std::int32_t>(streamLength);
-        m_pulseWidth[o] = allocateCleared<std::int16_t>(streamLength);
+        m_pitch[o] = static_cast<std::int32_t*>(alignedCalloc(streamLength * sizeof(std::int32_t)));
+        m_pulseWidth[o] = static_cast<std::int16_t*>(alignedCalloc(streamLength * sizeof(std::int16_t)));
     }
     for (float*& buffer : m_audio)
-        buffer = allocateCleared<float>(kVoices * m_stride);
+        buffer = static_cast<float*>(alignedCalloc(kVoices * m_stride * sizeof(float)));
     for (int v = 0; v < kVoices; ++v)
     {
         std::uint32_t seed = static_cast<std::uint32_t>(randomInt()) * 65536u;

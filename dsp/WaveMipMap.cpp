@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 namespace
 {
@@ -73,8 +72,9 @@ void WaveMipMap::setSampleRate(float hostRate)
 void WaveMipMap::buildLayout(float hostRate)
 {
     m_sampleRate = hostRate;
-    // D is the step of the top of an octave at 2^25 resolution; 3110.366086
-    // places MIDI note 69 at 440 Hz for an engine running at twice 44.1 kHz.
+    // The table holds the steps of the top octave, D/2 up to D; lower octaves
+    // shift them down. 3110.366086 puts MIDI note 69 at 440 Hz with the engine
+    // at twice 44.1 kHz.
     const double d = (44100.0 / hostRate) * 3110.366086 * 32768.0;
     const double low = std::log(d / 2.0);
     const double perStep = (std::log(d) - low) / 384.0;
@@ -89,8 +89,8 @@ void WaveMipMap::buildLayout(float hostRate)
     };
     auto pitchOfStep = [](int u) { return (u + 30) * 4 * 65536; };
 
-    // Low pitches: tables big enough that the stair-step filling of the
-    // band-limited rebuild can keep 256 harmonics.
+    // Low pitches: one table per octave, sized so that each engine sample
+    // advances one to two table samples.
     int u = 0;
     int previous = -1;
     m_bigLevels = 0;
@@ -139,8 +139,7 @@ void WaveMipMap::allocateTables()
     {
         m_stepCounter[o] = m_totalSteps;
         alignedFree(m_storage[o]);
-        m_storage[o] = static_cast<float*>(alignedMalloc(m_storageTotal * sizeof(float)));
-        std::memset(m_storage[o], 0, m_storageTotal * sizeof(float));
+        m_storage[o] = static_cast<float*>(alignedCalloc(m_storageTotal * sizeof(float)));
         select(o, -1);
     }
 }
@@ -214,6 +213,26 @@ WaveTableRead WaveMipMap::getTable(int oscillator, std::int32_t pitch) const
     return {step, m_storage[oscillator] + level.offset, level.shift, level.indexMask};
 }
 
+void WaveMipMap::rebuildSmallLevels(int oscillator, int size)
+{
+    // From the base wave's 256-point spectrum, kept to each level's limit;
+    // 1 / 256 restores the wave's own amplitude at either size.
+    const float* forward = m_forwardSpectrum.data();
+    float* padded = m_paddedSpectrum.data();
+    for (int l = m_bigLevels; l < levelCount(); ++l)
+    {
+        if (m_levels[l].size() != size)
+            continue;
+        const int m = std::min(m_levels[l].maxHarmonic, 127);
+        std::fill(padded, padded + size, 0.0f);
+        for (int k = 0; k <= m; ++k)
+            padded[k] = forward[k];
+        for (int k = 1; k <= m; ++k)
+            padded[size / 2 + k] = forward[128 + k];
+        inverseToLevel(oscillator, l, padded, 1.0f / 256.0f);
+    }
+}
+
 void WaveMipMap::rebuildStep()
 {
     if (!m_rebuildPending)
@@ -253,33 +272,11 @@ void WaveMipMap::rebuildStep()
         // between this step and the next, which reuses this spectrum.
         m_busy = true;
         fftOfSize(256).forward(wave, forward);
-        for (int l = n; l < levelCount(); ++l)
-        {
-            if (m_levels[l].shift != 15)
-                continue;
-            const int m = std::min(m_levels[l].maxHarmonic, 127);
-            std::fill(padded, padded + 512, 0.0f);
-            for (int k = 0; k <= m; ++k)
-                padded[k] = forward[k];
-            for (int k = 1; k <= m; ++k)
-                padded[256 + k] = forward[128 + k];
-            inverseToLevel(o, l, padded, 2.0f / 512.0f);
-        }
+        rebuildSmallLevels(o, 512);
     }
     else if (s == 2 * n + 1)
     {
-        for (int l = n; l < levelCount(); ++l)
-        {
-            if (m_levels[l].shift != 16)
-                continue;
-            const int m = std::min(m_levels[l].maxHarmonic, 127);
-            std::fill(padded, padded + 256, 0.0f);
-            for (int k = 0; k <= m; ++k)
-                padded[k] = forward[k];
-            for (int k = 1; k <= m; ++k)
-                padded[128 + k] = forward[128 + k];
-            inverseToLevel(o, l, padded, 1.0f / 256.0f);
-        }
+        rebuildSmallLevels(o, 256);
         m_busy = false;
     }
     if (s < m_totalSteps)

@@ -78,6 +78,7 @@ private:
     void freeStorage();
     Fft& fftOfSize(int size);
     void writeGuard(float* table, int size);
+    void rebuildSmallLevels(int oscillator, int size);
 
     float* m_storage[kOscillators];
     std::vector<std::unique_ptr<Fft>> m_ffts;

@@ -128,3 +128,18 @@ TEST(OscillatorMixer, CountsBeyondTheBlockStopAtTheLastTick)
     rig.mixer.process(kTicks * 64 + 500, 0, kVoice0);
     EXPECT_FLOAT_EQ(rig.records[0].mixerOutput[kTicks * 64 - 1], rig.expected(0, kTicks * 64 - 1, 1.0f, 0, 0, 0));
 }
+
+TEST(OscillatorMixer, NewBuffersStartCleared)
+{
+    MixerRig rig;
+    rig.setGains(3, 0, 1.0f, 1.0f, 1.0f, 1.0f);
+    rig.mixer.setBlockSize(kTicks);
+    rig.mixer.assignVoiceBuffers(rig.records.data());
+    for (const VoiceBuffers& r : rig.records)
+    {
+        for (int n = -64; n < kTicks * 64; ++n)
+            ASSERT_EQ(r.mixerOutput[n], 0.0f);
+        for (int t = 0; t < kTicks; ++t)
+            ASSERT_EQ(r.osc1Gain[t] + r.osc2Gain[t] + r.noiseGain[t] + r.ringGain[t], 0.0f);
+    }
+}

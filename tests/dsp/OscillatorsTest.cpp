@@ -379,3 +379,28 @@ TEST(Oscillators, CreateChoosesTheVariantOnce)
     EXPECT_NE(dynamic_cast<OscillatorsReference*>(portable.get()), nullptr);
     EXPECT_NE(dynamic_cast<OscillatorsSse*>(fast.get()), nullptr);
 }
+
+TEST(Oscillators, NewBuffersStartCleared)
+{
+    Rig rig(variant(true), 3);
+    rig.setPitch(5, kNote69);
+    rig.render(~0ull, ~0ull, kWaveSawtooth, kWaveSquare, kSourcePinkNoise);
+    rig.osc->setBlockSize(4);
+    rig.osc->assignVoiceBuffers(rig.records.data());
+    for (const VoiceBuffers& r : rig.records)
+    {
+        for (int n = -64; n < 4 * 64; ++n)
+        {
+            ASSERT_EQ(r.osc1Audio[n], 0.0f);
+            ASSERT_EQ(r.osc2Audio[n], 0.0f);
+            ASSERT_EQ(r.thirdSourceAudio[n], 0.0f);
+        }
+        for (int t = 0; t < 4; ++t)
+        {
+            ASSERT_EQ(r.pitch1[t], 0);
+            ASSERT_EQ(r.pitch2[t], 0);
+            ASSERT_EQ(r.pulseWidth1[t], 0);
+            ASSERT_EQ(r.pulseWidth2[t], 0);
+        }
+    }
+}

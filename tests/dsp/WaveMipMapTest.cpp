@@ -25,10 +25,17 @@ std::vector<int> levelSizes(const WaveMipMap& map)
     return sizes;
 }
 
+int stepsToFinish(WaveMipMap& map)
+{
+    int steps = 0;
+    for (; map.rebuildPending() && steps < 1000; ++steps)
+        map.rebuildStep();
+    return steps;
+}
+
 void finishRebuild(WaveMipMap& map)
 {
-    for (int guard = 0; map.rebuildPending() && guard < 1000; ++guard)
-        map.rebuildStep();
+    stepsToFinish(map);
     ASSERT_FALSE(map.rebuildPending());
 }
 
@@ -252,13 +259,7 @@ TEST(WaveMipMap, OneOscillatorRebuildsToTheEndBeforeTheOther)
         map.rebuildStep();
         EXPECT_EQ(std::vector<float>(lastOfSecond, lastOfSecond + 256), stairs) << "after step " << s;
     }
-    int steps = 0;
-    while (map.rebuildPending())
-    {
-        map.rebuildStep();
-        ++steps;
-    }
-    EXPECT_EQ(steps, stepsPerOscillator);
+    EXPECT_EQ(stepsToFinish(map), stepsPerOscillator);
     EXPECT_NE(std::vector<float>(lastOfSecond, lastOfSecond + 256), stairs);
 }
 
@@ -272,13 +273,7 @@ TEST(WaveMipMap, SelectingTheSameWaveDoesNotRestartTheRebuild)
     map.rebuildStep();
     map.rebuildStep();
     map.select(0, kWaveSquare);
-    int steps = 0;
-    while (map.rebuildPending())
-    {
-        map.rebuildStep();
-        ++steps;
-    }
-    EXPECT_EQ(steps, stepsPerOscillator - 2);
+    EXPECT_EQ(stepsToFinish(map), stepsPerOscillator - 2);
 }
 
 TEST(WaveMipMap, SelectMinusOneRebuildsTheCurrentWave)
