@@ -1,0 +1,302 @@
+#include "Source/AudioEffect.h"
+
+#include <cstring>
+
+#include "Source/AEffEditor.h"
+
+namespace
+{
+AudioEffect* objectOf(AEffect* effect)
+{
+    return effect ? static_cast<AudioEffect*>(effect->object) : nullptr;
+}
+
+// No exception may cross into the host: every entry catches them all and
+// answers as a plug-in that did nothing would.
+VstIntPtr dispatchEffectClass(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                              float opt)
+{
+    AudioEffect* object = objectOf(effect);
+    if (!object)
+        return 0;
+    if (opcode == effClose)
+    {
+        try
+        {
+            object->dispatcher(opcode, index, value, ptr, opt);
+        }
+        catch (...)
+        {
+        }
+        delete object;
+        return 1;
+    }
+    try
+    {
+        return object->dispatcher(opcode, index, value, ptr, opt);
+    }
+    catch (...)
+    {
+        return 0;
+    }
+}
+
+float getParameterClass(AEffect* effect, VstInt32 index)
+{
+    AudioEffect* object = objectOf(effect);
+    try
+    {
+        return object ? object->getParameter(index) : 0.0f;
+    }
+    catch (...)
+    {
+        return 0.0f;
+    }
+}
+
+void setParameterClass(AEffect* effect, VstInt32 index, float value)
+{
+    AudioEffect* object = objectOf(effect);
+    try
+    {
+        if (object)
+            object->setParameter(index, value);
+    }
+    catch (...)
+    {
+    }
+}
+
+void processClass(AEffect* effect, float** inputs, float** outputs, VstInt32 sampleFrames)
+{
+    AudioEffect* object = objectOf(effect);
+    try
+    {
+        if (object)
+            object->process(inputs, outputs, sampleFrames);
+    }
+    catch (...)
+    {
+    }
+}
+
+void processClassReplacing(AEffect* effect, float** inputs, float** outputs, VstInt32 sampleFrames)
+{
+    AudioEffect* object = objectOf(effect);
+    try
+    {
+        if (object)
+            object->processReplacing(inputs, outputs, sampleFrames);
+    }
+    catch (...)
+    {
+    }
+}
+
+void processClassDoubleReplacing(AEffect* effect, double** inputs, double** outputs, VstInt32 sampleFrames)
+{
+    AudioEffect* object = objectOf(effect);
+    try
+    {
+        if (object)
+            object->processDoubleReplacing(inputs, outputs, sampleFrames);
+    }
+    catch (...)
+    {
+    }
+}
+} // namespace
+
+void copyHostString(char* destination, const char* source, VstInt32 size)
+{
+    if (!destination || size <= 0)
+        return;
+    if (!source)
+        source = "";
+    std::size_t n = std::strlen(source);
+    if (n > static_cast<std::size_t>(size - 1))
+        n = static_cast<std::size_t>(size - 1);
+    std::memcpy(destination, source, n);
+    destination[n] = 0;
+}
+
+AudioEffect::AudioEffect(audioMasterCallback audioMaster, VstInt32 numPrograms, VstInt32 numParams)
+    : m_audioMaster(audioMaster), m_numPrograms(numPrograms), m_numParams(numParams)
+{
+    std::memset(&m_effect, 0, sizeof(m_effect));
+    m_effect.magic = kEffectMagic;
+    m_effect.dispatcher = dispatchEffectClass;
+    m_effect.process = processClass;
+    m_effect.setParameter = setParameterClass;
+    m_effect.getParameter = getParameterClass;
+    m_effect.numPrograms = numPrograms;
+    m_effect.numParams = numParams;
+    m_effect.numInputs = 1;
+    m_effect.numOutputs = 2;
+    m_effect.flags = effFlagsCanReplacing;
+    m_effect.ioRatio = 1.0f;
+    m_effect.object = this;
+    m_effect.uniqueID = fourCharCode("NoEf");
+    m_effect.version = 1;
+    m_effect.processReplacing = processClassReplacing;
+    m_effect.processDoubleReplacing = processClassDoubleReplacing;
+}
+
+AudioEffect::~AudioEffect()
+{
+    delete m_editor;
+}
+
+VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt)
+{
+    switch (opcode)
+    {
+    case effOpen:
+        open();
+        break;
+    case effClose:
+        close();
+        break;
+    case effSetProgram:
+        if (value >= 0 && value < m_numPrograms)
+            setProgram(static_cast<VstInt32>(value));
+        break;
+    case effGetProgram:
+        return getProgram();
+    case effSetProgramName:
+        if (ptr)
+            setProgramName(static_cast<char*>(ptr));
+        break;
+    case effGetProgramName:
+        if (ptr)
+            getProgramName(static_cast<char*>(ptr));
+        break;
+    case effGetParamLabel:
+        if (ptr)
+            getParameterLabel(index, static_cast<char*>(ptr));
+        break;
+    case effGetParamDisplay:
+        if (ptr)
+            getParameterDisplay(index, static_cast<char*>(ptr));
+        break;
+    case effGetParamName:
+        if (ptr)
+            getParameterName(index, static_cast<char*>(ptr));
+        break;
+    case effSetSampleRate:
+        setSampleRate(opt);
+        break;
+    case effSetBlockSize:
+        setBlockSize(static_cast<VstInt32>(value));
+        break;
+    case effMainsChanged:
+        if (value == 0)
+            suspend();
+        else
+            resume();
+        break;
+    case effEditGetRect:
+        return m_editor ? m_editor->getRect(static_cast<ERect**>(ptr)) : 0;
+    case effEditOpen:
+        return m_editor ? m_editor->open(ptr) : 0;
+    case effEditClose:
+        if (m_editor)
+            m_editor->close();
+        break;
+    case effEditIdle:
+        if (m_editor)
+            m_editor->idle();
+        break;
+    case effIdentify:
+        return fourCharCode("NvEf");
+    case effGetChunk:
+        return ptr ? getChunk(static_cast<void**>(ptr), index != 0) : 0;
+    case effSetChunk:
+        return setChunk(ptr, static_cast<VstInt32>(value), index != 0);
+    default:
+        break;
+    }
+    return 0;
+}
+
+void AudioEffect::process(float**, float**, VstInt32) {}
+
+void AudioEffect::processReplacing(float**, float**, VstInt32) {}
+
+void AudioEffect::processDoubleReplacing(double**, double**, VstInt32) {}
+
+void AudioEffect::setParameter(VstInt32, float) {}
+
+float AudioEffect::getParameter(VstInt32)
+{
+    return 0.0f;
+}
+
+void AudioEffect::setParameterAutomated(VstInt32 index, float value)
+{
+    setParameter(index, value);
+    callHost(audioMasterAutomate, index, 0, nullptr, value);
+}
+
+void AudioEffect::setProgramName(char*) {}
+
+void AudioEffect::getProgramName(char* name)
+{
+    *name = 0;
+}
+
+void AudioEffect::getParameterLabel(VstInt32, char* label)
+{
+    *label = 0;
+}
+
+void AudioEffect::getParameterDisplay(VstInt32, char* text)
+{
+    *text = 0;
+}
+
+void AudioEffect::getParameterName(VstInt32, char* text)
+{
+    *text = 0;
+}
+
+VstInt32 AudioEffect::getChunk(void**, bool)
+{
+    return 0;
+}
+
+VstInt32 AudioEffect::setChunk(void*, VstInt32, bool)
+{
+    return 0;
+}
+
+void AudioEffect::setEditor(AEffEditor* editor)
+{
+    m_editor = editor;
+    setFlag(effFlagsHasEditor, editor != nullptr);
+}
+
+VstInt32 AudioEffect::getMasterVersion()
+{
+    return static_cast<VstInt32>(callHost(audioMasterVersion));
+}
+
+void AudioEffect::masterIdle()
+{
+    callHost(audioMasterIdle);
+}
+
+void AudioEffect::setFlag(VstInt32 flag, bool state)
+{
+    if (state)
+        m_effect.flags |= flag;
+    else
+        m_effect.flags &= ~flag;
+}
+
+VstIntPtr AudioEffect::callHost(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt)
+{
+    if (!m_audioMaster || !m_handedToHost.load(std::memory_order_acquire))
+        return 0;
+    return m_audioMaster(&m_effect, opcode, index, value, ptr, opt);
+}

@@ -1,0 +1,162 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+// A queue of four lanes that carries items between threads without locks.
+// Each lane keeps its items in order; one consumer drains the whole queue.
+// A reading pass starts with beginRead, which takes the counts of lanes 1-3,
+// and pops lanes 3, 2 and 1 up to those counts, then lane 0 until it is
+// empty; pop returns the empty item (T's default) when nothing is left.
+//
+// Every slot carries a sequence number, so that a lane also stays consistent
+// when two threads push into it at once (the host's automation and the
+// editor both reach setParameter). A full lane refuses the new item instead
+// of overwriting unread ones.
+template <typename T, int Lanes, int LogLength>
+class EventCue
+{
+public:
+    static constexpr std::uint32_t kLaneLength = 1u << LogLength;
+    // One slot stays free, as in a queue that tells full from empty by its
+    // indices alone.
+    static constexpr std::uint32_t kLaneCapacity = kLaneLength - 1;
+
+    EventCue() : m_slots(new Slot[Lanes * kLaneLength])
+    {
+        for (int lane = 0; lane < Lanes; ++lane)
+        {
+            m_laneStart[lane] = m_slots.get() + lane * kLaneLength;
+            for (std::uint32_t i = 0; i < kLaneLength; ++i)
+                m_laneStart[lane][i].sequence.store(i, std::memory_order_relaxed);
+            m_read[lane].store(0, std::memory_order_relaxed);
+            m_write[lane].store(0, std::memory_order_relaxed);
+            m_remaining[lane] = 0;
+        }
+        m_remaining[0] = 1;
+    }
+
+    virtual ~EventCue() = default;
+
+    EventCue(const EventCue&) = delete;
+    EventCue& operator=(const EventCue&) = delete;
+
+    // Any thread. False when the lane is full (or does not exist) and the
+    // item was dropped.
+    virtual bool push(int lane, const T& item)
+    {
+        if (lane < 0 || lane >= Lanes)
+            return false;
+        std::uint32_t position = m_write[lane].load(std::memory_order_relaxed);
+        Slot* slot;
+        for (;;)
+        {
+            slot = &m_laneStart[lane][position & kIndexMask];
+            const std::uint32_t sequence = slot->sequence.load(std::memory_order_acquire);
+            const auto difference = static_cast<std::int32_t>(sequence - position);
+            if (difference == 0)
+            {
+                if (position - m_read[lane].load(std::memory_order_acquire) >= kLaneCapacity)
+                    return false;
+                if (m_write[lane].compare_exchange_weak(position, position + 1, std::memory_order_relaxed))
+                    break;
+            }
+            else if (difference < 0)
+            {
+                return false;
+            }
+            else
+            {
+                position = m_write[lane].load(std::memory_order_relaxed);
+            }
+        }
+        slot->item = item;
+        slot->sequence.store(position + 1, std::memory_order_release);
+        return true;
+    }
+
+    // Consumer only.
+    virtual T pop()
+    {
+        if constexpr (Lanes == 1)
+        {
+            T item;
+            return take(0, item) ? item : m_emptyItem;
+        }
+        for (;;)
+        {
+            while (m_remaining[m_currentLane] == 0)
+                --m_currentLane;
+            T item;
+            if (m_currentLane == 0)
+            {
+                if (take(0, item))
+                    return item;
+                return m_emptyItem;
+            }
+            if (take(m_currentLane, item))
+            {
+                --m_remaining[m_currentLane];
+                return item;
+            }
+            // A push still in progress: its item waits for the next pass.
+            m_remaining[m_currentLane] = 0;
+        }
+    }
+
+    // Consumer only: starts a reading pass.
+    virtual void beginRead()
+    {
+        m_remaining[0] = 1;
+        for (int lane = 1; lane < Lanes; ++lane)
+            m_remaining[lane] = m_write[lane].load(std::memory_order_acquire) -
+                                m_read[lane].load(std::memory_order_relaxed);
+        m_currentLane = Lanes - 1;
+    }
+
+    // Consumer only: drops every item that has arrived.
+    virtual void clear()
+    {
+        T item;
+        for (int lane = 0; lane < Lanes; ++lane)
+            while (take(lane, item))
+            {
+            }
+    }
+
+    // Items waiting in a lane (including pushes still being written).
+    std::uint32_t pending(int lane) const
+    {
+        return m_write[lane].load(std::memory_order_acquire) - m_read[lane].load(std::memory_order_acquire);
+    }
+
+private:
+    static constexpr std::uint32_t kIndexMask = kLaneLength - 1;
+
+    struct Slot
+    {
+        std::atomic<std::uint32_t> sequence{0};
+        T item{};
+    };
+
+    bool take(int lane, T& item)
+    {
+        const std::uint32_t position = m_read[lane].load(std::memory_order_relaxed);
+        Slot& slot = m_laneStart[lane][position & kIndexMask];
+        if (slot.sequence.load(std::memory_order_acquire) != position + 1)
+            return false;
+        item = slot.item;
+        slot.sequence.store(position + kLaneLength, std::memory_order_release);
+        m_read[lane].store(position + 1, std::memory_order_release);
+        return true;
+    }
+
+    std::atomic<std::uint32_t> m_read[Lanes];
+    std::atomic<std::uint32_t> m_write[Lanes];
+    Slot* m_laneStart[Lanes];
+    std::unique_ptr<Slot[]> m_slots;
+    const T m_emptyItem{};
+    int m_currentLane = 0;
+    std::uint32_t m_remaining[Lanes];
+};

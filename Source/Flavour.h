@@ -1,0 +1,18 @@
+#pragma once
+
+#include "Source/VstDeclarations.h"
+
+// What one deliverable shows the host: the effect and the instrument are
+// built from the same sources and differ only in these values, chosen when
+// the deliverable's entry point creates the plug-in.
+struct Flavour
+{
+    const char* effectName;
+    const char* productString;
+    VstInt32 uniqueId;
+    VstInt32 numInputs;
+    bool isSynth;
+};
+
+// Zentrova2FX: stereo input, the voices can play it.
+const Flavour& effectFlavour();

@@ -1,0 +1,510 @@
+#include "Source/Zentrova.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "Source/AlignedMemory.h"
+#include "Source/PatchTree.h"
+#include "Source/Voices/EventCodes.h"
+#include "Source/Voices/Voice.h"
+#include "editor/ZentrovaEditor.h"
+#include "patches/Configuration.h"
+
+namespace
+{
+constexpr char kVendor[] = "Vorlix";
+constexpr VstInt32 kVendorVersion = 2;
+constexpr VstInt32 kMaxInputs = 2;
+constexpr VstInt32 kNumOutputs = 2;
+constexpr int kFirstHarmonicParameter = 107;
+constexpr std::int64_t kProgramNameNotification = 596;
+
+// Samples per control tick.
+constexpr std::int64_t kControlTickLength = 32;
+
+const char* const kReceivedOrSent[] = {"receiveVstEvents", "receiveVstMidiEvent", "vVstEvents", "sendVstMidiEvent"};
+
+enum MidiStatus : int
+{
+    kNoteOff = 0x80,
+    kNoteOn = 0x90,
+    kPolyPressure = 0xA0,
+    kControlChange = 0xB0,
+    kChannelPressure = 0xD0,
+};
+
+enum MidiController : int
+{
+    kBankSelect = 0,
+    kModWheel = 1,
+    kExpression = 11,
+    kFirstPedal = 64,
+    kLastPedal = 69,
+    kAllNotesOff = 123,
+};
+} // namespace
+
+Zentrova::Zentrova(audioMasterCallback audioMaster, const Flavour& flavour)
+    : VstInterface(audioMaster, kNumPrograms, kNumParameters), m_flavour(flavour), m_hostEvents(this),
+      m_patchName("Default")
+{
+    for (std::atomic<float>& value : m_parameterValues)
+        value.store(0.0f, std::memory_order_relaxed);
+    for (std::atomic<std::int32_t>& parameter : m_midiControllerMap)
+        parameter.store(-1, std::memory_order_relaxed);
+    std::fill(std::begin(m_groupLevels), std::end(m_groupLevels), 0.0f);
+    std::fill(std::begin(m_groupMasks), std::end(m_groupMasks), 0);
+
+    m_pTempo.reset(new VstTempoAndSync(this));
+    m_keyboardHandler.setOwner(this);
+    m_pConfiguration = Configuration::acquire(m_configurationClientId, this, nullptr);
+
+    if (hasHostCallback())
+    {
+        setNumInputs(m_flavour.numInputs);
+        setNumOutputs(kNumOutputs);
+        canProcessReplacing();
+        isSynth(m_flavour.isSynth);
+        setUniqueID(m_flavour.uniqueId);
+        programsAreChunks();
+    }
+
+    refreshPatchLists(std::string(), false);
+    createVoiceEngine();
+    // The engine and the buffers get their sizes now, so that a host that
+    // processes before setting them finds working defaults.
+    reinitialise(m_blockSize, m_sampleRate);
+    suspend();
+}
+
+Zentrova::~Zentrova()
+{
+    Configuration::release(m_configurationClientId);
+    alignedFree(m_mixBuffer);
+    m_mixBuffer = nullptr;
+    m_pVoice.reset();
+    m_pTempo.reset();
+}
+
+ZentrovaEditor* Zentrova::getZentrovaEditor()
+{
+    // The only editor an instance is ever given is its ZentrovaEditor.
+    return static_cast<ZentrovaEditor*>(m_editor);
+}
+
+void Zentrova::createVoiceEngine()
+{
+    m_eventsProcessed = false;
+    updateMidiControllerMap();
+    if (!m_pVoice)
+        m_pVoice.reset(new Voice(this));
+    m_pConfiguration->applyToPlugin(this, kKnobModeChanged | kDamperScaleChanged | kHold2ScaleChanged);
+    m_pVoice->reset();
+    m_controlTickPhase = 0;
+    m_groupMasks[0] = -1;
+    for (int i = 1; i < kNumGroupMasks; ++i)
+        m_groupMasks[i] = 0;
+}
+
+void Zentrova::refreshPatchLists(const std::string& address, bool rescan)
+{
+    m_pConfiguration->getPatchTree()->rebuild(address, rescan);
+}
+
+void Zentrova::suspend() {}
+
+void Zentrova::resume()
+{
+    AudioEffectX::resume();
+    m_keyboardHandler.reset();
+    m_pTempo->reset();
+    m_pVoice->reset();
+    m_controlTickPhase = 0;
+    m_transportRunning = false;
+    m_effectsSection.resume();
+}
+
+void Zentrova::setSampleRate(float sampleRate)
+{
+    if (!(sampleRate > 0.0f))
+        return;
+    AudioEffect::setSampleRate(sampleRate);
+    m_pVoice->setSampleRate(sampleRate);
+    m_effectsSection.setSampleRate(sampleRate);
+    m_pTempo->setSampleRate(sampleRate);
+}
+
+void Zentrova::setBlockSize(VstInt32 blockSize)
+{
+    if (blockSize <= 0)
+        return;
+    AudioEffect::setBlockSize(blockSize);
+    alignedFree(m_mixBuffer);
+    m_mixBuffer = nullptr;
+    try
+    {
+        m_mixBuffer = static_cast<float*>(alignedMalloc(16 * static_cast<std::size_t>(blockSize)));
+    }
+    catch (const std::bad_alloc&)
+    {
+        // processReplacing answers with silence while there is no buffer.
+    }
+    m_pVoice->setBlockSize(blockSize);
+    m_effectsSection.setBlockSize(blockSize);
+}
+
+void Zentrova::reinitialise(VstInt32 blockSize, float sampleRate)
+{
+    setBlockSize(blockSize);
+    setSampleRate(sampleRate);
+}
+
+void Zentrova::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames)
+{
+    processInPieces(inputs, outputs, sampleFrames, 1);
+}
+
+void Zentrova::processAccumulating(float** inputs, float** outputs, VstInt32 sampleFrames)
+{
+    processInPieces(inputs, outputs, sampleFrames, 0);
+}
+
+// The buffers hold one block of the announced size; a host that sends more
+// frames gets them rendered as several blocks.
+void Zentrova::processInPieces(float** inputs, float** outputs, VstInt32 sampleFrames, int replace)
+{
+    if (!outputs || !outputs[0] || !outputs[1] || sampleFrames <= 0)
+        return;
+    if (!m_mixBuffer)
+    {
+        if (replace)
+        {
+            std::fill(outputs[0], outputs[0] + sampleFrames, 0.0f);
+            std::fill(outputs[1], outputs[1] + sampleFrames, 0.0f);
+        }
+        return;
+    }
+    const VstInt32 numInputs = inputs ? std::min(m_effect.numInputs, kMaxInputs) : 0;
+    for (VstInt32 done = 0; done < sampleFrames;)
+    {
+        const VstInt32 frames = std::min(sampleFrames - done, m_blockSize);
+        float* pieceInputs[kMaxInputs] = {nullptr, nullptr};
+        for (VstInt32 i = 0; i < numInputs; ++i)
+            pieceInputs[i] = inputs[i] ? inputs[i] + done : nullptr;
+        float* pieceOutputs[kNumOutputs] = {outputs[0] + done, outputs[1] + done};
+        processBlock(numInputs > 0 ? pieceInputs : nullptr, pieceOutputs, frames, replace);
+        done += frames;
+    }
+}
+
+void Zentrova::processBlock(float** inputs, float** outputs, VstInt32 sampleFrames, int replace)
+{
+    if (!m_eventsProcessed)
+        processEvents(nullptr);
+    m_pTempo->processBlock(sampleFrames);
+    const std::int64_t gatedGroups =
+        m_keyboardHandler.processBlock(m_controlCues, m_groupMasks, m_groupLevels, m_controlTickPhase);
+    m_pVoice->process(m_controlCues, inputs, m_mixBuffer, sampleFrames, gatedGroups, m_groupMasks, m_groupLevels);
+    m_controlTickPhase = (m_controlTickPhase + sampleFrames) % kControlTickLength;
+    if (m_effectsSection.delayTempoFromHost())
+        m_effectsSection.setTempo(static_cast<float>(m_pTempo->getTempo()));
+    m_effectsSection.process(m_controlCues[kEffectsCue], m_mixBuffer, outputs[0], outputs[1], sampleFrames, replace);
+    m_eventsProcessed = false;
+    m_hostEvents.flush();
+}
+
+void Zentrova::beginBlock()
+{
+    m_eventsProcessed = true;
+    for (ControlCue<VoiceEvent>& cue : m_controlCues)
+        cue.beginRead();
+    m_pTempo->beginBlock();
+    const bool playing = m_pTempo->isTransportPlaying();
+    if (m_transportRunning && !playing)
+    {
+        // Pedals held when the transport stopped would otherwise stay down.
+        for (std::int64_t code : {EventCode::SustainPedal, EventCode::Sostenuto, EventCode::SoftPedal,
+                                  EventCode::LegatoPedal, EventCode::Hold2Pedal})
+            pushMidiCode(code, 0, 0);
+    }
+    m_transportRunning = playing;
+}
+
+VstInt32 Zentrova::processEvents(VstEvents* events)
+{
+    if (!m_eventsProcessed)
+        beginBlock();
+    if (!events)
+        return 1;
+    for (VstInt32 i = 0; i < events->numEvents; ++i)
+    {
+        const VstEvent* event = events->events[i];
+        if (!event || event->type != kVstMidiType || event->deltaFrames < 0)
+            continue;
+        // Events beyond the block are taken as its last sample.
+        const VstInt32 time = std::min(event->deltaFrames, m_blockSize - 1);
+        m_pTempo->advance(time);
+        translateMidiEvent(*reinterpret_cast<const VstMidiEvent*>(event), time);
+    }
+    return 1;
+}
+
+void Zentrova::pushMidiCode(std::int64_t code, std::int64_t value, VstInt32 time)
+{
+    m_controlCues[kKeyboardCue].push(0, VoiceEvent(code, value, static_cast<std::int64_t>(time)));
+}
+
+void Zentrova::translateMidiEvent(const VstMidiEvent& event, VstInt32 time)
+{
+    const int status = static_cast<unsigned char>(event.midiData[0]);
+    const int channel = status & 0x0F;
+    const int data1 = event.midiData[1] & 0x7F;
+    const int data2 = event.midiData[2] & 0x7F;
+    switch (status & 0xF0)
+    {
+    case kNoteOn:
+        pushMidiCode(EventCode::midiCode(EventCode::kKindNote, channel, data1), data2 ? data2 : -64, time);
+        break;
+    case kNoteOff:
+        pushMidiCode(EventCode::midiCode(EventCode::kKindNote, channel, data1), -data2, time);
+        break;
+    case kPolyPressure:
+        pushMidiCode(EventCode::midiCode(EventCode::kKindKeyPressure, channel, data1), data2, time);
+        break;
+    case kChannelPressure:
+        pushMidiCode(EventCode::midiCode(EventCode::kKindChannelPressure, channel), data1, time);
+        break;
+    case kControlChange:
+        if (data1 >= kFirstPedal && data1 <= kLastPedal)
+            pushMidiCode(EventCode::kPedalControllerOffset + data1, data2 >= 64 ? 1 : 0, time);
+        else if (data1 == kModWheel)
+            pushMidiCode(EventCode::midiCode(EventCode::kKindModWheel, channel), data2, time);
+        else if (data1 == kExpression)
+            pushMidiCode(EventCode::midiCode(EventCode::kKindExpression, channel), data2, time);
+        else if (data1 == kBankSelect)
+            setMidiBank(static_cast<signed char>(event.midiData[2]));
+        else if (data1 == kAllNotesOff)
+            pushMidiCode(EventCode::AllNotesOff, 0, time);
+        break;
+    default:
+        break;
+    }
+}
+
+void Zentrova::setParameter(VstInt32 index, float value)
+{
+    if (!isParameter(index))
+        return;
+    m_parameterValues[index].store(value, std::memory_order_relaxed);
+    if (ZentrovaEditor* editor = getZentrovaEditor())
+        editor->setParameter(index, value);
+}
+
+float Zentrova::getParameter(VstInt32 index)
+{
+    return isParameter(index) ? m_parameterValues[index].load(std::memory_order_relaxed) : 0.0f;
+}
+
+void Zentrova::getParameterLabel(VstInt32, char* label)
+{
+    *label = 0;
+}
+
+void Zentrova::getParameterDisplay(VstInt32, char* text)
+{
+    *text = 0;
+}
+
+void Zentrova::getParameterName(VstInt32, char* text)
+{
+    *text = 0;
+}
+
+void Zentrova::getParameterDisplayName(VstInt32, char* text)
+{
+    *text = 0;
+}
+
+void Zentrova::setProgram(VstInt32 program)
+{
+    if (program < 0 || program >= kNumPrograms)
+        return;
+    if (program < kEditBufferProgram)
+    {
+        if (program != m_curProgram)
+            selectProgram(program, false, true);
+    }
+    else if (m_curProgram == kEditBufferProgram && m_editBufferSource != kEditBufferProgram)
+    {
+        selectProgram(program, false, true);
+    }
+}
+
+void Zentrova::selectProgram(int index, bool keepEditBuffer, bool load)
+{
+    if (index < 0)
+        return;
+    if (!keepEditBuffer)
+    {
+        m_curProgram = std::min(index, static_cast<int>(kEditBufferProgram));
+    }
+    else if (index >= kEditBufferProgram)
+    {
+        m_curProgram = kEditBufferProgram;
+        m_editBufferSource = index;
+    }
+    else
+    {
+        m_curProgram = index;
+        m_editBufferSource = kEditBufferProgram;
+    }
+    if (!load)
+        return;
+    // No bank holds a patch for the program: program 0 with the default patch.
+    m_curProgram = 0;
+    m_editBufferSource = kEditBufferProgram;
+    m_patchName = "Default";
+    updateDisplay();
+}
+
+int Zentrova::getCurrentProgramIndex()
+{
+    return m_curProgram == kEditBufferProgram ? m_editBufferSource : m_curProgram;
+}
+
+void Zentrova::setProgramName(char* name)
+{
+    m_patchName.assign(name, strnlen(name, kVstMaxProgNameLen - 1));
+    if (ZentrovaEditor* editor = getZentrovaEditor())
+        editor->setParameter(static_cast<VstInt32>(kProgramNameNotification), static_cast<float>(m_curProgram));
+}
+
+void Zentrova::getProgramName(char* name)
+{
+    copyHostString(name, m_patchName.c_str(), kVstMaxProgNameLen);
+}
+
+bool Zentrova::getProgramNameIndexed(VstInt32, VstInt32 index, char* text)
+{
+    if (index < 0 || index >= kNumPrograms)
+        return false;
+    copyHostString(text, "empty", kVstMaxProgNameLen);
+    return true;
+}
+
+VstInt32 Zentrova::getChunk(void** data, bool)
+{
+    *data = nullptr;
+    return 0;
+}
+
+VstInt32 Zentrova::setChunk(void*, VstInt32, bool)
+{
+    return 0;
+}
+
+bool Zentrova::getInputProperties(VstInt32 index, VstPinProperties* properties)
+{
+    if (index < 0 || index >= std::min(m_flavour.numInputs, kMaxInputs))
+        return false;
+    if (index == 0)
+    {
+        copyHostString(properties->label, "Input Left", kVstMaxLabelLen);
+        properties->flags = kVstPinIsActive | kVstPinIsStereo;
+    }
+    else
+    {
+        copyHostString(properties->label, "Input Right", kVstMaxLabelLen);
+        properties->flags = kVstPinIsActive;
+    }
+    return true;
+}
+
+bool Zentrova::getOutputProperties(VstInt32 index, VstPinProperties* properties)
+{
+    if (index < 0 || index >= kNumOutputs)
+        return false;
+    std::snprintf(properties->label, kVstMaxLabelLen, "Zentrova %1d Out", static_cast<int>(index + 1));
+    properties->flags = kVstPinIsActive | kVstPinIsStereo;
+    return true;
+}
+
+bool Zentrova::getEffectName(char* name)
+{
+    copyHostString(name, m_flavour.effectName, kVstMaxEffectNameLen);
+    return true;
+}
+
+bool Zentrova::getVendorString(char* text)
+{
+    copyHostString(text, kVendor, kVstMaxVendorStrLen);
+    return true;
+}
+
+bool Zentrova::getProductString(char* text)
+{
+    copyHostString(text, m_flavour.productString, kVstMaxProductStrLen);
+    return true;
+}
+
+VstInt32 Zentrova::getVendorVersion()
+{
+    return kVendorVersion;
+}
+
+VstIntPtr Zentrova::vendorSpecific(VstInt32 index, VstIntPtr value, void* ptr, float opt)
+{
+    ZentrovaEditor* editor = getZentrovaEditor();
+    if (index == fourCharCode("stCA") && value == fourCharCode("Whee"))
+        return editor && editor->onWheel(opt) ? 1 : 0;
+    if (index == fourCharCode("Vrlx"))
+    {
+        if (value == fourCharCode("gCtl"))
+            return -1;
+        if (value == fourCharCode("Draw") && editor)
+            editor->draw(static_cast<ERect*>(ptr));
+    }
+    return 0;
+}
+
+VstInt32 Zentrova::canDo(char* text)
+{
+    for (const char* capability : kReceivedOrSent)
+        if (std::strcmp(text, capability) == 0)
+            return 1;
+    return -1;
+}
+
+bool Zentrova::updateDisplay()
+{
+    if (ZentrovaEditor* editor = getZentrovaEditor())
+        for (VstInt32 i = 0; i < kNumParameters; ++i)
+            editor->setParameter(i, getParameter(i));
+    return AudioEffectX::updateDisplay();
+}
+
+void Zentrova::refreshEditorParameters()
+{
+    if (ZentrovaEditor* editor = getZentrovaEditor())
+        for (VstInt32 i = 0; i < kFirstHarmonicParameter; ++i)
+            editor->setParameter(i, getParameter(i));
+}
+
+void Zentrova::refreshEditorHarmonics()
+{
+    if (ZentrovaEditor* editor = getZentrovaEditor())
+        for (VstInt32 i = kFirstHarmonicParameter; i < kNumParameters; ++i)
+            editor->setParameter(i, getParameter(i));
+}
+
+void Zentrova::updateMidiControllerMap()
+{
+    std::int32_t map[Configuration::kNumMidiControllers];
+    m_pConfiguration->getMidiControllerMap(map);
+    for (int controller = 0; controller < Configuration::kNumMidiControllers; ++controller)
+        m_midiControllerMap[controller].store(map[controller], std::memory_order_relaxed);
+    if (ZentrovaEditor* editor = getZentrovaEditor())
+        editor->midiMapChanged();
+}

@@ -1,0 +1,16 @@
+#include "Source/ZentrovaEdit.h"
+
+#include "editor/ZentrovaEditor.h"
+
+ZentrovaEdit::ZentrovaEdit(audioMasterCallback audioMaster, const Flavour& flavour) : Zentrova(audioMaster, flavour)
+{
+    ZentrovaEditor* editor = new ZentrovaEditor(this);
+    setEditor(editor);
+    getKeyboardHandler().setEditor(editor);
+}
+
+ZentrovaEdit::~ZentrovaEdit()
+{
+    if (ZentrovaEditor* editor = getZentrovaEditor())
+        editor->close();
+}

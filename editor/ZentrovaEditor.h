@@ -1,0 +1,51 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "Source/AEffEditor.h"
+#include "Source/GuiCue.h"
+#include "Source/ParameterIndexAndValue.h"
+
+class Zentrova;
+
+// The plug-in's editor. Values from the plug-in side reach it only through
+// its queue, which it drains in its idle call on the user-interface thread.
+class ZentrovaEditor : public AEffEditor
+{
+public:
+    explicit ZentrovaEditor(Zentrova* effect);
+    ~ZentrovaEditor() override;
+
+    bool getRect(ERect** rect) override;
+    bool open(void* parentWindow) override;
+    void close() override;
+    bool isOpen() override;
+    void idle() override;
+    bool setKnobMode(VstInt32 mode) override;
+
+    // Any thread: queues the value on lane 2 while the editor is open.
+    virtual void setParameter(VstInt32 index, float value);
+    virtual void draw(ERect* rect);
+    // Any thread: queues the value on lane while the editor is open; the
+    // audio thread uses lane 1.
+    virtual void postToGui(int lane, std::int64_t index, float value);
+
+    // Audio thread: a controller arrived while MIDI learn was armed.
+    void bindMidiLearn(int controller);
+    void midiMapChanged();
+    // The configuration's knob mode changed.
+    void knobModeChanged(int mode);
+
+    GuiCue<ParameterIndexAndValue>& parameterQueue() { return m_parameterQueue; }
+
+private:
+    void applyGuiItem(const ParameterIndexAndValue& item);
+
+    Zentrova* m_pZentrova;
+    VstInt32 m_hostKnobMode = 0;
+    int m_configuredKnobMode = -1;
+    GuiCue<ParameterIndexAndValue> m_parameterQueue;
+    std::atomic<bool> m_open{false};
+    std::atomic<int> m_pendingLearnParameter{-1};
+};
