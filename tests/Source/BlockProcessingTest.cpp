@@ -1,0 +1,222 @@
+// What the main object does with MIDI and parameter values at the start of
+// each block, observed on its queues.
+
+#include "Source/Flavour.h"
+#include "Source/PluginEntry.h"
+#include "Source/Voices/EventCodes.h"
+#include "Source/Voices/KeyboardHandler.h"
+#include "Source/Voices/Voice.h"
+#include "Source/Zentrova.h"
+#include "editor/ZentrovaEditor.h"
+#include "tests/support/TemporaryHome.h"
+
+#include <gtest/gtest.h>
+
+#include <tuple>
+#include <vector>
+
+namespace
+{
+VstTimeInfo timeInfo{};
+
+VstIntPtr host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
+{
+    if (opcode == audioMasterVersion)
+        return 2400;
+    if (opcode == audioMasterGetTime)
+        return reinterpret_cast<VstIntPtr>(&timeInfo);
+    return 0;
+}
+
+VstIntPtr versionZeroHost(AEffect*, VstInt32, VstInt32, VstIntPtr, void*, float)
+{
+    return 0;
+}
+
+using Item = std::tuple<std::int64_t, std::int64_t, std::int64_t>;
+
+class BlockProcessing : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        timeInfo = VstTimeInfo{};
+        timeInfo.tempo = 120.0;
+        timeInfo.flags = kVstTempoValid;
+        AEffect* effect = createPluginInstance(host, effectFlavour());
+        ASSERT_NE(effect, nullptr);
+        plugin = static_cast<Zentrova*>(static_cast<AudioEffect*>(effect->object));
+        plugin->setBlockSize(256);
+        plugin->resume();
+    }
+
+    void TearDown() override
+    {
+        if (plugin)
+            plugin->getAeffect()->dispatcher(plugin->getAeffect(), effClose, 0, 0, nullptr, 0.0f);
+    }
+
+    void send(std::vector<VstMidiEvent> events)
+    {
+        std::vector<VstEvent*> pointers;
+        for (VstMidiEvent& event : events)
+            pointers.push_back(reinterpret_cast<VstEvent*>(&event));
+        std::vector<unsigned char> storage(sizeof(VstEvents) + pointers.size() * sizeof(VstEvent*));
+        auto* list = reinterpret_cast<VstEvents*>(storage.data());
+        list->numEvents = static_cast<VstInt32>(pointers.size());
+        for (std::size_t i = 0; i < pointers.size(); ++i)
+            list->events[i] = pointers[i];
+        plugin->processEvents(list);
+    }
+
+    std::vector<Item> keyboardQueue()
+    {
+        std::vector<Item> items;
+        ControlCue<VoiceEvent>& cue = plugin->getControlCues()[Zentrova::kKeyboardCue];
+        for (VoiceEvent event = cue.pop(); !event.isEmpty(); event = cue.pop())
+            items.emplace_back(event.code, event.value, event.time);
+        return items;
+    }
+
+    void render(int frames = 256)
+    {
+        std::vector<float> left(frames), right(frames);
+        float* outputs[] = {left.data(), right.data()};
+        plugin->processReplacing(nullptr, outputs, frames);
+    }
+
+    TemporaryHome home;
+    Zentrova* plugin = nullptr;
+};
+
+VstMidiEvent midi(int delta, int status, int data1, int data2 = 0)
+{
+    VstMidiEvent event{};
+    event.type = kVstMidiType;
+    event.byteSize = sizeof(VstMidiEvent);
+    event.deltaFrames = delta;
+    event.midiData[0] = static_cast<char>(status);
+    event.midiData[1] = static_cast<char>(data1);
+    event.midiData[2] = static_cast<char>(data2);
+    return event;
+}
+} // namespace
+
+TEST(PluginEntry, AHostThatAnswersNoVersionGetsNoPlugin)
+{
+    EXPECT_EQ(createPluginInstance(versionZeroHost, effectFlavour()), nullptr);
+    EXPECT_EQ(createPluginInstance(nullptr, effectFlavour()), nullptr);
+}
+
+TEST_F(BlockProcessing, NotesPressureAndControllersBecomeKeyboardEvents)
+{
+    send({midi(0, 0x90, 60, 100), midi(1, 0x91, 61, 0), midi(2, 0x82, 62, 0), midi(3, 0x83, 63, 40),
+          midi(4, 0xA4, 64, 50), midi(5, 0xD5, 70), midi(6, 0xB0, 64, 63), midi(7, 0xB0, 64, 64),
+          midi(8, 0xB0, 69, 127), midi(9, 0xB6, 1, 33), midi(10, 0xB7, 11, 44), midi(11, 0xB0, 123, 0)});
+    const std::vector<Item> expected = {
+        {0x10000 + 60, 100, 0},
+        {0x10000 + (1 << 8) + 61, -64, 1},
+        {0x10000 + (2 << 8) + 62, 0, 2},
+        {0x10000 + (3 << 8) + 63, -40, 3},
+        {0x30000 + (4 << 8) + 64, 50, 4},
+        {0x20000 + (5 << 8), 70, 5},
+        {EventCode::SustainPedal, 0, 6},
+        {EventCode::SustainPedal, 1, 7},
+        {EventCode::Hold2Pedal, 1, 8},
+        {0x40000 + (6 << 8), 33, 9},
+        {0x50000 + (7 << 8), 44, 10},
+        {EventCode::AllNotesOff, 0, 11},
+    };
+    EXPECT_EQ(keyboardQueue(), expected);
+}
+
+TEST_F(BlockProcessing, IgnoredMessagesAndEventsPushNothing)
+{
+    VstMidiEvent sysex = midi(0, 0xF0, 1, 2);
+    sysex.type = kVstSysExType;
+    send({sysex, midi(-1, 0x90, 60, 100), midi(0, 0xB0, 32, 5), midi(0, 0xB0, 120, 0), midi(0, 0xB0, 127, 0),
+          midi(0, 0xB0, 7, 100), midi(0, 0xF8, 0)});
+    EXPECT_TRUE(keyboardQueue().empty());
+}
+
+TEST_F(BlockProcessing, BankSelectSetsTheMidiBankAsASignedByte)
+{
+    send({midi(0, 0xB0, 0, 5)});
+    EXPECT_EQ(plugin->getMidiBank(), 5);
+    EXPECT_TRUE(keyboardQueue().empty());
+}
+
+TEST_F(BlockProcessing, EventsBeyondTheBlockAreClampedToItsLastSample)
+{
+    send({midi(100000, 0x90, 60, 100), midi(255, 0x90, 61, 100)});
+    const std::vector<Item> expected = {{0x10000 + 60, 100, 255}, {0x10000 + 61, 100, 255}};
+    EXPECT_EQ(keyboardQueue(), expected);
+}
+
+TEST_F(BlockProcessing, TheQueueSnapshotIsTakenOncePerBlock)
+{
+    ControlCue<VoiceEvent>& cue = plugin->getControlCues()[Zentrova::kKeyboardCue];
+    cue.push(2, VoiceEvent(1, std::int64_t(0), std::int64_t(0)));
+    send({});
+    cue.push(2, VoiceEvent(2, std::int64_t(0), std::int64_t(0)));
+    send({midi(0, 0x90, 60, 1)});
+    const std::vector<Item> expected = {{1, 0, 0}, {0x10000 + 60, 1, 0}};
+    EXPECT_EQ(keyboardQueue(), expected);
+}
+
+TEST_F(BlockProcessing, TheEngineDrainsEveryQueueEachBlock)
+{
+    ControlCue<VoiceEvent>* cues = plugin->getControlCues();
+    for (int cue = 0; cue < Zentrova::kNumControlCues; ++cue)
+        cues[cue].push(2, VoiceEvent(cue, std::int64_t(0), std::int64_t(3)));
+    send({midi(0, 0x90, 60, 100)});
+    render();
+    for (int cue = 0; cue < Zentrova::kNumControlCues; ++cue)
+    {
+        cues[cue].beginRead();
+        EXPECT_TRUE(cues[cue].pop().isEmpty()) << "queue " << cue;
+    }
+}
+
+TEST_F(BlockProcessing, StoppingTheTransportReleasesThePedals)
+{
+    timeInfo.flags |= kVstTransportPlaying;
+    send({});
+    render();
+    EXPECT_TRUE(keyboardQueue().empty());
+    timeInfo.flags &= ~kVstTransportPlaying;
+    send({});
+    const std::vector<Item> expected = {{588, 0, 0}, {590, 0, 0}, {591, 0, 0}, {592, 0, 0}, {593, 0, 0}};
+    EXPECT_EQ(keyboardQueue(), expected);
+    render();
+    send({});
+    EXPECT_TRUE(keyboardQueue().empty()) << "a transport that stays stopped releases nothing more";
+}
+
+TEST_F(BlockProcessing, TheEditorIsToldOfParametersOnlyWhileOpen)
+{
+    ZentrovaEditor* editor = plugin->getZentrovaEditor();
+    ASSERT_NE(editor, nullptr);
+    plugin->setParameter(12, 0.5f);
+    EXPECT_EQ(editor->parameterQueue().pending(2), 0u);
+
+    editor->open(nullptr);
+    editor->idle(); // the values sent when it opened
+    plugin->setParameter(12, 0.75f);
+    ASSERT_EQ(editor->parameterQueue().pending(2), 1u);
+    editor->parameterQueue().beginRead();
+    const ParameterIndexAndValue item = editor->parameterQueue().pop();
+    EXPECT_EQ(item.index, 12);
+    EXPECT_EQ(item.value, 0.75f);
+    editor->close();
+    plugin->setParameter(12, 0.25f);
+    EXPECT_EQ(editor->parameterQueue().pending(2), 0u);
+    EXPECT_EQ(plugin->getParameter(12), 0.25f);
+}
+
+TEST_F(BlockProcessing, ConfigurationSettingsReachTheEngine)
+{
+    EXPECT_EQ(plugin->getKeyboardHandler().getDamperScale(), 128);
+    ASSERT_NE(plugin->getVoiceEngine(), nullptr);
+    EXPECT_EQ(plugin->getVoiceEngine()->getHold2Scale(), 2.0f);
+}

@@ -1,0 +1,248 @@
+// The effect plug-in as a host sees it: the built library loaded through
+// its exported entry point.
+
+#include "tools/HostedPlugin.h"
+#include "tools/MidiSequence.h"
+#include "tools/OfflineRenderer.h"
+#include "tests/support/TemporaryHome.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace
+{
+std::unique_ptr<HostedPlugin> loadEffect(int blockSize = 256)
+{
+    HostSettings settings;
+    settings.blockSize = blockSize;
+    return std::make_unique<HostedPlugin>(ZENTROVA_EFFECT_PLUGIN_PATH, settings);
+}
+
+class ZentrovaPlugin : public ::testing::Test
+{
+protected:
+    TemporaryHome home;
+};
+} // namespace
+
+TEST_F(ZentrovaPlugin, RecordAnnouncesTheEffect)
+{
+    auto plugin = loadEffect();
+    const AEffect* record = plugin->effect();
+    EXPECT_EQ(plugin->library().entryName(), "VSTPluginMain");
+    EXPECT_EQ(record->magic, kEffectMagic);
+    EXPECT_EQ(record->numPrograms, 128);
+    EXPECT_EQ(record->numParams, 155);
+    EXPECT_EQ(record->numInputs, 2);
+    EXPECT_EQ(record->numOutputs, 2);
+    EXPECT_EQ(record->flags, effFlagsCanReplacing | effFlagsProgramChunks | effFlagsHasEditor);
+    EXPECT_EQ(record->uniqueID, fourCharCode("Z2FX"));
+    EXPECT_EQ(record->version, 1);
+    EXPECT_EQ(record->ioRatio, 1.0f);
+}
+
+TEST_F(ZentrovaPlugin, AnswersItsIdentity)
+{
+    auto plugin = loadEffect();
+    EXPECT_EQ(plugin->effectName(), "Zentrova2FX");
+    EXPECT_EQ(plugin->vendorString(), "Vorlix");
+    EXPECT_EQ(plugin->productString(), "Zentrova2 Effect");
+    EXPECT_EQ(plugin->dispatch(effGetVendorVersion), 2);
+    EXPECT_EQ(plugin->dispatch(effGetVstVersion), 2400);
+    EXPECT_EQ(plugin->dispatch(effGetPlugCategory), kPlugCategUnknown);
+}
+
+TEST_F(ZentrovaPlugin, CanDoAnswersForMidiInAndOutOnly)
+{
+    auto plugin = loadEffect();
+    for (const char* yes : {"receiveVstEvents", "receiveVstMidiEvent", "vVstEvents", "sendVstMidiEvent"})
+        EXPECT_EQ(plugin->canDo(yes), 1) << yes;
+    for (const char* no : {"sendVstEvents", "receiveVstTimeInfo", "bypass", ""})
+        EXPECT_EQ(plugin->canDo(no), -1) << no;
+}
+
+TEST_F(ZentrovaPlugin, PinsAreLabelledAndOnlyTheFirstInputIsStereo)
+{
+    auto plugin = loadEffect();
+    VstPinProperties pin;
+    ASSERT_TRUE(plugin->pinProperties(true, 0, pin));
+    EXPECT_STREQ(pin.label, "Input Left");
+    EXPECT_EQ(pin.flags, kVstPinIsActive | kVstPinIsStereo);
+    ASSERT_TRUE(plugin->pinProperties(true, 1, pin));
+    EXPECT_STREQ(pin.label, "Input Right");
+    EXPECT_EQ(pin.flags, kVstPinIsActive);
+    EXPECT_FALSE(plugin->pinProperties(true, 2, pin));
+    EXPECT_FALSE(plugin->pinProperties(true, -1, pin));
+
+    ASSERT_TRUE(plugin->pinProperties(false, 0, pin));
+    EXPECT_STREQ(pin.label, "Zentrova 1 Out");
+    EXPECT_EQ(pin.flags, kVstPinIsActive | kVstPinIsStereo);
+    ASSERT_TRUE(plugin->pinProperties(false, 1, pin));
+    EXPECT_STREQ(pin.label, "Zentrova 2 Out");
+    EXPECT_EQ(pin.flags, kVstPinIsActive | kVstPinIsStereo);
+    EXPECT_FALSE(plugin->pinProperties(false, 2, pin));
+    EXPECT_FALSE(plugin->pinProperties(false, -1, pin));
+}
+
+TEST_F(ZentrovaPlugin, VendorSpecificAnswersTheMakerQueries)
+{
+    auto plugin = loadEffect();
+    EXPECT_EQ(plugin->dispatch(effVendorSpecific, fourCharCode("Vrlx"), fourCharCode("gCtl")), -1);
+    EXPECT_EQ(plugin->dispatch(effVendorSpecific, fourCharCode("Vrlx"), fourCharCode("Draw")), 0);
+    EXPECT_EQ(plugin->dispatch(effVendorSpecific, fourCharCode("Vrlx"), 0), 0);
+    EXPECT_EQ(plugin->dispatch(effVendorSpecific, fourCharCode("stCA"), fourCharCode("Whee"), nullptr, 1.0f), 0);
+    EXPECT_EQ(plugin->dispatch(effVendorSpecific, 0, fourCharCode("gCtl")), 0);
+}
+
+TEST_F(ZentrovaPlugin, MakesNoHostCallBeforeTheEntryPointReturns)
+{
+    auto plugin = loadEffect();
+    // Loading asks for the host's version; opening and setting the rate and
+    // block size call nothing back.
+    EXPECT_EQ(plugin->hostCalls(), (std::vector<VstInt32>{audioMasterVersion}));
+}
+
+TEST_F(ZentrovaPlugin, AsksForMidiWhenResumed)
+{
+    auto plugin = loadEffect();
+    plugin->clearHostCalls();
+    plugin->resume();
+    EXPECT_EQ(plugin->countHostCalls(audioMasterWantMidi), 1);
+}
+
+TEST_F(ZentrovaPlugin, SendsOneEventListPerBlockAndStaysSilent)
+{
+    auto plugin = loadEffect(256);
+    plugin->resume();
+    plugin->clearHostCalls();
+    const OfflineRenderer::Result result = OfflineRenderer::render(*plugin, MidiSequence::builtInPhrase(), 1.0);
+    EXPECT_EQ(result.statistics.blocks(), 188);
+    EXPECT_EQ(plugin->countHostCalls(audioMasterProcessEvents), result.statistics.blocks());
+    EXPECT_EQ(plugin->midiEventsReceived(), 0);
+    ASSERT_EQ(result.left.size(), 48000u);
+    for (std::size_t i = 0; i < result.left.size(); ++i)
+    {
+        ASSERT_EQ(result.left[i], 0.0f) << i;
+        ASSERT_EQ(result.right[i], 0.0f) << i;
+    }
+}
+
+TEST_F(ZentrovaPlugin, LargerBlocksThanAnnouncedAreRenderedWithinItsBuffers)
+{
+    auto plugin = loadEffect(64);
+    plugin->resume();
+    const int frames = 1000;
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    std::vector<float> left(frames, nan), right(frames, nan), inLeft(frames, 0.5f), inRight(frames, 0.5f);
+    float* outputs[] = {left.data(), right.data()};
+    float* inputs[] = {inLeft.data(), inRight.data()};
+    plugin->clearHostCalls();
+    plugin->effect()->processReplacing(plugin->effect(), inputs, outputs, frames);
+    for (int i = 0; i < frames; ++i)
+    {
+        ASSERT_EQ(left[i], 0.0f) << i;
+        ASSERT_EQ(right[i], 0.0f) << i;
+    }
+    EXPECT_EQ(plugin->countHostCalls(audioMasterProcessEvents), 16) << "1000 frames in blocks of 64";
+}
+
+TEST_F(ZentrovaPlugin, ProcessesBeforeAnyBlockSizeIsSet)
+{
+    HostSettings settings;
+    TemporaryHome otherHome;
+    // Build the instance by hand so that nothing is set before processing.
+    PluginLibrary library(ZENTROVA_EFFECT_PLUGIN_PATH);
+    static auto host = [](AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) -> VstIntPtr {
+        return opcode == audioMasterVersion ? 2400 : 0;
+    };
+    AEffect* effect = library.entryPoint()(host);
+    ASSERT_NE(effect, nullptr);
+    std::vector<float> left(3000, 1.0f), right(3000, 1.0f);
+    float* outputs[] = {left.data(), right.data()};
+    effect->processReplacing(effect, nullptr, outputs, 3000);
+    EXPECT_EQ(left[2999], 0.0f);
+    EXPECT_EQ(right[0], 0.0f);
+    EXPECT_EQ(effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f), 1);
+}
+
+TEST_F(ZentrovaPlugin, HostIndicesOutsideTheRangesAnswerNothing)
+{
+    auto plugin = loadEffect();
+    for (int index : {-1, 155, 100000})
+    {
+        EXPECT_EQ(plugin->getParameter(index), 0.0f);
+        plugin->setParameter(index, 0.7f);
+        EXPECT_EQ(plugin->getParameter(index), 0.0f);
+        EXPECT_EQ(plugin->parameterName(index), "");
+        EXPECT_EQ(plugin->parameterDisplay(index), "");
+        EXPECT_EQ(plugin->parameterLabel(index), "");
+    }
+    char name[64] = "unchanged";
+    EXPECT_EQ(plugin->dispatch(effGetProgramNameIndexed, 128, 0, name), 0);
+    EXPECT_EQ(plugin->dispatch(effGetProgramNameIndexed, -1, 0, name), 0);
+    EXPECT_STREQ(name, "unchanged");
+    plugin->dispatch(effSetProgram, 0, 128);
+    plugin->dispatch(effSetProgram, 0, -5);
+    EXPECT_EQ(plugin->dispatch(effGetProgram), 0);
+}
+
+TEST_F(ZentrovaPlugin, KeepsParameterValuesAndNamesUnusedPrograms)
+{
+    auto plugin = loadEffect();
+    plugin->setParameter(0, 0.25f);
+    plugin->setParameter(154, 0.75f);
+    EXPECT_EQ(plugin->getParameter(0), 0.25f);
+    EXPECT_EQ(plugin->getParameter(154), 0.75f);
+    char name[64];
+    for (int program : {0, 64, 127})
+    {
+        ASSERT_EQ(plugin->dispatch(effGetProgramNameIndexed, program, 0, name), 1);
+        EXPECT_STREQ(name, "empty");
+    }
+    // With no patch in the bank every program falls back to program 0.
+    plugin->dispatch(effSetProgram, 0, 5);
+    EXPECT_EQ(plugin->dispatch(effGetProgram), 0);
+}
+
+TEST_F(ZentrovaPlugin, LifecycleCallsInAnyOrderAreHarmless)
+{
+    {
+        auto plugin = loadEffect(); // opened, closed at once
+    }
+    auto plugin = loadEffect();
+    plugin->dispatch(effOpen);
+    plugin->dispatch(effOpen);
+    plugin->dispatch(effMainsChanged, 0, 0);
+    plugin->dispatch(effMainsChanged, 0, 0);
+    plugin->resume();
+    plugin->resume();
+    plugin->suspend();
+    plugin->dispatch(effSetBlockSize, 0, 128);
+    plugin->dispatch(effSetBlockSize, 0, 512);
+    plugin->dispatch(effSetBlockSize, 0, 0);
+    plugin->dispatch(effSetSampleRate, 0, 0, nullptr, 0.0f);
+    plugin->dispatch(effEditClose);
+    plugin->dispatch(effEditIdle);
+    const OfflineRenderer::Result result = OfflineRenderer::render(*plugin, MidiSequence::builtInPhrase(), 0.1);
+    EXPECT_EQ(result.left.size(), 4800u);
+}
+
+TEST_F(ZentrovaPlugin, EditorOpensWithoutAWindowAndCloses)
+{
+    auto plugin = loadEffect();
+    ERect* rect = reinterpret_cast<ERect*>(1);
+    EXPECT_EQ(plugin->dispatch(effEditGetRect, 0, 0, &rect), 0);
+    EXPECT_EQ(rect, nullptr);
+    EXPECT_EQ(plugin->dispatch(effEditOpen, 0, 0, nullptr), 1);
+    plugin->setParameter(3, 0.5f);
+    plugin->dispatch(effEditIdle);
+    EXPECT_EQ(plugin->dispatch(effSetEditKnobMode, 0, 2), 1);
+    plugin->dispatch(effEditClose);
+    plugin->dispatch(effEditClose);
+}
