@@ -8,6 +8,7 @@ packages=(
   libtinyxml-dev zlib1g-dev libboost-filesystem-dev libboost-system-dev
   libloki-dev uuid-dev libgtest-dev googletest
   libsndfile1-dev libbenchmark-dev
+  amsynth
   libx11-dev libcairo2-dev libxtst-dev xvfb fonts-liberation2
   clang libclang-rt-14-dev
 )

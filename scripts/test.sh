@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the whole test suite: a release build, then an AddressSanitizer +
-# UndefinedBehaviorSanitizer build.
+# UndefinedBehaviorSanitizer build, then the tests of the code shared between
+# threads under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -14,3 +15,8 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DZENTROVA_SANITIZE=address,un
 cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan -j"$jobs" --output-on-failure
+
+cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DZENTROVA_SANITIZE=thread
+cmake --build build-tsan -j"$jobs" --target zentrova_tests
+TSAN_OPTIONS=halt_on_error=1 \
+  ctest --test-dir build-tsan -j"$jobs" --output-on-failure -R '^(EventCue|OutgoingMidi|BlockProcessing)\.'

@@ -6,7 +6,9 @@
 
 PluginLibrary::PluginLibrary(const std::string& path) : m_path(path)
 {
-    m_handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // Plug-ins are never unmapped: many leave exit handlers, thread-local
+    // destructors or threads behind that would run into unmapped code.
+    m_handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (!m_handle)
     {
         const char* error = dlerror();

@@ -23,7 +23,7 @@ VstIntPtr host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr, float)
     return 1;
 }
 
-class HostEventsTest : public ::testing::Test
+class OutgoingMidi : public ::testing::Test
 {
 protected:
     void SetUp() override
@@ -37,7 +37,7 @@ protected:
 };
 } // namespace
 
-TEST_F(HostEventsTest, AllocatedEventsAreZeroedMidiEvents)
+TEST_F(OutgoingMidi, AllocatedEventsAreZeroedMidiEvents)
 {
     VstMidiEvent* event = events->allocEvent();
     EXPECT_EQ(event->type, kVstMidiType);
@@ -59,14 +59,14 @@ TEST_F(HostEventsTest, AllocatedEventsAreZeroedMidiEvents)
     EXPECT_EQ(again->midiData[0], 0);
 }
 
-TEST_F(HostEventsTest, AnEmptyListIsSentToo)
+TEST_F(OutgoingMidi, AnEmptyListIsSentToo)
 {
     events->flush();
     ASSERT_EQ(sentLists.size(), 1u);
     EXPECT_TRUE(sentLists[0].empty());
 }
 
-TEST_F(HostEventsTest, TheEventAfterAFullListFlushesItFirst)
+TEST_F(OutgoingMidi, TheEventAfterAFullListFlushesItFirst)
 {
     for (int i = 0; i < HostEvents::kMaxEvents; ++i)
         events->allocEvent()->midiData[1] = static_cast<char>(i & 0x7F);
@@ -77,7 +77,7 @@ TEST_F(HostEventsTest, TheEventAfterAFullListFlushesItFirst)
     EXPECT_EQ(events->numEvents(), 1);
 }
 
-TEST_F(HostEventsTest, MessagesQueuedFromOtherThreadsGoOutWithTheNextFlush)
+TEST_F(OutgoingMidi, MessagesQueuedFromOtherThreadsGoOutWithTheNextFlush)
 {
     constexpr int kPerThread = 500;
     auto produce = [&](unsigned char controller) {
