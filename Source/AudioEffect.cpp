@@ -13,97 +13,72 @@ AudioEffect* objectOf(AEffect* effect)
 
 // No exception may cross into the host: every entry catches them all and
 // answers as a plug-in that did nothing would.
-VstIntPtr dispatchEffectClass(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                              float opt)
+template <typename Result, typename Call>
+Result guarded(AEffect* effect, Result fallback, Call call)
 {
     AudioEffect* object = objectOf(effect);
     if (!object)
-        return 0;
-    if (opcode == effClose)
-    {
-        try
-        {
-            object->dispatcher(opcode, index, value, ptr, opt);
-        }
-        catch (...)
-        {
-        }
-        delete object;
-        return 1;
-    }
+        return fallback;
     try
     {
-        return object->dispatcher(opcode, index, value, ptr, opt);
+        return call(*object);
     }
     catch (...)
     {
-        return 0;
+        return fallback;
     }
+}
+
+VstIntPtr dispatchEffectClass(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                              float opt)
+{
+    if (opcode == effClose)
+    {
+        AudioEffect* object = objectOf(effect);
+        if (!object)
+            return 0;
+        guarded(effect, VstIntPtr(0), [&](AudioEffect& o) { return o.dispatcher(opcode, index, value, ptr, opt); });
+        delete object;
+        return 1;
+    }
+    return guarded(effect, VstIntPtr(0), [&](AudioEffect& o) { return o.dispatcher(opcode, index, value, ptr, opt); });
 }
 
 float getParameterClass(AEffect* effect, VstInt32 index)
 {
-    AudioEffect* object = objectOf(effect);
-    try
-    {
-        return object ? object->getParameter(index) : 0.0f;
-    }
-    catch (...)
-    {
-        return 0.0f;
-    }
+    return guarded(effect, 0.0f, [&](AudioEffect& o) { return o.getParameter(index); });
 }
 
 void setParameterClass(AEffect* effect, VstInt32 index, float value)
 {
-    AudioEffect* object = objectOf(effect);
-    try
-    {
-        if (object)
-            object->setParameter(index, value);
-    }
-    catch (...)
-    {
-    }
+    guarded(effect, false, [&](AudioEffect& o) {
+        o.setParameter(index, value);
+        return true;
+    });
 }
 
 void processClass(AEffect* effect, float** inputs, float** outputs, VstInt32 sampleFrames)
 {
-    AudioEffect* object = objectOf(effect);
-    try
-    {
-        if (object)
-            object->process(inputs, outputs, sampleFrames);
-    }
-    catch (...)
-    {
-    }
+    guarded(effect, false, [&](AudioEffect& o) {
+        o.process(inputs, outputs, sampleFrames);
+        return true;
+    });
 }
 
 void processClassReplacing(AEffect* effect, float** inputs, float** outputs, VstInt32 sampleFrames)
 {
-    AudioEffect* object = objectOf(effect);
-    try
-    {
-        if (object)
-            object->processReplacing(inputs, outputs, sampleFrames);
-    }
-    catch (...)
-    {
-    }
+    guarded(effect, false, [&](AudioEffect& o) {
+        o.processReplacing(inputs, outputs, sampleFrames);
+        return true;
+    });
 }
 
 void processClassDoubleReplacing(AEffect* effect, double** inputs, double** outputs, VstInt32 sampleFrames)
 {
-    AudioEffect* object = objectOf(effect);
-    try
-    {
-        if (object)
-            object->processDoubleReplacing(inputs, outputs, sampleFrames);
-    }
-    catch (...)
-    {
-    }
+    guarded(effect, false, [&](AudioEffect& o) {
+        o.processDoubleReplacing(inputs, outputs, sampleFrames);
+        return true;
+    });
 }
 } // namespace
 
