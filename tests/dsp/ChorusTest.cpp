@@ -180,6 +180,16 @@ TEST(Chorus, LevelZeroFadesToDryThenStops)
         ASSERT_NEAR(out[i], in[i], 1e-3f) << i;
 }
 
+TEST(Chorus, LivesOnSixteenByteBoundaries)
+{
+    std::vector<std::unique_ptr<Chorus>> choruses;
+    for (int i = 0; i < 8; ++i)
+    {
+        choruses.push_back(std::make_unique<ChorusIntReference>());
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(choruses.back().get()) % 16, 0u);
+    }
+}
+
 TEST(Chorus, RunsInPlace)
 {
     const int n = 3000;
