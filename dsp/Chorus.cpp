@@ -124,9 +124,9 @@ void Chorus::updateFilters()
     m_toneRight.setup(m_preset.toneFrequency, m_sampleRate);
 }
 
-void Chorus::setMode(int mode)
+void Chorus::setMode(int64_t value)
 {
-    mode = std::clamp(mode, 0, kHighestMode);
+    const int mode = int(std::clamp<int64_t>(value, 0, kHighestMode));
     m_mode = mode;
     if (mode <= 2)
     {

@@ -32,7 +32,7 @@ public:
     virtual void updateFilters();
 
     // Modes outside the known presets are clamped to the nearest one.
-    void setMode(int mode);
+    void setMode(int64_t mode);
     bool isRunning() const { return m_running; }
 
     static constexpr int kDelayFrames = 65536;

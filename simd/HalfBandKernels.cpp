@@ -36,6 +36,16 @@ inline void loadCoefficients(__m128* c)
         c[k] = _mm_load_ps(kCoefficientVectors[k]);
 }
 
+// Writes or adds lane 0.
+template <bool Replacing>
+inline void emit(float* out, __m128 value)
+{
+    if (Replacing)
+        _mm_store_ss(out, value);
+    else
+        _mm_store_ss(out, _mm_add_ss(_mm_load_ss(out), value));
+}
+
 template <bool Replacing>
 void processMono(const float* input, float* history, float* outLeft, float* outRight, int64_t n, const float* gain)
 {
@@ -52,16 +62,8 @@ void processMono(const float* input, float* history, float* outLeft, float* outR
         // Branch B of the even frame (lane 0) plus branch A of the odd (lane 3).
         __m128 sum = _mm_add_ss(y, _mm_shuffle_ps(y, y, _MM_SHUFFLE(3, 3, 3, 3)));
         __m128 r = _mm_mul_ss(sum, g);
-        if (Replacing)
-        {
-            _mm_store_ss(outLeft + i, r);
-            _mm_store_ss(outRight + i, r);
-        }
-        else
-        {
-            _mm_store_ss(outLeft + i, _mm_add_ss(_mm_load_ss(outLeft + i), r));
-            _mm_store_ss(outRight + i, _mm_add_ss(_mm_load_ss(outRight + i), r));
-        }
+        emit<Replacing>(outLeft + i, r);
+        emit<Replacing>(outRight + i, r);
     }
 }
 
@@ -85,17 +87,8 @@ void processStereo(const float* input, float* history, float* outLeft, float* ou
         // lanes 2 and 3 likewise.
         __m128 sum = _mm_add_ps(ye, _mm_shuffle_ps(yo, yo, _MM_SHUFFLE(3, 3, 1, 1)));
         __m128 r = _mm_mul_ps(sum, g);
-        __m128 rr = _mm_movehl_ps(r, r);
-        if (Replacing)
-        {
-            _mm_store_ss(outLeft + i, r);
-            _mm_store_ss(outRight + i, rr);
-        }
-        else
-        {
-            _mm_store_ss(outLeft + i, _mm_add_ss(_mm_load_ss(outLeft + i), r));
-            _mm_store_ss(outRight + i, _mm_add_ss(_mm_load_ss(outRight + i), rr));
-        }
+        emit<Replacing>(outLeft + i, r);
+        emit<Replacing>(outRight + i, _mm_movehl_ps(r, r));
     }
 }
 }

@@ -1,17 +1,15 @@
 #include "Source/Echo.h"
+#include "TestSignals.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <memory>
-#include <random>
 #include <vector>
 
 namespace
 {
-constexpr double kPi = 3.14159265358979323846;
-
 struct Settings
 {
     float rate = 8000.0f; // engine rate
@@ -261,11 +259,7 @@ TEST(Echo, RestartedOrReenabledEchoDoesNotReplayOldMemory)
     for (int way = 0; way < 3; ++way)
     {
         auto echo = makeEcho(s);
-        std::mt19937 random(9);
-        std::uniform_real_distribution<float> uniform(-1.0f, 1.0f);
-        std::vector<float> sound(std::size_t(delay) * 2 * 2);
-        for (float& v : sound)
-            v = uniform(random);
+        std::vector<float> sound = whiteNoise(std::size_t(delay) * 2 * 2, 9);
         run(*echo, sound);
         if (way == 0)
         {
@@ -381,7 +375,7 @@ TEST(Echo, LowPassKeepsItsCutoffWhateverTheHighPass)
         echo->setLowPass(2000.0f);
         std::vector<float> frames(std::size_t(20000) * 2);
         for (std::size_t f = 0; f < 20000; ++f)
-            frames[2 * f] = frames[2 * f + 1] = float(std::sin(2.0 * kPi * 12000.0 / s.rate * double(f)));
+            frames[2 * f] = frames[2 * f + 1] = float(std::sin(2.0 * kTestPi * 12000.0 / s.rate * double(f)));
         run(*echo, frames);
         float peak = 0.0f;
         for (std::size_t i = 20000; i < frames.size(); ++i)

@@ -1,5 +1,6 @@
 #include "dsp/CHalfBandFilterSse.h"
 #include "dsp/CHalfBandFilterStandard.h"
+#include "TestSignals.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +12,6 @@
 
 namespace
 {
-constexpr double kPi = 3.14159265358979323846;
-
 enum class Variant
 {
     Standard,
@@ -31,7 +30,7 @@ std::unique_ptr<CHalfBandFilter> makeFilter(Variant variant)
 std::vector<float> stereoSine(double hostFraction, int64_t outputs)
 {
     std::vector<float> in(std::size_t(outputs) * 4);
-    const double step = 2.0 * kPi * hostFraction / 2.0;
+    const double step = 2.0 * kTestPi * hostFraction / 2.0;
     for (int64_t f = 0; f < 2 * outputs; ++f)
     {
         float v = float(std::sin(step * double(f)));
@@ -41,24 +40,14 @@ std::vector<float> stereoSine(double hostFraction, int64_t outputs)
     return in;
 }
 
-std::vector<float> noise(std::size_t n, unsigned seed)
-{
-    std::mt19937 random(seed);
-    std::uniform_real_distribution<float> uniform(-1.0f, 1.0f);
-    std::vector<float> v(n);
-    for (float& x : v)
-        x = uniform(random);
-    return v;
-}
-
 // Least-squares amplitude of a sine of known frequency (cycles per sample).
 double amplitudeAt(const std::vector<float>& y, std::size_t from, double fraction)
 {
     double cc = 0, ss = 0, cs = 0, yc = 0, ys = 0;
     for (std::size_t i = from; i < y.size(); ++i)
     {
-        double c = std::cos(2.0 * kPi * fraction * double(i));
-        double s = std::sin(2.0 * kPi * fraction * double(i));
+        double c = std::cos(2.0 * kTestPi * fraction * double(i));
+        double s = std::sin(2.0 * kTestPi * fraction * double(i));
         cc += c * c;
         ss += s * s;
         cs += c * s;
@@ -133,7 +122,7 @@ TEST_P(CHalfBandFilterVariants, ConstantInputSettlesToTwiceTheStoredGain)
 TEST_P(CHalfBandFilterVariants, AccumulatingAddsAndReplacingOverwrites)
 {
     const int64_t n = 300;
-    std::vector<float> in = noise(std::size_t(n) * 4, 3);
+    std::vector<float> in = whiteNoise(std::size_t(n) * 4, 3);
     auto plain = makeFilter(GetParam());
     auto adding = makeFilter(GetParam());
     std::vector<float> left(n), right(n), sumLeft(n, 2.0f), sumRight(n, -1.0f);
@@ -155,7 +144,7 @@ TEST_P(CHalfBandFilterVariants, SplittingABlockChangesNothing)
     const int64_t n = 5000;
     for (bool stereo : {false, true})
     {
-        std::vector<float> in = noise(std::size_t(n) * 4, 7);
+        std::vector<float> in = whiteNoise(std::size_t(n) * 4, 7);
         auto whole = makeFilter(GetParam());
         auto split = makeFilter(GetParam());
         stereo ? whole->setStereo() : whole->setMono();
@@ -179,7 +168,7 @@ TEST_P(CHalfBandFilterVariants, SplittingABlockChangesNothing)
 TEST_P(CHalfBandFilterVariants, ClearStartsFromSilence)
 {
     const int64_t n = 400;
-    std::vector<float> in = noise(std::size_t(n) * 4, 5);
+    std::vector<float> in = whiteNoise(std::size_t(n) * 4, 5);
     auto fresh = makeFilter(GetParam());
     auto used = makeFilter(GetParam());
     std::vector<float> left(n), right(n), usedLeft(n), usedRight(n);
@@ -221,7 +210,7 @@ INSTANTIATE_TEST_SUITE_P(Both, CHalfBandFilterVariants, ::testing::Values(Varian
 TEST(CHalfBandFilter, SseMatchesPortableInEveryKernel)
 {
     const int64_t n = 3000;
-    std::vector<float> in = noise(std::size_t(n) * 4, 23);
+    std::vector<float> in = whiteNoise(std::size_t(n) * 4, 23);
     for (bool stereo : {false, true})
     {
         for (int replacing : {0, 1})
@@ -251,7 +240,7 @@ TEST(CHalfBandFilter, SseMatchesPortableInEveryKernel)
 TEST(CHalfBandFilter, SseMatchesPortableAcrossModeSwitches)
 {
     const int64_t n = 600;
-    std::vector<float> in = noise(std::size_t(n) * 4, 29);
+    std::vector<float> in = whiteNoise(std::size_t(n) * 4, 29);
     CHalfBandFilterStandard standard;
     CHalfBandFilterSse sse;
     std::vector<float> left(n), right(n), sseLeft(n), sseRight(n);

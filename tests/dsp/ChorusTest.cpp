@@ -1,4 +1,5 @@
 #include "dsp/ChorusIntReference.h"
+#include "TestSignals.h"
 
 #include <gtest/gtest.h>
 
@@ -6,12 +7,11 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
-#include <random>
 #include <vector>
 
 namespace
 {
-std::unique_ptr<ChorusIntReference> makeChorus(float hostRate, int mode, float rateHz, float depthMs, int level)
+std::unique_ptr<ChorusIntReference> makeChorus(float hostRate, int64_t mode, float rateHz, float depthMs, int level)
 {
     auto chorus = std::make_unique<ChorusIntReference>();
     chorus->setSampleRate(hostRate);
@@ -21,16 +21,6 @@ std::unique_ptr<ChorusIntReference> makeChorus(float hostRate, int mode, float r
     chorus->setLevel(level);
     chorus->clear();
     return chorus;
-}
-
-std::vector<float> noise(std::size_t n, unsigned seed)
-{
-    std::mt19937 random(seed);
-    std::uniform_real_distribution<float> uniform(-1.0f, 1.0f);
-    std::vector<float> v(n);
-    for (float& x : v)
-        x = uniform(random);
-    return v;
 }
 
 // Runs n host samples of a constant through the chorus in blocks of 512.
@@ -150,8 +140,9 @@ TEST(Chorus, NewSampleRateRebuildsBoundsAndSweep)
 TEST(Chorus, ModeOutsideItsRangeIsClampedNotSilentlyStale)
 {
     const int n = 2000;
-    std::vector<float> in = noise(std::size_t(n) * 4, 1);
-    for (const auto& [asked, clamped] : {std::pair{30, Chorus::kHighestMode}, std::pair{-3, 0}})
+    std::vector<float> in = whiteNoise(std::size_t(n) * 4, 1);
+    const std::pair<int64_t, int> cases[] = {{30, Chorus::kHighestMode}, {-3, 0}, {(int64_t(1) << 32) | 3, Chorus::kHighestMode}};
+    for (const auto& [asked, clamped] : cases)
     {
         auto reference = makeChorus(44100.0f, clamped, 1.0f, 2.0f, 60);
         auto chorus = makeChorus(44100.0f, asked, 1.0f, 2.0f, 60);
@@ -169,7 +160,7 @@ TEST(Chorus, LevelZeroFadesToDryThenStops)
     EXPECT_FALSE(silent->process(buffer.data(), buffer.data(), 256));
 
     auto chorus = makeChorus(48000.0f, 1, 1.0f, 2.0f, 80);
-    std::vector<float> in = noise(std::size_t(48000) * 4, 2), out(in.size());
+    std::vector<float> in = whiteNoise(std::size_t(48000) * 4, 2), out(in.size());
     EXPECT_TRUE(chorus->process(in.data(), out.data(), 10000));
     chorus->setLevel(0);
     // The fade takes 100 ms, 4800 host samples; the second block ends it.
@@ -193,7 +184,7 @@ TEST(Chorus, LivesOnSixteenByteBoundaries)
 TEST(Chorus, RunsInPlace)
 {
     const int n = 3000;
-    std::vector<float> in = noise(std::size_t(n) * 4, 4);
+    std::vector<float> in = whiteNoise(std::size_t(n) * 4, 4);
     for (int mode : {1, 3, 4, 0})
     {
         auto separate = makeChorus(44100.0f, mode, 1.3f, 2.5f, 70);
@@ -208,7 +199,7 @@ TEST(Chorus, RunsInPlace)
 TEST(Chorus, SilenceAfterSoundNeverTurnsDenormal)
 {
     auto chorus = makeChorus(44100.0f, 3, 1.0f, 3.0f, 100);
-    std::vector<float> in = noise(std::size_t(2000) * 4, 6);
+    std::vector<float> in = whiteNoise(std::size_t(2000) * 4, 6);
     in.resize(std::size_t(90000) * 4, 0.0f);
     std::vector<float> out(in.size());
     for (std::size_t done = 0; done < 90000; done += 500)

@@ -1,4 +1,5 @@
 #include "dsp/OnePoleFilter.h"
+#include "TestSignals.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,7 @@ TEST(OnePoleFilter, StepResponseLagsOneSampleAndRisesWithItsTimeConstant)
     filter.setup(frequency, hostRate);
     EXPECT_EQ(filter.process(1.0f), 0.0f);
     // The filter runs at twice the host rate.
-    const int tau = int(std::lround(2.0 * hostRate / (2.0 * 3.14159265358979323846 * frequency)));
+    const int tau = int(std::lround(2.0 * hostRate / (2.0 * kTestPi * frequency)));
     float y = 0.0f;
     for (int i = 0; i < tau; ++i)
         y = filter.process(1.0f);

@@ -1,4 +1,5 @@
 #include "dsp/TwoPoleFilter.h"
+#include "TestSignals.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +7,6 @@
 
 namespace
 {
-constexpr double kPi = 3.14159265358979323846;
-
 // Peak output over the last half of a run of a sine given in cycles per
 // engine sample.
 double peakResponse(TwoPoleFilter& filter, double fraction, bool highPass)
@@ -15,7 +14,7 @@ double peakResponse(TwoPoleFilter& filter, double fraction, bool highPass)
     double peak = 0.0;
     for (int i = 0; i < 40000; ++i)
     {
-        float x = float(std::sin(2.0 * kPi * fraction * i));
+        float x = float(std::sin(2.0 * kTestPi * fraction * i));
         float y = highPass ? filter.processHighPass(x) : filter.process(x);
         if (i >= 20000)
             peak = std::max(peak, double(std::fabs(y)));
