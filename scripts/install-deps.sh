@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config git
-  libtinyxml-dev zlib1g-dev libboost-filesystem-dev libboost-system-dev
+  libtinyxml-dev zlib1g-dev libboost-dev libboost-filesystem-dev libboost-system-dev
   libloki-dev uuid-dev libgtest-dev googletest
   libsndfile1-dev libbenchmark-dev
   amsynth

@@ -1,0 +1,3 @@
+#include "Source/EchoBase.h"
+
+EchoBase::~EchoBase() = default;

@@ -1,0 +1,3 @@
+#include "dsp/CHalfBandFilter.h"
+
+CHalfBandFilter::~CHalfBandFilter() = default;

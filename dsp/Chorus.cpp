@@ -1,0 +1,152 @@
+#include "dsp/Chorus.h"
+
+#include "Source/AlignedMemory.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace
+{
+// The delay line is a power of two in frames; the spare bytes let the
+// interpolating reader run over the end without a test.
+constexpr std::size_t kDelayLineBytes = Chorus::kDelayFrames * 2 * sizeof(float) + 32;
+
+constexpr float kSmoothingHz = 3.0f;
+}
+
+Chorus::Chorus()
+    : m_delayLine(static_cast<float*>(alignedMalloc(kDelayLineBytes))),
+      // The sweep depth of one engine sample at the initial rate.
+      m_depthMs(1000.0f / (2.0f * 44100.0f))
+{
+    clear();
+}
+
+Chorus::~Chorus()
+{
+    alignedFree(m_delayLine);
+}
+
+bool Chorus::process(const float* in, float* out, int n)
+{
+    if (m_rampRemaining == 0)
+    {
+        processBlocks(in, out, n);
+    }
+    else if (n < m_rampRemaining)
+    {
+        processBlocks(in, out, n);
+        m_rampRemaining -= n;
+    }
+    else
+    {
+        int ramp = m_rampRemaining;
+        processBlocks(in, out, ramp);
+        m_dryStep = 0.0f;
+        m_lpStep = 0.0f;
+        m_wetStep = 0.0f;
+        onRampEnd();
+        processBlocks(in + 4 * ramp, out + 4 * ramp, n - ramp);
+        m_rampRemaining = 0;
+        if (m_level == 0)
+            m_running = false;
+    }
+    return m_running;
+}
+
+void Chorus::processBlocks(const float* in, float* out, int n)
+{
+    while (n > 0)
+    {
+        int chunk = std::min(n, kChunk);
+        processChunk(in, out, chunk);
+        in += 4 * chunk;
+        out += 4 * chunk;
+        n -= chunk;
+    }
+}
+
+void Chorus::clear()
+{
+    m_writeIndex = 1;
+    std::memset(m_delayLine, 0, kDelayLineBytes);
+}
+
+void Chorus::setLevel(int64_t level)
+{
+    if (level != 0)
+        m_running = true;
+    m_level = int(level);
+    float l = 0.01f * float(level);
+    m_lpStep = (l * l * m_lpGainScale - m_lpGain) * m_rampStep;
+    m_wetStep = (0.5f * l - m_wetGain) * m_rampStep;
+    m_dryStep = (1.0f - 0.5f * l - m_dryGain) * m_rampStep;
+    m_rampRemaining = m_rampLength;
+}
+
+void Chorus::setSampleRate(float rate)
+{
+    if (!(rate > 0.0f) || !std::isfinite(rate))
+        return;
+    m_sampleRate = rate;
+    m_rampLength = std::max(1, int(rate * 0.1f));
+    m_rampStep = 1.0f / float(m_rampLength);
+    updateFilters();
+    for (OnePoleFilter& smooth : m_tapSmooth)
+        smooth.setup(kSmoothingHz, m_sampleRate);
+    // Depth and rate are held in time units; their sample counts, the tap
+    // bounds and increments belong to the old rate until rebuilt here.
+    setRate(m_rateHz);
+    setDepth(m_depthMs);
+}
+
+void Chorus::setRate(float hz)
+{
+    if (!std::isfinite(hz))
+        return;
+    m_rateHz = std::clamp(hz, 0.0f, 100.0f);
+    m_rateFactor = 2.0f * m_rateHz / m_sampleRate;
+}
+
+void Chorus::onRampEnd()
+{
+}
+
+void Chorus::updateFilters()
+{
+    updateBaseDelay();
+    m_inputHpLeft.setup(m_preset.inputHpFrequency, m_preset.inputHpQ, m_sampleRate);
+    m_inputHpRight.setup(m_preset.inputHpFrequency, m_preset.inputHpQ, m_sampleRate);
+    m_crossLeft.setup(m_preset.crossFrequency, m_preset.crossQ, m_sampleRate);
+    m_crossRight.setup(m_preset.crossFrequency, m_preset.crossQ, m_sampleRate);
+    m_toneLeft.setup(m_preset.toneFrequency, m_sampleRate);
+    m_toneRight.setup(m_preset.toneFrequency, m_sampleRate);
+}
+
+void Chorus::setMode(int64_t value)
+{
+    const int mode = int(std::clamp<int64_t>(value, 0, kHighestMode));
+    m_mode = mode;
+    if (mode <= 2)
+    {
+        m_preset = {180.0f, 0.5f, 280.0f, 0.5f, 3000.0f, 9.5f};
+        m_crossAmount = 0.21f;
+    }
+    else if (mode == 3)
+    {
+        m_preset = {45.0f, 0.5f, 280.0f, 0.5f, 750.0f, 9.5f};
+        m_crossAmount = 0.5f;
+    }
+    else if (mode == 4)
+    {
+        m_preset = {45.0f, 0.5f, 560.0f, 0.5f, 750.0f, 9.5f};
+        m_crossAmount = 0.5f;
+    }
+    else
+    {
+        m_preset = {45.0f, 0.5f, 280.0f, 0.5f, 750.0f, 9.5f};
+        m_crossAmount = 0.21f;
+    }
+    updateFilters();
+}
