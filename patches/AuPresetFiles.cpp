@@ -44,6 +44,23 @@ std::string escaped(const std::string& text)
     return out;
 }
 
+// The parser descends once per nesting level: refuse texts nested deeper than
+// any preset is before they can exhaust the stack.
+bool nestedWithin(const std::string& text, int limit)
+{
+    int depth = 0;
+    for (std::size_t i = 0; i + 1 < text.size(); ++i)
+    {
+        if (text[i] == '<' && text[i + 1] != '/' && text[i + 1] != '?' && text[i + 1] != '!')
+            ++depth;
+        else if ((text[i] == '<' && text[i + 1] == '/') || (text[i] == '/' && text[i + 1] == '>'))
+            --depth;
+        if (depth > limit)
+            return false;
+    }
+    return true;
+}
+
 // The integer of an "integer" element's text, or -1 for anything else.
 long long integerOf(const ticpp::Element& value)
 {
@@ -97,8 +114,11 @@ std::uint32_t AuPresetFiles::parseAupreset(const std::string& path, std::string*
     ByteVector file;
     if (!readWholeFile(path, &file))
         throw ticpp::Exception("Could not read the preset file " + path);
+    const std::string text(file.begin(), file.end());
+    if (!nestedWithin(text, 64))
+        throw ticpp::Exception("The preset file is nested too deeply: " + path);
     ticpp::Document document;
-    document.Parse(std::string(file.begin(), file.end()));
+    document.Parse(text);
 
     const ticpp::Element* dict = document.FirstChildElement("plist")->FirstChildElement("dict");
     // Every key is looked at, in whatever order; a checked key seen twice, a

@@ -120,7 +120,8 @@ bool writeFully(int fd, const unsigned char* bytes, std::size_t n)
 // Opens a regular file for reading and tells its size.
 int openRegularFile(const std::string& path, std::uint64_t* size)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a named pipe given a patch name cannot stall the open.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return -1;
     struct stat status;

@@ -144,40 +144,48 @@ int ProgramBankFiles::readFxb(const std::string& path, ChunkBuffer& chunk)
     return kLoadVersion1Bank;
 }
 
-std::uint32_t ProgramBankFiles::classifyFxp(const std::string& path)
+namespace
+{
+// What a program or a bank header announces, and how large such a file must be.
+struct FileKind
+{
+    std::size_t headerSize;
+    std::uint32_t typeBit;
+    std::uint32_t currentFormat;
+    std::size_t currentMinimumSize;
+    std::uint32_t version1Format;
+    std::uint32_t version1Count;
+    std::size_t version1Size;
+};
+
+std::uint32_t classify(const std::string& path, const FileKind& kind)
 {
     ByteVector start;
     std::uint64_t size = 0;
-    if (!readFileStart(path, kHeaderSize, &start, &size) || start.size() < kHeaderSize)
-        return kFileTypeFxp | kFileTypeInvalid;
+    if (!readFileStart(path, kind.headerSize, &start, &size) || start.size() < kind.headerSize)
+        return kind.typeBit | kFileTypeInvalid;
     const Header header(start.data());
     if (header.magic() != fourCc("CcnK"))
-        return kFileTypeFxp | kFileTypeInvalid;
+        return kind.typeBit | kFileTypeInvalid;
     // A header the readers know, on a file too short for what it announces, is invalid too.
-    if (header.format() == fourCc("FPCh") && isCurrentIdentifier(header.identifier()))
-        return kFileTypeFxp | (header.identifier() == fourCc("Zen2") ? kFileTypeInstrument : kFileTypeEffect) |
-               (size <= kProgramChunkOffset ? kFileTypeInvalid : 0);
-    if (header.format() == fourCc("FxCk") && header.identifier() == fourCc("Zent"))
-        return kFileTypeFxp | kFileTypeVersion1 |
-               (size < kVersion1ProgramSize || header.count() != kVersion1ParameterCount ? kFileTypeInvalid : 0);
-    return kFileTypeFxp;
+    if (header.format() == kind.currentFormat && isCurrentIdentifier(header.identifier()))
+        return kind.typeBit | (header.identifier() == fourCc("Zen2") ? kFileTypeInstrument : kFileTypeEffect) |
+               (size < kind.currentMinimumSize ? kFileTypeInvalid : 0);
+    if (header.format() == kind.version1Format && header.identifier() == fourCc("Zent"))
+        return kind.typeBit | kFileTypeVersion1 |
+               (size < kind.version1Size || header.count() != kind.version1Count ? kFileTypeInvalid : 0);
+    return kind.typeBit;
+}
+}
+
+std::uint32_t ProgramBankFiles::classifyFxp(const std::string& path)
+{
+    return classify(path, {kHeaderSize, kFileTypeFxp, fourCc("FPCh"), kProgramChunkOffset + 1, fourCc("FxCk"),
+                           kVersion1ParameterCount, kVersion1ProgramSize});
 }
 
 std::uint32_t ProgramBankFiles::classifyFxb(const std::string& path)
 {
-    ByteVector start;
-    std::uint64_t size = 0;
-    if (!readFileStart(path, kBankHeaderSize, &start, &size) || start.size() < kBankHeaderSize)
-        return kFileTypeFxb | kFileTypeInvalid;
-    const Header header(start.data());
-    if (header.magic() != fourCc("CcnK"))
-        return kFileTypeFxb | kFileTypeInvalid;
-    if (header.format() == fourCc("FBCh") && isCurrentIdentifier(header.identifier()))
-        return kFileTypeFxb | (header.identifier() == fourCc("Zen2") ? kFileTypeInstrument : kFileTypeEffect) |
-               (size <= kBankChunkOffset ? kFileTypeInvalid : 0);
-    if (header.format() == fourCc("FxBk") && header.identifier() == fourCc("Zent"))
-        return kFileTypeFxb | kFileTypeVersion1 |
-               (size < kVersion1BankFileSize || header.count() != Version1Patch::kBankPrograms ? kFileTypeInvalid
-                                                                                               : 0);
-    return kFileTypeFxb;
+    return classify(path, {kBankHeaderSize, kFileTypeFxb, fourCc("FBCh"), kBankChunkOffset + 1, fourCc("FxBk"),
+                           Version1Patch::kBankPrograms, kVersion1BankFileSize});
 }

@@ -231,6 +231,16 @@ TEST(AuPresetFiles, StructuralErrorsThrow)
     EXPECT_THROW(AuPresetFiles::parseAupreset(folder / "missing.aupreset"), ticpp::Exception);
 }
 
+TEST(AuPresetFiles, DeeplyNestedTextIsRefusedBeforeParsing)
+{
+    TempFolder folder;
+    std::string deep;
+    for (int i = 0; i < 1000000; ++i)
+        deep += "<a>";
+    writeFile(folder / "deep.aupreset", deep);
+    EXPECT_THROW(AuPresetFiles::parseAupreset(folder / "deep.aupreset"), ticpp::Exception);
+}
+
 TEST(AuPresetFiles, EmptyDataIsNotUsable)
 {
     TempFolder folder;

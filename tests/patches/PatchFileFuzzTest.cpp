@@ -164,18 +164,7 @@ TEST(PatchFileFuzz, ProgramFileReaderSurvivesDamage)
 TEST(PatchFileFuzz, BankFileReaderSurvivesDamage)
 {
     TempFolder folder;
-    ByteVector current;
-    const ChunkBuffer chunk = sampleChunk();
-    appendText(current, "CcnK");
-    appendBigEndian32(current, 0);
-    appendText(current, "FBCh");
-    appendBigEndian32(current, 1);
-    appendText(current, "Zen2");
-    appendBigEndian32(current, 1);
-    appendBigEndian32(current, 1);
-    appendZeros(current, 128);
-    appendBigEndian32(current, static_cast<std::uint32_t>(chunk.size));
-    appendBytes(current, chunk.data, chunk.size);
+    const ByteVector current = currentBankFile(sampleChunk());
     fuzz(folder / "f.fxb", {version1BankFile(), current},
          [&](ChunkBuffer& c) { return PatchFileHandler::readFxb(folder / "f.fxb", c); }, 202);
 }

@@ -80,6 +80,18 @@ TEST(PatchFileHandler, DamagedPresetLoadsAsNotUsable)
     EXPECT_EQ(PatchFileHandler::classifyPatchFile(folder / "bad.aupreset"), 0x201u);
 }
 
+TEST(PatchFileHandler, PipesAndFoldersAreNotPatchFiles)
+{
+    TempFolder folder;
+    PatchFileHandler handler;
+    ASSERT_EQ(::mkfifo((folder / "pipe.fxp").c_str(), 0644), 0);
+    ::mkdir((folder / "dir.tfx").c_str(), 0755);
+    ChunkBuffer read;
+    EXPECT_EQ(handler.loadPatch(folder / "pipe.fxp", read), -1); // returns at once, no writer needed
+    EXPECT_EQ(handler.loadPatch(folder / "dir.tfx", read), -1);
+    EXPECT_EQ(PatchFileHandler::classifyPatchFile(folder / "pipe.fxp"), 0x202u);
+}
+
 TEST(PatchFileHandler, SavesOnlyTheRequiredFormatsAndRetiresTheOthers)
 {
     TempFolder temp;

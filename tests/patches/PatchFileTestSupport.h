@@ -170,4 +170,21 @@ inline ByteVector version1BankFile(int shortProgram = -1)
         appendVersion1Program(file, "Program " + std::to_string(p + 1), p, p == shortProgram ? 119 : 120);
     return file;
 }
+
+// A bank file as hosts write it from the bank chunk.
+inline ByteVector currentBankFile(const ChunkBuffer& chunk, const std::string& identifier = "Zen2")
+{
+    ByteVector file;
+    appendText(file, "CcnK");
+    appendBigEndian32(file, static_cast<std::uint32_t>(chunk.size + 152));
+    appendText(file, "FBCh");
+    appendBigEndian32(file, 1);
+    appendText(file, identifier);
+    appendBigEndian32(file, 1);
+    appendBigEndian32(file, 128);
+    appendZeros(file, 128);
+    appendBigEndian32(file, static_cast<std::uint32_t>(chunk.size));
+    appendBytes(file, chunk.data, chunk.size);
+    return file;
+}
 }

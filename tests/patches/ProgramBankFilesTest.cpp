@@ -157,17 +157,7 @@ TEST(ProgramBankFiles, CurrentBankFileReadsItsChunk)
 {
     TempFolder folder;
     const ChunkBuffer chunk = sampleChunk();
-    ByteVector file;
-    appendText(file, "CcnK");
-    appendBigEndian32(file, static_cast<std::uint32_t>(chunk.size + 152));
-    appendText(file, "FBCh");
-    appendBigEndian32(file, 1);
-    appendText(file, "Zen2");
-    appendBigEndian32(file, 1);
-    appendBigEndian32(file, 128);
-    appendZeros(file, 128);
-    appendBigEndian32(file, static_cast<std::uint32_t>(chunk.size));
-    appendBytes(file, chunk.data, chunk.size);
+    ByteVector file = currentBankFile(chunk);
     writeFile(folder / "bank.fxb", file);
 
     ChunkBuffer read;
