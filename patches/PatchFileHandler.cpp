@@ -1,0 +1,189 @@
+#include "patches/PatchFileHandler.h"
+
+#include "Source/Alerts.h"
+#include "Source/ticpp/Exception.h"
+#include "patches/PatchFileIo.h"
+#include "patches/PatchTypeBits.h"
+
+#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+struct Format
+{
+    const char* extension;
+    std::uint32_t bit;
+};
+
+// The order in which a save writes the formats.
+constexpr Format kFormats[] = {{".fxp", kFileTypeFxp}, {".aupreset", kFileTypeAupreset}, {".tfx", kFileTypeTfx}};
+
+int writeFormat(std::uint32_t bit, const std::string& path, const std::string& patchName, const ChunkBuffer& chunk,
+                bool isEffect)
+{
+    if (bit == kFileTypeFxp)
+        return PatchFileHandler::writeFxp(path, patchName, chunk, isEffect);
+    if (bit == kFileTypeAupreset)
+        return PatchFileHandler::writeAupreset(path, patchName, chunk, isEffect);
+    return PatchFileHandler::writeTfx(path, chunk, isEffect);
+}
+
+void retire(const std::string& path, bool deleteOriginal)
+{
+    if (deleteOriginal)
+        std::remove(path.c_str());
+    else
+        std::rename(path.c_str(), (path + "._bk").c_str());
+}
+
+bool inProcessGroups(gid_t group)
+{
+    if (group == ::getgid())
+        return true;
+    const int count = ::getgroups(0, nullptr);
+    if (count <= 0)
+        return false;
+    std::vector<gid_t> groups(static_cast<std::size_t>(count));
+    const int got = ::getgroups(count, groups.data());
+    for (int i = 0; i < got; ++i)
+        if (groups[static_cast<std::size_t>(i)] == group)
+            return true;
+    return false;
+}
+
+// 1 writable, 0 not, -1 no such path.
+int writePermission(const std::string& path)
+{
+    struct stat status;
+    if (::stat(path.c_str(), &status) != 0)
+        return -1;
+    unsigned bits = status.st_mode & 0xFF;
+    if (inProcessGroups(status.st_gid))
+        bits |= (bits >> 3) & 0x7;
+    const unsigned writeBits = ::getuid() == status.st_uid ? (0x80 | 0x02) : 0x02;
+    return (bits & writeBits) != 0 ? 1 : 0;
+}
+}
+
+PatchFileHandler::~PatchFileHandler() = default;
+
+std::string PatchFileHandler::extensionOf(const std::string& path)
+{
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos)
+        return std::string();
+    std::string extension = path.substr(dot);
+    for (char& c : extension)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return extension;
+}
+
+int PatchFileHandler::loadPatch(const std::string& path, ChunkBuffer& chunk)
+{
+    const std::string extension = extensionOf(path);
+    if (extension == ".fxp")
+        return readFxp(path, 0, chunk);
+    if (extension == ".fxb")
+        return readFxb(path, chunk);
+    if (extension == ".pst")
+        return readPst(path, chunk);
+    if (extension == ".tfx")
+        return readTfx(path, chunk);
+    if (extension == ".aupreset")
+    {
+        // A damaged preset is just an unusable file to whoever loads it.
+        try
+        {
+            return readAupreset(path, chunk);
+        }
+        catch (const ticpp::Exception&)
+        {
+            return kLoadNotUsable;
+        }
+    }
+    return kLoadNotUsable;
+}
+
+int PatchFileHandler::savePatch(const std::vector<Folder>& folders, const std::string& patchName,
+                                const ChunkBuffer& chunk, std::uint32_t formatMask, bool isEffect, bool deleteOriginal)
+{
+    const std::string fileName = safePatchFileName(patchName);
+    int failures = 0;
+    for (const Folder& folder : folders)
+    {
+        if (fileExists(folder.path) && !isWritable(folder.path))
+        {
+            showAlert("Folder Permissions Error",
+                      ("You do not have write access to the folder " + folder.path + "\n").c_str());
+            continue;
+        }
+        const std::uint32_t wanted = formatMask & folder.requiredFileTypes;
+        const std::string stem = folder.path + "/" + fileName;
+        bool allWritten = true;
+        for (const Format& format : kFormats)
+        {
+            if ((wanted & format.bit) == 0)
+                continue;
+            const std::string path = stem + format.extension;
+            if (isReadOnly(path))
+            {
+                showAlert("File Permissions Error", ("You do not have write access to the file " + path + "\n").c_str());
+                allWritten = false;
+                continue;
+            }
+            const int failed = writeFormat(format.bit, path, patchName, chunk, isEffect);
+            failures += failed;
+            allWritten = allWritten && failed == 0;
+        }
+        // The other formats' files are retired only once the patch is safely
+        // in the wanted ones; with nothing to write, nothing is retired.
+        if ((wanted & (kFileTypeFxp | kFileTypeAupreset | kFileTypeTfx)) == 0 || !allWritten)
+            continue;
+        for (const Format& format : kFormats)
+            if ((wanted & format.bit) == 0 && fileExists(stem + format.extension))
+                retire(stem + format.extension, deleteOriginal);
+    }
+    return failures;
+}
+
+std::uint32_t PatchFileHandler::classifyPatchFile(const std::string& path)
+{
+    const std::string extension = extensionOf(path);
+    if (extension == ".fxp")
+        return classifyFxp(path);
+    if (extension == ".fxb")
+        return classifyFxb(path);
+    if (extension == ".pst")
+        return hasPstHeader(path) ? kFileTypePreset : kFileTypePreset | kFileTypeInvalid;
+    if (extension == ".tfx")
+    {
+        ChunkBuffer scratch;
+        return scanTfx(path, scratch);
+    }
+    if (extension == ".aupreset")
+    {
+        // One damaged preset must not stop a folder scan.
+        try
+        {
+            return parseAupreset(path);
+        }
+        catch (const ticpp::Exception&)
+        {
+            return kFileTypeAupreset | kFileTypeInvalid;
+        }
+    }
+    return 0;
+}
+
+bool PatchFileHandler::isWritable(const std::string& path)
+{
+    return writePermission(path) == 1;
+}
+
+bool PatchFileHandler::isReadOnly(const std::string& path)
+{
+    return writePermission(path) == 0;
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "patches/AuPresetFiles.h"
+#include "patches/ChunkBuffer.h"
+#include "patches/HostPresetFiles.h"
+#include "patches/ProgramBankFiles.h"
+#include "patches/PstFiles.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The single entry to the patch file formats: loads any supported file into a
+// chunk, saves a chunk in the configured formats over a bank's folders, tells
+// a file's type and tests permissions. It holds no state; the format units'
+// readers and writers are its operations too (PatchFileHandler::readFxp, ...).
+class PatchFileHandler : public ProgramBankFiles, public AuPresetFiles, public HostPresetFiles, public PstFiles
+{
+public:
+    // One folder of a bank and the file types required there.
+    struct Folder
+    {
+        std::string path;
+        std::uint32_t requiredFileTypes = 0;
+    };
+
+    virtual ~PatchFileHandler();
+
+    // By the path's extension (letters compared in lower case): a PatchLoadResult.
+    // Never throws for a malformed file: every unusable file gives -1.
+    virtual int loadPatch(const std::string& path, ChunkBuffer& chunk);
+
+    // Writes the chunk as patchName in each format of (formatMask AND each
+    // folder's required types), and retires the folder's files of that name in
+    // the other formats once those writes succeeded (renamed with "._bk"
+    // appended, or removed with deleteOriginal). Unwritable folders and files are
+    // reported by an alert and skipped. Returns the number of files that could
+    // not be written.
+    virtual int savePatch(const std::vector<Folder>& folders, const std::string& patchName, const ChunkBuffer& chunk,
+                          std::uint32_t formatMask, bool isEffect, bool deleteOriginal);
+
+    // FileTypeBits from the extension and the contents; 0 for a file of no
+    // patch format. A malformed preset gives its format bit with 0x200.
+    static std::uint32_t classifyPatchFile(const std::string& path);
+
+    // From the owner, group and permission bits; false from both when the path
+    // does not exist.
+    static bool isWritable(const std::string& path);
+    static bool isReadOnly(const std::string& path);
+
+    // The extension from the last "." with A-Z lowered; empty when there is none.
+    static std::string extensionOf(const std::string& path);
+};

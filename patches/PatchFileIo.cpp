@@ -1,0 +1,222 @@
+#include "patches/PatchFileIo.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+std::uint32_t readBigEndian32(const unsigned char* bytes)
+{
+    return (std::uint32_t(bytes[0]) << 24) | (std::uint32_t(bytes[1]) << 16) | (std::uint32_t(bytes[2]) << 8) |
+           std::uint32_t(bytes[3]);
+}
+
+std::uint32_t readLittleEndian32(const unsigned char* bytes)
+{
+    return (std::uint32_t(bytes[3]) << 24) | (std::uint32_t(bytes[2]) << 16) | (std::uint32_t(bytes[1]) << 8) |
+           std::uint32_t(bytes[0]);
+}
+
+void appendBigEndian32(ByteVector& out, std::uint32_t value)
+{
+    out.push_back(static_cast<unsigned char>(value >> 24));
+    out.push_back(static_cast<unsigned char>(value >> 16));
+    out.push_back(static_cast<unsigned char>(value >> 8));
+    out.push_back(static_cast<unsigned char>(value));
+}
+
+void appendBytes(ByteVector& out, const void* bytes, std::size_t n)
+{
+    const auto* first = static_cast<const unsigned char*>(bytes);
+    if (n > 0)
+        out.insert(out.end(), first, first + n);
+}
+
+void appendZeros(ByteVector& out, std::size_t n)
+{
+    out.insert(out.end(), n, 0);
+}
+
+float floatFromBits(std::uint32_t bits)
+{
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+float unitValue(float value)
+{
+    if (std::isnan(value))
+        return 0.0f;
+    return value < 0.0f ? 0.0f : (value > 1.0f ? 1.0f : value);
+}
+
+void copyNameField(char* out, std::size_t fieldSize, const unsigned char* field)
+{
+    std::memcpy(out, field, fieldSize);
+    out[fieldSize - 1] = '\0';
+}
+
+namespace
+{
+class FileDescriptor
+{
+public:
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    ~FileDescriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+    int get() const { return m_fd; }
+    bool close()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int m_fd;
+};
+
+bool readFully(int fd, unsigned char* out, std::size_t n)
+{
+    while (n > 0)
+    {
+        const ssize_t got = ::read(fd, out, n);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        out += got;
+        n -= static_cast<std::size_t>(got);
+    }
+    return true;
+}
+
+bool writeFully(int fd, const unsigned char* bytes, std::size_t n)
+{
+    while (n > 0)
+    {
+        const ssize_t put = ::write(fd, bytes, n);
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put <= 0)
+            return false;
+        bytes += put;
+        n -= static_cast<std::size_t>(put);
+    }
+    return true;
+}
+
+// Opens a regular file for reading and tells its size.
+int openRegularFile(const std::string& path, std::uint64_t* size)
+{
+    // Non-blocking, so that a named pipe given a patch name cannot stall the open.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return -1;
+    struct stat status;
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
+    {
+        ::close(fd);
+        return -1;
+    }
+    *size = static_cast<std::uint64_t>(status.st_size);
+    return fd;
+}
+
+std::atomic<unsigned> temporaryCounter{0};
+}
+
+bool readWholeFile(const std::string& path, ByteVector* out, std::uint64_t maxSize)
+{
+    out->clear();
+    std::uint64_t size = 0;
+    FileDescriptor file(openRegularFile(path, &size));
+    if (file.get() < 0 || size > maxSize)
+        return false;
+    out->resize(static_cast<std::size_t>(size));
+    if (!readFully(file.get(), out->data(), out->size()))
+    {
+        out->clear();
+        return false;
+    }
+    return true;
+}
+
+bool readFileStart(const std::string& path, std::size_t n, ByteVector* out, std::uint64_t* fileSize)
+{
+    out->clear();
+    std::uint64_t size = 0;
+    FileDescriptor file(openRegularFile(path, &size));
+    if (file.get() < 0)
+        return false;
+    *fileSize = size;
+    out->resize(static_cast<std::size_t>(size < n ? size : n));
+    if (!readFully(file.get(), out->data(), out->size()))
+    {
+        out->clear();
+        return false;
+    }
+    return true;
+}
+
+bool writeFileReplacing(const std::string& path, const ByteVector& bytes)
+{
+    // The temporary ends in an extension no patch format has, so a scan that
+    // meets one left behind by a crash ignores it.
+    const std::string temporary =
+        path + ".~" + std::to_string(::getpid()) + "-" + std::to_string(temporaryCounter.fetch_add(1));
+    FileDescriptor file(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (file.get() < 0)
+        return false;
+    const bool written = writeFully(file.get(), bytes.data(), bytes.size()) && ::fsync(file.get()) == 0;
+    if (!file.close() || !written || std::rename(temporary.c_str(), path.c_str()) != 0)
+    {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool fileExists(const std::string& path)
+{
+    struct stat status;
+    return ::stat(path.c_str(), &status) == 0;
+}
+
+bool isDirectory(const std::string& path)
+{
+    struct stat status;
+    return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+std::string safePatchFileName(const std::string& name)
+{
+    constexpr std::size_t kMaxNameBytes = 200;
+    std::string safe;
+    for (char c : name)
+    {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool unsafe = c == '/' || byte < 0x20 || byte == 0x7F || (safe.empty() && c == '.');
+        safe += unsafe ? '_' : c;
+    }
+    if (safe.size() > kMaxNameBytes)
+    {
+        std::size_t cut = kMaxNameBytes;
+        // Never split a UTF-8 sequence: back up over continuation bytes.
+        while (cut > 0 && (static_cast<unsigned char>(safe[cut]) & 0xC0) == 0x80)
+            --cut;
+        safe.resize(cut);
+    }
+    return safe.empty() ? std::string("Empty") : safe;
+}
