@@ -1,9 +1,54 @@
 #include "ticpp.h"
 
 #include <cstring>
+#include <fstream>
+#include <iterator>
 
 namespace ticpp
 {
+namespace
+{
+// The parser recurses once per nesting level: a crafted text of a few
+// megabytes of open tags would overflow the stack. No document of ours comes
+// near this depth.
+constexpr int kMaxNesting = 256;
+
+// Skips markup that cannot open an element (comments, CDATA, declarations and
+// processing instructions); counts element opens and closes.
+bool NestingWithinLimit(const std::string& xml)
+{
+    int depth = 0;
+    const std::size_t n = xml.size();
+    for (std::size_t i = xml.find('<'); i != std::string::npos && i < n; i = xml.find('<', i))
+    {
+        const char next = i + 1 < n ? xml[i + 1] : '\0';
+        if (xml.compare(i, 4, "<!--") == 0)
+        {
+            i = xml.find("-->", i + 4);
+            if (i == std::string::npos)
+                return true;
+            continue;
+        }
+        if (xml.compare(i, 9, "<![CDATA[") == 0)
+        {
+            i = xml.find("]]>", i + 9);
+            if (i == std::string::npos)
+                return true;
+            continue;
+        }
+        const std::size_t close = xml.find('>', i + 1);
+        if (close == std::string::npos)
+            return true;
+        if (next == '/')
+            --depth;
+        else if (next != '!' && next != '?' && xml[close - 1] != '/' && ++depth > kMaxNesting)
+            return false;
+        i = close + 1;
+    }
+    return true;
+}
+}
+
 // ---------------------------------------------------------------- Base
 
 Base::~Base() = default;
@@ -581,6 +626,13 @@ void Document::LoadNamedFile(const std::string& filename, TiXmlEncoding encoding
     TiXmlDocument* doc = Pointer();
     TiCppRCImp::ReleaseBeneath(doc);
     doc->Clear();
+    std::ifstream file(filename, std::ios::binary);
+    if (file && !NestingWithinLimit(std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>())))
+    {
+        doc->SetValue(filename);
+        doc->SetError(TiXmlBase::TIXML_ERROR_PARSING_ELEMENT, nullptr, nullptr, encoding);
+        TICPPTHROW("Couldn't load " << filename);
+    }
     if (!doc->LoadFile(filename.c_str(), encoding))
         TICPPTHROW("Couldn't load " << filename);
 }
@@ -619,7 +671,10 @@ void Document::Parse(const std::string& xml, bool throwIfParseError, TiXmlEncodi
     // A second parse replaces the tree rather than appending a second root.
     TiCppRCImp::ReleaseBeneath(doc);
     doc->Clear();
-    doc->Parse(xml.c_str(), nullptr, encoding);
+    if (NestingWithinLimit(xml))
+        doc->Parse(xml.c_str(), nullptr, encoding);
+    else
+        doc->SetError(TiXmlBase::TIXML_ERROR_PARSING_ELEMENT, nullptr, nullptr, encoding);
     if (throwIfParseError && doc->Error())
         TICPPTHROW("Error parsing xml.");
 }

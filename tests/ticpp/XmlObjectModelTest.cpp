@@ -346,6 +346,34 @@ TEST(XmlDocument, ParsingAgainReplacesTheTree)
     EXPECT_EQ(doc.FirstChildElement()->NextSiblingElement(false), nullptr);
 }
 
+TEST(XmlDocument, DeepNestingIsAParseErrorNotACrash)
+{
+    std::string deep;
+    for (int i = 0; i < 200000; ++i)
+        deep += "<a>";
+    ticpp::Document doc;
+    EXPECT_EQ(messageOf([&] { doc.Parse(deep); }).rfind("Error parsing xml.", 0), 0u);
+    doc.Parse(deep, false);
+    EXPECT_TRUE(doc.GetTiXmlPointer()->ToDocument()->Error());
+
+    // Reasonable depth, comments and self-closed elements do not count against it.
+    std::string fine;
+    for (int i = 0; i < 200; ++i)
+        fine += "<a><!-- <b><b><b> --><c/><![CDATA[<d><d>]]>";
+    for (int i = 0; i < 200; ++i)
+        fine += "</a>";
+    doc.Parse(fine);
+    EXPECT_EQ(doc.FirstChildElement()->Value(), "a");
+
+    char path[] = "/tmp/zentrova-deep-XXXXXX";
+    const int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    std::ofstream(path) << deep;
+    EXPECT_EQ(textOf(messageOf([&] { doc.LoadFile(std::string(path)); })), std::string("Couldn't load ") + path);
+    std::remove(path);
+}
+
 TEST(XmlDocument, SavesAndLoadsFiles)
 {
     char folder[] = "/tmp/zentrova-xml-XXXXXX";
