@@ -19,9 +19,10 @@ IntParameter::IntParameter(const ParameterNames& names, bool midiCentre, const c
 
 float IntParameter::getQuantisedValue() const
 {
-    // Rounded half away from zero, so that a falling range snaps to the same
-    // step that getInt shows.
-    return nearestValue(m_value * m_range) / m_range;
+    // The value of the integer shown. Rounding value x range on its own
+    // would disagree with the shown integer at halves below zero and over
+    // whole bands of a falling range.
+    return (static_cast<float>(IntParameter::getInt()) - m_min) / m_range;
 }
 
 int IntParameter::getInt() const

@@ -39,7 +39,8 @@ float LogFloatParameter::valueFromText(const std::string& text) const
     float max = m_min + m_range;
     float dMin = std::fabs(x - min);
     float dMax = std::fabs(x - max);
-    float dT = std::fabs(x - toUnits(t));
+    float u = toUnits(t);
+    float dT = std::fabs(x - u);
     float position, step, best;
     if (dT > dMin)
     {
@@ -57,7 +58,11 @@ float LogFloatParameter::valueFromText(const std::string& text) const
     {
         position = t;
         best = dT;
-        step = dMax > dMin ? -t * 0.5f : (1.0f - t) * 0.5f;
+        // The first step heads toward x. (Choosing it by which end of the
+        // range x is nearer sends the search the wrong way whenever the
+        // linear share lifts u above an x in the upper half; as the step is
+        // only ever halved after that, the search would never move.)
+        step = x > u ? (1.0f - t) * 0.5f : -t * 0.5f;
     }
     auto units = [this](float p) { return toUnits(p); };
     return clampUnit(searchNormalised(x, position, step, best, m_epsilon, units));

@@ -26,12 +26,12 @@ PolyFloatParameter::PolyFloatParameter(const ParameterNames& names, bool midiCen
 float PolyFloatParameter::interpolate(float normalised) const
 {
     int segments = m_pointCount - 3;
-    // The top of the range is a point itself; computing it would read past
-    // the last guard point.
-    if (!(normalised < 1.0f))
-        return m_points[m_pointCount - 2];
     if (!(normalised > 0.0f))
         normalised = 0.0f;
+    // The top of the range is a point itself; computing it would read past
+    // the last guard point.
+    else if (normalised >= 1.0f)
+        return m_points[m_pointCount - 2];
     float p = normalised * static_cast<float>(segments);
     int i = static_cast<int>(p);
     if (i > segments - 1)
@@ -82,7 +82,7 @@ float PolyFloatParameter::valueFromText(const std::string& text) const
     {
         position = 0.5f;
         best = e;
-        step = dHi > dLo ? -0.25f : 0.25f;
+        step = x > interpolate(0.5f) ? 0.25f : -0.25f;
     }
     auto units = [this](float p) { return interpolate(p); };
     return clampUnit(searchNormalised(x, position, step, best, m_epsilon, units));
