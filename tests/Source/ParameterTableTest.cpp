@@ -497,3 +497,24 @@ TEST(ParameterTable, TempoAndRatesSwitchToBeatsAndCycles)
     EXPECT_EQ(displayAt(*tempo, 1.0f), "64");
     EXPECT_EQ(displayAt(*rate, 0.0f), "1");
 }
+
+TEST(ParameterTable, LogarithmicParametersAtTheirMiddles)
+{
+    struct Expected
+    {
+        int index;
+        const char* display;
+    };
+    // The geometric mean of the range, lifted by the linear share where
+    // there is one: AmpAttack 0.998 x 0.12247 + 0.002 x 7.5005.
+    const Expected expected[] = {
+        {Param::FilterFreq, "506"},     {Param::AmpAttack, "0.1372"},    {Param::GlideTime, "1.25"},
+        {Param::DelayLowpass, "4.47"},  {Param::DelayHighpass, "126"},   {Param::KbdVelToAttack, "1.00"},
+        {Param::Tempo, "111"},          {Param::LFO1Rate, "0.949"},
+    };
+    for (const Expected& e : expected)
+    {
+        std::unique_ptr<ZentrovaParameter> parameter = createParameterObject(e.index);
+        EXPECT_EQ(displayAt(*parameter, 0.5f), e.display) << parameterNameTable[e.index].key;
+    }
+}
