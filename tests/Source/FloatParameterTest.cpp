@@ -105,11 +105,3 @@ TEST(FloatParameter, RaisedMinimumKeepsTheMaximum)
     sep.setMinimum(-24.0f);
     EXPECT_EQ(displayAt(sep, 0.5f), "0.0");
 }
-
-TEST(FloatParameter, FormatDigitGivesTheDecimals)
-{
-    EXPECT_EQ(decimalsOfFormat("d0"), 0);
-    EXPECT_EQ(decimalsOfFormat("d4"), 4);
-    EXPECT_EQ(decimalsOfFormat(""), 0);
-    EXPECT_EQ(decimalsOfFormat(nullptr), 0);
-}

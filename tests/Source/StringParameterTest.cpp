@@ -60,10 +60,3 @@ TEST(StringParameter, AltLabelIsTheFirstNonEmptyChoice)
     EXPECT_EQ(altLabelOf(StringParameter(testNames(), false, "", blankFirst, 4)), "Wide");
     EXPECT_EQ(altLabelOf(StringParameter(testNames(), false, "", offOn, 2)), "Off");
 }
-
-TEST(StringParameter, KeepsItsLabel)
-{
-    const char* const sources[] = {"Internal", "External"};
-    StringParameter source(testNames(), false, "Source", sources, 2);
-    EXPECT_EQ(labelOf(source), "Source");
-}

@@ -112,12 +112,3 @@ TEST(ZentrovaParameter, NamesAreCutToTheirBuffers)
     EXPECT_EQ(labelOf(parameter), "LabelTooLon");
     EXPECT_STREQ(parameter.getKey(), "AKeyThatIsStoredWhole");
 }
-
-TEST(ZentrovaParameter, DefaultValueIsKeptApartFromTheValue)
-{
-    IntParameter parameter(testNames(), false, "", 0, 10, false);
-    parameter.setDefaultValue(0.3f);
-    parameter.setValue(0.8f);
-    EXPECT_EQ(parameter.getDefaultValue(), 0.3f);
-    EXPECT_EQ(parameter.getValue(), 0.8f);
-}
