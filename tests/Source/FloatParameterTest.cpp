@@ -50,14 +50,7 @@ TEST(FloatParameter, PatchTextHasTwoMoreDecimals)
 TEST(FloatParameter, PatchTextsReadBackToTheSameStep)
 {
     FloatParameter pitch(testNames(), true, "Semitones", "d2", false, -7.0f, 7.0f);
-    for (int i = 0; i <= 200; ++i)
-    {
-        pitch.setValue(i / 200.0f);
-        std::string text = pitch.getValueText();
-        float units = pitch.toUnits(pitch.getValue());
-        pitch.setValue(pitch.valueFromText(text));
-        EXPECT_EQ(pitch.toUnits(pitch.getValue()), units) << text;
-    }
+    expectTextsReadBack(pitch, 200);
 }
 
 TEST(FloatParameter, TextsOutsideTheRangeAreClamped)

@@ -3,6 +3,8 @@
 #include "Source/EngineValue.h"
 #include "Source/ZentrovaParameter.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 // Texts of a parameter as the host and the editor read them.
@@ -57,4 +59,19 @@ inline float unitFloat(const ZentrovaParameter& parameter)
 inline ParameterNames testNames(const char* key = "TestKey")
 {
     return ParameterNames{"Test Parameter", "Test", key};
+}
+
+// Writes the patch text at steps + 1 values across the range and reads each
+// back: the units must land on the same step.
+template <typename Parameter>
+void expectTextsReadBack(Parameter& parameter, int steps)
+{
+    for (int i = 0; i <= steps; ++i)
+    {
+        parameter.setValue(static_cast<float>(i) / static_cast<float>(steps));
+        std::string text = parameter.getValueText();
+        float units = parameter.toUnits(parameter.getValue());
+        parameter.setValue(parameter.valueFromText(text));
+        EXPECT_EQ(parameter.toUnits(parameter.getValue()), units) << text;
+    }
 }
