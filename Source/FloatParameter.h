@@ -1,0 +1,37 @@
+#pragma once
+
+#include "Source/ZentrovaParameter.h"
+
+// A linear float in units, shown with N decimals (format text "dN").
+class FloatParameter : public ZentrovaParameter
+{
+public:
+    FloatParameter(const ParameterNames& names, bool midiCentre, const char* label, const char* format,
+                   bool engineNormalised, float min, float max);
+
+    void getDisplay(char* out) const override;
+    float valueFromText(const std::string& text) const override;
+    std::string getValueText() const override;
+    EngineValue getUnitValue() const override;
+
+    // The value in units for a normalised value, carrying at most N decimals.
+    virtual float toUnits(float normalised) const;
+
+    // Moves the low end of the range; the high end stays.
+    void setMinimum(float minimum);
+    float getMinimum() const { return m_min; }
+    float getMaximum() const { return m_min + m_range; }
+    int getDecimals() const { return m_decimals; }
+
+protected:
+    float quantise(float units) const;
+
+    float m_min;
+    float m_range;
+    int m_decimals;
+    float m_step;
+    float m_scale;
+};
+
+// The decimals of a format text: the letter d followed by one digit.
+int decimalsOfFormat(const char* format);

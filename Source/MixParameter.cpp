@@ -1,0 +1,36 @@
+#include "Source/MixParameter.h"
+
+#include "Source/ParameterText.h"
+
+namespace
+{
+// "%3d" of a share 0..100.
+void appendShare(std::string& text, int n)
+{
+    std::string digits = formatInteger(n);
+    if (digits.size() < 3)
+        text.append(3 - digits.size(), ' ');
+    text += digits;
+}
+}
+
+MixParameter::MixParameter(const ParameterNames& names, bool midiCentre, const char* label)
+    : IntParameter(names, midiCentre, label, 0, 100, false)
+{
+    setAltLabel("100/100");
+}
+
+void MixParameter::getDisplay(char* out) const
+{
+    int n = getInt();
+    std::string text;
+    appendShare(text, 100 - n);
+    text += '/';
+    appendShare(text, n);
+    copyText(out, text.c_str(), kTextSize);
+}
+
+std::string MixParameter::getValueText() const
+{
+    return formatInteger(getInt());
+}

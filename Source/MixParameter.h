@@ -1,0 +1,13 @@
+#pragma once
+
+#include "Source/IntParameter.h"
+
+// A two-way mix 0..100, shown as both shares ("%3d/%3d").
+class MixParameter : public IntParameter
+{
+public:
+    MixParameter(const ParameterNames& names, bool midiCentre, const char* label);
+
+    void getDisplay(char* out) const override;
+    std::string getValueText() const override;
+};

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "Source/ParameterTable.h"
+#include "Source/Voices/KeyboardDescriptor.h"
+
+#include <string>
+
+struct DefaultPatchRecord;
+
+constexpr int kMidiChannelCount = 16;
+
+// One patch as stored: the normalised value of every parameter, the name and
+// the chord memory of each MIDI channel (element 0 is channel 1).
+class PatchData
+{
+public:
+    // All values 0, no name, no chords.
+    PatchData();
+    // The default values and name; no chords.
+    explicit PatchData(const DefaultPatchRecord& record);
+    // Chords are copied in their list's order with key pressures dropped.
+    PatchData(const PatchData& other);
+    PatchData& operator=(const PatchData& other);
+    ~PatchData();
+
+    // Empties every chord list; their order values stay.
+    void clearChords();
+
+    float values[kParameterCount];
+    std::string name;
+    KeyboardDescriptor chords[kMidiChannelCount];
+};

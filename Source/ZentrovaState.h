@@ -1,0 +1,93 @@
+#pragma once
+
+#include "Source/DefaultPatchRecord.h"
+#include "Source/PatchData.h"
+#include "Source/ParameterTable.h"
+#include "Source/ZentrovaParameter.h"
+#include "Source/ZentrovaStateOwner.h"
+#include "patches/PatchInfo.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+// One complete patch as the plug-in keeps it: the stored values, name and
+// chords, the patch's library record, and the parameter objects that give
+// each value its meaning. While the state is the one the engine plays, every
+// change is forwarded to the engine; checkSwitches keeps parameters whose
+// unit or range depends on another parameter consistent with it.
+class ZentrovaState
+{
+public:
+    // Starts from the default patch.
+    explicit ZentrovaState(ZentrovaStateOwner* owner);
+    virtual ~ZentrovaState();
+
+    ZentrovaState(const ZentrovaState&) = delete;
+    ZentrovaState& operator=(const ZentrovaState&) = delete;
+
+    // Stores a normalised value from the host or the editor; lane is the
+    // control-queue lane that carries the engine event.
+    void setParameterValue(int index, float value, int lane);
+    // Stores the value of a MIDI-learned controller (0..127); audio thread.
+    void setParameterViaMidi(int index, int midiValue, std::int32_t deltaFrames);
+    int getMidiValue(int index) const;
+    // Makes this the state the engine plays.
+    void setCurrent();
+    void setPatchName(const char* text);
+    // Resets the stored patch to the default patch; the parameter objects
+    // keep their values.
+    void setDefaultPatch();
+    // Applies the dependent-parameter rules for a changed parameter, or for
+    // all with index -1. With lane -1 neither engine nor editor is told;
+    // loading is set while a whole program is being applied.
+    void checkSwitches(long index, int lane, bool loading);
+    // Reads the built-in default patch into this state and makes its values
+    // the parameters' default values.
+    void loadDefaultPatch();
+
+    // The parameter object of index 0..154, null for any other index.
+    ZentrovaParameter* getParameter(int index) const;
+    // The patch value texts of the stored values, formatted by a scratch set
+    // of parameter objects, so the live ones (which the audio thread reads
+    // and which may differ from the stored values) are never touched.
+    std::vector<std::string> storedValueTexts() const;
+
+    // The values of the built-in default patch, as DefaultPatchRecord holds
+    // them.
+    static DefaultPatchRecord readBuiltInDefaults();
+
+    PatchData m_patchData;
+    PatchInfo m_patchInfo;
+    // Index in the current bank's program list; 0 when not in it.
+    std::atomic<int> m_programIndex{0};
+    // The last chunk read named a patch the library does not hold.
+    std::atomic<bool> m_notInLibrary{false};
+    // The engine plays this state's values.
+    std::atomic<bool> m_isCurrent{false};
+    // Changed since loaded or reset.
+    std::atomic<bool> m_modified{false};
+
+private:
+    struct Scratch
+    {
+    };
+    // A state with no owner whose objects all start at 0, for formatting
+    // and for building the default record.
+    explicit ZentrovaState(Scratch);
+
+    void createParameters(bool withDefaults);
+    // Reads one patch value text into the object and the stored values,
+    // followed by the switch rules it triggers; returns the value.
+    float applyValueText(int index, const std::string& text);
+    void readBuiltInPatch();
+    int choiceOf(int index) const;
+    void syncLfoRate(int syncIndex, int rateIndex, int lane);
+    void setModeFromDestination(int amountIndex, int destinationIndex);
+
+    ZentrovaStateOwner* const m_pZentrova;
+    std::array<std::unique_ptr<ZentrovaParameter>, kParameterCount> m_parameters;
+};

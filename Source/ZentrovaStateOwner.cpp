@@ -1,0 +1,3 @@
+#include "Source/ZentrovaStateOwner.h"
+
+ZentrovaStateOwner::~ZentrovaStateOwner() = default;

@@ -1,0 +1,7 @@
+#include "patches/PatchInfo.h"
+
+PatchInfo::PatchInfo() : uuid(generateUuid())
+{
+}
+
+PatchInfo::~PatchInfo() = default;
