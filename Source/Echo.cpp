@@ -295,6 +295,13 @@ bool Echo::process(const float* in, float* out, int64_t frames)
                 run = std::min(run, channel.fadeCounter);
             if (channel.state == Crossfade)
                 run = std::min(run, channel.newRead.offset);
+            // A channel waiting for enough history ends its run on the
+            // frame that completes it, so the fade starts there however
+            // the calls are split.
+            const bool waiting = channel.state == SilentRead ||
+                                 (channel.state == Steady && channel.delay != channel.currentDelay);
+            if (waiting && channel.delay >= channel.filled)
+                run = std::min(run, channel.delay - channel.filled + 1);
         }
 
         EchoRun echoRun;

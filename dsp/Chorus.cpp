@@ -59,8 +59,9 @@ void Chorus::processBlocks(const float* in, float* out, int n)
 {
     while (n > 0)
     {
-        int chunk = std::min(n, kChunk);
+        int chunk = std::min(n, kChunk - m_chunkPhase);
         processChunk(in, out, chunk);
+        m_chunkPhase = (m_chunkPhase + chunk) % kChunk;
         in += 4 * chunk;
         out += 4 * chunk;
         n -= chunk;
@@ -70,7 +71,15 @@ void Chorus::processBlocks(const float* in, float* out, int n)
 void Chorus::clear()
 {
     m_writeIndex = 1;
+    m_chunkPhase = 0;
     std::memset(m_delayLine, 0, kDelayLineBytes);
+    // Their states belong to the sound that was just wiped.
+    m_crossLeft.reset();
+    m_crossRight.reset();
+    m_inputHpLeft.reset();
+    m_inputHpRight.reset();
+    m_toneLeft.reset();
+    m_toneRight.reset();
 }
 
 void Chorus::setLevel(int64_t level)

@@ -20,6 +20,7 @@ public:
     // Returns the running flag: 0 once a fade to level 0 has finished.
     virtual bool process(const float* in, float* out, int n);
     virtual void processBlocks(const float* in, float* out, int n);
+    // Starts from silence: the delay line and the filters hold nothing.
     virtual void clear();
     virtual void setLevel(int64_t level);
     // The host rate; the chorus runs at twice that internally.
@@ -81,4 +82,10 @@ protected:
     // Kept so that a new sample rate can rebuild the sweep.
     float m_depthMs;
     float m_rateHz = 0.0f;
+    // Host samples into the current chunk. Chunks lie on a fixed grid, so
+    // the sweep turns at the same samples however the calls are split.
+    int m_chunkPhase = 0;
+
+    // Whether a chunk of n host samples completes a chunk of the grid.
+    bool completesChunk(int n) const { return m_chunkPhase + n == kChunk; }
 };

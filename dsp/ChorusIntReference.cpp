@@ -112,6 +112,8 @@ void ChorusIntReference::readTaps(int n)
 
     // The rising tap of each pair turns the sweep at the upper bound; the
     // falling one mirrors it around the base delay.
+    if (!completesChunk(n))
+        return;
     for (int pair = 0; pair < 4; pair += 2)
     {
         int rising = m_tapIncrement[pair] > 0 ? pair : (m_tapIncrement[pair + 1] > 0 ? pair + 1 : -1);

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <random>
 #include <vector>
 
 namespace
@@ -193,6 +194,46 @@ TEST(Chorus, RunsInPlace)
         separate->process(in.data(), out.data(), n);
         inPlace->process(buffer.data(), buffer.data(), n);
         EXPECT_EQ(out, buffer) << mode;
+    }
+}
+
+TEST(Chorus, SameOutputHoweverTheCallsAreSplit)
+{
+    // Fast and deep, so that the sweep turns many times.
+    const int n = 40000;
+    std::vector<float> in = whiteNoise(std::size_t(n) * 4, 6);
+    for (int mode : {0, 1, 4})
+    {
+        auto whole = makeChorus(44100.0f, mode, 6.0f, 4.0f, 70);
+        auto split = makeChorus(44100.0f, mode, 6.0f, 4.0f, 70);
+        std::vector<float> expected(in.size()), out(in.size());
+        for (int done = 0; done < n; done += 512)
+            whole->process(in.data() + 4 * done, expected.data() + 4 * done, std::min(512, n - done));
+        std::mt19937 random(mode);
+        for (int done = 0; done < n;)
+        {
+            const int part = std::min(std::uniform_int_distribution<int>(1, 300)(random), n - done);
+            split->process(in.data() + 4 * done, out.data() + 4 * done, part);
+            done += part;
+        }
+        for (std::size_t i = 0; i < in.size(); ++i)
+            ASSERT_NEAR(out[i], expected[i], 1e-6f) << "mode " << mode << " at " << i;
+        EXPECT_EQ(split->tapPosition(0), whole->tapPosition(0)) << mode;
+    }
+}
+
+TEST(Chorus, ClearStartsFromSilence)
+{
+    for (int mode : {0, 1, 3, 4})
+    {
+        auto chorus = makeChorus(44100.0f, mode, 1.0f, 3.0f, 100);
+        std::vector<float> sound = whiteNoise(std::size_t(8000) * 4, 7), out(sound.size());
+        chorus->process(sound.data(), out.data(), 8000);
+        chorus->clear();
+        std::vector<float> silence(std::size_t(2000) * 4, 0.0f);
+        chorus->process(silence.data(), silence.data(), 2000);
+        for (std::size_t i = 0; i < silence.size(); ++i)
+            ASSERT_LT(std::fabs(silence[i]), 1e-12f) << "mode " << mode << " at " << i;
     }
 }
 
