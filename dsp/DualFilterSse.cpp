@@ -1,0 +1,152 @@
+#include "dsp/DualFilterSse.h"
+
+#include "dsp/DenormalGuard.h"
+#include "dsp/FilterConstants.h"
+#include "dsp/FilterTables.h"
+
+DualFilterSse::DualFilterSse() : m_state(), m_fourPoleScale{true, true}
+{
+    m_state.dampingTable = DampingTable;
+    clear(kFilterLp4Pole);
+}
+
+void DualFilterSse::setCoefficientTable(const float* table)
+{
+    DualFilter::setCoefficientTable(table);
+    m_state.coefficientTable = table;
+    m_state.dampingTable = DampingTable;
+}
+
+void DualFilterSse::startSlot(int slot, int mode)
+{
+    const bool fourPole = isFourPoleMode(mode);
+    const int lanes[2] = {slot, 2 + slot};
+    for (int lane : lanes)
+    {
+        const float bias = (lane >= 2 && fourPole) ? 2.0f * kFilterBias : kFilterBias;
+        m_state.bandPassIntegrators[lane] = bias;
+        m_state.lowPassIntegrators[lane] = bias;
+        m_state.reserved[lane] = 0.0f;
+        m_state.bandPassOutputs[lane] = 0.0f;
+        m_state.highPassOvershoots[lane] = 0.0f;
+        m_state.cutoffs[lane] = 0.0f;
+        m_state.dampings[lane] = 0.0f;
+        m_state.cutoffSteps[lane] = 0.0f;
+        m_state.dampingSteps[lane] = 0.0f;
+    }
+    m_fourPoleScale[slot] = fourPole;
+}
+
+void DualFilterSse::restartRamp(int slot, std::uint32_t word, std::int64_t currentSamples)
+{
+    // As if the ramp had run from 0 since the frame began.
+    const float elapsed = static_cast<float>(kFrameSamples - currentSamples);
+    for (int filter = 0; filter < 2; ++filter)
+    {
+        const int lane = slot + 2 * filter;
+        const std::uint32_t half = word >> (16 * filter);
+        m_state.cutoffSteps[lane] = m_coefficients[half & 0xFF] * kRampFactor;
+        m_state.dampingSteps[lane] = DampingTable[(half >> 8) & 0xFF] * kRampFactor;
+        m_state.cutoffs[lane] = m_state.cutoffSteps[lane] * elapsed;
+        m_state.dampings[lane] = m_state.dampingSteps[lane] * elapsed;
+    }
+}
+
+void DualFilterSse::matchScale(int slot, bool fourPole)
+{
+    // Filter B's state carries over a change between the four-pole and the
+    // parallel modes at the scale the new mode computes with; scaling by 2 is
+    // exact, so the filter continues as if it had never changed scale, with
+    // no offset from a bias of the other scale.
+    if (m_fourPoleScale[slot] == fourPole)
+        return;
+    const float factor = fourPole ? 2.0f : 0.5f;
+    const int lane = 2 + slot;
+    m_state.bandPassIntegrators[lane] *= factor;
+    m_state.lowPassIntegrators[lane] *= factor;
+    m_state.bandPassOutputs[lane] *= factor;
+    m_state.highPassOvershoots[lane] *= factor;
+    m_fourPoleScale[slot] = fourPole;
+}
+
+bool DualFilterSse::prepare(float* const* buffers, const std::uint32_t* const* streams, int activeMask,
+                            std::int64_t offset, std::int64_t currentSamples, std::int64_t newSamples, int mode)
+{
+    if (currentSamples > 0)
+    {
+        for (int slot = 0; slot < 2; ++slot)
+        {
+            if ((activeMask & m_startMask & (1u << slot)) == 0)
+                continue;
+            startSlot(slot, mode);
+            restartRamp(slot, streams[slot][0], currentSamples);
+        }
+    }
+    if (mode == kFilterBypass)
+    {
+        copyThrough(buffers, activeMask, offset, currentSamples + newSamples);
+        return false;
+    }
+    if (activeMask == 0)
+        return false;
+    const bool fourPole = isFourPoleMode(mode);
+    matchScale(0, fourPole);
+    matchScale(1, fourPole);
+    return true;
+}
+
+void DualFilterSse::process(float* const* buffers, const std::uint32_t* const* streams, int activeMask,
+                            std::int64_t offset, std::int64_t currentSamples, std::int64_t newSamples, int mode)
+{
+    if (mode < 0 || mode > kFilterBypass)
+        return;
+    activeMask &= 3;
+    DenormalGuard guard;
+    if (prepare(buffers, streams, activeMask, offset, currentSamples, newSamples, mode))
+        FilterKernelTable[activeMask + 4 * mode](&m_state, buffers, streams, currentSamples / 2, offset,
+                                                 newSamples / 2, static_cast<std::int32_t>((newSamples + 63) / 64));
+}
+
+void DualFilterSse::processPairs(DualFilterSse* const* filters, float* const* const* buffers,
+                                 const std::uint32_t* const* const* streams, const int* activeMasks, int count,
+                                 std::int64_t offset, std::int64_t currentSamples, std::int64_t newSamples, int mode)
+{
+    if (mode < 0 || mode > kFilterBypass)
+        return;
+    DenormalGuard guard;
+    constexpr int kGroup = 4;
+    FilterKernelState* states[kGroup];
+    float* const* groupBuffers[kGroup];
+    const std::uint32_t* const* groupStreams[kGroup];
+    int masks[kGroup];
+    const std::int64_t currentSteps = currentSamples / 2;
+    const std::int64_t newSteps = newSamples / 2;
+    const std::int32_t frames = static_cast<std::int32_t>((newSamples + 63) / 64);
+    int waiting = 0;
+    for (int i = 0; i < count; ++i)
+    {
+        const int mask = activeMasks[i] & 3;
+        if (!filters[i]->prepare(buffers[i], streams[i], mask, offset, currentSamples, newSamples, mode))
+            continue;
+        states[waiting] = &filters[i]->m_state;
+        groupBuffers[waiting] = buffers[i];
+        groupStreams[waiting] = streams[i];
+        masks[waiting] = mask;
+        if (++waiting == kGroup)
+        {
+            FilterFourPairKernelTable[mode](states, groupBuffers, groupStreams, masks, currentSteps, offset, newSteps,
+                                            frames);
+            waiting = 0;
+        }
+    }
+    int done = 0;
+    if (waiting >= 2)
+    {
+        FilterTwoPairKernelTable[mode](states, groupBuffers, groupStreams, masks, currentSteps, offset, newSteps,
+                                       frames);
+        done = 2;
+    }
+    if (done < waiting)
+        FilterKernelTable[masks[done] + 4 * mode](states[done], groupBuffers[done], groupStreams[done], currentSteps,
+                                                  offset, newSteps, frames);
+}
