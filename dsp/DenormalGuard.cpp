@@ -6,6 +6,7 @@ namespace
 {
 constexpr unsigned int kFlushToZero = 0x8000;
 constexpr unsigned int kDenormalsAreZero = 0x0040;
+constexpr unsigned int kExceptionFlags = 0x003F;
 }
 
 DenormalGuard::DenormalGuard() : m_saved(_mm_getcsr())
@@ -15,5 +16,6 @@ DenormalGuard::DenormalGuard() : m_saved(_mm_getcsr())
 
 DenormalGuard::~DenormalGuard()
 {
-    _mm_setcsr(m_saved);
+    // The exception flags raised meanwhile stay raised.
+    _mm_setcsr((_mm_getcsr() & kExceptionFlags) | (m_saved & ~kExceptionFlags));
 }

@@ -1,0 +1,197 @@
+#include "dsp/DualFilterSse.h"
+#include "tests/dsp/FilterTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+using namespace filtertest;
+
+namespace
+{
+// The variants differ only in how the last sums are grouped; the difference
+// stays at the level of rounding.
+constexpr float kTolerance = 2e-5f;
+
+void expectClose(const std::vector<float>& a, const std::vector<float>& b, const std::string& what)
+{
+    ASSERT_EQ(a.size(), b.size());
+    for (std::size_t i = 0; i < a.size(); ++i)
+        ASSERT_NEAR(a[i], b[i], kTolerance) << what << " sample " << i;
+}
+}
+
+TEST(DualFilterSse, MatchesThePortableFilterForEveryModeAndMask)
+{
+    std::mt19937 rng(99);
+    const int samples = 64 * 48;
+    for (int mode = 0; mode < kFilterModeCount; ++mode)
+    {
+        for (int mask = 1; mask <= 3; ++mask)
+        {
+            const auto in0 = randomSignal(rng, samples, 1.5f);
+            const auto in1 = randomSignal(rng, samples, 1.5f);
+            const auto words0 = randomWords(rng, 49);
+            const auto words1 = randomWords(rng, 49);
+            const auto calls = randomCalls(rng, samples, true);
+            const std::string what = std::string(modeNames[mode]) + " mask " + std::to_string(mask);
+
+            auto portable = makeFilter(Variant::Standard);
+            auto sse = makeFilter(Variant::Sse);
+            PairRun a(in0, in1, words0, words1);
+            PairRun b(in0, in1, words0, words1);
+            // Start both slots where the calls allow, as the bank would.
+            portable->setStartMask(3);
+            sse->setStartMask(3);
+            a.run(*portable, calls, mask, mode);
+            b.run(*sse, calls, mask, mode);
+            for (int slot = 0; slot < 2; ++slot)
+            {
+                if (mask & (1 << slot))
+                    expectClose(a.out[slot], b.out[slot], what);
+                else
+                    EXPECT_EQ(b.out[slot], std::vector<float>(samples, 0.0f)) << what;
+            }
+        }
+    }
+}
+
+TEST(DualFilterSse, MatchesThePortableFilterAcrossChangesOfModeAndMask)
+{
+    std::mt19937 rng(7);
+    const int samples = 64 * 400;
+    const auto in0 = randomSignal(rng, samples, 1.0f);
+    const auto in1 = randomSignal(rng, samples, 1.0f);
+    const auto words0 = randomWords(rng, 401);
+    const auto words1 = randomWords(rng, 401);
+    auto portable = makeFilter(Variant::Standard);
+    auto sse = makeFilter(Variant::Sse);
+    PairRun a(in0, in1, words0, words1);
+    PairRun b(in0, in1, words0, words1);
+    std::uniform_int_distribution<int> anyMode(0, kFilterBypass);
+    std::uniform_int_distribution<int> anyMask(0, 3);
+    for (const Call& c : randomCalls(rng, samples, true))
+    {
+        const int mode = anyMode(rng);
+        const int mask = anyMask(rng);
+        a.call(*portable, c, mask, mode);
+        b.call(*sse, c, mask, mode);
+    }
+    expectClose(a.out[0], b.out[0], "slot 0");
+    expectClose(a.out[1], b.out[1], "slot 1");
+}
+
+TEST(DualFilterSse, PairsFilteredTogetherMatchPairsFilteredAlone)
+{
+    std::mt19937 rng(5);
+    const int pairs = 7;
+    const int samples = 64 * 20;
+    for (int mode : {kFilterLp4Pole, kFilterLpHp, kFilterBypass})
+    {
+        std::vector<PairRun> alone, together;
+        std::vector<std::unique_ptr<DualFilter>> single, grouped;
+        std::vector<int> masks;
+        for (int p = 0; p < pairs; ++p)
+        {
+            PairRun run(randomSignal(rng, samples, 1.0f), randomSignal(rng, samples, 1.0f), randomWords(rng, 21),
+                        randomWords(rng, 21));
+            alone.push_back(run);
+            together.push_back(run);
+            single.push_back(makeFilter(Variant::Sse));
+            grouped.push_back(makeFilter(Variant::Sse));
+            masks.push_back(1 + p % 3);
+        }
+        for (const Call& c : randomCalls(rng, samples, true))
+        {
+            for (int p = 0; p < pairs; ++p)
+                alone[p].call(*single[p], c, masks[p], mode);
+
+            std::vector<DualFilterSse*> filters;
+            std::vector<std::vector<float*>> buffers;
+            std::vector<std::vector<const std::uint32_t*>> streams;
+            for (int p = 0; p < pairs; ++p)
+            {
+                PairRun& r = together[p];
+                filters.push_back(static_cast<DualFilterSse*>(grouped[p].get()));
+                buffers.push_back({r.in[0].data() + r.position, r.out[0].data() + r.position,
+                                   r.in[1].data() + r.position, r.out[1].data() + r.position});
+                streams.push_back({r.words[0].data() + r.nextWord, r.words[1].data() + r.nextWord});
+            }
+            std::vector<float* const*> bufferPointers;
+            std::vector<const std::uint32_t* const*> streamPointers;
+            for (int p = 0; p < pairs; ++p)
+            {
+                bufferPointers.push_back(buffers[p].data());
+                streamPointers.push_back(streams[p].data());
+            }
+            DualFilterSse::processPairs(filters.data(), bufferPointers.data(), streamPointers.data(), masks.data(),
+                                        pairs, 0, c.current, c.fresh, mode);
+            for (int p = 0; p < pairs; ++p)
+            {
+                grouped[p]->setStartMask(~static_cast<std::uint32_t>(masks[p]));
+                together[p].position += c.current + c.fresh;
+                together[p].nextWord += (c.fresh + 63) / 64;
+            }
+            std::shuffle(masks.begin(), masks.end(), rng);
+        }
+        for (int p = 0; p < pairs; ++p)
+        {
+            EXPECT_EQ(alone[p].out[0], together[p].out[0]) << modeNames[std::min(mode, 8)] << " pair " << p;
+            EXPECT_EQ(alone[p].out[1], together[p].out[1]) << modeNames[std::min(mode, 8)] << " pair " << p;
+        }
+    }
+}
+
+TEST(DualFilterSse, AFourPoleRunOfOneStepWritesBothSamples)
+{
+    std::mt19937 rng(3);
+    const auto in = randomSignal(rng, 66, 0.7f);
+    const std::vector<std::uint32_t> words = {word(140, 20), word(90, 200), word(30, 30)};
+    for (int mode : {kFilterLp4Pole, kFilterBp4Pole, kFilterHp4Pole})
+    {
+        auto portable = makeFilter(Variant::Standard);
+        auto sse = makeFilter(Variant::Sse);
+        PairRun a(in, in, words, words);
+        PairRun b(in, in, words, words);
+        std::fill(b.out[1].begin(), b.out[1].end(), 7.0f);
+        // One step of a new frame, of the frame in progress, of a new frame.
+        for (Call c : {Call{0, 2}, Call{60, 0}, Call{2, 0}, Call{0, 2}})
+        {
+            a.call(*portable, c, 3, mode);
+            b.call(*sse, c, 3, mode);
+            EXPECT_NE(b.out[1][b.position - 2], 7.0f) << modeNames[mode];
+            EXPECT_NE(b.out[1][b.position - 1], 7.0f) << modeNames[mode];
+        }
+        expectClose(a.out[0], b.out[0], modeNames[mode]);
+        expectClose(a.out[1], b.out[1], modeNames[mode]);
+    }
+}
+
+TEST(DualFilterSse, NoActiveSlotTouchesNothing)
+{
+    std::mt19937 rng(11);
+    const int samples = 64 * 6;
+    const auto in0 = randomSignal(rng, samples, 0.7f);
+    const auto in1 = randomSignal(rng, samples, 0.7f);
+    const auto words0 = randomWords(rng, 6);
+    const auto words1 = randomWords(rng, 6);
+
+    auto idle = makeFilter(Variant::Sse);
+    PairRun a(in0, in1, words0, words1);
+    a.call(*idle, {0, 128}, 3, kFilterBpBp);
+    std::fill(a.out[0].begin() + 128, a.out[0].end(), 5.0f);
+    a.call(*idle, {0, 128}, 0, kFilterBpBp);
+    EXPECT_EQ(a.out[0][200], 5.0f);
+    idle->setStartMask(0);
+    a.call(*idle, {0, 128}, 3, kFilterBpBp);
+
+    auto busy = makeFilter(Variant::Sse);
+    PairRun b(in0, in1, words0, words1);
+    b.call(*busy, {0, 128}, 3, kFilterBpBp);
+    b.position += 128;
+    b.nextWord += 2;
+    b.call(*busy, {0, 128}, 3, kFilterBpBp);
+    EXPECT_EQ(std::vector<float>(a.out[1].begin() + 256, a.out[1].end()),
+              std::vector<float>(b.out[1].begin() + 256, b.out[1].end()));
+}
