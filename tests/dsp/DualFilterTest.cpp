@@ -170,6 +170,24 @@ TEST_P(DualFilterVariant, StartInsideAFrameContinuesTheRampFromTheFrameStart)
     }
 }
 
+TEST_P(DualFilterVariant, AStartedSlotForgetsWhatItHeardBefore)
+{
+    auto loud = randomSignal(rng, 64 * 9, 1.5f);
+    std::fill(loud.begin() + 64 * 4, loud.end(), 0.0f);
+    const std::vector<std::uint32_t> words(10, word(30, 0));
+    for (int mode : {kFilterLp4Pole, kFilterBpBp})
+    {
+        auto filter = make();
+        PairRun run(loud, loud, words, words);
+        run.call(*filter, {0, 64 * 4 + 32}, 3, mode);
+        // Silence from here on; only slot 0 starts afresh.
+        filter->setStartMask(1);
+        run.call(*filter, {32, 64 * 4}, 3, mode);
+        EXPECT_EQ(peakAfter(slice(run.out[0], 64 * 4 + 32, run.out[0].size()), 0), 0.0f) << modeNames[mode];
+        EXPECT_GT(peakAfter(slice(run.out[1], 64 * 4 + 32, run.out[1].size()), 0), 1e-3f) << modeNames[mode];
+    }
+}
+
 TEST_P(DualFilterVariant, CallsWithoutNewFramesReadOnlyTheStartWord)
 {
     const auto in = randomSignal(rng, 64, 0.5f);
