@@ -105,8 +105,8 @@ KERNEL_BINARY(highHalves, _mm_movehl_ps)
 KERNEL_BINARY(interleaveLow, _mm_unpacklo_ps)
 KERNEL_BINARY(interleaveHigh, _mm_unpackhi_ps)
 
-// {x0, x1, y2, y3}
-KERNEL_INLINE __m128 laneAFromFirst(__m128 x, __m128 y)
+// {x0, x1, y2, y3}: the filter A lanes of x and the filter B lanes of y.
+KERNEL_INLINE __m128 lanesAThenB(__m128 x, __m128 y)
 {
     return _mm_shuffle_ps(x, y, _MM_SHUFFLE(3, 2, 1, 0));
 }
@@ -115,7 +115,7 @@ KERNEL_INLINE __m128 upperThenLower(__m128 x, __m128 y)
 {
     return _mm_shuffle_ps(x, y, _MM_SHUFFLE(1, 0, 3, 2));
 }
-KERNEL_BINARY(splitLanes, laneAFromFirst)
+KERNEL_BINARY(splitLanes, lanesAThenB)
 KERNEL_BINARY(rotateHalves, upperThenLower)
 
 #undef KERNEL_BINARY

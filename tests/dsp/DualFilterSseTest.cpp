@@ -30,17 +30,14 @@ TEST(DualFilterSse, MatchesThePortableFilterForEveryModeAndMask)
     {
         for (int mask = 1; mask <= 3; ++mask)
         {
-            const auto in0 = randomSignal(rng, samples, 1.5f);
-            const auto in1 = randomSignal(rng, samples, 1.5f);
-            const auto words0 = randomWords(rng, 49);
-            const auto words1 = randomWords(rng, 49);
+            const PairRun fresh = randomRun(rng, samples, 1.5f);
             const auto calls = randomCalls(rng, samples, true);
             const std::string what = std::string(modeNames[mode]) + " mask " + std::to_string(mask);
 
             auto portable = makeFilter(Variant::Standard);
             auto sse = makeFilter(Variant::Sse);
-            PairRun a(in0, in1, words0, words1);
-            PairRun b(in0, in1, words0, words1);
+            PairRun a = fresh;
+            PairRun b = fresh;
             // Start both slots where the calls allow, as the bank would.
             portable->setStartMask(3);
             sse->setStartMask(3);
@@ -61,14 +58,10 @@ TEST(DualFilterSse, MatchesThePortableFilterAcrossChangesOfModeAndMask)
 {
     std::mt19937 rng(7);
     const int samples = 64 * 400;
-    const auto in0 = randomSignal(rng, samples, 1.0f);
-    const auto in1 = randomSignal(rng, samples, 1.0f);
-    const auto words0 = randomWords(rng, 401);
-    const auto words1 = randomWords(rng, 401);
+    PairRun a = randomRun(rng, samples, 1.0f);
+    PairRun b = a;
     auto portable = makeFilter(Variant::Standard);
     auto sse = makeFilter(Variant::Sse);
-    PairRun a(in0, in1, words0, words1);
-    PairRun b(in0, in1, words0, words1);
     std::uniform_int_distribution<int> anyMode(0, kFilterBypass);
     std::uniform_int_distribution<int> anyMask(0, 3);
     for (const Call& c : randomCalls(rng, samples, true))
@@ -94,8 +87,7 @@ TEST(DualFilterSse, PairsFilteredTogetherMatchPairsFilteredAlone)
         std::vector<int> masks;
         for (int p = 0; p < pairs; ++p)
         {
-            PairRun run(randomSignal(rng, samples, 1.0f), randomSignal(rng, samples, 1.0f), randomWords(rng, 21),
-                        randomWords(rng, 21));
+            const PairRun run = randomRun(rng, samples, 1.0f);
             alone.push_back(run);
             together.push_back(run);
             single.push_back(makeFilter(Variant::Sse));
@@ -172,13 +164,10 @@ TEST(DualFilterSse, NoActiveSlotTouchesNothing)
 {
     std::mt19937 rng(11);
     const int samples = 64 * 6;
-    const auto in0 = randomSignal(rng, samples, 0.7f);
-    const auto in1 = randomSignal(rng, samples, 0.7f);
-    const auto words0 = randomWords(rng, 6);
-    const auto words1 = randomWords(rng, 6);
+    const PairRun fresh = randomRun(rng, samples, 0.7f);
 
     auto idle = makeFilter(Variant::Sse);
-    PairRun a(in0, in1, words0, words1);
+    PairRun a = fresh;
     a.call(*idle, {0, 128}, 3, kFilterBpBp);
     std::fill(a.out[0].begin() + 128, a.out[0].end(), 5.0f);
     a.call(*idle, {0, 128}, 0, kFilterBpBp);
@@ -187,7 +176,7 @@ TEST(DualFilterSse, NoActiveSlotTouchesNothing)
     a.call(*idle, {0, 128}, 3, kFilterBpBp);
 
     auto busy = makeFilter(Variant::Sse);
-    PairRun b(in0, in1, words0, words1);
+    PairRun b = fresh;
     b.call(*busy, {0, 128}, 3, kFilterBpBp);
     b.position += 128;
     b.nextWord += 2;

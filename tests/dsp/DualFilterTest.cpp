@@ -78,17 +78,14 @@ TEST_P(DualFilterVariant, SilenceStaysSilentInEveryMode)
 
 TEST_P(DualFilterVariant, BypassCopiesAndLeavesTheStateAlone)
 {
-    const auto in0 = randomSignal(rng, 768, 0.7f);
-    const auto in1 = randomSignal(rng, 768, 0.7f);
-    const auto words0 = randomWords(rng, 12);
-    const auto words1 = randomWords(rng, 12);
+    const PairRun fresh = randomRun(rng, 768, 0.7f);
 
     auto bypassed = make();
-    PairRun withBypass(in0, in1, words0, words1);
+    PairRun withBypass = fresh;
     withBypass.call(*bypassed, {0, 256}, 3, kFilterLpBp);
     withBypass.call(*bypassed, {0, 256}, 3, kFilterBypass);
-    EXPECT_EQ(slice(withBypass.out[0], 256, 512), slice(in0, 256, 512));
-    EXPECT_EQ(slice(withBypass.out[1], 256, 512), slice(in1, 256, 512));
+    EXPECT_EQ(slice(withBypass.out[0], 256, 512), slice(fresh.in[0], 256, 512));
+    EXPECT_EQ(slice(withBypass.out[1], 256, 512), slice(fresh.in[1], 256, 512));
     bypassed->setStartMask(0);
     withBypass.call(*bypassed, {0, 256}, 3, kFilterLpBp);
 
@@ -99,7 +96,8 @@ TEST_P(DualFilterVariant, BypassCopiesAndLeavesTheStateAlone)
         return y;
     };
     auto plain = make();
-    PairRun without(skip(in0, 256, 512), skip(in1, 256, 512), skip(words0, 4, 8), skip(words1, 4, 8));
+    PairRun without(skip(fresh.in[0], 256, 512), skip(fresh.in[1], 256, 512), skip(fresh.words[0], 4, 8),
+                    skip(fresh.words[1], 4, 8));
     without.call(*plain, {0, 256}, 3, kFilterLpBp);
     plain->setStartMask(0);
     without.call(*plain, {0, 256}, 3, kFilterLpBp);
@@ -236,18 +234,15 @@ TEST_P(DualFilterVariant, AFrameSplitAcrossCallsGivesTheSameOutput)
 TEST_P(DualFilterVariant, AnySplitIntoCallsGivesTheSameOutput)
 {
     const int samples = 64 * 40;
-    const auto in0 = randomSignal(rng, samples, 2.0f);
-    const auto in1 = randomSignal(rng, samples, 2.0f);
-    const auto words0 = randomWords(rng, 41);
-    const auto words1 = randomWords(rng, 41);
+    const PairRun fresh = randomRun(rng, samples, 2.0f);
     for (int mode = 0; mode < kFilterModeCount; ++mode)
     {
         auto whole = make();
-        PairRun a(in0, in1, words0, words1);
+        PairRun a = fresh;
         a.call(*whole, {0, samples}, 3, mode);
 
         auto split = make();
-        PairRun b(in0, in1, words0, words1);
+        PairRun b = fresh;
         for (const Call& c : randomCalls(rng, samples, even()))
         {
             b.call(*split, c, 3, mode);
@@ -332,17 +327,14 @@ TEST_P(DualFilterVariant, BandPassPeaksAtTheCutoffFrequency)
 TEST_P(DualFilterVariant, MaskedCallLeavesTheOtherSlotUntouched)
 {
     const int samples = 64 * 12;
-    const auto in0 = randomSignal(rng, samples, 0.9f);
-    const auto in1 = randomSignal(rng, samples, 0.9f);
-    const auto words0 = randomWords(rng, 12);
-    const auto words1 = randomWords(rng, 12);
+    const PairRun fresh = randomRun(rng, samples, 0.9f);
     for (int mode : {kFilterHp4Pole, kFilterLpBp})
     {
         for (int active : {1, 2})
         {
             const int idle = 1 - (active - 1);
             auto masked = make();
-            PairRun a(in0, in1, words0, words1);
+            PairRun a = fresh;
             a.call(*masked, {0, 256}, 3, mode);
             std::fill(a.out[idle].begin() + 256, a.out[idle].end(), 7.0f);
             a.call(*masked, {0, 256}, active, mode);
@@ -352,7 +344,7 @@ TEST_P(DualFilterVariant, MaskedCallLeavesTheOtherSlotUntouched)
 
             // The idle slot continues as if the masked call had never been.
             auto reference = make();
-            PairRun b(in0, in1, words0, words1);
+            PairRun b = fresh;
             b.call(*reference, {0, 256}, 3, mode);
             b.nextWord += 4;
             b.position += 256;

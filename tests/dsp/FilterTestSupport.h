@@ -162,6 +162,18 @@ struct PairRun
     }
 };
 
+// Random signals at the level for both slots and random words for every
+// frame, with the one more that random calls may read.
+inline PairRun randomRun(std::mt19937& rng, int samples, float level)
+{
+    const int words = (samples + kFrameSamples - 1) / kFrameSamples + 1;
+    const auto in0 = randomSignal(rng, samples, level);
+    const auto in1 = randomSignal(rng, samples, level);
+    const auto words0 = randomWords(rng, words);
+    const auto words1 = randomWords(rng, words);
+    return PairRun(in0, in1, words0, words1);
+}
+
 inline const char* const modeNames[kFilterModeCount] = {"Lp4Pole", "Bp4Pole", "Hp4Pole", "LpLp", "BpBp",
                                                         "HpHp",    "LpBp",    "LpHp",    "BpHp"};
 }
