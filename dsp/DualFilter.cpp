@@ -1,7 +1,5 @@
 #include "dsp/DualFilter.h"
 
-#include "Source/AlignedMemory.h"
-
 #include <cstring>
 
 DualFilter::DualFilter() : m_coefficients(nullptr), m_startMask(0)
@@ -9,16 +7,6 @@ DualFilter::DualFilter() : m_coefficients(nullptr), m_startMask(0)
 }
 
 DualFilter::~DualFilter() = default;
-
-void* DualFilter::operator new(std::size_t size)
-{
-    return alignedMalloc(size);
-}
-
-void DualFilter::operator delete(void* p)
-{
-    alignedFree(p);
-}
 
 void DualFilter::clear(int mode)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <cstddef>
+#include "dsp/AlignedNew.h"
+
 #include <cstdint>
 
 // The voice filter of one voice pair: per slot (0 = the even voice, 1 = the
@@ -12,14 +13,11 @@
 //
 // Objects live on 16-byte boundaries (the class allocates them itself), so
 // vector code may use aligned loads and stores on their state.
-class DualFilter
+class DualFilter : public AlignedNew
 {
 public:
     DualFilter();
     virtual ~DualFilter();
-
-    static void* operator new(std::size_t size);
-    static void operator delete(void* p);
 
     // Starts slot 0, then slot 1.
     virtual void clear(int mode);
