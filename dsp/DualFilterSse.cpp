@@ -4,7 +4,9 @@
 #include "dsp/FilterConstants.h"
 #include "dsp/FilterTables.h"
 
-DualFilterSse::DualFilterSse() : m_state(), m_fourPoleScale{true, true}
+#include <initializer_list>
+
+DualFilterSse::DualFilterSse() : m_state(), m_fourPoleScale{true, true}, m_startedSlots(0)
 {
     m_state.dampingTable = DampingTable;
     clear(kFilterLp4Pole);
@@ -52,6 +54,26 @@ void DualFilterSse::restartRamp(int slot, std::uint32_t word, std::int64_t curre
     }
 }
 
+void DualFilterSse::holdStartedRamps(std::int64_t newSamples)
+{
+    // A start's ramp reaches its targets at the end of the call's current
+    // samples. When the call ended inside the frame (a block shorter than the
+    // tick in progress), the frame's remaining samples must not ramp on past
+    // them: at up to twice its damping and cutoff the filter turns unstable.
+    if (newSamples > 0)
+        return;
+    for (int slot = 0; slot < 2; ++slot)
+    {
+        if ((m_startedSlots & (1 << slot)) == 0)
+            continue;
+        for (int lane : {slot, 2 + slot})
+        {
+            m_state.cutoffSteps[lane] = 0.0f;
+            m_state.dampingSteps[lane] = 0.0f;
+        }
+    }
+}
+
 void DualFilterSse::matchScale(int slot, bool fourPole)
 {
     // Filter B's state carries over a change between the four-pole and the
@@ -72,15 +94,13 @@ void DualFilterSse::matchScale(int slot, bool fourPole)
 bool DualFilterSse::prepare(float* const* buffers, const std::uint32_t* const* streams, int activeMask,
                             std::int64_t offset, std::int64_t currentSamples, std::int64_t newSamples, int mode)
 {
-    if (currentSamples > 0)
+    m_startedSlots = currentSamples > 0 ? static_cast<int>(activeMask & m_startMask & 3u) : 0;
+    for (int slot = 0; slot < 2; ++slot)
     {
-        for (int slot = 0; slot < 2; ++slot)
-        {
-            if ((activeMask & m_startMask & (1u << slot)) == 0)
-                continue;
-            startSlot(slot, mode);
-            restartRamp(slot, streams[slot][0], currentSamples);
-        }
+        if ((m_startedSlots & (1 << slot)) == 0)
+            continue;
+        startSlot(slot, mode);
+        restartRamp(slot, streams[slot][0], currentSamples);
     }
     if (mode == kFilterBypass)
     {
@@ -105,6 +125,7 @@ void DualFilterSse::process(float* const* buffers, const std::uint32_t* const* s
     if (prepare(buffers, streams, activeMask, offset, currentSamples, newSamples, mode))
         FilterKernelTable[activeMask + 4 * mode](&m_state, buffers, streams, currentSamples / 2, offset,
                                                  newSamples / 2, static_cast<std::int32_t>((newSamples + 63) / 64));
+    holdStartedRamps(newSamples);
 }
 
 void DualFilterSse::processPairs(DualFilterSse* const* filters, float* const* const* buffers,
@@ -149,4 +170,6 @@ void DualFilterSse::processPairs(DualFilterSse* const* filters, float* const* co
     if (done < waiting)
         FilterKernelTable[masks[done] + 4 * mode](states[done], groupBuffers[done], groupStreams[done], currentSteps,
                                                   offset, newSteps, frames);
+    for (int i = 0; i < count; ++i)
+        filters[i]->holdStartedRamps(newSamples);
 }

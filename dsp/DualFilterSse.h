@@ -27,10 +27,13 @@ private:
     bool prepare(float* const* buffers, const std::uint32_t* const* streams, int activeMask, std::int64_t offset,
                  std::int64_t currentSamples, std::int64_t newSamples, int mode);
     void restartRamp(int slot, std::uint32_t word, std::int64_t currentSamples);
+    void holdStartedRamps(std::int64_t newSamples);
     void matchScale(int slot, bool fourPole);
 
     FilterKernelState m_state;
     // Per slot: its filter B lanes run at the doubled scale of the four-pole
     // modes.
     bool m_fourPoleScale[2];
+    // The slots started by the call in progress.
+    int m_startedSlots;
 };

@@ -133,6 +133,15 @@ void DualFilterStandard::restartRamp(int slot, std::uint32_t word, std::int64_t 
     }
 }
 
+void DualFilterStandard::holdRamp(int slot)
+{
+    for (int lane = 2 * slot; lane < 2 * slot + 2; ++lane)
+    {
+        m_cutoffStep[lane] = 0.0f;
+        m_dampingStep[lane] = 0.0f;
+    }
+}
+
 void DualFilterStandard::beginFrame(int slot, std::uint32_t word)
 {
     for (int filter = 0; filter < 2; ++filter)
@@ -183,16 +192,25 @@ void DualFilterStandard::process(float* const* buffers, const std::uint32_t* con
         if ((activeMask & (1 << slot)) == 0)
             continue;
         const std::uint32_t* stream = streams[slot];
-        if (currentSamples > 0 && (m_startMask & (1u << slot)) != 0)
+        const bool starting = currentSamples > 0 && (m_startMask & (1u << slot)) != 0;
+        if (starting)
         {
             startSlot(slot, mode);
             restartRamp(slot, stream[0], currentSamples);
         }
-        if (mode == kFilterBypass)
-            continue;
         const float* in = buffers[2 * slot] - offset;
         float* out = buffers[2 * slot + 1] - offset;
-        filter(slot, in, out, currentSamples, mode);
+        if (mode != kFilterBypass)
+            filter(slot, in, out, currentSamples, mode);
+        // A start's ramp reaches its targets at the end of the current
+        // samples. When the call ended inside the frame (a block shorter than
+        // the tick in progress), the frame's remaining samples must not ramp
+        // on past them: at up to twice its damping and cutoff the filter
+        // turns unstable.
+        if (starting && newSamples == 0)
+            holdRamp(slot);
+        if (mode == kFilterBypass)
+            continue;
         in += currentSamples;
         out += currentSamples;
         for (std::int64_t left = newSamples; left > 0; left -= kFrameSamples)

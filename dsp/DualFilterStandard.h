@@ -17,6 +17,7 @@ public:
 private:
     void restartRamp(int slot, std::uint32_t word, std::int64_t currentSamples);
     void beginFrame(int slot, std::uint32_t word);
+    void holdRamp(int slot);
     void filter(int slot, const float* in, float* out, std::int64_t count, int mode);
 
     // Per lane (2 x slot + filter, filter A = 0): the integrators hold the

@@ -138,9 +138,9 @@ void FilterBank::closeSegmentList(std::uint32_t tick)
 namespace
 {
 // Bits 2k and 2k + 1 of the render mask: voices 2k and 2k + 1.
-inline int pairMask(const std::uint8_t* renderMask, int k)
+inline int pairMask(const std::uint64_t* renderMask, int k)
 {
-    return (renderMask[k / 4] >> (2 * (k % 4))) & 3;
+    return static_cast<int>((renderMask[k / 32] >> (2 * (k % 32))) & 3);
 }
 }
 
@@ -149,7 +149,7 @@ const std::uint32_t* FilterBank::stream(int voice, std::uint32_t tick) const
     return m_streams + static_cast<std::size_t>(voice) * static_cast<std::size_t>(m_ticks) + tick;
 }
 
-void FilterBank::process(const std::uint8_t* renderMask, std::int64_t carry, std::int64_t samples)
+void FilterBank::process(const std::uint64_t* renderMask, std::int64_t carry, std::int64_t samples)
 {
     if (m_buffers[0] == nullptr || samples <= 0)
         return;

@@ -54,11 +54,11 @@ public:
     // fills in their filter parameter streams and filter outputs.
     void assignVoiceBuffers(VoiceBuffers* records);
 
-    // renderMask: 16 bytes, bit v % 8 of byte v / 8 set when voice v sounds in
-    // this block. carry: engine samples of the tick in progress still to be
+    // renderMask: two words, bit v % 64 of word v / 64 set when voice v
+    // sounds in this block. carry: engine samples of the tick in progress still to be
     // filtered (0..63), lying before the buffer pointers. samples: the block's
     // engine samples.
-    void process(const std::uint8_t* renderMask, std::int64_t carry, std::int64_t samples);
+    void process(const std::uint64_t* renderMask, std::int64_t carry, std::int64_t samples);
 
     // The segment list's two writers, both in the voice engine's control pass.
     void resetSegmentList() { m_segmentCount = 0; }

@@ -96,8 +96,7 @@ void filterBank(benchmark::State& state, bool portable, int mode)
     for (int v = 0; v < FilterBank::kVoices; ++v)
         for (int k = 0; k < kTicks; ++k)
             records[v].filterParameters[k] = wordAt(k, v);
-    std::uint8_t renderMask[16];
-    std::fill(std::begin(renderMask), std::end(renderMask), 0xFF);
+    const std::uint64_t renderMask[2] = {~std::uint64_t(0), ~std::uint64_t(0)};
     bank.setFilterType(mode, 0);
     for (auto _ : state)
     {

@@ -186,6 +186,25 @@ TEST_P(DualFilterVariant, AStartedSlotForgetsWhatItHeardBefore)
     }
 }
 
+TEST_P(DualFilterVariant, AStartInACallThatEndsInsideTheFrameHoldsItsTargets)
+{
+    // A block shorter than the tick in progress: the slot starts in it and
+    // the next block finishes the frame. Ramping on past the targets would
+    // take the filter to nearly twice its cutoff and damping, where it is
+    // unstable and bursts into saturation.
+    const auto in = randomSignal(rng, 64, 0.01f);
+    const std::vector<std::uint32_t> words(2, word(255, 255));
+    for (int mode = 0; mode < kFilterModeCount; ++mode)
+    {
+        auto filter = make();
+        filter->setStartMask(3);
+        PairRun run(in, in, words, words);
+        run.call(*filter, {2, 0}, 3, mode);
+        run.call(*filter, {62, 0}, 3, mode);
+        EXPECT_LT(peakAfter(run.out[0], 0), 0.1f) << modeNames[mode];
+    }
+}
+
 TEST_P(DualFilterVariant, CallsWithoutNewFramesReadOnlyTheStartWord)
 {
     const auto in = randomSignal(rng, 64, 0.5f);
