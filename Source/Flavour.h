@@ -16,3 +16,5 @@ struct Flavour
 
 // Zentrova2FX: stereo input, the voices can play it.
 const Flavour& effectFlavour();
+// Zentrova2: no input; announces itself as a synthesizer.
+const Flavour& instrumentFlavour();
