@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <new>
 
 #include "Source/AlignedMemory.h"
@@ -20,6 +21,8 @@ constexpr VstInt32 kMaxInputs = 2;
 constexpr VstInt32 kNumOutputs = 2;
 constexpr int kFirstHarmonicParameter = 107;
 constexpr std::int64_t kProgramNameNotification = 596;
+// Editor tags that announce a newly applied program.
+constexpr long kProgramAppliedNotifications[] = {597, 598};
 
 // Samples per control tick.
 constexpr std::int64_t kControlTickLength = 32;
@@ -47,11 +50,9 @@ enum MidiController : int
 } // namespace
 
 Zentrova::Zentrova(audioMasterCallback audioMaster, const Flavour& flavour)
-    : VstInterface(audioMaster, kNumPrograms, kNumParameters), m_flavour(flavour), m_hostEvents(this),
-      m_patchName("Default")
+    : VstInterface(audioMaster, kNumPrograms, kNumParameters), m_flavour(flavour), m_stateHandler(this),
+      m_hostEvents(this)
 {
-    for (std::atomic<float>& value : m_parameterValues)
-        value.store(0.0f, std::memory_order_relaxed);
     for (std::atomic<std::int32_t>& parameter : m_midiControllerMap)
         parameter.store(-1, std::memory_order_relaxed);
     std::fill(std::begin(m_groupLevels), std::end(m_groupLevels), 0.0f);
@@ -72,6 +73,9 @@ Zentrova::Zentrova(audioMasterCallback audioMaster, const Flavour& flavour)
     }
 
     refreshPatchLists(std::string(), false);
+    // A patch loaded by now is played from the start.
+    if (m_stateHandler.isSwitchPending())
+        m_stateHandler.toggleState();
     createVoiceEngine();
     // The engine and the buffers get their sizes now, so that a host that
     // processes before setting them finds working defaults.
@@ -117,6 +121,7 @@ void Zentrova::suspend() {}
 
 void Zentrova::resume()
 {
+    applyPendingProgram(3);
     AudioEffectX::resume();
     m_keyboardHandler.reset();
     m_pTempo->reset();
@@ -221,6 +226,8 @@ void Zentrova::beginBlock()
     for (ControlCue<VoiceEvent>& cue : m_controlCues)
         cue.beginRead();
     m_pTempo->beginBlock();
+    if (m_stateHandler.isSwitchPending() && m_stateHandler.toggleState())
+        applyPendingProgram(0);
     const bool playing = m_pTempo->isTransportPlaying();
     if (m_transportRunning && !playing)
     {
@@ -293,38 +300,80 @@ void Zentrova::translateMidiEvent(const VstMidiEvent& event, VstInt32 time)
     }
 }
 
+void Zentrova::setPseudoParameter(int lane, long index, EngineValue value, std::int64_t time)
+{
+    // Parameter values find their queues through the routing table; the
+    // program-load markers belong to the keyboard queue.
+    if (index == EventCode::ProgramLoad || index == EventCode::ProgramSwitched)
+        m_controlCues[kKeyboardCue].push(lane, VoiceEvent(index, value, time));
+}
+
+void Zentrova::setEditorParameter(long tag, float value)
+{
+    if (ZentrovaEditor* editor = getZentrovaEditor())
+        editor->setParameter(static_cast<VstInt32>(tag), value);
+}
+
+void Zentrova::applyPendingProgram(int lane)
+{
+    m_stateHandler.sendCurrentState(lane);
+    for (long tag : kProgramAppliedNotifications)
+        setEditorParameter(tag, 0.0f);
+}
+
+ZentrovaParameter* Zentrova::editParameter(VstInt32 index)
+{
+    return isParameter(index) ? m_stateHandler.getEditState().getParameter(index) : nullptr;
+}
+
 void Zentrova::setParameter(VstInt32 index, float value)
 {
     if (!isParameter(index))
         return;
-    m_parameterValues[index].store(value, std::memory_order_relaxed);
+    m_stateHandler.getEditState().setParameterValue(index, value, 2);
     if (ZentrovaEditor* editor = getZentrovaEditor())
         editor->setParameter(index, value);
 }
 
 float Zentrova::getParameter(VstInt32 index)
 {
-    return isParameter(index) ? m_parameterValues[index].load(std::memory_order_relaxed) : 0.0f;
+    ZentrovaParameter* parameter = editParameter(index);
+    return parameter ? parameter->getValue() : 0.0f;
 }
 
-void Zentrova::getParameterLabel(VstInt32, char* label)
+void Zentrova::getParameterLabel(VstInt32 index, char* label)
 {
     *label = 0;
+    if (ZentrovaParameter* parameter = editParameter(index))
+        parameter->getLabel(label);
 }
 
-void Zentrova::getParameterDisplay(VstInt32, char* text)
+void Zentrova::getParameterDisplay(VstInt32 index, char* text)
 {
     *text = 0;
+    if (ZentrovaParameter* parameter = editParameter(index))
+        parameter->getDisplay(text);
 }
 
-void Zentrova::getParameterName(VstInt32, char* text)
+void Zentrova::getParameterName(VstInt32 index, char* text)
 {
     *text = 0;
+    if (ZentrovaParameter* parameter = editParameter(index))
+        parameter->getName(text);
 }
 
-void Zentrova::getParameterDisplayName(VstInt32, char* text)
+void Zentrova::getParameterDisplayName(VstInt32 index, char* text)
 {
     *text = 0;
+    if (ZentrovaParameter* parameter = editParameter(index))
+        parameter->getDisplayName(text);
+}
+
+void Zentrova::getParameterAltLabel(VstInt32 index, char* text)
+{
+    *text = 0;
+    if (ZentrovaParameter* parameter = editParameter(index))
+        parameter->getAltLabel(text);
 }
 
 void Zentrova::setProgram(VstInt32 program)
@@ -365,7 +414,7 @@ void Zentrova::selectProgram(int index, bool keepEditBuffer, bool load)
     // No bank holds a patch for the program: program 0 with the default patch.
     m_curProgram = 0;
     m_editBufferSource = kEditBufferProgram;
-    m_patchName = "Default";
+    m_stateHandler.getEditState().setDefaultPatch();
     updateDisplay();
 }
 
@@ -376,14 +425,14 @@ int Zentrova::getCurrentProgramIndex()
 
 void Zentrova::setProgramName(char* name)
 {
-    m_patchName.assign(name, strnlen(name, kVstMaxProgNameLen - 1));
+    m_stateHandler.getEditState().setPatchName(std::string(name, strnlen(name, kVstMaxProgNameLen - 1)).c_str());
     if (ZentrovaEditor* editor = getZentrovaEditor())
         editor->setParameter(static_cast<VstInt32>(kProgramNameNotification), static_cast<float>(m_curProgram));
 }
 
 void Zentrova::getProgramName(char* name)
 {
-    copyHostString(name, m_patchName.c_str(), kVstMaxProgNameLen);
+    copyHostString(name, m_stateHandler.getEditState().m_patchData.name.c_str(), kVstMaxProgNameLen);
 }
 
 bool Zentrova::getProgramNameIndexed(VstInt32, VstInt32 index, char* text)
@@ -394,15 +443,36 @@ bool Zentrova::getProgramNameIndexed(VstInt32, VstInt32 index, char* text)
     return true;
 }
 
-VstInt32 Zentrova::getChunk(void** data, bool)
+VstInt32 Zentrova::getChunk(void** data, bool isPreset)
 {
     *data = nullptr;
-    return 0;
+    if (!m_stateHandler.getEditState().writeChunkXml(m_chunk, isPreset) || m_chunk.size > static_cast<std::uint64_t>(std::numeric_limits<VstInt32>::max()))
+        return 0;
+    *data = m_chunk.data;
+    return static_cast<VstInt32>(m_chunk.size);
 }
 
-VstInt32 Zentrova::setChunk(void*, VstInt32, bool)
+VstInt32 Zentrova::setChunk(void* data, VstInt32 byteSize, bool isPreset)
 {
-    return 0;
+    if (!data || byteSize <= 0)
+        return 0;
+    ChunkBuffer chunk;
+    chunk.attach(data, static_cast<std::uint64_t>(byteSize));
+    bool read = false;
+    try
+    {
+        read = m_stateHandler.readChunkXml(chunk, isPreset);
+    }
+    catch (const std::exception&)
+    {
+        // Out of memory on a huge chunk: the edit state stays as it was.
+    }
+    // The bytes stay the host's.
+    chunk.detach();
+    if (!read)
+        return 0;
+    updateDisplay();
+    return 1;
 }
 
 bool Zentrova::getInputProperties(VstInt32 index, VstPinProperties* properties)

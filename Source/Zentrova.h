@@ -14,6 +14,8 @@
 #include "Source/Voices/KeyboardHandler.h"
 #include "Source/Voices/VoiceEvent.h"
 #include "Source/VstInterface.h"
+#include "Source/ZentrovaStateHandler.h"
+#include "Source/ZentrovaStateOwner.h"
 #include "patches/ChunkBuffer.h"
 
 class Configuration;
@@ -22,7 +24,7 @@ class ZentrovaEditor;
 
 // The main plug-in object: owns every part of one instance and answers the
 // host.
-class Zentrova : public VstInterface
+class Zentrova : public VstInterface, public ZentrovaStateOwner
 {
 public:
     static constexpr VstInt32 kNumPrograms = 128;
@@ -75,10 +77,19 @@ public:
     // The same as processReplacing, adding to the outputs.
     virtual void processAccumulating(float** inputs, float** outputs, VstInt32 sampleFrames);
     virtual void getParameterDisplayName(VstInt32 index, char* text);
+    // A sample of the parameter's widest value text, for laying out its control.
+    void getParameterAltLabel(VstInt32 index, char* text);
     virtual void reinitialise(VstInt32 blockSize, float sampleRate);
     virtual void selectProgram(int index, bool keepEditBuffer, bool load);
     // The edit buffer's source while program 127 is current.
     virtual int getCurrentProgramIndex();
+
+    // The engine's side of the patch states.
+    void setPseudoParameter(int lane, long index, EngineValue value, std::int64_t time) override;
+    void setEditorParameter(long tag, float value) override;
+    // Sends the engine state's patch to the engine on a control-queue lane.
+    void applyPendingProgram(int lane);
+    ZentrovaStateHandler& getStateHandler() { return m_stateHandler; }
 
     // Fetches the patch library's lists again.
     void refreshPatchLists(const std::string& address, bool rescan);
@@ -107,9 +118,12 @@ private:
     void translateMidiEvent(const VstMidiEvent& event, VstInt32 time);
     void pushMidiCode(std::int64_t code, std::int64_t value, VstInt32 time);
     static bool isParameter(VstInt32 index) { return index >= 0 && index < kNumParameters; }
+    // The edit state's object of a host parameter index; null for any other index.
+    ZentrovaParameter* editParameter(VstInt32 index);
 
     const Flavour& m_flavour;
     EffectsSection m_effectsSection;
+    ZentrovaStateHandler m_stateHandler;
     KeyboardHandler m_keyboardHandler;
     std::unique_ptr<Voice> m_pVoice;
     ControlCue<VoiceEvent> m_controlCues[kNumControlCues];
@@ -128,7 +142,4 @@ private:
     std::atomic<std::int32_t> m_midiControllerMap[128];
     Configuration* m_pConfiguration = nullptr;
     std::uint64_t m_configurationClientId = 0;
-    // The values the host and the editor see, until the patch state holds them.
-    std::atomic<float> m_parameterValues[kNumParameters];
-    std::string m_patchName;
 };

@@ -4,10 +4,13 @@
 #include "Source/FloatParameter.h"
 #include "Source/ModalFloatParameter.h"
 #include "Source/ParameterText.h"
+#include "Source/PatchVersion.h"
+#include "Source/ticpp/ticpp.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <unordered_map>
 
 namespace
 {
@@ -17,6 +20,28 @@ constexpr long kPatchModifiedTag = 599;
 // "Aux Amount" the mode follows the aux destination, from this mode on.
 constexpr int kAuxAmountDestination = 6;
 constexpr int kFirstAuxControllerMode = 5;
+
+// Chunks of either flavour say so; the documents are shared across machines.
+constexpr char kChunkPlatform[] = "mac_x86";
+
+// The attribute as an integer; false when it is missing or not a number.
+bool integerAttribute(const ticpp::Element& element, const char* name, int& value)
+{
+    try
+    {
+        element.GetAttribute(name, &value);
+        return true;
+    }
+    catch (const ticpp::Exception&)
+    {
+        return false;
+    }
+}
+
+bool isMidiByte(int value)
+{
+    return value >= 0 && value < 128;
+}
 
 [[noreturn]] void ownerMissing(const char* operation, const char* file, int line)
 {
@@ -226,10 +251,7 @@ void ZentrovaState::readBuiltInPatch()
     m_patchData = PatchData();
     for (int index = 0; index < kParameterCount; ++index)
         applyValueText(index, builtInDefaultText(index));
-    int order = m_patchData.values[Param::ArpeggioOrder] < 0.5f ? KeyboardDescriptor::kPitchOrder
-                                                                : KeyboardDescriptor::kPlayOrder;
-    for (KeyboardDescriptor& chord : m_patchData.chords)
-        chord.setOrder(order);
+    setChordOrders();
 }
 
 void ZentrovaState::loadDefaultPatch()
@@ -262,4 +284,229 @@ std::vector<std::string> ZentrovaState::storedValueTexts() const
     for (int index = 0; index < kParameterCount; ++index)
         texts.push_back(scratch.m_parameters[index]->getValueText());
     return texts;
+}
+
+bool ZentrovaState::writeChunkXml(ChunkBuffer& out, bool patchOnly) const
+{
+    REQUIRE_OWNER("writeChunkXml");
+    ticpp::Document document;
+    ticpp::Element root("zentrova");
+    root.SetAttribute("version", kPatchVersion);
+    root.SetAttribute("platform", std::string(kChunkPlatform));
+    root.SetAttribute("uuid", uuidToString(generateUuid()));
+    if (!patchOnly)
+    {
+        ticpp::Element status("status");
+        status.SetAttribute("selected_bank", m_pZentrova->getCurrentBankAddress());
+        status.SetAttribute("selected_patch", m_patchInfo.address);
+        root.LinkEndChild(&status);
+    }
+    writePatchXml(root, !patchOnly);
+    document.LinkEndChild(&root);
+
+    TiXmlPrinter printer;
+    document.Accept(&printer);
+    return out.assignCompressed(printer.Str()) == 0;
+}
+
+void ZentrovaState::writePatchXml(ticpp::Element& parent, bool withUuid) const
+{
+    ticpp::Element patch("patch");
+    patch.SetAttribute("name", m_patchData.name);
+    if (withUuid)
+        patch.SetAttribute("uuid", uuidToString(m_patchInfo.uuid));
+
+    const std::vector<std::string> texts = storedValueTexts();
+    for (int index = 0; index < kParameterCount; ++index)
+    {
+        ticpp::Element parameter("parameter");
+        parameter.SetAttribute("name", std::string(m_parameters[index]->getKey()));
+        parameter.SetAttribute("value", texts[index]);
+        patch.LinkEndChild(&parameter);
+    }
+
+    if (m_patchData.values[Param::ChordMemory] > 0.5f)
+    {
+        ticpp::Element chords("chords");
+        for (int channel = 0; channel < kMidiChannelCount; ++channel)
+        {
+            // A copy walked in play order leaves the list the keyboard
+            // handler may be using untouched.
+            KeyboardDescriptor list = m_patchData.chords[channel];
+            if (list.isEmpty())
+                continue;
+            list.setOrder(KeyboardDescriptor::kPlayOrder);
+            ticpp::Element chord("chord");
+            chord.SetAttribute("channel", channel);
+            KeyboardDescriptor::Note note;
+            bool more = list.getFirst(note);
+            for (int step = 0; more && step < KeyboardDescriptor::kNoteCount; ++step)
+            {
+                ticpp::Element key("key");
+                key.SetAttribute("note", note.note);
+                key.SetAttribute("velocity", note.velocity);
+                key.SetAttribute("aftertouch", note.pressure);
+                chord.LinkEndChild(&key);
+                more = list.getNext(note.note, note);
+            }
+            chords.LinkEndChild(&chord);
+        }
+        patch.LinkEndChild(&chords);
+    }
+    parent.LinkEndChild(&patch);
+}
+
+bool ZentrovaState::readChunkXml(const ChunkBuffer& chunk, bool patchOnly, bool resolve, bool keepBank)
+{
+    REQUIRE_OWNER("readChunkXml");
+    ticpp::Document document;
+    const ticpp::Element* root = nullptr;
+    const ticpp::Element* patch = nullptr;
+    try
+    {
+        document.Parse(inflateToString(chunk));
+        root = document.FirstChildElement("zentrova", false);
+        if (root)
+            patch = root->FirstChildElement("patch", false);
+    }
+    catch (const ticpp::Exception&)
+    {
+        return false;
+    }
+    // Nothing to read: the state stays exactly as it was.
+    if (!patch)
+        return false;
+
+    const int version = patchVersionNumber(root->GetAttribute("version"));
+    if (!patchOnly)
+    {
+        if (const ticpp::Element* status = root->FirstChildElement("status", false))
+            readStatusXml(*status, keepBank);
+    }
+    m_notInLibrary = false;
+    readPatchXml(*patch, version);
+    if (resolve)
+        resolveLibraryPatch(*root, *patch);
+    else
+        m_patchData.name = m_patchInfo.name;
+    return true;
+}
+
+void ZentrovaState::readStatusXml(const ticpp::Element& status, bool keepBank)
+{
+    std::string text;
+    if (!keepBank && status.GetAttributeImp("selected_bank", &text))
+        m_pZentrova->selectBank(text);
+    if (status.GetAttributeImp("selected_patch", &text))
+        m_patchInfo.address = text;
+}
+
+void ZentrovaState::resolveLibraryPatch(const ticpp::Element& root, const ticpp::Element& patch)
+{
+    m_patchData.name = patch.GetAttribute("name");
+    m_patchInfo.name = m_patchData.name;
+    m_patchInfo.uuid = uuidFromString(root.GetAttribute("uuid"));
+    PatchInfo found;
+    bool inLibrary = m_pZentrova->findLibraryPatch(m_patchInfo.uuid, found);
+    std::string patchUuid;
+    if (!inLibrary && patch.GetAttributeImp("uuid", &patchUuid))
+    {
+        m_patchInfo.uuid = uuidFromString(patchUuid);
+        inLibrary = m_pZentrova->findLibraryPatch(m_patchInfo.uuid, found);
+    }
+    if (!inLibrary)
+    {
+        m_patchInfo.address.clear();
+        m_programIndex = 0;
+        m_notInLibrary = true;
+        return;
+    }
+    m_patchInfo = found;
+    m_programIndex = m_pZentrova->showLibraryPatch(found);
+}
+
+void ZentrovaState::resetToDefaults()
+{
+    const DefaultPatchRecord& record = DefaultPatchRecord::instance();
+    m_patchData = PatchData(record);
+    for (int index = 0; index < kParameterCount; ++index)
+        m_parameters[index]->setValue(record.values[index]);
+    checkSwitches(-1, -1, true);
+}
+
+void ZentrovaState::readPatchXml(const ticpp::Element& patch, int version)
+{
+    // Objects and stored values start alike, so parameters the document
+    // leaves out mean the same to the engine and to the next chunk.
+    resetToDefaults();
+    std::unordered_map<std::string, int> indexOfKey;
+    for (int index = 0; index < kParameterCount; ++index)
+        indexOfKey.emplace(m_parameters[index]->getKey(), index);
+
+    for (const ticpp::Element* parameter = patch.FirstChildElement("parameter", false); parameter;
+         parameter = parameter->NextSiblingElement("parameter", false))
+    {
+        std::string key, text;
+        if (!parameter->GetAttributeImp("name", &key) || !parameter->GetAttributeImp("value", &text))
+            continue;
+        auto found = indexOfKey.find(key);
+        if (found == indexOfKey.end())
+            continue;
+        const int index = found->second;
+        applyValueText(index, convertLegacyValueText(key, text, version));
+        if (version < kNormalisedAuxAmountVersion &&
+            (index == Param::AuxModAmount || index == Param::AuxModEnvelope || index == Param::AuxModWheel))
+        {
+            float stored = 0.0f;
+            try
+            {
+                parameter->GetAttribute("value", &stored);
+            }
+            catch (const ticpp::Exception&)
+            {
+                continue;
+            }
+            const float value = legacyAuxAmountValue(stored);
+            m_parameters[index]->setValue(value);
+            m_patchData.values[index] = value;
+        }
+    }
+
+    if (const ticpp::Element* chords = patch.FirstChildElement("chords", false))
+        readChordsXml(*chords);
+    setChordOrders();
+}
+
+void ZentrovaState::readChordsXml(const ticpp::Element& chords)
+{
+    for (const ticpp::Element* chord = chords.FirstChildElement("chord", false); chord;
+         chord = chord->NextSiblingElement("chord", false))
+    {
+        int channel = -1;
+        if (!integerAttribute(*chord, "channel", channel) || channel < 0 || channel >= kMidiChannelCount)
+            continue;
+        KeyboardDescriptor& list = m_patchData.chords[channel];
+        list.clear();
+        for (const ticpp::Element* key = chord->FirstChildElement("key", false); key;
+             key = key->NextSiblingElement("key", false))
+        {
+            int note = -1, velocity = -1, aftertouch = 0;
+            if (!integerAttribute(*key, "note", note) || !integerAttribute(*key, "velocity", velocity) ||
+                !isMidiByte(note) || !isMidiByte(velocity))
+                continue;
+            std::string pressureText;
+            if (key->GetAttributeImp("aftertouch", &pressureText) &&
+                (!integerAttribute(*key, "aftertouch", aftertouch) || !isMidiByte(aftertouch)))
+                continue;
+            list.addNote(note, velocity, aftertouch);
+        }
+    }
+}
+
+void ZentrovaState::setChordOrders()
+{
+    int order = m_patchData.values[Param::ArpeggioOrder] < 0.5f ? KeyboardDescriptor::kPitchOrder
+                                                                : KeyboardDescriptor::kPlayOrder;
+    for (KeyboardDescriptor& chord : m_patchData.chords)
+        chord.setOrder(order);
 }

@@ -5,6 +5,7 @@
 #include "Source/ParameterTable.h"
 #include "Source/ZentrovaParameter.h"
 #include "Source/ZentrovaStateOwner.h"
+#include "patches/ChunkBuffer.h"
 #include "patches/PatchInfo.h"
 
 #include <array>
@@ -13,6 +14,11 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+namespace ticpp
+{
+class Element;
+}
 
 // One complete patch as the plug-in keeps it: the stored values, name and
 // chords, the patch's library record, and the parameter objects that give
@@ -49,6 +55,23 @@ public:
     // the parameters' default values.
     void loadDefaultPatch();
 
+    // The patch as a chunk: the compressed XML document, with the bank
+    // selection and the patch's uuid unless patchOnly. Reads only the stored
+    // patch, never the live objects, so it may run beside the audio thread.
+    // False (out emptied) when the text could not be compressed.
+    bool writeChunkXml(ChunkBuffer& out, bool patchOnly) const;
+    // Appends the "patch" element.
+    void writePatchXml(ticpp::Element& parent, bool withUuid) const;
+    // Reads a chunk (compressed, or plain XML text). patchOnly ignores the
+    // bank selection; resolve takes the name from the document and looks the
+    // patch up in the library; keepBank leaves the current bank alone.
+    // Damaged parts of a readable chunk are skipped. False, with nothing
+    // changed, when the chunk holds no readable patch at all.
+    bool readChunkXml(const ChunkBuffer& chunk, bool patchOnly, bool resolve, bool keepBank);
+    // Reads a "patch" element into the stored patch and the parameter
+    // objects, both starting from the default patch.
+    void readPatchXml(const ticpp::Element& patch, int version);
+
     // The parameter object of index 0..154, null for any other index.
     ZentrovaParameter* getParameter(int index) const;
     // The patch value texts of the stored values, formatted by a scratch set
@@ -84,6 +107,12 @@ private:
     // followed by the switch rules it triggers; returns the value.
     float applyValueText(int index, const std::string& text);
     void readBuiltInPatch();
+    void resetToDefaults();
+    void readParameterXml(const ticpp::Element& parameter, int version);
+    void readChordsXml(const ticpp::Element& chords);
+    void readStatusXml(const ticpp::Element& status, bool keepBank);
+    void resolveLibraryPatch(const ticpp::Element& root, const ticpp::Element& patch);
+    void setChordOrders();
     int choiceOf(int index) const;
     void syncLfoRate(int syncIndex, int rateIndex, int lane);
     void setModeFromDestination(int amountIndex, int destinationIndex);

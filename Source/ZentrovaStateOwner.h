@@ -1,11 +1,15 @@
 #pragma once
 
 #include "Source/EngineValue.h"
+#include "patches/Uuid.h"
 
 #include <cstdint>
+#include <string>
+
+class PatchInfo;
 
 // What a patch state needs of the plug-in object that owns it: the road to
-// the engine and to the editor.
+// the engine and to the editor, and the patch library as chunks name it.
 class ZentrovaStateOwner
 {
 public:
@@ -18,4 +22,19 @@ public:
     // Shows a value on the editor control with this tag; nothing when no
     // editor is open.
     virtual void setEditorParameter(long tag, float value) = 0;
+
+    // The library side defaults to an owner without a library: no current
+    // bank, and no patch is ever found.
+
+    // Tree address of the current bank.
+    virtual std::string getCurrentBankAddress() const;
+    // Makes the bank at this address current without loading a program.
+    virtual void selectBank(const std::string& address);
+    // Fills info with the library's record of the patch with this uuid; false
+    // when the library holds none.
+    virtual bool findLibraryPatch(const Uuid& uuid, PatchInfo& info);
+    // Selects the bank holding this library patch and shows it as the current
+    // program without loading anything; returns its index in the bank's
+    // program list (0 when it is not listed).
+    virtual int showLibraryPatch(const PatchInfo& info);
 };

@@ -48,6 +48,8 @@ protected:
         plugin = static_cast<Zentrova*>(static_cast<AudioEffect*>(effect->object));
         plugin->setBlockSize(256);
         plugin->resume();
+        // Resuming re-sends the patch; these tests look at what MIDI brings.
+        plugin->getControlCues()[Zentrova::kKeyboardCue].clear();
     }
 
     void TearDown() override
@@ -197,7 +199,8 @@ TEST_F(BlockProcessing, TheEditorIsToldOfParametersOnlyWhileOpen)
 {
     ZentrovaEditor* editor = plugin->getZentrovaEditor();
     ASSERT_NE(editor, nullptr);
-    plugin->setParameter(12, 0.5f);
+    // A change that also marks the patch modified while the editor is closed.
+    plugin->setParameter(12, 0.6f);
     EXPECT_EQ(editor->parameterQueue().pending(2), 0u);
 
     editor->open(nullptr);

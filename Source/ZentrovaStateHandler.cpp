@@ -1,0 +1,60 @@
+#include "Source/ZentrovaStateHandler.h"
+
+#include "Source/ZentrovaStateOwner.h"
+
+namespace
+{
+// Pseudo-parameters that frame a program change for the engine.
+constexpr long kProgramLoad = 594;
+constexpr long kProgramSwitched = 595;
+}
+
+ZentrovaStateHandler::ZentrovaStateHandler(ZentrovaStateOwner* owner) : m_pOwner(owner)
+{
+    m_states[0].reset(new ZentrovaState(owner));
+    m_states[0]->loadDefaultPatch();
+    m_states[1].reset(new ZentrovaState(owner));
+    // Without this an instance that never loads a patch would have no state
+    // whose changes reach the engine.
+    m_states[0]->setCurrent();
+}
+
+ZentrovaStateHandler::~ZentrovaStateHandler()
+{
+    m_states[0].reset();
+    m_states[1].reset();
+}
+
+bool ZentrovaStateHandler::readChunkXml(const ChunkBuffer& chunk, bool patchOnly)
+{
+    std::lock_guard<std::mutex> reading(m_readMutex);
+    const int target = 1 - m_currentIndex.load(std::memory_order_acquire);
+    if (!m_states[target]->readChunkXml(chunk, patchOnly, true, false))
+        return false;
+    m_editIndex.store(target, std::memory_order_release);
+    m_switchPending.store(true, std::memory_order_release);
+    return true;
+}
+
+bool ZentrovaStateHandler::toggleState()
+{
+    std::unique_lock<std::mutex> reading(m_readMutex, std::try_to_lock);
+    if (!reading.owns_lock() || !m_switchPending.load(std::memory_order_acquire))
+        return false;
+    const int next = 1 - m_currentIndex.load(std::memory_order_relaxed);
+    m_currentIndex.store(next, std::memory_order_release);
+    m_states[next]->setCurrent();
+    m_switchPending.store(false, std::memory_order_release);
+    return true;
+}
+
+void ZentrovaStateHandler::sendCurrentState(int lane)
+{
+    ZentrovaState& state = getCurrentState();
+    m_pOwner->setPseudoParameter(lane, kProgramLoad, engineValueFromInt(1), 0);
+    m_pOwner->setPseudoParameter(lane, kProgramSwitched, engineValueFromInt(0), 0);
+    for (int index = 0; index < kParameterCount; ++index)
+        m_pOwner->setPseudoParameter(lane, index, state.getParameter(index)->getEngineValue(), 0);
+    state.checkSwitches(-1, lane, true);
+    m_pOwner->setPseudoParameter(lane, kProgramLoad, engineValueFromInt(0), 0);
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "Source/ZentrovaState.h"
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+
+class ChunkBuffer;
+class ZentrovaStateOwner;
+
+// Double-buffers the patch state. The engine plays the current state while a
+// new patch is read into the other one; the read only marks a switch pending,
+// and the audio thread makes the new state current at the start of its next
+// block and sends all its values to the engine. From the read on, the host
+// and the editor already see the new patch (the edit state).
+class ZentrovaStateHandler
+{
+public:
+    // The first state reads the built-in default patch and is the engine's
+    // from the start; the second begins as a copy of the default patch.
+    explicit ZentrovaStateHandler(ZentrovaStateOwner* owner);
+    virtual ~ZentrovaStateHandler();
+
+    ZentrovaStateHandler(const ZentrovaStateHandler&) = delete;
+    ZentrovaStateHandler& operator=(const ZentrovaStateHandler&) = delete;
+
+    // Any host thread: reads a host chunk into the inactive state and makes
+    // it the edit state, pending the switch. False, with nothing changed and
+    // nothing pending, when the chunk holds no readable patch.
+    bool readChunkXml(const ChunkBuffer& chunk, bool patchOnly);
+
+    bool isSwitchPending() const { return m_switchPending.load(std::memory_order_acquire); }
+    // Audio thread, at the start of a block: makes the pending state current.
+    // Never waits: while a read is still filling the state, the switch is
+    // left for a later block and the answer is false.
+    bool toggleState();
+    // Sends every value of the current state to the engine on a lane, framed
+    // by the program-load markers, followed by the values its switch rules
+    // derive.
+    void sendCurrentState(int lane);
+
+    // The state the engine plays.
+    ZentrovaState& getCurrentState() { return *m_states[m_currentIndex.load(std::memory_order_acquire)]; }
+    // The state the host's parameter, program and chunk calls and the editor
+    // see.
+    ZentrovaState& getEditState() { return *m_states[m_editIndex.load(std::memory_order_acquire)]; }
+    const ZentrovaState& getEditState() const { return *m_states[m_editIndex.load(std::memory_order_acquire)]; }
+
+private:
+    std::unique_ptr<ZentrovaState> m_states[2];
+    std::atomic<int> m_currentIndex{0};
+    std::atomic<int> m_editIndex{0};
+    ZentrovaStateOwner* m_pOwner;
+    std::atomic<bool> m_switchPending{false};
+    // Held by a reader for the whole read, so the audio thread never makes a
+    // half-read state current.
+    std::mutex m_readMutex;
+};
