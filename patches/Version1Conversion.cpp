@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <iterator>
 
+static_assert(kVersion1MappedParameters == kParameterCount, "a version-1 mapping covers every parameter");
+
 void convertVersion1Patch(ZentrovaState& state, const Version1Patch& record)
 {
     const DefaultPatchRecord& defaultPatch = DefaultPatchRecord::instance();
