@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <tuple>
 #include <vector>
 
@@ -164,6 +165,36 @@ TEST_F(BlockProcessing, TheQueueSnapshotIsTakenOncePerBlock)
     send({midi(0, 0x90, 60, 1)});
     const std::vector<Item> expected = {{1, 0, 0}, {0x10000 + 60, 1, 0}};
     EXPECT_EQ(keyboardQueue(), expected);
+}
+
+TEST_F(BlockProcessing, ResumingResendsThePatchFramedAsAProgramLoad)
+{
+    plugin->resume();
+    send({});
+    const std::vector<Item> expected = {{594, 1, 0}, {595, 0, 0}, {594, 0, 0}};
+    EXPECT_EQ(keyboardQueue(), expected);
+}
+
+TEST_F(BlockProcessing, AChunkSwitchesTheEngineAtTheNextBlockStartOnly)
+{
+    std::string text = "<zentrova version=\"609\"><patch name=\"x\">"
+                       "<parameter name=\"FilterType\" value=\"Hi Pass\" /></patch></zentrova>";
+    std::vector<char> bytes(text.begin(), text.end());
+    bytes.push_back(0);
+    ASSERT_EQ(plugin->setChunk(bytes.data(), static_cast<VstInt32>(bytes.size()), true), 1);
+    ZentrovaStateHandler& states = plugin->getStateHandler();
+    EXPECT_TRUE(states.isSwitchPending());
+    EXPECT_EQ(states.getCurrentState().getParameter(0)->getValue(), 0.0f);
+    EXPECT_EQ(plugin->getParameter(0), 0.25f);
+
+    send({midi(5, 0x90, 60, 100)});
+    EXPECT_FALSE(states.isSwitchPending());
+    EXPECT_EQ(&states.getCurrentState(), &states.getEditState());
+    EXPECT_EQ(states.getCurrentState().getParameter(0)->getValue(), 0.25f);
+    const std::vector<Item> expected = {{594, 1, 0}, {595, 0, 0}, {594, 0, 0}, {0x10000 + 60, 100, 5}};
+    EXPECT_EQ(keyboardQueue(), expected) << "the switch comes before the block's MIDI";
+    send({});
+    EXPECT_TRUE(keyboardQueue().empty()) << "one switch per chunk";
 }
 
 TEST_F(BlockProcessing, TheEngineDrainsEveryQueueEachBlock)

@@ -17,7 +17,7 @@
 namespace
 {
 constexpr int kMaxIterations = 3000;
-constexpr auto kMaxDuration = std::chrono::milliseconds(1500);
+constexpr auto kMaxDuration = std::chrono::milliseconds(3000);
 
 using Bytes = std::vector<unsigned char>;
 
