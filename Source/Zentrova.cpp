@@ -21,6 +21,11 @@ constexpr VstInt32 kMaxInputs = 2;
 constexpr VstInt32 kNumOutputs = 2;
 constexpr int kFirstHarmonicParameter = 107;
 constexpr std::int64_t kProgramNameNotification = 596;
+// Control-queue lanes by producer: the audio thread's block start, host
+// parameter calls, and the patch re-sent on resume.
+constexpr int kBlockStartLane = 0;
+constexpr int kHostParameterLane = 2;
+constexpr int kResumeLane = 3;
 // Editor tags that announce a newly applied program.
 constexpr long kProgramAppliedNotifications[] = {597, 598};
 
@@ -121,7 +126,7 @@ void Zentrova::suspend() {}
 
 void Zentrova::resume()
 {
-    applyPendingProgram(3);
+    applyPendingProgram(kResumeLane);
     AudioEffectX::resume();
     m_keyboardHandler.reset();
     m_pTempo->reset();
@@ -227,7 +232,7 @@ void Zentrova::beginBlock()
         cue.beginRead();
     m_pTempo->beginBlock();
     if (m_stateHandler.isSwitchPending() && m_stateHandler.toggleState())
-        applyPendingProgram(0);
+        applyPendingProgram(kBlockStartLane);
     const bool playing = m_pTempo->isTransportPlaying();
     if (m_transportRunning && !playing)
     {
@@ -326,11 +331,19 @@ ZentrovaParameter* Zentrova::editParameter(VstInt32 index)
     return isParameter(index) ? m_stateHandler.getEditState().getParameter(index) : nullptr;
 }
 
+// Texts of an index that is no parameter are empty.
+void Zentrova::copyParameterText(VstInt32 index, char* text, void (ZentrovaParameter::*get)(char*) const)
+{
+    *text = 0;
+    if (ZentrovaParameter* parameter = editParameter(index))
+        (parameter->*get)(text);
+}
+
 void Zentrova::setParameter(VstInt32 index, float value)
 {
     if (!isParameter(index))
         return;
-    m_stateHandler.getEditState().setParameterValue(index, value, 2);
+    m_stateHandler.getEditState().setParameterValue(index, value, kHostParameterLane);
     if (ZentrovaEditor* editor = getZentrovaEditor())
         editor->setParameter(index, value);
 }
@@ -343,37 +356,27 @@ float Zentrova::getParameter(VstInt32 index)
 
 void Zentrova::getParameterLabel(VstInt32 index, char* label)
 {
-    *label = 0;
-    if (ZentrovaParameter* parameter = editParameter(index))
-        parameter->getLabel(label);
+    copyParameterText(index, label, &ZentrovaParameter::getLabel);
 }
 
 void Zentrova::getParameterDisplay(VstInt32 index, char* text)
 {
-    *text = 0;
-    if (ZentrovaParameter* parameter = editParameter(index))
-        parameter->getDisplay(text);
+    copyParameterText(index, text, &ZentrovaParameter::getDisplay);
 }
 
 void Zentrova::getParameterName(VstInt32 index, char* text)
 {
-    *text = 0;
-    if (ZentrovaParameter* parameter = editParameter(index))
-        parameter->getName(text);
+    copyParameterText(index, text, &ZentrovaParameter::getName);
 }
 
 void Zentrova::getParameterDisplayName(VstInt32 index, char* text)
 {
-    *text = 0;
-    if (ZentrovaParameter* parameter = editParameter(index))
-        parameter->getDisplayName(text);
+    copyParameterText(index, text, &ZentrovaParameter::getDisplayName);
 }
 
 void Zentrova::getParameterAltLabel(VstInt32 index, char* text)
 {
-    *text = 0;
-    if (ZentrovaParameter* parameter = editParameter(index))
-        parameter->getAltLabel(text);
+    copyParameterText(index, text, &ZentrovaParameter::getAltLabel);
 }
 
 void Zentrova::setProgram(VstInt32 program)
@@ -446,7 +449,8 @@ bool Zentrova::getProgramNameIndexed(VstInt32, VstInt32 index, char* text)
 VstInt32 Zentrova::getChunk(void** data, bool isPreset)
 {
     *data = nullptr;
-    if (!m_stateHandler.getEditState().writeChunkXml(m_chunk, isPreset) || m_chunk.size > static_cast<std::uint64_t>(std::numeric_limits<VstInt32>::max()))
+    constexpr auto kLargestAnswer = static_cast<std::uint64_t>(std::numeric_limits<VstInt32>::max());
+    if (!m_stateHandler.writeChunkXml(m_chunk, isPreset) || m_chunk.size > kLargestAnswer)
         return 0;
     *data = m_chunk.data;
     return static_cast<VstInt32>(m_chunk.size);

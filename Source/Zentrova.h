@@ -120,6 +120,7 @@ private:
     static bool isParameter(VstInt32 index) { return index >= 0 && index < kNumParameters; }
     // The edit state's object of a host parameter index; null for any other index.
     ZentrovaParameter* editParameter(VstInt32 index);
+    void copyParameterText(VstInt32 index, char* text, void (ZentrovaParameter::*get)(char*) const);
 
     const Flavour& m_flavour;
     EffectsSection m_effectsSection;

@@ -27,7 +27,7 @@ ZentrovaStateHandler::~ZentrovaStateHandler()
 
 bool ZentrovaStateHandler::readChunkXml(const ChunkBuffer& chunk, bool patchOnly)
 {
-    std::lock_guard<std::mutex> reading(m_readMutex);
+    std::lock_guard<std::mutex> reading(m_chunkMutex);
     const int target = 1 - m_currentIndex.load(std::memory_order_acquire);
     if (!m_states[target]->readChunkXml(chunk, patchOnly, true, false))
         return false;
@@ -36,9 +36,15 @@ bool ZentrovaStateHandler::readChunkXml(const ChunkBuffer& chunk, bool patchOnly
     return true;
 }
 
+bool ZentrovaStateHandler::writeChunkXml(ChunkBuffer& out, bool patchOnly)
+{
+    std::lock_guard<std::mutex> writing(m_chunkMutex);
+    return getEditState().writeChunkXml(out, patchOnly);
+}
+
 bool ZentrovaStateHandler::toggleState()
 {
-    std::unique_lock<std::mutex> reading(m_readMutex, std::try_to_lock);
+    std::unique_lock<std::mutex> reading(m_chunkMutex, std::try_to_lock);
     if (!reading.owns_lock() || !m_switchPending.load(std::memory_order_acquire))
         return false;
     const int next = 1 - m_currentIndex.load(std::memory_order_relaxed);

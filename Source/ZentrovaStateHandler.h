@@ -6,7 +6,6 @@
 #include <memory>
 #include <mutex>
 
-class ChunkBuffer;
 class ZentrovaStateOwner;
 
 // Double-buffers the patch state. The engine plays the current state while a
@@ -29,6 +28,9 @@ public:
     // it the edit state, pending the switch. False, with nothing changed and
     // nothing pending, when the chunk holds no readable patch.
     bool readChunkXml(const ChunkBuffer& chunk, bool patchOnly);
+    // Any host thread: writes the edit state's chunk; waits for a read on
+    // another thread to finish rather than write half of it.
+    bool writeChunkXml(ChunkBuffer& out, bool patchOnly);
 
     bool isSwitchPending() const { return m_switchPending.load(std::memory_order_acquire); }
     // Audio thread, at the start of a block: makes the pending state current.
@@ -53,7 +55,7 @@ private:
     std::atomic<int> m_editIndex{0};
     ZentrovaStateOwner* m_pOwner;
     std::atomic<bool> m_switchPending{false};
-    // Held by a reader for the whole read, so the audio thread never makes a
-    // half-read state current.
-    std::mutex m_readMutex;
+    // Held for each whole read and write, so the audio thread never makes a
+    // half-read state current and no chunk shows half of one.
+    std::mutex m_chunkMutex;
 };

@@ -480,6 +480,117 @@ TEST(ZentrovaState, StoredTextsUseTheModesOfTheStoredPatch)
     EXPECT_EQ(state.getParameter(Param::Tempo)->getValue(), 0.5f);
 }
 
+namespace
+{
+// An owner whose library holds one patch, in bank "Bank/".
+class LibraryOwner : public RecordingOwner
+{
+public:
+    LibraryOwner() { patch.name = "Library Name", patch.address = "Bank/Library Name"; }
+
+    std::string getCurrentBankAddress() const override { return bank; }
+    void selectBank(const std::string& address) override { bank = address; }
+    bool findLibraryPatch(const Uuid& uuid, PatchInfo& info) override
+    {
+        lookups.push_back(uuidToString(uuid));
+        if (uuid != patch.uuid)
+            return false;
+        info = patch;
+        return true;
+    }
+    int showLibraryPatch(const PatchInfo& info) override
+    {
+        bank = "Bank/";
+        shown = info.address;
+        return 5;
+    }
+
+    PatchInfo patch;
+    std::string bank = "Current/";
+    std::string shown;
+    std::vector<std::string> lookups;
+};
+
+bool readText(ZentrovaState& state, const std::string& text, bool patchOnly, bool resolve, bool keepBank)
+{
+    std::string copy = text;
+    ChunkBuffer chunk;
+    chunk.attach(copy.data(), copy.size() + 1);
+    const bool read = state.readChunkXml(chunk, patchOnly, resolve, keepBank);
+    chunk.detach();
+    return read;
+}
+
+std::string bankDocument(const std::string& patchUuid)
+{
+    return "<zentrova version=\"609\" uuid=\"" + uuidToString(generateUuid()) +
+           "\"><status selected_bank=\"Other/\" selected_patch=\"Other/P\" />"
+           "<patch name=\"Chunk Name\" uuid=\"" + patchUuid + "\" /></zentrova>";
+}
+}
+
+TEST(ZentrovaState, BankChunkSelectsItsBankAndFindsItsPatchByUuid)
+{
+    LibraryOwner owner;
+    ZentrovaState state(&owner);
+    ASSERT_TRUE(readText(state, bankDocument(uuidToString(owner.patch.uuid)), false, true, false));
+    EXPECT_EQ(owner.lookups.size(), 2u) << "the root's fresh uuid first, then the patch's";
+    EXPECT_EQ(owner.shown, "Bank/Library Name");
+    EXPECT_EQ(owner.bank, "Bank/");
+    EXPECT_EQ(state.m_programIndex, 5);
+    EXPECT_FALSE(state.m_notInLibrary);
+    EXPECT_EQ(state.m_patchInfo.address, "Bank/Library Name");
+    EXPECT_EQ(state.m_patchInfo.name, "Library Name");
+    EXPECT_EQ(state.m_patchData.name, "Chunk Name");
+}
+
+TEST(ZentrovaState, ChunkOfAPatchOutsideTheLibraryIsMarkedSo)
+{
+    LibraryOwner owner;
+    ZentrovaState state(&owner);
+    state.m_programIndex = 3;
+    ASSERT_TRUE(readText(state, bankDocument(uuidToString(generateUuid())), false, true, false));
+    EXPECT_TRUE(state.m_notInLibrary);
+    EXPECT_EQ(state.m_patchInfo.address, "");
+    EXPECT_EQ(state.m_programIndex, 0);
+    EXPECT_EQ(state.m_patchData.name, "Chunk Name");
+    EXPECT_EQ(state.m_patchInfo.name, "Chunk Name");
+    EXPECT_EQ(owner.bank, "Other/") << "the chunk's bank stays selected";
+    EXPECT_EQ(owner.shown, "");
+
+    // The next readable chunk clears the mark before it looks again.
+    ASSERT_TRUE(readText(state, bankDocument(uuidToString(owner.patch.uuid)), false, true, false));
+    EXPECT_FALSE(state.m_notInLibrary);
+}
+
+TEST(ZentrovaState, ProgramChunksAndKeptBanksLeaveTheSelectionAlone)
+{
+    LibraryOwner owner;
+    ZentrovaState state(&owner);
+    ASSERT_TRUE(readText(state, bankDocument(""), true, true, false));
+    EXPECT_EQ(owner.bank, "Current/");
+    EXPECT_EQ(state.m_patchInfo.address, "");
+
+    state.m_patchInfo.name = "Given";
+    owner.lookups.clear();
+    ASSERT_TRUE(readText(state, bankDocument(""), false, false, true));
+    EXPECT_EQ(owner.bank, "Current/");
+    EXPECT_EQ(state.m_patchInfo.address, "Other/P") << "without resolving, the chunk's address stays";
+    EXPECT_EQ(state.m_patchData.name, "Given") << "without resolving, the caller names the patch";
+    EXPECT_TRUE(owner.lookups.empty());
+}
+
+TEST(ZentrovaState, BankChunkNamesTheCurrentBankAndThePatchAddress)
+{
+    LibraryOwner owner;
+    ZentrovaState state(&owner);
+    state.m_patchInfo.address = "Current/Mine";
+    ChunkBuffer chunk;
+    ASSERT_TRUE(state.writeChunkXml(chunk, false));
+    EXPECT_NE(inflateToString(chunk).find("<status selected_bank=\"Current/\" selected_patch=\"Current/Mine\" />"),
+              std::string::npos);
+}
+
 TEST(ZentrovaStateDeathTest, OwnerlessStateCannotReachTheEngine)
 {
     ZentrovaState state(nullptr);
@@ -488,4 +599,7 @@ TEST(ZentrovaStateDeathTest, OwnerlessStateCannotReachTheEngine)
     EXPECT_DEATH(state.setParameterValue(Param::FilterQ, 0.7f, 2), "m_pZentrova \\(setParameterValue\\)");
     EXPECT_DEATH(state.setParameterViaMidi(Param::FilterQ, 10, 0), "m_pZentrova \\(setParameterViaMidi\\)");
     EXPECT_DEATH(state.checkSwitches(Param::LFO1Sync, 2, false), "m_pZentrova \\(checkSwitches\\)");
+    ChunkBuffer chunk;
+    EXPECT_DEATH(state.writeChunkXml(chunk, true), "m_pZentrova \\(writeChunkXml\\)");
+    EXPECT_DEATH(state.readChunkXml(chunk, true, false, false), "m_pZentrova \\(readChunkXml\\)");
 }
