@@ -47,7 +47,6 @@ public:
     // The state the host's parameter, program and chunk calls and the editor
     // see.
     ZentrovaState& getEditState() { return *m_states[m_editIndex.load(std::memory_order_acquire)]; }
-    const ZentrovaState& getEditState() const { return *m_states[m_editIndex.load(std::memory_order_acquire)]; }
 
 private:
     std::unique_ptr<ZentrovaState> m_states[2];
