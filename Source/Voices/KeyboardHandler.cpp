@@ -380,6 +380,11 @@ void KeyboardHandler::noteOn(int channel, int note, int velocity)
             startArpeggio(channel, note, velocity);
         return;
     }
+    soundNote(channel, note, velocity, note);
+}
+
+void KeyboardHandler::soundNote(int channel, int note, int velocity, int key)
+{
     switch (m_keyboardMode)
     {
     case kPoly:
@@ -389,7 +394,7 @@ void KeyboardHandler::noteOn(int channel, int note, int velocity)
         duoNoteOn(channel, note, velocity);
         break;
     default:
-        monoNoteOn(channel, note, velocity, note);
+        monoNoteOn(channel, note, velocity, key);
         break;
     }
 }
@@ -447,11 +452,7 @@ void KeyboardHandler::replacePhrase(int channel)
     if (!m_arpeggiator.isOn())
     {
         if (m_keyboardMode == kPoly)
-        {
-            for (int group = 0; group < kNumGroups; ++group)
-                if (sounds(group))
-                    silenceGroup(group, kDefaultVelocity);
-        }
+            silenceGroups(0, -1);
         else if (sounds(channel))
         {
             silenceGroup(channel, kDefaultVelocity);
@@ -637,20 +638,9 @@ void KeyboardHandler::setVoiceFunction(std::int64_t value)
             if (m_secondNote[group] >= 0)
                 releaseGroup(group, kSecondVoice);
     if (mode == kPoly)
-    {
-        const int from = m_arpeggiator.isOn() && oldMode != kPoly ? 0 : polyphony;
-        for (int group = from; group < kNumGroups; ++group)
-            if (sounds(group))
-                silenceGroup(group, kDefaultVelocity);
-    }
+        silenceGroups(m_arpeggiator.isOn() && oldMode != kPoly ? 0 : polyphony, -1);
     else if (oldMode == kPoly)
-    {
-        // Poly groups follow no channel: in the channel modes nothing would
-        // release them.
-        for (int group = 0; group < kNumGroups; ++group)
-            if (sounds(group))
-                silenceGroup(group, kDefaultVelocity);
-    }
+        silenceGroups(0, -1); // poly groups follow no channel: nothing else would release them
     m_keyboardMode = mode;
     m_polyphony = polyphony;
 
@@ -817,24 +807,16 @@ void KeyboardHandler::clockGateOff()
 void KeyboardHandler::startArpeggio(int channel, int key, int velocity)
 {
     const int played = m_arpeggiator.start(channel, key);
-    switch (m_keyboardMode)
-    {
-    case kPoly:
-    {
-        polyNoteOn(played, velocity);
-        const int keep = m_noteGroup[played];
-        for (int group = 0; group < kNumGroups; ++group)
-            if (group != keep && sounds(group))
-                silenceGroup(group, kDefaultVelocity);
-        break;
-    }
-    case kDuo:
-        duoNoteOn(channel, played, velocity);
-        break;
-    default:
-        monoNoteOn(channel, played, velocity, key);
-        break;
-    }
+    soundNote(channel, played, velocity, key);
+    if (m_keyboardMode == kPoly)
+        silenceGroups(0, m_noteGroup[played]);
+}
+
+void KeyboardHandler::silenceGroups(int first, int keep)
+{
+    for (int group = first; group < kNumGroups; ++group)
+        if (group != keep && sounds(group))
+            silenceGroup(group, kDefaultVelocity);
 }
 
 void KeyboardHandler::stopArpeggio(int channel, int velocity)
@@ -880,10 +862,7 @@ void KeyboardHandler::arpeggiatorStep(int channel)
             noteStart(previousGroup, kFirstVoice, played, velocity, pressure, key);
         else
             polyNoteOn(played, velocity);
-        const int keep = m_noteGroup[played];
-        for (int group = 0; group < kNumGroups; ++group)
-            if (group != keep && sounds(group))
-                silenceGroup(group, kDefaultVelocity);
+        silenceGroups(0, m_noteGroup[played]);
         break;
     }
     case kDuo:

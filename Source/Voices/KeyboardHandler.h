@@ -90,6 +90,8 @@ private:
     void playNote(int channel, int note, int velocity);
     void noteOn(int channel, int note, int velocity);
     void noteOff(int channel, int note, int velocity);
+    // The note-on of the keyboard mode.
+    void soundNote(int channel, int note, int velocity, int key);
     void replacePhrase(int channel);
     void polyNoteOn(int note, int velocity);
     void polyNoteOff(int note, int velocity);
@@ -136,6 +138,8 @@ private:
     // Releases both voices with gate-offs on both queues.
     void silenceGroup(int group, int velocity);
     void silenceNote(int note, int velocity);
+    // Silences every sounding group from first on but keep (-1 for none).
+    void silenceGroups(int first, int keep);
     bool sounds(int group) const { return m_firstNote[group] >= 0 || m_secondNote[group] >= 0; }
     void showKey(int note, bool down);
 

@@ -24,6 +24,14 @@ protected:
         return found;
     }
 
+    // A chord of velocity-64 notes, chord memory on.
+    void storeChord(int channel, std::initializer_list<int> chord)
+    {
+        for (int note : chord)
+            chords[channel].addNote(note, 64, 0);
+        apply(kChordMemory, 1);
+    }
+
     KeyboardDescriptor chords[KeyboardHandler::kNumChannels];
 };
 } // namespace
@@ -60,12 +68,8 @@ TEST_F(ChordMemory, CapturesHeldKeysAndReplaysThemFromAnotherKey)
 
 TEST_F(ChordMemory, KeysOfTheSoundingChordAreIgnoredAndOthersPlayAlone)
 {
-    chords[0].addNote(60, 64, 0);
-    chords[0].addNote(64, 64, 0);
-    apply(kChordMemory, 1);
-    noteOn(0, 62);
-    run();
-    clearOutput();
+    storeChord(0, {60, 64});
+    strike(0, 62);
     noteOn(0, 66); // 64 of the chord, moved up by two
     noteOn(0, 70);
     run();
@@ -90,9 +94,7 @@ TEST_F(ChordMemory, ScaledVelocitiesNeverBecomeNoteOffs)
 
 TEST_F(ChordMemory, ChordNotesBeyondTheKeyboardAreLeftOut)
 {
-    chords[0].addNote(60, 64, 0);
-    chords[0].addNote(100, 64, 0);
-    apply(kChordMemory, 1);
+    storeChord(0, {60, 100});
     noteOn(0, 120);
     run();
     EXPECT_EQ(startedNotes(notes()), std::vector<int>{120});
@@ -104,9 +106,7 @@ TEST_F(ChordMemory, PressureOnTheRootReachesEveryChordNote)
     chords[0].addNote(64, 64, 10);
     chords[0].addNote(67, 64, 120);
     apply(kChordMemory, 1);
-    noteOn(0, 62);
-    run();
-    clearOutput();
+    strike(0, 62);
     send(EventCode::midiCode(EventCode::kKindKeyPressure, 0, 62), 50);
     run();
     const std::vector<Posted> out = withCode(notes(), EventCode::KeyPressure);
@@ -118,12 +118,8 @@ TEST_F(ChordMemory, PressureOnTheRootReachesEveryChordNote)
 
 TEST_F(ChordMemory, AProgramLoadEndsChordMemoryAndReleasesTheChords)
 {
-    chords[3].addNote(60, 64, 0);
-    chords[3].addNote(63, 64, 0);
-    apply(kChordMemory, 1);
-    noteOn(3, 65);
-    run();
-    clearOutput();
+    storeChord(3, {60, 63});
+    strike(3, 65);
     send(EventCode::ProgramLoad, 1, 20);
     run();
     const std::vector<Posted> offs = withCode(amp(), EventCode::GateOff);

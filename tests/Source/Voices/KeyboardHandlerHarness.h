@@ -122,6 +122,14 @@ public:
         amp();
     }
 
+    // A key struck in a block of its own, whose output is dropped.
+    void strike(int channel, int note, int velocity = 100)
+    {
+        noteOn(channel, note, velocity);
+        run();
+        clearOutput();
+    }
+
     // Sends and runs at once; the output of earlier blocks is dropped.
     void apply(std::int64_t code, std::int64_t value)
     {
