@@ -150,10 +150,7 @@ TEST_F(ChordMemory, SwitchedOnDuringAProgramLoadItReleasesEverythingAndCapturesN
 TEST_F(ChordMemory, CapturingUnderHoldSwitchesHoldOffAndWaitsForAKey)
 {
     apply(kKeyboardHold, 1);
-    noteOn(0, 60);
-    noteOn(0, 67);
-    noteOff(0, 60);
-    noteOff(0, 67);
+    pressAndRelease(0, {60, 67});
     run();
     clearOutput();
     send(kChordMemory, 1);

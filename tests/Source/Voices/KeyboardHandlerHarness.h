@@ -122,6 +122,15 @@ public:
         amp();
     }
 
+    // Keys pressed together, then let go in the same order.
+    void pressAndRelease(int channel, std::initializer_list<int> keys)
+    {
+        for (int key : keys)
+            noteOn(channel, key);
+        for (int key : keys)
+            noteOff(channel, key);
+    }
+
     // A key struck in a block of its own, whose output is dropped.
     void strike(int channel, int note, int velocity = 100)
     {

@@ -424,10 +424,7 @@ TEST_F(KeyboardHandling, HoldKeepsReleasedKeysSoundingUntilItIsSwitchedOff)
 {
     poly();
     apply(kKeyboardHold, 1);
-    noteOn(0, 60);
-    noteOn(0, 64);
-    noteOff(0, 60);
-    noteOff(0, 64);
+    pressAndRelease(0, {60, 64});
     run();
     EXPECT_TRUE(withCode(amp(), EventCode::GateOff).empty());
     EXPECT_EQ(handler.getSoundList(0).getCount(), 2);
@@ -443,10 +440,7 @@ TEST_F(KeyboardHandling, HoldKeepsReleasedKeysSoundingUntilItIsSwitchedOff)
 TEST_F(KeyboardHandling, AKeyAfterAHeldPhraseReplacesIt)
 {
     apply(kKeyboardHold, 1);
-    noteOn(0, 60);
-    noteOn(0, 64);
-    noteOff(0, 60);
-    noteOff(0, 64);
+    pressAndRelease(0, {60, 64});
     run();
     clearOutput();
     noteOn(0, 67);
@@ -619,10 +613,7 @@ TEST_F(KeyboardHandling, AllNotesOffReleasesEvenWhatThePedalsKeep)
 TEST_F(KeyboardHandling, AllNotesOffReleasesHeldKeys)
 {
     apply(kKeyboardHold, 1);
-    noteOn(2, 60);
-    noteOn(2, 64);
-    noteOff(2, 60);
-    noteOff(2, 64);
+    pressAndRelease(2, {60, 64});
     run();
     clearOutput();
     send(EventCode::AllNotesOff, 0);
