@@ -182,10 +182,13 @@ TEST_F(KeyboardHandling, MonoChannelsAreTheirOwnGroups)
     noteOn(3, 60);
     noteOn(5, 62);
     EXPECT_EQ(run(), (1 << 3) | (1 << 5));
+    const std::vector<Posted> out = notes();
     const std::vector<std::pair<int, int>> expected = {{3, 60}, {5, 62}};
-    EXPECT_EQ(starts(notes()), expected);
-    const std::vector<Posted> phrases = withCode(notes(), EventCode::NewPhrase);
-    EXPECT_TRUE(phrases.empty()) << "already drained";
+    EXPECT_EQ(starts(out), expected);
+    const std::vector<Posted> phrases = withCode(out, EventCode::NewPhrase);
+    ASSERT_EQ(phrases.size(), 2u);
+    EXPECT_EQ(phrases[0].value, 3) << "a new phrase names its group, without a mask";
+    EXPECT_EQ(phrases[1].value, 5);
 }
 
 TEST_F(KeyboardHandling, SingleTriggeringGlidesAndMultipleTriggeringRegates)
