@@ -1,74 +1,70 @@
 #include "Source/SyncableLfo.h"
 
-#include "Source/Zentrova.h"
+#include "Source/SyncableClock.h"
+#include "Source/TempoAndSync.h"
+#include "Source/Voices/EventCodes.h"
 
-namespace
+SyncableLfo::SyncableLfo(TempoAndSync* owner, std::uint32_t index, SyncableClock* clock)
+    : SyncableTimeElement(owner, index), m_pClock(clock)
 {
-constexpr double kDefaultTempo = 120.0;
-} // namespace
-
-TempoAndSync::TempoAndSync(Zentrova* owner) : m_pOwner(owner)
-{
-    m_barLength = m_samplesPerMinute / 30.0f;
 }
 
-TempoAndSync::~TempoAndSync() = default;
+SyncableLfo::~SyncableLfo() = default;
 
-void TempoAndSync::setSampleRate(float rate)
+void SyncableLfo::setSyncMode(bool deferred, std::uint32_t mode)
 {
-    m_sampleRate = rate;
-    m_samplesPerMinute = rate * 60.0f;
-}
-
-void TempoAndSync::beginBlock()
-{
-    clearHostTime();
-    m_position = 0;
-    readHostTime();
-}
-
-void TempoAndSync::advance(std::int64_t offset)
-{
-    if (m_position < offset)
-        m_position = offset;
-}
-
-void TempoAndSync::processBlock(std::int64_t length)
-{
-    advance(length);
-}
-
-void TempoAndSync::reset() {}
-
-VstTempoAndSync::VstTempoAndSync(Zentrova* owner) : TempoAndSync(owner) {}
-
-VstTempoAndSync::~VstTempoAndSync() = default;
-
-void VstTempoAndSync::readHostTime()
-{
-    const VstInt32 filter = m_needsHost ? (kVstTimeSigValid | kVstBarsValid | kVstTempoValid | kVstPpqPosValid |
-                                           kVstTransportPlaying)
-                                        : (kVstTempoValid | kVstTransportPlaying);
-    const VstTimeInfo* info = m_pOwner ? m_pOwner->getTimeInfo(filter) : nullptr;
-    if (!info)
+    if (!deferred)
     {
-        m_transportPlaying = false;
-        m_tempo = kDefaultTempo;
-        m_barLength = m_samplesPerMinute / 30.0f;
-        m_hostInfoRead = true;
+        m_syncMode = mode;
+        m_dirty = true;
         return;
     }
-    m_transportPlaying = (info->flags & kVstTransportPlaying) != 0;
-    m_tempo = ((info->flags & kVstTempoValid) && info->tempo > 0.0) ? info->tempo : kDefaultTempo;
-    double beats = 4.0;
-    if ((info->flags & kVstTimeSigValid) && info->timeSigNumerator > 0 && info->timeSigDenominator > 0)
-        beats = (info->timeSigDenominator >> 2) * static_cast<double>(info->timeSigNumerator);
-    m_barLength = static_cast<float>(beats * m_samplesPerMinute / m_tempo);
-    m_hostInfoRead = true;
+    m_pendingSyncMode.store(mode, std::memory_order_relaxed);
+    m_syncModePending.store(true, std::memory_order_release);
+    if (mode >= kFirstBarMode)
+        m_pOwner->setNeedsHost();
 }
 
-void VstTempoAndSync::clearHostTime()
+std::uint32_t SyncableLfo::getPendingSyncMode() const
 {
-    m_hostInfoRead = false;
-    m_positionRead = false;
+    return m_syncModePending.load(std::memory_order_acquire) ? m_pendingSyncMode.load(std::memory_order_relaxed)
+                                                              : m_syncMode;
+}
+
+void SyncableLfo::beginBlock()
+{
+    if (m_syncModePending.exchange(false, std::memory_order_acquire))
+        m_syncMode = m_pendingSyncMode.load(std::memory_order_relaxed);
+    m_dirty = true;
+}
+
+void SyncableLfo::CalculateSync(std::int64_t t)
+{
+    if (!m_dirty)
+        return;
+    m_dirty = false;
+    std::int64_t nextClockTick;
+    std::int64_t samplesPerTick;
+    if (m_syncMode >= kFirstBarMode)
+    {
+        const double barLength = m_pOwner->getBarLength();
+        nextClockTick = static_cast<std::int64_t>(barLength - m_pOwner->getBarPhase() + 0.5) >> 5;
+        samplesPerTick = static_cast<std::int64_t>(barLength + 0.5) >> 5;
+    }
+    else if (m_syncMode >= kFirstClockMode && m_pClock)
+    {
+        nextClockTick = (m_pClock->getPeriod() + m_pClock->getLastGateOn()) >> 5;
+        samplesPerTick = m_pClock->getPeriod() >> 5;
+    }
+    else
+    {
+        return;
+    }
+    // Only extreme tempos and sample rates leave the range; the engine then
+    // keeps the values it had.
+    if (nextClockTick < 0 || nextClockTick > kMaxSyncValue || samplesPerTick < 0 || samplesPerTick > kMaxSyncValue)
+        return;
+    const std::int64_t lfo = static_cast<std::int64_t>(m_index) << 24;
+    m_pOwner->postEvent(EventCode::LfoSyncNextTick, nextClockTick + lfo, t);
+    m_pOwner->postEvent(EventCode::LfoSyncPeriod, samplesPerTick + lfo, t);
 }

@@ -1,60 +1,45 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
-#include "Source/VstDeclarations.h"
+#include "Source/SyncableTimeElement.h"
 
-class Zentrova;
+class SyncableClock;
 
-// The musical time of the plug-in: the host's tempo, time signature and
-// transport, read at each block start.
-class TempoAndSync
+// Tells the voice engine where the next clock tick or bar start of one LFO
+// falls and how far apart they are, in control ticks.
+class SyncableLfo : public SyncableTimeElement
 {
 public:
-    explicit TempoAndSync(Zentrova* owner);
-    virtual ~TempoAndSync();
+    // Modes below this post nothing; from kFirstClockMode the LFO follows
+    // the gate clock, from kFirstBarMode the host's bars.
+    static constexpr std::uint32_t kFirstClockMode = 4;
+    static constexpr std::uint32_t kFirstBarMode = 6;
+    // Both posted values share their word with the LFO index above them.
+    static constexpr std::int64_t kMaxSyncValue = 0xFFFFFF;
 
-    TempoAndSync(const TempoAndSync&) = delete;
-    TempoAndSync& operator=(const TempoAndSync&) = delete;
+    SyncableLfo(TempoAndSync* owner, std::uint32_t index, SyncableClock* clock);
+    ~SyncableLfo() override;
 
-    void setSampleRate(float rate);
+    // A deferred change waits for the next block start and may come from
+    // any thread; an immediate one runs on the audio thread.
+    void setSyncMode(bool deferred, std::uint32_t mode);
+    void bindClock(SyncableClock* clock) { m_pClock = clock; }
+    // Block start: takes a pending mode and posts again at the next advance.
     void beginBlock();
-    // Moves the position inside the block to offset (a sample offset).
-    void advance(std::int64_t offset);
-    void processBlock(std::int64_t length);
-    void reset();
+    // Posts the next sync point and the period at sample offset t when
+    // something changed.
+    void CalculateSync(std::int64_t t);
 
-    double getTempo() const { return m_tempo; }
-    float getBarLength() const { return m_barLength; }
-    bool isTransportPlaying() const { return m_transportPlaying; }
-
-protected:
-    virtual void readHostTime() = 0;
-    virtual void clearHostTime() = 0;
-
-    Zentrova* m_pOwner;
-    std::int64_t m_position = 0;
-    float m_barLength = 0.0f;
-    float m_sampleRate = 44100.0f;
-    float m_samplesPerMinute = 44100.0f * 60.0f;
-    double m_tempo = 120.0;
-    bool m_hostInfoRead = false;
-    bool m_positionRead = false;
-    bool m_transportPlaying = false;
-    bool m_needsHost = false;
-};
-
-// Reads the time from a VST host.
-class VstTempoAndSync : public TempoAndSync
-{
-public:
-    explicit VstTempoAndSync(Zentrova* owner);
-    ~VstTempoAndSync() override;
-
-protected:
-    void readHostTime() override;
-    void clearHostTime() override;
+    std::uint32_t getSyncMode() const { return m_syncMode; }
+    // The mode that holds after the next block start.
+    std::uint32_t getPendingSyncMode() const;
 
 private:
-    double m_lastPosition = -1.0;
+    bool m_dirty = true;
+    std::uint32_t m_syncMode = 0;
+    std::atomic<std::uint32_t> m_pendingSyncMode{0};
+    std::atomic<bool> m_syncModePending{false};
+    SyncableClock* m_pClock;
 };

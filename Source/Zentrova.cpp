@@ -321,6 +321,8 @@ void Zentrova::setEditorParameter(long tag, float value)
 
 void Zentrova::applyPendingProgram(int lane)
 {
+    // The handler takes the engine state's chord lists when the switch marker arrives.
+    m_keyboardHandler.setChordLists(m_stateHandler.getCurrentState().m_patchData.chords);
     m_stateHandler.sendCurrentState(lane);
     for (long tag : kProgramAppliedNotifications)
         setEditorParameter(tag, 0.0f);

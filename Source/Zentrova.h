@@ -9,11 +9,11 @@
 #include "Source/EffectsSection.h"
 #include "Source/Flavour.h"
 #include "Source/HostEvents.h"
-#include "Source/SyncableLfo.h"
 #include "Source/SystemInfo.h"
 #include "Source/Voices/KeyboardHandler.h"
 #include "Source/Voices/VoiceEvent.h"
 #include "Source/VstInterface.h"
+#include "Source/VstTempoAndSync.h"
 #include "Source/ZentrovaStateHandler.h"
 #include "Source/ZentrovaStateOwner.h"
 #include "patches/ChunkBuffer.h"
@@ -106,6 +106,8 @@ public:
     Voice* getVoiceEngine() { return m_pVoice.get(); }
     ControlCue<VoiceEvent>* getControlCues() { return m_controlCues; }
     VstTempoAndSync* getTempo() { return m_pTempo.get(); }
+    // Samples of the current control tick that lay before this block.
+    std::int64_t getControlTickPhase() const { return m_controlTickPhase; }
     const Flavour& getFlavour() const { return m_flavour; }
 
 protected:
