@@ -28,6 +28,13 @@ constexpr int kHostParameterLane = 2;
 constexpr int kResumeLane = 3;
 // Editor tags that announce a newly applied program.
 constexpr long kProgramAppliedNotifications[] = {597, 598};
+// setParameter numbers that arm MIDI learn for a control tag, and disarm it.
+constexpr VstInt32 kFirstMidiLearnTag = 381;
+constexpr VstInt32 kLastMidiLearnTag = 570;
+constexpr VstInt32 kMidiLearnOff = 571;
+// A learned value at the very start of the block is flagged for the editor.
+constexpr std::int64_t kLearnedAtBlockStart = 0x8000;
+constexpr int kGuiLaneFromAudio = 1;
 
 // Samples per control tick.
 constexpr std::int64_t kControlTickLength = 32;
@@ -48,8 +55,10 @@ enum MidiController : int
     kBankSelect = 0,
     kModWheel = 1,
     kExpression = 11,
+    kBankSelectLow = 32,
     kFirstPedal = 64,
     kLastPedal = 69,
+    kFirstChannelMode = 120,
     kAllNotesOff = 123,
 };
 } // namespace
@@ -65,27 +74,43 @@ Zentrova::Zentrova(audioMasterCallback audioMaster, const Flavour& flavour)
 
     m_pTempo.reset(new VstTempoAndSync(this));
     m_keyboardHandler.setOwner(this);
-    m_pConfiguration = Configuration::acquire(m_configurationClientId, this, nullptr);
+    // The short names of these objects key the controller lines of the
+    // configuration file.
+    const ZentrovaParameter* parameters[Configuration::kNumControllableParameters];
+    for (int index = 0; index < Configuration::kNumControllableParameters; ++index)
+        parameters[index] = m_stateHandler.getCurrentState().getParameter(index);
+    m_pConfiguration = Configuration::acquire(m_configurationClientId, this, m_flavour, parameters);
 
-    if (hasHostCallback())
+    try
     {
-        setNumInputs(m_flavour.numInputs);
-        setNumOutputs(kNumOutputs);
-        canProcessReplacing();
-        isSynth(m_flavour.isSynth);
-        setUniqueID(m_flavour.uniqueId);
-        programsAreChunks();
-    }
+        if (hasHostCallback())
+        {
+            setNumInputs(m_flavour.numInputs);
+            setNumOutputs(kNumOutputs);
+            canProcessReplacing();
+            isSynth(m_flavour.isSynth);
+            setUniqueID(m_flavour.uniqueId);
+            programsAreChunks();
+        }
 
-    refreshPatchLists(std::string(), false);
-    // A patch loaded by now is played from the start.
-    if (m_stateHandler.isSwitchPending())
-        m_stateHandler.toggleState();
-    createVoiceEngine();
-    // The engine and the buffers get their sizes now, so that a host that
-    // processes before setting them finds working defaults.
-    reinitialise(m_blockSize, m_sampleRate);
-    suspend();
+        refreshPatchLists(std::string(), false);
+        // A patch loaded by now is played from the start.
+        if (m_stateHandler.isSwitchPending())
+            m_stateHandler.toggleState();
+        createVoiceEngine();
+        // The engine and the buffers get their sizes now, so that a host that
+        // processes before setting them finds working defaults.
+        reinitialise(m_blockSize, m_sampleRate);
+        suspend();
+    }
+    catch (...)
+    {
+        // The destructor will not run: the configuration must not keep a
+        // client that never came to be.
+        Configuration::release(m_configurationClientId);
+        alignedFree(m_mixBuffer);
+        throw;
+    }
 }
 
 Zentrova::~Zentrova()
@@ -299,6 +324,8 @@ void Zentrova::translateMidiEvent(const VstMidiEvent& event, VstInt32 time)
             setMidiBank(static_cast<signed char>(event.midiData[2]));
         else if (data1 == kAllNotesOff)
             pushMidiCode(EventCode::AllNotesOff, 0, time);
+        else if (data1 != kBankSelectLow && data1 < kFirstChannelMode)
+            applyController(data1, data2, time);
         break;
     default:
         break;
@@ -341,13 +368,60 @@ void Zentrova::copyParameterText(VstInt32 index, char* text, void (ZentrovaParam
         (parameter->*get)(text);
 }
 
+void Zentrova::applyController(int controller, int value, VstInt32 time)
+{
+    if (m_midiLearnTarget.exchange(-1, std::memory_order_acq_rel) >= 0)
+    {
+        if (ZentrovaEditor* editor = getZentrovaEditor())
+            editor->bindMidiLearn(controller);
+    }
+    const std::int32_t parameter = m_midiControllerMap[controller].load(std::memory_order_relaxed);
+    if (parameter >= 0)
+        setLearnedParameter(parameter, value, time);
+}
+
+void Zentrova::setLearnedParameter(int parameter, int controllerValue, VstInt32 time)
+{
+    if (parameter < 0 || parameter >= Configuration::kNumControllableParameters)
+        return;
+    ZentrovaState& state = m_stateHandler.getEditState();
+    state.setParameterViaMidi(parameter, controllerValue, time);
+    if (ZentrovaEditor* editor = getZentrovaEditor())
+        editor->postToGui(kGuiLaneFromAudio, parameter | (time == 0 ? kLearnedAtBlockStart : 0),
+                          state.getParameter(parameter)->getQuantisedValue());
+}
+
+void Zentrova::setMidiBank(int bank)
+{
+    if (bank >= 0 && bank < Configuration::kMaxMidiBanks)
+        m_midiBank.store(bank, std::memory_order_relaxed);
+}
+
 void Zentrova::setParameter(VstInt32 index, float value)
 {
+    if (index >= kFirstMidiLearnTag && index <= kLastMidiLearnTag)
+        m_midiLearnTarget.store(index - kFirstMidiLearnTag, std::memory_order_release);
+    else if (index == kMidiLearnOff)
+        m_midiLearnTarget.store(-1, std::memory_order_release);
     if (!isParameter(index))
         return;
     m_stateHandler.getEditState().setParameterValue(index, value, kHostParameterLane);
+    parameterChanged(index);
     if (ZentrovaEditor* editor = getZentrovaEditor())
         editor->setParameter(index, value);
+}
+
+void Zentrova::parameterChanged(VstInt32 index)
+{
+    if (index < 0 || index >= Configuration::kNumControllableParameters)
+        return;
+    const int controller = m_pConfiguration->getMidiController(index);
+    ZentrovaState& state = m_stateHandler.getEditState();
+    // A chunk read but not yet played: the host hears of it when it is.
+    if (controller < 0 || &state != &m_stateHandler.getCurrentState())
+        return;
+    m_hostEvents.queueMidi(kControlChange, static_cast<unsigned char>(controller),
+                           static_cast<unsigned char>(state.getMidiValue(index)));
 }
 
 float Zentrova::getParameter(VstInt32 index)

@@ -97,8 +97,17 @@ public:
     void refreshEditorHarmonics();
     // Copies the configuration's controller map; tells the editor.
     void updateMidiControllerMap();
-    void setMidiBank(int bank) { m_midiBank.store(bank, std::memory_order_relaxed); }
+    // Bank select reaches banks 0-127; other numbers are ignored.
+    void setMidiBank(int bank);
     int getMidiBank() const { return m_midiBank.load(std::memory_order_relaxed); }
+    // Audio thread: the value of a controller mapped to parameter, at time
+    // in the block.
+    void setLearnedParameter(int parameter, int controllerValue, VstInt32 time);
+    // Sends the controller mapped to a changed parameter 0-106 to the host.
+    void parameterChanged(VstInt32 index);
+    // The parameter whose controller MIDI learn waits for, or -1.
+    int getMidiLearnTarget() const { return m_midiLearnTarget.load(std::memory_order_relaxed); }
+    Configuration* getConfiguration() { return m_pConfiguration; }
 
     // Null while the instance has no editor.
     ZentrovaEditor* getZentrovaEditor();
@@ -119,6 +128,9 @@ private:
     void beginBlock();
     void translateMidiEvent(const VstMidiEvent& event, VstInt32 time);
     void pushMidiCode(std::int64_t code, std::int64_t value, VstInt32 time);
+    // A controller the engine does not take itself: MIDI learn, then the
+    // parameter the controller map gives it.
+    void applyController(int controller, int value, VstInt32 time);
     static bool isParameter(VstInt32 index) { return index >= 0 && index < kNumParameters; }
     // The edit state's object of a host parameter index; null for any other index.
     ZentrovaParameter* editParameter(VstInt32 index);
@@ -143,6 +155,7 @@ private:
     std::int64_t m_groupMasks[kNumGroupMasks];
     float m_groupLevels[kNumGroups];
     std::atomic<std::int32_t> m_midiControllerMap[128];
+    std::atomic<int> m_midiLearnTarget{-1};
     Configuration* m_pConfiguration = nullptr;
     std::uint64_t m_configurationClientId = 0;
 };

@@ -1,11 +1,15 @@
 #pragma once
 
+#include <array>
+#include <atomic>
 #include <cstdint>
 #include <map>
-#include <memory>
-#include <mutex>
+#include <string>
+#include <vector>
 
-class PatchTree;
+#include "patches/PatchConfiguration.h"
+
+struct Flavour;
 class Zentrova;
 class ZentrovaParameter;
 
@@ -19,49 +23,131 @@ enum ConfigurationChange : unsigned
 };
 
 // The user configuration of this deliverable: one object in the process,
-// shared by every plug-in instance, created by the first and deleted by the
-// last that lets it go.
-class Configuration
+// shared by every plug-in instance, created by the first and written and
+// deleted by the last that lets it go. It holds the editor settings, the
+// two pedal scales, the MIDI controller map, the MIDI bank program table
+// and, through its base, the patch settings.
+//
+// Locking: one non-recursive mutex. Operations that change anything take
+// it and tell the clients while they hold it, so change handlers must not
+// call operations that take it. The controller look-ups and the plain
+// getters read atomics and take no lock: they are safe on the audio thread
+// and inside change handlers. The lock is never held while the patch tree
+// is called, so the tree may read the configuration under its own lock.
+class Configuration : public PatchConfiguration
 {
 public:
     static constexpr int kNumMidiControllers = 128;
     static constexpr int kNumControllableParameters = 107;
+    static constexpr int kNumMidiPrograms = 128;
+    // Bank select reaches 128 banks; a file always yields at least 16.
+    static constexpr int kMaxMidiBanks = 128;
+    static constexpr int kMinMidiBanks = 16;
+    // MIDI learn never takes the modulation wheel.
+    static constexpr int kModulationWheel = 1;
+    static constexpr int kControllerRefused = -2;
+
+    // Results of load and save.
+    enum FileResult
+    {
+        kFileDone = 0,
+        kFileNotOpened = 2,
+        kFileWrongHeader = 3,
+    };
 
     // Registers plugin as a client, creating the configuration first when
-    // none exists; clientId receives the client's id.
-    static Configuration* acquire(std::uint64_t& clientId, Zentrova* plugin, ZentrovaParameter* const* parameters);
-    // Removes the client; the last one deletes the configuration.
+    // none exists; clientId receives the client's id. The creating call's
+    // flavour and parameter objects (0-106, whose short names key the
+    // controller lines of the file; null: the parameter table's names)
+    // shape the new configuration.
+    static Configuration* acquire(std::uint64_t& clientId, Zentrova* plugin, const Flavour& flavour,
+                                  const ZentrovaParameter* const* parameters);
+    // Removes the client; the last one writes the file and deletes the
+    // configuration.
     static void release(std::uint64_t clientId);
 
-    virtual ~Configuration();
-
-    Configuration(const Configuration&) = delete;
-    Configuration& operator=(const Configuration&) = delete;
+    ~Configuration() override;
 
     // Applies the settings named by mask to one plug-in instance.
     void applyToPlugin(Zentrova* plugin, unsigned mask);
 
     // The controller that drives parameter 0-106, or -1.
-    int getMidiController(int parameter);
+    int getMidiController(int parameter) const;
     // The parameter each of the 128 controllers drives, or -1.
-    void getMidiControllerMap(std::int32_t map[kNumMidiControllers]);
+    void getMidiControllerMap(std::int32_t map[kNumMidiControllers]) const;
+    // Gives controller (-1 for none) to parameter, taking it from the
+    // parameter that had it, and tells the clients with mask. Returns the
+    // parameter that lost the controller, or -1 (also when the controller is
+    // outside -1..127 or the parameter outside 0..106, which changes nothing).
+    int setMidiController(int parameter, int controller, unsigned mask);
+    // The same for MIDI learn, which refuses the modulation wheel with
+    // kControllerRefused.
+    int assignMidiController(int parameter, int controller, unsigned mask);
 
-    int getKnobMode() const { return m_knobMode; }
-    float getDamperScale() const { return m_damperScale; }
-    float getHold2Scale() const { return m_hold2Scale; }
-    PatchTree* getPatchTree() { return m_patchTree.get(); }
+    int getTooltipDelay() const { return m_tooltipDelay.load(std::memory_order_relaxed); }
+    int getKnobMode() const { return m_knobMode.load(std::memory_order_relaxed); }
+    bool getLinearKnobCursorMove() const { return m_linearKnobCursorMove.load(std::memory_order_relaxed); }
+    int getEditMode() const { return m_editMode.load(std::memory_order_relaxed); }
+    int getEffectsPanel() const { return m_effectsPanel.load(std::memory_order_relaxed); }
+    float getDamperScale() const { return m_damperScale.load(std::memory_order_relaxed); }
+    float getHold2Scale() const { return m_hold2Scale.load(std::memory_order_relaxed); }
+    std::string getLayoutName() const;
+
+    // False, changing nothing, for a name the file cannot hold ("}" or a
+    // line break).
+    bool setLayoutName(const std::string& name);
+    // -1 "System Default", 0 "Circular", 1 "Relative Circular", 2 "Linear";
+    // other values are ignored.
+    void setKnobMode(int mode);
+    // 0..1; other values are ignored.
+    void setDamperScale(float scale);
+    // 0 or more; other values are ignored.
+    void setHold2Scale(float scale);
+
+    int getNumMidiBanks() const;
+    // The path stored for a program of a MIDI bank; empty when unset or when
+    // either index is out of range.
+    std::string getMidiBankPath(int bank, int program) const;
+    // Banks up to 127 are added as needed; false for other indices.
+    bool setMidiBankPath(int bank, int program, const std::string& path);
+
+    // Writes the patch-tree cache, then the configuration file to path, or
+    // to the user's Preferences folder, replacing the old file only once
+    // the new one is complete.
+    int save(const std::string& path = std::string());
+    // Reads the configuration file at path, or the default one; what the
+    // file does not set keeps its value, then the folder defaults apply.
+    int load(const std::string& path = std::string());
 
 private:
-    Configuration(Zentrova* plugin, ZentrovaParameter* const* parameters);
+    Configuration(const Flavour& flavour, const ZentrovaParameter* const* parameters);
 
     std::uint64_t registerClient(Zentrova* plugin);
+    // These need the lock held, or the object not yet shared.
+    void notifyClients(unsigned mask);
+    int changeMidiController(int parameter, int controller, unsigned mask);
+    void changeDamperScale(float scale);
+    void changeHold2Scale(float scale);
+    std::string configurationText() const;
+    int readConfiguration(const std::string& text);
+    void readRecord(const std::string& line, std::size_t keyStart, std::size_t keyEnd, std::size_t valueStart,
+                    std::size_t valueEnd);
+    void readControllerLine(const std::string& line, const std::string& key, std::size_t valueStart);
+    void readMidiBanks(const std::string& block);
+    std::string midiBankBlock() const;
 
-    std::mutex m_mutex;
-    std::uint64_t m_nextClientId = 0;
     std::map<std::uint64_t, Zentrova*> m_clients;
-    std::int32_t m_controllerOfParameter[kNumControllableParameters];
-    int m_knobMode = -1;
-    float m_damperScale = 0.5f;
-    float m_hold2Scale = 2.0f;
-    std::unique_ptr<PatchTree> m_patchTree;
+    std::uint64_t m_nextClientId = 0;
+    std::vector<std::string> m_parameterNames;
+    std::array<std::atomic<std::int32_t>, kNumMidiControllers> m_parameterOfController;
+    std::array<std::atomic<std::int32_t>, kNumControllableParameters> m_controllerOfParameter;
+    std::atomic<int> m_editMode{1};
+    std::atomic<int> m_effectsPanel{0};
+    std::string m_layoutName;
+    std::atomic<int> m_knobMode{-1};
+    std::atomic<float> m_damperScale{0.5f};
+    std::atomic<float> m_hold2Scale{2.0f};
+    std::atomic<bool> m_linearKnobCursorMove{true};
+    std::atomic<int> m_tooltipDelay{0};
+    std::vector<std::vector<std::string>> m_midiBanks;
 };

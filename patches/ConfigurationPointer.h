@@ -8,7 +8,9 @@ class Configuration;
 class ConfigurationPointer : public SingletonPointer<Configuration>
 {
 public:
+    // At unload: a configuration still alive is written, then deleted.
     ~ConfigurationPointer() override;
 
+    // Deletes the configuration without writing it.
     void release() override;
 };

@@ -1,0 +1,5 @@
+#include "patches/ConfigurationBase.h"
+
+ConfigurationBase::ConfigurationBase() : m_supportFiles(new SupportFiles) {}
+
+ConfigurationBase::~ConfigurationBase() = default;
