@@ -142,6 +142,11 @@ void Zentrova::createVoiceEngine()
         m_groupMasks[i] = 0;
 }
 
+void Zentrova::setConfigurationClientActive(bool active)
+{
+    m_pConfiguration->setClientActive(m_configurationClientId, active);
+}
+
 void Zentrova::refreshPatchLists(const std::string& address, bool rescan)
 {
     m_pConfiguration->getPatchTree()->rebuild(address, rescan);

@@ -121,6 +121,10 @@ public:
 
 protected:
     void createVoiceEngine();
+    // The configuration tells this instance of changes only while it is
+    // complete: switched on by the finished instance, off before it is
+    // taken apart.
+    void setConfigurationClientActive(bool active);
 
 private:
     void processBlock(float** inputs, float** outputs, VstInt32 sampleFrames, int replace);

@@ -7,10 +7,12 @@ ZentrovaEdit::ZentrovaEdit(audioMasterCallback audioMaster, const Flavour& flavo
     ZentrovaEditor* editor = new ZentrovaEditor(this);
     setEditor(editor);
     getKeyboardHandler().setEditor(editor);
+    setConfigurationClientActive(true);
 }
 
 ZentrovaEdit::~ZentrovaEdit()
 {
+    setConfigurationClientActive(false);
     if (ZentrovaEditor* editor = getZentrovaEditor())
         editor->close();
 }

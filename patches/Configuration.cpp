@@ -321,7 +321,7 @@ std::uint64_t Configuration::registerClient(Zentrova* plugin)
     std::uint64_t id = m_nextClientId;
     while (m_clients.count(id))
         ++id;
-    m_clients[id] = plugin;
+    m_clients[id] = Client{plugin, false};
     m_nextClientId = id + 1;
     return id;
 }
@@ -331,7 +331,22 @@ void Configuration::notifyClients(unsigned mask)
     if (mask == 0)
         return;
     for (const auto& client : m_clients)
-        applyToPlugin(client.second, mask);
+    {
+        if (client.second.active)
+            applyToPlugin(client.second.plugin, mask);
+    }
+}
+
+void Configuration::setClientActive(std::uint64_t clientId, bool active)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const auto client = m_clients.find(clientId);
+    if (client == m_clients.end() || client->second.active == active)
+        return;
+    client->second.active = active;
+    if (active)
+        applyToPlugin(client->second.plugin,
+                      kMidiControllerMapChanged | kKnobModeChanged | kDamperScaleChanged | kHold2ScaleChanged);
 }
 
 void Configuration::applyToPlugin(Zentrova* plugin, unsigned mask)

@@ -65,6 +65,10 @@ public:
     // Removes the client; the last one writes the file and deletes the
     // configuration.
     static void release(std::uint64_t clientId);
+    // A client is told of changes only while it is active: from when its
+    // instance is completely built until it starts being taken apart.
+    // Activation brings it up to date with every setting.
+    void setClientActive(std::uint64_t clientId, bool active);
 
     ~Configuration() override;
 
@@ -136,7 +140,13 @@ private:
     void readMidiBanks(const std::string& block);
     std::string midiBankBlock() const;
 
-    std::map<std::uint64_t, Zentrova*> m_clients;
+    struct Client
+    {
+        Zentrova* plugin;
+        bool active;
+    };
+
+    std::map<std::uint64_t, Client> m_clients;
     std::uint64_t m_nextClientId = 0;
     std::vector<std::string> m_parameterNames;
     std::array<std::atomic<std::int32_t>, kNumMidiControllers> m_parameterOfController;

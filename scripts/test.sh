@@ -19,4 +19,4 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
 cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DZENTROVA_SANITIZE=thread
 cmake --build build-tsan -j"$jobs" --target zentrova_tests
 TSAN_OPTIONS=halt_on_error=1 \
-  ctest --test-dir build-tsan -j"$jobs" --output-on-failure -R '^(EventCue|OutgoingMidi|BlockProcessing)\.'
+  ctest --test-dir build-tsan -j"$jobs" --output-on-failure -R '^(EventCue|OutgoingMidi|BlockProcessing|ConfigurationLock)\.'

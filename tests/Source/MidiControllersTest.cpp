@@ -1,0 +1,164 @@
+// What the main object does with MIDI controllers: the echo of changed
+// parameters to the host, controllers that drive parameters, and MIDI learn.
+
+#include "Source/Zentrova.h"
+#include "editor/ZentrovaEditor.h"
+#include "patches/Configuration.h"
+#include "tests/patches/ConfigurationTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <vector>
+
+namespace
+{
+std::vector<std::array<unsigned char, 3>> sentToHost;
+
+VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr, float)
+{
+    if (opcode == audioMasterVersion)
+        return 2400;
+    if (opcode == audioMasterProcessEvents && ptr)
+    {
+        const auto* events = static_cast<const VstEvents*>(ptr);
+        for (VstInt32 i = 0; i < events->numEvents; ++i)
+        {
+            const auto* midi = reinterpret_cast<const VstMidiEvent*>(events->events[i]);
+            sentToHost.push_back({static_cast<unsigned char>(midi->midiData[0]),
+                                  static_cast<unsigned char>(midi->midiData[1]),
+                                  static_cast<unsigned char>(midi->midiData[2])});
+        }
+        return 1;
+    }
+    return 0;
+}
+
+class MidiControllers : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        sentToHost.clear();
+        ASSERT_NE(plugin.get(), nullptr);
+        plugin->setBlockSize(64);
+        plugin->resume();
+    }
+
+    void render()
+    {
+        float left[64], right[64];
+        float* outputs[] = {left, right};
+        plugin->processReplacing(nullptr, outputs, 64);
+    }
+
+    std::vector<ParameterIndexAndValue> editorQueue()
+    {
+        std::vector<ParameterIndexAndValue> items;
+        auto& queue = plugin->getZentrovaEditor()->parameterQueue();
+        queue.beginRead();
+        for (ParameterIndexAndValue item = queue.pop(); !item.isEmpty(); item = queue.pop())
+            items.push_back(item);
+        return items;
+    }
+
+    ConfigurationFiles files;
+    PluginInstance plugin{recordingHost};
+};
+} // namespace
+
+TEST_F(MidiControllers, AChangedParameterIsEchoedOnItsControllerAtTheNextBlock)
+{
+    plugin->setParameter(1, 0.5f);
+    EXPECT_TRUE(sentToHost.empty());
+    render();
+    ASSERT_EQ(sentToHost.size(), 1u);
+    EXPECT_EQ(sentToHost[0], (std::array<unsigned char, 3>{0xB0, 71, 64}));
+}
+
+TEST_F(MidiControllers, ParametersWithoutAControllerAreNotEchoed)
+{
+    plugin->getConfiguration()->setMidiController(1, -1, kMidiControllerMapChanged);
+    plugin->setParameter(1, 0.5f);
+    plugin->setParameter(120, 0.5f);
+    render();
+    EXPECT_TRUE(sentToHost.empty());
+}
+
+TEST_F(MidiControllers, AMappedControllerSetsItsParameter)
+{
+    plugin.controlChange(71, 127);
+    EXPECT_EQ(plugin->getParameter(1), 1.0f);
+    plugin.controlChange(71, 0, 5);
+    EXPECT_EQ(plugin->getParameter(1), 0.0f) << "any channel";
+    plugin.controlChange(7, 100);
+    for (int parameter = 0; parameter < 107; ++parameter)
+    {
+        if (parameter != 1)
+        {
+            EXPECT_EQ(plugin->getParameter(parameter), 0.0f) << "controller 7 drives nothing";
+        }
+    }
+}
+
+TEST_F(MidiControllers, LearnIsArmedByTagAndEndsAtTheNextController)
+{
+    plugin->setParameter(381, 1.0f);
+    EXPECT_EQ(plugin->getMidiLearnTarget(), 0);
+    plugin->setParameter(570, 1.0f);
+    EXPECT_EQ(plugin->getMidiLearnTarget(), 189);
+    plugin->setParameter(572, 1.0f);
+    plugin->setParameter(200, 1.0f);
+    EXPECT_EQ(plugin->getMidiLearnTarget(), 189);
+    plugin->setParameter(571, 1.0f);
+    EXPECT_EQ(plugin->getMidiLearnTarget(), -1);
+
+    plugin->setParameter(381 + 10, 1.0f);
+    for (int controller : {0, 1, 11, 32, 64, 69, 120, 123, 127})
+        plugin.controlChange(controller, 1);
+    EXPECT_EQ(plugin->getMidiLearnTarget(), 10) << "controllers the engine takes itself teach nothing";
+    plugin.controlChange(7, 1);
+    EXPECT_EQ(plugin->getMidiLearnTarget(), -1);
+}
+
+TEST_F(MidiControllers, LearnedValuesReachTheOpenEditorFlaggedAtTheBlockStart)
+{
+    plugin->getZentrovaEditor()->open(nullptr);
+    editorQueue();
+    VstMidiEvent events[2] = {};
+    for (int i = 0; i < 2; ++i)
+    {
+        events[i].type = kVstMidiType;
+        events[i].byteSize = sizeof(VstMidiEvent);
+        events[i].deltaFrames = i * 5;
+        events[i].midiData[0] = static_cast<char>(0xB0);
+        events[i].midiData[1] = 71;
+        events[i].midiData[2] = static_cast<char>(i == 0 ? 127 : 0);
+    }
+    struct
+    {
+        VstInt32 numEvents;
+        VstIntPtr reserved;
+        VstEvent* events[2];
+    } list{2, 0, {reinterpret_cast<VstEvent*>(&events[0]), reinterpret_cast<VstEvent*>(&events[1])}};
+    plugin->processEvents(reinterpret_cast<VstEvents*>(&list));
+    const auto items = editorQueue();
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[0].index, 1 | 0x8000);
+    EXPECT_EQ(items[0].value, 1.0f);
+    EXPECT_EQ(items[1].index, 1);
+    EXPECT_EQ(items[1].value, 0.0f);
+}
+
+TEST_F(MidiControllers, BankSelectTakesOnlyBanksTheTableCanHold)
+{
+    plugin.controlChange(0, 5);
+    EXPECT_EQ(plugin->getMidiBank(), 5);
+    plugin.controlChange(0, 0x85);
+    EXPECT_EQ(plugin->getMidiBank(), 5);
+    plugin->setMidiBank(128);
+    plugin->setMidiBank(-1);
+    EXPECT_EQ(plugin->getMidiBank(), 5);
+    plugin->setMidiBank(127);
+    EXPECT_EQ(plugin->getMidiBank(), 127);
+}
