@@ -170,36 +170,35 @@ std::string memoryList(const std::array<std::string, N>& memories)
 // Stores the pieces of a ";"-separated list into the slots in order; slots
 // past the last piece keep their texts.
 template <std::size_t N>
-void readMemoryList(std::string value, std::array<std::string, N>& memories)
+void readMemoryList(const std::string& value, std::array<std::string, N>& memories)
 {
-    value += ';';
-    std::size_t start = 0;
-    for (std::size_t slot = 0; slot < N; ++slot)
-    {
-        const std::size_t end = value.find(';', start);
-        if (end == std::string::npos)
-            break;
-        memories[slot] = value.substr(start, end - start);
-        start = end + 1;
-    }
+    const std::vector<std::string> pieces = splitAt(value, ';');
+    for (std::size_t slot = 0; slot < N && slot < pieces.size(); ++slot)
+        memories[slot] = pieces[slot];
 }
 
 int readPatchFormat(const std::string& value)
 {
     int mask = 0;
-    std::size_t start = 0;
-    while (start <= value.size())
+    for (const std::string& piece : splitAt(value, '+'))
     {
-        std::size_t end = value.find('+', start);
-        if (end == std::string::npos)
-            end = value.size();
-        const std::string piece = value.substr(start, end - start);
         for (const FormatName& format : kFormatNames)
+        {
             if (piece == format.name)
                 mask |= format.bit;
-        start = end + 1;
+        }
     }
     return mask;
+}
+
+// Stores the index of the name the value gives; a value that names nothing
+// keeps the setting.
+template <std::size_t N, typename T>
+void readChoice(const std::string& value, const char* const (&names)[N], std::atomic<T>& setting)
+{
+    const int index = lookup(value, names);
+    if (index >= 0)
+        setting.store(static_cast<T>(index), std::memory_order_relaxed);
 }
 
 std::string patchFormatText(int mask)
@@ -277,7 +276,14 @@ void Configuration::release(std::uint64_t clientId)
     // No client is left and the holder no longer hands the object out, so
     // nothing else can reach it while it is written.
     std::unique_ptr<Configuration> last(configuration);
-    last->save();
+    try
+    {
+        last->save();
+    }
+    catch (...)
+    {
+        // Closing an instance never fails; the previous file stays.
+    }
 }
 
 Configuration::Configuration(const Flavour& flavour, const ZentrovaParameter* const* parameters)
@@ -632,33 +638,29 @@ void Configuration::readRecord(const std::string& line, std::size_t keyStart, st
 {
     const std::string key = line.substr(keyStart, keyEnd - keyStart);
     const std::string value = line.substr(valueStart + 1, valueEnd - valueStart - 1);
-    int index = -1;
     float scale = 0.0f;
     double seconds = 0.0;
     switch (lookup(key, kRecordKeys))
     {
     case kKeyKnobMode:
-        if ((index = lookup(value, kKnobModeNames)) >= 0)
+        if (const int index = lookup(value, kKnobModeNames); index >= 0)
         {
             m_knobMode.store(index - 1, std::memory_order_relaxed);
             notifyClients(kKnobModeChanged);
         }
         break;
     case kKeyEditMode:
-        if ((index = lookup(value, kEditModeNames)) >= 0)
-            m_editMode.store(index, std::memory_order_relaxed);
+        readChoice(value, kEditModeNames, m_editMode);
         break;
     case kKeyEffectsPanel:
-        if ((index = lookup(value, kEffectsPanelNames)) >= 0)
-            m_effectsPanel.store(index, std::memory_order_relaxed);
+        readChoice(value, kEffectsPanelNames, m_effectsPanel);
         break;
     case kKeyPatchFormat:
         if (const int mask = readPatchFormat(value))
             m_patchFormat.store(mask, std::memory_order_relaxed);
         break;
     case kKeyPatchConvert:
-        if ((index = lookup(value, kConvertModeNames)) >= 0)
-            m_convertMode.store(index, std::memory_order_relaxed);
+        readChoice(value, kConvertModeNames, m_convertMode);
         break;
     case kKeyLayout:
         m_layoutName = value;
@@ -677,8 +679,7 @@ void Configuration::readRecord(const std::string& line, std::size_t keyStart, st
             changeHold2Scale(scale);
         break;
     case kKeyDeleteOriginal:
-        if ((index = lookup(value, kOffOn)) >= 0)
-            m_deleteOriginal.store(index == 1, std::memory_order_relaxed);
+        readChoice(value, kOffOn, m_deleteOriginal);
         break;
     case kKeyPatchFolders:
         m_instPatchFolders = value;
@@ -721,8 +722,7 @@ void Configuration::readRecord(const std::string& line, std::size_t keyStart, st
             readMemoryList(value, m_fxMemories);
         break;
     case kKeyLinearKnobCursorMove:
-        if ((index = lookup(value, kOffOn)) >= 0)
-            m_linearKnobCursorMove.store(index == 1, std::memory_order_relaxed);
+        readChoice(value, kOffOn, m_linearKnobCursorMove);
         break;
     default:
         readControllerLine(line, key, valueStart);

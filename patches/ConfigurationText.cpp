@@ -115,6 +115,19 @@ std::string formatDecimal(double value)
     return formatDecimalAs(value);
 }
 
+std::vector<std::string> splitAt(const std::string& text, char separator)
+{
+    std::vector<std::string> pieces;
+    std::size_t start = 0;
+    for (std::size_t end = text.find(separator); end != std::string::npos; end = text.find(separator, start))
+    {
+        pieces.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    pieces.push_back(text.substr(start));
+    return pieces;
+}
+
 bool parseLeadingInteger(const std::string& text, std::size_t from, int& out)
 {
     std::size_t start = from;

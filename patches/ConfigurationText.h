@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 // Text rules of the configuration file. Numbers are read and written the
 // same way whatever the process's locale.
@@ -22,6 +23,9 @@ bool parseDecimal(const std::string& value, double& out);
 // The shortest plain decimal text that reads back as the same number.
 std::string formatDecimal(float value);
 std::string formatDecimal(double value);
+
+// The pieces of text between the separators (n separators: n + 1 pieces).
+std::vector<std::string> splitAt(const std::string& text, char separator);
 
 // The first "-" or digit of text at or after from, with the digits that
 // follow it, as an integer; false when there is none or it is out of range.

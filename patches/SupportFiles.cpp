@@ -1,6 +1,7 @@
 #include "patches/SupportFiles.h"
 
 #include "Source/Alerts.h"
+#include "patches/ConfigurationText.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -49,16 +50,10 @@ std::vector<std::string> localBases(const char* variable, const char* defaultLis
     if (list.empty())
         list = defaultList;
     std::vector<std::string> bases;
-    std::size_t start = 0;
-    while (start <= list.size())
+    for (const std::string& entry : splitAt(list, ':'))
     {
-        std::size_t end = list.find(':', start);
-        if (end == std::string::npos)
-            end = list.size();
-        const std::string entry = list.substr(start, end - start);
         if (!entry.empty() && entry[0] == '/')
             bases.push_back(withoutTrailingSlashes(entry));
-        start = end + 1;
     }
     return bases;
 }
