@@ -294,7 +294,7 @@ TEST_F(ConfigurationFile, MemoryListsFillTheSlotsInOrder)
 {
     auto configuration = read(kFolders + "{Inst Patch Memories}{Inst/A#one;Inst/B#two;;Inst/C}\n"
                               "{Patch Memorys}{Old#zero}\n",
-                              instrumentFlavourForTests());
+                              instrumentFlavour());
     EXPECT_EQ((*configuration)->getPatchMemory(0), "Old#zero") << "a later list overwrites its slots";
     EXPECT_EQ((*configuration)->getPatchMemory(1), "Inst/B#two");
     EXPECT_EQ((*configuration)->getPatchMemory(2), "");

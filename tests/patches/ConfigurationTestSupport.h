@@ -9,14 +9,6 @@
 #include <sstream>
 #include <string>
 
-// The instrument deliverable's flavour, for the parts of the configuration
-// that differ by flavour.
-inline const Flavour& instrumentFlavourForTests()
-{
-    static const Flavour flavour{"Zentrova2", "Zentrova2 Synth", fourCharCode("Zen2"), 0, true};
-    return flavour;
-}
-
 // One client of the shared configuration, released when it goes.
 class AcquiredConfiguration
 {

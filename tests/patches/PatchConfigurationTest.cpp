@@ -29,7 +29,7 @@ using PatchMemories = PatchConfigurationTest;
 
 TEST_F(PatchFolders, WithoutAFileBothFlavoursGetTheirDefaultFolders)
 {
-    for (const Flavour* flavour : {&effectFlavour(), &instrumentFlavourForTests()})
+    for (const Flavour* flavour : {&effectFlavour(), &instrumentFlavour()})
     {
         AcquiredConfiguration configuration(*flavour);
         const std::string instrument = files.userFolder() + "/Patches/Instrument";
@@ -133,12 +133,12 @@ TEST_F(PatchFormats, FormatFlagsCarryTheFlavourBit)
     auto effect = read(records);
     EXPECT_EQ((*effect)->getPatchFormatFlags(), 0x43);
     effect.reset();
-    auto instrument = read(records, instrumentFlavourForTests());
+    auto instrument = read(records, instrumentFlavour());
     EXPECT_EQ((*instrument)->getPatchFormatFlags(), 0x83);
     instrument.reset();
 
     fs::remove(files.userConfigFile());
-    AcquiredConfiguration defaults(instrumentFlavourForTests());
+    AcquiredConfiguration defaults(instrumentFlavour());
     EXPECT_EQ(defaults->getPatchFormatFlags(), 0x82);
 }
 
@@ -155,7 +155,7 @@ TEST_F(PatchMemories, EachFlavourHasItsOwnEightMemories)
     EXPECT_FALSE((*effect)->setPatchMemory(-1, "x"));
     effect.reset();
 
-    AcquiredConfiguration instrument(instrumentFlavourForTests());
+    AcquiredConfiguration instrument(instrumentFlavour());
     EXPECT_EQ(instrument->getPatchMemory(1), "Inst#b");
     EXPECT_EQ(instrument->getPatchMemory(7), "");
 }
