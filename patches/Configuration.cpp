@@ -1,12 +1,11 @@
 #include "patches/Configuration.h"
 
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 
-#include "Source/Flavour.h"
 #include "Source/ParameterTable.h"
-#include "Source/PatchTree.h"
 #include "Source/Voices/KeyboardHandler.h"
 #include "Source/Voices/Voice.h"
 #include "Source/Zentrova.h"
@@ -217,15 +216,10 @@ std::string patchFormatText(int mask)
     return text;
 }
 
-std::string nameOf(int index, const char* const* names, int count)
-{
-    return index >= 0 && index < count ? names[index] : names[0];
-}
-
 template <std::size_t N>
 std::string nameOf(int index, const char* const (&names)[N])
 {
-    return nameOf(index, names, static_cast<int>(N));
+    return index >= 0 && index < static_cast<int>(N) ? names[index] : names[0];
 }
 
 // The lines of the file, split at every line feed and carriage return.
