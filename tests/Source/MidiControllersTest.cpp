@@ -39,10 +39,19 @@ class MidiControllers : public ::testing::Test
 protected:
     void SetUp() override
     {
-        sentToHost.clear();
         ASSERT_NE(plugin.get(), nullptr);
         plugin->setBlockSize(64);
         plugin->resume();
+        render();
+        sentToHost.clear();
+    }
+
+    int sentOnController(int controller)
+    {
+        int count = 0;
+        for (const auto& message : sentToHost)
+            count += message[0] == 0xB0 && message[1] == controller ? 1 : 0;
+        return count;
     }
 
     void render()
@@ -76,6 +85,33 @@ TEST_F(MidiControllers, AChangedParameterIsEchoedOnItsControllerAtTheNextBlock)
     EXPECT_EQ(sentToHost[0], (std::array<unsigned char, 3>{0xB0, 71, 64}));
 }
 
+TEST_F(MidiControllers, AnAppliedProgramEchoesEveryMappedParameter)
+{
+    plugin->resume();
+    render();
+    EXPECT_EQ(sentToHost.size(), 101u);
+    EXPECT_EQ(sentOnController(71), 1);
+    EXPECT_EQ(sentOnController(7), 0);
+}
+
+TEST_F(MidiControllers, NothingIsEchoedWhileAReadChunkWaitsForItsBlock)
+{
+    std::string text = "<zentrova version=\"609\"><patch name=\"x\"></patch></zentrova>";
+    std::vector<char> bytes(text.begin(), text.end());
+    bytes.push_back(0);
+    ASSERT_EQ(plugin->setChunk(bytes.data(), static_cast<VstInt32>(bytes.size()), true), 1);
+    plugin->setParameter(1, 0.5f);
+    render();
+    EXPECT_EQ(sentOnController(71), 1) << "only the echo of the switch at the block start";
+    for (const auto& message : sentToHost)
+    {
+        if (message[1] == 71)
+        {
+            EXPECT_EQ(message[2], 64);
+        }
+    }
+}
+
 TEST_F(MidiControllers, ParametersWithoutAControllerAreNotEchoed)
 {
     plugin->getConfiguration()->setMidiController(1, -1, kMidiControllerMapChanged);
@@ -91,14 +127,12 @@ TEST_F(MidiControllers, AMappedControllerSetsItsParameter)
     EXPECT_EQ(plugin->getParameter(1), 1.0f);
     plugin.controlChange(71, 0, 5);
     EXPECT_EQ(plugin->getParameter(1), 0.0f) << "any channel";
+    std::vector<float> before;
+    for (int parameter = 0; parameter < 155; ++parameter)
+        before.push_back(plugin->getParameter(parameter));
     plugin.controlChange(7, 100);
-    for (int parameter = 0; parameter < 107; ++parameter)
-    {
-        if (parameter != 1)
-        {
-            EXPECT_EQ(plugin->getParameter(parameter), 0.0f) << "controller 7 drives nothing";
-        }
-    }
+    for (int parameter = 0; parameter < 155; ++parameter)
+        EXPECT_EQ(plugin->getParameter(parameter), before[parameter]) << "controller 7 drives nothing";
 }
 
 TEST_F(MidiControllers, LearnIsArmedByTagAndEndsAtTheNextController)
