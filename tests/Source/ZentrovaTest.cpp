@@ -124,7 +124,8 @@ TEST_F(ZentrovaPlugin, SendsOneEventListPerBlockAndStaysSilent)
     const OfflineRenderer::Result result = OfflineRenderer::render(*plugin, MidiSequence::builtInPhrase(), 1.0);
     EXPECT_EQ(result.statistics.blocks(), 188);
     EXPECT_EQ(plugin->countHostCalls(audioMasterProcessEvents), result.statistics.blocks());
-    EXPECT_EQ(plugin->midiEventsReceived(), 0);
+    // Only the patch re-sent by resume, echoed once on each mapped controller.
+    EXPECT_EQ(plugin->midiEventsReceived(), 101);
     ASSERT_EQ(result.left.size(), 48000u);
     for (std::size_t i = 0; i < result.left.size(); ++i)
     {
