@@ -125,7 +125,7 @@ void KeyboardHandler::setDamperScale(float scale)
     if (std::isnan(scale))
         return;
     scale = std::clamp(scale, 0.0f, 1.0f);
-    m_damperScale = static_cast<int>(scale * 256.0f + 0.5f);
+    m_damperScale.store(static_cast<int>(scale * 256.0f + 0.5f), std::memory_order_relaxed);
 }
 
 std::int64_t KeyboardHandler::processBlock(ControlCue<VoiceEvent>* cues, std::int64_t* groupMasks,
@@ -253,7 +253,7 @@ void KeyboardHandler::handleCode(std::int64_t code, std::int64_t value)
         setSostenuto(value != 0);
         break;
     case EventCode::SoftPedal:
-        m_softScale = value != 0 ? m_damperScale : kNoSoftening;
+        m_softScale = value != 0 ? m_damperScale.load(std::memory_order_relaxed) : kNoSoftening;
         break;
     case EventCode::LegatoPedal:
         m_legato = value != 0 ? 1 : 0;

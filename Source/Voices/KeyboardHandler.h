@@ -61,7 +61,7 @@ public:
     // handler holds them.
     void setChordLists(KeyboardDescriptor* lists) { m_pOfferedChordLists.store(lists, std::memory_order_release); }
 
-    int getDamperScale() const { return m_damperScale; }
+    int getDamperScale() const { return m_damperScale.load(std::memory_order_relaxed); }
     int getKeyboardMode() const { return m_keyboardMode; }
     int getPolyphony() const { return m_polyphony; }
     // The keys down (or kept by a pedal) and the keys the arpeggiator, hold
@@ -181,7 +181,8 @@ private:
     bool m_sostenuto = false;
     int m_legato = 0;
     int m_softScale = 256;
-    int m_damperScale = 128;
+    // Set from the configuration on any thread.
+    std::atomic<int> m_damperScale{128};
 
     int m_env1Trigger = 0;
     int m_env2Trigger = 0;
