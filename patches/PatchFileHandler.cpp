@@ -1,6 +1,8 @@
 #include "patches/PatchFileHandler.h"
 
 #include "Source/Alerts.h"
+#include "Source/PatchTree.h"
+#include "Source/PatchTreeNode.h"
 #include "Source/ticpp/Exception.h"
 #include "patches/PatchFileIo.h"
 #include "patches/PatchTypeBits.h"
@@ -30,13 +32,27 @@ int writeFormat(std::uint32_t bit, const std::string& path, const std::string& p
     return PatchFileHandler::writeTfx(path, chunk, isEffect);
 }
 
-void retire(const std::string& path, bool deleteOriginal)
+struct IssueLine
 {
-    if (deleteOriginal)
-        std::remove(path.c_str());
-    else
-        std::rename(path.c_str(), (path + "._bk").c_str());
-}
+    std::uint32_t bit;
+    const char* text;
+};
+
+// The order in which the issues text lists a node's issues.
+constexpr IssueLine kIssueLines[] = {
+    {kIssueReadOnly, "  READ ONLY"},
+    {kIssueAupresetNotRequired, "  aupreset in wrong tree"},
+    {kIssueFxpNotRequired, "  fxp in wrong tree"},
+    {kIssueTfxNotRequired, "  tfx in wrong tree"},
+    {kIssueFxbFile, "  fxb file"},
+    {kIssueVersion1, "  Zentrova 1 file"},
+    {kIssueEffectInInstrumentTree, "  Effect patch in Instrument patch tree"},
+    {kIssueInstrumentInEffectTree, "  Instrument patch in Effect patch tree"},
+    {kIssueUuid, "  UUID mismatch or duplication"},
+    {kIssueAupresetMissing, "  aupreset file missing from tree"},
+    {kIssueFxpMissing, "  fxp file missing from tree"},
+    {kIssueTfxMissing, "  tfx file missing from tree"},
+};
 
 bool inProcessGroups(gid_t group)
 {
@@ -144,7 +160,7 @@ int PatchFileHandler::savePatch(const std::vector<Folder>& folders, const std::s
             continue;
         for (const Format& format : kFormats)
             if ((wanted & format.bit) == 0 && fileExists(stem + format.extension))
-                retire(stem + format.extension, deleteOriginal);
+                retireFile(stem + format.extension, deleteOriginal);
     }
     return failures;
 }
@@ -178,6 +194,13 @@ std::uint32_t PatchFileHandler::classifyPatchFile(const std::string& path)
     return 0;
 }
 
+bool PatchFileHandler::retireFile(const std::string& path, bool deleteOriginal)
+{
+    if (deleteOriginal)
+        return std::remove(path.c_str()) == 0;
+    return std::rename(path.c_str(), (path + "._bk").c_str()) == 0;
+}
+
 bool PatchFileHandler::isWritable(const std::string& path)
 {
     return writePermission(path) == 1;
@@ -186,4 +209,28 @@ bool PatchFileHandler::isWritable(const std::string& path)
 bool PatchFileHandler::isReadOnly(const std::string& path)
 {
     return writePermission(path) == 0;
+}
+
+void PatchFileHandler::describeIssues(std::vector<std::string>& lines, PatchTree& tree, const std::string& address)
+{
+    lines.clear();
+    const std::shared_ptr<PatchTreeNode> node = tree.findNode(address);
+    if (!node)
+        return;
+    lines.push_back(std::string(node->typeName()) + ": " + node->getName());
+    lines.push_back("Path:");
+    std::string indent = "  ";
+    std::string rest = node->getAddress();
+    while (!rest.empty())
+    {
+        const std::size_t slash = rest.find('/');
+        lines.push_back(indent + rest.substr(0, slash));
+        rest = slash == std::string::npos ? std::string() : rest.substr(slash + 1);
+        indent += "  ";
+    }
+    lines.push_back("Issues:");
+    const std::uint32_t issues = node->getPatchTypeError();
+    for (const IssueLine& line : kIssueLines)
+        if ((issues & line.bit) != 0)
+            lines.push_back(line.text);
 }

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+class PatchTree;
+
 // The single entry to the patch file formats: loads any supported file into a
 // chunk, saves a chunk in the configured formats over a bank's folders, tells
 // a file's type and tests permissions. It holds no state; the format units'
@@ -42,6 +44,14 @@ public:
     // FileTypeBits from the extension and the contents; 0 for a file of no
     // patch format. A malformed preset gives its format bit with 0x200.
     static std::uint32_t classifyPatchFile(const std::string& path);
+
+    // Puts a converted or replaced file out of the way: renamed with "._bk"
+    // appended, or removed with deleteOriginal. False when that failed.
+    static bool retireFile(const std::string& path, bool deleteOriginal);
+
+    // Fills lines with the issues text of the node at address: its kind and
+    // name, its address one component a line, and one line per issue.
+    static void describeIssues(std::vector<std::string>& lines, PatchTree& tree, const std::string& address);
 
     // From the owner, group and permission bits; false from both when the path
     // does not exist.

@@ -1,7 +1,19 @@
 #include "patches/PatchInfo.h"
 
+#include "patches/PatchTypeBits.h"
+
 PatchInfo::PatchInfo() : uuid(generateUuid())
 {
 }
 
 PatchInfo::~PatchInfo() = default;
+
+int PatchInfo::programInFile() const
+{
+    return static_cast<int>((patchType & kFileTypeProgramMask) >> kFileTypeProgramShift);
+}
+
+std::string PatchInfo::lastFile() const
+{
+    return files.empty() ? std::string() : files.back();
+}

@@ -3,6 +3,7 @@
 #include "patches/Uuid.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,12 @@ public:
     PatchInfo& operator=(const PatchInfo&) = default;
     ~PatchInfo();
 
+    // The program of a version-1 bank file that this patch stands for (kept
+    // in the high half of the type word); 0 for every other patch.
+    int programInFile() const;
+    // The newest file, the one a load reads; empty when there is none.
+    std::string lastFile() const;
+
     std::string name;
     // The bank's tree address followed by the patch name; empty when the
     // patch is not in the library.
@@ -23,7 +30,12 @@ public:
     std::string description;
     // The patch's files, oldest first.
     std::vector<std::string> files;
+    // FileTypeBits; bits 16-21 hold the program within a version-1 bank file.
     std::uint32_t patchType = 0;
     std::uint32_t patchTypeError = 0;
     Uuid uuid;
 };
+
+// The library hands out shared records: a list taken from the tree stays
+// valid while the tree is rebuilt on another thread.
+using PatchInfoPointer = std::shared_ptr<const PatchInfo>;

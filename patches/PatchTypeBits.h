@@ -18,6 +18,15 @@ constexpr FileTypeBits kFileTypeInvalid = 0x200;
 constexpr FileTypeBits kFileTypePlaced = 0x400;
 constexpr FileTypeBits kFileTypeReadOnly = 0x800;
 
+// The formats a patch is saved in ("AU", "VST", "RTAS").
+constexpr FileTypeBits kFileTypeSaveFormats = kFileTypeAupreset | kFileTypeFxp | kFileTypeTfx;
+
+// Words of the scan records stay below these: required-type words are
+// non-zero and below kRequiredTypeLimit, type and issue words below
+// kRecordWordLimit.
+constexpr std::uint32_t kRequiredTypeLimit = 256;
+constexpr std::uint32_t kRecordWordLimit = 32768;
+
 // A leaf that stands for one program of a version-1 bank file keeps the
 // program's index (0-35) in bits 16-21 of its type word.
 constexpr int kFileTypeProgramShift = 16;

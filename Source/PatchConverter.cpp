@@ -1,0 +1,3 @@
+#include "Source/PatchConverter.h"
+
+PatchConverter::~PatchConverter() = default;

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "patches/Uuid.h"
+
+#include <cstddef>
+#include <utility>
+#include <vector>
+
+class PatchTreeLeaf;
+
+// Which leaf of the patch tree holds each uuid: at most one leaf per uuid,
+// the first one registered. Used under the tree's lock only.
+class UuidRegistry
+{
+public:
+    UuidRegistry();
+    ~UuidRegistry();
+
+    // False, and nothing inserted, when another leaf holds the uuid already.
+    bool insert(const Uuid& uuid, PatchTreeLeaf* leaf);
+    // Removes the entry only when it belongs to that leaf: a duplicate never
+    // took the entry of the leaf that holds the uuid.
+    void remove(const Uuid& uuid, const PatchTreeLeaf* leaf);
+    PatchTreeLeaf* find(const Uuid& uuid) const;
+    void clear();
+    std::size_t size() const { return m_entries.size(); }
+
+private:
+    using Entry = std::pair<Uuid, PatchTreeLeaf*>;
+    std::vector<Entry>::const_iterator lowerBound(const Uuid& uuid) const;
+
+    // Sorted by the 16 bytes compared as unsigned bytes in order.
+    std::vector<Entry> m_entries;
+};

@@ -1,0 +1,8 @@
+#include "patches/HarmonicListPointer.h"
+
+#include "patches/HarmonicList.h"
+
+HarmonicListPointer::~HarmonicListPointer()
+{
+    release();
+}
