@@ -102,14 +102,14 @@ public:
              child = child->NextSiblingElement(false))
         {
             const std::string kind = child->Value();
+            if (kind != "branch" && kind != "leaf")
+                continue;
             PatchTreeNode::Pointer node;
             const std::string name = attribute<std::string>(*child, "name");
             if (kind == "branch")
                 node = readBranch(*child, branch, info.address + name + "/");
             else if (kind == "leaf")
                 node = readLeaf(*child, branch, info.address);
-            else
-                continue;
             check(names.insert(name).second, "two children of one name");
             branch->addChild(node, m_registry);
         }

@@ -1,4 +1,5 @@
 #include "Source/Alerts.h"
+#include "Source/PatchTree.h"
 #include "patches/PatchFileHandler.h"
 #include "patches/PatchTypeBits.h"
 #include "patches/Version1Patch.h"
@@ -288,4 +289,29 @@ TEST(PatchFileHandler, ExtensionIsLoweredFromTheLastDot)
     EXPECT_EQ(PatchFileHandler::extensionOf("/a/b/Pad.FxP"), ".fxp");
     EXPECT_EQ(PatchFileHandler::extensionOf("/a.b/Pad"), ".b/pad");
     EXPECT_EQ(PatchFileHandler::extensionOf("Pad"), "");
+}
+
+TEST(PatchFileHandler, IssuesTextNamesTheNodeItsPathAndItsIssuesInOrder)
+{
+    TempFolder temp;
+    const std::string lib = makeFolder(temp, "Lib");
+    const std::string pads = lib + "/Pads";
+    ::mkdir(pads.c_str(), 0755);
+    // An AU preset in a VST-only tree: 0x1 and 0x2000.
+    ASSERT_EQ(PatchFileHandler::writeAupreset(pads + "/Lead 1.aupreset", "Lead 1", sampleChunk(), false), 0);
+    PatchTreeSettings settings;
+    settings.instrumentFolders = "<folder name=\"Lib\" path=\"" + lib + "\"/>";
+    settings.effectFolders = "<folder name=\"Fx\" path=\"" + makeFolder(temp, "Fx") + "\"/>";
+    PatchTree tree(settings);
+    tree.rebuild(false);
+
+    std::vector<std::string> lines{"left over"};
+    PatchFileHandler::describeIssues(lines, tree, "Inst/Pads/Lead 1");
+    EXPECT_EQ(lines, (std::vector<std::string>{"Patch: Lead 1", "Path:", "  Inst", "    Pads", "      Lead 1", "Issues:",
+                                               "  aupreset in wrong tree", "  fxp file missing from tree"}));
+    PatchFileHandler::describeIssues(lines, tree, "Inst/Pads/");
+    EXPECT_EQ(lines[0], "Bank: Pads");
+    EXPECT_EQ(lines.size(), 7u);
+    PatchFileHandler::describeIssues(lines, tree, "Inst/Nothing/");
+    EXPECT_TRUE(lines.empty());
 }

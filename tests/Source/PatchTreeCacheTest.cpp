@@ -1,0 +1,246 @@
+#include "Source/PatchTree.h"
+#include "patches/PatchTypeBits.h"
+
+#include "tests/Source/PatchLibraryTestSupport.h"
+
+using namespace librarytest;
+
+namespace
+{
+struct Library
+{
+    Library() : instrument(makeFolder(temp / "Instrument")), effect(makeFolder(temp / "Effect")), cache(temp / "patchtree.bin")
+    {
+        const std::string pads = makeFolder(instrument + "/Pads");
+        writePatch(pads, "Soft", Format::Fxp, false, duplicate, 1000);
+        writePatch(pads, "Soft", Format::Aupreset, false, newUuid(), 2000);
+        writePatch(pads, "Twin", Format::Fxp, false, duplicate, 3000);
+        writePatch(instrument, "Stray", Format::Fxp, true);
+        writeVersion1Bank(instrument, "Classic");
+        writePatch(makeFolder(effect + "/Wash"), "Wide", Format::Fxp, true);
+    }
+
+    PatchTreeSettings both() const { return settings(folderXml(instrument, "Factory"), folderXml(effect)); }
+
+    TempFolder temp;
+    std::string instrument;
+    std::string effect;
+    std::string cache;
+    std::string duplicate = newUuid();
+};
+
+// Everything the tree shows of itself, as text.
+std::string describe(PatchTree& tree)
+{
+    std::string text;
+    std::vector<BankInfo> banks;
+    tree.collectBanks(banks);
+    for (const BankInfo& bank : banks)
+    {
+        text += bank.name + "|" + bank.address + "|" + std::to_string(bank.patchType) + "|" +
+                std::to_string(bank.patchTypeError) + "|" + std::to_string(bank.requiredPatchType);
+        for (const std::string& path : bank.folderPaths())
+            text += "|" + path;
+        text += "\n";
+    }
+    std::vector<PatchInfoPointer> patches;
+    tree.collectPatches(patches, "");
+    for (const PatchInfoPointer& patch : patches)
+    {
+        text += patch->address + "|" + uuidToString(patch->uuid) + "|" + std::to_string(patch->patchType) + "|" +
+                std::to_string(patch->patchTypeError);
+        for (const std::string& file : patch->files)
+            text += "|" + file;
+        text += "\n";
+    }
+    return text;
+}
+
+std::string cacheText(const std::string& path)
+{
+    const ByteVector bytes = patchtest::readFile(path);
+    ChunkBuffer chunk(bytes.data(), bytes.size());
+    return inflateToString(chunk);
+}
+
+void writeText(const std::string& path, const std::string& text)
+{
+    patchtest::writeFile(path, text + std::string(1, '\0'));
+}
+
+void replaceOnce(std::string& text, const std::string& from, const std::string& to)
+{
+    const std::size_t at = text.find(from);
+    ASSERT_NE(at, std::string::npos) << from;
+    text.replace(at, from.size(), to);
+}
+}
+
+TEST(PatchTreeCache, RoundTripKeepsTheWholeTree)
+{
+    Library library;
+    PatchTree written(library.both());
+    written.rebuild(false);
+    ASSERT_TRUE(written.writeCache(library.cache));
+
+    PatchTree read(library.both());
+    ASSERT_TRUE(read.readCache(library.cache));
+    EXPECT_EQ(describe(read), describe(written));
+    // The duplicate is found again on reading.
+    EXPECT_EQ(issuesAt(read, "Inst/Pads/Twin"), kIssueUuid);
+    EXPECT_EQ(read.findLeafByUuid(uuidFromString(library.duplicate))->getAddress(), "Inst/Pads/Soft");
+    EXPECT_EQ(read.findNodeByFilePath(library.instrument + "/Pads")->getAddress(), "Inst/Pads/");
+    // Scan records come back too: writing again gives the same document.
+    ASSERT_TRUE(read.writeCache(library.temp / "again.bin"));
+    EXPECT_EQ(cacheText(library.temp / "again.bin"), cacheText(library.cache));
+    EXPECT_NE(cacheText(library.cache).find("<settings version=\"2.0.3\">"), std::string::npos);
+}
+
+TEST(PatchTreeCache, RescanAfterReadingLeavesUnchangedFoldersUnread)
+{
+    Library library;
+    PatchTree written(library.both());
+    written.rebuild(false);
+    written.writeCache(library.cache);
+
+    // Damage a patch file without changing its name or time: only a scan that
+    // reads it again would notice.
+    const std::string wide = library.effect + "/Wash/Wide.fxp";
+    patchtest::writeFile(wide, std::string("damaged"));
+    setTime(wide, 1000000);
+
+    PatchTree read(library.both());
+    read.readCache(library.cache);
+    read.rebuild(std::string(), true);
+    EXPECT_NE(read.findNode("FX/Wash/Wide"), nullptr);
+    read.rebuild(true);
+    EXPECT_EQ(read.findNode("FX/Wash/Wide"), nullptr);
+}
+
+TEST(PatchTreeCache, OnlyAnInstrumentTreeIsTheRootAgain)
+{
+    Library library;
+    PatchTree written(settings(folderXml(library.instrument)));
+    written.rebuild(false);
+    written.writeCache(library.cache);
+    EXPECT_EQ(cacheText(library.cache).find("<effect"), std::string::npos);
+
+    PatchTree read(settings(folderXml(library.instrument)));
+    ASSERT_TRUE(read.readCache(library.cache));
+    EXPECT_EQ(read.findNode("")->getName(), "All Patches");
+    EXPECT_NE(read.getPatchInfo("Pads/Soft"), nullptr);
+    EXPECT_EQ(describe(read), describe(written));
+}
+
+TEST(PatchTreeCache, CacheOfOtherSettingsIsIgnored)
+{
+    Library library;
+    PatchTree written(library.both());
+    written.rebuild(false);
+    written.writeCache(library.cache);
+
+    const std::string extra = makeFolder(library.temp / "Extra");
+    const std::vector<PatchTreeSettings> others = {
+        settings(groupXml("Factory", {library.instrument, extra}), folderXml(library.effect)),
+        settings(folderXml(library.instrument, "Renamed"), folderXml(library.effect)),
+        settings(folderXml(library.instrument, "Factory"), folderXml(library.effect), 0x3 | kFileTypeEffect),
+    };
+    for (const PatchTreeSettings& other : others)
+    {
+        PatchTree read(other);
+        EXPECT_FALSE(read.readCache(library.cache));
+        EXPECT_FALSE(read.hasTree());
+        read.rebuild(std::string(), false);
+        EXPECT_TRUE(read.hasTree());
+    }
+    ::chmod(library.effect.c_str(), 0555);
+    PatchTree readOnly(library.both());
+    EXPECT_FALSE(readOnly.readCache(library.cache));
+    ::chmod(library.effect.c_str(), 0755);
+}
+
+TEST(PatchTreeCache, UnreadableCachesAreIgnoredQuietly)
+{
+    Library library;
+    PatchTree tree(library.both());
+    EXPECT_FALSE(tree.readCache(library.temp / "missing.bin"));
+    patchtest::writeFile(library.cache, std::string());
+    EXPECT_FALSE(tree.readCache(library.cache));
+    patchtest::writeFile(library.cache, std::string("\x78\x9c garbage that is no zlib stream"));
+    EXPECT_FALSE(tree.readCache(library.cache));
+
+    PatchTree written(library.both());
+    written.rebuild(false);
+    written.writeCache(library.cache);
+    ByteVector truncated = patchtest::readFile(library.cache);
+    truncated.resize(truncated.size() / 2);
+    patchtest::writeFile(library.cache, truncated);
+    EXPECT_FALSE(tree.readCache(library.cache));
+    EXPECT_FALSE(tree.hasTree());
+    EXPECT_FALSE(written.writeCache(library.temp / "no such folder/patchtree.bin"));
+}
+
+TEST(PatchTreeCache, PlainTextCacheIsRead)
+{
+    Library library;
+    PatchTree written(library.both());
+    written.rebuild(false);
+    written.writeCache(library.cache);
+    writeText(library.cache, cacheText(library.cache));
+    PatchTree read(library.both());
+    EXPECT_TRUE(read.readCache(library.cache));
+    EXPECT_EQ(describe(read), describe(written));
+}
+
+TEST(PatchTreeCache, CacheBreakingTheTreesRulesIsIgnored)
+{
+    Library library;
+    PatchTree written(library.both());
+    written.rebuild(false);
+    written.writeCache(library.cache);
+    const std::string good = cacheText(library.cache);
+
+    const std::vector<std::pair<std::string, std::string>> damages = {
+        {"required_file_types=\"130\"", "required_file_types=\"0\""},
+        {"required_file_types=\"130\"", "required_file_types=\"300\""},
+        {"file_type_error=\"0\"", "file_type_error=\"40000\""},
+        {"contained_file_types=\"0\"", "contained_file_types=\"65536\""},
+        {"required_file_type=\"130\"", "required_file_type=\"256\""},
+        {"name=\"Twin\" address=\"Inst/Pads/Twin\"", "name=\"Soft\" address=\"Inst/Pads/Soft\""},
+        {"address=\"Inst/Pads/Twin\"", "address=\"Elsewhere/Twin\""},
+        {"name=\"Wash\" address=\"FX/Wash/\"", "name=\"Wa/sh\" address=\"FX/Wa/sh/\""},
+        {"<patchfiles>", "<nothing>"},
+        {"uuid=\"" + library.duplicate + "\"", "uuid=\"not a uuid\""},
+        {"<effect ", "<other "},
+    };
+    for (const auto& damage : damages)
+    {
+        std::string text = good;
+        replaceOnce(text, damage.first, damage.second);
+        if (damage.first == "<patchfiles>")
+            replaceOnce(text, "</patchfiles>", "</nothing>");
+        if (damage.first == "<effect ")
+            replaceOnce(text, "</effect>", "</other>");
+        writeText(library.cache, text);
+        PatchTree read(library.both());
+        EXPECT_FALSE(read.readCache(library.cache)) << damage.second;
+        EXPECT_FALSE(read.hasTree()) << damage.second;
+        EXPECT_EQ(read.findLeafByUuid(uuidFromString(library.duplicate)), nullptr);
+        read.rebuild(std::string(), false);
+        EXPECT_EQ(describe(read), describe(written)) << damage.second;
+    }
+}
+
+TEST(PatchTreeCache, ElementsOfNoKindAreSkipped)
+{
+    Library library;
+    PatchTree written(library.both());
+    written.rebuild(false);
+    written.writeCache(library.cache);
+    std::string text = cacheText(library.cache);
+    replaceOnce(text, "<children>", "<children><comment note=\"left by hand\" />");
+    writeText(library.cache, text);
+    PatchTree read(library.both());
+    EXPECT_TRUE(read.readCache(library.cache));
+    EXPECT_EQ(describe(read), describe(written));
+}
