@@ -22,6 +22,15 @@ struct Library
 
     PatchTreeSettings both() const { return settings(folderXml(instrument, "Factory"), folderXml(effect)); }
 
+    // A tree of both folders, scanned and cached.
+    std::unique_ptr<PatchTree> scannedAndCached() const
+    {
+        auto tree = std::make_unique<PatchTree>(both());
+        tree->rebuild(false);
+        EXPECT_TRUE(tree->writeCache(cache));
+        return tree;
+    }
+
     TempFolder temp;
     std::string instrument;
     std::string effect;
@@ -79,9 +88,8 @@ void replaceOnce(std::string& text, const std::string& from, const std::string& 
 TEST(PatchTreeCache, RoundTripKeepsTheWholeTree)
 {
     Library library;
-    PatchTree written(library.both());
-    written.rebuild(false);
-    ASSERT_TRUE(written.writeCache(library.cache));
+    const std::unique_ptr<PatchTree> scanned = library.scannedAndCached();
+    PatchTree& written = *scanned;
 
     PatchTree read(library.both());
     ASSERT_TRUE(read.readCache(library.cache));
@@ -99,9 +107,8 @@ TEST(PatchTreeCache, RoundTripKeepsTheWholeTree)
 TEST(PatchTreeCache, RescanAfterReadingLeavesUnchangedFoldersUnread)
 {
     Library library;
-    PatchTree written(library.both());
-    written.rebuild(false);
-    written.writeCache(library.cache);
+    const std::unique_ptr<PatchTree> scanned = library.scannedAndCached();
+    PatchTree& written = *scanned;
 
     // Damage a patch file without changing its name or time: only a scan that
     // reads it again would notice.
@@ -135,9 +142,8 @@ TEST(PatchTreeCache, OnlyAnInstrumentTreeIsTheRootAgain)
 TEST(PatchTreeCache, CacheOfOtherSettingsIsIgnored)
 {
     Library library;
-    PatchTree written(library.both());
-    written.rebuild(false);
-    written.writeCache(library.cache);
+    const std::unique_ptr<PatchTree> scanned = library.scannedAndCached();
+    PatchTree& written = *scanned;
 
     const std::string extra = makeFolder(library.temp / "Extra");
     const std::vector<PatchTreeSettings> others = {
@@ -169,9 +175,8 @@ TEST(PatchTreeCache, UnreadableCachesAreIgnoredQuietly)
     patchtest::writeFile(library.cache, std::string("\x78\x9c garbage that is no zlib stream"));
     EXPECT_FALSE(tree.readCache(library.cache));
 
-    PatchTree written(library.both());
-    written.rebuild(false);
-    written.writeCache(library.cache);
+    const std::unique_ptr<PatchTree> scanned = library.scannedAndCached();
+    PatchTree& written = *scanned;
     ByteVector truncated = patchtest::readFile(library.cache);
     truncated.resize(truncated.size() / 2);
     patchtest::writeFile(library.cache, truncated);
@@ -183,9 +188,8 @@ TEST(PatchTreeCache, UnreadableCachesAreIgnoredQuietly)
 TEST(PatchTreeCache, PlainTextCacheIsRead)
 {
     Library library;
-    PatchTree written(library.both());
-    written.rebuild(false);
-    written.writeCache(library.cache);
+    const std::unique_ptr<PatchTree> scanned = library.scannedAndCached();
+    PatchTree& written = *scanned;
     writeText(library.cache, cacheText(library.cache));
     PatchTree read(library.both());
     EXPECT_TRUE(read.readCache(library.cache));
@@ -195,9 +199,8 @@ TEST(PatchTreeCache, PlainTextCacheIsRead)
 TEST(PatchTreeCache, CacheBreakingTheTreesRulesIsIgnored)
 {
     Library library;
-    PatchTree written(library.both());
-    written.rebuild(false);
-    written.writeCache(library.cache);
+    const std::unique_ptr<PatchTree> scanned = library.scannedAndCached();
+    PatchTree& written = *scanned;
     const std::string good = cacheText(library.cache);
 
     const std::vector<std::pair<std::string, std::string>> damages = {
@@ -234,9 +237,8 @@ TEST(PatchTreeCache, CacheBreakingTheTreesRulesIsIgnored)
 TEST(PatchTreeCache, ElementsOfNoKindAreSkipped)
 {
     Library library;
-    PatchTree written(library.both());
-    written.rebuild(false);
-    written.writeCache(library.cache);
+    const std::unique_ptr<PatchTree> scanned = library.scannedAndCached();
+    PatchTree& written = *scanned;
     std::string text = cacheText(library.cache);
     replaceOnce(text, "<children>", "<children><comment note=\"left by hand\" />");
     writeText(library.cache, text);
