@@ -296,11 +296,11 @@ std::uint32_t PatchTreeBranch::convertVersion1Bank(PatchConversion& conversion)
         PatchFileHandler::retireFile(bankFile, conversion.deleteOriginal);
     for (const BankFolder& folder : temporary)
     {
-        const std::string final = folder.path.substr(0, folder.path.size() - (sizeof kTempSuffix - 1));
+        const std::string finalPath = folder.path.substr(0, folder.path.size() - (sizeof kTempSuffix - 1));
         // An empty folder left by a failed conversion is not worth keeping.
         if (!converted && ::rmdir(folder.path.c_str()) == 0)
             continue;
-        std::rename(folder.path.c_str(), final.c_str());
+        std::rename(folder.path.c_str(), finalPath.c_str());
     }
     if (!converted)
         return issues;
