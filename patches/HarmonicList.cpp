@@ -123,12 +123,8 @@ void HarmonicList::storeWave(const std::string& name, const Harmonics& harmonics
 bool HarmonicList::load(const std::string& path)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (!loadLocked(path.empty() ? m_path : path))
-        return false;
-    // Merged waves are kept in the list's own file.
-    if (!path.empty())
-        m_modified = true;
-    return true;
+    // Merged waves are saved into the list's own file.
+    return loadLocked(path.empty() ? m_path : path);
 }
 
 HarmonicWave HarmonicList::getWaveAt(int index)
@@ -189,7 +185,6 @@ void HarmonicList::parseRecord(const std::string& line)
 
 void HarmonicList::storeLocked(const std::string& rawName, const Harmonics& harmonics)
 {
-    m_modified = true;
     const std::string name = storableName(rawName);
     if (name.empty())
         return;

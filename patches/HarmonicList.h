@@ -64,7 +64,6 @@ private:
     std::uint64_t m_nextClientId = 0;
     // Empty without a content folder: nothing is read or written then.
     const std::string m_path;
-    bool m_modified = false;
     std::vector<HarmonicWave> m_waves;
     std::map<Harmonics, int> m_indexOf;
 };
