@@ -110,7 +110,17 @@ bool PatchConfiguration::getSharedFolders() const
 void PatchConfiguration::createPatchTree()
 {
     m_patchTree.reset();
-    m_patchTree.reset(new PatchTree);
+    m_patchTree.reset(new PatchTree(getPatchTreeSettings()));
+}
+
+PatchTreeSettings PatchConfiguration::getPatchTreeSettings() const
+{
+    PatchTreeSettings settings;
+    settings.instrumentFolders = getInstPatchFolders();
+    settings.effectFolders = getSharedFolders() ? std::string() : getFxPatchFolders();
+    settings.patchFormatFlags = static_cast<std::uint32_t>(getPatchFormatFlags());
+    settings.deleteOriginalOnConvert = getDeleteOriginal();
+    return settings;
 }
 
 std::string PatchConfiguration::getPatchTreeCachePath() const
@@ -118,11 +128,21 @@ std::string PatchConfiguration::getPatchTreeCachePath() const
     return getSupportFiles().userFolder + kCacheFileName;
 }
 
-// The patch tree keeps no cache of its own yet: until it does, every start
-// rebuilds it from the folders.
-void PatchConfiguration::readPatchTreeCache() {}
+void PatchConfiguration::readPatchTreeCache()
+{
+    // Without a support folder there is no cache, and no "/patchtree.bin".
+    if (!getSupportFiles().userFolder.empty())
+        m_patchTree->readCache(getPatchTreeCachePath());
+    // The cache spares the folders whose listing did not change; the rest is
+    // read now, so that the plug-ins list the library without a rescan.
+    m_patchTree->rebuild(false);
+}
 
-void PatchConfiguration::writePatchTreeCache() {}
+void PatchConfiguration::writePatchTreeCache()
+{
+    if (m_patchTree && !getSupportFiles().userFolder.empty())
+        m_patchTree->writeCache(getPatchTreeCachePath());
+}
 
 std::string PatchConfiguration::abbreviateHome(const std::string& folderList, const std::string& home)
 {

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "Source/PatchTreeSettings.h"
 #include "patches/ConfigurationBase.h"
 
 class PatchTree;
@@ -57,8 +58,11 @@ public:
     // Set when the effect side has no folder list of its own.
     bool getSharedFolders() const;
 
-    // Replaces the patch tree by a new, empty one.
+    // Replaces the patch tree by a new, empty one over the present settings.
     void createPatchTree();
+    // What the patch tree takes of the configuration; a tree told of new
+    // settings (PatchTree::setSettings) rebuilds itself afresh.
+    PatchTreeSettings getPatchTreeSettings() const;
     PatchTree* getPatchTree() { return m_patchTree.get(); }
     std::string getPatchTreeCachePath() const;
 
@@ -79,6 +83,7 @@ protected:
     // (made on disk when they lie in the user's folder), their memories and
     // the save and snapshot banks.
     void applyFolderDefaults();
+    // Reads the cache and brings the tree up to date with the folders.
     void readPatchTreeCache();
     void writePatchTreeCache();
 

@@ -83,7 +83,9 @@ TEST_F(SharedConfiguration, StartsWithItsDefaults)
     EXPECT_EQ(configuration->getConvertMode(), 0);
     EXPECT_FALSE(configuration->getDeleteOriginal());
     ASSERT_NE(configuration->getPatchTree(), nullptr);
-    EXPECT_FALSE(configuration->getPatchTree()->hasTree());
+    // The default folders are made and scanned at once: two empty trees.
+    EXPECT_NE(configuration->getPatchTree()->findNode("Inst/"), nullptr);
+    EXPECT_NE(configuration->getPatchTree()->findNode("FX/"), nullptr);
     EXPECT_EQ(configuration->getPatchTreeCachePath(), files.userFolder() + "/patchtree.bin");
 }
 

@@ -1,5 +1,8 @@
 #include "patches/PatchConfiguration.h"
 
+#include "Source/PatchTree.h"
+#include "patches/PatchFileHandler.h"
+
 #include "tests/patches/ConfigurationTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -19,12 +22,26 @@ protected:
         return std::make_unique<AcquiredConfiguration>(flavour);
     }
 
+    std::string configurationCache() const { return files.userFolder() + "/patchtree.bin"; }
+
     ConfigurationFiles files;
 };
 
 using PatchFolders = PatchConfigurationTest;
 using PatchFormats = PatchConfigurationTest;
 using PatchMemories = PatchConfigurationTest;
+using PatchLibrary = PatchConfigurationTest;
+
+// A program file in the instrument flavour whose chunk carries no uuid.
+std::string writeProgram(const std::string& folder, const std::string& name)
+{
+    fs::create_directories(folder);
+    ChunkBuffer chunk;
+    chunk.assignCompressed("<zentrova version=\"2.0\" uuid=\"\"><patch name=\"" + name + "\"/></zentrova>");
+    const std::string path = folder + "/" + name + ".fxp";
+    EXPECT_EQ(PatchFileHandler::writeFxp(path, name, chunk, false), 0);
+    return path;
+}
 } // namespace
 
 TEST_F(PatchFolders, WithoutAFileBothFlavoursGetTheirDefaultFolders)
@@ -158,4 +175,42 @@ TEST_F(PatchMemories, EachFlavourHasItsOwnEightMemories)
     AcquiredConfiguration instrument(instrumentFlavour());
     EXPECT_EQ(instrument->getPatchMemory(1), "Inst#b");
     EXPECT_EQ(instrument->getPatchMemory(7), "");
+}
+
+TEST_F(PatchLibrary, TheFirstAcquisitionBuildsTheTreeFromTheFolders)
+{
+    writeProgram(files.userFolder() + "/Patches/Instrument/Pads", "Glass");
+    AcquiredConfiguration configuration;
+    PatchTree& tree = *configuration->getPatchTree();
+    ASSERT_NE(tree.getPatchInfo("Inst/Pads/Glass"), nullptr);
+    EXPECT_NE(tree.findNode("FX/"), nullptr);
+    EXPECT_FALSE(tree.isFlatListing());
+    EXPECT_EQ(configuration->getPatchTreeSettings().patchFormatFlags, 0x42u);
+}
+
+TEST_F(PatchLibrary, TheLastReleaseCachesTheTreeForTheNextConfiguration)
+{
+    const std::string glass = writeProgram(files.userFolder() + "/Patches/Instrument/Pads", "Glass");
+    AcquiredConfiguration(instrumentFlavour()).release();
+    ASSERT_TRUE(fs::exists(configurationCache()));
+
+    // Damaged behind the cache's back, with its time kept: only a rescan that
+    // reads the file again would drop the patch.
+    const auto time = fs::last_write_time(glass);
+    writeTextFile(glass, "damaged");
+    fs::last_write_time(glass, time);
+    AcquiredConfiguration configuration(instrumentFlavour());
+    EXPECT_NE(configuration->getPatchTree()->getPatchInfo("Inst/Pads/Glass"), nullptr);
+    // The instrument lists both flavours flat when it has effect folders.
+    EXPECT_TRUE(configuration->getPatchTree()->isFlatListing());
+}
+
+TEST_F(PatchLibrary, OnlyTheOlderKeyMakesOneTreeForBothFlavours)
+{
+    const std::string folder = files.home() + "/Library";
+    writeProgram(folder, "Glass");
+    auto configuration = read("{Patch Folders}{<folder name=\"Factory\" path=\"" + folder + "\"/>}\n");
+    PatchTree& tree = *(*configuration)->getPatchTree();
+    EXPECT_EQ(tree.findNode("")->getName(), "All Patches");
+    EXPECT_NE(tree.getPatchInfo("Glass"), nullptr);
 }
