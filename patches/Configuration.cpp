@@ -39,17 +39,6 @@ const char* const kEffectsPanelNames[] = {"closed", "open", "off", "on"};
 const char* const kConvertModeNames[] = {"none", "ver1", "ver2", "both"};
 const char* const kOffOn[] = {"off", "on"};
 
-struct FormatName
-{
-    const char* name;
-    int bit;
-};
-constexpr FormatName kFormatNames[] = {
-    {"AU", static_cast<int>(kFileTypeAupreset)},
-    {"VST", static_cast<int>(kFileTypeFxp)},
-    {"RTAS", static_cast<int>(kFileTypeTfx)},
-};
-
 // The controllers that drive a parameter before any file is read.
 struct DefaultAssignment
 {
@@ -176,20 +165,6 @@ void readMemoryList(const std::string& value, std::array<std::string, N>& memori
         memories[slot] = pieces[slot];
 }
 
-int readPatchFormat(const std::string& value)
-{
-    int mask = 0;
-    for (const std::string& piece : splitAt(value, '+'))
-    {
-        for (const FormatName& format : kFormatNames)
-        {
-            if (piece == format.name)
-                mask |= format.bit;
-        }
-    }
-    return mask;
-}
-
 // Stores the index of the name the value gives; a value that names nothing
 // keeps the setting.
 template <std::size_t N, typename T>
@@ -198,22 +173,6 @@ void readChoice(const std::string& value, const char* const (&names)[N], std::at
     const int index = lookup(value, names);
     if (index >= 0)
         setting.store(static_cast<T>(index), std::memory_order_relaxed);
-}
-
-std::string patchFormatText(int mask)
-{
-    std::string text;
-    if (mask < 1)
-        return text;
-    for (const FormatName& format : kFormatNames)
-    {
-        if (!(mask & format.bit))
-            continue;
-        if (!text.empty())
-            text += '+';
-        text += format.name;
-    }
-    return text;
 }
 
 template <std::size_t N>
@@ -650,7 +609,7 @@ void Configuration::readRecord(const std::string& line, std::size_t keyStart, st
         readChoice(value, kEffectsPanelNames, m_effectsPanel);
         break;
     case kKeyPatchFormat:
-        if (const int mask = readPatchFormat(value))
+        if (const int mask = patchFormatBits(value))
             m_patchFormat.store(mask, std::memory_order_relaxed);
         break;
     case kKeyPatchConvert:

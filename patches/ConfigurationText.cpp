@@ -1,5 +1,7 @@
 #include "patches/ConfigurationText.h"
 
+#include "patches/PatchTypeBits.h"
+
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -93,6 +95,16 @@ std::string formatDecimalAs(T value)
         return "0";
     return std::string(buffer, result.ptr);
 }
+struct FormatName
+{
+    const char* name;
+    int bit;
+};
+constexpr FormatName kFormatNames[] = {
+    {"AU", static_cast<int>(kFileTypeAupreset)},
+    {"VST", static_cast<int>(kFileTypeFxp)},
+    {"RTAS", static_cast<int>(kFileTypeTfx)},
+};
 } // namespace
 
 bool parseDecimal(const std::string& value, float& out)
@@ -225,4 +237,30 @@ std::string xmlAttributeText(const std::string& text)
         }
     }
     return escaped;
+}
+
+int patchFormatBits(const std::string& names)
+{
+    int mask = 0;
+    for (const std::string& piece : splitAt(names, '+'))
+        for (const FormatName& format : kFormatNames)
+            if (piece == format.name)
+                mask |= format.bit;
+    return mask;
+}
+
+std::string patchFormatText(int mask)
+{
+    std::string text;
+    if (mask < 1)
+        return text;
+    for (const FormatName& format : kFormatNames)
+    {
+        if (!(mask & format.bit))
+            continue;
+        if (!text.empty())
+            text += '+';
+        text += format.name;
+    }
+    return text;
 }

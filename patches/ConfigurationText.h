@@ -31,6 +31,11 @@ std::vector<std::string> splitAt(const std::string& text, char separator);
 // follow it, as an integer; false when there is none or it is out of range.
 bool parseLeadingInteger(const std::string& text, std::size_t from, int& out);
 
+// The patch format bits (1 "AU", 2 "VST", 4 "RTAS") of a "+"-joined list of
+// their names, and the list of a mask's names; names are matched exactly.
+int patchFormatBits(const std::string& names);
+std::string patchFormatText(int mask);
+
 // True when text can stand as a record's value and read back unchanged: no
 // "}" (which ends the value) and no line break (which the reader drops).
 bool isPlainValue(const std::string& text);

@@ -1,20 +1,13 @@
 #include "patches/PatchFolderList.h"
 
 #include "Source/ticpp/ticpp.h"
+#include "patches/ConfigurationText.h"
 #include "patches/PatchFileHandler.h"
 #include "patches/PatchFileIo.h"
 #include "patches/PatchTypeBits.h"
 
 namespace
 {
-struct FormatName
-{
-    const char* name;
-    std::uint32_t bit;
-};
-
-constexpr FormatName kFormatNames[] = {{"AU", kFileTypeAupreset}, {"VST", kFileTypeFxp}, {"RTAS", kFileTypeTfx}};
-
 // Without a trailing "/", so that paths join and compare alike.
 std::string normalisedPath(std::string path)
 {
@@ -40,7 +33,7 @@ bool readFolder(const ticpp::Element& element, const std::string& name, std::uin
     const std::string patchType = element.GetAttribute("patchtype");
     folder.requiredFileTypes = patchType.empty()
                                    ? treeRequired
-                                   : (PatchFolderList::formatBits(patchType) | kFileTypeFlavours) & treeRequired;
+                                   : (static_cast<std::uint32_t>(patchFormatBits(patchType)) | kFileTypeFlavours) & treeRequired;
     folder.readOnly = PatchFileHandler::isReadOnly(folder.path);
     return true;
 }
@@ -96,22 +89,4 @@ std::vector<BankFolderInfo> PatchFolderList::read(const std::string& text, std::
         addGroup(groups, folders);
     }
     return groups;
-}
-
-std::uint32_t PatchFolderList::formatBits(const std::string& names)
-{
-    std::uint32_t bits = 0;
-    std::size_t start = 0;
-    while (start <= names.size())
-    {
-        std::size_t end = names.find('+', start);
-        if (end == std::string::npos)
-            end = names.size();
-        const std::string name = names.substr(start, end - start);
-        for (const FormatName& format : kFormatNames)
-            if (name == format.name)
-                bits |= format.bit;
-        start = end + 1;
-    }
-    return bits;
 }

@@ -18,7 +18,4 @@ public:
     // folder without a name is named after its directory, and groups of
     // one name form one bank. Malformed XML throws the XML layer's error.
     static std::vector<BankFolderInfo> read(const std::string& text, std::uint32_t treeRequired);
-
-    // The format bits of a "+"-joined list of "AU", "VST" and "RTAS".
-    static std::uint32_t formatBits(const std::string& names);
 };

@@ -44,8 +44,8 @@ TEST(PatchFolderList, PatchTypeNarrowsTheTreesRequiredWord)
     const std::string text = "<folder name=\"A\" path=\"" + a + "\" patchtype=\"AU+RTAS\"/>";
     EXPECT_EQ(PatchFolderList::read(text, 0x47)[0].requiredFileType(), 0x45u);
     EXPECT_EQ(PatchFolderList::read(text, 0x83)[0].requiredFileType(), 0x81u);
-    EXPECT_EQ(PatchFolderList::formatBits("VST+AU"), 0x3u);
-    EXPECT_EQ(PatchFolderList::formatBits("vst+Bogus"), 0u);
+    const std::string unknown = "<folder name=\"A\" path=\"" + a + "\" patchtype=\"vst+Bogus\"/>";
+    EXPECT_EQ(PatchFolderList::read(unknown, 0x47)[0].requiredFileType(), 0x40u);
 }
 
 TEST(PatchFolderList, UnnamedFoldersAndSameNamedGroupsMakeOneBankEach)
