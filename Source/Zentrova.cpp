@@ -171,6 +171,8 @@ void Zentrova::setSampleRate(float sampleRate)
     if (!(sampleRate > 0.0f))
         return;
     AudioEffect::setSampleRate(sampleRate);
+    // The engine drops what it rendered ahead; the tick grid starts again.
+    m_controlTickPhase = 0;
     m_pVoice->setSampleRate(sampleRate);
     m_effectsSection.setSampleRate(sampleRate);
     m_pTempo->setSampleRate(sampleRate);
@@ -191,6 +193,7 @@ void Zentrova::setBlockSize(VstInt32 blockSize)
     {
         // processReplacing answers with silence while there is no buffer.
     }
+    m_controlTickPhase = 0;
     m_pVoice->setBlockSize(blockSize);
     m_effectsSection.setBlockSize(blockSize);
 }

@@ -1,59 +1,694 @@
 #include "Source/Voices/Voice.h"
 
+#include "Source/EngineValue.h"
+#include "Source/ParameterTable.h"
+#include "Source/Voices/EventCodes.h"
+#include "dsp/Conversions.h"
+#include "dsp/ModEnvelope.h"
+
 #include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <iterator>
+#include <new>
 
 namespace
 {
+bool isSet(const std::uint64_t* bits, int i)
+{
+    return ((bits[i >> 6] >> (i & 63)) & 1) != 0;
+}
+
 void drain(ControlCue<VoiceEvent>& cue)
 {
     for (VoiceEvent event = cue.pop(); event.time >= 0; event = cue.pop())
     {
     }
 }
-} // namespace
 
-Voice::Voice(Zentrova* owner) : m_pOwner(owner)
+// Steps per tick that cover the 24-bit envelope range in the given time.
+std::int64_t envelopeStep(float seconds, float hostRate)
 {
+    return std::max<std::int64_t>(truncate(536870912.0 / (static_cast<double>(seconds) * hostRate + 0.5)), 1);
+}
+
+std::int64_t clampLevel(std::int64_t level)
+{
+    return std::clamp<std::int64_t>(level, 0, ModEnvelope::kTop);
+}
+
+constexpr int kOscillatorWaves = 13;
+constexpr int kThirdSources = 3;
+constexpr std::int64_t kLfoCodes = 4;
+}
+
+Voice::Voice(Zentrova* owner)
+    : m_renderMask{0, 0}, m_freeVoices{~std::uint64_t(0), ~std::uint64_t(0)}, m_pOscillators(OscillatorsFloat::create()),
+      m_pMixer(new OscillatorMixer), m_bends{}, m_bendRange(2 * 256), m_filterTarget{0, 0, 0},
+      m_filterStep{0, 0, 0}, m_filterGlideActive(0), m_filterGlideCounter(0), m_pOwner(owner),
+      m_sampleRate(44100.0f), m_blockSize(0), m_tickCapacity(0), m_blockTicks(0), m_carry(0), m_tickOffset(0),
+      m_voiceMode(-1), m_polyphony(-1), m_pControlCue(nullptr), m_pNoteCue(nullptr), m_buffers{}
+{
+    m_oscillatorSettings.oscillatorSection = m_pOscillators.get();
+    m_pOscillators->setAudioInput(&m_audioInput);
+
+    m_noteSettings.oscillators = &m_oscillatorSettings;
+    m_noteSettings.control = &m_controlSettings;
+    m_noteSettings.aux = &m_auxSettings;
+    m_noteSettings.filter = &m_filterBank.settings();
+    m_noteSettings.envelopes = m_envelopeParameters;
+    m_noteSettings.lfos = m_lfoParameters;
+    m_noteSettings.globalLfos = m_globalLfos;
+
+    for (int i = 0; i < 2; ++i)
+        m_globalLfos[i].bind(&m_lfoParameters[i]);
+    for (int v = 0; v < kVoices; ++v)
+    {
+        m_voiceStates[v].init(v, &m_noteSettings);
+        m_voiceStates[v].setBuffers(&m_buffers[v]);
+        m_pool.push(&m_voiceStates[v]);
+    }
+    for (int g = 0; g < kGroups; ++g)
+        m_noteControls[g].setup(g, &m_noteSettings, this, m_freeVoices);
+    m_ampBank.setGroups(m_noteControls);
     setVoiceMode(0, 1);
+    setHold2Scale(2.0f);
+    for (ModEnvelopeParameters& parameters : m_envelopeParameters)
+        parameters.releaseScale = 1.0f;
+    setSampleRate(m_sampleRate);
 }
 
 Voice::~Voice() = default;
 
-void Voice::reset() {}
+void Voice::reset()
+{
+    m_controlSettings.setPortamento(true);
+    m_ampBank.reset();
+    for (ModEnvelopeParameters& parameters : m_envelopeParameters)
+    {
+        parameters.hold2 = false;
+        parameters.releaseScale = 1.0f;
+    }
+    m_filterGlideCounter = 0;
+    std::fill(std::begin(m_bends), std::end(m_bends), 0);
+    m_carry = 0;
+    m_renderMask[0] = m_renderMask[1] = 0;
+    for (NoteControl& group : m_noteControls)
+        group.reset();
+}
 
 void Voice::setSampleRate(float hostRate)
 {
+    if (!std::isfinite(hostRate) || hostRate <= 0.0f)
+        return;
     m_sampleRate = hostRate;
+    m_oscillatorSettings.setSampleRate(hostRate);
+    m_pOscillators->setSampleRate(hostRate);
+    m_pOscillators->waveMipMap().setSampleRate(hostRate);
+    m_ampBank.setSampleRate(hostRate);
+    m_filterBank.setSampleRate(hostRate);
+    for (LfoParameters& parameters : m_lfoParameters)
+        parameters.hostSampleRate = hostRate;
+    // What was rendered ahead belongs to the old rate.
+    m_carry = 0;
 }
 
 void Voice::setBlockSize(int frames)
 {
-    if (frames == m_blockSize)
+    if (frames == m_blockSize || frames <= 0)
         return;
+    const int ticks = (frames + kTickFrames - 1) / kTickFrames;
+    m_blockSize = 0;
+    m_tickCapacity = 0;
+    m_carry = 0;
+    try
+    {
+        m_oscillatorSettings.resizeWaveChanges(ticks);
+        m_pOscillators->setBlockSize(ticks);
+        m_pOscillators->assignVoiceBuffers(m_buffers);
+        m_pMixer->setBlockSize(ticks);
+        m_pMixer->assignVoiceBuffers(m_buffers);
+        m_filterBank.setBlockSize(ticks);
+        m_filterBank.assignVoiceBuffers(m_buffers);
+        m_ampBank.setInputs(m_buffers);
+        m_audioInput.setBlockSize(frames);
+    }
+    catch (const std::bad_alloc&)
+    {
+        // process answers with silence until a block size fits.
+        return;
+    }
     m_blockSize = frames;
+    m_tickCapacity = ticks;
 }
 
 void Voice::setVoiceMode(int mode, int polyphony)
 {
     if (mode == m_voiceMode && polyphony == m_polyphony)
         return;
+    int perGroup = (mode >= 2 && mode <= 8) ? mode : (mode == 1 ? polyphony : 1);
+    perGroup = std::clamp(perGroup, 0, NoteControl::kMaxVoices);
+    int counts[kGroups];
+    int budget = kVoices;
+    for (int& count : counts)
+    {
+        count = perGroup;
+        budget -= perGroup;
+        if (budget < perGroup)
+            perGroup = budget = 0;
+    }
+    for (int g = 0; g < kGroups; ++g)
+    {
+        if (m_noteControls[g].voiceCount() <= counts[g])
+            continue;
+        // A voice leaving its group stops sounding at once.
+        for (int i = counts[g]; i < m_noteControls[g].voiceCount(); ++i)
+            m_ampBank.resetVoice(m_noteControls[g].voice(i).index());
+        m_noteControls[g].returnVoices(counts[g], m_pool);
+    }
+    for (int g = 0; g < kGroups; ++g)
+        m_noteControls[g].setVoiceCount(counts[g], m_pool);
     m_voiceMode = mode;
     m_polyphony = polyphony;
 }
 
 void Voice::setHold2Scale(float scale)
 {
-    m_hold2Scale = scale;
+    for (ModEnvelopeParameters& parameters : m_envelopeParameters)
+    {
+        parameters.hold2Scale = scale;
+        if (parameters.hold2)
+            parameters.releaseScale = scale;
+    }
+    m_ampBank.setHold2Scale(scale);
 }
 
-void Voice::process(ControlCue<VoiceEvent>* cues, float**, float* mix, int frames, std::int64_t, std::int64_t*,
-                    float*)
+void Voice::process(ControlCue<VoiceEvent>* cues, float** inputs, float* mix, int frames, std::int64_t channelMask,
+                    std::int64_t* groupMasks, float* groupLevels)
 {
-    // Every queued event is consumed in the block it is popped in: the
-    // amplifier events (cue 0), the voice parameters (cue 1) and the note
-    // control events (cue 3).
-    drain(cues[1]);
-    drain(cues[3]);
-    drain(cues[0]);
-    std::fill(mix, mix + 4 * static_cast<std::size_t>(frames), 0.0f);
+    if (m_blockSize <= 0 || frames <= 0 || frames > m_blockSize)
+    {
+        // No buffers for this block: every queued event is still consumed.
+        drain(cues[1]);
+        drain(cues[3]);
+        drain(cues[0]);
+        if (frames > 0)
+            std::fill(mix, mix + 4 * static_cast<std::size_t>(frames), 0.0f);
+        return;
+    }
+    const std::int64_t samples = 2 * static_cast<std::int64_t>(frames);
+    m_audioInput.setInputs(inputs, m_carry, frames);
+    m_blockTicks = static_cast<int>(std::max<std::int64_t>((frames - m_carry / 2 + kTickFrames - 1) / kTickFrames, 0));
+    m_tickOffset = m_carry > 0 ? 1 : 0;
+    m_pControlCue = &cues[1];
+    m_pNoteCue = &cues[3];
+    processControlBlocks(groupMasks[0]);
+
+    for (int g = 0; g < kGroups; ++g)
+    {
+        if (((channelMask >> g) & 1) == 0)
+            continue;
+        m_renderMask[0] |= m_noteControls[g].voiceMask()[0];
+        m_renderMask[1] |= m_noteControls[g].voiceMask()[1];
+    }
+    m_renderMask[0] &= ~m_freeVoices[0];
+    m_renderMask[1] &= ~m_freeVoices[1];
+    const std::uint64_t rendered[2] = {m_renderMask[0], m_renderMask[1]};
+
+    if (m_blockTicks > 0)
+    {
+        m_pOscillators->process(m_renderMask, m_oscillatorSettings.waveChanges, m_oscillatorSettings.waveChangeCount,
+                                m_oscillatorSettings.phaseReset);
+    }
+    else
+    {
+        for (int v = 0; v < kVoices; ++v)
+            if (isSet(m_renderMask, v))
+                m_voiceStates[v].repeatFilterWord();
+    }
+    m_pMixer->process(static_cast<int>(samples), static_cast<int>(m_carry), m_renderMask);
+    m_filterBank.process(m_renderMask, m_carry, samples);
+    m_ampBank.process(cues[0], mix, frames, m_renderMask, groupMasks, groupLevels, m_carry);
+
+    m_carry -= samples;
+    if (m_carry < 0)
+    {
+        m_carry += kTickSamples * static_cast<std::int64_t>(m_blockTicks);
+        carryLeadIn(rendered);
+    }
+    WaveMipMap& waves = m_pOscillators->waveMipMap();
+    if (waves.rebuildPending())
+        waves.rebuildStep();
+    m_pControlCue = nullptr;
+    m_pNoteCue = nullptr;
+}
+
+void Voice::carryLeadIn(const std::uint64_t* rendered)
+{
+    // The samples rendered past the block's end become the lead-in of the
+    // next block; a voice not rendered gets a silent one.
+    const std::size_t count = static_cast<std::size_t>(m_carry);
+    const std::size_t end = static_cast<std::size_t>(kTickSamples) * static_cast<std::size_t>(m_blockTicks);
+    for (int v = 0; v < kVoices; ++v)
+    {
+        float* const buffers[3] = {m_buffers[v].osc1Audio, m_buffers[v].osc2Audio, m_buffers[v].thirdSourceAudio};
+        for (float* buffer : buffers)
+        {
+            if (isSet(rendered, v))
+                std::memmove(buffer - count, buffer + end - count, count * sizeof(float));
+            else
+                std::fill(buffer - count, buffer, 0.0f);
+        }
+    }
+}
+
+bool Voice::due(const VoiceEvent& event, int tick) const
+{
+    return event.time >= 0 && event.time - m_tickOffset <= tick;
+}
+
+void Voice::processControlBlocks(std::int64_t idleGroups)
+{
+    m_oscillatorSettings.clearWaveChanges();
+    m_filterBank.resetSegmentList();
+    m_controlEvent = m_pControlCue->pop();
+    m_noteEvent = m_pNoteCue->pop();
+    m_lfoParameters[0].clockPeriod = 0;
+    m_lfoParameters[1].clockPeriod = 0;
+
+    const int ticks = m_blockTicks;
+    for (int k = 0; k < ticks; ++k)
+    {
+        processModEvents(k);
+        processNoteEvents(k);
+        filterGlideTick();
+        m_oscillatorSettings.tick();
+        m_globalLfos[0].tick();
+        m_globalLfos[1].tick();
+        for (int g = 0; g < kGroups; ++g)
+            m_noteControls[g].tick(k, ((idleGroups >> g) & 1) != 0);
+    }
+    m_filterBank.closeSegmentList(static_cast<std::uint32_t>(ticks));
+    m_oscillatorSettings.closeWaveChanges(ticks);
+
+    // Whatever is left lies beyond the block's last tick: it is applied now,
+    // in the block in which it was popped.
+    while (m_controlEvent.time >= 0 || m_noteEvent.time >= 0)
+    {
+        if (m_controlEvent.time >= 0)
+        {
+            applyControlEvent(m_controlEvent, ticks);
+            m_controlEvent = m_pControlCue->pop();
+        }
+        if (m_noteEvent.time >= 0)
+        {
+            applyNoteEvent(m_noteEvent);
+            m_noteEvent = m_pNoteCue->pop();
+        }
+    }
+}
+
+void Voice::processModEvents(int tick)
+{
+    while (due(m_controlEvent, tick))
+    {
+        applyControlEvent(m_controlEvent, tick);
+        m_controlEvent = m_pControlCue->pop();
+    }
+}
+
+void Voice::processNoteEvents(int tick)
+{
+    while (due(m_noteEvent, tick))
+    {
+        applyNoteEvent(m_noteEvent);
+        m_noteEvent = m_pNoteCue->pop();
+    }
+}
+
+void Voice::applyNoteEvent(const VoiceEvent& event)
+{
+    if (event.code == EventCode::Hold2Pedal)
+    {
+        for (ModEnvelopeParameters& parameters : m_envelopeParameters)
+        {
+            parameters.hold2 = event.value > 0;
+            parameters.releaseScale = parameters.hold2 ? parameters.hold2Scale : 1.0f;
+        }
+    }
+    for (NoteControl& group : m_noteControls)
+        group.processEvent(event);
+}
+
+void Voice::setFilterTarget(int which, std::int64_t target)
+{
+    const FilterBank::Settings& settings = m_filterBank.settings();
+    const std::int64_t current =
+        which == kGlideCutoff ? settings.frequency : which == kGlideResonance ? settings.resonance : settings.separation;
+    m_filterTarget[which] = target;
+    if (target == current)
+    {
+        m_filterStep[which] = 0;
+        m_filterGlideActive &= ~(1u << which);
+    }
+    else
+    {
+        m_filterStep[which] = target > current ? 1 : -1;
+        m_filterGlideActive |= 1u << which;
+    }
+}
+
+void Voice::filterGlideTick()
+{
+    if (m_filterGlideActive == 0)
+        return;
+    FilterBank::Settings& settings = m_filterBank.settings();
+    auto move = [&](int which, auto& field) {
+        if ((m_filterGlideActive & (1u << which)) == 0)
+            return;
+        field = static_cast<std::remove_reference_t<decltype(field)>>(field + m_filterStep[which]);
+        if (field == m_filterTarget[which])
+        {
+            m_filterStep[which] = 0;
+            m_filterGlideActive &= ~(1u << which);
+        }
+    };
+    // The cutoff moves every fourth tick, resonance and separation every
+    // second: a patch change sweeps rather than jumps.
+    if (m_filterGlideCounter % 4 == 0)
+        move(kGlideCutoff, settings.frequency);
+    if (m_filterGlideCounter % 2 == 0)
+    {
+        move(kGlideResonance, settings.resonance);
+        move(kGlideSeparation, settings.separation);
+    }
+    ++m_filterGlideCounter;
+}
+
+void Voice::applyPitchBend(std::int64_t value)
+{
+    const auto bend = static_cast<std::int64_t>(static_cast<std::int16_t>(value & 0xFFFF));
+    const std::int64_t sent = (bend * m_bendRange) >> 6;
+    if (m_controlSettings.bendToAll)
+    {
+        for (int c = 0; c < kGroups; ++c)
+        {
+            m_bends[c] = bend;
+            m_noteControls[c].setBendTarget(sent);
+        }
+        return;
+    }
+    const int channel = static_cast<int>((value >> 16) & 15);
+    m_bends[channel] = bend;
+    m_noteControls[channel].setBendTarget(sent);
+}
+
+void Voice::applyHarmonicLevel(std::int64_t code, std::int64_t value)
+{
+    const int index = static_cast<int>(code - Param::W1Fund);
+    const int wave = index / kHarmonicCount;
+    const int harmonic = index % kHarmonicCount;
+    WaveMipMap& waves = m_pOscillators->waveMipMap();
+    waves.userWave(wave).harmonics().setLevel(harmonic, static_cast<unsigned char>(std::clamp<std::int64_t>(value, 0, 255)));
+    // Only an oscillator whose tables hold the edited wave is rebuilt; the
+    // others take the new levels when they next select it.
+    for (int oscillator = 0; oscillator < 2; ++oscillator)
+        if (waves.currentWave(oscillator) == 10 + wave)
+            waves.select(oscillator, -1);
+}
+
+void Voice::applyControlEvent(const VoiceEvent& event, int tick)
+{
+    const std::int64_t code = event.code;
+    const std::int64_t value = event.value;
+    if (code >= Param::W1Fund && code < kParameterCount)
+    {
+        applyHarmonicLevel(code, value);
+        return;
+    }
+    const float v = engineValueAsFloat(value);
+    const float rate = m_sampleRate;
+    FilterBank::Settings& filter = m_filterBank.settings();
+    OscillatorSettings& osc = m_oscillatorSettings;
+    VoiceControlSettings& control = m_controlSettings;
+    AuxModSettings& aux = m_auxSettings;
+    ModEnvelopeParameters& env1 = m_envelopeParameters[0];
+    ModEnvelopeParameters& env2 = m_envelopeParameters[1];
+    auto int16 = [](std::int64_t x) { return static_cast<std::int16_t>(std::clamp<std::int64_t>(x, INT16_MIN, INT16_MAX)); };
+    auto lfoMix = [](std::int64_t x) { return std::clamp<std::int64_t>(x / 25, 0, 4); };
+
+    switch (code)
+    {
+    case Param::FilterType:
+        m_filterBank.setFilterType(value, static_cast<std::uint32_t>(tick));
+        break;
+    case Param::FilterQ:
+        setFilterTarget(kGlideResonance, std::clamp<std::int64_t>(nearest(v * 255.0f), 0, 255));
+        break;
+    case Param::FilterFreq:
+        setFilterTarget(kGlideCutoff, std::clamp<std::int64_t>(nearest(v * 255.0f), 0, 255));
+        break;
+    case Param::FilterSep:
+        setFilterTarget(kGlideSeparation, int16(nearest(v / 24.0f * 255.0f)));
+        break;
+    case Param::FilterDrive:
+        osc.drive = std::isfinite(v) ? v : 0.0f;
+        osc.driveChanged = true;
+        break;
+    case Param::KbdPitchToFilter:
+        filter.keyTracking = int16(nearest(v * 256.0f));
+        break;
+    case Param::EnvToFilter:
+        filter.envelopeAmount = int16(nearest(v * 1.27f));
+        break;
+    case Param::FilterEnvSource:
+        filter.envelopeSource = int16(value);
+        break;
+    case Param::Osc1Waveform:
+    case Param::Osc2Waveform:
+        if (value >= 0 && value < kOscillatorWaves)
+            osc.setWave(code == Param::Osc1Waveform ? 0 : 1, static_cast<std::int32_t>(value), tick);
+        break;
+    case Param::NoiseType:
+        if (value >= 0 && value < kThirdSources)
+            osc.setWave(2, static_cast<std::int32_t>(value), tick);
+        break;
+    case Param::Osc2Octave:
+        osc.osc2Octave = value;
+        osc.pitchChanged = true;
+        break;
+    case Param::Osc2Transpose:
+        osc.osc2Transpose = value;
+        osc.pitchChanged = true;
+        break;
+    case Param::Osc2Detune:
+        osc.osc2Detune = value * 655;
+        osc.pitchChanged = true;
+        break;
+    case Param::PulseWidth1:
+    case Param::PulseWidth2:
+    {
+        const int i = code == Param::PulseWidth1 ? 0 : 1;
+        osc.pulseWidth[i] = std::clamp<std::int64_t>(value, 0, 100);
+        osc.pulseWidth16[i] = static_cast<std::int16_t>((osc.pulseWidth[i] * 671089) >> 16);
+        break;
+    }
+    case Param::MasterOctave:
+        osc.masterPitchOffset = (value * 12 + 120) * 65536;
+        break;
+    case Param::Function:
+        env1.retrigger = env2.retrigger = value > 0;
+        break;
+    case Param::KbdVelToAttack:
+        if (v > 0.0f && std::isfinite(v))
+            env1.velocityAttackFactor = env2.velocityAttackFactor = std::log(1.0f / v) / 64.0f;
+        break;
+    case Param::KbdVelToRelease:
+        if (v > 0.0f && std::isfinite(v))
+            env1.velocityReleaseFactor = env2.velocityReleaseFactor = std::log(1.0f / v) / 64.0f;
+        break;
+    case Param::KbdVelToDrive:
+        control.driveVelocityFixed = 1.0f - v / 100.0f;
+        control.driveVelocityPer = v / 100.0f / 64.0f;
+        break;
+    case Param::KbdVelToFilter:
+        control.env2VelocityFixed = 1.0f - v / 100.0f;
+        control.env2VelocityPer = v / 100.0f / 64.0f;
+        break;
+    case Param::AmpAttack:
+        env1.attackStep = envelopeStep(v, rate);
+        break;
+    case Param::AmpDecay:
+        env1.decayStep = envelopeStep(v, rate);
+        break;
+    case Param::AmpSustain:
+        env1.sustain = clampLevel(nearest(v * 16777215.0));
+        break;
+    case Param::AmpRelease:
+        env1.releaseStep = envelopeStep(v, rate);
+        break;
+    case Param::FilterAttack:
+        env2.attackStep = envelopeStep(v, rate);
+        break;
+    case Param::FilterDecay:
+        env2.decayStep = envelopeStep(v, rate);
+        break;
+    case Param::FilterSustain:
+        // 100 % would lie one step above the envelope's top, and the decay
+        // would then end the note's envelope while the key is held.
+        env2.sustain = clampLevel(nearest(v * 167772.16));
+        break;
+    case Param::FilterRelease:
+        env2.releaseStep = envelopeStep(v, rate);
+        break;
+    case Param::FilterDelay:
+        env2.delay = std::max<std::int64_t>(truncate(2.0 * v * rate + 31.0) / 64, 0);
+        break;
+    case Param::OscMix:
+        osc.oscMixTarget = std::clamp<std::int64_t>(value, 0, 100);
+        break;
+    case Param::NoiseMix:
+        osc.noiseMixTarget = std::clamp<std::int64_t>(value, 0, 100);
+        break;
+    case Param::RingModulation:
+        osc.ringModulation = std::clamp<std::int64_t>(value, 0, 2);
+        break;
+    case Param::ModToPitch:
+        osc.controllerToPitch = int16(nearest(v * 16.0f));
+        break;
+    case Param::PitchController:
+        osc.pitchControllerSource = value;
+        break;
+    case Param::ModToFilter:
+        filter.controllerAmount = int16(nearest(v * 1.27f));
+        break;
+    case Param::FilterController:
+        control.filterControllerSource = value;
+        break;
+    case Param::BendAmount:
+        m_bendRange = value * 256;
+        for (int c = 0; c < kGroups; ++c)
+            m_noteControls[c].setBendTarget((m_bendRange * m_bends[c]) >> 6);
+        break;
+    case Param::GlideType:
+        control.glideType = value > 2 ? value + 1 : value;
+        break;
+    case Param::GlideTime:
+        control.setGlideTime(v, rate);
+        break;
+    case Param::LFO1Waveform:
+    case Param::LFO1Rate:
+    case Param::LFO1Intro:
+    case Param::LFO1Sync:
+    case Param::LFO2Waveform:
+    case Param::LFO2Rate:
+    case Param::LFO2Intro:
+    case Param::LFO2Sync:
+    {
+        const std::int64_t relative = code - Param::LFO1Waveform;
+        m_globalLfos[relative / kLfoCodes].setParameter(static_cast<int>(relative % kLfoCodes), event.time, value);
+        break;
+    }
+    case Param::LFOtoPitch:
+        osc.lfoToPitch = static_cast<std::int32_t>(nearest(v * 16.0f));
+        break;
+    case Param::LFOtoPitchSource:
+        osc.pitchLfoMix = static_cast<std::int32_t>(lfoMix(value));
+        break;
+    case Param::AuxModLfoMix:
+        aux.lfoMix = lfoMix(value);
+        break;
+    case Param::LFOtoFilter:
+        filter.lfoAmount = int16(nearest(v * 1.27f));
+        break;
+    case Param::LFOtoFilterSource:
+        filter.lfoMix = int16(lfoMix(value));
+        break;
+    case Param::PitchModSum:
+        osc.pitchModSum = value == 1;
+        break;
+    case Param::AuxModAmount:
+        aux.lfoAmount = v;
+        aux.rescale();
+        break;
+    case Param::AuxModEnvelope:
+        aux.envelopeAmount = v;
+        aux.rescale();
+        break;
+    case Param::AuxModEnvSource:
+        aux.envelopeSource = value;
+        break;
+    case Param::AuxModSum:
+        aux.sum = value == 1;
+        break;
+    case Param::AuxModWheel:
+        aux.controllerAmount = v;
+        aux.rescale();
+        break;
+    case Param::AuxController:
+        aux.controllerSource = value;
+        break;
+    case Param::AuxModDestination:
+        aux.destination = value;
+        aux.rescale();
+        aux.destinationIsPitch = value == 1;
+        break;
+    case Param::FiltEnvToPitch:
+        osc.envelopeToPitch = nearest(v * 16.0f);
+        break;
+    case Param::PitchEnvSource:
+        osc.pitchEnvelopeSource = value;
+        break;
+    case Param::UnisonDetune:
+        osc.unisonDetune = truncate(v * 655.0f);
+        break;
+    case Param::UnisonSpread:
+        control.unisonSpread = value;
+        break;
+    case Param::Controller1Amount:
+    case Param::Controller2Amount:
+        control.controllerAmount[code == Param::Controller1Amount ? 0 : 1] = std::isfinite(v) ? v : 0.0f;
+        break;
+    case Param::Controller1Source:
+    case Param::Controller2Source:
+        control.controllerSource[code == Param::Controller1Source ? 0 : 1] = value;
+        break;
+    case Param::Controller1Dest:
+    case Param::Controller2Dest:
+        control.controllerDestination[code == Param::Controller1Dest ? 0 : 1] = value;
+        break;
+    case Param::GlideSpread:
+    {
+        static const float spreads[3] = {0.0f, 1.8f, 6.5f};
+        control.glideSpread = spreads[std::clamp<std::int64_t>(value, 0, 2)] * 0.01f;
+        break;
+    }
+    case Param::PanMode:
+        control.panMode = value;
+        control.clearPanState();
+        break;
+    case Param::PanSpread:
+        control.panSpread = std::isfinite(v) ? v : 0.0f;
+        break;
+    case EventCode::PitchBend:
+        applyPitchBend(value);
+        break;
+    case EventCode::LfoSyncNextTick:
+    case EventCode::LfoSyncPeriod:
+    {
+        // The LFO number rides in the top byte; anything but 0 or 1 is not
+        // ours to apply.
+        const std::int64_t lfo = value >> 24;
+        if (lfo < 0 || lfo > 1)
+            break;
+        const std::int64_t ticks = value & 0xFFFFFF;
+        if (code == EventCode::LfoSyncNextTick)
+            m_globalLfos[lfo].setNextClockTick(ticks);
+        else
+            m_globalLfos[lfo].setClockPeriod(ticks, event.time);
+        break;
+    }
+    default:
+        break;
+    }
 }

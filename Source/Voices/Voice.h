@@ -1,17 +1,42 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "Source/ControlCue.h"
+#include "Source/Voices/AmpBank.h"
+#include "Source/Voices/AuxModSettings.h"
+#include "Source/Voices/NoteControl.h"
+#include "Source/Voices/NoteSettings.h"
+#include "Source/Voices/OscillatorSettings.h"
+#include "Source/Voices/VoiceControlSettings.h"
 #include "Source/Voices/VoiceEvent.h"
+#include "Source/Voices/VoicePool.h"
+#include "Source/Voices/VoiceState.h"
+#include "dsp/AudioInput.h"
+#include "dsp/FilterBank.h"
+#include "dsp/Lfo.h"
+#include "dsp/LfoParameters.h"
+#include "dsp/ModEnvelopeParameters.h"
+#include "dsp/OscillatorMixer.h"
+#include "dsp/OscillatorsFloat.h"
+#include "dsp/VoiceBuffers.h"
 
 class Zentrova;
 
 // The polyphonic engine of one plug-in instance: everything between the
-// control queues and the stereo mix at twice the host rate.
+// control queues and the stereo mix at twice the host rate. It works in
+// ticks of 32 host samples (64 engine samples): per tick it applies the
+// queued parameter and note events and advances the modulation, then it
+// renders oscillators, mixer, filters and amplifiers for the sounding voices.
 class Voice
 {
 public:
+    static constexpr int kVoices = 128;
+    static constexpr int kGroups = 16;
+    static constexpr int kTickFrames = 32;
+    static constexpr int kTickSamples = 64;
+
     explicit Voice(Zentrova* owner);
     virtual ~Voice();
 
@@ -19,22 +44,102 @@ public:
     Voice& operator=(const Voice&) = delete;
 
     void reset();
+    // Neither change is for the audio thread: the block size allocates.
     void setSampleRate(float hostRate);
     void setBlockSize(int frames);
+    // mode: the unison mode (0 off, 1 mono stack, 2..8 voices per group);
+    // polyphony: the voices of a mono stack.
     void setVoiceMode(int mode, int polyphony);
     void setHold2Scale(float scale);
-    float getHold2Scale() const { return m_hold2Scale; }
+    float getHold2Scale() const { return m_envelopeParameters[0].hold2Scale; }
 
     // Renders one host block of frames into mix: for host sample k the four
     // floats 4k..4k+3 are left and right of engine frames 2k and 2k + 1.
+    // channelMask: the groups gated in this block; groupMasks and
+    // groupLevels: the amplifiers' report, read at the start (the first mask
+    // holds the idle groups) and refreshed at the end.
     virtual void process(ControlCue<VoiceEvent>* cues, float** inputs, float* mix, int frames,
                          std::int64_t channelMask, std::int64_t* groupMasks, float* groupLevels);
 
+    const NoteControl& noteControl(int group) const { return m_noteControls[group]; }
+    const VoiceState& voiceState(int voice) const { return m_voiceStates[voice]; }
+    const AmpBank& ampBank() const { return m_ampBank; }
+    const FilterBank& filterBank() const { return m_filterBank; }
+    const OscillatorSettings& oscillatorSettings() const { return m_oscillatorSettings; }
+    const VoiceControlSettings& controlSettings() const { return m_controlSettings; }
+    const AuxModSettings& auxSettings() const { return m_auxSettings; }
+    const ModEnvelopeParameters& envelopeParameters(int i) const { return m_envelopeParameters[i]; }
+    const LfoParameters& lfoParameters(int i) const { return m_lfoParameters[i]; }
+    const Lfo& globalLfo(int i) const { return m_globalLfos[i]; }
+    const VoiceBuffers& voiceBuffers(int voice) const { return m_buffers[voice]; }
+    WaveMipMap& waveMipMap() { return m_pOscillators->waveMipMap(); }
+    std::int64_t carry() const { return m_carry; }
+    int blockTicks() const { return m_blockTicks; }
+    const std::uint64_t* renderMask() const { return m_renderMask; }
+    const std::uint64_t* freeVoices() const { return m_freeVoices; }
+    int voicesOfGroup(int group) const { return m_noteControls[group].voiceCount(); }
+    std::int64_t bendRange() const { return m_bendRange; }
+
 private:
+    // The filter values that glide to their targets, one step per few ticks.
+    enum FilterGlide
+    {
+        kGlideCutoff = 0,
+        kGlideResonance = 1,
+        kGlideSeparation = 2,
+    };
+
+    void processControlBlocks(std::int64_t idleGroups);
+    bool due(const VoiceEvent& event, int tick) const;
+    void processModEvents(int tick);
+    void processNoteEvents(int tick);
+    void applyControlEvent(const VoiceEvent& event, int tick);
+    void applyNoteEvent(const VoiceEvent& event);
+    void applyHarmonicLevel(std::int64_t code, std::int64_t value);
+    void applyPitchBend(std::int64_t value);
+    void setFilterTarget(int which, std::int64_t target);
+    void filterGlideTick();
+    void carryLeadIn(const std::uint64_t* rendered);
+
+    std::uint64_t m_renderMask[2];
+    std::uint64_t m_freeVoices[2];
+    NoteControl m_noteControls[kGroups];
+    VoiceState m_voiceStates[kVoices];
+    VoicePool m_pool;
+    std::unique_ptr<OscillatorsFloat> m_pOscillators;
+    std::unique_ptr<OscillatorMixer> m_pMixer;
+    OscillatorSettings m_oscillatorSettings;
+    VoiceControlSettings m_controlSettings;
+    ModEnvelopeParameters m_envelopeParameters[2];
+    AuxModSettings m_auxSettings;
+    FilterBank m_filterBank;
+    LfoParameters m_lfoParameters[2];
+    Lfo m_globalLfos[2];
+    VoiceEvent m_controlEvent;
+    VoiceEvent m_noteEvent;
+    AmpBank m_ampBank;
+    std::int64_t m_bends[kGroups];
+    std::int64_t m_bendRange;
+    std::int64_t m_filterTarget[3];
+    std::int64_t m_filterStep[3];
+    unsigned m_filterGlideActive;
+    std::int64_t m_filterGlideCounter;
+    AudioInput m_audioInput;
     Zentrova* m_pOwner;
-    float m_sampleRate = 44100.0f;
-    int m_blockSize = 0;
-    int m_voiceMode = -1;
-    int m_polyphony = -1;
-    float m_hold2Scale = 2.0f;
+    NoteSettings m_noteSettings;
+    float m_sampleRate;
+    int m_blockSize;
+    int m_tickCapacity;
+    int m_blockTicks;
+    std::int64_t m_carry;
+    // 1 when the block starts inside a tick already rendered: events stamped
+    // with that tick apply at the first tick rendered now, the rest one tick
+    // earlier than their number, so that every event lands on the tick that
+    // holds it whatever the block size.
+    int m_tickOffset;
+    int m_voiceMode;
+    int m_polyphony;
+    ControlCue<VoiceEvent>* m_pControlCue;
+    ControlCue<VoiceEvent>* m_pNoteCue;
+    VoiceBuffers m_buffers[kVoices];
 };

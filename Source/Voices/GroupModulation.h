@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+
+// What a voice group hands its voices each tick: the note, the bend, the
+// envelopes and LFO fades, and the controller terms of each destination,
+// computed once for all voices of the group.
+struct GroupModulation
+{
+    int note = 60;
+    int secondNote = 60;
+    // 16.16 semitones.
+    std::int64_t bend = 0;
+    // Envelope 1 and 2 outputs (24-bit levels, envelope 2 scaled by
+    // velocity).
+    std::int64_t envelope[2] = {0, 0};
+    // LFO 1 and 2 depth after their intro (0..0xFFFFFF).
+    std::int64_t fade[2] = {0, 0};
+    // Filter input level that scales the mixer gains.
+    float level = 0.0f;
+    // Controller parts of the LFO depths of pitch, filter and aux.
+    std::int64_t pitchControl = 0;
+    std::int64_t filterControl = 0;
+    std::int64_t auxControl = 0;
+    // Controller parts of the filter's cutoff, separation and resonance.
+    std::int64_t cutoffControl = 0;
+    std::int64_t separationControl = 0;
+    std::int64_t resonanceControl = 0;
+};

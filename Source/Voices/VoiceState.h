@@ -1,0 +1,83 @@
+#pragma once
+
+#include "dsp/Lfo.h"
+
+#include <cstdint>
+
+class NoteControl;
+struct GroupModulation;
+struct NoteSettings;
+struct VoiceBuffers;
+class VoiceControlSettings;
+
+// One voice: its glide, its two LFO phases, its place in the unison stack,
+// and the per-tick values it writes for the oscillators, the mixer and the
+// filter.
+class VoiceState
+{
+public:
+    VoiceState();
+    virtual ~VoiceState();
+
+    VoiceState(const VoiceState&) = delete;
+    VoiceState& operator=(const VoiceState&) = delete;
+
+    // Index 0..127; binds the two LFOs to the shared settings, following the
+    // global LFOs in the clocked modes.
+    void init(int index, const NoteSettings* settings);
+    void setBuffers(VoiceBuffers* buffers) { m_pBuffers = buffers; }
+
+    int index() const { return m_index; }
+    NoteControl* group() const { return m_pGroup; }
+    void setGroup(NoteControl* group) { m_pGroup = group; }
+
+    // Joining a group: its place in the glide spread.
+    void setGlideSpreadIndex(int index) { m_glideSpreadIndex = index; }
+    void setUnisonPosition(float position) { m_unisonPosition = position; }
+    float unisonPosition() const { return m_unisonPosition; }
+    // Starts at the same pitch as another voice of the group.
+    void copyGlide(const VoiceState& other);
+
+    void restartLfos();
+    // Moves the glide one tick toward the note.
+    void glideTick(int note, bool newPhrase, const VoiceControlSettings& control);
+    // A full tick writes the voice's streams at tick t; a quick tick (group
+    // idle) only advances the LFO and pulse-width phases.
+    void tick(int t, bool quick, const GroupModulation& group);
+    // In a block without a whole tick the filter still reads the first word
+    // when a voice starts: give it the last word computed.
+    void repeatFilterWord();
+
+    // The unison part of the pan: spread (-1..1) times the position; a
+    // negative spread puts the outer voices at fixed sides.
+    float spreadPan(float spread) const;
+
+    std::int64_t glidePitch() const { return m_glidePitch; }
+    std::int64_t glideOutput() const { return m_glideOutput; }
+    int glideSpreadIndex() const { return m_glideSpreadIndex; }
+    std::int8_t lfoOutput(int lfo) const { return m_lfoOutput[lfo]; }
+    std::int64_t auxSum() const { return m_auxSum; }
+    const Lfo& lfo(int i) const { return m_lfo[i]; }
+    std::uint32_t lastFilterWord() const { return m_lastFilterWord; }
+
+private:
+    void writeOutputs(int t, const GroupModulation& group);
+
+    int m_index;
+    Lfo m_lfo[2];
+    NoteControl* m_pGroup;
+    const NoteSettings* m_pSettings;
+    std::int8_t m_lfoOutput[2];
+    std::uint8_t m_randomByte[2];
+    std::int64_t m_auxSum;
+    float m_pwmPhase[2];
+    std::int64_t m_glidePitch;
+    std::int64_t m_glideTarget;
+    std::int64_t m_glideStep;
+    float m_intervalFactor;
+    std::int64_t m_glideOutput;
+    float m_unisonPosition;
+    int m_glideSpreadIndex;
+    VoiceBuffers* m_pBuffers;
+    std::uint32_t m_lastFilterWord;
+};

@@ -1,0 +1,318 @@
+#include "dsp/Amp.h"
+
+#include <algorithm>
+
+namespace
+{
+constexpr int kTopSegment = AmpSettings::kLevels - 1;
+constexpr int kNeutralVelocity = 64;
+}
+
+Amp::Amp(const AmpSettings* settings)
+    : m_pSettings(settings), m_releaseShape(false), m_startPending(false), m_gateHeld(false), m_level(0.0f),
+      m_stage(kIdle), m_stageSamples(0), m_segment(0), m_attackTable{}, m_decayTable{}, m_releaseTable{},
+      m_sustainTarget(1.0f), m_attackVelocity(kNeutralVelocity), m_releaseVelocity(kNeutralVelocity),
+      m_sustainChanged(false), m_gainLeft(0.5f), m_gainRight(0.5f), m_targetLeft(0.5f), m_targetRight(0.5f),
+      m_stepLeft(0.0f), m_stepRight(0.0f), m_rampCount(0)
+{
+}
+
+Amp::~Amp() = default;
+
+void Amp::reset()
+{
+    m_level = 0.0f;
+    m_stage = kIdle;
+    m_stageSamples = 0;
+    m_segment = 0;
+    m_startPending = false;
+    m_gateHeld = false;
+    m_releaseShape = false;
+    m_sustainChanged = false;
+    m_rampCount = 0;
+}
+
+void Amp::start(int velocity, float pan)
+{
+    m_attackVelocity = static_cast<std::uint32_t>(velocity);
+    m_releaseVelocity = m_attackVelocity;
+    m_pSettings->attackTable(velocity, m_attackTable);
+    m_gateHeld = true;
+    m_startPending = true;
+    m_sustainTarget = m_pSettings->sustain;
+    m_sustainChanged = false;
+    // A release shape chosen for the previous note must not carry over.
+    m_releaseShape = false;
+    setPan(pan);
+}
+
+void Amp::gateOff(int releaseVelocity)
+{
+    m_gateHeld = false;
+    if (releaseVelocity > 0)
+        m_releaseVelocity = static_cast<std::uint32_t>(releaseVelocity);
+}
+
+void Amp::setPan(float pan)
+{
+    const float left = (1.0f - pan) * 0.5f;
+    const float right = (1.0f + pan) * 0.5f;
+    const std::int64_t length = m_pSettings->panRampLength;
+    if (m_stage == kIdle || length <= 0)
+    {
+        m_gainLeft = m_targetLeft = left;
+        m_gainRight = m_targetRight = right;
+        m_rampCount = 0;
+        return;
+    }
+    m_targetLeft = left;
+    m_targetRight = right;
+    m_stepLeft = (left - m_gainLeft) / static_cast<float>(length);
+    m_stepRight = (right - m_gainRight) / static_cast<float>(length);
+    m_rampCount = length;
+}
+
+void Amp::attackChanged()
+{
+    if (m_stage == kAttack)
+        m_pSettings->attackTable(static_cast<int>(m_attackVelocity), m_attackTable);
+}
+
+void Amp::decayChanged()
+{
+    if (m_stage != kIdle)
+        m_pSettings->decayTable(kNeutralVelocity, m_decayTable);
+}
+
+void Amp::releaseChanged()
+{
+    if (m_stage != kIdle)
+        m_pSettings->releaseTable(static_cast<int>(m_releaseVelocity), m_releaseTable);
+}
+
+void Amp::sustainChanged()
+{
+    m_sustainTarget = m_pSettings->sustain;
+    m_sustainChanged = true;
+}
+
+void Amp::enter(Stage stage)
+{
+    m_stage = stage;
+    m_stageSamples = 0;
+}
+
+inline void Amp::emit(float sample, float* output, bool accumulate)
+{
+    if (accumulate)
+    {
+        output[0] += sample * m_gainLeft;
+        output[1] += sample * m_gainRight;
+    }
+    else
+    {
+        output[0] = sample * m_gainLeft;
+        output[1] = sample * m_gainRight;
+    }
+    if (m_rampCount > 0)
+    {
+        if (--m_rampCount == 0)
+        {
+            m_gainLeft = m_targetLeft;
+            m_gainRight = m_targetRight;
+        }
+        else
+        {
+            m_gainLeft += m_stepLeft;
+            m_gainRight += m_stepRight;
+        }
+    }
+}
+
+int Amp::attack(const float* input, float* output, int count, bool accumulate)
+{
+    int n = 0;
+    while (n < count)
+    {
+        const float limit = m_pSettings->levels[m_segment];
+        const float multiplier = m_attackTable[m_segment];
+        while (n < count && m_level < limit)
+        {
+            m_level *= multiplier;
+            emit(m_level * input[n], output + 2 * n, accumulate);
+            ++n;
+        }
+        if (m_level < limit)
+            break;
+        if (m_segment < static_cast<std::uint32_t>(kTopSegment))
+        {
+            ++m_segment;
+            continue;
+        }
+        m_level = m_pSettings->unity;
+        if (m_sustainTarget >= m_pSettings->unity)
+        {
+            enter(kSustain);
+        }
+        else
+        {
+            m_pSettings->decayTable(kNeutralVelocity, m_decayTable);
+            enter(kDecay);
+        }
+        break;
+    }
+    m_stageSamples += n;
+    return n;
+}
+
+int Amp::fall(const float* input, float* output, int count, bool accumulate, const float* table, float stopLevel)
+{
+    const float* levels = m_pSettings->levels;
+    // The segment that holds the level now (a sustain glide may have moved
+    // it across segment bounds).
+    if (m_segment < 1)
+        m_segment = 1;
+    while (m_segment < static_cast<std::uint32_t>(kTopSegment) && m_level > levels[m_segment])
+        ++m_segment;
+    while (m_segment > 1 && m_level <= levels[m_segment - 1])
+        --m_segment;
+
+    int n = 0;
+    float bound = levels[m_segment - 1];
+    float multiplier = table[m_segment];
+    while (n < count && m_level > stopLevel)
+    {
+        if (m_level <= bound && m_segment > 1)
+        {
+            --m_segment;
+            bound = levels[m_segment - 1];
+            multiplier = table[m_segment];
+            continue;
+        }
+        m_level = std::max(m_level * multiplier, stopLevel);
+        emit(m_level * input[n], output + 2 * n, accumulate);
+        ++n;
+    }
+    m_stageSamples += n;
+    return n;
+}
+
+int Amp::sustainRun(const float* input, float* output, int count, bool accumulate)
+{
+    int n = 0;
+    if (m_sustainChanged)
+    {
+        const float target = m_sustainTarget;
+        while (n < count && m_level != target)
+        {
+            if (m_level < target)
+                m_level = std::min(m_level * m_pSettings->rampUp, target);
+            else
+                m_level = std::max(m_level * m_pSettings->rampDown, target);
+            emit(m_level * input[n], output + 2 * n, accumulate);
+            ++n;
+        }
+        if (m_level == target)
+            m_sustainChanged = false;
+    }
+    for (; n < count; ++n)
+        emit(m_level * input[n], output + 2 * n, accumulate);
+    m_stageSamples += count;
+    return count;
+}
+
+void Amp::render(const float* input, float* output, int count, bool accumulate)
+{
+    const AmpSettings& settings = *m_pSettings;
+    int n = 0;
+    while (n < count)
+    {
+        switch (m_stage)
+        {
+        case kIdle:
+            if (m_startPending)
+            {
+                settings.attackTable(static_cast<int>(m_attackVelocity), m_attackTable);
+                enter(kAttack);
+                continue;
+            }
+            if (!accumulate)
+                std::fill(output + 2 * n, output + 2 * count, 0.0f);
+            n = count;
+            break;
+        case kAttack:
+            m_startPending = false;
+            if (m_segment == 0)
+            {
+                m_segment = 1;
+                m_level = settings.floor();
+            }
+            if (!m_gateHeld)
+            {
+                settings.decayTable(kNeutralVelocity, m_decayTable);
+                enter(kDecay);
+                continue;
+            }
+            n += attack(input + n, output + 2 * n, count - n, accumulate);
+            break;
+        case kDecay:
+            if (m_startPending)
+            {
+                enter(kAttack);
+                continue;
+            }
+            if (m_sustainTarget >= m_level)
+            {
+                enter(kSustain);
+                continue;
+            }
+            if (!m_gateHeld)
+            {
+                settings.decayTable(kNeutralVelocity, m_decayTable);
+                settings.releaseTable(static_cast<int>(m_releaseVelocity), m_releaseTable);
+                m_releaseShape = settings.release > settings.decay;
+                enter(kRelease);
+                continue;
+            }
+            n += fall(input + n, output + 2 * n, count - n, accumulate, m_decayTable, m_sustainTarget);
+            if (!(m_level > m_sustainTarget))
+            {
+                m_level = m_sustainTarget;
+                enter(kSustain);
+            }
+            break;
+        case kSustain:
+            if (!m_gateHeld)
+            {
+                settings.releaseTable(static_cast<int>(m_releaseVelocity), m_releaseTable);
+                enter(kRelease);
+                continue;
+            }
+            if (m_startPending)
+            {
+                enter(kAttack);
+                continue;
+            }
+            n += sustainRun(input + n, output + 2 * n, count - n, accumulate);
+            break;
+        case kRelease:
+            if (m_startPending)
+            {
+                enter(kAttack);
+                continue;
+            }
+            n += fall(input + n, output + 2 * n, count - n, accumulate,
+                      m_releaseShape ? m_decayTable : m_releaseTable, settings.floor());
+            if (!(m_level > settings.floor()))
+            {
+                m_level = 0.0f;
+                m_segment = 0;
+                enter(kIdle);
+            }
+            break;
+        default:
+            m_stage = kIdle;
+            break;
+        }
+    }
+}

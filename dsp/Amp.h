@@ -1,0 +1,88 @@
+#pragma once
+
+#include "dsp/AmpSettings.h"
+
+#include <cstdint>
+
+// The amplifier of one voice: a five-stage envelope over the voice's
+// filtered signal and a stereo pan, rendered into the interleaved stereo
+// mix at the engine rate. The level follows the segmented curve of the
+// shared settings.
+class Amp
+{
+public:
+    enum Stage
+    {
+        kIdle = 0,
+        kRelease = 1,
+        kSustain = 2,
+        kDecay = 3,
+        kAttack = 4,
+    };
+
+    explicit Amp(const AmpSettings* settings = nullptr);
+    virtual ~Amp();
+
+    void bind(const AmpSettings* settings) { m_pSettings = settings; }
+    // Idle and silent.
+    void reset();
+    // Gate-on with a velocity byte and a pan position (-1 left .. 1 right).
+    void start(int velocity, float pan);
+    // Gate-off; a release velocity of 0 keeps the gate-on velocity.
+    void gateOff(int releaseVelocity);
+    // The next attack begins from the floor.
+    void restartFromFloor() { m_segment = 0; }
+    // Settings changed while the voice sounds.
+    void attackChanged();
+    void decayChanged();
+    void releaseChanged();
+    void sustainChanged();
+
+    // count engine samples of input into output (two floats per sample,
+    // left and right), written or, with accumulate, added.
+    void render(const float* input, float* output, int count, bool accumulate);
+
+    Stage stage() const { return static_cast<Stage>(m_stage); }
+    float level() const { return m_level; }
+    bool startPending() const { return m_startPending; }
+    bool gateHeld() const { return m_gateHeld; }
+    int segment() const { return static_cast<int>(m_segment); }
+    std::int64_t stageSamples() const { return m_stageSamples; }
+    bool releaseShape() const { return m_releaseShape; }
+    float gainLeft() const { return m_gainLeft; }
+    float gainRight() const { return m_gainRight; }
+
+    Amp(const Amp&) = delete;
+    Amp& operator=(const Amp&) = delete;
+
+private:
+    void setPan(float pan);
+    void enter(Stage stage);
+    int attack(const float* input, float* output, int count, bool accumulate);
+    int fall(const float* input, float* output, int count, bool accumulate, const float* table, float stopLevel);
+    int sustainRun(const float* input, float* output, int count, bool accumulate);
+    void emit(float sample, float* output, bool accumulate);
+
+    const AmpSettings* m_pSettings;
+    bool m_releaseShape;
+    bool m_startPending;
+    bool m_gateHeld;
+    float m_level;
+    std::uint32_t m_stage;
+    std::int64_t m_stageSamples;
+    std::uint32_t m_segment;
+    float m_attackTable[AmpSettings::kLevels];
+    float m_decayTable[AmpSettings::kLevels];
+    float m_releaseTable[AmpSettings::kLevels];
+    float m_sustainTarget;
+    std::uint32_t m_attackVelocity;
+    std::uint32_t m_releaseVelocity;
+    bool m_sustainChanged;
+    float m_gainLeft;
+    float m_gainRight;
+    float m_targetLeft;
+    float m_targetRight;
+    float m_stepLeft;
+    float m_stepRight;
+    std::int64_t m_rampCount;
+};

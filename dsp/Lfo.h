@@ -1,0 +1,82 @@
+#pragma once
+
+#include "dsp/LfoParameters.h"
+
+#include <cstdint>
+
+// A low-frequency oscillator stepped once per tick: a 24-bit phase that
+// counts two passes per cycle (the half flag tells them apart). The engine
+// keeps one global LFO per LFO number, which follows the tempo grid, and one
+// per voice, which either copies the global phase (the clocked modes) or
+// runs on its own with the shared rate.
+class Lfo
+{
+public:
+    static constexpr std::int64_t kPassLength = 1 << 24;
+    static constexpr std::int64_t kPhaseMask = kPassLength - 1;
+
+    // What setParameter sets; the four LFO parameters in patch order.
+    enum Setting
+    {
+        kWaveform = 0,
+        kRate = 1,
+        kIntro = 2,
+        kSync = 3,
+    };
+
+    // The sync modes that copy the master's phase every tick.
+    static bool followsMaster(int syncMode) { return syncMode == 4 || syncMode == 6; }
+    // The modes in which a note restarts the phase.
+    static bool restartsOnNote(int syncMode) { return syncMode == 1 || syncMode == 3 || syncMode == 5 || syncMode >= 7; }
+
+    Lfo();
+    virtual ~Lfo();
+
+    void bind(LfoParameters* parameters) { m_pParameters = parameters; }
+    // Makes this a per-voice LFO of the given global LFO.
+    void follow(const Lfo* master);
+    // A fixed per-voice rate offset, so that free-running voices drift apart.
+    void setSpread(int voiceIndex);
+    void noteRestart();
+    void tick();
+
+    // Setting from the patch, applied at `tick` of the block; value is the
+    // engine value (float bits for the free rate and the intro, else an
+    // integer).
+    void setParameter(int setting, std::int64_t tick, std::int64_t value);
+    // Tempo grid from the clock: ticks to the next clock tick, and ticks per
+    // clock period.
+    void setNextClockTick(std::int64_t ticks);
+    void setClockPeriod(std::int64_t ticks, std::int64_t tick);
+    // Bends the rate so the current cycle ends on the clock grid.
+    void resync(std::int64_t tick);
+
+    // The wave value for this tick as a signed byte. randomByte is the
+    // sample-and-hold value of the random wave (renewed when the phase
+    // wrapped); envelopeLevel (24-bit) and envelopeScale feed the envelope
+    // wave.
+    std::int8_t output(std::uint8_t& randomByte, std::int64_t envelopeLevel, float envelopeScale) const;
+
+    std::int64_t phase() const { return m_phase; }
+    int half() const { return m_half; }
+    bool wrapped() const { return m_wrap != 0; }
+    int spread() const { return m_spread; }
+    bool rateRestorePending() const { return m_rateRestorePending; }
+    const LfoParameters* parameters() const { return m_pParameters; }
+
+    Lfo(const Lfo&) = delete;
+    Lfo& operator=(const Lfo&) = delete;
+
+private:
+    void recomputeSync();
+
+    std::int64_t m_wrap;
+    std::int64_t m_phase;
+    int m_half;
+    LfoParameters* m_pParameters;
+    bool m_freeRunning;
+    const Lfo* m_pMaster;
+    bool m_rateRestorePending;
+    int m_spread;
+    float m_rate;
+};
