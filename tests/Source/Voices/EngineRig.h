@@ -1,0 +1,232 @@
+#pragma once
+
+// The voice engine on a bench: its five queues, a patch posted the way the
+// main object routes parameter values, and a stand-in for the keyboard
+// handler's note output.
+
+#include "Source/ControlCue.h"
+#include "Source/ParameterTable.h"
+#include "Source/Voices/EventCodes.h"
+#include "Source/Voices/Voice.h"
+#include "Source/ZentrovaState.h"
+#include "Source/ZentrovaStateOwner.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+// A queue item with an integer value.
+inline VoiceEvent item(std::int64_t code, std::int64_t value, std::int64_t time)
+{
+    return VoiceEvent(code, value, time);
+}
+
+// The queues a parameter reaches: bit 1 queue 0 (amplifiers), 4 queue 1
+// (tick-timed voice parameters), 8 queue 2 (keyboard), 16 queue 4 (effects).
+inline unsigned routeMask(long index)
+{
+    switch (index)
+    {
+    case Param::Tempo:
+    case Param::GateTime:
+    case Param::TempoExternal:
+        return 2;
+    case Param::KbdVelToAttack:
+    case Param::KbdVelToRelease:
+    case Param::AmpAttack:
+    case Param::AmpDecay:
+    case Param::AmpSustain:
+    case Param::AmpRelease:
+        return 5;
+    case Param::GlideSpread:
+        return 12;
+    case Param::Function:
+    case Param::UnisonMode:
+        return 13;
+    case Param::Volume:
+        return 16;
+    case Param::Triggering:
+        return 8;
+    default:
+        break;
+    }
+    if (index >= Param::Arpeggio && index <= Param::ChordMemory)
+        return 8;
+    if ((index >= Param::ChorusLevel && index <= Param::EffectActive) ||
+        (index >= Param::ChorusRate && index <= Param::DelayFeedbackMode))
+        return 16;
+    if (index >= 0 && index < kParameterCount)
+        return 4;
+    if (index == EventCode::ModWheel || index == EventCode::PitchBend || index == EventCode::LfoSyncNextTick ||
+        index == EventCode::LfoSyncPeriod)
+        return 4;
+    return 0;
+}
+
+// A patch state whose engine events go straight into a set of queues.
+class PatchPoster : public ZentrovaStateOwner
+{
+public:
+    PatchPoster(ControlCue<VoiceEvent>* cues, const std::int64_t* tickPhase)
+        : state(this), m_cues(cues), m_tickPhase(tickPhase)
+    {
+    }
+
+    void setPseudoParameter(int lane, long index, EngineValue value, std::int64_t time) override
+    {
+        const unsigned mask = routeMask(index);
+        if (mask & 1)
+            m_cues[0].push(lane, item(index, value, time));
+        if (mask & 16)
+            m_cues[4].push(lane, item(index, value, time));
+        if (mask & 8)
+            m_cues[2].push(lane, item(index, value, time));
+        if (mask & 4)
+            m_cues[1].push(lane, item(index, value, (time + *m_tickPhase) >> 5));
+    }
+    void setEditorParameter(long, float) override {}
+
+    // Changes a value of the patch without telling the engine.
+    void set(int index, const char* text)
+    {
+        ZentrovaParameter* parameter = state.getParameter(index);
+        parameter->setValue(parameter->valueFromText(text));
+        state.checkSwitches(index, -1, false);
+    }
+    // Sends the whole patch, as a program switch does.
+    void postAll()
+    {
+        for (int i = 0; i < kParameterCount; ++i)
+            setPseudoParameter(0, i, state.getParameter(i)->getEngineValue(), 0);
+        state.checkSwitches(-1, 0, true);
+    }
+    // Sends one value, as a change from the host does.
+    void post(int index, const char* text, std::int64_t time = 0)
+    {
+        set(index, text);
+        setPseudoParameter(0, index, state.getParameter(index)->getEngineValue(), time);
+        state.checkSwitches(index, 0, false);
+    }
+
+    ZentrovaState state;
+
+private:
+    ControlCue<VoiceEvent>* m_cues;
+    const std::int64_t* m_tickPhase;
+};
+
+class EngineRig
+{
+public:
+    static constexpr int kCues = 5;
+
+    explicit EngineRig(float rate = 44100.0f, int blockSize = 512)
+        : voice(nullptr), poster(cues, &tickPhase), m_blockSize(blockSize)
+    {
+        voice.setSampleRate(rate);
+        voice.setBlockSize(blockSize);
+        voice.reset();
+        groupMasks[0] = -1;
+    }
+
+    static std::int64_t groupBit(int group) { return std::int64_t(1) << (EventCode::kGroupMaskShift + group); }
+    std::int64_t tickOf(std::int64_t time) const { return (time + tickPhase) >> 5; }
+
+    // What the keyboard handler posts for a note on a free group in poly
+    // mode: note start and gates, the gates with a restart when asked.
+    void noteOn(int group, int note, int velocity, std::int64_t time = 0, bool restart = false)
+    {
+        const std::int64_t mask = groupBit(group);
+        cues[3].push(0, item(EventCode::NoteStart, mask + note + (velocity << 8), tickOf(time)));
+        cues[3].push(0, item(EventCode::KeyPressure, mask, tickOf(time)));
+        if (restart)
+        {
+            cues[0].push(0, item(EventCode::EnvelopeRestart, mask, time));
+            cues[3].push(0, item(EventCode::EnvelopeRestart, mask, tickOf(time)));
+        }
+        cues[0].push(0, item(EventCode::GateOn, mask | velocity, time));
+        cues[3].push(0, item(EventCode::GateOn, mask | velocity, tickOf(time)));
+        gated |= std::int64_t(1) << group;
+        for (int s = 0; s < 5; ++s)
+            groupMasks[s] &= ~(std::int64_t(1) << group);
+    }
+
+    // What the keyboard handler posts for a voice function: poly with the
+    // given polyphony, or a mono stack of `voices` when polyphony is 0.
+    void voiceAllocation(int unison, int polyphony, int voices = 1)
+    {
+        cues[3].push(0, item(EventCode::DuoMode, 0, 0));
+        cues[3].push(0, item(EventCode::VoiceAllocation, (unison << 8) + (polyphony ? polyphony : voices), 0));
+    }
+
+    void noteOff(int group, std::int64_t time = 0, int velocity = 64)
+    {
+        const std::int64_t mask = groupBit(group);
+        cues[0].push(0, item(EventCode::GateOff, mask | velocity, time));
+        cues[3].push(0, item(EventCode::GateOff, mask | velocity, tickOf(time)));
+    }
+
+    void noteEvent(std::int64_t code, std::int64_t value, std::int64_t time = 0)
+    {
+        cues[3].push(0, item(code, value, tickOf(time)));
+    }
+
+    void controlEvent(std::int64_t code, std::int64_t value, std::int64_t time = 0)
+    {
+        cues[1].push(0, item(code, value, tickOf(time)));
+    }
+
+    void ampEvent(std::int64_t code, std::int64_t value, std::int64_t time = 0)
+    {
+        cues[0].push(0, item(code, value, time));
+    }
+
+    // One block; returns the engine-rate stereo mix (left, right interleaved).
+    std::vector<float> render(int frames)
+    {
+        for (ControlCue<VoiceEvent>& cue : cues)
+            cue.beginRead();
+        std::vector<float> mix(4 * static_cast<std::size_t>(frames), -99.0f);
+        voice.process(cues, nullptr, mix.data(), frames, gated, groupMasks, groupLevels);
+        gated = 0;
+        tickPhase = (tickPhase + frames) % 32;
+        cues[2].clear();
+        cues[4].clear();
+        return mix;
+    }
+
+    // Renders frames host samples in blocks of the rig's size.
+    std::vector<float> run(int frames)
+    {
+        std::vector<float> out;
+        out.reserve(4 * static_cast<std::size_t>(frames));
+        while (frames > 0)
+        {
+            const int n = std::min(frames, m_blockSize);
+            const std::vector<float> block = render(n);
+            out.insert(out.end(), block.begin(), block.end());
+            frames -= n;
+        }
+        return out;
+    }
+
+    // One channel of an interleaved mix.
+    static std::vector<float> channel(const std::vector<float>& mix, int which)
+    {
+        std::vector<float> out(mix.size() / 2);
+        for (std::size_t i = 0; i < out.size(); ++i)
+            out[i] = mix[2 * i + which];
+        return out;
+    }
+
+    ControlCue<VoiceEvent> cues[kCues];
+    Voice voice;
+    std::int64_t tickPhase = 0;
+    PatchPoster poster;
+    std::int64_t gated = 0;
+    std::int64_t groupMasks[6] = {};
+    float groupLevels[16] = {};
+
+private:
+    int m_blockSize;
+};
