@@ -224,7 +224,7 @@ void VoiceState::writeOutputs(int t, const GroupModulation& group)
         modulation(osc.pitchModSum, osc.pitchLfoMix, osc.lfoToPitch, group.pitchControl, 6);
     const std::int64_t pitchMod =
         (envelope(osc.pitchEnvelopeSource) >> 12) * osc.envelopeToPitch + group.bend + pitchLfo;
-    const std::int64_t base = m_glideOutput + osc.masterPitchOffset;
+    const std::int64_t base = m_glideOutput + osc.masterPitchOffset + kPitchRounding;
     const std::int64_t detune = truncate(static_cast<float>(osc.unisonDetune) * m_unisonPosition);
     const std::int64_t osc2Offset = ((osc.osc2Octave * 12 + osc.osc2Transpose) << 16) + osc.osc2Detune +
                                     (static_cast<std::int64_t>(group.secondNote - group.note) << 16);

@@ -16,6 +16,11 @@ class VoiceControlSettings;
 class VoiceState
 {
 public:
+    // Added to the oscillator pitches: half of the oscillators' pitch
+    // resolution (1/32 semitone), so that their truncation rounds instead and
+    // detunings up and down come out alike.
+    static constexpr std::int32_t kPitchRounding = 1 << 10;
+
     VoiceState();
     virtual ~VoiceState();
 

@@ -9,6 +9,8 @@
 
 namespace
 {
+constexpr std::int32_t kRound = VoiceState::kPitchRounding;
+
 // One group of one voice holding a note, its outputs read after a tick.
 struct OneVoice
 {
@@ -47,11 +49,11 @@ TEST(VoiceState, PitchCarriesTheNoteAndTheOscillatorOffsets)
     v.bench.oscillators.osc2Transpose = 2;
     v.bench.oscillators.osc2Detune = 10 * 655;
     v.tick();
-    EXPECT_EQ(v.out().pitch1[0], 189 * 65536);
-    EXPECT_EQ(v.out().pitch2[0], (189 + 14) * 65536 + 6550);
+    EXPECT_EQ(v.out().pitch1[0], 189 * 65536 + kRound);
+    EXPECT_EQ(v.out().pitch2[0], (189 + 14) * 65536 + 6550 + kRound);
     v.bench.oscillators.masterPitchOffset = (12 + 120) * 65536;
     v.tick();
-    EXPECT_EQ(v.out().pitch1[0], (189 + 12) * 65536);
+    EXPECT_EQ(v.out().pitch1[0], (189 + 12) * 65536 + kRound);
 }
 
 TEST(VoiceState, UnisonDetuneSpreadsTheStack)
@@ -59,9 +61,9 @@ TEST(VoiceState, UnisonDetuneSpreadsTheStack)
     OneVoice v(60, 3);
     v.bench.oscillators.unisonDetune = 9 * 655;
     v.tick();
-    EXPECT_EQ(v.out(0).pitch1[0], 180 * 65536);
-    EXPECT_EQ(v.out(1).pitch1[0], 180 * 65536 + 9 * 655);
-    EXPECT_EQ(v.out(2).pitch1[0], 180 * 65536 - 9 * 655);
+    EXPECT_EQ(v.out(0).pitch1[0], 180 * 65536 + kRound);
+    EXPECT_EQ(v.out(1).pitch1[0], 180 * 65536 + 9 * 655 + kRound);
+    EXPECT_EQ(v.out(2).pitch1[0], 180 * 65536 - 9 * 655 + kRound);
 }
 
 TEST(VoiceState, BendMovesBothOscillators)
@@ -69,8 +71,8 @@ TEST(VoiceState, BendMovesBothOscillators)
     OneVoice v;
     v.bench.groups[0].setBendTarget(2047);
     v.tick();
-    EXPECT_EQ(v.out().pitch1[0], 189 * 65536 + 2047);
-    EXPECT_EQ(v.out().pitch2[0], 189 * 65536 + 2047);
+    EXPECT_EQ(v.out().pitch1[0], 189 * 65536 + 2047 + kRound);
+    EXPECT_EQ(v.out().pitch2[0], 189 * 65536 + 2047 + kRound);
 }
 
 TEST(VoiceState, MixerGainsCrossFadeTheSources)
@@ -235,8 +237,8 @@ TEST(VoiceState, LfoToPitchSwingsByItsAmount)
         lowest = std::min<std::int64_t>(lowest, v.out().pitch1[0]);
         highest = std::max<std::int64_t>(highest, v.out().pitch1[0]);
     }
-    EXPECT_NEAR(static_cast<double>(highest - 189 * 65536) / 65536.0, 2.0, 0.02);
-    EXPECT_NEAR(static_cast<double>(189 * 65536 - lowest) / 65536.0, 2.0, 0.02);
+    EXPECT_NEAR(static_cast<double>(highest - 189 * 65536 - kRound) / 65536.0, 2.0, 0.02);
+    EXPECT_NEAR(static_cast<double>(189 * 65536 + kRound - lowest) / 65536.0, 2.0, 0.02);
 }
 
 TEST(VoiceState, ModWheelDeepensThePitchLfo)
@@ -250,14 +252,14 @@ TEST(VoiceState, ModWheelDeepensThePitchLfo)
     for (int t = 0; t < 200; ++t)
     {
         v.tick();
-        swing = std::max<std::int64_t>(swing, std::abs(v.out().pitch1[0] - 189 * 65536));
+        swing = std::max<std::int64_t>(swing, std::abs(v.out().pitch1[0] - 189 * 65536 - kRound));
     }
     EXPECT_EQ(swing, 0);
     v.bench.send(EventCode::ModWheel, GroupBench::groupBit(0) | 127);
     for (int t = 0; t < 200; ++t)
     {
         v.tick();
-        swing = std::max<std::int64_t>(swing, std::abs(v.out().pitch1[0] - 189 * 65536));
+        swing = std::max<std::int64_t>(swing, std::abs(v.out().pitch1[0] - 189 * 65536 - kRound));
     }
     EXPECT_NEAR(static_cast<double>(swing) / 65536.0, 1.27, 0.05);
 }
