@@ -1,0 +1,127 @@
+#pragma once
+
+// The effect plug-in in this process, driven through its effect record the
+// way a host drives it: MIDI through processEvents, audio through
+// processReplacing.
+
+#include "Source/Flavour.h"
+#include "Source/PluginEntry.h"
+#include "Source/Zentrova.h"
+#include "tests/Source/Voices/PatchPoster.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+class SoundingPlugin
+{
+public:
+    struct Stereo
+    {
+        std::vector<float> left;
+        std::vector<float> right;
+    };
+
+    SoundingPlugin(float rate, int blockSize) : m_blockSize(blockSize)
+    {
+        m_effect = createPluginInstance(&SoundingPlugin::host, effectFlavour());
+        plugin = static_cast<Zentrova*>(static_cast<AudioEffect*>(m_effect->object));
+        m_effect->dispatcher(m_effect, effSetSampleRate, 0, 0, nullptr, rate);
+        m_effect->dispatcher(m_effect, effSetBlockSize, 0, blockSize, nullptr, 0.0f);
+        m_effect->dispatcher(m_effect, effMainsChanged, 0, 1, nullptr, 0.0f);
+        // The default patch as a program switch routes it to the engine's
+        // queues.
+        PatchPoster poster(plugin->getControlCues(), &m_zero);
+        poster.postAll();
+    }
+
+    ~SoundingPlugin() { m_effect->dispatcher(m_effect, effClose, 0, 0, nullptr, 0.0f); }
+
+    SoundingPlugin(const SoundingPlugin&) = delete;
+    SoundingPlugin& operator=(const SoundingPlugin&) = delete;
+
+    // A MIDI message at a sample of the stream; sent with the block it falls
+    // in.
+    void midi(std::int64_t sample, int status, int data1, int data2)
+    {
+        VstMidiEvent event{};
+        event.type = kVstMidiType;
+        event.byteSize = sizeof(VstMidiEvent);
+        event.deltaFrames = static_cast<VstInt32>(sample);
+        event.midiData[0] = static_cast<char>(status);
+        event.midiData[1] = static_cast<char>(data1);
+        event.midiData[2] = static_cast<char>(data2);
+        m_pending.push_back(event);
+    }
+
+    // Renders frames host samples in blocks of the announced size.
+    Stereo run(int frames)
+    {
+        Stereo out;
+        out.left.resize(frames);
+        out.right.resize(frames);
+        for (int done = 0; done < frames;)
+        {
+            const int n = std::min(m_blockSize, frames - done);
+            block(out.left.data() + done, out.right.data() + done, n);
+            done += n;
+        }
+        return out;
+    }
+
+    Zentrova* plugin;
+
+private:
+    void block(float* left, float* right, int frames)
+    {
+        std::vector<VstMidiEvent> events;
+        std::vector<VstMidiEvent> later;
+        for (VstMidiEvent event : m_pending)
+        {
+            if (event.deltaFrames < m_position + frames)
+            {
+                event.deltaFrames -= static_cast<VstInt32>(m_position);
+                events.push_back(event);
+            }
+            else
+            {
+                later.push_back(event);
+            }
+        }
+        m_pending = later;
+        if (!events.empty())
+        {
+            std::vector<unsigned char> storage(sizeof(VstEvents) + events.size() * sizeof(VstEvent*));
+            auto* list = reinterpret_cast<VstEvents*>(storage.data());
+            list->numEvents = static_cast<VstInt32>(events.size());
+            for (std::size_t i = 0; i < events.size(); ++i)
+                list->events[i] = reinterpret_cast<VstEvent*>(&events[i]);
+            m_effect->dispatcher(m_effect, effProcessEvents, 0, 0, list, 0.0f);
+        }
+        float* outputs[] = {left, right};
+        m_effect->processReplacing(m_effect, nullptr, outputs, frames);
+        m_position += frames;
+    }
+
+    static VstIntPtr host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
+    {
+        static VstTimeInfo time = [] {
+            VstTimeInfo info{};
+            info.tempo = 120.0;
+            info.sampleRate = 44100.0;
+            info.flags = kVstTempoValid;
+            return info;
+        }();
+        if (opcode == audioMasterVersion)
+            return 2400;
+        if (opcode == audioMasterGetTime)
+            return reinterpret_cast<VstIntPtr>(&time);
+        return 0;
+    }
+
+    AEffect* m_effect;
+    int m_blockSize;
+    std::int64_t m_position = 0;
+    std::int64_t m_zero = 0;
+    std::vector<VstMidiEvent> m_pending;
+};
