@@ -10,6 +10,7 @@
 #include "tests/Source/Voices/PatchPoster.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -69,9 +70,18 @@ public:
         return out;
     }
 
+    // While the plug-in handles a block (and only then) the flag is set.
+    void markCallsWith(std::atomic<bool>* flag) { m_pInCall = flag; }
+
     Zentrova* plugin;
 
 private:
+    void mark(bool inCall)
+    {
+        if (m_pInCall)
+            m_pInCall->store(inCall, std::memory_order_relaxed);
+    }
+
     void block(float* left, float* right, int frames)
     {
         std::vector<VstMidiEvent> events;
@@ -96,10 +106,14 @@ private:
             list->numEvents = static_cast<VstInt32>(events.size());
             for (std::size_t i = 0; i < events.size(); ++i)
                 list->events[i] = reinterpret_cast<VstEvent*>(&events[i]);
+            mark(true);
             m_effect->dispatcher(m_effect, effProcessEvents, 0, 0, list, 0.0f);
+            mark(false);
         }
         float* outputs[] = {left, right};
+        mark(true);
         m_effect->processReplacing(m_effect, nullptr, outputs, frames);
+        mark(false);
         m_position += frames;
     }
 
@@ -124,4 +138,5 @@ private:
     std::int64_t m_position = 0;
     std::int64_t m_zero = 0;
     std::vector<VstMidiEvent> m_pending;
+    std::atomic<bool>* m_pInCall = nullptr;
 };
