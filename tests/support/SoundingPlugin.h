@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <vector>
 
 class SoundingPlugin
@@ -23,17 +25,20 @@ public:
         std::vector<float> right;
     };
 
-    SoundingPlugin(float rate, int blockSize) : m_blockSize(blockSize)
+    // edit changes the default patch before it is sent.
+    SoundingPlugin(float rate, int blockSize, const std::function<void(PatchPoster&)>& edit = {})
+        : m_blockSize(blockSize)
     {
         m_effect = createPluginInstance(&SoundingPlugin::host, effectFlavour());
         plugin = static_cast<Zentrova*>(static_cast<AudioEffect*>(m_effect->object));
         m_effect->dispatcher(m_effect, effSetSampleRate, 0, 0, nullptr, rate);
         m_effect->dispatcher(m_effect, effSetBlockSize, 0, blockSize, nullptr, 0.0f);
         m_effect->dispatcher(m_effect, effMainsChanged, 0, 1, nullptr, 0.0f);
-        // The default patch as a program switch routes it to the engine's
-        // queues.
-        PatchPoster poster(plugin->getControlCues(), &m_zero);
-        poster.postAll();
+        // The patch as a program switch routes it to the engine's queues.
+        m_pPoster = std::make_unique<PatchPoster>(plugin->getControlCues(), &m_zero);
+        if (edit)
+            edit(*m_pPoster);
+        m_pPoster->postAll();
     }
 
     ~SoundingPlugin() { m_effect->dispatcher(m_effect, effClose, 0, 0, nullptr, 0.0f); }
@@ -53,6 +58,14 @@ public:
         event.midiData[1] = static_cast<char>(data1);
         event.midiData[2] = static_cast<char>(data2);
         m_pending.push_back(event);
+    }
+
+    // A parameter change (a patch value text) at a sample of the stream,
+    // routed like a change from the host. The block size must be a multiple
+    // of the 32-sample tick for its tick to be right.
+    void parameter(std::int64_t sample, int index, const char* text)
+    {
+        m_parameters.push_back({sample, index, text});
     }
 
     // Renders frames host samples in blocks of the announced size.
@@ -99,6 +112,18 @@ private:
             }
         }
         m_pending = later;
+        for (auto it = m_parameters.begin(); it != m_parameters.end();)
+        {
+            if (it->sample < m_position + frames)
+            {
+                m_pPoster->post(it->index, it->text, std::max<std::int64_t>(it->sample - m_position, 0));
+                it = m_parameters.erase(it);
+            }
+            else
+            {
+                ++it;
+            }
+        }
         if (!events.empty())
         {
             std::vector<unsigned char> storage(sizeof(VstEvents) + events.size() * sizeof(VstEvent*));
@@ -137,6 +162,15 @@ private:
     int m_blockSize;
     std::int64_t m_position = 0;
     std::int64_t m_zero = 0;
+    struct Change
+    {
+        std::int64_t sample;
+        int index;
+        const char* text;
+    };
+
     std::vector<VstMidiEvent> m_pending;
+    std::vector<Change> m_parameters;
+    std::unique_ptr<PatchPoster> m_pPoster;
     std::atomic<bool>* m_pInCall = nullptr;
 };

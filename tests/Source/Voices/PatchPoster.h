@@ -90,6 +90,12 @@ public:
         parameter->setValue(parameter->valueFromText(text));
         state.checkSwitches(index, -1, false);
     }
+    // The same with a normalised value (0..1).
+    void set(int index, float normalised)
+    {
+        state.getParameter(index)->setValue(normalised);
+        state.checkSwitches(index, -1, false);
+    }
     // Sends the whole patch, as a program switch does.
     void postAll()
     {
