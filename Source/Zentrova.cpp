@@ -187,7 +187,7 @@ void Zentrova::setBlockSize(VstInt32 blockSize)
     m_mixBuffer = nullptr;
     try
     {
-        m_mixBuffer = static_cast<float*>(alignedMalloc(16 * static_cast<std::size_t>(blockSize)));
+        m_mixBuffer = static_cast<float*>(alignedCalloc(16 * static_cast<std::size_t>(blockSize)));
     }
     catch (const std::bad_alloc&)
     {

@@ -47,7 +47,8 @@ Voice::Voice(Zentrova* owner)
       m_pMixer(new OscillatorMixer), m_bends{}, m_bendRange(2 * 256), m_filterTarget{0, 0, 0},
       m_filterStep{0, 0, 0}, m_filterGlideActive(0), m_filterGlideCounter(0), m_pOwner(owner),
       m_sampleRate(44100.0f), m_blockSize(0), m_tickCapacity(0), m_blockTicks(0), m_carry(0), m_tickOffset(0),
-      m_voiceMode(-1), m_polyphony(-1), m_pControlCue(nullptr), m_pNoteCue(nullptr), m_buffers{}
+      m_voiceMode(-1), m_polyphony(-1), m_pControlCue(nullptr), m_pNoteCue(nullptr), m_buffers{}, m_hold2Scale(2.0f),
+      m_hold2ScaleInForce(0.0f)
 {
     m_oscillatorSettings.oscillatorSection = m_pOscillators.get();
     m_pOscillators->setAudioInput(&m_audioInput);
@@ -72,7 +73,7 @@ Voice::Voice(Zentrova* owner)
         m_noteControls[g].setup(g, &m_noteSettings, this, m_freeVoices);
     m_ampBank.setGroups(m_noteControls);
     setVoiceMode(0, 1);
-    setHold2Scale(2.0f);
+    applyHold2Scale();
     for (ModEnvelopeParameters& parameters : m_envelopeParameters)
         parameters.releaseScale = 1.0f;
     setSampleRate(m_sampleRate);
@@ -174,6 +175,16 @@ void Voice::setVoiceMode(int mode, int polyphony)
 
 void Voice::setHold2Scale(float scale)
 {
+    if (std::isfinite(scale) && scale > 0.0f)
+        m_hold2Scale.store(scale, std::memory_order_relaxed);
+}
+
+void Voice::applyHold2Scale()
+{
+    const float scale = m_hold2Scale.load(std::memory_order_relaxed);
+    if (scale == m_hold2ScaleInForce)
+        return;
+    m_hold2ScaleInForce = scale;
     for (ModEnvelopeParameters& parameters : m_envelopeParameters)
     {
         parameters.hold2Scale = scale;
@@ -197,6 +208,7 @@ void Voice::process(ControlCue<VoiceEvent>* cues, float** inputs, float* mix, in
         return;
     }
     const std::int64_t samples = 2 * static_cast<std::int64_t>(frames);
+    applyHold2Scale();
     m_audioInput.setInputs(inputs, m_carry, frames);
     m_blockTicks = static_cast<int>(std::max<std::int64_t>((frames - m_carry / 2 + kTickFrames - 1) / kTickFrames, 0));
     m_tickOffset = m_carry > 0 ? 1 : 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -50,8 +51,10 @@ public:
     // mode: the unison mode (0 off, 1 mono stack, 2..8 voices per group);
     // polyphony: the voices of a mono stack.
     void setVoiceMode(int mode, int polyphony);
+    // Any thread (the configuration calls it); the audio thread takes the
+    // new scale at its next block.
     void setHold2Scale(float scale);
-    float getHold2Scale() const { return m_envelopeParameters[0].hold2Scale; }
+    float getHold2Scale() const { return m_hold2Scale.load(std::memory_order_relaxed); }
 
     // Renders one host block of frames into mix: for host sample k the four
     // floats 4k..4k+3 are left and right of engine frames 2k and 2k + 1.
@@ -100,6 +103,7 @@ private:
     void setFilterTarget(int which, std::int64_t target);
     void filterGlideTick();
     void carryLeadIn(const std::uint64_t* rendered);
+    void applyHold2Scale();
 
     std::uint64_t m_renderMask[2];
     std::uint64_t m_freeVoices[2];
@@ -142,4 +146,6 @@ private:
     ControlCue<VoiceEvent>* m_pControlCue;
     ControlCue<VoiceEvent>* m_pNoteCue;
     VoiceBuffers m_buffers[kVoices];
+    std::atomic<float> m_hold2Scale;
+    float m_hold2ScaleInForce;
 };

@@ -305,3 +305,18 @@ TEST(Voice, EventsLandOnTheTickThatHoldsThem)
         EXPECT_EQ(pitch[changeTick], 201 * 65536 + VoiceState::kPitchRounding) << lead;
     }
 }
+
+TEST(Voice, HoldTwoScaleTakesEffectAtTheNextBlock)
+{
+    EngineRig rig;
+    EXPECT_FLOAT_EQ(rig.voice.ampBank().settings().hold2Scale, 2.0f);
+    rig.voice.setHold2Scale(3.0f);
+    EXPECT_FLOAT_EQ(rig.voice.getHold2Scale(), 3.0f);
+    rig.render(32);
+    EXPECT_FLOAT_EQ(rig.voice.ampBank().settings().hold2Scale, 3.0f);
+    EXPECT_FLOAT_EQ(rig.voice.envelopeParameters(0).hold2Scale, 3.0f);
+    EXPECT_FLOAT_EQ(rig.voice.envelopeParameters(1).hold2Scale, 3.0f);
+    rig.voice.setHold2Scale(std::nanf(""));
+    rig.render(32);
+    EXPECT_FLOAT_EQ(rig.voice.ampBank().settings().hold2Scale, 3.0f);
+}
