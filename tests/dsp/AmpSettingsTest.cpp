@@ -4,15 +4,6 @@
 
 #include <cmath>
 
-TEST(AmpSettings, LevelsFollowTheDecibelTable)
-{
-    AmpSettings settings;
-    EXPECT_FLOAT_EQ(settings.levels[15], 1.0f);
-    EXPECT_NEAR(settings.floor(), std::pow(10.0, -81.85579 / 20.0), 1e-9);
-    for (int k = 1; k < AmpSettings::kLevels; ++k)
-        EXPECT_GT(settings.levels[k], settings.levels[k - 1]);
-}
-
 TEST(AmpSettings, AttackSegmentsRiseFromSegmentToSegment)
 {
     // Multiplying segment j's factor over its j x a samples (2a for the

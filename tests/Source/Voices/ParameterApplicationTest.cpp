@@ -173,34 +173,6 @@ TEST_F(Application, GlideTimeAndType)
     EXPECT_FLOAT_EQ(voice.controlSettings().glideSpread, 0.065f);
 }
 
-TEST_F(Application, OscillatorOffsets)
-{
-    sendInt(Param::Osc2Detune, -50);
-    sendInt(Param::PulseWidth1, 50);
-    sendInt(Param::PulseWidth2, 99);
-    sendInt(Param::MasterOctave, -2);
-    sendInt(Param::OscMix, 30);
-    tick();
-    const OscillatorSettings& osc = voice.oscillatorSettings();
-    EXPECT_EQ(osc.osc2Detune, -50 * 655);
-    EXPECT_EQ(osc.pulseWidth16[0], 512);
-    EXPECT_EQ(osc.pulseWidth16[1], 1013);
-    EXPECT_EQ(osc.masterPitchOffset, 96 * 65536);
-    EXPECT_EQ(osc.oscMix, 30);
-    EXPECT_FLOAT_EQ(osc.oscMixFloat, 0.3f);
-}
-
-TEST_F(Application, LfoMixesCountQuarters)
-{
-    sendInt(Param::LFOtoPitchSource, 75);
-    sendInt(Param::LFOtoFilterSource, 100);
-    sendInt(Param::AuxModLfoMix, 25);
-    tick();
-    EXPECT_EQ(voice.oscillatorSettings().pitchLfoMix, 3);
-    EXPECT_EQ(voice.filterBank().settings().lfoMix, 4);
-    EXPECT_EQ(voice.auxSettings().lfoMix, 1);
-}
-
 TEST_F(Application, PitchBendGoesToItsChannelOrToAll)
 {
     sendInt(Param::BendAmount, 2);
@@ -235,27 +207,6 @@ TEST_F(Application, LfoSyncValuesReachTheirLfoOnly)
     // Every block starts without a clock period.
     tick();
     EXPECT_EQ(voice.lfoParameters(1).clockPeriod, 0);
-}
-
-TEST_F(Application, VelocityAmountsSplitIntoFixedAndPerVelocityParts)
-{
-    sendFloat(Param::KbdVelToDrive, 41.0f);
-    sendFloat(Param::KbdVelToFilter, -100.0f);
-    tick();
-    EXPECT_FLOAT_EQ(voice.controlSettings().driveVelocityFixed, 0.59f);
-    EXPECT_FLOAT_EQ(voice.controlSettings().driveVelocityPer * 64.0f, 0.41f);
-    EXPECT_FLOAT_EQ(voice.controlSettings().env2VelocityFixed, 2.0f);
-    EXPECT_FLOAT_EQ(voice.controlSettings().env2VelocityPer * 64.0f, -1.0f);
-}
-
-TEST_F(Application, PanModeChangeClearsTheBalance)
-{
-    sendInt(Param::PanMode, 5);
-    sendFloat(Param::PanSpread, 80.0f);
-    tick();
-    EXPECT_EQ(voice.controlSettings().panMode, 5);
-    EXPECT_FLOAT_EQ(voice.controlSettings().panSpread, 80.0f);
-    EXPECT_EQ(voice.controlSettings().panCounter, 0);
 }
 
 TEST_F(Application, HarmonicLevelsRebuildOnlyTheOscillatorPlayingThatWave)

@@ -264,14 +264,6 @@ TEST(VoiceState, ModWheelDeepensThePitchLfo)
     EXPECT_NEAR(static_cast<double>(swing) / 65536.0, 1.27, 0.05);
 }
 
-TEST(VoiceState, QuickTicksWriteNothing)
-{
-    OneVoice v;
-    v.bench.records[v.voice().index()].pitch1[0] = -5;
-    v.bench.groups[0].tick(0, true);
-    EXPECT_EQ(v.out().pitch1[0], -5);
-}
-
 TEST(VoiceState, NegativeUnisonSpreadPutsTheOuterVoicesAtFixedSides)
 {
     OneVoice v(60, 4);
