@@ -11,6 +11,7 @@
 #include <cstring>
 #include <iterator>
 #include <new>
+#include <type_traits>
 
 namespace
 {
