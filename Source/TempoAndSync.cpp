@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "Source/Zentrova.h"
-#include "Source/Voices/EventCodes.h"
 
 namespace
 {
@@ -78,14 +77,9 @@ void TempoAndSync::reset()
 
 void TempoAndSync::postEvent(std::int64_t code, std::int64_t value, std::int64_t time)
 {
-    if (!m_pOwner)
-        return;
-    ControlCue<VoiceEvent>* cues = m_pOwner->getControlCues();
-    if (code == EventCode::LfoSyncNextTick || code == EventCode::LfoSyncPeriod)
-        cues[Zentrova::kVoiceParameterCue].push(
-            0, VoiceEvent(code, value, (time + m_pOwner->getControlTickPhase()) >> 5));
-    else
-        cues[Zentrova::kKeyboardCue].push(0, VoiceEvent(code, value, time));
+    // The clock runs on the audio thread: its events take the block-start lane.
+    if (m_pOwner)
+        m_pOwner->setPseudoParameter(0, static_cast<long>(code), value, time);
 }
 
 void TempoAndSync::setHostTempo(bool tempoValid, double tempo, bool signatureValid, int numerator,

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "Source/AlignedMemory.h"
+#include "Source/FloatIntParameter.h"
 #include "Source/PatchTree.h"
 #include "Source/Voices/EventCodes.h"
 #include "Source/Voices/Voice.h"
@@ -35,6 +36,10 @@ constexpr VstInt32 kMidiLearnOff = 571;
 // A learned value at the very start of the block is flagged for the editor.
 constexpr std::int64_t kLearnedAtBlockStart = 0x8000;
 constexpr int kGuiLaneFromAudio = 1;
+// The editor's keyboard and wheels produce on this control-queue lane.
+constexpr int kGuiLane = 1;
+// A 14-bit bend to the editor's 0..1 pitch wheel: the float 0x38000400.
+constexpr float kBendToWheel = 3.0521303e-5f;
 
 // Samples per control tick.
 constexpr std::int64_t kControlTickLength = 32;
@@ -47,7 +52,9 @@ enum MidiStatus : int
     kNoteOn = 0x90,
     kPolyPressure = 0xA0,
     kControlChange = 0xB0,
+    kProgramChange = 0xC0,
     kChannelPressure = 0xD0,
+    kPitchBend = 0xE0,
 };
 
 enum MidiController : int
@@ -321,6 +328,12 @@ void Zentrova::translateMidiEvent(const VstMidiEvent& event, VstInt32 time)
     case kChannelPressure:
         pushMidiCode(EventCode::midiCode(EventCode::kKindChannelPressure, channel), data1, time);
         break;
+    case kProgramChange:
+        onMidiProgramChange(static_cast<signed char>(event.midiData[1]), time);
+        break;
+    case kPitchBend:
+        applyPitchBend(channel, data1, data2, time);
+        break;
     case kControlChange:
         if (data1 >= kFirstPedal && data1 <= kLastPedal)
             pushMidiCode(EventCode::kPedalControllerOffset + data1, data2 >= 64 ? 1 : 0, time);
@@ -340,12 +353,86 @@ void Zentrova::translateMidiEvent(const VstMidiEvent& event, VstInt32 time)
     }
 }
 
+void Zentrova::applyPitchBend(int channel, int data1, int data2, VstInt32 time)
+{
+    const std::int64_t bend = (data2 << 8) + 2 * data1 - 16384;
+    if (ZentrovaEditor* editor = getZentrovaEditor())
+        editor->postToGui(kGuiLaneFromAudio, EventCode::PitchBend,
+                          std::max(0.0f, static_cast<float>(bend) * kBendToWheel + 0.5f));
+    // The bend travels as an unsigned 16-bit word, so a downward bend cannot
+    // borrow from the channel above it.
+    setPseudoParameter(kBlockStartLane, EventCode::PitchBend, (bend & 0xFFFF) | (channel << 16), time);
+}
+
 void Zentrova::setPseudoParameter(int lane, long index, EngineValue value, std::int64_t time)
 {
-    // Parameter values find their queues through the routing table; the
-    // program-load markers belong to the keyboard queue.
-    if (index == EventCode::ProgramLoad || index == EventCode::ProgramSwitched)
-        m_controlCues[kKeyboardCue].push(lane, VoiceEvent(index, value, time));
+    const std::uint32_t mask = m_routingTable.mask(index);
+    if (mask == 0)
+        return;
+    if (mask & RoutingTable::kAmpBank)
+        m_controlCues[kAmpCue].push(lane, VoiceEvent(index, value, time));
+    if (mask & RoutingTable::kEffects)
+        m_controlCues[kEffectsCue].push(lane, VoiceEvent(index, value, time));
+    if (mask & RoutingTable::kKeyboard)
+    {
+        if (index == EventCode::ScreenKeyboardNote)
+            // Note in the second byte, velocity in the first (negative releases).
+            m_controlCues[kKeyboardCue].push(
+                lane, VoiceEvent(EventCode::midiCode(EventCode::kKindNote, 0, (value >> 8) & 0xFF),
+                                 static_cast<std::int64_t>(static_cast<signed char>(value & 0xFF)), time));
+        else
+            m_controlCues[kKeyboardCue].push(lane, VoiceEvent(index, value, time));
+    }
+    // Changes from outside the block start wait for the next one.
+    const bool deferred = lane != kBlockStartLane;
+    if (mask & RoutingTable::kVoiceParameters)
+    {
+        if (index == Param::LFO1Sync || index == Param::LFO2Sync)
+            m_pTempo->getLfo(index == Param::LFO1Sync ? 0 : 1)
+                .setSyncMode(deferred, static_cast<std::uint32_t>(value));
+        m_controlCues[kVoiceParameterCue].push(
+            lane, VoiceEvent(index, value, (time + m_controlTickPhase) / kControlTickLength));
+    }
+    if (mask & RoutingTable::kTempo)
+        routeToClock(deferred, index, value);
+}
+
+void Zentrova::routeToClock(bool deferred, long index, EngineValue value)
+{
+    SyncableClock& clock = m_pTempo->getClock();
+    if (index == Param::GateTime)
+    {
+        clock.setGateTime(deferred, static_cast<float>(value) * 0.01f);
+        return;
+    }
+    if (index == Param::TempoExternal)
+        clock.setMode(deferred, static_cast<std::uint32_t>(value));
+    const bool internal = (deferred ? clock.getPendingMode() : clock.getMode()) == SyncableClock::kInternal;
+    std::int64_t ticks;
+    if (index == Param::TempoExternal)
+    {
+        // The tempo's own value, in the unit the new mode reads it in.
+        auto* tempo = static_cast<FloatIntParameter*>(m_stateHandler.getEditState().getParameter(Param::Tempo));
+        ticks = internal ? static_cast<std::int64_t>(tempo->getFloat()) : tempo->getInt();
+    }
+    else
+    {
+        ticks = internal ? static_cast<std::int64_t>(engineValueAsFloat(value)) : value;
+    }
+    clock.setTicks(deferred, ticks);
+}
+
+void Zentrova::setModWheelFromGui(float value)
+{
+    m_controlCues[kKeyboardCue].push(
+        kGuiLane, VoiceEvent(EventCode::midiCode(EventCode::kKindModWheel, 0), static_cast<std::int64_t>(value * 127.0f),
+                             std::int64_t(0)));
+}
+
+void Zentrova::setPitchBendFromGui(float value)
+{
+    const auto bend = static_cast<std::int64_t>((value - 0.5f) * 32767.0f);
+    setPseudoParameter(kGuiLane, EventCode::PitchBend, bend & 0xFFFF, 0);
 }
 
 void Zentrova::setEditorParameter(long tag, float value)
@@ -506,6 +593,8 @@ void Zentrova::selectProgram(int index, bool keepEditBuffer, bool load)
     m_stateHandler.getEditState().setDefaultPatch();
     updateDisplay();
 }
+
+void Zentrova::onMidiProgramChange(int, VstInt32) {}
 
 int Zentrova::getCurrentProgramIndex()
 {

@@ -9,6 +9,7 @@
 #include "Source/EffectsSection.h"
 #include "Source/Flavour.h"
 #include "Source/HostEvents.h"
+#include "Source/RoutingTable.h"
 #include "Source/SystemInfo.h"
 #include "Source/Voices/KeyboardHandler.h"
 #include "Source/Voices/VoiceEvent.h"
@@ -76,6 +77,8 @@ public:
 
     // The same as processReplacing, adding to the outputs.
     virtual void processAccumulating(float** inputs, float** outputs, VstInt32 sampleFrames);
+    // Audio thread: a MIDI program change at time in the block.
+    virtual void onMidiProgramChange(int program, VstInt32 time);
     virtual void getParameterDisplayName(VstInt32 index, char* text);
     // A sample of the parameter's widest value text, for laying out its control.
     void getParameterAltLabel(VstInt32 index, char* text);
@@ -87,6 +90,9 @@ public:
     // The engine's side of the patch states.
     void setPseudoParameter(int lane, long index, EngineValue value, std::int64_t time) override;
     void setEditorParameter(long tag, float value) override;
+    // The editor's wheels, 0..1.
+    void setModWheelFromGui(float value);
+    void setPitchBendFromGui(float value);
     // Sends the engine state's patch to the engine on a control-queue lane.
     void applyPendingProgram(int lane);
     ZentrovaStateHandler& getStateHandler() { return m_stateHandler; }
@@ -132,6 +138,9 @@ private:
     void beginBlock();
     void translateMidiEvent(const VstMidiEvent& event, VstInt32 time);
     void pushMidiCode(std::int64_t code, std::int64_t value, VstInt32 time);
+    void applyPitchBend(int channel, int data1, int data2, VstInt32 time);
+    // Tempo, gate time and clock source reach the tempo object's clock.
+    void routeToClock(bool deferred, long index, EngineValue value);
     // A controller the engine does not take itself: MIDI learn, then the
     // parameter the controller map gives it.
     void applyController(int controller, int value, VstInt32 time);
@@ -153,6 +162,7 @@ private:
     std::atomic<int> m_midiBank{0};
     HostEvents m_hostEvents;
     float* m_mixBuffer = nullptr;
+    const RoutingTable m_routingTable;
     std::int64_t m_controlTickPhase = 0;
     bool m_eventsProcessed = false;
     bool m_transportRunning = false;

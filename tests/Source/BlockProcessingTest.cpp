@@ -8,12 +8,14 @@
 #include "Source/Voices/Voice.h"
 #include "Source/Zentrova.h"
 #include "editor/ZentrovaEditor.h"
+#include "tests/support/MidiEvents.h"
 #include "tests/support/TemporaryHome.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 namespace
@@ -59,25 +61,27 @@ protected:
             plugin->getAeffect()->dispatcher(plugin->getAeffect(), effClose, 0, 0, nullptr, 0.0f);
     }
 
-    void send(std::vector<VstMidiEvent> events)
-    {
-        std::vector<VstEvent*> pointers;
-        for (VstMidiEvent& event : events)
-            pointers.push_back(reinterpret_cast<VstEvent*>(&event));
-        std::vector<unsigned char> storage(sizeof(VstEvents) + pointers.size() * sizeof(VstEvent*));
-        auto* list = reinterpret_cast<VstEvents*>(storage.data());
-        list->numEvents = static_cast<VstInt32>(pointers.size());
-        for (std::size_t i = 0; i < pointers.size(); ++i)
-            list->events[i] = pointers[i];
-        plugin->processEvents(list);
-    }
+    void send(std::vector<VstMidiEvent> events) { sendMidi(*plugin, std::move(events)); }
 
+    // What reached the keyboard queue, but for the gates of the running clock.
     std::vector<Item> keyboardQueue()
     {
         std::vector<Item> items;
         ControlCue<VoiceEvent>& cue = plugin->getControlCues()[Zentrova::kKeyboardCue];
         for (VoiceEvent event = cue.pop(); !event.isEmpty(); event = cue.pop())
-            items.emplace_back(event.code, event.value, event.time);
+            if (event.code != EventCode::ClockGateOn && event.code != EventCode::ClockGateOff)
+                items.emplace_back(event.code, event.value, event.time);
+        return items;
+    }
+
+    // A whole program as the keyboard queue receives it: framed by the load
+    // markers, the parameters routed to the keyboard in index order.
+    static std::vector<Item> defaultProgramLoad()
+    {
+        std::vector<Item> items = {{594, 1, 0}, {595, 0, 0}, {17, 1, 0}, {20, 3, 0}};
+        for (std::int64_t index = 34; index <= 41; ++index)
+            items.emplace_back(index, 0, 0);
+        items.insert(items.end(), {{94, 2, 0}, {104, 2, 0}, {594, 0, 0}});
         return items;
     }
 
@@ -94,14 +98,7 @@ protected:
 
 VstMidiEvent midi(int delta, int status, int data1, int data2 = 0)
 {
-    VstMidiEvent event{};
-    event.type = kVstMidiType;
-    event.byteSize = sizeof(VstMidiEvent);
-    event.deltaFrames = delta;
-    event.midiData[0] = static_cast<char>(status);
-    event.midiData[1] = static_cast<char>(data1);
-    event.midiData[2] = static_cast<char>(data2);
-    return event;
+    return midiEvent(delta, status, data1, data2);
 }
 } // namespace
 
@@ -171,8 +168,7 @@ TEST_F(BlockProcessing, ResumingResendsThePatchFramedAsAProgramLoad)
 {
     plugin->resume();
     send({});
-    const std::vector<Item> expected = {{594, 1, 0}, {595, 0, 0}, {594, 0, 0}};
-    EXPECT_EQ(keyboardQueue(), expected);
+    EXPECT_EQ(keyboardQueue(), defaultProgramLoad());
 }
 
 TEST_F(BlockProcessing, AChunkSwitchesTheEngineAtTheNextBlockStartOnly)
@@ -191,7 +187,8 @@ TEST_F(BlockProcessing, AChunkSwitchesTheEngineAtTheNextBlockStartOnly)
     EXPECT_FALSE(states.isSwitchPending());
     EXPECT_EQ(&states.getCurrentState(), &states.getEditState());
     EXPECT_EQ(states.getCurrentState().getParameter(0)->getValue(), 0.25f);
-    const std::vector<Item> expected = {{594, 1, 0}, {595, 0, 0}, {594, 0, 0}, {0x10000 + 60, 100, 5}};
+    std::vector<Item> expected = defaultProgramLoad();
+    expected.emplace_back(0x10000 + 60, 100, 5);
     EXPECT_EQ(keyboardQueue(), expected) << "the switch comes before the block's MIDI";
     send({});
     EXPECT_TRUE(keyboardQueue().empty()) << "one switch per chunk";
