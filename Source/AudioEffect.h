@@ -94,7 +94,7 @@ protected:
     VstInt32 m_blockSize = 1024;
     VstInt32 m_numPrograms;
     VstInt32 m_numParams;
-    VstInt32 m_curProgram = 0;
+    std::atomic<VstInt32> m_curProgram{0};
     AEffect m_effect;
 
 private:

@@ -192,6 +192,20 @@ void PatchTree::collectBanks(std::vector<BankInfo>& out)
 void PatchTree::collectPatches(std::vector<PatchInfoPointer>& out, const std::string& address)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
+    collectPatchesLocked(out, address);
+}
+
+bool PatchTree::tryCollectPatches(std::vector<PatchInfoPointer>& out, const std::string& address)
+{
+    std::unique_lock<std::mutex> lock(m_mutex, std::try_to_lock);
+    if (!lock.owns_lock())
+        return false;
+    collectPatchesLocked(out, address);
+    return true;
+}
+
+void PatchTree::collectPatchesLocked(std::vector<PatchInfoPointer>& out, const std::string& address) const
+{
     out.clear();
     if (!m_root)
         return;
@@ -205,6 +219,15 @@ PatchTreeNode::Pointer PatchTree::findNode(const std::string& address)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     return findNodeLocked(address);
+}
+
+bool PatchTree::tryFindNode(const std::string& address, PatchTreeNode::Pointer& out)
+{
+    std::unique_lock<std::mutex> lock(m_mutex, std::try_to_lock);
+    if (!lock.owns_lock())
+        return false;
+    out = findNodeLocked(address);
+    return true;
 }
 
 PatchTreeNode::Pointer PatchTree::findNodeByFilePath(const std::string& path)

@@ -57,6 +57,11 @@ public:
     // The node that a folder below a configured folder stands for; a folder
     // that maps to no node makes one rescan first.
     PatchTreeNode::Pointer findNodeByFilePath(const std::string& path);
+    // For the audio thread, which must not wait for a rescan: the same
+    // lookups, but false at once, with out untouched, while another thread
+    // holds the tree.
+    bool tryFindNode(const std::string& address, PatchTreeNode::Pointer& out);
+    bool tryCollectPatches(std::vector<PatchInfoPointer>& out, const std::string& address);
     std::shared_ptr<PatchTreeLeaf> findLeafByUuid(const Uuid& uuid);
     PatchInfoPointer getPatchInfo(const std::string& address);
     bool hasTree();
@@ -107,6 +112,7 @@ private:
     void buildRoot();
     void fillFolderPaths(const PatchTreeBranch& bank);
     PatchTreeNode::Pointer findNodeLocked(const std::string& address) const;
+    void collectPatchesLocked(std::vector<PatchInfoPointer>& out, const std::string& address) const;
 
     std::mutex m_mutex;
     PatchTreeSettings m_settings;

@@ -3,12 +3,16 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <new>
+#include <time.h>
 
 #include "Source/AlignedMemory.h"
+#include "Source/Alerts.h"
 #include "Source/FloatIntParameter.h"
 #include "Source/PatchTree.h"
+#include "Source/StatePatchConverter.h"
 #include "Source/Voices/EventCodes.h"
 #include "Source/Voices/Voice.h"
 #include "editor/ZentrovaEditor.h"
@@ -22,6 +26,11 @@ constexpr VstInt32 kMaxInputs = 2;
 constexpr VstInt32 kNumOutputs = 2;
 constexpr int kFirstHarmonicParameter = 107;
 constexpr std::int64_t kProgramNameNotification = 596;
+// Tells the editor that the bank or program list changed.
+constexpr long kListsChangedNotification = 600;
+constexpr char kEmptyProgramName[] = "empty";
+// Where a patch memory's bank address ends and its patch name begins.
+constexpr char kMemorySeparator = '#';
 // Control-queue lanes by producer: the audio thread's block start, host
 // parameter calls, and the patch re-sent on resume.
 constexpr int kBlockStartLane = 0;
@@ -101,6 +110,7 @@ Zentrova::Zentrova(audioMasterCallback audioMaster, const Flavour& flavour)
         }
 
         refreshPatchLists(std::string(), false);
+        recallPatchMemory(0, true);
         // A patch loaded by now is played from the start.
         if (m_stateHandler.isSwitchPending())
             m_stateHandler.toggleState();
@@ -154,9 +164,22 @@ void Zentrova::setConfigurationClientActive(bool active)
     m_pConfiguration->setClientActive(m_configurationClientId, active);
 }
 
+PatchTree& Zentrova::patchTree() const
+{
+    return *m_pConfiguration->getPatchTree();
+}
+
 void Zentrova::refreshPatchLists(const std::string& address, bool rescan)
 {
-    m_pConfiguration->getPatchTree()->rebuild(address, rescan);
+    PatchTree& tree = patchTree();
+    tree.rebuild(address, rescan);
+    std::vector<BankInfo> banks;
+    tree.collectAll(banks);
+    m_programs.setBanks(std::move(banks));
+    const BankInfo bank = m_programs.currentBank()->info;
+    ProgramList::Patches patches;
+    tree.collectPatches(patches, bank.address);
+    m_programs.setCurrentBank(bank, std::move(patches));
 }
 
 void Zentrova::suspend() {}
@@ -282,6 +305,7 @@ void Zentrova::beginBlock()
             pushMidiCode(code, 0, 0);
     }
     m_transportRunning = playing;
+    retryMidiProgramChange();
 }
 
 VstInt32 Zentrova::processEvents(VstEvents* events)
@@ -569,11 +593,22 @@ void Zentrova::setProgram(VstInt32 program)
 
 void Zentrova::selectProgram(int index, bool keepEditBuffer, bool load)
 {
-    if (index < 0)
-        return;
+    selectProgramIn(index, keepEditBuffer, load, true);
+}
+
+Zentrova::Attempt Zentrova::selectProgramIn(int index, bool keepEditBuffer, bool load, bool wait)
+{
+    // A patch from outside the library stands alone until a bank is chosen.
+    if (index < 0 || m_stateHandler.getEditState().m_notInLibrary)
+        return Attempt::kDone;
+    int toLoad = index;
     if (!keepEditBuffer)
     {
-        m_curProgram = std::min(index, static_cast<int>(kEditBufferProgram));
+        if (index > kEditBufferProgram)
+            return Attempt::kDone;
+        m_curProgram = index;
+        if (index == kEditBufferProgram)
+            toLoad = m_editBufferSource;
     }
     else if (index >= kEditBufferProgram)
     {
@@ -586,19 +621,403 @@ void Zentrova::selectProgram(int index, bool keepEditBuffer, bool load)
         m_editBufferSource = kEditBufferProgram;
     }
     if (!load)
-        return;
-    // No bank holds a patch for the program: program 0 with the default patch.
+        return Attempt::kDone;
+    const std::shared_ptr<const ProgramList::Bank> bank = m_programs.currentBank();
+    if (toLoad >= 0 && toLoad < static_cast<int>(bank->patches.size()))
+    {
+        const PatchInfoPointer& patch = bank->patches[static_cast<std::size_t>(toLoad)];
+        bool loaded = false;
+        if (wait)
+        {
+            loaded = loadPatch(patch->address, toLoad);
+        }
+        else
+        {
+            // The record just listed stands in for the tree's lookup, which
+            // could wait for a rescan.
+            const ZentrovaStateHandler::Attempt attempt = m_stateHandler.tryLoadPatchFile(*patch, toLoad);
+            if (attempt == ZentrovaStateHandler::Attempt::kBusy)
+                return Attempt::kBusy;
+            loaded = attempt == ZentrovaStateHandler::Attempt::kLoaded;
+        }
+        if (loaded)
+        {
+            updateDisplay();
+            return Attempt::kDone;
+        }
+    }
     m_curProgram = 0;
     m_editBufferSource = kEditBufferProgram;
     m_stateHandler.getEditState().setDefaultPatch();
     updateDisplay();
+    return Attempt::kDone;
 }
 
-void Zentrova::onMidiProgramChange(int, VstInt32) {}
+bool Zentrova::loadPatch(const std::string& address, int program)
+{
+    const PatchInfoPointer patch = patchTree().getPatchInfo(address);
+    return patch && m_stateHandler.loadPatchFile(*patch, program);
+}
 
 int Zentrova::getCurrentProgramIndex()
 {
-    return m_curProgram == kEditBufferProgram ? m_editBufferSource : m_curProgram;
+    return m_curProgram == kEditBufferProgram ? m_editBufferSource.load() : m_curProgram.load();
+}
+
+void Zentrova::stepProgram(int delta)
+{
+    const auto size = static_cast<std::int64_t>(m_programs.currentBank()->patches.size());
+    std::int64_t next = static_cast<std::int64_t>(getCurrentProgramIndex()) + delta;
+    // Wrapped into the list whatever the step and wherever the edit buffer
+    // pointed before the list changed.
+    next = size > 0 ? ((next % size) + size) % size : 0;
+    selectProgram(static_cast<int>(next), true, true);
+}
+
+int Zentrova::findProgramByAddress(const std::string& address) const
+{
+    if (address.empty())
+        return 0;
+    const std::shared_ptr<const ProgramList::Bank> bank = m_programs.currentBank();
+    for (std::size_t index = 0; index < bank->patches.size(); ++index)
+        if (bank->patches[index]->address == address)
+            return static_cast<int>(index);
+    return 0;
+}
+
+void Zentrova::listLoadedPatchOnly()
+{
+    ProgramList::Patches alone{std::make_shared<const PatchInfo>(m_stateHandler.getEditState().m_patchInfo)};
+    m_programs.setCurrentBank(m_programs.currentBank()->info, std::move(alone));
+    setEditorParameter(kListsChangedNotification, 0.0f);
+}
+
+Zentrova::BankSwitch Zentrova::switchToBank(const std::string& address, bool wait)
+{
+    const std::shared_ptr<const std::vector<BankInfo>> banks = m_programs.banks();
+    const auto found = std::find_if(banks->begin(), banks->end(),
+                                    [&address](const BankInfo& bank) { return bank.address == address; });
+    if (found == banks->end())
+        return BankSwitch::kNoSuchBank;
+    ProgramList::Patches patches;
+    if (wait)
+        patchTree().collectPatches(patches, address);
+    else if (!patchTree().tryCollectPatches(patches, address))
+        return BankSwitch::kBusy;
+    m_stateHandler.getEditState().m_notInLibrary = false;
+    m_programs.setCurrentBank(*found, std::move(patches));
+    return BankSwitch::kSwitched;
+}
+
+ProgramList::Patches Zentrova::selectBank(const std::string& address, bool loadFirst)
+{
+    if (switchToBank(address, true) == BankSwitch::kSwitched)
+    {
+        if (loadFirst)
+            selectProgram(0, true, true);
+        setEditorParameter(kListsChangedNotification, 0.0f);
+    }
+    return m_programs.currentBank()->patches;
+}
+
+void Zentrova::selectBank(const std::string& address)
+{
+    selectBank(address, false);
+}
+
+BankInfo Zentrova::getCurrentBank() const
+{
+    return m_programs.currentBank()->info;
+}
+
+ProgramList::Patches Zentrova::getCurrentBankPatches() const
+{
+    return m_programs.currentBank()->patches;
+}
+
+std::vector<BankInfo> Zentrova::getBankList() const
+{
+    return *m_programs.banks();
+}
+
+PatchInfo Zentrova::getCurrentPatchInfo()
+{
+    return m_stateHandler.getEditState().m_patchInfo;
+}
+
+std::string Zentrova::getBankFolderPath(const std::string& address)
+{
+    const PatchTreeNode::Pointer node = patchTree().findNode(address);
+    if (!node || !node->isBranch())
+        return std::string();
+    return static_cast<const PatchTreeBranch&>(*node).firstFolderPath();
+}
+
+std::vector<PatchInfoPointer> Zentrova::collectPatches(const std::string& address)
+{
+    std::vector<PatchInfoPointer> patches;
+    patchTree().collectPatches(patches, address);
+    return patches;
+}
+
+void Zentrova::convertPatchesAt(const std::string& address)
+{
+    StatePatchConverter converter(this);
+    try
+    {
+        patchTree().convertAt(address, static_cast<std::uint32_t>(m_pConfiguration->getPatchFormatFlags()),
+                              &converter);
+    }
+    catch (const std::exception& error)
+    {
+        showAlert("Patch Conversion Error", error.what());
+    }
+    // The listed records name the files as they were before.
+    refreshPatchLists(std::string(), false);
+}
+
+std::string Zentrova::recallPatchMemory(int memory, bool select)
+{
+    const std::string text = m_pConfiguration->getPatchMemory(memory);
+    const std::size_t separator = text.find(kMemorySeparator);
+    std::string bankAddress = text;
+    std::string patchAddress;
+    if (separator == 0)
+    {
+        bankAddress.clear();
+        patchAddress = text.substr(1);
+    }
+    else if (separator != std::string::npos)
+    {
+        bankAddress = text.substr(0, separator) + "/";
+        patchAddress = text;
+        patchAddress[separator] = '/';
+    }
+    if (select)
+    {
+        selectBank(bankAddress, false);
+        selectProgram(findProgramByAddress(patchAddress), true, true);
+    }
+    return bankAddress;
+}
+
+void Zentrova::storePatchMemory(int memory, bool bankOnly)
+{
+    const std::string bankAddress = m_programs.currentBank()->info.address;
+    std::string text = m_stateHandler.getEditState().m_patchInfo.address;
+    if (bankOnly || text.empty())
+    {
+        text = bankAddress;
+    }
+    else if (bankAddress.empty())
+    {
+        text.insert(text.begin(), kMemorySeparator);
+    }
+    else if (text.size() > bankAddress.size() && text.compare(0, bankAddress.size(), bankAddress) == 0)
+    {
+        text[bankAddress.size() - 1] = kMemorySeparator;
+    }
+    else
+    {
+        // A patch from another bank is remembered with its own bank.
+        const std::size_t slash = text.rfind('/');
+        if (slash == std::string::npos)
+            text.insert(text.begin(), kMemorySeparator);
+        else
+            text[slash] = kMemorySeparator;
+    }
+    m_pConfiguration->setPatchMemory(memory, text);
+}
+
+bool Zentrova::setPatchMemory(int memory, const std::string& text)
+{
+    return m_pConfiguration->setPatchMemory(memory, text);
+}
+
+MidiProgramEntry Zentrova::getMidiProgramEntry(int program)
+{
+    MidiProgramEntry entry;
+    entry.path = m_pConfiguration->getMidiBankPath(getMidiBank(), program);
+    const std::size_t slash = entry.path.rfind('/');
+    if (const PatchInfoPointer patch = patchTree().getPatchInfo(entry.path))
+    {
+        entry.name = patch->name;
+        entry.present = true;
+    }
+    else if (slash != std::string::npos)
+    {
+        entry.name = entry.path.substr(slash + 1);
+    }
+    else
+    {
+        entry.present = true;
+    }
+    return entry;
+}
+
+void Zentrova::setMidiProgramPath(int program, const std::string& path)
+{
+    m_pConfiguration->setMidiBankPath(getMidiBank(), program, path);
+}
+
+void Zentrova::onMidiProgramChange(int program, VstInt32)
+{
+    if (program < 0 || program >= Configuration::kNumMidiPrograms)
+        return;
+    m_pendingMidiProgram = getMidiBank() << 8 | program;
+    retryMidiProgramChange();
+}
+
+void Zentrova::retryMidiProgramChange()
+{
+    if (m_pendingMidiProgram < 0)
+        return;
+    if (changeMidiProgram(m_pendingMidiProgram >> 8, m_pendingMidiProgram & 0xFF) == Attempt::kDone)
+        m_pendingMidiProgram = -1;
+}
+
+// The steps of a MIDI program change, each of which may find its lock taken;
+// done again from the start they come to the same.
+Zentrova::Attempt Zentrova::changeMidiProgram(int bank, int program)
+{
+    const std::string path = m_pConfiguration->getMidiBankPath(bank, program);
+    if (path.empty())
+        return Attempt::kDone;
+    PatchTreeNode::Pointer node;
+    if (!patchTree().tryFindNode(path, node))
+        return Attempt::kBusy;
+    if (!node)
+        return Attempt::kDone;
+    const std::size_t slash = path.rfind('/');
+    const std::string name =
+        node->isLeaf() ? node->getName() : slash != std::string::npos ? path.substr(slash + 1) : std::string();
+    if (name.empty())
+        return Attempt::kDone;
+    const std::shared_ptr<PatchTreeBranch> parent = node->getParent();
+    switch (switchToBank(parent ? parent->getAddress() : std::string(), false))
+    {
+    case BankSwitch::kBusy:
+        return Attempt::kBusy;
+    case BankSwitch::kSwitched:
+        setEditorParameter(kListsChangedNotification, 0.0f);
+        break;
+    case BankSwitch::kNoSuchBank:
+        break;
+    }
+    return selectProgramIn(findProgramByAddress(path), true, true, false);
+}
+
+void Zentrova::savePatchAs(const std::string& folderPath, const std::string& name, std::uint32_t formats,
+                           bool refresh, bool replace)
+{
+    PatchTree& tree = patchTree();
+    std::vector<BankFolder> targets;
+    if (const PatchTreeNode::Pointer node = tree.findNodeByFilePath(folderPath))
+        targets = tree.folderForNode(node, true);
+    else
+        targets.push_back(BankFolder{
+            folderPath, formats != 0 ? formats : static_cast<std::uint32_t>(m_pConfiguration->getPatchFormatFlags())});
+    ZentrovaState& state = m_stateHandler.getEditState();
+    const std::string oldAddress = state.m_patchInfo.address;
+    state.savePatch(targets, name);
+    try
+    {
+        if (replace && !oldAddress.empty())
+            tree.deletePatchLocked(oldAddress);
+    }
+    catch (const std::exception& error)
+    {
+        showAlert("Patch Delete Error", error.what());
+    }
+    // Only a rescan finds the new files (and loses the replaced ones).
+    if (refresh)
+        refreshPatchLists(std::string(), true);
+}
+
+void Zentrova::saveSnapshot()
+{
+    PatchTree& tree = patchTree();
+    if (!tree.hasTree())
+        return;
+    std::string address = m_pConfiguration->getSnapshotFolder(m_pConfiguration->isEffect());
+    std::string folder;
+    if (const PatchTreeNode::Pointer node = tree.findNode(address))
+    {
+        if (!node->isBranch())
+            return;
+        folder = static_cast<const PatchTreeBranch&>(*node).firstFolderPath();
+    }
+    else
+    {
+        // The nearest bank above that exists, and the missing rest of the
+        // address as folders below it.
+        std::string missing;
+        PatchTreeNode::Pointer found;
+        while (!found)
+        {
+            const std::size_t slash = address.rfind('/');
+            if (slash == std::string::npos)
+                return;
+            missing = address.substr(slash) + missing;
+            address.erase(slash);
+            found = tree.findNode(address);
+        }
+        if (!found->isBranch())
+            return;
+        folder = static_cast<const PatchTreeBranch&>(*found).firstFolderPath();
+        if (folder.empty())
+            return;
+        folder += missing;
+        while (!folder.empty() && folder.back() == '/')
+            folder.pop_back();
+        std::error_code ignored;
+        std::filesystem::create_directories(folder, ignored);
+    }
+    if (folder.empty())
+        return;
+    struct timespec now;
+    clock_gettime(CLOCK_REALTIME, &now);
+    std::tm local{};
+    localtime_r(&now.tv_sec, &local);
+    savePatchAs(folder, snapshotName(local, local.tm_sec + static_cast<double>(now.tv_nsec) * 1e-9), 0, true, false);
+}
+
+std::string Zentrova::snapshotName(const std::tm& localTime, double seconds)
+{
+    char name[64];
+    std::snprintf(name, sizeof name, "%04d-%02d-%02d@%02d-%02d-%02.0f", localTime.tm_year + 1900, localTime.tm_mon + 1,
+                  localTime.tm_mday, localTime.tm_hour, localTime.tm_min, seconds);
+    return name;
+}
+
+std::string Zentrova::getCurrentBankAddress() const
+{
+    return m_programs.currentBank()->info.address;
+}
+
+bool Zentrova::findLibraryPatch(const Uuid& uuid, PatchInfo& info)
+{
+    const std::shared_ptr<PatchTreeLeaf> leaf = patchTree().findLeafByUuid(uuid);
+    if (!leaf)
+        return false;
+    info = *leaf->getPatchInfo();
+    return true;
+}
+
+int Zentrova::showLibraryPatch(const PatchInfo& info)
+{
+    const PatchTreeNode::Pointer node = patchTree().findNode(info.address);
+    const std::shared_ptr<PatchTreeBranch> bank = node ? node->getParent() : nullptr;
+    selectBank(bank ? bank->getAddress() : std::string(), false);
+    const int index = findProgramByAddress(info.address);
+    selectProgram(index, true, false);
+    return index;
+}
+
+ZentrovaStateOwner::PatchFileSettings Zentrova::getPatchFileSettings() const
+{
+    return PatchFileSettings{static_cast<std::uint32_t>(m_pConfiguration->getPatchFormatFlags()),
+                             m_pConfiguration->isEffect(), m_pConfiguration->getDeleteOriginal()};
 }
 
 void Zentrova::setProgramName(char* name)
@@ -615,9 +1034,19 @@ void Zentrova::getProgramName(char* name)
 
 bool Zentrova::getProgramNameIndexed(VstInt32, VstInt32 index, char* text)
 {
-    if (index < 0 || index >= kNumPrograms)
+    if (index < 0)
         return false;
-    copyHostString(text, "empty", kVstMaxProgNameLen);
+    const std::shared_ptr<const ProgramList::Bank> bank = m_programs.currentBank();
+    const auto count = static_cast<VstInt32>(bank->patches.size());
+    const int patch = index == kEditBufferProgram ? m_editBufferSource.load() : index;
+    if (index >= count || patch < 0 || patch >= count)
+    {
+        if (index >= kNumPrograms)
+            return false;
+        copyHostString(text, kEmptyProgramName, kVstMaxProgNameLen);
+        return true;
+    }
+    copyHostString(text, bank->patches[static_cast<std::size_t>(patch)]->name.c_str(), kVstMaxProgNameLen);
     return true;
 }
 
@@ -650,6 +1079,8 @@ VstInt32 Zentrova::setChunk(void* data, VstInt32 byteSize, bool isPreset)
     chunk.detach();
     if (!read)
         return 0;
+    if (m_stateHandler.getEditState().m_notInLibrary)
+        listLoadedPatchOnly();
     updateDisplay();
     return 1;
 }

@@ -2,13 +2,17 @@
 
 #include <atomic>
 #include <cstdint>
+#include <ctime>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "Source/ControlCue.h"
 #include "Source/EffectsSection.h"
 #include "Source/Flavour.h"
 #include "Source/HostEvents.h"
+#include "Source/MidiProgramEntry.h"
+#include "Source/ProgramList.h"
 #include "Source/RoutingTable.h"
 #include "Source/SystemInfo.h"
 #include "Source/Voices/KeyboardHandler.h"
@@ -20,6 +24,7 @@
 #include "patches/ChunkBuffer.h"
 
 class Configuration;
+class PatchTree;
 class Voice;
 class ZentrovaEditor;
 
@@ -77,15 +82,65 @@ public:
 
     // The same as processReplacing, adding to the outputs.
     virtual void processAccumulating(float** inputs, float** outputs, VstInt32 sampleFrames);
-    // Audio thread: a MIDI program change at time in the block.
+    // Audio thread: plays the patch the MIDI bank table gives the program
+    // of the current MIDI bank. It never waits for a lock that another
+    // thread may hold for long (the patch tree's, a state being read): it
+    // tries again at each block start until it gets through, unless a later
+    // program change replaces it.
     virtual void onMidiProgramChange(int program, VstInt32 time);
+    // Moves through the current bank's programs, wrapping at its ends.
+    virtual void stepProgram(int delta);
     virtual void getParameterDisplayName(VstInt32 index, char* text);
     // A sample of the parameter's widest value text, for laying out its control.
     void getParameterAltLabel(VstInt32 index, char* text);
     virtual void reinitialise(VstInt32 blockSize, float sampleRate);
+    // Selects a patch of the current bank by its list index: 0-126 as that
+    // program, later ones as the edit buffer (program 127). With load it is
+    // loaded; when it cannot be, program 0 with the default patch.
     virtual void selectProgram(int index, bool keepEditBuffer, bool load);
     // The edit buffer's source while program 127 is current.
     virtual int getCurrentProgramIndex();
+    virtual void convertPatchesAt(const std::string& address);
+    // Loads the library patch at the tree address as the program's patch;
+    // false when there is none or its file is unusable.
+    bool loadPatch(const std::string& address, int program);
+    // The list index of the first listed patch at the tree address; 0 when
+    // the address is empty or names none.
+    int findProgramByAddress(const std::string& address) const;
+
+    // Banks: makes the bank at address current (an address that names no
+    // bank changes nothing) and answers its patches.
+    ProgramList::Patches selectBank(const std::string& address, bool loadFirst);
+    void selectBank(const std::string& address) override;
+    BankInfo getCurrentBank() const;
+    ProgramList::Patches getCurrentBankPatches() const;
+    std::vector<BankInfo> getBankList() const;
+    PatchInfo getCurrentPatchInfo();
+    // The first folder of the bank at address; empty when there is none.
+    std::string getBankFolderPath(const std::string& address);
+    std::vector<PatchInfoPointer> collectPatches(const std::string& address);
+
+    // Patch memories 0-7: a bank, or a bank and one of its patches.
+    // recallPatchMemory answers the memory's bank address; with select it
+    // selects that bank and loads the patch (program 0 when it is gone).
+    std::string recallPatchMemory(int memory, bool select);
+    void storePatchMemory(int memory, bool bankOnly);
+    bool setPatchMemory(int memory, const std::string& text);
+
+    // The MIDI bank table's program of the current MIDI bank.
+    MidiProgramEntry getMidiProgramEntry(int program);
+    void setMidiProgramPath(int program, const std::string& path);
+
+    // Saves the edit state's patch as name into the bank that the disk
+    // folder backs (in every folder of it), or into that folder alone in
+    // formats (0: the configured ones) when no bank does. replace removes
+    // the patch's previous files; refresh brings the lists up to date.
+    void savePatchAs(const std::string& folderPath, const std::string& name, std::uint32_t formats, bool refresh,
+                     bool replace);
+    // Saves the patch into the snapshot bank under the present date and time.
+    void saveSnapshot();
+    // "2012-03-03@09-05-08": a snapshot's name; seconds with their fraction.
+    static std::string snapshotName(const std::tm& localTime, double seconds);
 
     // The engine's side of the patch states.
     void setPseudoParameter(int lane, long index, EngineValue value, std::int64_t time) override;
@@ -97,7 +152,8 @@ public:
     void applyPendingProgram(int lane);
     ZentrovaStateHandler& getStateHandler() { return m_stateHandler; }
 
-    // Fetches the patch library's lists again.
+    // Fetches the patch library's lists again, rescanning its folders first
+    // with rescan.
     void refreshPatchLists(const std::string& address, bool rescan);
     void refreshEditorParameters();
     void refreshEditorHarmonics();
@@ -114,6 +170,12 @@ public:
     // The parameter whose controller MIDI learn waits for, or -1.
     int getMidiLearnTarget() const { return m_midiLearnTarget.load(std::memory_order_relaxed); }
     Configuration* getConfiguration() { return m_pConfiguration; }
+
+    // The patch library as a patch state needs it.
+    std::string getCurrentBankAddress() const override;
+    bool findLibraryPatch(const Uuid& uuid, PatchInfo& info) override;
+    int showLibraryPatch(const PatchInfo& info) override;
+    PatchFileSettings getPatchFileSettings() const override;
 
     // Null while the instance has no editor.
     ZentrovaEditor* getZentrovaEditor();
@@ -133,6 +195,28 @@ protected:
     void setConfigurationClientActive(bool active);
 
 private:
+    // What an audio-thread attempt came to: done (whatever the outcome), or
+    // given up because another thread held a lock.
+    enum class Attempt
+    {
+        kDone,
+        kBusy,
+    };
+    enum class BankSwitch
+    {
+        kSwitched,
+        kNoSuchBank,
+        kBusy,
+    };
+
+    PatchTree& patchTree() const;
+    BankSwitch switchToBank(const std::string& address, bool wait);
+    Attempt selectProgramIn(int index, bool keepEditBuffer, bool load, bool wait);
+    Attempt changeMidiProgram(int bank, int program);
+    void retryMidiProgramChange();
+    // The program list shows the edit state's patch alone: a patch the
+    // library does not hold.
+    void listLoadedPatchOnly();
     void processBlock(float** inputs, float** outputs, VstInt32 sampleFrames, int replace);
     void processInPieces(float** inputs, float** outputs, VstInt32 sampleFrames, int replace);
     void beginBlock();
@@ -158,8 +242,12 @@ private:
     std::unique_ptr<VstTempoAndSync> m_pTempo;
     SystemInfo m_systemInfo;
     ChunkBuffer m_chunk;
-    int m_editBufferSource = kEditBufferProgram;
+    std::atomic<int> m_editBufferSource{kEditBufferProgram};
     std::atomic<int> m_midiBank{0};
+    ProgramList m_programs;
+    // A MIDI program change still to be made, as MIDI bank << 8 | program;
+    // -1 when none. Audio thread only.
+    int m_pendingMidiProgram = -1;
     HostEvents m_hostEvents;
     float* m_mixBuffer = nullptr;
     const RoutingTable m_routingTable;

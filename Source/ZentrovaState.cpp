@@ -1,11 +1,16 @@
 #include "Source/ZentrovaState.h"
 
+#include "Source/FileAccess.h"
 #include "Source/FloatIntParameter.h"
 #include "Source/FloatParameter.h"
 #include "Source/ModalFloatParameter.h"
 #include "Source/ParameterText.h"
+#include "Source/PatchTree.h"
 #include "Source/PatchVersion.h"
 #include "Source/ticpp/ticpp.h"
+#include "patches/PatchFileHandler.h"
+#include "patches/PatchFileIo.h"
+#include "patches/Version1Conversion.h"
 
 #include <cmath>
 #include <cstdio>
@@ -41,6 +46,16 @@ bool integerAttribute(const ticpp::Element& element, const char* name, int& valu
 bool isMidiByte(int value)
 {
     return value >= 0 && value < 128;
+}
+
+constexpr char kEmptyPatchName[] = "Empty";
+// Far more same-named patches than any bank holds.
+constexpr int kMaxNameSuffix = 10000;
+
+[[noreturn]] void throwNotAPatch(int line)
+{
+    throw FileAccess::Exception(FileAccess::Exception::kNotAPatch,
+                                ticpp::Base::FormatMessage("Patch file is not valid", __FILE__, line, std::string()));
 }
 
 [[noreturn]] void ownerMissing(const char* operation, const char* file, int line)
@@ -288,6 +303,11 @@ std::vector<std::string> ZentrovaState::storedValueTexts() const
 
 bool ZentrovaState::writeChunkXml(ChunkBuffer& out, bool patchOnly) const
 {
+    return writeChunkXml(out, patchOnly, m_patchData.name);
+}
+
+bool ZentrovaState::writeChunkXml(ChunkBuffer& out, bool patchOnly, const std::string& name) const
+{
     REQUIRE_OWNER("writeChunkXml");
     ticpp::Document document;
     ticpp::Element root("zentrova");
@@ -301,7 +321,7 @@ bool ZentrovaState::writeChunkXml(ChunkBuffer& out, bool patchOnly) const
         status.SetAttribute("selected_patch", m_patchInfo.address);
         root.LinkEndChild(&status);
     }
-    writePatchXml(root, !patchOnly);
+    writePatchXml(root, !patchOnly, name);
     document.LinkEndChild(&root);
 
     TiXmlPrinter printer;
@@ -311,8 +331,13 @@ bool ZentrovaState::writeChunkXml(ChunkBuffer& out, bool patchOnly) const
 
 void ZentrovaState::writePatchXml(ticpp::Element& parent, bool withUuid) const
 {
+    writePatchXml(parent, withUuid, m_patchData.name);
+}
+
+void ZentrovaState::writePatchXml(ticpp::Element& parent, bool withUuid, const std::string& name) const
+{
     ticpp::Element patch("patch");
-    patch.SetAttribute("name", m_patchData.name);
+    patch.SetAttribute("name", name);
     if (withUuid)
         patch.SetAttribute("uuid", uuidToString(m_patchInfo.uuid));
 
@@ -509,4 +534,90 @@ void ZentrovaState::setChordOrders()
                                                                 : KeyboardDescriptor::kPlayOrder;
     for (KeyboardDescriptor& chord : m_patchData.chords)
         chord.setOrder(order);
+}
+
+void ZentrovaState::loadPatchFile(const std::string& path, int programInFile)
+{
+    ChunkBuffer buffer;
+    Version1Patch program;
+    switch (PatchFileHandler().loadPatch(path, buffer))
+    {
+    case kLoadVersion1Bank:
+        if (!Version1Patch::getProgram(buffer, programInFile, &program))
+            throwNotAPatch(__LINE__);
+        convertVersion1Patch(*this, program);
+        break;
+    case kLoadVersion1Program:
+        if (!Version1Patch::getProgram(buffer, 0, &program))
+            throwNotAPatch(__LINE__);
+        convertVersion1Patch(*this, program);
+        break;
+    case kLoadBankChunk:
+    case kLoadProgramChunk:
+        // A file whose chunk holds no patch is as unusable as one that
+        // cannot be read: it must not pass for the patch it names.
+        if (!readChunkXml(buffer, true, false, false))
+            throwNotAPatch(__LINE__);
+        break;
+    default:
+        throwNotAPatch(__LINE__);
+    }
+    m_modified = false;
+}
+
+int ZentrovaState::savePatch(const std::vector<BankFolder>& folders, const std::string& name)
+{
+    REQUIRE_OWNER("savePatch");
+    return savePatch(folders, name, m_pZentrova->getPatchFileSettings().formatFlags);
+}
+
+int ZentrovaState::savePatch(const std::vector<BankFolder>& folders, const std::string& name,
+                             std::uint32_t formatFlags)
+{
+    REQUIRE_OWNER("savePatch");
+    const ZentrovaStateOwner::PatchFileSettings settings = m_pZentrova->getPatchFileSettings();
+    ChunkBuffer chunk;
+    if (!writeChunkXml(chunk, true, name))
+        return 0;
+    PatchFileHandler().savePatch(folders, name, chunk, formatFlags, settings.isEffect, settings.deleteOriginal);
+    return 0;
+}
+
+bool ZentrovaState::convertBank(const ChunkBuffer& bank, const std::vector<BankFolder>& folders,
+                                std::uint32_t formatFlags)
+{
+    if (!Version1Patch::isBank(bank))
+        return false;
+    // Programs of one name would overwrite each other's files.
+    const std::vector<std::string> names = Version1Patch::uniqueProgramFileNames(bank);
+    for (int slot = 0; slot < Version1Patch::kBankPrograms; ++slot)
+    {
+        Version1Patch program;
+        if (!Version1Patch::getProgram(bank, slot, &program))
+            return false;
+        convertVersion1Patch(*this, program);
+        savePatch(folders, names[static_cast<std::size_t>(slot)], formatFlags);
+    }
+    return true;
+}
+
+bool ZentrovaState::convertSinglePatch(const ChunkBuffer& data, const PatchTreeBranch& bank,
+                                       std::uint32_t formatFlags)
+{
+    Version1Patch program;
+    if (!Version1Patch::getProgram(data, 0, &program))
+        return false;
+    convertVersion1Patch(*this, program);
+    const std::string base = m_patchData.name.empty() ? std::string(kEmptyPatchName) : m_patchData.name;
+    std::string candidate = base;
+    for (int n = 2; PatchTree::patchNameExists(bank, candidate); ++n)
+    {
+        if (n > kMaxNameSuffix)
+            return false;
+        char suffix[16];
+        std::snprintf(suffix, sizeof suffix, "(%02d)", n);
+        candidate = base + suffix;
+    }
+    savePatch(bank.getBankInfo().folders, candidate, formatFlags);
+    return true;
 }

@@ -5,6 +5,7 @@
 #include "Source/ParameterTable.h"
 #include "Source/ZentrovaParameter.h"
 #include "Source/ZentrovaStateOwner.h"
+#include "patches/BankInfo.h"
 #include "patches/ChunkBuffer.h"
 #include "patches/PatchInfo.h"
 
@@ -19,6 +20,8 @@ namespace ticpp
 {
 class Element;
 }
+
+class PatchTreeBranch;
 
 // One complete patch as the plug-in keeps it: the stored values, name and
 // chords, the patch's library record, and the parameter objects that give
@@ -72,6 +75,24 @@ public:
     // objects, both starting from the default patch.
     void readPatchXml(const ticpp::Element& patch, int version);
 
+    // Reads the patch file at path into the state; programInFile picks the
+    // program of a version-1 bank file. Throws FileAccess::Exception, with
+    // the state as it was, when the file holds no usable patch.
+    void loadPatchFile(const std::string& path, int programInFile);
+    // Writes the patch as files named name into the folders, in the owner's
+    // configured formats or in formatFlags. The state keeps its own name, so
+    // other threads never see it change. Returns 0.
+    int savePatch(const std::vector<BankFolder>& folders, const std::string& name);
+    int savePatch(const std::vector<BankFolder>& folders, const std::string& name, std::uint32_t formatFlags);
+    // Version-1 conversions, each program becoming the state's patch in turn,
+    // so they need a state that neither the engine nor the editor uses.
+    // convertBank saves the 36 programs of version-1 bank data into the
+    // folders, under names unique among them; false when the data is no
+    // version-1 bank. convertSinglePatch saves program 0 of the data into
+    // the bank's folders under a name the bank does not hold yet.
+    bool convertBank(const ChunkBuffer& bank, const std::vector<BankFolder>& folders, std::uint32_t formatFlags);
+    bool convertSinglePatch(const ChunkBuffer& data, const PatchTreeBranch& bank, std::uint32_t formatFlags);
+
     // The parameter object of index 0..154, null for any other index.
     ZentrovaParameter* getParameter(int index) const;
     // The patch value texts of the stored values, formatted by a scratch set
@@ -102,6 +123,8 @@ private:
     // and for building the default record.
     explicit ZentrovaState(Scratch);
 
+    bool writeChunkXml(ChunkBuffer& out, bool patchOnly, const std::string& name) const;
+    void writePatchXml(ticpp::Element& parent, bool withUuid, const std::string& name) const;
     void createParameters(bool withDefaults);
     // Reads one patch value text into the object and the stored values,
     // followed by the switch rules it triggers; returns the value.

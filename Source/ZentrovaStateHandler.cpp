@@ -1,5 +1,6 @@
 #include "Source/ZentrovaStateHandler.h"
 
+#include "Source/FileAccess.h"
 #include "Source/ZentrovaStateOwner.h"
 
 namespace
@@ -31,6 +32,40 @@ bool ZentrovaStateHandler::readChunkXml(const ChunkBuffer& chunk, bool patchOnly
     const int target = 1 - m_currentIndex.load(std::memory_order_acquire);
     if (!m_states[target]->readChunkXml(chunk, patchOnly, true, false))
         return false;
+    m_editIndex.store(target, std::memory_order_release);
+    m_switchPending.store(true, std::memory_order_release);
+    return true;
+}
+
+bool ZentrovaStateHandler::loadPatchFile(const PatchInfo& info, int programIndex)
+{
+    std::lock_guard<std::mutex> loading(m_chunkMutex);
+    return loadLocked(info, programIndex);
+}
+
+ZentrovaStateHandler::Attempt ZentrovaStateHandler::tryLoadPatchFile(const PatchInfo& info, int programIndex)
+{
+    std::unique_lock<std::mutex> loading(m_chunkMutex, std::try_to_lock);
+    if (!loading.owns_lock())
+        return Attempt::kBusy;
+    return loadLocked(info, programIndex) ? Attempt::kLoaded : Attempt::kFailed;
+}
+
+bool ZentrovaStateHandler::loadLocked(const PatchInfo& info, int programIndex)
+{
+    const int target = 1 - m_currentIndex.load(std::memory_order_acquire);
+    ZentrovaState& state = *m_states[target];
+    state.m_isCurrent = false;
+    state.m_patchInfo = info;
+    state.m_programIndex = programIndex;
+    try
+    {
+        state.loadPatchFile(info.lastFile(), info.programInFile());
+    }
+    catch (const FileAccess::Exception&)
+    {
+        return false;
+    }
     m_editIndex.store(target, std::memory_order_release);
     m_switchPending.store(true, std::memory_order_release);
     return true;

@@ -32,6 +32,21 @@ public:
     // another thread to finish rather than write half of it.
     bool writeChunkXml(ChunkBuffer& out, bool patchOnly);
 
+    // Loads the library patch that info describes into the inactive state
+    // and makes it the edit state, pending the switch; programIndex is its
+    // place in the current bank's program list. False, with nothing pending,
+    // when the file holds no usable patch.
+    bool loadPatchFile(const PatchInfo& info, int programIndex);
+    enum class Attempt
+    {
+        kLoaded,
+        kFailed,
+        kBusy,
+    };
+    // The same for the audio thread, which must not wait while another
+    // thread reads or writes a state: kBusy, doing nothing, when one does.
+    Attempt tryLoadPatchFile(const PatchInfo& info, int programIndex);
+
     bool isSwitchPending() const { return m_switchPending.load(std::memory_order_acquire); }
     // Audio thread, at the start of a block: makes the pending state current.
     // Never waits: while a read is still filling the state, the switch is
@@ -49,12 +64,14 @@ public:
     ZentrovaState& getEditState() { return *m_states[m_editIndex.load(std::memory_order_acquire)]; }
 
 private:
+    bool loadLocked(const PatchInfo& info, int programIndex);
+
     std::unique_ptr<ZentrovaState> m_states[2];
     std::atomic<int> m_currentIndex{0};
     std::atomic<int> m_editIndex{0};
     ZentrovaStateOwner* m_pOwner;
     std::atomic<bool> m_switchPending{false};
-    // Held for each whole read and write, so the audio thread never makes a
-    // half-read state current and no chunk shows half of one.
+    // Held for each whole read, load and write, so the audio thread never
+    // makes a half-read state current and no chunk shows half of one.
     std::mutex m_chunkMutex;
 };

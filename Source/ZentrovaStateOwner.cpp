@@ -1,5 +1,7 @@
 #include "Source/ZentrovaStateOwner.h"
 
+#include "patches/PatchTypeBits.h"
+
 ZentrovaStateOwner::~ZentrovaStateOwner() = default;
 
 std::string ZentrovaStateOwner::getCurrentBankAddress() const
@@ -17,4 +19,9 @@ bool ZentrovaStateOwner::findLibraryPatch(const Uuid&, PatchInfo&)
 int ZentrovaStateOwner::showLibraryPatch(const PatchInfo&)
 {
     return 0;
+}
+
+ZentrovaStateOwner::PatchFileSettings ZentrovaStateOwner::getPatchFileSettings() const
+{
+    return PatchFileSettings{kFileTypeFxp | kFileTypeEffect, true, false};
 }

@@ -23,8 +23,19 @@ public:
     // editor is open.
     virtual void setEditorParameter(long tag, float value) = 0;
 
+    // How patch files are saved: the configured formats with the
+    // deliverable's patch type bit, which deliverable writes them, and
+    // whether files in other formats are removed rather than kept aside.
+    struct PatchFileSettings
+    {
+        std::uint32_t formatFlags;
+        bool isEffect;
+        bool deleteOriginal;
+    };
     // The library side defaults to an owner without a library: no current
-    // bank, and no patch is ever found.
+    // bank, no patch is ever found, and patches are saved as effect program
+    // files.
+    virtual PatchFileSettings getPatchFileSettings() const;
 
     // Tree address of the current bank.
     virtual std::string getCurrentBankAddress() const;

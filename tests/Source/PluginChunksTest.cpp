@@ -85,6 +85,8 @@ protected:
 };
 } // namespace
 
+// A fresh instance with an empty library falls back to the default patch,
+// named "Default".
 TEST_F(PluginChunks, ProgramChunkOfAFreshInstanceIsTheDefaultPatch)
 {
     const std::vector<unsigned char> chunk = plugin->getChunk(true);
@@ -96,7 +98,7 @@ TEST_F(PluginChunks, ProgramChunkOfAFreshInstanceIsTheDefaultPatch)
                          "[0-9A-F]{4}-[0-9A-F]{12}\">\n")))
         << text.substr(0, 120);
     EXPECT_EQ(withoutUuids(text), "<zentrova version=\"609\" platform=\"mac_x86\" uuid=\"U\">\n" +
-                                      defaultPatchElement("name=\"\"") + "</zentrova>\n");
+                                      defaultPatchElement("name=\"Default\"") + "</zentrova>\n");
 }
 
 TEST_F(PluginChunks, BankChunkAddsTheSelectionAndThePatchUuid)
@@ -104,7 +106,7 @@ TEST_F(PluginChunks, BankChunkAddsTheSelectionAndThePatchUuid)
     const std::string text = chunkText(plugin->getChunk(false));
     EXPECT_EQ(withoutUuids(text), "<zentrova version=\"609\" platform=\"mac_x86\" uuid=\"U\">\n"
                                   "    <status selected_bank=\"\" selected_patch=\"\" />\n" +
-                                      defaultPatchElement("name=\"\" uuid=\"U\"") + "</zentrova>\n");
+                                      defaultPatchElement("name=\"Default\" uuid=\"U\"") + "</zentrova>\n");
 }
 
 TEST_F(PluginChunks, EveryChunkHasANewUuidButThePatchKeepsItsOwn)
