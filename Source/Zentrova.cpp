@@ -609,6 +609,8 @@ Zentrova::Attempt Zentrova::selectProgramIn(int index, bool keepEditBuffer, bool
         m_curProgram = index;
         if (index == kEditBufferProgram)
             toLoad = m_editBufferSource;
+        else
+            m_editBufferSource = kEditBufferProgram;
     }
     else if (index >= kEditBufferProgram)
     {
@@ -911,15 +913,20 @@ void Zentrova::savePatchAs(const std::string& folderPath, const std::string& nam
                            bool refresh, bool replace)
 {
     PatchTree& tree = patchTree();
-    std::vector<BankFolder> targets;
-    if (const PatchTreeNode::Pointer node = tree.findNodeByFilePath(folderPath))
-        targets = tree.folderForNode(node, true);
-    else
-        targets.push_back(BankFolder{
-            folderPath, formats != 0 ? formats : static_cast<std::uint32_t>(m_pConfiguration->getPatchFormatFlags())});
     ZentrovaState& state = m_stateHandler.getEditState();
     const std::string oldAddress = state.m_patchInfo.address;
-    state.savePatch(targets, name);
+    if (const PatchTreeNode::Pointer node = tree.findNodeByFilePath(folderPath))
+    {
+        state.savePatch(tree.folderForNode(node, true), name);
+    }
+    else
+    {
+        // A folder outside the library takes the formats asked for, even
+        // those not configured for the library.
+        if (formats == 0)
+            formats = static_cast<std::uint32_t>(m_pConfiguration->getPatchFormatFlags());
+        state.savePatch({BankFolder{folderPath, formats}}, name, formats);
+    }
     try
     {
         if (replace && !oldAddress.empty())

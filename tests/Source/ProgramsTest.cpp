@@ -1,0 +1,598 @@
+// The host's 128 programs over the patch library: banks, program names and
+// selection, the edit buffer, stepping, patch memories, MIDI program
+// changes, chunks of patches outside the library, saving and snapshots.
+
+#include "Source/Alerts.h"
+#include "Source/PatchTree.h"
+#include "Source/Zentrova.h"
+#include "patches/Configuration.h"
+#include "patches/PatchFileHandler.h"
+#include "tests/Source/PatchLibraryTestSupport.h"
+#include "tests/patches/ConfigurationTestSupport.h"
+#include "tests/support/MidiEvents.h"
+#include "tests/support/PatchDocuments.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace
+{
+class Programs : public ::testing::Test
+{
+protected:
+    std::string bankFolder(const std::string& bank = std::string()) const
+    {
+        return files.userFolder() + "/Patches/Effect" + (bank.empty() ? "" : "/" + bank);
+    }
+
+    // A library patch of the effect tree, with its own uuid and, optionally,
+    // some parameter texts.
+    std::string addPatch(const std::string& bank, const std::string& name, const ParameterTexts& parameters = {})
+    {
+        const std::string folder = librarytest::makeFolder(bankFolder(bank));
+        std::string text = "<zentrova version=\"609\" platform=\"mac_x86\" uuid=\"" + librarytest::newUuid() +
+                           "\">\n<patch name=\"" + name + "\">\n";
+        for (const auto& [key, value] : parameters)
+            text += "<parameter name=\"" + key + "\" value=\"" + value + "\" />\n";
+        text += "</patch>\n</zentrova>\n";
+        ChunkBuffer chunk;
+        chunk.assignCompressed(text);
+        const std::string path = folder + "/" + name + ".fxp";
+        EXPECT_EQ(PatchFileHandler::writeFxp(path, name, chunk, true), 0);
+        return path;
+    }
+
+    // count patches named P000, P001, ...
+    void addBank(const std::string& bank, int count)
+    {
+        for (int i = 0; i < count; ++i)
+        {
+            char name[8];
+            std::snprintf(name, sizeof name, "P%03d", i);
+            addPatch(bank, name);
+        }
+    }
+
+    Zentrova& open()
+    {
+        plugin = std::make_unique<PluginInstance>();
+        return *plugin->get();
+    }
+
+    Zentrova& zentrova() { return *plugin->get(); }
+
+    VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr)
+    {
+        AEffect* effect = zentrova().getAeffect();
+        return effect->dispatcher(effect, opcode, index, value, ptr, 0.0f);
+    }
+
+    std::string programName(int index)
+    {
+        char text[64] = "unchanged";
+        return dispatch(effGetProgramNameIndexed, index, 0, text) ? text : "<false>";
+    }
+
+    std::string currentName()
+    {
+        char text[64] = {};
+        dispatch(effGetProgramName, 0, 0, text);
+        return text;
+    }
+
+    int currentProgram() { return static_cast<int>(dispatch(effGetProgram)); }
+    void setProgram(int program) { dispatch(effSetProgram, 0, program); }
+
+    std::string enginePatchName() { return zentrova().getStateHandler().getCurrentState().m_patchData.name; }
+
+    void render()
+    {
+        std::vector<float> left(256), right(256);
+        float* outputs[] = {left.data(), right.data()};
+        zentrova().processReplacing(nullptr, outputs, 256);
+    }
+
+    void programChange(int program, int channel = 0)
+    {
+        sendMidi(zentrova(), {midiEvent(0, 0xC0 | channel, program)});
+        render();
+    }
+
+    void block()
+    {
+        sendMidi(zentrova(), {});
+        render();
+    }
+
+    ConfigurationFiles files;
+    std::unique_ptr<PluginInstance> plugin;
+};
+
+// Holds the patch tree's lock from another thread for as long as the test
+// wants: a conversion that asks about a read-only patch waits for the answer
+// inside the tree's lock.
+class TreeHolder : public AlertHandler
+{
+public:
+    TreeHolder(Zentrova& plugin, const std::string& address) : m_previous(setAlertHandler(this))
+    {
+        m_thread = std::thread([&plugin, address] { plugin.convertPatchesAt(address); });
+        while (!m_asked)
+            std::this_thread::yield();
+    }
+
+    ~TreeHolder() override
+    {
+        release();
+        setAlertHandler(m_previous);
+    }
+
+    void release()
+    {
+        m_released = true;
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+    int askSkipStop(const char*, const char*) override
+    {
+        m_asked = true;
+        while (!m_released)
+            std::this_thread::yield();
+        return kAnswerSkip;
+    }
+
+private:
+    AlertHandler* m_previous;
+    std::atomic<bool> m_asked{false};
+    std::atomic<bool> m_released{false};
+    std::thread m_thread;
+};
+} // namespace
+
+TEST_F(Programs, AnEmptyLibraryNamesEveryProgramEmpty)
+{
+    open();
+    for (int program = 0; program < 128; ++program)
+        ASSERT_EQ(programName(program), "empty") << program;
+    EXPECT_EQ(programName(128), "<false>");
+    EXPECT_EQ(programName(-1), "<false>");
+    EXPECT_EQ(currentProgram(), 0);
+    EXPECT_EQ(currentName(), "Default");
+
+    zentrova().setParameter(1, 0.7f);
+    setProgram(5);
+    EXPECT_EQ(currentProgram(), 0) << "no patch: program 0";
+    EXPECT_EQ(currentName(), "Default");
+    zentrova().stepProgram(3);
+    EXPECT_EQ(currentProgram(), 0);
+}
+
+TEST_F(Programs, BanksListTheLibraryIndentedByDepth)
+{
+    addBank("Bass", 2);
+    addBank("Pads", 1);
+    open();
+    std::vector<std::pair<std::string, std::string>> banks;
+    for (const BankInfo& bank : zentrova().getBankList())
+        banks.emplace_back(bank.name, bank.address);
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {"All Patches", ""},       {"    FX", "FX/"}, {"        Bass", "FX/Bass/"},
+        {"        Pads", "FX/Pads/"}, {"    Inst", "Inst/"},
+    };
+    EXPECT_EQ(banks, expected);
+    EXPECT_EQ(zentrova().getBankFolderPath("FX/Pads/"), bankFolder("Pads"));
+    EXPECT_EQ(zentrova().getBankFolderPath("FX/Pads/P000"), "") << "a patch is no bank";
+    EXPECT_EQ(zentrova().getBankFolderPath("Nowhere/"), "");
+}
+
+TEST_F(Programs, ProgramsAreThePatchesOfTheCurrentBank)
+{
+    addBank("Bass", 3);
+    addPatch("Pads", "Airy");
+    addPatch("Pads", "Bright", {{"FilterType", "Hi Pass"}});
+    addPatch("Pads", "Calm");
+    open();
+    const ProgramList::Patches patches = zentrova().selectBank("FX/Pads/", false);
+    ASSERT_EQ(patches.size(), 3u);
+    EXPECT_EQ(zentrova().getCurrentBank().address, "FX/Pads/");
+    EXPECT_EQ(programName(0), "Airy");
+    EXPECT_EQ(programName(2), "Calm");
+    for (int program = 3; program < 128; ++program)
+        ASSERT_EQ(programName(program), "empty") << program;
+
+    setProgram(1);
+    EXPECT_EQ(currentProgram(), 1);
+    EXPECT_EQ(currentName(), "Bright");
+    EXPECT_EQ(zentrova().getParameter(0), 0.25f) << "the patch's own values";
+    EXPECT_EQ(zentrova().getCurrentPatchInfo().address, "FX/Pads/Bright");
+    EXPECT_TRUE(zentrova().getStateHandler().isSwitchPending());
+    block();
+    EXPECT_EQ(enginePatchName(), "Bright") << "taken at the block start";
+
+    const std::size_t before = zentrova().getCurrentBankPatches().size();
+    zentrova().selectBank("Nowhere/", true);
+    EXPECT_EQ(zentrova().getCurrentBank().address, "FX/Pads/") << "an address that names no bank";
+    EXPECT_EQ(zentrova().getCurrentBankPatches().size(), before);
+    EXPECT_EQ(zentrova().findProgramByAddress("FX/Pads/Calm"), 2);
+    EXPECT_EQ(zentrova().findProgramByAddress("FX/Bass/P000"), 0) << "not in the bank";
+    EXPECT_EQ(zentrova().findProgramByAddress(""), 0);
+}
+
+TEST_F(Programs, SelectingABankCanLoadItsFirstPatch)
+{
+    addBank("Bass", 2);
+    addPatch("Pads", "Airy");
+    open();
+    zentrova().selectBank("FX/Bass/", false);
+    setProgram(1);
+    zentrova().selectBank("FX/Pads/", true);
+    EXPECT_EQ(currentProgram(), 0);
+    EXPECT_EQ(currentName(), "Airy");
+}
+
+TEST_F(Programs, SteppingWrapsAtTheEndsOfTheBank)
+{
+    addBank("Pads", 5);
+    open();
+    zentrova().selectBank("FX/Pads/", true);
+    zentrova().stepProgram(-1);
+    EXPECT_EQ(currentProgram(), 4);
+    EXPECT_EQ(currentName(), "P004");
+    zentrova().stepProgram(1);
+    EXPECT_EQ(currentProgram(), 0);
+    zentrova().stepProgram(12);
+    EXPECT_EQ(currentProgram(), 2) << "a step longer than the bank stays inside it";
+    zentrova().stepProgram(-13);
+    EXPECT_EQ(currentProgram(), 4);
+}
+
+TEST_F(Programs, PatchesFrom127OnArePlayedAsTheEditBuffer)
+{
+    addBank("Big", 200);
+    open();
+    zentrova().selectBank("FX/Big/", false);
+    EXPECT_EQ(programName(126), "P126");
+    EXPECT_EQ(programName(127), "P127") << "no edit buffer yet: patch 127";
+
+    zentrova().selectProgram(150, true, true);
+    EXPECT_EQ(currentProgram(), 127);
+    EXPECT_EQ(zentrova().getCurrentProgramIndex(), 150);
+    EXPECT_EQ(programName(127), "P150");
+    EXPECT_EQ(currentName(), "P150");
+
+    zentrova().stepProgram(1);
+    EXPECT_EQ(zentrova().getCurrentProgramIndex(), 151);
+    EXPECT_EQ(currentName(), "P151");
+
+    char name[] = "Renamed";
+    dispatch(effSetProgramName, 0, 0, name);
+    setProgram(127);
+    EXPECT_EQ(currentName(), "P151") << "program 127 reloads the edit buffer's patch";
+
+    setProgram(3);
+    EXPECT_EQ(currentProgram(), 3);
+    EXPECT_EQ(programName(127), "P127") << "a program below 127 ends the edit buffer";
+    dispatch(effSetProgramName, 0, 0, name);
+    setProgram(127);
+    EXPECT_EQ(currentProgram(), 3) << "127 is not a program of its own";
+    EXPECT_EQ(currentName(), "Renamed");
+}
+
+TEST_F(Programs, AnUnusablePatchFallsBackToProgramZeroAndTheDefaultPatch)
+{
+    addBank("Pads", 2);
+    const std::string broken = addPatch("Pads", "Broken");
+    const std::string vanished = addPatch("Pads", "Vanished");
+    open();
+    // Now a program file whose chunk is no patch document.
+    ChunkBuffer garbage;
+    garbage.assignCompressed("not a patch");
+    ASSERT_EQ(PatchFileHandler::writeFxp(broken, "Broken", garbage, true), 0);
+    zentrova().selectBank("FX/Pads/", false);
+    ASSERT_EQ(programName(0), "Broken");
+    setProgram(1);
+    block();
+
+    setProgram(0);
+    EXPECT_EQ(currentProgram(), 0);
+    EXPECT_EQ(currentName(), "Default");
+    EXPECT_FALSE(zentrova().getStateHandler().isSwitchPending()) << "nothing to switch to";
+
+    setProgram(1);
+    ASSERT_EQ(programName(3), "Vanished");
+    std::filesystem::remove(vanished);
+    setProgram(3);
+    EXPECT_EQ(currentProgram(), 0);
+    EXPECT_EQ(currentName(), "Default");
+}
+
+TEST_F(Programs, MemoriesRememberABankAndOneOfItsPatches)
+{
+    addBank("Bass", 2);
+    addBank("Pads", 4);
+    open();
+    Configuration& configuration = *zentrova().getConfiguration();
+
+    zentrova().selectBank("FX/Pads/", false);
+    setProgram(2);
+    zentrova().storePatchMemory(1, false);
+    EXPECT_EQ(configuration.getPatchMemory(1), "FX/Pads#P002");
+    zentrova().storePatchMemory(2, true);
+    EXPECT_EQ(configuration.getPatchMemory(2), "FX/Pads/");
+
+    zentrova().selectBank("FX/Bass/", true);
+    EXPECT_EQ(zentrova().recallPatchMemory(1, true), "FX/Pads/");
+    EXPECT_EQ(zentrova().getCurrentBank().address, "FX/Pads/");
+    EXPECT_EQ(currentProgram(), 2);
+    EXPECT_EQ(currentName(), "P002");
+
+    EXPECT_EQ(zentrova().recallPatchMemory(1, false), "FX/Pads/") << "without select only the bank is told";
+    setProgram(3);
+    EXPECT_EQ(zentrova().recallPatchMemory(2, true), "FX/Pads/");
+    EXPECT_EQ(currentProgram(), 0) << "a bank alone starts at its first patch";
+
+    configuration.setPatchMemory(3, "#FX/Pads/P003");
+    zentrova().selectBank("FX/Bass/", false);
+    EXPECT_EQ(zentrova().recallPatchMemory(3, true), "");
+    EXPECT_EQ(zentrova().getCurrentBank().address, "") << "the whole library";
+    EXPECT_EQ(currentName(), "P003");
+
+    configuration.setPatchMemory(4, "FX/Pads#Gone");
+    zentrova().recallPatchMemory(4, true);
+    EXPECT_EQ(zentrova().getCurrentBank().address, "FX/Pads/");
+    EXPECT_EQ(currentName(), "P000") << "a patch no longer there: program 0 of its bank";
+
+    configuration.setPatchMemory(5, "FX/Gone#P001");
+    zentrova().recallPatchMemory(5, true);
+    EXPECT_EQ(zentrova().getCurrentBank().address, "FX/Pads/") << "a bank no longer there: the current one";
+    EXPECT_EQ(currentName(), "P000");
+}
+
+TEST_F(Programs, MemoryTextsStayWellFormedWhateverTheBankHolds)
+{
+    addBank("Bass", 1);
+    addBank("Pads", 4);
+    open();
+    Configuration& configuration = *zentrova().getConfiguration();
+    zentrova().selectBank("FX/Bass/", false);
+    ASSERT_TRUE(zentrova().loadPatch("FX/Pads/P003", 3));
+    zentrova().storePatchMemory(0, false);
+    EXPECT_EQ(configuration.getPatchMemory(0), "FX/Pads#P003") << "a patch of another bank keeps its own bank";
+
+    zentrova().selectBank("", false);
+    zentrova().storePatchMemory(0, false);
+    EXPECT_EQ(configuration.getPatchMemory(0), "#FX/Pads/P003");
+
+    // The default patch has no place in the library.
+    zentrova().selectBank("FX/Bass/", false);
+    zentrova().getStateHandler().getEditState().m_patchInfo.address.clear();
+    zentrova().storePatchMemory(0, false);
+    EXPECT_EQ(configuration.getPatchMemory(0), "FX/Bass/");
+}
+
+TEST_F(Programs, MidiProgramChangesPlayTheMidiBankTablesPatches)
+{
+    addBank("Bass", 2);
+    addBank("Pads", 4);
+    open();
+    zentrova().selectBank("FX/Bass/", true);
+    render();
+    zentrova().setMidiProgramPath(5, "FX/Pads/P003");
+    zentrova().setMidiProgramPath(6, "FX/Pads/Gone");
+    zentrova().setMidiBank(1);
+    zentrova().setMidiProgramPath(5, "FX/Bass/P001");
+    zentrova().setMidiBank(0);
+
+    const MidiProgramEntry entry = zentrova().getMidiProgramEntry(5);
+    EXPECT_EQ(entry.name, "P003");
+    EXPECT_EQ(entry.path, "FX/Pads/P003");
+    EXPECT_TRUE(entry.present);
+    const MidiProgramEntry missing = zentrova().getMidiProgramEntry(6);
+    EXPECT_EQ(missing.name, "Gone");
+    EXPECT_FALSE(missing.present);
+    const MidiProgramEntry unset = zentrova().getMidiProgramEntry(7);
+    EXPECT_EQ(unset.name, "");
+    EXPECT_TRUE(unset.present) << "an empty slot";
+
+    programChange(6);
+    programChange(7);
+    EXPECT_EQ(zentrova().getCurrentBank().address, "FX/Bass/") << "missing and empty slots do nothing";
+    EXPECT_EQ(enginePatchName(), "P000");
+
+    sendMidi(zentrova(), {midiEvent(3, 0xC4, 5)});
+    EXPECT_EQ(zentrova().getCurrentBank().address, "FX/Pads/");
+    EXPECT_EQ(currentProgram(), 3);
+    EXPECT_EQ(currentName(), "P003");
+    EXPECT_EQ(enginePatchName(), "P000") << "the engine switches at the next block";
+    render();
+    sendMidi(zentrova(), {});
+    EXPECT_EQ(enginePatchName(), "P003");
+    render();
+
+    sendMidi(zentrova(), {midiEvent(0, 0xB0, 0, 1), midiEvent(1, 0xC0, 5)});
+    render();
+    EXPECT_EQ(currentName(), "P001") << "bank select picks the table's bank";
+    sendMidi(zentrova(), {midiEvent(0, 0xB0, 0, 0x85), midiEvent(1, 0xC0, 5)});
+    render();
+    EXPECT_EQ(zentrova().getMidiBank(), 1) << "a bank above the table is ignored";
+    EXPECT_EQ(currentName(), "P001");
+}
+
+TEST_F(Programs, AMidiProgramChangeNeverWaitsForABusyLibrary)
+{
+    addBank("Pads", 4);
+    // A read-only patch of the instrument flavour: converting it asks first.
+    const std::string held = addPatch("Pads", "Held");
+    std::filesystem::remove(held);
+    ChunkBuffer chunk;
+    chunk.assignCompressed(patchDocument("609", {}));
+    ASSERT_EQ(PatchFileHandler::writeFxp(held, "Held", chunk, false), 0);
+    std::filesystem::permissions(held, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+    open();
+    zentrova().setMidiProgramPath(9, "FX/Pads/P002");
+    const std::string before = currentName();
+    ASSERT_NE(before, "P002");
+    {
+        TreeHolder holder(zentrova(), "FX/Pads/Held");
+        programChange(9);
+        block();
+        EXPECT_EQ(currentName(), before) << "the library is busy: the change waits";
+        holder.release();
+    }
+    sendMidi(zentrova(), {});
+    EXPECT_EQ(currentName(), "P002") << "made at the next block start";
+    render();
+    sendMidi(zentrova(), {});
+    EXPECT_EQ(enginePatchName(), "P002");
+}
+
+TEST_F(Programs, AChunkOfAPatchOutsideTheLibraryStandsAlone)
+{
+    addBank("Pads", 3);
+    open();
+    zentrova().selectBank("FX/Pads/", true);
+    const std::vector<unsigned char> chunk = plainChunk(patchDocument("609", {}, "", "Outsider"));
+    ASSERT_EQ(zentrova().setChunk(const_cast<unsigned char*>(chunk.data()), static_cast<VstInt32>(chunk.size()), true),
+              1);
+    EXPECT_EQ(programName(0), "Outsider");
+    EXPECT_EQ(programName(1), "empty");
+    setProgram(2);
+    EXPECT_EQ(currentName(), "Outsider") << "program selection waits for a bank";
+    zentrova().stepProgram(1);
+    EXPECT_EQ(currentName(), "Outsider");
+
+    zentrova().selectBank("FX/Pads/", false);
+    EXPECT_EQ(programName(0), "P000");
+    setProgram(2);
+    EXPECT_EQ(currentName(), "P002");
+}
+
+TEST_F(Programs, ABankChunkFindsItsLibraryPatchAndShowsItsProgram)
+{
+    addBank("Bass", 2);
+    addBank("Pads", 4);
+    open();
+    zentrova().selectBank("FX/Pads/", false);
+    setProgram(3);
+    std::vector<unsigned char> bank;
+    {
+        void* data = nullptr;
+        const VstInt32 size = zentrova().getChunk(&data, false);
+        bank.assign(static_cast<unsigned char*>(data), static_cast<unsigned char*>(data) + size);
+    }
+    zentrova().selectBank("FX/Bass/", true);
+    ASSERT_EQ(zentrova().setChunk(bank.data(), static_cast<VstInt32>(bank.size()), false), 1);
+    EXPECT_EQ(zentrova().getCurrentBank().address, "FX/Pads/");
+    EXPECT_EQ(currentProgram(), 3);
+    EXPECT_EQ(currentName(), "P003");
+    EXPECT_EQ(zentrova().getCurrentPatchInfo().address, "FX/Pads/P003");
+    EXPECT_EQ(programName(1), "P001") << "the whole bank is listed";
+}
+
+TEST_F(Programs, SavingIntoABankListsThePatchThere)
+{
+    addBank("Pads", 2);
+    open();
+    zentrova().selectBank("FX/Pads/", true);
+    zentrova().setParameter(2, 0.375f);
+    zentrova().savePatchAs(bankFolder("Pads"), "Saved", 0, true, false);
+    EXPECT_TRUE(std::filesystem::exists(bankFolder("Pads") + "/Saved.fxp"));
+    EXPECT_EQ(currentName(), "P000") << "the edited patch keeps its name";
+    EXPECT_EQ(programName(2), "Saved");
+
+    setProgram(2);
+    EXPECT_NEAR(zentrova().getParameter(2), 0.375f, 1e-3);
+    EXPECT_FALSE(zentrova().getStateHandler().getEditState().m_modified);
+
+    zentrova().savePatchAs(bankFolder("Pads"), "Renamed", 0, true, true);
+    EXPECT_FALSE(std::filesystem::exists(bankFolder("Pads") + "/Saved.fxp")) << "replaced";
+    EXPECT_EQ(programName(1), "P001");
+    EXPECT_EQ(programName(2), "Renamed");
+    EXPECT_EQ(programName(3), "empty");
+}
+
+TEST_F(Programs, SavingIntoAFolderOutsideTheLibraryWritesItsFormats)
+{
+    open();
+    const std::string folder = librarytest::makeFolder(files.home() + "/Elsewhere");
+    zentrova().savePatchAs(folder, "Loose", kFileTypeAupreset | kFileTypeEffect, false, false);
+    EXPECT_TRUE(std::filesystem::exists(folder + "/Loose.aupreset"));
+    EXPECT_FALSE(std::filesystem::exists(folder + "/Loose.fxp"));
+}
+
+TEST_F(Programs, SnapshotsAreNamedByLocalDateAndTime)
+{
+    std::tm time{};
+    time.tm_year = 2012 - 1900;
+    time.tm_mon = 2;
+    time.tm_mday = 3;
+    time.tm_hour = 9;
+    time.tm_min = 5;
+    EXPECT_EQ(Zentrova::snapshotName(time, 7.6), "2012-03-03@09-05-08");
+    EXPECT_EQ(Zentrova::snapshotName(time, 7.4), "2012-03-03@09-05-07");
+}
+
+TEST_F(Programs, SnapshotsGoToTheSnapshotBankWhichIsMadeWhenMissing)
+{
+    addBank("Pads", 1);
+    open();
+    ASSERT_EQ(zentrova().getConfiguration()->getSnapshotFolder(true), "FX/Snapshots");
+    zentrova().saveSnapshot();
+    const std::string folder = bankFolder("Snapshots");
+    ASSERT_TRUE(std::filesystem::is_directory(folder));
+    int saved = 0;
+    for (const auto& file : std::filesystem::directory_iterator(folder))
+        saved += file.path().extension() == ".fxp" ? 1 : 0;
+    EXPECT_EQ(saved, 1);
+    bool listed = false;
+    for (const BankInfo& bank : zentrova().getBankList())
+        listed = listed || bank.address == "FX/Snapshots/";
+    EXPECT_TRUE(listed);
+}
+
+TEST_F(Programs, ProgramNamesCanBeAskedWhileMidiChangesTheBank)
+{
+    addBank("Bass", 3);
+    addBank("Pads", 5);
+    open();
+    zentrova().setMidiProgramPath(0, "FX/Bass/P001");
+    zentrova().setMidiProgramPath(1, "FX/Pads/P004");
+    std::atomic<bool> done{false};
+    std::thread host([&] {
+        char text[64];
+        while (!done)
+            for (int program = 0; program < 130; ++program)
+            {
+                zentrova().getProgramNameIndexed(0, program, text);
+                zentrova().getCurrentProgramIndex();
+            }
+    });
+    for (int i = 0; i < 200; ++i)
+        programChange(i % 2);
+    done = true;
+    host.join();
+    EXPECT_EQ(zentrova().getCurrentBank().address, "FX/Pads/");
+    EXPECT_EQ(programName(4), "P004");
+}
+
+TEST_F(Programs, ListedPatchesOutliveARebuildByAnotherInstance)
+{
+    addBank("Pads", 3);
+    open();
+    zentrova().selectBank("FX/Pads/", false);
+    PluginInstance other;
+    std::filesystem::remove_all(bankFolder("Pads"));
+    other->refreshPatchLists(std::string(), true);
+    EXPECT_EQ(other->getConfiguration()->getPatchTree()->findNode("FX/Pads/"), nullptr);
+    EXPECT_EQ(programName(2), "P002") << "the records stay with this instance's list";
+    setProgram(1);
+    EXPECT_EQ(currentProgram(), 0) << "its file is gone";
+}
