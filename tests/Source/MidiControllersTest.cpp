@@ -5,6 +5,7 @@
 #include "editor/ZentrovaEditor.h"
 #include "patches/Configuration.h"
 #include "tests/patches/ConfigurationTestSupport.h"
+#include "tests/support/EditorQueue.h"
 
 #include <gtest/gtest.h>
 
@@ -61,15 +62,7 @@ protected:
         plugin->processReplacing(nullptr, outputs, 64);
     }
 
-    std::vector<ParameterIndexAndValue> editorQueue()
-    {
-        std::vector<ParameterIndexAndValue> items;
-        auto& queue = plugin->getZentrovaEditor()->parameterQueue();
-        queue.beginRead();
-        for (ParameterIndexAndValue item = queue.pop(); !item.isEmpty(); item = queue.pop())
-            items.push_back(item);
-        return items;
-    }
+    std::vector<ParameterIndexAndValue> editorQueue() { return editorQueueItems(*plugin.get()); }
 
     ConfigurationFiles files;
     PluginInstance plugin{recordingHost};

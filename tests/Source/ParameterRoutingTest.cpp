@@ -9,6 +9,7 @@
 #include "editor/ZentrovaEditor.h"
 #include "patches/Configuration.h"
 #include "tests/patches/ConfigurationTestSupport.h"
+#include "tests/support/EditorQueue.h"
 #include "tests/support/MidiEvents.h"
 
 #include <gtest/gtest.h>
@@ -71,15 +72,7 @@ protected:
         return plugin->getStateHandler().getEditState().getParameter(parameter)->getEngineValue();
     }
 
-    std::vector<ParameterIndexAndValue> editorQueue()
-    {
-        std::vector<ParameterIndexAndValue> items;
-        auto& queue = plugin->getZentrovaEditor()->parameterQueue();
-        queue.beginRead();
-        for (ParameterIndexAndValue item = queue.pop(); !item.isEmpty(); item = queue.pop())
-            items.push_back(item);
-        return items;
-    }
+    std::vector<ParameterIndexAndValue> editorQueue() { return editorQueueItems(*plugin.get()); }
 
     ConfigurationFiles files;
     PluginInstance plugin;

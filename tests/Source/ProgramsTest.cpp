@@ -54,7 +54,7 @@ protected:
     {
         for (int i = 0; i < count; ++i)
         {
-            char name[8];
+            char name[16];
             std::snprintf(name, sizeof name, "P%03d", i);
             addPatch(bank, name);
         }

@@ -8,6 +8,7 @@
 #include "patches/Version1Patch.h"
 #include "tests/Source/PatchLibraryTestSupport.h"
 #include "tests/patches/PatchFileTestSupport.h"
+#include "tests/support/QuietStateOwner.h"
 
 #include <gtest/gtest.h>
 
@@ -18,13 +19,6 @@
 
 namespace
 {
-class QuietOwner : public ZentrovaStateOwner
-{
-public:
-    void setPseudoParameter(int, long, EngineValue, std::int64_t) override {}
-    void setEditorParameter(long, float) override {}
-};
-
 constexpr std::uint32_t kFormats = kFileTypeFxp | kFileTypeEffect;
 
 void nameProgram(ChunkBuffer& bank, int slot, const char* name)
@@ -59,7 +53,7 @@ std::string patchName(const std::string& path)
 TEST(StatePatchConverter, ABankBecomes36PatchFilesNoneOverwritingAnother)
 {
     patchtest::TempFolder folder;
-    QuietOwner owner;
+    QuietStateOwner owner;
     StatePatchConverter converter(&owner);
     ChunkBuffer bank;
     Version1Patch::makeBank(bank);
@@ -90,7 +84,7 @@ TEST(StatePatchConverter, ASingleProgramTakesTheFirstNameTheBankHasNot)
     const auto bank = std::dynamic_pointer_cast<PatchTreeBranch>(tree.findNode(""));
     ASSERT_NE(bank, nullptr);
 
-    QuietOwner owner;
+    QuietStateOwner owner;
     StatePatchConverter converter(&owner);
     ChunkBuffer data;
     Version1Patch::makeBank(data);
@@ -106,7 +100,7 @@ TEST(StatePatchConverter, ASingleProgramTakesTheFirstNameTheBankHasNot)
 
 TEST(StatePatchConverter, RenamingRewritesAPatchAsAProgramChunk)
 {
-    QuietOwner owner;
+    QuietStateOwner owner;
     StatePatchConverter converter(&owner);
     ChunkBuffer chunk;
     chunk.assignCompressed("<zentrova version=\"609\" uuid=\"" + librarytest::newUuid() +

@@ -7,6 +7,7 @@
 #include "patches/PatchFileHandler.h"
 #include "patches/PatchTypeBits.h"
 #include "tests/patches/PatchFileTestSupport.h"
+#include "tests/support/QuietStateOwner.h"
 
 #include <gtest/gtest.h>
 
@@ -16,13 +17,6 @@
 
 namespace
 {
-class QuietOwner : public ZentrovaStateOwner
-{
-public:
-    void setPseudoParameter(int, long, EngineValue, std::int64_t) override {}
-    void setEditorParameter(long, float) override {}
-};
-
 std::vector<BankFolder> folderOf(const std::string& path)
 {
     return {BankFolder{path, kFileTypeFxp | kFileTypeAupreset | kFileTypeEffect}};
@@ -61,7 +55,7 @@ void expectNotAPatch(ZentrovaState& state, const std::string& path, int programI
 TEST(ZentrovaStatePatchFiles, ASavedPatchLoadsBackWithItsValuesAndChords)
 {
     patchtest::TempFolder folder;
-    QuietOwner owner;
+    QuietStateOwner owner;
     ZentrovaState saved(&owner);
     saved.setPatchName("Edited");
     saved.setParameterValue(Param::FilterQ, 0.25f, 2);
@@ -92,7 +86,7 @@ TEST(ZentrovaStatePatchFiles, ASavedPatchLoadsBackWithItsValuesAndChords)
 TEST(ZentrovaStatePatchFiles, SavingWritesTheConfiguredFormatsOrThoseAskedFor)
 {
     patchtest::TempFolder folder;
-    QuietOwner owner;
+    QuietStateOwner owner;
     ZentrovaState state(&owner);
     state.savePatch(folderOf(folder.path()), "Configured");
     EXPECT_TRUE(std::filesystem::exists(folder / "Configured.fxp"));
@@ -105,7 +99,7 @@ TEST(ZentrovaStatePatchFiles, SavingWritesTheConfiguredFormatsOrThoseAskedFor)
 TEST(ZentrovaStatePatchFiles, FilesWithoutAUsablePatchAreNotValid)
 {
     patchtest::TempFolder folder;
-    QuietOwner owner;
+    QuietStateOwner owner;
     ZentrovaState state(&owner);
     state.setParameterValue(Param::FilterQ, 0.5f, 2);
 
@@ -129,7 +123,7 @@ TEST(ZentrovaStatePatchFiles, FilesWithoutAUsablePatchAreNotValid)
 TEST(ZentrovaStatePatchFiles, Version1FilesLoadTheirProgram)
 {
     patchtest::TempFolder folder;
-    QuietOwner owner;
+    QuietStateOwner owner;
     ZentrovaState state(&owner);
     patchtest::writeFile(folder / "bank.fxb", patchtest::version1BankFile());
     state.m_modified = true;

@@ -1,0 +1,19 @@
+#pragma once
+
+// What the plug-in has queued for its editor, taken as the editor's idle
+// call would take it.
+
+#include "Source/Zentrova.h"
+#include "editor/ZentrovaEditor.h"
+
+#include <vector>
+
+inline std::vector<ParameterIndexAndValue> editorQueueItems(Zentrova& plugin)
+{
+    std::vector<ParameterIndexAndValue> items;
+    auto& queue = plugin.getZentrovaEditor()->parameterQueue();
+    queue.beginRead();
+    for (ParameterIndexAndValue item = queue.pop(); !item.isEmpty(); item = queue.pop())
+        items.push_back(item);
+    return items;
+}
