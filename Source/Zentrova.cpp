@@ -278,9 +278,9 @@ void Zentrova::processBlock(float** inputs, float** outputs, VstInt32 sampleFram
         processEvents(nullptr);
     m_pTempo->processBlock(sampleFrames);
     const std::int64_t gatedGroups =
-        m_keyboardHandler.processBlock(m_controlCues, m_groupMasks, m_groupLevels, m_controlTickPhase);
+        m_keyboardHandler.processBlock(m_controlCues, m_groupMasks, m_groupLevels, getControlTickPhase());
     m_pVoice->process(m_controlCues, inputs, m_mixBuffer, sampleFrames, gatedGroups, m_groupMasks, m_groupLevels);
-    m_controlTickPhase = (m_controlTickPhase + sampleFrames) % kControlTickLength;
+    m_controlTickPhase.store((getControlTickPhase() + sampleFrames) % kControlTickLength, std::memory_order_relaxed);
     if (m_effectsSection.delayTempoFromHost())
         m_effectsSection.setTempo(static_cast<float>(m_pTempo->getTempo()));
     m_effectsSection.process(m_controlCues[kEffectsCue], m_mixBuffer, outputs[0], outputs[1], sampleFrames, replace);
@@ -415,7 +415,7 @@ void Zentrova::setPseudoParameter(int lane, long index, EngineValue value, std::
             m_pTempo->getLfo(index == Param::LFO1Sync ? 0 : 1)
                 .setSyncMode(deferred, static_cast<std::uint32_t>(value));
         m_controlCues[kVoiceParameterCue].push(
-            lane, VoiceEvent(index, value, (time + m_controlTickPhase) / kControlTickLength));
+            lane, VoiceEvent(index, value, (time + getControlTickPhase()) / kControlTickLength));
     }
     if (mask & RoutingTable::kTempo)
         routeToClock(deferred, index, value);

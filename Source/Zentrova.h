@@ -94,13 +94,14 @@ public:
     // A sample of the parameter's widest value text, for laying out its control.
     void getParameterAltLabel(VstInt32 index, char* text);
     virtual void reinitialise(VstInt32 blockSize, float sampleRate);
+    // Converts the library's patches at the address to the configured formats.
+    virtual void convertPatchesAt(const std::string& address);
     // Selects a patch of the current bank by its list index: 0-126 as that
     // program, later ones as the edit buffer (program 127). With load it is
     // loaded; when it cannot be, program 0 with the default patch.
     virtual void selectProgram(int index, bool keepEditBuffer, bool load);
     // The edit buffer's source while program 127 is current.
     virtual int getCurrentProgramIndex();
-    virtual void convertPatchesAt(const std::string& address);
     // Loads the library patch at the tree address as the program's patch;
     // false when there is none or its file is unusable.
     bool loadPatch(const std::string& address, int program);
@@ -184,7 +185,7 @@ public:
     ControlCue<VoiceEvent>* getControlCues() { return m_controlCues; }
     VstTempoAndSync* getTempo() { return m_pTempo.get(); }
     // Samples of the current control tick that lay before this block.
-    std::int64_t getControlTickPhase() const { return m_controlTickPhase; }
+    std::int64_t getControlTickPhase() const { return m_controlTickPhase.load(std::memory_order_relaxed); }
     const Flavour& getFlavour() const { return m_flavour; }
 
 protected:
@@ -251,7 +252,8 @@ private:
     HostEvents m_hostEvents;
     float* m_mixBuffer = nullptr;
     const RoutingTable m_routingTable;
-    std::int64_t m_controlTickPhase = 0;
+    // Read by parameter changes on any thread.
+    std::atomic<std::int64_t> m_controlTickPhase{0};
     bool m_eventsProcessed = false;
     bool m_transportRunning = false;
     std::int64_t m_groupMasks[kNumGroupMasks];

@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <atomic>
+#include <thread>
 #include <vector>
 
 namespace
@@ -188,4 +190,24 @@ TEST_F(MidiControllers, BankSelectTakesOnlyBanksTheTableCanHold)
     EXPECT_EQ(plugin->getMidiBank(), 5);
     plugin->setMidiBank(127);
     EXPECT_EQ(plugin->getMidiBank(), 127);
+}
+
+TEST_F(MidiControllers, EchoesFromTwoThreadsReachTheHostWhileItRenders)
+{
+    constexpr int kChanges = 300;
+    std::atomic<int> running{2};
+    auto automate = [&](int parameter) {
+        for (int i = 0; i < kChanges; ++i)
+            plugin->setParameter(parameter, i % 2 ? 0.75f : 0.25f);
+        --running;
+    };
+    std::thread host(automate, 1);
+    std::thread editor(automate, 2);
+    while (running > 0)
+        render();
+    host.join();
+    editor.join();
+    render();
+    EXPECT_EQ(sentOnController(71), kChanges);
+    EXPECT_EQ(sentOnController(74), kChanges);
 }
