@@ -149,10 +149,11 @@ TEST_F(ZentrovaPlugin, LargerBlocksThanAnnouncedAreRenderedWithinItsBuffers)
     float* inputs[] = {inLeft.data(), inRight.data()};
     plugin->clearHostCalls();
     plugin->effect()->processReplacing(plugin->effect(), inputs, outputs, frames);
+    // Silence, but for what the effects' denormal guard leaves of it.
     for (int i = 0; i < frames; ++i)
     {
-        ASSERT_EQ(left[i], 0.0f) << i;
-        ASSERT_EQ(right[i], 0.0f) << i;
+        ASSERT_LT(std::fabs(left[i]), 1e-12f) << i;
+        ASSERT_LT(std::fabs(right[i]), 1e-12f) << i;
     }
     EXPECT_EQ(plugin->countHostCalls(audioMasterProcessEvents), 16) << "1000 frames in blocks of 64";
 }
