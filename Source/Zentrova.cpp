@@ -435,8 +435,11 @@ void Zentrova::routeToClock(bool deferred, long index, EngineValue value)
     std::int64_t ticks;
     if (index == Param::TempoExternal)
     {
-        // The tempo's own value, in the unit the new mode reads it in.
-        auto* tempo = static_cast<FloatIntParameter*>(m_stateHandler.getEditState().getParameter(Param::Tempo));
+        // The tempo's own value, in the unit the new mode reads it in. The
+        // audio thread takes it from the state it plays: the edit state may
+        // be one that another thread is reading a chunk into.
+        ZentrovaState& state = deferred ? m_stateHandler.getEditState() : m_stateHandler.getCurrentState();
+        auto* tempo = static_cast<FloatIntParameter*>(state.getParameter(Param::Tempo));
         ticks = internal ? static_cast<std::int64_t>(tempo->getFloat()) : tempo->getInt();
     }
     else
