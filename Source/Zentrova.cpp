@@ -917,10 +917,16 @@ void Zentrova::savePatchAs(const std::string& folderPath, const std::string& nam
 {
     PatchTree& tree = patchTree();
     ZentrovaState& state = m_stateHandler.getEditState();
-    const std::string oldAddress = state.m_patchInfo.address;
+    std::string oldAddress = state.m_patchInfo.address;
     if (const PatchTreeNode::Pointer node = tree.findNodeByFilePath(folderPath))
     {
         state.savePatch(tree.folderForNode(node, true), name);
+        // Saved under its old name into its own bank, the patch's files are
+        // the ones just written.
+        const std::shared_ptr<PatchTreeBranch> bank =
+            node->isBranch() ? std::static_pointer_cast<PatchTreeBranch>(node) : node->getParent();
+        if (bank && bank->getAddress() + name == oldAddress)
+            oldAddress.clear();
     }
     else
     {

@@ -512,6 +512,9 @@ TEST_F(Programs, SavingIntoABankListsThePatchThere)
     EXPECT_NEAR(zentrova().getParameter(2), 0.375f, 1e-3);
     EXPECT_FALSE(zentrova().getStateHandler().getEditState().m_modified);
 
+    zentrova().savePatchAs(bankFolder("Pads"), "Saved", 0, true, true);
+    EXPECT_TRUE(std::filesystem::exists(bankFolder("Pads") + "/Saved.fxp")) << "replacing itself keeps the patch";
+
     zentrova().savePatchAs(bankFolder("Pads"), "Renamed", 0, true, true);
     EXPECT_FALSE(std::filesystem::exists(bankFolder("Pads") + "/Saved.fxp")) << "replaced";
     EXPECT_EQ(programName(1), "P001");
