@@ -2,7 +2,7 @@
 // keyboard handler, the voice engine and the effects, audio out.
 
 #include "tests/support/SoundingPlugin.h"
-#include "tests/support/Spectrum.h"
+#include "tests/support/FrequencyAnalysis.h"
 #include "tests/support/TemporaryHome.h"
 
 #include <gtest/gtest.h>

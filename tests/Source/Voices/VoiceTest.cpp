@@ -2,7 +2,7 @@
 
 #include "Source/EngineValue.h"
 #include "tests/Source/Voices/EngineRig.h"
-#include "tests/support/Spectrum.h"
+#include "tests/support/FrequencyAnalysis.h"
 
 #include <gtest/gtest.h>
 
