@@ -150,7 +150,7 @@ void Zentrova::createVoiceEngine()
     m_eventsProcessed = false;
     updateMidiControllerMap();
     if (!m_pVoice)
-        m_pVoice.reset(new Voice(this));
+        m_pVoice.reset(new Voice(this, m_flavour.numInputs > 0));
     m_pConfiguration->applyToPlugin(this, kKnobModeChanged | kDamperScaleChanged | kHold2ScaleChanged);
     m_pVoice->reset();
     m_controlTickPhase = 0;

@@ -11,8 +11,8 @@ constexpr std::int64_t kLead = 64;
 }
 
 AudioInput::AudioInput()
-    : m_buffer(nullptr), m_bufferLength(0), m_inputs{nullptr, nullptr}, m_carry(0), m_count(0), m_prepared(false),
-      m_hasInput(false)
+    : m_carry(0), m_count(0), m_hasInput(false), m_buffer(nullptr), m_bufferLength(0), m_inputs{nullptr, nullptr},
+      m_prepared(false)
 {
 }
 
@@ -31,23 +31,20 @@ void AudioInput::setBlockSize(int hostSamples)
     m_prepared = false;
 }
 
-void AudioInput::setInputs(const float* const* inputs, std::int64_t carry, std::int64_t count)
+void AudioInput::keepBlock(const float* const* inputs, std::int64_t carry, std::int64_t count)
 {
     // The voices never carry more than one tick ahead.
     m_carry = std::clamp<std::int64_t>(carry, 0, kLead);
-    if (inputs != nullptr)
-    {
-        m_hasInput = true;
-        m_inputs[0] = inputs[0];
-        m_inputs[1] = inputs[1];
-        m_prepared = false;
-        m_count = std::max<std::int64_t>(count, 0);
-    }
-    else
-    {
-        m_hasInput = false;
-        m_inputs[0] = nullptr;
-    }
+    m_count = std::max<std::int64_t>(count, 0);
+    m_hasInput = inputs != nullptr;
+}
+
+void AudioInput::setInputs(const float* const* inputs, std::int64_t carry, std::int64_t count)
+{
+    keepBlock(inputs, carry, count);
+    m_inputs[0] = inputs != nullptr ? inputs[0] : nullptr;
+    m_inputs[1] = inputs != nullptr ? inputs[1] : nullptr;
+    m_prepared = false;
 }
 
 void AudioInput::prepare()
@@ -78,26 +75,30 @@ void AudioInput::prepare()
     m_prepared = true;
 }
 
-void AudioInput::read(int source, float* destination, int firstTick, int endTick)
+AudioInput::Range AudioInput::rangeOf(float* destination, int firstTick, int endTick) const
 {
     firstTick = std::max(firstTick, 0);
     if (endTick <= firstTick)
-        return;
-    // Destination float j (j from -carry at tick 0) corresponds to buffer
-    // float 64 + j, whichever tick a range starts at.
+        return Range{destination, 0, 0};
     const std::int64_t from = firstTick == 0 ? -m_carry : 64 * static_cast<std::int64_t>(firstTick);
     const std::int64_t to = 64 * static_cast<std::int64_t>(endTick);
-    float* out = destination + from;
-    const std::size_t length = static_cast<std::size_t>(to - from);
+    return Range{destination + from, from, static_cast<std::size_t>(to - from)};
+}
 
+void AudioInput::read(int source, float* destination, int firstTick, int endTick)
+{
+    const Range range = rangeOf(destination, firstTick, endTick);
     std::size_t copied = 0;
-    if (source == 0 && m_hasInput && m_buffer != nullptr)
+    if (range.length > 0 && source == 0 && m_hasInput && m_buffer != nullptr)
     {
         if (!m_prepared)
             prepare();
-        const std::int64_t available = static_cast<std::int64_t>(m_bufferLength) - (kLead + from);
-        copied = static_cast<std::size_t>(std::clamp<std::int64_t>(available, 0, static_cast<std::int64_t>(length)));
-        std::memcpy(out, m_buffer + kLead + from, copied * sizeof(float));
+        // Destination float j (j from -carry at tick 0) corresponds to buffer
+        // float 64 + j, whichever tick a range starts at.
+        const std::int64_t available = static_cast<std::int64_t>(m_bufferLength) - (kLead + range.from);
+        copied = static_cast<std::size_t>(
+            std::clamp<std::int64_t>(available, 0, static_cast<std::int64_t>(range.length)));
+        std::memcpy(range.out, m_buffer + kLead + range.from, copied * sizeof(float));
     }
-    std::fill(out + copied, out + length, 0.0f);
+    std::fill(range.out + copied, range.out + range.length, 0.0f);
 }

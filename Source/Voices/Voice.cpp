@@ -5,6 +5,7 @@
 #include "Source/Voices/EventCodes.h"
 #include "dsp/Conversions.h"
 #include "dsp/ModEnvelope.h"
+#include "dsp/SilentAudioInput.h"
 
 #include <algorithm>
 #include <cmath>
@@ -43,16 +44,17 @@ constexpr int kThirdSources = 3;
 constexpr std::int64_t kLfoCodes = 4;
 }
 
-Voice::Voice(Zentrova* owner)
+Voice::Voice(Zentrova* owner, bool hasAudioInput)
     : m_renderMask{0, 0}, m_freeVoices{~std::uint64_t(0), ~std::uint64_t(0)}, m_pOscillators(OscillatorsFloat::create()),
       m_pMixer(new OscillatorMixer), m_bends{}, m_bendRange(2 * 256), m_filterTarget{0, 0, 0},
-      m_filterStep{0, 0, 0}, m_filterGlideActive(0), m_filterGlideCounter(0), m_pOwner(owner),
+      m_filterStep{0, 0, 0}, m_filterGlideActive(0), m_filterGlideCounter(0),
+      m_pAudioInput(hasAudioInput ? new AudioInput : new SilentAudioInput), m_pOwner(owner),
       m_sampleRate(44100.0f), m_blockSize(0), m_tickCapacity(0), m_blockTicks(0), m_carry(0), m_tickOffset(0),
       m_voiceMode(-1), m_polyphony(-1), m_pControlCue(nullptr), m_pNoteCue(nullptr), m_buffers{}, m_hold2Scale(2.0f),
       m_hold2ScaleInForce(0.0f)
 {
     m_oscillatorSettings.oscillatorSection = m_pOscillators.get();
-    m_pOscillators->setAudioInput(&m_audioInput);
+    m_pOscillators->setAudioInput(m_pAudioInput.get());
 
     m_noteSettings.oscillators = &m_oscillatorSettings;
     m_noteSettings.control = &m_controlSettings;
@@ -133,7 +135,7 @@ void Voice::setBlockSize(int frames)
         m_filterBank.setBlockSize(ticks);
         m_filterBank.assignVoiceBuffers(m_buffers);
         m_ampBank.setInputs(m_buffers);
-        m_audioInput.setBlockSize(frames);
+        m_pAudioInput->setBlockSize(frames);
     }
     catch (const std::bad_alloc&)
     {
@@ -210,7 +212,7 @@ void Voice::process(ControlCue<VoiceEvent>* cues, float** inputs, float* mix, in
     }
     const std::int64_t samples = 2 * static_cast<std::int64_t>(frames);
     applyHold2Scale();
-    m_audioInput.setInputs(inputs, m_carry, frames);
+    m_pAudioInput->setInputs(inputs, m_carry, frames);
     m_blockTicks = static_cast<int>(std::max<std::int64_t>((frames - m_carry / 2 + kTickFrames - 1) / kTickFrames, 0));
     m_tickOffset = m_carry > 0 ? 1 : 0;
     m_pControlCue = &cues[1];

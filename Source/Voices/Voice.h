@@ -38,7 +38,8 @@ public:
     static constexpr int kTickFrames = 32;
     static constexpr int kTickSamples = 64;
 
-    explicit Voice(Zentrova* owner);
+    // Without an audio input the "Audio Input" oscillator source is silent.
+    explicit Voice(Zentrova* owner, bool hasAudioInput = true);
     virtual ~Voice();
 
     Voice(const Voice&) = delete;
@@ -128,7 +129,7 @@ private:
     std::int64_t m_filterStep[3];
     unsigned m_filterGlideActive;
     std::int64_t m_filterGlideCounter;
-    AudioInput m_audioInput;
+    std::unique_ptr<AudioInput> m_pAudioInput;
     Zentrova* m_pOwner;
     NoteSettings m_noteSettings;
     float m_sampleRate;
