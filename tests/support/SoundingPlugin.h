@@ -1,13 +1,14 @@
 #pragma once
 
-// The effect plug-in in this process, driven through its effect record the
-// way a host drives it: MIDI through processEvents, audio through
-// processReplacing.
+// A plug-in of either flavour in this process, driven through its effect
+// record the way a host drives it: MIDI through processEvents, audio through
+// processReplacing. Patch values reach the engine through the plug-in's own
+// routing.
 
 #include "Source/Flavour.h"
 #include "Source/PluginEntry.h"
 #include "Source/Zentrova.h"
-#include "tests/Source/Voices/PatchPoster.h"
+#include "tests/support/PatchEdit.h"
 
 #include <algorithm>
 #include <atomic>
@@ -26,19 +27,24 @@ public:
     };
 
     // edit changes the default patch before it is sent.
-    SoundingPlugin(float rate, int blockSize, const std::function<void(PatchPoster&)>& edit = {})
+    SoundingPlugin(float rate, int blockSize, const Flavour& flavour = effectFlavour(),
+                   const std::function<void(PatchEdit&)>& edit = {})
         : m_blockSize(blockSize)
     {
-        m_effect = createPluginInstance(&SoundingPlugin::host, effectFlavour());
+        m_effect = createPluginInstance(&SoundingPlugin::host, flavour);
         plugin = static_cast<Zentrova*>(static_cast<AudioEffect*>(m_effect->object));
         m_effect->dispatcher(m_effect, effSetSampleRate, 0, 0, nullptr, rate);
         m_effect->dispatcher(m_effect, effSetBlockSize, 0, blockSize, nullptr, 0.0f);
         m_effect->dispatcher(m_effect, effMainsChanged, 0, 1, nullptr, 0.0f);
-        // The patch as a program switch routes it to the engine's queues.
-        m_pPoster = std::make_unique<PatchPoster>(plugin->getControlCues(), &m_zero);
+        // The edited patch is sent the way the audio thread sends a program
+        // it switched to at a block start.
+        ZentrovaStateHandler& states = plugin->getStateHandler();
         if (edit)
-            edit(*m_pPoster);
-        m_pPoster->postAll();
+        {
+            PatchEdit patch(states.getCurrentState());
+            edit(patch);
+        }
+        states.sendCurrentState(0);
     }
 
     ~SoundingPlugin() { m_effect->dispatcher(m_effect, effClose, 0, 0, nullptr, 0.0f); }
@@ -95,6 +101,16 @@ private:
             m_pInCall->store(inCall, std::memory_order_relaxed);
     }
 
+    // One value at a sample of the block about to be rendered, as a MIDI
+    // controller mapped to it arrives.
+    void post(int index, const char* text, std::int64_t time)
+    {
+        ZentrovaState& state = plugin->getStateHandler().getCurrentState();
+        PatchEdit(state).set(index, text);
+        plugin->setPseudoParameter(0, index, state.getParameter(index)->getEngineValue(), time);
+        state.checkSwitches(index, 0, false);
+    }
+
     void block(float* left, float* right, int frames)
     {
         std::vector<VstMidiEvent> events;
@@ -116,7 +132,7 @@ private:
         {
             if (it->sample < m_position + frames)
             {
-                m_pPoster->post(it->index, it->text, std::max<std::int64_t>(it->sample - m_position, 0));
+                post(it->index, it->text, std::max<std::int64_t>(it->sample - m_position, 0));
                 it = m_parameters.erase(it);
             }
             else
@@ -161,7 +177,6 @@ private:
     AEffect* m_effect;
     int m_blockSize;
     std::int64_t m_position = 0;
-    std::int64_t m_zero = 0;
     struct Change
     {
         std::int64_t sample;
@@ -171,6 +186,5 @@ private:
 
     std::vector<VstMidiEvent> m_pending;
     std::vector<Change> m_parameters;
-    std::unique_ptr<PatchPoster> m_pPoster;
     std::atomic<bool>* m_pInCall = nullptr;
 };

@@ -1,32 +1,60 @@
 #pragma once
 
-// The voice engine on a bench: its five queues, a patch posted the way the
-// main object routes parameter values, and a stand-in for the keyboard
-// handler's note output.
+// The voice engine on a bench: its five queues, a patch state whose values
+// reach them through the plug-in's routing table, and a stand-in for the
+// keyboard handler's note output.
 
 #include "Source/ControlCue.h"
 #include "Source/ParameterTable.h"
+#include "Source/RoutingTable.h"
 #include "Source/Voices/EventCodes.h"
 #include "Source/Voices/Voice.h"
-#include "tests/Source/Voices/PatchPoster.h"
+#include "Source/Voices/VoiceEvent.h"
+#include "Source/ZentrovaStateHandler.h"
+#include "Source/ZentrovaStateOwner.h"
+#include "tests/support/PatchEdit.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <vector>
 
-class EngineRig
+// A queue item with an integer value.
+inline VoiceEvent item(std::int64_t code, std::int64_t value, std::int64_t time)
+{
+    return VoiceEvent(code, value, time);
+}
+
+class EngineRig : public ZentrovaStateOwner
 {
 public:
     static constexpr int kCues = 5;
 
     explicit EngineRig(float rate = 44100.0f, int blockSize = 512)
-        : voice(nullptr), poster(cues, &tickPhase), m_blockSize(blockSize)
+        : voice(nullptr), states(this), patch(states.getCurrentState()), m_blockSize(blockSize)
     {
         voice.setSampleRate(rate);
         voice.setBlockSize(blockSize);
         voice.reset();
         groupMasks[0] = -1;
     }
+
+    // The patch's values as a program switch sends them.
+    void sendPatch() { states.sendCurrentState(0); }
+
+    // The queues the table names; the rig has no tempo clock.
+    void setPseudoParameter(int lane, long index, EngineValue value, std::int64_t time) override
+    {
+        const std::uint32_t mask = m_routing.mask(index);
+        if (mask & RoutingTable::kAmpBank)
+            cues[0].push(lane, item(index, value, time));
+        if (mask & RoutingTable::kEffects)
+            cues[4].push(lane, item(index, value, time));
+        if (mask & RoutingTable::kKeyboard)
+            cues[2].push(lane, item(index, value, time));
+        if (mask & RoutingTable::kVoiceParameters)
+            cues[1].push(lane, item(index, value, tickOf(time)));
+    }
+    void setEditorParameter(long, float) override {}
 
     static std::int64_t groupBit(int group) { return std::int64_t(1) << (EventCode::kGroupMaskShift + group); }
     std::int64_t tickOf(std::int64_t time) const { return (time + tickPhase) >> 5; }
@@ -121,11 +149,13 @@ public:
     ControlCue<VoiceEvent> cues[kCues];
     Voice voice;
     std::int64_t tickPhase = 0;
-    PatchPoster poster;
+    ZentrovaStateHandler states;
+    PatchEdit patch;
     std::int64_t gated = 0;
     std::int64_t groupMasks[6] = {};
     float groupLevels[16] = {};
 
 private:
+    RoutingTable m_routing;
     int m_blockSize;
 };

@@ -1,8 +1,11 @@
 // Short renders of whole patches, kept in tests/golden/ and compared within
 // a small tolerance, so that a change of the sound does not go unnoticed.
+// Both deliverables must render them alike: with no input given, the
+// effect's audio input is as silent as the instrument's.
 // ZENTROVA_REGENERATE_GOLDEN=1 writes them anew instead.
 
 #include "dsp/Random.h"
+#include "tests/support/Deliverables.h"
 #include "tests/support/SoundingPlugin.h"
 #include "tests/support/TemporaryHome.h"
 
@@ -12,6 +15,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace
@@ -41,7 +45,7 @@ struct Change
 struct Golden
 {
     const char* name;
-    std::function<void(PatchPoster&)> patch;
+    std::function<void(PatchEdit&)> patch;
     std::vector<Midi> midi;
     std::vector<Change> changes;
 };
@@ -57,14 +61,14 @@ std::vector<Golden> goldens()
     return {
         {"default", {}, chord(), {}},
         {"triangle-square",
-         [](PatchPoster& p) {
+         [](PatchEdit& p) {
              p.set(Param::Osc1Waveform, "Triangle");
              p.set(Param::Osc2Waveform, "Square");
              p.set(Param::OscMix, "30");
          },
          chord(), {}},
         {"pulse-pwm",
-         [](PatchPoster& p) {
+         [](PatchEdit& p) {
              p.set(Param::Osc1Waveform, "Pulse");
              p.set(Param::Osc2Waveform, "PWM");
              p.set(Param::PulseWidth1, "70");
@@ -72,14 +76,14 @@ std::vector<Golden> goldens()
          },
          chord(), {}},
         {"organ-harpsichord",
-         [](PatchPoster& p) {
+         [](PatchEdit& p) {
              p.set(Param::Osc1Waveform, "Full Organ");
              p.set(Param::Osc2Waveform, "Harpsichord");
              p.set(Param::Osc2Octave, "1");
          },
          chord(), {}},
         {"lead-doublepulse-gritty",
-         [](PatchPoster& p) {
+         [](PatchEdit& p) {
              p.set(Param::Osc1Waveform, "Strong Lead");
              p.set(Param::Osc2Waveform, "Double Pulse");
              p.set(Param::Osc2Transpose, "7");
@@ -87,7 +91,7 @@ std::vector<Golden> goldens()
          chord(),
          {{2048, Param::Osc2Waveform, "Gritty"}}},
         {"user-waves",
-         [](PatchPoster& p) {
+         [](PatchEdit& p) {
              p.set(Param::Osc1Waveform, "User Wave 1");
              p.set(Param::Osc2Waveform, "User Wave 2");
              p.set(Param::W1Fund, "200");
@@ -98,7 +102,7 @@ std::vector<Golden> goldens()
          },
          chord(), {}},
         {"noise-ring-input",
-         [](PatchPoster& p) {
+         [](PatchEdit& p) {
              p.set(Param::Osc2Waveform, "Audio Input");
              p.set(Param::NoiseType, "Pink");
              p.set(Param::NoiseMix, "40");
@@ -107,7 +111,7 @@ std::vector<Golden> goldens()
          chord(),
          {{1024, Param::NoiseType, "White"}, {2048, Param::RingModulation, "Full"}}},
         {"filter-modes",
-         [](PatchPoster& p) {
+         [](PatchEdit& p) {
              p.set(Param::FilterQ, "0.60");
              p.set(Param::FilterSep, "7");
          },
@@ -121,7 +125,7 @@ std::vector<Golden> goldens()
           {3136, Param::FilterType, "LP // HP"},
           {3584, Param::FilterType, "BP // HP"}}},
         {"lfos",
-         [](PatchPoster& p) {
+         [](PatchEdit& p) {
              p.set(Param::LFO1Sync, "Free");
              p.set(Param::LFO1Rate, "12.0f");
              p.set(Param::LFO2Sync, "Free-RT");
@@ -135,7 +139,7 @@ std::vector<Golden> goldens()
          },
          chord(), {}},
         {"envelopes-aux",
-         [](PatchPoster& p) {
+         [](PatchEdit& p) {
              p.set(Param::Osc1Waveform, "Pulse");
              p.set(Param::FilterAttack, "0.0200");
              p.set(Param::FilterDecay, "0.0500");
@@ -151,7 +155,7 @@ std::vector<Golden> goldens()
          },
          chord(), {}},
         {"controllers-glide-unison",
-         [](PatchPoster& p) {
+         [](PatchEdit& p) {
              p.set(Param::Controller1Source, "Mod Wheel");
              p.set(Param::Controller1Dest, "Filter Freq");
              p.set(Param::Controller1Amount, 0.9f);
@@ -176,10 +180,10 @@ std::string goldenPath(const char* name)
 }
 
 // Interleaved left and right.
-std::vector<float> render(const Golden& golden)
+std::vector<float> render(const Golden& golden, const Flavour& flavour)
 {
     seedRandom(1);
-    SoundingPlugin synth(kRate, kBlock, golden.patch);
+    SoundingPlugin synth(kRate, kBlock, flavour, golden.patch);
     for (const Midi& m : golden.midi)
         synth.midi(kPreRoll + m.sample, m.status, m.data1, m.data2);
     for (const Change& c : golden.changes)
@@ -201,7 +205,7 @@ bool regenerating()
     return value && std::string(value) == "1";
 }
 
-class GoldenRender : public ::testing::TestWithParam<int>
+class GoldenRender : public ::testing::TestWithParam<std::tuple<int, Deliverable>>
 {
 protected:
     TemporaryHome home;
@@ -210,11 +214,15 @@ protected:
 
 TEST_P(GoldenRender, MatchesItsStoredRender)
 {
-    const Golden golden = goldens()[GetParam()];
-    const std::vector<float> rendered = render(golden);
+    const Golden golden = goldens()[std::get<0>(GetParam())];
+    const Deliverable& deliverable = std::get<1>(GetParam());
+    const std::vector<float> rendered = render(golden, *deliverable.flavour);
     const std::string path = goldenPath(golden.name);
     if (regenerating())
     {
+        // One deliverable writes; the other is then checked against it.
+        if (!deliverable.isEffect)
+            GTEST_SKIP() << "written from the effect's render";
         std::ofstream file(path, std::ios::binary);
         file.write(reinterpret_cast<const char*>(rendered.data()),
                    static_cast<std::streamsize>(rendered.size() * sizeof(float)));
@@ -245,11 +253,13 @@ TEST_P(GoldenRender, MatchesItsStoredRender)
     EXPECT_LT(worst, kTolerance) << golden.name << ": frame " << where / 2 << (where % 2 ? " right" : " left");
 }
 
-INSTANTIATE_TEST_SUITE_P(Patches, GoldenRender, ::testing::Range(0, static_cast<int>(goldens().size())),
-                         [](const ::testing::TestParamInfo<int>& info) {
-                             std::string name = goldens()[info.param].name;
+INSTANTIATE_TEST_SUITE_P(Patches, GoldenRender,
+                         ::testing::Combine(::testing::Range(0, static_cast<int>(goldens().size())),
+                                            ::testing::ValuesIn(deliverables())),
+                         [](const ::testing::TestParamInfo<std::tuple<int, Deliverable>>& info) {
+                             std::string name = goldens()[std::get<0>(info.param)].name;
                              for (char& c : name)
                                  if (c == '-')
                                      c = '_';
-                             return name;
+                             return name + "_" + std::get<1>(info.param).name;
                          });

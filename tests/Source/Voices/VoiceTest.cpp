@@ -16,7 +16,7 @@ namespace
 // built.
 void loadDefaultPatch(EngineRig& rig, int unison = 2)
 {
-    rig.poster.postAll();
+    rig.sendPatch();
     rig.voiceAllocation(unison, 8);
     rig.run(44100);
 }
@@ -48,7 +48,7 @@ struct NoteChange
 std::vector<float> renderPhrase(int block, const std::vector<NoteChange>& changes, int total)
 {
     EngineRig rig(44100.0f, block);
-    rig.poster.postAll();
+    rig.sendPatch();
     rig.voiceAllocation(2, 8);
     std::vector<float> out;
     for (int start = 0; start < total; start += block)
@@ -75,7 +75,7 @@ TEST(Voice, DefaultPatchPlaysNote69At440Hz)
     for (float rate : {44100.0f, 48000.0f, 96000.0f})
     {
         EngineRig rig(rate, 512);
-        rig.poster.set(Param::UnisonMode, "Off");
+        rig.patch.set(Param::UnisonMode, "Off");
         loadDefaultPatch(rig, 0);
         rig.noteOn(0, 69, 100);
         rig.run(static_cast<int>(rate / 4));
@@ -122,10 +122,10 @@ TEST(Voice, AllVoicesAtOnceStayFinite)
 {
     // Sixteen groups of eight unison voices: all 128 voices sound.
     EngineRig rig;
-    rig.poster.set(Param::UnisonMode, "Poly 8Vc");
-    rig.poster.set(Param::FilterQ, "1.0");
-    rig.poster.set(Param::FilterDrive, "100");
-    rig.poster.postAll();
+    rig.patch.set(Param::UnisonMode, "Poly 8Vc");
+    rig.patch.set(Param::FilterQ, "1.0");
+    rig.patch.set(Param::FilterDrive, "100");
+    rig.sendPatch();
     rig.voiceAllocation(8, 16);
     rig.run(44100);
     for (int g = 0; g < 16; ++g)
@@ -229,7 +229,7 @@ TEST(Voice, VoicesLeavingAGroupFallSilent)
 TEST(Voice, BlockInsideTheCarriedTickRendersNoTick)
 {
     EngineRig rig(44100.0f, 64);
-    rig.poster.postAll();
+    rig.sendPatch();
     rig.voiceAllocation(2, 8);
     rig.noteOn(0, 60, 100);
     rig.render(1);
