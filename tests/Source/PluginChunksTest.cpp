@@ -48,7 +48,7 @@ std::string defaultPatchElement(const std::string& patchAttributes)
     return text + "    </patch>\n";
 }
 
-class PluginChunks : public ::testing::Test
+class PluginChunks : public ::testing::TestWithParam<Deliverable>
 {
 protected:
     std::vector<float> values()
@@ -81,13 +81,15 @@ protected:
     }
 
     TemporaryHome home;
-    std::unique_ptr<HostedPlugin> plugin = loadEffectPlugin();
+    std::unique_ptr<HostedPlugin> plugin = loadPlugin(GetParam());
 };
 } // namespace
 
+INSTANTIATE_FOR_BOTH_DELIVERABLES(PluginChunks);
+
 // A fresh instance with an empty library falls back to the default patch,
 // named "Default".
-TEST_F(PluginChunks, ProgramChunkOfAFreshInstanceIsTheDefaultPatch)
+TEST_P(PluginChunks, ProgramChunkOfAFreshInstanceIsTheDefaultPatch)
 {
     const std::vector<unsigned char> chunk = plugin->getChunk(true);
     ASSERT_FALSE(chunk.empty());
@@ -101,7 +103,7 @@ TEST_F(PluginChunks, ProgramChunkOfAFreshInstanceIsTheDefaultPatch)
                                       defaultPatchElement("name=\"Default\"") + "</zentrova>\n");
 }
 
-TEST_F(PluginChunks, BankChunkAddsTheSelectionAndThePatchUuid)
+TEST_P(PluginChunks, BankChunkAddsTheSelectionAndThePatchUuid)
 {
     const std::string text = chunkText(plugin->getChunk(false));
     EXPECT_EQ(withoutUuids(text), "<zentrova version=\"609\" platform=\"mac_x86\" uuid=\"U\">\n"
@@ -109,7 +111,7 @@ TEST_F(PluginChunks, BankChunkAddsTheSelectionAndThePatchUuid)
                                       defaultPatchElement("name=\"Default\" uuid=\"U\"") + "</zentrova>\n");
 }
 
-TEST_F(PluginChunks, EveryChunkHasANewUuidButThePatchKeepsItsOwn)
+TEST_P(PluginChunks, EveryChunkHasANewUuidButThePatchKeepsItsOwn)
 {
     ticpp::Document first, second;
     first.Parse(chunkText(plugin->getChunk(false)));
@@ -119,7 +121,7 @@ TEST_F(PluginChunks, EveryChunkHasANewUuidButThePatchKeepsItsOwn)
               second.FirstChildElement()->FirstChildElement("patch")->GetAttribute("uuid"));
 }
 
-TEST_F(PluginChunks, ChordsAreWrittenInPlayOrderOnlyWithChordMemory)
+TEST_P(PluginChunks, ChordsAreWrittenInPlayOrderOnlyWithChordMemory)
 {
     const std::string chords = "<chords>\n<chord channel=\"3\">\n"
                                "<key note=\"64\" velocity=\"100\" aftertouch=\"5\" />\n"
@@ -151,13 +153,13 @@ TEST_F(PluginChunks, ChordsAreWrittenInPlayOrderOnlyWithChordMemory)
     EXPECT_NE(programText().find(expected), std::string::npos);
 }
 
-TEST_F(PluginChunks, ChordMemoryWithEmptyListsStillWritesItsElement)
+TEST_P(PluginChunks, ChordMemoryWithEmptyListsStillWritesItsElement)
 {
     plugin->setParameter(41, 1.0f);
     EXPECT_NE(programText().find("        <chords />\n    </patch>"), std::string::npos);
 }
 
-TEST_F(PluginChunks, ChunksRoundTripCompressedAndAsPlainText)
+TEST_P(PluginChunks, ChunksRoundTripCompressedAndAsPlainText)
 {
     for (int index = 0; index < 155; ++index)
         plugin->setParameter(index, static_cast<float>((index * 53) % 97) / 96.0f);
@@ -169,9 +171,9 @@ TEST_F(PluginChunks, ChunksRoundTripCompressedAndAsPlainText)
         const std::string text = chunkText(chunk);
 
         TemporaryHome otherHome;
-        std::unique_ptr<HostedPlugin> compressed = loadEffectPlugin();
+        std::unique_ptr<HostedPlugin> compressed = loadPlugin(GetParam());
         ASSERT_EQ(compressed->setChunk(chunk, program), 1);
-        std::unique_ptr<HostedPlugin> plain = loadEffectPlugin();
+        std::unique_ptr<HostedPlugin> plain = loadPlugin(GetParam());
         ASSERT_EQ(plain->setChunk(plainChunk(text), program), 1);
         for (HostedPlugin* other : {compressed.get(), plain.get()})
         {
@@ -185,11 +187,11 @@ TEST_F(PluginChunks, ChunksRoundTripCompressedAndAsPlainText)
     }
 }
 
-TEST_F(PluginChunks, ParametersShowTheChunkBeforeAnyBlock)
+TEST_P(PluginChunks, ParametersShowTheChunkBeforeAnyBlock)
 {
     plugin->resume();
     TemporaryHome otherHome;
-    std::unique_ptr<HostedPlugin> source = loadEffectPlugin();
+    std::unique_ptr<HostedPlugin> source = loadPlugin(GetParam());
     source->setParameter(0, choice(7, 9));
     source->setParameter(8, 0.5f);
     source->setParameter(42, 0.0f);
@@ -206,7 +208,7 @@ TEST_F(PluginChunks, ParametersShowTheChunkBeforeAnyBlock)
     EXPECT_EQ(plugin->getParameter(3), source->getParameter(3));
 }
 
-TEST_F(PluginChunks, TheLastOfTwoChunksWins)
+TEST_P(PluginChunks, TheLastOfTwoChunksWins)
 {
     ASSERT_EQ(setDocument(patchDocument("609", {{"FilterType", "Hi Pass"}})), 1);
     ASSERT_EQ(setDocument(patchDocument("609", {{"FilterType", "LP 2 Pole"}})), 1);
@@ -220,7 +222,7 @@ TEST_F(PluginChunks, TheLastOfTwoChunksWins)
     EXPECT_EQ(plugin->parameterDisplay(0), "LP 2 Pole");
 }
 
-TEST_F(PluginChunks, ParametersTheDocumentLeavesOutTakeTheirDefaults)
+TEST_P(PluginChunks, ParametersTheDocumentLeavesOutTakeTheirDefaults)
 {
     plugin->setParameter(2, 0.1f);
     plugin->setParameter(107, 1.0f);
@@ -232,7 +234,7 @@ TEST_F(PluginChunks, ParametersTheDocumentLeavesOutTakeTheirDefaults)
     EXPECT_EQ(writtenValue("FilterType"), "Hi Pass");
 }
 
-TEST_F(PluginChunks, PatchNameComesFromTheDocument)
+TEST_P(PluginChunks, PatchNameComesFromTheDocument)
 {
     ASSERT_EQ(setDocument(patchDocument("609", {}, "", "Warm &amp; Wide")), 1);
     char name[32] = {};
@@ -241,7 +243,7 @@ TEST_F(PluginChunks, PatchNameComesFromTheDocument)
     EXPECT_NE(programText().find("<patch name=\"Warm &amp; Wide\">"), std::string::npos);
 }
 
-TEST_F(PluginChunks, WritingShowsStoredValuesAndLeavesLiveOnesAlone)
+TEST_P(PluginChunks, WritingShowsStoredValuesAndLeavesLiveOnesAlone)
 {
     plugin->setParameter(40, 1.0f);
     plugin->setParameter(41, 1.0f); // chord memory switches the live hold off
@@ -251,7 +253,7 @@ TEST_F(PluginChunks, WritingShowsStoredValuesAndLeavesLiveOnesAlone)
     EXPECT_EQ(plugin->parameterDisplay(40), "Off");
 }
 
-TEST_F(PluginChunks, UnreadableChunksChangeNothingAndAnswerZero)
+TEST_P(PluginChunks, UnreadableChunksChangeNothingAndAnswerZero)
 {
     plugin->setParameter(0, choice(5, 9));
     plugin->setParameter(130, 0.5f);
@@ -278,14 +280,14 @@ TEST_F(PluginChunks, UnreadableChunksChangeNothingAndAnswerZero)
     EXPECT_EQ(withoutUuids(programText()), written);
 }
 
-TEST_F(PluginChunks, ATruncatedCompressedChunkIsUnreadable)
+TEST_P(PluginChunks, ATruncatedCompressedChunkIsUnreadable)
 {
     const std::vector<unsigned char> chunk = plugin->getChunk(true);
     const std::vector<unsigned char> cut(chunk.begin(), chunk.begin() + static_cast<long>(chunk.size() / 2));
     EXPECT_EQ(plugin->setChunk(cut, true), 0);
 }
 
-TEST_F(PluginChunks, DamagedPartsOfAReadableChunkAreSkipped)
+TEST_P(PluginChunks, DamagedPartsOfAReadableChunkAreSkipped)
 {
     const std::string chords = "<chords>\n"
                                "<chord channel=\"16\"><key note=\"60\" velocity=\"1\" /></chord>\n"
@@ -328,7 +330,7 @@ TEST_F(PluginChunks, DamagedPartsOfAReadableChunkAreSkipped)
                                      "</zentrova>\n");
 }
 
-TEST_F(PluginChunks, AChannelGivenTwiceKeepsTheLaterChord)
+TEST_P(PluginChunks, AChannelGivenTwiceKeepsTheLaterChord)
 {
     const std::string chords = "<chords><chord channel=\"5\"><key note=\"40\" velocity=\"1\" /></chord>"
                                "<chord channel=\"5\"><key note=\"41\" velocity=\"2\" /></chord></chords>";
@@ -338,7 +340,7 @@ TEST_F(PluginChunks, AChannelGivenTwiceKeepsTheLaterChord)
     EXPECT_NE(text.find("<key note=\"41\" velocity=\"2\" aftertouch=\"0\" />"), std::string::npos);
 }
 
-TEST_F(PluginChunks, ReadingGivesEveryChordTheArpeggioOrder)
+TEST_P(PluginChunks, ReadingGivesEveryChordTheArpeggioOrder)
 {
     // Keys in play order 64, 60, 67 come back in that order whatever the
     // order of the list, and a second read starts from empty lists.
@@ -355,7 +357,7 @@ TEST_F(PluginChunks, ReadingGivesEveryChordTheArpeggioOrder)
     EXPECT_EQ(programText().find("<key"), std::string::npos);
 }
 
-TEST_F(PluginChunks, ControllerAmountWasAPercentageBefore392)
+TEST_P(PluginChunks, ControllerAmountWasAPercentageBefore392)
 {
     ASSERT_EQ(setDocument(patchDocument("391", {{"Controller1Amount", "50"}, {"Controller2Amount", "0.5"}})), 1);
     EXPECT_EQ(plugin->getParameter(97), 0.75f);
@@ -365,7 +367,7 @@ TEST_F(PluginChunks, ControllerAmountWasAPercentageBefore392)
     EXPECT_EQ(plugin->getParameter(97), 1.0f);
 }
 
-TEST_F(PluginChunks, GlideSpreadWasANumberBefore374)
+TEST_P(PluginChunks, GlideSpreadWasANumberBefore374)
 {
     const std::pair<const char*, const char*> spreads[] = {
         {"0.0", "Off"}, {"0.89", "Off"}, {"0.9", "Mild"}, {"4.14", "Mild"}, {"4.15", "Wild"}, {"6.5", "Wild"}};
@@ -380,7 +382,7 @@ TEST_F(PluginChunks, GlideSpreadWasANumberBefore374)
     EXPECT_EQ(plugin->parameterDisplay(104), "Mild");
 }
 
-TEST_F(PluginChunks, LfoSourcesWereNamedBefore290)
+TEST_P(PluginChunks, LfoSourcesWereNamedBefore290)
 {
     ASSERT_EQ(setDocument(patchDocument("289", {{"LFOtoPitchSource", "1"}, {"LFOtoFilterSource", "1+2"}})), 1);
     EXPECT_EQ(plugin->parameterDisplay(67), "100/  0");
@@ -391,7 +393,7 @@ TEST_F(PluginChunks, LfoSourcesWereNamedBefore290)
     EXPECT_EQ(plugin->getParameter(67), 0.01f) << "read as the number 1";
 }
 
-TEST_F(PluginChunks, UnisonModesGotVoiceCountsIn609)
+TEST_P(PluginChunks, UnisonModesGotVoiceCountsIn609)
 {
     ASSERT_EQ(setDocument(patchDocument("608", {{"UnisonMode", "Poly A"}})), 1);
     EXPECT_EQ(plugin->parameterDisplay(94), "Poly 4Vc");
@@ -401,7 +403,7 @@ TEST_F(PluginChunks, UnisonModesGotVoiceCountsIn609)
     EXPECT_EQ(plugin->parameterDisplay(94), "Off") << "no choice reads Poly A";
 }
 
-TEST_F(PluginChunks, AuxAmountsSpannedSevenUnitsBefore285)
+TEST_P(PluginChunks, AuxAmountsSpannedSevenUnitsBefore285)
 {
     const std::pair<const char*, float> amounts[] = {{"-7", 0.0f}, {"7", 1.0f}, {"0", 0.5f}, {"3.5", 0.75f}};
     for (const auto& [amount, value] : amounts)
@@ -420,14 +422,14 @@ TEST_F(PluginChunks, AuxAmountsSpannedSevenUnitsBefore285)
     EXPECT_EQ(plugin->parameterDisplay(0), "Hi Pass");
 }
 
-TEST_F(PluginChunks, DocumentsWithoutAVersionAreTheOldest)
+TEST_P(PluginChunks, DocumentsWithoutAVersionAreTheOldest)
 {
     ASSERT_EQ(setDocument(patchDocument("", {{"GlideSpread", "5"}, {"UnisonMode", "Poly A"}})), 1);
     EXPECT_EQ(plugin->parameterDisplay(104), "Wild");
     EXPECT_EQ(plugin->parameterDisplay(94), "Poly 4Vc");
 }
 
-TEST_F(PluginChunks, OwnDocumentsAreNeverConverted)
+TEST_P(PluginChunks, OwnDocumentsAreNeverConverted)
 {
     ASSERT_EQ(setDocument(patchDocument("609", {{"Controller1Amount", "0.5"}, {"LFOtoPitchSource", "1"}})), 1);
     EXPECT_EQ(plugin->getParameter(97), 0.75f);
@@ -435,7 +437,7 @@ TEST_F(PluginChunks, OwnDocumentsAreNeverConverted)
     EXPECT_EQ(writtenValue("Controller1Amount"), "0.500000");
 }
 
-TEST_F(PluginChunks, NumberTextsIgnoreTheProcessLocale)
+TEST_P(PluginChunks, NumberTextsIgnoreTheProcessLocale)
 {
     struct CommaPoint : std::numpunct<char>
     {
@@ -458,7 +460,7 @@ TEST_F(PluginChunks, NumberTextsIgnoreTheProcessLocale)
 
 // The host sets and gets chunks on its own thread while its audio thread
 // renders; every switch happens at a block start.
-TEST_F(PluginChunks, ChunksSetWhileTheAudioThreadRenders)
+TEST_P(PluginChunks, ChunksSetWhileTheAudioThreadRenders)
 {
     const std::vector<unsigned char> hiPass = compressedChunk(patchDocument("609", {{"FilterType", "Hi Pass"}}));
     const std::vector<unsigned char> bandPass = plainChunk(patchDocument("609", {{"FilterType", "Bnd Pass"}}));
@@ -483,7 +485,7 @@ TEST_F(PluginChunks, ChunksSetWhileTheAudioThreadRenders)
     EXPECT_EQ(plugin->parameterDisplay(0), "Bnd Pass");
 }
 
-TEST_F(PluginChunks, OversizedChunksAreRefusedOrReadWithinBounds)
+TEST_P(PluginChunks, OversizedChunksAreRefusedOrReadWithinBounds)
 {
     // Inflates far beyond any patch: refused without reading it all.
     EXPECT_EQ(plugin->setChunk(compressedChunk(std::string(80u << 20, ' ')), true), 0);

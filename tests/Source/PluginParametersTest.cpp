@@ -82,7 +82,7 @@ float choice(int index, int count)
     return static_cast<float>(index) / static_cast<float>(count - 1);
 }
 
-class PluginParameters : public ::testing::Test
+class PluginParameters : public ::testing::TestWithParam<Deliverable>
 {
 protected:
     // Sets a parameter as a host does and reads back its display text.
@@ -93,11 +93,13 @@ protected:
     }
 
     TemporaryHome home;
-    std::unique_ptr<HostedPlugin> plugin = loadEffectPlugin();
+    std::unique_ptr<HostedPlugin> plugin = loadPlugin(GetParam());
 };
 } // namespace
 
-TEST_F(PluginParameters, DefaultPatchNamesLabelsAndTextsOfTheNamedParameters)
+INSTANTIATE_FOR_BOTH_DELIVERABLES(PluginParameters);
+
+TEST_P(PluginParameters, DefaultPatchNamesLabelsAndTextsOfTheNamedParameters)
 {
     for (int index = 0; index < 107; ++index)
     {
@@ -108,7 +110,7 @@ TEST_F(PluginParameters, DefaultPatchNamesLabelsAndTextsOfTheNamedParameters)
     }
 }
 
-TEST_F(PluginParameters, DefaultPatchNamesLabelsAndTextsOfTheHarmonicLevels)
+TEST_P(PluginParameters, DefaultPatchNamesLabelsAndTextsOfTheHarmonicLevels)
 {
     for (int wave = 1; wave <= 2; ++wave)
         for (int harmonic = 1; harmonic <= 24; ++harmonic)
@@ -126,7 +128,7 @@ TEST_F(PluginParameters, DefaultPatchNamesLabelsAndTextsOfTheHarmonicLevels)
         }
 }
 
-TEST_F(PluginParameters, HostValuesComeBackUnchanged)
+TEST_P(PluginParameters, HostValuesComeBackUnchanged)
 {
     for (int index = 0; index < 155; ++index)
     {
@@ -138,7 +140,7 @@ TEST_F(PluginParameters, HostValuesComeBackUnchanged)
     }
 }
 
-TEST_F(PluginParameters, ChoiceParametersShowTheirChoices)
+TEST_P(PluginParameters, ChoiceParametersShowTheirChoices)
 {
     EXPECT_EQ(displayAfter(0, 0.0f), "Low Pass");
     EXPECT_EQ(displayAfter(0, choice(8, 9)), "BP // HP");
@@ -153,7 +155,7 @@ TEST_F(PluginParameters, ChoiceParametersShowTheirChoices)
     EXPECT_EQ(plugin->parameterLabel(42), "Source");
 }
 
-TEST_F(PluginParameters, LogarithmicParametersSpreadTheirRangeByRatio)
+TEST_P(PluginParameters, LogarithmicParametersSpreadTheirRangeByRatio)
 {
     EXPECT_EQ(displayAfter(2, 0.0f), "16");
     EXPECT_EQ(displayAfter(2, 1.0f), "16000");
@@ -166,7 +168,7 @@ TEST_F(PluginParameters, LogarithmicParametersSpreadTheirRangeByRatio)
     EXPECT_EQ(displayAfter(90, 1.0f), "20.00");
 }
 
-TEST_F(PluginParameters, NumberKindsShowTheirUnits)
+TEST_P(PluginParameters, NumberKindsShowTheirUnits)
 {
     EXPECT_EQ(displayAfter(8, 0.0f), "-oo");
     EXPECT_EQ(displayAfter(8, 0.5f), "-27.0");
@@ -186,7 +188,7 @@ TEST_F(PluginParameters, NumberKindsShowTheirUnits)
     EXPECT_EQ(displayAfter(130, 1.0f), "255");
 }
 
-TEST_F(PluginParameters, TempoFollowsItsSource)
+TEST_P(PluginParameters, TempoFollowsItsSource)
 {
     plugin->setParameter(18, 1.0f);
     EXPECT_EQ(plugin->parameterLabel(18), "Bts/Bar");
@@ -197,7 +199,7 @@ TEST_F(PluginParameters, TempoFollowsItsSource)
     EXPECT_EQ(plugin->getParameter(18), 1.0f) << "a mode change keeps the value";
 }
 
-TEST_F(PluginParameters, LfoRatesCountCyclesPerBarFromClockSyncOn)
+TEST_P(PluginParameters, LfoRatesCountCyclesPerBarFromClockSyncOn)
 {
     plugin->setParameter(59, 1.0f);
     plugin->setParameter(61, choice(3, 11)); // Lock-RT
@@ -210,7 +212,7 @@ TEST_F(PluginParameters, LfoRatesCountCyclesPerBarFromClockSyncOn)
     EXPECT_EQ(plugin->parameterLabel(63), "Hz");
 }
 
-TEST_F(PluginParameters, FilterSeparationGoesNegativeOnlyForDualFilters)
+TEST_P(PluginParameters, FilterSeparationGoesNegativeOnlyForDualFilters)
 {
     plugin->setParameter(3, 0.0f);
     EXPECT_EQ(plugin->parameterDisplay(3), "0.0");
@@ -220,7 +222,7 @@ TEST_F(PluginParameters, FilterSeparationGoesNegativeOnlyForDualFilters)
     EXPECT_EQ(plugin->parameterDisplay(3), "0.0");
 }
 
-TEST_F(PluginParameters, AuxAmountsTakeTheUnitOfTheirDestination)
+TEST_P(PluginParameters, AuxAmountsTakeTheUnitOfTheirDestination)
 {
     plugin->setParameter(72, 1.0f);
     plugin->setParameter(78, choice(6, 9)); // Filter Q
@@ -231,7 +233,7 @@ TEST_F(PluginParameters, AuxAmountsTakeTheUnitOfTheirDestination)
     EXPECT_EQ(plugin->parameterDisplay(72), "100");
 }
 
-TEST_F(PluginParameters, ControllerAmountsFollowDestinationAndAuxDestination)
+TEST_P(PluginParameters, ControllerAmountsFollowDestinationAndAuxDestination)
 {
     plugin->setParameter(100, 1.0f);
     plugin->setParameter(102, choice(2, 7)); // Filter Sep
@@ -251,7 +253,7 @@ TEST_F(PluginParameters, ControllerAmountsFollowDestinationAndAuxDestination)
     EXPECT_EQ(plugin->parameterLabel(97), "%") << "controller 1 still drives Filter Freq";
 }
 
-TEST_F(PluginParameters, ChordMemoryTurnsKeyboardHoldOff)
+TEST_P(PluginParameters, ChordMemoryTurnsKeyboardHoldOff)
 {
     plugin->setParameter(40, 1.0f);
     EXPECT_EQ(plugin->parameterDisplay(40), "On");
@@ -260,7 +262,7 @@ TEST_F(PluginParameters, ChordMemoryTurnsKeyboardHoldOff)
     EXPECT_EQ(plugin->getParameter(40), 0.0f);
 }
 
-TEST_F(PluginParameters, TextsOfUnknownIndicesAreEmpty)
+TEST_P(PluginParameters, TextsOfUnknownIndicesAreEmpty)
 {
     for (int index : {155, 200, -1})
     {

@@ -1,6 +1,8 @@
-// The plug-in's sound end to end: MIDI in through the effect record, the
-// keyboard handler, the voice engine and the effects, audio out.
+// The plug-in's sound end to end, in both deliverables: MIDI in through the
+// effect record, the keyboard handler, the voice engine and the effects,
+// audio out.
 
+#include "tests/support/Deliverables.h"
 #include "tests/support/SoundingPlugin.h"
 #include "tests/support/FrequencyAnalysis.h"
 #include "tests/support/TemporaryHome.h"
@@ -19,18 +21,22 @@ float peak(const std::vector<float>& x)
     return p;
 }
 
-class PluginSound : public ::testing::Test
+class PluginSound : public ::testing::TestWithParam<Deliverable>
 {
 protected:
+    const Flavour& flavour() const { return *GetParam().flavour; }
+
     TemporaryHome home;
 };
 }
 
-TEST_F(PluginSound, Note69PlaysA440)
+INSTANTIATE_FOR_BOTH_DELIVERABLES(PluginSound);
+
+TEST_P(PluginSound, Note69PlaysA440)
 {
     for (float rate : {44100.0f, 48000.0f, 96000.0f})
     {
-        SoundingPlugin synth(rate, 512);
+        SoundingPlugin synth(rate, 512, flavour());
         // A second for the filter to sweep to the patch's values.
         const int second = static_cast<int>(rate);
         synth.midi(second, 0x90, 69, 100);
@@ -42,9 +48,9 @@ TEST_F(PluginSound, Note69PlaysA440)
     }
 }
 
-TEST_F(PluginSound, NoteOffReleasesToSilence)
+TEST_P(PluginSound, NoteOffReleasesToSilence)
 {
-    SoundingPlugin synth(44100.0f, 256);
+    SoundingPlugin synth(44100.0f, 256, flavour());
     synth.midi(44100, 0x90, 60, 100);
     synth.midi(66150, 0x80, 60, 64);
     const SoundingPlugin::Stereo before = synth.run(66150);
@@ -57,9 +63,9 @@ TEST_F(PluginSound, NoteOffReleasesToSilence)
     EXPECT_LT(peak(after.right), 1e-4f);
 }
 
-TEST_F(PluginSound, EveryNoteAtOnceStaysFinite)
+TEST_P(PluginSound, EveryNoteAtOnceStaysFinite)
 {
-    SoundingPlugin synth(44100.0f, 512);
+    SoundingPlugin synth(44100.0f, 512, flavour());
     for (int note = 0; note < 128; ++note)
         synth.midi(44100 + note, 0x90, note, 127);
     const SoundingPlugin::Stereo out = synth.run(2 * 44100);
@@ -71,7 +77,7 @@ TEST_F(PluginSound, EveryNoteAtOnceStaysFinite)
     EXPECT_GT(peak(out.left), 0.05f);
 }
 
-TEST_F(PluginSound, BlockSizesGiveTheSameSound)
+TEST_P(PluginSound, BlockSizesGiveTheSameSound)
 {
     // Gates are sample-accurate; the rest of a note change applies per
     // 32-sample tick, and with small blocks a tick may already be rendered
@@ -79,8 +85,8 @@ TEST_F(PluginSound, BlockSizesGiveTheSameSound)
     // woken from silence is rendered from the start of its block. So: one
     // voice sounding from the first sample on, let go and struck again on
     // odd samples at the same velocity.
-    auto render = [](int block) {
-        SoundingPlugin synth(44100.0f, block);
+    auto render = [this](int block) {
+        SoundingPlugin synth(44100.0f, block, flavour());
         synth.midi(0, 0x90, 69, 100);
         synth.midi(20101, 0x80, 69, 64);
         synth.midi(23007, 0x90, 69, 100);

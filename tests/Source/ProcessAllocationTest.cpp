@@ -1,6 +1,7 @@
 // The audio thread's block path allocates nothing: every allocation of the
 // process is counted while a block is being processed.
 
+#include "tests/support/Deliverables.h"
 #include "tests/support/SoundingPlugin.h"
 #include "tests/support/TemporaryHome.h"
 
@@ -154,7 +155,13 @@ public:
         return allocations.load();
     }
 };
+
+class BlockAllocation : public ::testing::TestWithParam<Deliverable>
+{
+};
 }
+
+INSTANTIATE_FOR_BOTH_DELIVERABLES(BlockAllocation);
 
 TEST(ProcessAllocation, CountingSeesAllocations)
 {
@@ -174,10 +181,10 @@ TEST(ProcessAllocation, CountingSeesAllocations)
 #endif
 }
 
-TEST(ProcessAllocation, BlocksAllocateNothing)
+TEST_P(BlockAllocation, BlocksAllocateNothing)
 {
     TemporaryHome home;
-    CountingPlugin synth(44100.0f, 256);
+    CountingPlugin synth(44100.0f, 256, *GetParam().flavour);
     // Warm up: the patch arrives, the wave tables are built.
     synth.run(44100);
     std::int64_t at = 44100;

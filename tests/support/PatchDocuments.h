@@ -5,6 +5,7 @@
 // plug-in loaded the way a host loads it.
 
 #include "patches/ChunkBuffer.h"
+#include "tests/support/Deliverables.h"
 #include "tools/HostedPlugin.h"
 
 #include <memory>
@@ -15,9 +16,7 @@
 
 inline std::unique_ptr<HostedPlugin> loadEffectPlugin()
 {
-    HostSettings settings;
-    settings.blockSize = 256;
-    return std::make_unique<HostedPlugin>(ZENTROVA_EFFECT_PLUGIN_PATH, settings);
+    return loadPlugin(effectDeliverable());
 }
 
 // The document text of a chunk (compressed or plain).
