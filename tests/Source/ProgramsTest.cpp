@@ -9,6 +9,7 @@
 #include "patches/PatchFileHandler.h"
 #include "tests/Source/PatchLibraryTestSupport.h"
 #include "tests/patches/ConfigurationTestSupport.h"
+#include "tests/support/Deliverables.h"
 #include "tests/support/MidiEvents.h"
 #include "tests/support/PatchDocuments.h"
 
@@ -24,16 +25,16 @@
 
 namespace
 {
-class Programs : public ::testing::Test
+class Programs : public ::testing::TestWithParam<Deliverable>
 {
 protected:
     std::string bankFolder(const std::string& bank = std::string()) const
     {
-        return files.userFolder() + "/Patches/Effect" + (bank.empty() ? "" : "/" + bank);
+        return files.userFolder() + "/" + GetParam().patchFolder + (bank.empty() ? "" : "/" + bank);
     }
 
-    // A library patch of the effect tree, with its own uuid and, optionally,
-    // some parameter texts.
+    // A library patch of this deliverable's tree, with its own uuid and,
+    // optionally, some parameter texts.
     std::string addPatch(const std::string& bank, const std::string& name, const ParameterTexts& parameters = {})
     {
         const std::string folder = librarytest::makeFolder(bankFolder(bank));
@@ -45,7 +46,7 @@ protected:
         ChunkBuffer chunk;
         chunk.assignCompressed(text);
         const std::string path = folder + "/" + name + ".fxp";
-        EXPECT_EQ(PatchFileHandler::writeFxp(path, name, chunk, true), 0);
+        EXPECT_EQ(PatchFileHandler::writeFxp(path, name, chunk, isEffect()), 0);
         return path;
     }
 
@@ -60,9 +61,15 @@ protected:
         }
     }
 
+    bool isEffect() const { return GetParam().isEffect; }
+    // A tree address in this deliverable's tree.
+    std::string at(const std::string& rest) const { return GetParam().treePrefix + rest; }
+    std::string ownTree() const { return isEffect() ? "FX" : "Inst"; }
+    std::string otherTree() const { return isEffect() ? "Inst" : "FX"; }
+
     Zentrova& open()
     {
-        plugin = std::make_unique<PluginInstance>();
+        plugin = std::make_unique<PluginInstance>(PluginInstance::quietHost, *GetParam().flavour);
         return *plugin->get();
     }
 
@@ -157,7 +164,9 @@ private:
 };
 } // namespace
 
-TEST_F(Programs, AnEmptyLibraryNamesEveryProgramEmpty)
+INSTANTIATE_FOR_BOTH_DELIVERABLES(Programs);
+
+TEST_P(Programs, AnEmptyLibraryNamesEveryProgramEmpty)
 {
     open();
     for (int program = 0; program < 128; ++program)
@@ -175,7 +184,7 @@ TEST_F(Programs, AnEmptyLibraryNamesEveryProgramEmpty)
     EXPECT_EQ(currentProgram(), 0);
 }
 
-TEST_F(Programs, BanksListTheLibraryIndentedByDepth)
+TEST_P(Programs, BanksListTheLibraryIndentedByDepth)
 {
     addBank("Bass", 2);
     addBank("Pads", 1);
@@ -183,26 +192,29 @@ TEST_F(Programs, BanksListTheLibraryIndentedByDepth)
     std::vector<std::pair<std::string, std::string>> banks;
     for (const BankInfo& bank : zentrova().getBankList())
         banks.emplace_back(bank.name, bank.address);
+    // The effect lists its trees in name order; the instrument lists them
+    // flat, last first: each its own side first.
+    const std::string own = ownTree(), other = otherTree();
     const std::vector<std::pair<std::string, std::string>> expected = {
-        {"All Patches", ""},       {"    FX", "FX/"}, {"        Bass", "FX/Bass/"},
-        {"        Pads", "FX/Pads/"}, {"    Inst", "Inst/"},
+        {"All Patches", ""},           {"    " + own, at("")},    {"        Bass", at("Bass/")},
+        {"        Pads", at("Pads/")}, {"    " + other, other + "/"},
     };
     EXPECT_EQ(banks, expected);
-    EXPECT_EQ(zentrova().getBankFolderPath("FX/Pads/"), bankFolder("Pads"));
-    EXPECT_EQ(zentrova().getBankFolderPath("FX/Pads/P000"), "") << "a patch is no bank";
+    EXPECT_EQ(zentrova().getBankFolderPath(at("Pads/")), bankFolder("Pads"));
+    EXPECT_EQ(zentrova().getBankFolderPath(at("Pads/P000")), "") << "a patch is no bank";
     EXPECT_EQ(zentrova().getBankFolderPath("Nowhere/"), "");
 }
 
-TEST_F(Programs, ProgramsAreThePatchesOfTheCurrentBank)
+TEST_P(Programs, ProgramsAreThePatchesOfTheCurrentBank)
 {
     addBank("Bass", 3);
     addPatch("Pads", "Airy");
     addPatch("Pads", "Bright", {{"FilterType", "Hi Pass"}});
     addPatch("Pads", "Calm");
     open();
-    const ProgramList::Patches patches = zentrova().selectBank("FX/Pads/", false);
+    const ProgramList::Patches patches = zentrova().selectBank(at("Pads/"), false);
     ASSERT_EQ(patches.size(), 3u);
-    EXPECT_EQ(zentrova().getCurrentBank().address, "FX/Pads/");
+    EXPECT_EQ(zentrova().getCurrentBank().address, at("Pads/"));
     EXPECT_EQ(programName(0), "Airy");
     EXPECT_EQ(programName(2), "Calm");
     for (int program = 3; program < 128; ++program)
@@ -212,37 +224,37 @@ TEST_F(Programs, ProgramsAreThePatchesOfTheCurrentBank)
     EXPECT_EQ(currentProgram(), 1);
     EXPECT_EQ(currentName(), "Bright");
     EXPECT_EQ(zentrova().getParameter(0), 0.25f) << "the patch's own values";
-    EXPECT_EQ(zentrova().getCurrentPatchInfo().address, "FX/Pads/Bright");
+    EXPECT_EQ(zentrova().getCurrentPatchInfo().address, at("Pads/Bright"));
     EXPECT_TRUE(zentrova().getStateHandler().isSwitchPending());
     block();
     EXPECT_EQ(enginePatchName(), "Bright") << "taken at the block start";
 
     const std::size_t before = zentrova().getCurrentBankPatches().size();
     zentrova().selectBank("Nowhere/", true);
-    EXPECT_EQ(zentrova().getCurrentBank().address, "FX/Pads/") << "an address that names no bank";
+    EXPECT_EQ(zentrova().getCurrentBank().address, at("Pads/")) << "an address that names no bank";
     EXPECT_EQ(zentrova().getCurrentBankPatches().size(), before);
-    EXPECT_EQ(zentrova().findProgramByAddress("FX/Pads/Calm"), 2);
-    EXPECT_EQ(zentrova().findProgramByAddress("FX/Bass/P000"), 0) << "not in the bank";
+    EXPECT_EQ(zentrova().findProgramByAddress(at("Pads/Calm")), 2);
+    EXPECT_EQ(zentrova().findProgramByAddress(at("Bass/P000")), 0) << "not in the bank";
     EXPECT_EQ(zentrova().findProgramByAddress(""), 0);
 }
 
-TEST_F(Programs, SelectingABankCanLoadItsFirstPatch)
+TEST_P(Programs, SelectingABankCanLoadItsFirstPatch)
 {
     addBank("Bass", 2);
     addPatch("Pads", "Airy");
     open();
-    zentrova().selectBank("FX/Bass/", false);
+    zentrova().selectBank(at("Bass/"), false);
     setProgram(1);
-    zentrova().selectBank("FX/Pads/", true);
+    zentrova().selectBank(at("Pads/"), true);
     EXPECT_EQ(currentProgram(), 0);
     EXPECT_EQ(currentName(), "Airy");
 }
 
-TEST_F(Programs, SteppingWrapsAtTheEndsOfTheBank)
+TEST_P(Programs, SteppingWrapsAtTheEndsOfTheBank)
 {
     addBank("Pads", 5);
     open();
-    zentrova().selectBank("FX/Pads/", true);
+    zentrova().selectBank(at("Pads/"), true);
     zentrova().stepProgram(-1);
     EXPECT_EQ(currentProgram(), 4);
     EXPECT_EQ(currentName(), "P004");
@@ -254,11 +266,11 @@ TEST_F(Programs, SteppingWrapsAtTheEndsOfTheBank)
     EXPECT_EQ(currentProgram(), 4);
 }
 
-TEST_F(Programs, PatchesFrom127OnArePlayedAsTheEditBuffer)
+TEST_P(Programs, PatchesFrom127OnArePlayedAsTheEditBuffer)
 {
     addBank("Big", 200);
     open();
-    zentrova().selectBank("FX/Big/", false);
+    zentrova().selectBank(at("Big/"), false);
     EXPECT_EQ(programName(126), "P126");
     EXPECT_EQ(programName(127), "P127") << "no edit buffer yet: patch 127";
 
@@ -286,7 +298,7 @@ TEST_F(Programs, PatchesFrom127OnArePlayedAsTheEditBuffer)
     EXPECT_EQ(currentName(), "Renamed");
 }
 
-TEST_F(Programs, AnUnusablePatchFallsBackToProgramZeroAndTheDefaultPatch)
+TEST_P(Programs, AnUnusablePatchFallsBackToProgramZeroAndTheDefaultPatch)
 {
     addBank("Pads", 2);
     const std::string broken = addPatch("Pads", "Broken");
@@ -295,8 +307,8 @@ TEST_F(Programs, AnUnusablePatchFallsBackToProgramZeroAndTheDefaultPatch)
     // Now a program file whose chunk is no patch document.
     ChunkBuffer garbage;
     garbage.assignCompressed("not a patch");
-    ASSERT_EQ(PatchFileHandler::writeFxp(broken, "Broken", garbage, true), 0);
-    zentrova().selectBank("FX/Pads/", false);
+    ASSERT_EQ(PatchFileHandler::writeFxp(broken, "Broken", garbage, isEffect()), 0);
+    zentrova().selectBank(at("Pads/"), false);
     ASSERT_EQ(programName(0), "Broken");
     setProgram(1);
     block();
@@ -314,86 +326,86 @@ TEST_F(Programs, AnUnusablePatchFallsBackToProgramZeroAndTheDefaultPatch)
     EXPECT_EQ(currentName(), "Default");
 }
 
-TEST_F(Programs, MemoriesRememberABankAndOneOfItsPatches)
+TEST_P(Programs, MemoriesRememberABankAndOneOfItsPatches)
 {
     addBank("Bass", 2);
     addBank("Pads", 4);
     open();
     Configuration& configuration = *zentrova().getConfiguration();
 
-    zentrova().selectBank("FX/Pads/", false);
+    zentrova().selectBank(at("Pads/"), false);
     setProgram(2);
     zentrova().storePatchMemory(1, false);
-    EXPECT_EQ(configuration.getPatchMemory(1), "FX/Pads#P002");
+    EXPECT_EQ(configuration.getPatchMemory(1), at("Pads#P002"));
     zentrova().storePatchMemory(2, true);
-    EXPECT_EQ(configuration.getPatchMemory(2), "FX/Pads/");
+    EXPECT_EQ(configuration.getPatchMemory(2), at("Pads/"));
 
-    zentrova().selectBank("FX/Bass/", true);
-    EXPECT_EQ(zentrova().recallPatchMemory(1, true), "FX/Pads/");
-    EXPECT_EQ(zentrova().getCurrentBank().address, "FX/Pads/");
+    zentrova().selectBank(at("Bass/"), true);
+    EXPECT_EQ(zentrova().recallPatchMemory(1, true), at("Pads/"));
+    EXPECT_EQ(zentrova().getCurrentBank().address, at("Pads/"));
     EXPECT_EQ(currentProgram(), 2);
     EXPECT_EQ(currentName(), "P002");
 
-    EXPECT_EQ(zentrova().recallPatchMemory(1, false), "FX/Pads/") << "without select only the bank is told";
+    EXPECT_EQ(zentrova().recallPatchMemory(1, false), at("Pads/")) << "without select only the bank is told";
     setProgram(3);
-    EXPECT_EQ(zentrova().recallPatchMemory(2, true), "FX/Pads/");
+    EXPECT_EQ(zentrova().recallPatchMemory(2, true), at("Pads/"));
     EXPECT_EQ(currentProgram(), 0) << "a bank alone starts at its first patch";
 
-    configuration.setPatchMemory(3, "#FX/Pads/P003");
-    zentrova().selectBank("FX/Bass/", false);
+    configuration.setPatchMemory(3, "#" + at("Pads/P003"));
+    zentrova().selectBank(at("Bass/"), false);
     EXPECT_EQ(zentrova().recallPatchMemory(3, true), "");
     EXPECT_EQ(zentrova().getCurrentBank().address, "") << "the whole library";
     EXPECT_EQ(currentName(), "P003");
 
-    configuration.setPatchMemory(4, "FX/Pads#Gone");
+    configuration.setPatchMemory(4, at("Pads#Gone"));
     zentrova().recallPatchMemory(4, true);
-    EXPECT_EQ(zentrova().getCurrentBank().address, "FX/Pads/");
+    EXPECT_EQ(zentrova().getCurrentBank().address, at("Pads/"));
     EXPECT_EQ(currentName(), "P000") << "a patch no longer there: program 0 of its bank";
 
-    configuration.setPatchMemory(5, "FX/Gone#P001");
+    configuration.setPatchMemory(5, at("Gone#P001"));
     zentrova().recallPatchMemory(5, true);
-    EXPECT_EQ(zentrova().getCurrentBank().address, "FX/Pads/") << "a bank no longer there: the current one";
+    EXPECT_EQ(zentrova().getCurrentBank().address, at("Pads/")) << "a bank no longer there: the current one";
     EXPECT_EQ(currentName(), "P000");
 }
 
-TEST_F(Programs, MemoryTextsStayWellFormedWhateverTheBankHolds)
+TEST_P(Programs, MemoryTextsStayWellFormedWhateverTheBankHolds)
 {
     addBank("Bass", 1);
     addBank("Pads", 4);
     open();
     Configuration& configuration = *zentrova().getConfiguration();
-    zentrova().selectBank("FX/Bass/", false);
-    ASSERT_TRUE(zentrova().loadPatch("FX/Pads/P003", 3));
+    zentrova().selectBank(at("Bass/"), false);
+    ASSERT_TRUE(zentrova().loadPatch(at("Pads/P003"), 3));
     zentrova().storePatchMemory(0, false);
-    EXPECT_EQ(configuration.getPatchMemory(0), "FX/Pads#P003") << "a patch of another bank keeps its own bank";
+    EXPECT_EQ(configuration.getPatchMemory(0), at("Pads#P003")) << "a patch of another bank keeps its own bank";
 
     zentrova().selectBank("", false);
     zentrova().storePatchMemory(0, false);
-    EXPECT_EQ(configuration.getPatchMemory(0), "#FX/Pads/P003");
+    EXPECT_EQ(configuration.getPatchMemory(0), "#" + at("Pads/P003"));
 
     // The default patch has no place in the library.
-    zentrova().selectBank("FX/Bass/", false);
+    zentrova().selectBank(at("Bass/"), false);
     zentrova().getStateHandler().getEditState().m_patchInfo.address.clear();
     zentrova().storePatchMemory(0, false);
-    EXPECT_EQ(configuration.getPatchMemory(0), "FX/Bass/");
+    EXPECT_EQ(configuration.getPatchMemory(0), at("Bass/"));
 }
 
-TEST_F(Programs, MidiProgramChangesPlayTheMidiBankTablesPatches)
+TEST_P(Programs, MidiProgramChangesPlayTheMidiBankTablesPatches)
 {
     addBank("Bass", 2);
     addBank("Pads", 4);
     open();
-    zentrova().selectBank("FX/Bass/", true);
+    zentrova().selectBank(at("Bass/"), true);
     render();
-    zentrova().setMidiProgramPath(5, "FX/Pads/P003");
-    zentrova().setMidiProgramPath(6, "FX/Pads/Gone");
+    zentrova().setMidiProgramPath(5, at("Pads/P003"));
+    zentrova().setMidiProgramPath(6, at("Pads/Gone"));
     zentrova().setMidiBank(1);
-    zentrova().setMidiProgramPath(5, "FX/Bass/P001");
+    zentrova().setMidiProgramPath(5, at("Bass/P001"));
     zentrova().setMidiBank(0);
 
     const MidiProgramEntry entry = zentrova().getMidiProgramEntry(5);
     EXPECT_EQ(entry.name, "P003");
-    EXPECT_EQ(entry.path, "FX/Pads/P003");
+    EXPECT_EQ(entry.path, at("Pads/P003"));
     EXPECT_TRUE(entry.present);
     const MidiProgramEntry missing = zentrova().getMidiProgramEntry(6);
     EXPECT_EQ(missing.name, "Gone");
@@ -404,11 +416,11 @@ TEST_F(Programs, MidiProgramChangesPlayTheMidiBankTablesPatches)
 
     programChange(6);
     programChange(7);
-    EXPECT_EQ(zentrova().getCurrentBank().address, "FX/Bass/") << "missing and empty slots do nothing";
+    EXPECT_EQ(zentrova().getCurrentBank().address, at("Bass/")) << "missing and empty slots do nothing";
     EXPECT_EQ(enginePatchName(), "P000");
 
     sendMidi(zentrova(), {midiEvent(3, 0xC4, 5)});
-    EXPECT_EQ(zentrova().getCurrentBank().address, "FX/Pads/");
+    EXPECT_EQ(zentrova().getCurrentBank().address, at("Pads/"));
     EXPECT_EQ(currentProgram(), 3);
     EXPECT_EQ(currentName(), "P003");
     EXPECT_EQ(enginePatchName(), "P000") << "the engine switches at the next block";
@@ -426,22 +438,22 @@ TEST_F(Programs, MidiProgramChangesPlayTheMidiBankTablesPatches)
     EXPECT_EQ(currentName(), "P001");
 }
 
-TEST_F(Programs, AMidiProgramChangeNeverWaitsForABusyLibrary)
+TEST_P(Programs, AMidiProgramChangeNeverWaitsForABusyLibrary)
 {
     addBank("Pads", 4);
-    // A read-only patch of the instrument flavour: converting it asks first.
+    // A read-only patch of the other flavour: converting it asks first.
     const std::string held = addPatch("Pads", "Held");
     std::filesystem::remove(held);
     ChunkBuffer chunk;
     chunk.assignCompressed(patchDocument("609", {}));
-    ASSERT_EQ(PatchFileHandler::writeFxp(held, "Held", chunk, false), 0);
+    ASSERT_EQ(PatchFileHandler::writeFxp(held, "Held", chunk, !isEffect()), 0);
     std::filesystem::permissions(held, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
     open();
-    zentrova().setMidiProgramPath(9, "FX/Pads/P002");
+    zentrova().setMidiProgramPath(9, at("Pads/P002"));
     const std::string before = currentName();
     ASSERT_NE(before, "P002");
     {
-        TreeHolder holder(zentrova(), "FX/Pads/Held");
+        TreeHolder holder(zentrova(), at("Pads/Held"));
         programChange(9);
         block();
         EXPECT_EQ(currentName(), before) << "the library is busy: the change waits";
@@ -454,11 +466,11 @@ TEST_F(Programs, AMidiProgramChangeNeverWaitsForABusyLibrary)
     EXPECT_EQ(enginePatchName(), "P002");
 }
 
-TEST_F(Programs, AChunkOfAPatchOutsideTheLibraryStandsAlone)
+TEST_P(Programs, AChunkOfAPatchOutsideTheLibraryStandsAlone)
 {
     addBank("Pads", 3);
     open();
-    zentrova().selectBank("FX/Pads/", true);
+    zentrova().selectBank(at("Pads/"), true);
     const std::vector<unsigned char> chunk = plainChunk(patchDocument("609", {}, "", "Outsider"));
     ASSERT_EQ(zentrova().setChunk(const_cast<unsigned char*>(chunk.data()), static_cast<VstInt32>(chunk.size()), true),
               1);
@@ -469,18 +481,18 @@ TEST_F(Programs, AChunkOfAPatchOutsideTheLibraryStandsAlone)
     zentrova().stepProgram(1);
     EXPECT_EQ(currentName(), "Outsider");
 
-    zentrova().selectBank("FX/Pads/", false);
+    zentrova().selectBank(at("Pads/"), false);
     EXPECT_EQ(programName(0), "P000");
     setProgram(2);
     EXPECT_EQ(currentName(), "P002");
 }
 
-TEST_F(Programs, ABankChunkFindsItsLibraryPatchAndShowsItsProgram)
+TEST_P(Programs, ABankChunkFindsItsLibraryPatchAndShowsItsProgram)
 {
     addBank("Bass", 2);
     addBank("Pads", 4);
     open();
-    zentrova().selectBank("FX/Pads/", false);
+    zentrova().selectBank(at("Pads/"), false);
     setProgram(3);
     std::vector<unsigned char> bank;
     {
@@ -488,20 +500,20 @@ TEST_F(Programs, ABankChunkFindsItsLibraryPatchAndShowsItsProgram)
         const VstInt32 size = zentrova().getChunk(&data, false);
         bank.assign(static_cast<unsigned char*>(data), static_cast<unsigned char*>(data) + size);
     }
-    zentrova().selectBank("FX/Bass/", true);
+    zentrova().selectBank(at("Bass/"), true);
     ASSERT_EQ(zentrova().setChunk(bank.data(), static_cast<VstInt32>(bank.size()), false), 1);
-    EXPECT_EQ(zentrova().getCurrentBank().address, "FX/Pads/");
+    EXPECT_EQ(zentrova().getCurrentBank().address, at("Pads/"));
     EXPECT_EQ(currentProgram(), 3);
     EXPECT_EQ(currentName(), "P003");
-    EXPECT_EQ(zentrova().getCurrentPatchInfo().address, "FX/Pads/P003");
+    EXPECT_EQ(zentrova().getCurrentPatchInfo().address, at("Pads/P003"));
     EXPECT_EQ(programName(1), "P001") << "the whole bank is listed";
 }
 
-TEST_F(Programs, SavingIntoABankListsThePatchThere)
+TEST_P(Programs, SavingIntoABankListsThePatchThere)
 {
     addBank("Pads", 2);
     open();
-    zentrova().selectBank("FX/Pads/", true);
+    zentrova().selectBank(at("Pads/"), true);
     zentrova().setParameter(2, 0.375f);
     zentrova().savePatchAs(bankFolder("Pads"), "Saved", 0, true, false);
     EXPECT_TRUE(std::filesystem::exists(bankFolder("Pads") + "/Saved.fxp"));
@@ -522,16 +534,16 @@ TEST_F(Programs, SavingIntoABankListsThePatchThere)
     EXPECT_EQ(programName(3), "empty");
 }
 
-TEST_F(Programs, SavingIntoAFolderOutsideTheLibraryWritesItsFormats)
+TEST_P(Programs, SavingIntoAFolderOutsideTheLibraryWritesItsFormats)
 {
     open();
     const std::string folder = librarytest::makeFolder(files.home() + "/Elsewhere");
-    zentrova().savePatchAs(folder, "Loose", kFileTypeAupreset | kFileTypeEffect, false, false);
+    zentrova().savePatchAs(folder, "Loose", kFileTypeAupreset, false, false);
     EXPECT_TRUE(std::filesystem::exists(folder + "/Loose.aupreset"));
     EXPECT_FALSE(std::filesystem::exists(folder + "/Loose.fxp"));
 }
 
-TEST_F(Programs, SnapshotsAreNamedByLocalDateAndTime)
+TEST_P(Programs, SnapshotsAreNamedByLocalDateAndTime)
 {
     std::tm time{};
     time.tm_year = 2012 - 1900;
@@ -543,11 +555,11 @@ TEST_F(Programs, SnapshotsAreNamedByLocalDateAndTime)
     EXPECT_EQ(Zentrova::snapshotName(time, 7.4), "2012-03-03@09-05-07");
 }
 
-TEST_F(Programs, SnapshotsGoToTheSnapshotBankWhichIsMadeWhenMissing)
+TEST_P(Programs, SnapshotsGoToTheSnapshotBankWhichIsMadeWhenMissing)
 {
     addBank("Pads", 1);
     open();
-    ASSERT_EQ(zentrova().getConfiguration()->getSnapshotFolder(true), "FX/Snapshots");
+    ASSERT_EQ(zentrova().getConfiguration()->getSnapshotFolder(isEffect()), at("Snapshots"));
     zentrova().saveSnapshot();
     const std::string folder = bankFolder("Snapshots");
     ASSERT_TRUE(std::filesystem::is_directory(folder));
@@ -557,17 +569,17 @@ TEST_F(Programs, SnapshotsGoToTheSnapshotBankWhichIsMadeWhenMissing)
     EXPECT_EQ(saved, 1);
     bool listed = false;
     for (const BankInfo& bank : zentrova().getBankList())
-        listed = listed || bank.address == "FX/Snapshots/";
+        listed = listed || bank.address == at("Snapshots/");
     EXPECT_TRUE(listed);
 }
 
-TEST_F(Programs, ProgramNamesCanBeAskedWhileMidiChangesTheBank)
+TEST_P(Programs, ProgramNamesCanBeAskedWhileMidiChangesTheBank)
 {
     addBank("Bass", 3);
     addBank("Pads", 5);
     open();
-    zentrova().setMidiProgramPath(0, "FX/Bass/P001");
-    zentrova().setMidiProgramPath(1, "FX/Pads/P004");
+    zentrova().setMidiProgramPath(0, at("Bass/P001"));
+    zentrova().setMidiProgramPath(1, at("Pads/P004"));
     std::atomic<bool> done{false};
     std::thread host([&] {
         char text[64];
@@ -582,19 +594,19 @@ TEST_F(Programs, ProgramNamesCanBeAskedWhileMidiChangesTheBank)
         programChange(i % 2);
     done = true;
     host.join();
-    EXPECT_EQ(zentrova().getCurrentBank().address, "FX/Pads/");
+    EXPECT_EQ(zentrova().getCurrentBank().address, at("Pads/"));
     EXPECT_EQ(programName(4), "P004");
 }
 
-TEST_F(Programs, ListedPatchesOutliveARebuildByAnotherInstance)
+TEST_P(Programs, ListedPatchesOutliveARebuildByAnotherInstance)
 {
     addBank("Pads", 3);
     open();
-    zentrova().selectBank("FX/Pads/", false);
-    PluginInstance other;
+    zentrova().selectBank(at("Pads/"), false);
+    PluginInstance other(PluginInstance::quietHost, *GetParam().flavour);
     std::filesystem::remove_all(bankFolder("Pads"));
     other->refreshPatchLists(std::string(), true);
-    EXPECT_EQ(other->getConfiguration()->getPatchTree()->findNode("FX/Pads/"), nullptr);
+    EXPECT_EQ(other->getConfiguration()->getPatchTree()->findNode(at("Pads/")), nullptr);
     EXPECT_EQ(programName(2), "P002") << "the records stay with this instance's list";
     setProgram(1);
     EXPECT_EQ(currentProgram(), 0) << "its file is gone";

@@ -80,9 +80,9 @@ private:
 class PluginInstance
 {
 public:
-    explicit PluginInstance(audioMasterCallback host = quietHost)
+    explicit PluginInstance(audioMasterCallback host = quietHost, const Flavour& flavour = effectFlavour())
     {
-        m_effect = createPluginInstance(host, effectFlavour());
+        m_effect = createPluginInstance(host, flavour);
         if (m_effect)
             m_plugin = static_cast<Zentrova*>(static_cast<AudioEffect*>(m_effect->object));
     }
