@@ -5,6 +5,7 @@
 #include "editor/ZentrovaEditor.h"
 #include "patches/Configuration.h"
 #include "tests/patches/ConfigurationTestSupport.h"
+#include "tests/support/Deliverables.h"
 #include "tests/support/EditorQueue.h"
 
 #include <gtest/gtest.h>
@@ -37,7 +38,7 @@ VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void* pt
     return 0;
 }
 
-class MidiControllers : public ::testing::Test
+class MidiControllers : public ::testing::TestWithParam<Deliverable>
 {
 protected:
     void SetUp() override
@@ -67,11 +68,13 @@ protected:
     std::vector<ParameterIndexAndValue> editorQueue() { return editorQueueItems(*plugin.get()); }
 
     ConfigurationFiles files;
-    PluginInstance plugin{recordingHost};
+    PluginInstance plugin{recordingHost, *GetParam().flavour};
 };
 } // namespace
 
-TEST_F(MidiControllers, AChangedParameterIsEchoedOnItsControllerAtTheNextBlock)
+INSTANTIATE_FOR_BOTH_DELIVERABLES(MidiControllers);
+
+TEST_P(MidiControllers, AChangedParameterIsEchoedOnItsControllerAtTheNextBlock)
 {
     plugin->setParameter(1, 0.5f);
     EXPECT_TRUE(sentToHost.empty());
@@ -80,7 +83,7 @@ TEST_F(MidiControllers, AChangedParameterIsEchoedOnItsControllerAtTheNextBlock)
     EXPECT_EQ(sentToHost[0], (std::array<unsigned char, 3>{0xB0, 71, 64}));
 }
 
-TEST_F(MidiControllers, AnAppliedProgramEchoesEveryMappedParameter)
+TEST_P(MidiControllers, AnAppliedProgramEchoesEveryMappedParameter)
 {
     plugin->resume();
     render();
@@ -89,7 +92,7 @@ TEST_F(MidiControllers, AnAppliedProgramEchoesEveryMappedParameter)
     EXPECT_EQ(sentOnController(7), 0);
 }
 
-TEST_F(MidiControllers, NothingIsEchoedWhileAReadChunkWaitsForItsBlock)
+TEST_P(MidiControllers, NothingIsEchoedWhileAReadChunkWaitsForItsBlock)
 {
     std::string text = "<zentrova version=\"609\"><patch name=\"x\"></patch></zentrova>";
     std::vector<char> bytes(text.begin(), text.end());
@@ -107,7 +110,7 @@ TEST_F(MidiControllers, NothingIsEchoedWhileAReadChunkWaitsForItsBlock)
     }
 }
 
-TEST_F(MidiControllers, ParametersWithoutAControllerAreNotEchoed)
+TEST_P(MidiControllers, ParametersWithoutAControllerAreNotEchoed)
 {
     plugin->getConfiguration()->setMidiController(1, -1, kMidiControllerMapChanged);
     plugin->setParameter(1, 0.5f);
@@ -116,7 +119,7 @@ TEST_F(MidiControllers, ParametersWithoutAControllerAreNotEchoed)
     EXPECT_TRUE(sentToHost.empty());
 }
 
-TEST_F(MidiControllers, AMappedControllerSetsItsParameter)
+TEST_P(MidiControllers, AMappedControllerSetsItsParameter)
 {
     plugin.controlChange(71, 127);
     EXPECT_EQ(plugin->getParameter(1), 1.0f);
@@ -130,7 +133,7 @@ TEST_F(MidiControllers, AMappedControllerSetsItsParameter)
         EXPECT_EQ(plugin->getParameter(parameter), before[parameter]) << "controller 7 drives nothing";
 }
 
-TEST_F(MidiControllers, LearnIsArmedByTagAndEndsAtTheNextController)
+TEST_P(MidiControllers, LearnIsArmedByTagAndEndsAtTheNextController)
 {
     plugin->setParameter(381, 1.0f);
     EXPECT_EQ(plugin->getMidiLearnTarget(), 0);
@@ -150,7 +153,7 @@ TEST_F(MidiControllers, LearnIsArmedByTagAndEndsAtTheNextController)
     EXPECT_EQ(plugin->getMidiLearnTarget(), -1);
 }
 
-TEST_F(MidiControllers, LearnedValuesReachTheOpenEditorFlaggedAtTheBlockStart)
+TEST_P(MidiControllers, LearnedValuesReachTheOpenEditorFlaggedAtTheBlockStart)
 {
     plugin->getZentrovaEditor()->open(nullptr);
     editorQueue();
@@ -179,7 +182,7 @@ TEST_F(MidiControllers, LearnedValuesReachTheOpenEditorFlaggedAtTheBlockStart)
     EXPECT_EQ(items[1].value, 0.0f);
 }
 
-TEST_F(MidiControllers, BankSelectTakesOnlyBanksTheTableCanHold)
+TEST_P(MidiControllers, BankSelectTakesOnlyBanksTheTableCanHold)
 {
     plugin.controlChange(0, 5);
     EXPECT_EQ(plugin->getMidiBank(), 5);
@@ -192,7 +195,7 @@ TEST_F(MidiControllers, BankSelectTakesOnlyBanksTheTableCanHold)
     EXPECT_EQ(plugin->getMidiBank(), 127);
 }
 
-TEST_F(MidiControllers, EchoesFromTwoThreadsReachTheHostWhileItRenders)
+TEST_P(MidiControllers, EchoesFromTwoThreadsReachTheHostWhileItRenders)
 {
     constexpr int kChanges = 300;
     std::atomic<int> running{2};

@@ -9,6 +9,7 @@
 #include "editor/ZentrovaEditor.h"
 #include "patches/Configuration.h"
 #include "tests/patches/ConfigurationTestSupport.h"
+#include "tests/support/Deliverables.h"
 #include "tests/support/EditorQueue.h"
 #include "tests/support/MidiEvents.h"
 
@@ -22,7 +23,7 @@ namespace
 {
 using Item = std::tuple<std::int64_t, std::int64_t, std::int64_t>;
 
-class ParameterRouting : public ::testing::Test
+class ParameterRouting : public ::testing::TestWithParam<Deliverable>
 {
 protected:
     void SetUp() override
@@ -75,11 +76,13 @@ protected:
     std::vector<ParameterIndexAndValue> editorQueue() { return editorQueueItems(*plugin.get()); }
 
     ConfigurationFiles files;
-    PluginInstance plugin;
+    PluginInstance plugin{PluginInstance::quietHost, *GetParam().flavour};
 };
 } // namespace
 
-TEST_F(ParameterRouting, HostChangesReachTheQueuesOfTheirParameterOnLaneTwo)
+INSTANTIATE_FOR_BOTH_DELIVERABLES(ParameterRouting);
+
+TEST_P(ParameterRouting, HostChangesReachTheQueuesOfTheirParameterOnLaneTwo)
 {
     struct Case
     {
@@ -104,7 +107,7 @@ TEST_F(ParameterRouting, HostChangesReachTheQueuesOfTheirParameterOnLaneTwo)
     }
 }
 
-TEST_F(ParameterRouting, TimedChangesLandInTheControlTickOfTheirSample)
+TEST_P(ParameterRouting, TimedChangesLandInTheControlTickOfTheirSample)
 {
     plugin->getConfiguration()->setMidiController(Param::AmpAttack, 20, kMidiControllerMapChanged);
     render(30);
@@ -119,7 +122,7 @@ TEST_F(ParameterRouting, TimedChangesLandInTheControlTickOfTheirSample)
     EXPECT_EQ(voice, (std::vector<Item>{{Param::AmpAttack, value, 2}})) << "(40 + 30) / 32";
 }
 
-TEST_F(ParameterRouting, PitchBendKeepsItsChannelAndMovesTheEditorsWheel)
+TEST_P(ParameterRouting, PitchBendKeepsItsChannelAndMovesTheEditorsWheel)
 {
     plugin->getZentrovaEditor()->open(nullptr);
     editorQueue();
@@ -144,7 +147,7 @@ TEST_F(ParameterRouting, PitchBendKeepsItsChannelAndMovesTheEditorsWheel)
     EXPECT_LT(wheel[3].value, 0.5f);
 }
 
-TEST_F(ParameterRouting, TheEditorsKeyboardAndWheelsUseLaneOne)
+TEST_P(ParameterRouting, TheEditorsKeyboardAndWheelsUseLaneOne)
 {
     plugin->setPseudoParameter(1, EventCode::ScreenKeyboardNote, (60 << 8) | 0xC0, 0);
     plugin->setPseudoParameter(1, EventCode::ScreenKeyboardNote, (61 << 8) | 100, 0);
@@ -158,7 +161,7 @@ TEST_F(ParameterRouting, TheEditorsKeyboardAndWheelsUseLaneOne)
     EXPECT_EQ(drain(1), voice);
 }
 
-TEST_F(ParameterRouting, ClockSettingsTakeEffectAtTheNextBlockStart)
+TEST_P(ParameterRouting, ClockSettingsTakeEffectAtTheNextBlockStart)
 {
     SyncableClock& clock = plugin->getTempo()->getClock();
     auto* tempo = static_cast<FloatIntParameter*>(plugin->getStateHandler().getEditState().getParameter(Param::Tempo));
@@ -181,7 +184,7 @@ TEST_F(ParameterRouting, ClockSettingsTakeEffectAtTheNextBlockStart)
     EXPECT_EQ(clock.getTicks(), tempo->getInt()) << "the tempo read as ticks per bar";
 }
 
-TEST_F(ParameterRouting, LfoSyncReachesItsLfoAndTheVoiceQueue)
+TEST_P(ParameterRouting, LfoSyncReachesItsLfoAndTheVoiceQueue)
 {
     plugin->setParameter(Param::LFO2Sync, 0.5f);
     const auto mode = static_cast<std::uint32_t>(engineValue(Param::LFO2Sync));
@@ -192,7 +195,7 @@ TEST_F(ParameterRouting, LfoSyncReachesItsLfoAndTheVoiceQueue)
     EXPECT_EQ(std::get<0>(voice[1]), Param::LFO2Rate) << "the rate follows its sync";
 }
 
-TEST_F(ParameterRouting, NumbersWithoutARouteReachNothing)
+TEST_P(ParameterRouting, NumbersWithoutARouteReachNothing)
 {
     for (long index : {-1L, 155L, 300L, 571L, 588L, 728L, 729L, 100000L})
         plugin->setPseudoParameter(2, index, 1, 0);
