@@ -1,5 +1,6 @@
-// The command-line host's render path, end to end: the effect plug-in built
-// here and a Linux VST 2.4 plug-in from Debian that nobody here wrote.
+// The command-line host's render path, end to end: the instrument plug-in
+// built here, as the main job plays it, and a Linux VST 2.4 plug-in from
+// Debian that nobody here wrote.
 
 #include "tools/HostedPlugin.h"
 #include "tools/MidiSequence.h"
@@ -33,13 +34,13 @@ float peak(const std::vector<float>& samples)
 }
 } // namespace
 
-TEST(OfflineRenderer, WritesTheEffectPluginsRenderToAWavFile)
+TEST(OfflineRenderer, WritesTheInstrumentPluginsRenderToAWavFile)
 {
     TemporaryHome home;
     HostSettings settings;
     settings.sampleRate = 44100.0;
     settings.blockSize = 300;
-    HostedPlugin plugin(ZENTROVA_EFFECT_PLUGIN_PATH, settings);
+    HostedPlugin plugin(ZENTROVA_INSTRUMENT_PLUGIN_PATH, settings);
     const OfflineRenderer::Result result = OfflineRenderer::render(plugin, MidiSequence::builtInPhrase(), 0.5);
     ASSERT_EQ(result.left.size(), 22050u);
     const std::string path = home.path() + "/render.wav";
