@@ -918,9 +918,10 @@ void Zentrova::savePatchAs(const std::string& folderPath, const std::string& nam
     PatchTree& tree = patchTree();
     ZentrovaState& state = m_stateHandler.getEditState();
     std::string oldAddress = state.m_patchInfo.address;
+    int unwritten = 0;
     if (const PatchTreeNode::Pointer node = tree.findNodeByFilePath(folderPath))
     {
-        state.savePatch(tree.folderForNode(node, true), name);
+        unwritten = state.savePatch(tree.folderForNode(node, true), name);
         // Saved under its old name into its own bank, the patch's files are
         // the ones just written.
         const std::shared_ptr<PatchTreeBranch> bank =
@@ -934,11 +935,12 @@ void Zentrova::savePatchAs(const std::string& folderPath, const std::string& nam
         // those not configured for the library.
         if (formats == 0)
             formats = static_cast<std::uint32_t>(m_pConfiguration->getPatchFormatFlags());
-        state.savePatch({BankFolder{folderPath, formats}}, name, formats);
+        unwritten = state.savePatch({BankFolder{folderPath, formats}}, name, formats);
     }
     try
     {
-        if (replace && !oldAddress.empty())
+        // The old patch goes only once its replacement is safely on disk.
+        if (replace && unwritten == 0 && !oldAddress.empty())
             tree.deletePatchLocked(oldAddress);
     }
     catch (const std::exception& error)

@@ -578,9 +578,10 @@ int ZentrovaState::savePatch(const std::vector<BankFolder>& folders, const std::
     const ZentrovaStateOwner::PatchFileSettings settings = m_pZentrova->getPatchFileSettings();
     ChunkBuffer chunk;
     if (!writeChunkXml(chunk, true, name))
-        return 0;
-    PatchFileHandler().savePatch(folders, name, chunk, formatFlags, settings.isEffect, settings.deleteOriginal);
-    return 0;
+        return 1;
+    // The count of files not written: callers must not retire or delete the
+    // patch's other copies when it is not zero.
+    return PatchFileHandler().savePatch(folders, name, chunk, formatFlags, settings.isEffect, settings.deleteOriginal);
 }
 
 bool ZentrovaState::convertBank(const ChunkBuffer& bank, const std::vector<BankFolder>& folders,
@@ -596,7 +597,8 @@ bool ZentrovaState::convertBank(const ChunkBuffer& bank, const std::vector<BankF
         if (!Version1Patch::getProgram(bank, slot, &program))
             return false;
         convertVersion1Patch(*this, program);
-        savePatch(folders, names[static_cast<std::size_t>(slot)], formatFlags);
+        if (savePatch(folders, names[static_cast<std::size_t>(slot)], formatFlags) != 0)
+            return false;
     }
     return true;
 }
@@ -618,6 +620,5 @@ bool ZentrovaState::convertSinglePatch(const ChunkBuffer& data, const PatchTreeB
         std::snprintf(suffix, sizeof suffix, "(%02d)", n);
         candidate = base + suffix;
     }
-    savePatch(bank.getBankInfo().folders, candidate, formatFlags);
-    return true;
+    return savePatch(bank.getBankInfo().folders, candidate, formatFlags) == 0;
 }

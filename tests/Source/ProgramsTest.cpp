@@ -534,6 +534,18 @@ TEST_P(Programs, SavingIntoABankListsThePatchThere)
     EXPECT_EQ(programName(3), "empty");
 }
 
+TEST_P(Programs, ReplacingKeepsTheOldPatchWhenTheNewOneCannotBeWritten)
+{
+    addBank("Pads", 2);
+    open();
+    zentrova().selectBank(at("Pads/"), true);
+    setProgram(1);
+    const std::string blocked = bankFolder("Pads") + "/P001.fxp/inside"; // below a plain file
+    zentrova().savePatchAs(blocked, "Moved", 0, true, true);
+    EXPECT_TRUE(std::filesystem::exists(bankFolder("Pads") + "/P001.fxp"));
+    EXPECT_EQ(programName(1), "P001");
+}
+
 TEST_P(Programs, SavingIntoAFolderOutsideTheLibraryWritesItsFormats)
 {
     open();

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -94,6 +95,18 @@ TEST(ZentrovaStatePatchFiles, SavingWritesTheConfiguredFormatsOrThoseAskedFor)
     state.savePatch(folderOf(folder.path()), "Asked", kFileTypeAupreset | kFileTypeEffect);
     EXPECT_TRUE(std::filesystem::exists(folder / "Asked.aupreset"));
     EXPECT_FALSE(std::filesystem::exists(folder / "Asked.fxp"));
+}
+
+TEST(ZentrovaStatePatchFiles, AFailedSaveIsReportedToTheCaller)
+{
+    patchtest::TempFolder folder;
+    QuietStateOwner owner;
+    ZentrovaState state(&owner);
+    // A folder below a plain file can never be written.
+    const std::string blocked = folder / "plain";
+    { std::ofstream(blocked) << "x"; }
+    EXPECT_NE(state.savePatch(folderOf(blocked + "/inside"), "Lost"), 0);
+    EXPECT_EQ(state.savePatch(folderOf(folder.path()), "Kept"), 0);
 }
 
 TEST(ZentrovaStatePatchFiles, FilesWithoutAUsablePatchAreNotValid)
