@@ -1,0 +1,261 @@
+// zentrova-bench: how many voices the instrument holds for its CPU time,
+// against a peer synthesizer loaded the same way, in one run:
+//   build/zentrova-bench [--plugin Zentrova2.so] [--peer amsynth_vst.so|none]
+//                        [--seconds S] [--repeats R] [--quick]
+
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "tools/VoiceBenchmark.h"
+
+#ifndef ZENTROVA_DEFAULT_PLUGIN
+#define ZENTROVA_DEFAULT_PLUGIN "build/Zentrova2.vst/Contents/x86_64-linux/Zentrova2.so"
+#endif
+
+namespace
+{
+constexpr const char* kDefaultPeer = "/usr/lib/vst/amsynth_vst.so";
+constexpr double kTargetPercent = 15.0;
+constexpr double kTargetPeerRatio = 0.25;
+constexpr double kTargetBlockShare = 0.5;
+constexpr double kSilenceSeconds = 5.0;
+
+struct Options
+{
+    std::string plugin = ZENTROVA_DEFAULT_PLUGIN;
+    std::string peer = kDefaultPeer;
+    double seconds = 10.0;
+    int repeats = 3;
+    bool quick = false;
+    std::vector<int> voices{1, 16, 64, 128};
+};
+
+void usage()
+{
+    std::fprintf(stderr,
+                 "usage: zentrova-bench [options]\n"
+                 "  --plugin FILE.so   the instrument to measure (default: the one built with this program)\n"
+                 "  --peer FILE.so     the peer to compare with, or none (default %s)\n"
+                 "  --seconds S        seconds of held notes per run, at least 2 (default 10)\n"
+                 "  --repeats R        runs per figure, the best kept (default 3)\n"
+                 "  --quick            48 kHz with 64-sample blocks only\n"
+                 "  --voices N,N,...   voice counts at 48 kHz (default 1,16,64,128)\n",
+                 kDefaultPeer);
+}
+
+bool parse(int argc, char** argv, Options& options)
+{
+    for (int i = 1; i < argc; ++i)
+    {
+        const std::string argument = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (argument == "--plugin" && hasValue)
+            options.plugin = argv[++i];
+        else if (argument == "--peer" && hasValue)
+            options.peer = argv[++i];
+        else if (argument == "--seconds" && hasValue)
+            options.seconds = std::atof(argv[++i]);
+        else if (argument == "--repeats" && hasValue)
+            options.repeats = std::atoi(argv[++i]);
+        else if (argument == "--quick")
+            options.quick = true;
+        else if (argument == "--voices" && hasValue)
+        {
+            options.voices.clear();
+            for (const char* text = argv[++i]; *text != '\0';)
+            {
+                char* end = nullptr;
+                const long count = std::strtol(text, &end, 10);
+                if (end == text || count < 1 || count > 128)
+                    return false;
+                options.voices.push_back(static_cast<int>(count));
+                text = *end == ',' ? end + 1 : end;
+            }
+            if (options.voices.empty())
+                return false;
+        }
+        else
+            return false;
+    }
+    return options.seconds >= 2.0 && options.repeats >= 1;
+}
+
+// Both plug-ins keep settings under the home folder: they get a temporary
+// one, where the peer is told to play every note it is given.
+class TemporaryHome
+{
+public:
+    TemporaryHome()
+    {
+        char pattern[] = "/tmp/zentrova-bench-XXXXXX";
+        if (mkdtemp(pattern) == nullptr)
+            throw std::runtime_error("cannot create a temporary folder");
+        m_path = pattern;
+        const std::filesystem::path home(m_path);
+        std::filesystem::create_directories(home / ".config" / "amsynth");
+        std::filesystem::create_directories(home / ".local" / "share");
+        std::ofstream(home / ".config" / "amsynth" / "config") << "polyphony\t128\n";
+        std::ofstream(home / ".amSynthrc") << "polyphony\t128\n";
+        setenv("HOME", m_path.c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (home / ".config").c_str(), 1);
+        setenv("XDG_DATA_HOME", (home / ".local" / "share").c_str(), 1);
+        setenv("XDG_DATA_DIRS", (home / "share").c_str(), 1);
+    }
+    ~TemporaryHome()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+
+private:
+    std::string m_path;
+};
+
+void printPatch(const char* label, const std::vector<std::string>& lines)
+{
+    std::printf("%s patch:", label);
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        std::printf("%s%s", i == 0 ? " " : "; ", lines[i].c_str());
+    std::printf("\n");
+}
+
+const char* verdict(bool met)
+{
+    return met ? "met" : "NOT met";
+}
+
+int run(const Options& options)
+{
+    TemporaryHome home;
+    const BenchmarkSubject ours = BenchmarkSubject::zentrova(options.plugin);
+    const bool withPeer = options.peer != "none" && std::filesystem::exists(options.peer);
+    const BenchmarkSubject peer = BenchmarkSubject::peer(options.peer);
+    if (options.peer != "none" && !withPeer)
+        std::printf("peer %s not found: measuring %s alone\n", options.peer.c_str(), ours.label.c_str());
+
+    std::printf("%s (%s)%s%s\n", ours.label.c_str(), ours.path.c_str(), withPeer ? " against " : "",
+                withPeer ? (peer.label + " (" + peer.path + ")").c_str() : "");
+    std::printf("%.0f s of held notes per run, best of %d runs; CPU is the thread's CPU time per second of audio\n"
+                "(%% of one core); block times are wall-clock, against the block's duration (its budget).\n",
+                options.seconds, options.repeats);
+
+    VoiceBenchmark::Case mainCase;
+    mainCase.seconds = options.seconds;
+    mainCase.silenceSeconds = kSilenceSeconds;
+    VoiceBenchmark::Result ours128, peer128;
+    bool measured128 = false;
+    std::printf("\n%.0f Hz, %d-sample blocks, budget %.1f us\n", mainCase.sampleRate, mainCase.blockSize,
+                1e6 * mainCase.blockSize / mainCase.sampleRate);
+    std::printf("%-6s | %-5s %6s %8s %8s %8s %8s %6s |", "voices", "notes", "CPU%", "ns/v/smp", "median", "p99",
+                "max", "max/bu");
+    if (withPeer)
+        std::printf(" %-5s %6s %8s %8s %8s %8s | %s", "notes", "peer%", "ns/v/smp", "median", "p99", "max",
+                    "ours/peer");
+    std::printf("\n");
+    bool printedPatch = false;
+    for (int voices : options.voices)
+    {
+        VoiceBenchmark::Case c = mainCase;
+        c.voices = voices;
+        const VoiceBenchmark::Result r = VoiceBenchmark::best(ours, c, options.repeats);
+        std::printf("%-6d | %-5d %6.2f %8.1f %8.1f %8.1f %8.1f %5.1f%% |", voices, r.notes, r.cpuPercent,
+                    r.nsPerVoiceSample, r.medianBlockUs, r.p99BlockUs, r.maxBlockUs,
+                    100.0 * r.maxBlockUs / r.blockBudgetUs);
+        VoiceBenchmark::Result p;
+        if (withPeer)
+        {
+            p = VoiceBenchmark::best(peer, c, options.repeats);
+            std::printf(" %-5d %6.2f %8.1f %8.1f %8.1f %8.1f | %.3f", p.notes, p.cpuPercent, p.nsPerVoiceSample,
+                        p.medianBlockUs, p.p99BlockUs, p.maxBlockUs, r.cpuPercent / p.cpuPercent);
+        }
+        std::printf("\n");
+        std::fflush(stdout);
+        if (voices == 128)
+        {
+            ours128 = r;
+            peer128 = p;
+            measured128 = true;
+        }
+        if (!printedPatch && voices > 1)
+        {
+            printPatch(("  " + ours.label).c_str(), r.patch);
+            if (withPeer)
+                printPatch(("  " + peer.label).c_str(), p.patch);
+            printedPatch = true;
+        }
+    }
+
+    if (!options.quick)
+    {
+        std::printf("\n128 voices at other rates and block sizes\n");
+        std::printf("%-6s %-5s | %6s %8s %8s %8s %8s %6s |", "rate", "block", "CPU%", "ns/v/smp", "median", "p99",
+                    "max", "max/bu");
+        if (withPeer)
+            std::printf(" %6s | %s", "peer%", "ours/peer");
+        std::printf("\n");
+        const VoiceBenchmark::Case others[] = {{44100.0, 64, 128, options.seconds, 0.0},
+                                               {96000.0, 64, 128, options.seconds, 0.0},
+                                               {48000.0, 32, 128, options.seconds, 0.0},
+                                               {48000.0, 100, 128, options.seconds, 0.0},
+                                               {48000.0, 512, 128, options.seconds, 0.0}};
+        for (const VoiceBenchmark::Case& c : others)
+        {
+            const VoiceBenchmark::Result r = VoiceBenchmark::best(ours, c, options.repeats);
+            std::printf("%-6.0f %-5d | %6.2f %8.1f %8.1f %8.1f %8.1f %5.1f%% |", c.sampleRate, c.blockSize,
+                        r.cpuPercent, r.nsPerVoiceSample, r.medianBlockUs, r.p99BlockUs, r.maxBlockUs,
+                        100.0 * r.maxBlockUs / r.blockBudgetUs);
+            if (withPeer)
+            {
+                const VoiceBenchmark::Result p = VoiceBenchmark::best(peer, c, options.repeats);
+                std::printf(" %6.2f | %.3f", p.cpuPercent, r.cpuPercent / p.cpuPercent);
+            }
+            std::printf("\n");
+            std::fflush(stdout);
+        }
+    }
+
+    if (!measured128)
+        return 0;
+    std::printf("\nTargets, 128 voices at 48 kHz with 64-sample blocks\n");
+    std::printf("  CPU %.2f%% of one core, target at most %.0f%%: %s\n", ours128.cpuPercent, kTargetPercent,
+                verdict(ours128.cpuPercent <= kTargetPercent));
+    if (withPeer)
+        std::printf("  CPU %.3f of the peer's, target at most %.2f: %s\n", ours128.cpuPercent / peer128.cpuPercent,
+                    kTargetPeerRatio, verdict(ours128.cpuPercent <= kTargetPeerRatio * peer128.cpuPercent));
+    std::printf("  worst block %.1f us = %.1f%% of the budget (block %d), target under %.0f%%: %s\n",
+                ours128.maxBlockUs, 100.0 * ours128.maxBlockUs / ours128.blockBudgetUs, ours128.maxBlockIndex,
+                100.0 * kTargetBlockShare, verdict(ours128.maxBlockUs < kTargetBlockShare * ours128.blockBudgetUs));
+    std::printf("  worst block of the wave change's table rebuild %.1f us = %.1f%% of the budget: %s\n",
+                ours128.waveChangeMaxUs, 100.0 * ours128.waveChangeMaxUs / ours128.blockBudgetUs,
+                verdict(ours128.waveChangeMaxUs < kTargetBlockShare * ours128.blockBudgetUs));
+    std::printf("  silence after release: CPU %.3f%% (peak %.2g)", ours128.silenceCpuPercent, ours128.silencePeak);
+    if (withPeer)
+        std::printf(", peer %.3f%%", peer128.silenceCpuPercent);
+    std::printf("\n");
+    return 0;
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    if (!parse(argc, argv, options))
+    {
+        usage();
+        return 2;
+    }
+    try
+    {
+        return run(options);
+    }
+    catch (const std::exception& error)
+    {
+        std::fprintf(stderr, "zentrova-bench: %s\n", error.what());
+        return 1;
+    }
+}
