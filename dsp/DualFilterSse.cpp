@@ -5,6 +5,7 @@
 #include "dsp/FilterTables.h"
 
 #include <initializer_list>
+#include <utility>
 
 DualFilterSse::DualFilterSse() : m_state(), m_fourPoleScale{true, true}, m_startedSlots(0)
 {
@@ -130,16 +131,18 @@ void DualFilterSse::process(float* const* buffers, const std::uint32_t* const* s
 
 void DualFilterSse::processPairs(DualFilterSse* const* filters, float* const* const* buffers,
                                  const std::uint32_t* const* const* streams, const int* activeMasks, int count,
-                                 std::int64_t offset, std::int64_t currentSamples, std::int64_t newSamples, int mode)
+                                 std::int64_t offset, std::int64_t currentSamples, std::int64_t newSamples, int mode,
+                                 bool wide)
 {
     if (mode < 0 || mode > kFilterBypass)
         return;
     DenormalGuard guard;
-    constexpr int kGroup = 4;
-    FilterKernelState* states[kGroup];
-    float* const* groupBuffers[kGroup];
-    const std::uint32_t* const* groupStreams[kGroup];
-    int masks[kGroup];
+    const int group = wide ? kFilterWidePairs : 4;
+    const FilterGroupKernel* const kernels = wide ? FilterWideKernelTable : FilterFourPairKernelTable;
+    FilterKernelState* states[kFilterWidePairs];
+    float* const* groupBuffers[kFilterWidePairs];
+    const std::uint32_t* const* groupStreams[kFilterWidePairs];
+    int masks[kFilterWidePairs];
     const std::int64_t currentSteps = currentSamples / 2;
     const std::int64_t newSteps = newSamples / 2;
     const std::int32_t frames = static_cast<std::int32_t>((newSamples + 63) / 64);
@@ -153,19 +156,22 @@ void DualFilterSse::processPairs(DualFilterSse* const* filters, float* const* co
         groupBuffers[waiting] = buffers[i];
         groupStreams[waiting] = streams[i];
         masks[waiting] = mask;
-        if (++waiting == kGroup)
+        if (++waiting == group)
         {
-            FilterFourPairKernelTable[mode](states, groupBuffers, groupStreams, masks, currentSteps, offset, newSteps,
-                                            frames);
+            kernels[mode](states, groupBuffers, groupStreams, masks, currentSteps, offset, newSteps, frames);
             waiting = 0;
         }
     }
+    // The rest in the largest groups that fit.
     int done = 0;
-    if (waiting >= 2)
+    for (const auto& [pairs, table] : {std::pair<int, const FilterGroupKernel*>{4, FilterFourPairKernelTable},
+                                       std::pair<int, const FilterGroupKernel*>{2, FilterTwoPairKernelTable}})
     {
-        FilterTwoPairKernelTable[mode](states, groupBuffers, groupStreams, masks, currentSteps, offset, newSteps,
-                                       frames);
-        done = 2;
+        if (waiting - done < pairs)
+            continue;
+        table[mode](states + done, groupBuffers + done, groupStreams + done, masks + done, currentSteps, offset,
+                    newSteps, frames);
+        done += pairs;
     }
     if (done < waiting)
         FilterKernelTable[masks[done] + 4 * mode](states[done], groupBuffers[done], groupStreams[done], currentSteps,

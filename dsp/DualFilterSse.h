@@ -17,10 +17,13 @@ public:
 
     // The same as process on each of count filters (for the same samples and
     // mode, each with its own buffers, streams and active mask), but the
-    // pairs go through the kernels several at a time.
+    // pairs go through the kernels several at a time: eight at a time on
+    // sixteen-lane vectors when wide is set, which only a processor with
+    // SystemInfo::hasWideVectors may ask for.
     static void processPairs(DualFilterSse* const* filters, float* const* const* buffers,
                              const std::uint32_t* const* const* streams, const int* activeMasks, int count,
-                             std::int64_t offset, std::int64_t currentSamples, std::int64_t newSamples, int mode);
+                             std::int64_t offset, std::int64_t currentSamples, std::int64_t newSamples, int mode,
+                             bool wide = false);
 
 private:
     // Starts and bypass; true when a kernel has to run.

@@ -27,7 +27,8 @@ FilterBank::FilterBank()
       m_outputStride(0),
       m_outputs(nullptr),
       m_buffers(),
-      m_sse(SystemInfo().hasSse())
+      m_sse(SystemInfo().hasSse()),
+      m_wide(SystemInfo().hasWideVectors())
 {
     try
     {
@@ -198,7 +199,8 @@ void FilterBank::process(const std::uint64_t* renderMask, std::int64_t carry, st
             streams[i] = pairStreams[i];
         }
         if (m_sse)
-            DualFilterSse::processPairs(sseFilters, buffers, streams, masks, count, offset, current, length, mode);
+            DualFilterSse::processPairs(sseFilters, buffers, streams, masks, count, offset, current, length, mode,
+                                        m_wide);
         else
             for (int i = 0; i < count; ++i)
                 m_filters[pairs[i]]->process(buffers[i], streams[i], masks[i], offset, current, length, mode);

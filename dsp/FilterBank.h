@@ -98,4 +98,6 @@ private:
     float* m_buffers[2 * kVoices];
     // The filters are DualFilterSse objects.
     bool m_sse;
+    // ... and their largest groups run on sixteen-lane vectors.
+    bool m_wide;
 };

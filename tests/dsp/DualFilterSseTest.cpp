@@ -1,4 +1,5 @@
 #include "dsp/DualFilterSse.h"
+#include "Source/SystemInfo.h"
 #include "tests/dsp/FilterTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -75,10 +76,13 @@ TEST(DualFilterSse, MatchesThePortableFilterAcrossChangesOfModeAndMask)
     expectClose(a.out[1], b.out[1], "slot 1");
 }
 
-TEST(DualFilterSse, PairsFilteredTogetherMatchPairsFilteredAlone)
+namespace
+{
+// Fifteen pairs: one group of each size, wide or four-lane, and one alone.
+void expectGroupsMatchPairsAlone(bool wide)
 {
     std::mt19937 rng(5);
-    const int pairs = 7;
+    const int pairs = 15;
     const int samples = 64 * 20;
     for (int mode : {kFilterLp4Pole, kFilterLpHp, kFilterBypass})
     {
@@ -118,7 +122,7 @@ TEST(DualFilterSse, PairsFilteredTogetherMatchPairsFilteredAlone)
                 streamPointers.push_back(streams[p].data());
             }
             DualFilterSse::processPairs(filters.data(), bufferPointers.data(), streamPointers.data(), masks.data(),
-                                        pairs, 0, c.current, c.fresh, mode);
+                                        pairs, 0, c.current, c.fresh, mode, wide);
             for (int p = 0; p < pairs; ++p)
             {
                 grouped[p]->setStartMask(~static_cast<std::uint32_t>(masks[p]));
@@ -129,10 +133,24 @@ TEST(DualFilterSse, PairsFilteredTogetherMatchPairsFilteredAlone)
         }
         for (int p = 0; p < pairs; ++p)
         {
-            EXPECT_EQ(alone[p].out[0], together[p].out[0]) << modeNames[std::min(mode, 8)] << " pair " << p;
-            EXPECT_EQ(alone[p].out[1], together[p].out[1]) << modeNames[std::min(mode, 8)] << " pair " << p;
+            EXPECT_EQ(alone[p].out[0], together[p].out[0]) << modeNames[std::min(mode, 8)] << " pair " << p << (wide ? " wide" : "");
+            EXPECT_EQ(alone[p].out[1], together[p].out[1]) << modeNames[std::min(mode, 8)] << " pair " << p << (wide ? " wide" : "");
         }
     }
+}
+
+} // namespace
+
+TEST(DualFilterSse, PairsFilteredTogetherMatchPairsFilteredAlone)
+{
+    expectGroupsMatchPairsAlone(false);
+}
+
+TEST(DualFilterSse, PairsFilteredOnWideVectorsMatchPairsFilteredAlone)
+{
+    if (!SystemInfo().hasWideVectors())
+        GTEST_SKIP() << "no sixteen-lane vectors on this processor";
+    expectGroupsMatchPairsAlone(true);
 }
 
 TEST(DualFilterSse, AFourPoleRunOfOneStepWritesBothSamples)

@@ -1,0 +1,527 @@
+#pragma once
+
+// The dual filter's kernels, written once over vector types that hold one
+// or several voice pairs, for the translation units that instantiate them
+// with their own vector types and instruction sets. Everything here lies in
+// an anonymous namespace on purpose: each unit keeps its own copies, built
+// for its own instruction set, so that no copy built for wider vectors can
+// stand in for another at link time.
+
+#include "dsp/FilterConstants.h"
+#include "simd/FilterKernels.h"
+
+#include <emmintrin.h>
+
+namespace
+{
+enum Output
+{
+    kLowPass,
+    kBandPass,
+    kHighPass
+};
+
+#define KERNEL_INLINE inline __attribute__((always_inline))
+
+// The kernels are written once over a vector type that holds one pair (V1)
+// or two or four pairs side by side (V2, V4). A pass is one long chain of
+// dependent operations; with several independent pairs every operation is
+// issued for each of them, so the chains fill each other's latency.
+struct V1
+{
+    __m128 a;
+};
+
+struct V2
+{
+    __m128 a, b;
+};
+
+struct V4
+{
+    __m128 a, b, c, d;
+};
+
+#define KERNEL_BINARY(name, intrinsic)                                                                            \
+    KERNEL_INLINE V1 name(V1 x, V1 y)                                                                             \
+    {                                                                                                              \
+        return {intrinsic(x.a, y.a)};                                                                              \
+    }                                                                                                              \
+    KERNEL_INLINE V2 name(V2 x, V2 y)                                                                             \
+    {                                                                                                              \
+        return {intrinsic(x.a, y.a), intrinsic(x.b, y.b)};                                                         \
+    }                                                                                                              \
+    KERNEL_INLINE V4 name(V4 x, V4 y)                                                                             \
+    {                                                                                                              \
+        return {intrinsic(x.a, y.a), intrinsic(x.b, y.b), intrinsic(x.c, y.c), intrinsic(x.d, y.d)};               \
+    }
+
+KERNEL_BINARY(add, _mm_add_ps)
+KERNEL_BINARY(sub, _mm_sub_ps)
+KERNEL_BINARY(mul, _mm_mul_ps)
+KERNEL_BINARY(minOf, _mm_min_ps)
+KERNEL_BINARY(maxOf, _mm_max_ps)
+KERNEL_BINARY(bitAnd, _mm_and_ps)
+KERNEL_BINARY(bitAndNot, _mm_andnot_ps)
+KERNEL_BINARY(bitOr, _mm_or_ps)
+KERNEL_BINARY(lowHalves, _mm_movelh_ps)
+KERNEL_BINARY(highHalves, _mm_movehl_ps)
+KERNEL_BINARY(interleaveLow, _mm_unpacklo_ps)
+KERNEL_BINARY(interleaveHigh, _mm_unpackhi_ps)
+
+// {x0, x1, y2, y3}: the filter A lanes of x and the filter B lanes of y.
+KERNEL_INLINE __m128 lanesAThenB(__m128 x, __m128 y)
+{
+    return _mm_shuffle_ps(x, y, _MM_SHUFFLE(3, 2, 1, 0));
+}
+// {x2, x3, y0, y1}
+KERNEL_INLINE __m128 upperThenLower(__m128 x, __m128 y)
+{
+    return _mm_shuffle_ps(x, y, _MM_SHUFFLE(1, 0, 3, 2));
+}
+KERNEL_BINARY(splitLanes, lanesAThenB)
+KERNEL_BINARY(rotateHalves, upperThenLower)
+
+#undef KERNEL_BINARY
+
+template <class V>
+KERNEL_INLINE V splat(__m128 x);
+
+template <>
+KERNEL_INLINE V1 splat<V1>(__m128 x)
+{
+    return {x};
+}
+
+template <>
+KERNEL_INLINE V2 splat<V2>(__m128 x)
+{
+    return {x, x};
+}
+
+template <>
+KERNEL_INLINE V4 splat<V4>(__m128 x)
+{
+    return {x, x, x, x};
+}
+
+// Pair j's vector, and the vector of all pairs.
+KERNEL_INLINE V1 member(V1 v, int)
+{
+    return v;
+}
+
+KERNEL_INLINE V1 member(V2 v, int j)
+{
+    return {j == 0 ? v.a : v.b};
+}
+
+KERNEL_INLINE V1 member(V4 v, int j)
+{
+    return {j == 0 ? v.a : (j == 1 ? v.b : (j == 2 ? v.c : v.d))};
+}
+
+template <class V>
+KERNEL_INLINE V join(const V1* x);
+
+template <>
+KERNEL_INLINE V1 join<V1>(const V1* x)
+{
+    return x[0];
+}
+
+template <>
+KERNEL_INLINE V2 join<V2>(const V1* x)
+{
+    return {x[0].a, x[1].a};
+}
+
+template <>
+KERNEL_INLINE V4 join<V4>(const V1* x)
+{
+    return {x[0].a, x[1].a, x[2].a, x[3].a};
+}
+
+template <class V>
+constexpr int pairsOf()
+{
+    return sizeof(V) / sizeof(__m128);
+}
+
+KERNEL_INLINE __m128 laneMask(int a, int b, int c, int d)
+{
+    return _mm_castsi128_ps(_mm_setr_epi32(a, b, c, d));
+}
+
+// Lanes of the mask from ifSet, the others from ifClear.
+template <class V>
+KERNEL_INLINE V select(V mask, V ifSet, V ifClear)
+{
+    return bitOr(bitAnd(mask, ifSet), bitAndNot(mask, ifClear));
+}
+
+template <class V>
+struct Limits
+{
+    V overshootUpper, lowPassIntegratorUpper, bandPassIntegratorUpper, highPassUpper, bandPassBias, lowPassBias;
+    V overshootLower, lowPassIntegratorLower, bandPassIntegratorLower, highPassLower, bandPassFloor, lowPassFloor;
+};
+
+template <class V>
+Limits<V> loadLimits(int group)
+{
+    const FilterLimitVector* v = FilterLimitTable + group;
+    auto at = [v](int i) { return splat<V>(_mm_load_ps(v[i].lane)); };
+    return {at(kLimitOvershootUpper),  at(kLimitLowPassIntegratorUpper), at(kLimitBandPassIntegratorUpper),
+            at(kLimitHighPassUpper),   at(kLimitBandPassBias),           at(kLimitLowPassBias),
+            at(kLimitOvershootLower),  at(kLimitLowPassIntegratorLower), at(kLimitBandPassIntegratorLower),
+            at(kLimitHighPassLower),   at(kLimitBandPassFloor),          at(kLimitLowPassFloor)};
+}
+
+// The state block's vectors, kept in registers for the length of a run.
+template <class V>
+struct Lanes
+{
+    V bandPassIntegrators, lowPassIntegrators, bandPassOutputs, overshoots;
+    V cutoffs, dampings, cutoffSteps, dampingSteps;
+};
+
+template <class V>
+KERNEL_INLINE Lanes<V> select(V mask, const Lanes<V>& ifSet, const Lanes<V>& ifClear)
+{
+    return {select(mask, ifSet.bandPassIntegrators, ifClear.bandPassIntegrators),
+            select(mask, ifSet.lowPassIntegrators, ifClear.lowPassIntegrators),
+            select(mask, ifSet.bandPassOutputs, ifClear.bandPassOutputs),
+            select(mask, ifSet.overshoots, ifClear.overshoots),
+            select(mask, ifSet.cutoffs, ifClear.cutoffs),
+            select(mask, ifSet.dampings, ifClear.dampings),
+            select(mask, ifSet.cutoffSteps, ifClear.cutoffSteps),
+            select(mask, ifSet.dampingSteps, ifClear.dampingSteps)};
+}
+
+template <class V>
+KERNEL_INLINE V clamp(V x, V upper, V lower)
+{
+    return maxOf(minOf(x, upper), lower);
+}
+
+// One pass of all filters; the operation order is part of the result.
+// Returns per lane the output the mode uses (lanes 0-1 filter A, 2-3 B).
+template <int UseA, int UseB, class V>
+KERNEL_INLINE V pass(Lanes<V>& s, V x, const Limits<V>& k)
+{
+    const V gain = splat<V>(_mm_set1_ps(kOvershootGain));
+    const V weight = splat<V>(_mm_set1_ps(kOvershootWeight));
+    const V t = add(s.overshoots, s.bandPassOutputs);
+    const V u = mul(sub(t, clamp(t, k.overshootUpper, k.overshootLower)), gain);
+    s.lowPassIntegrators = clamp(add(s.lowPassIntegrators, mul(s.cutoffs, s.bandPassOutputs)),
+                                 k.lowPassIntegratorUpper, k.lowPassIntegratorLower);
+    const V v = add(mul(sub(s.bandPassOutputs, mul(weight, u)), s.dampings), u);
+    const V l = maxOf(sub(s.lowPassIntegrators, k.lowPassBias), k.lowPassFloor);
+    const V h = sub(sub(x, v), l);
+    const V hc = clamp(h, k.highPassUpper, k.highPassLower);
+    s.overshoots = sub(h, hc);
+    s.bandPassIntegrators = clamp(add(s.bandPassIntegrators, mul(s.cutoffs, hc)), k.bandPassIntegratorUpper,
+                                  k.bandPassIntegratorLower);
+    const V b = maxOf(sub(s.bandPassIntegrators, k.bandPassBias), k.bandPassFloor);
+    s.bandPassOutputs = b;
+    const V a = UseA == kLowPass ? l : (UseA == kBandPass ? b : hc);
+    if (UseA == UseB)
+        return a;
+    return splitLanes(a, UseB == kLowPass ? l : (UseB == kBandPass ? b : hc));
+}
+
+template <class V>
+KERNEL_INLINE void stepCoefficients(Lanes<V>& s, V cutoffSteps, V dampingSteps)
+{
+    s.cutoffs = add(s.cutoffs, cutoffSteps);
+    s.dampings = add(s.dampings, dampingSteps);
+}
+
+// Silence read by the inactive slot of a pair.
+alignas(16) const float kSilence[2] = {0.0f, 0.0f};
+
+// One pair's buffers and streams for the length of a call. An inactive slot
+// reads silence without advancing, writes into the state's scratch and takes
+// the other slot's words, so that the loops need no tests.
+struct PairIo
+{
+    FilterKernelState* state;
+    const float* in0;
+    const float* in1;
+    float* out0;
+    float* out1;
+    std::ptrdiff_t step0;
+    std::ptrdiff_t step1;
+    const std::uint32_t* words0;
+    const std::uint32_t* words1;
+    int mask;
+};
+
+PairIo makePairIo(FilterKernelState* state, float* const* buffers, const std::uint32_t* const* streams, int mask,
+                  std::int64_t offset)
+{
+    const bool active0 = (mask & 1) != 0;
+    const bool active1 = (mask & 2) != 0;
+    PairIo io;
+    io.state = state;
+    io.in0 = active0 ? buffers[0] - offset : kSilence;
+    io.out0 = active0 ? buffers[1] - offset : state->scratch[0];
+    io.in1 = active1 ? buffers[2] - offset : kSilence;
+    io.out1 = active1 ? buffers[3] - offset : state->scratch[1];
+    io.step0 = active0 ? 2 : 0;
+    io.step1 = active1 ? 2 : 0;
+    io.words0 = streams[active0 ? 0 : 1];
+    io.words1 = streams[active1 ? 1 : 0];
+    io.mask = mask;
+    return io;
+}
+
+// {x0, y0, x1, y1}: the step's two samples of slot 0 (x) and slot 1 (y).
+KERNEL_INLINE __m128 loadInputs(PairIo& io)
+{
+    const __m128 zero = _mm_setzero_ps();
+    const __m128 x = _mm_loadl_pi(zero, reinterpret_cast<const __m64*>(io.in0));
+    const __m128 y = _mm_loadl_pi(zero, reinterpret_cast<const __m64*>(io.in1));
+    io.in0 += io.step0;
+    io.in1 += io.step1;
+    return _mm_unpacklo_ps(x, y);
+}
+
+// r = {slot 0 first, slot 0 second, slot 1 first, slot 1 second}.
+KERNEL_INLINE void storeOutputs(PairIo& io, __m128 r)
+{
+    _mm_storel_pi(reinterpret_cast<__m64*>(io.out0), r);
+    _mm_storeh_pi(reinterpret_cast<__m64*>(io.out1), r);
+    io.out0 += io.step0;
+    io.out1 += io.step1;
+}
+
+// The buffers of the pairs that one vector type covers.
+template <class V>
+struct Io
+{
+    PairIo* pair;
+
+    KERNEL_INLINE V load()
+    {
+        V1 x[pairsOf<V>()];
+        for (int j = 0; j < pairsOf<V>(); ++j)
+            x[j] = {loadInputs(pair[j])};
+        return join<V>(x);
+    }
+
+    KERNEL_INLINE void store(V r)
+    {
+        for (int j = 0; j < pairsOf<V>(); ++j)
+            storeOutputs(pair[j], member(r, j).a);
+    }
+};
+
+// Both filters of both slots see the slot's input; per slot the output
+// sample is (A2 + B2) + (A1 + B1).
+template <int UseA, int UseB, class V>
+KERNEL_INLINE V parallelSample(Lanes<V>& s, V x, const Limits<V>& k)
+{
+    stepCoefficients(s, s.cutoffSteps, s.dampingSteps);
+    const V p1 = pass<UseA, UseB>(s, x, k);
+    const V s1 = add(p1, highHalves(p1, p1));
+    const V p2 = pass<UseA, UseB>(s, x, k);
+    const V s2 = add(p2, highHalves(p2, p2));
+    return add(s2, s1);
+}
+
+template <int UseA, int UseB, class V>
+void runParallel(Lanes<V>& s, const Limits<V>& k, Io<V> io, std::int64_t steps)
+{
+    for (std::int64_t i = 0; i < steps; ++i)
+    {
+        const V xy = io.load();
+        const V o0 = parallelSample<UseA, UseB>(s, lowHalves(xy, xy), k);
+        const V o1 = parallelSample<UseA, UseB>(s, highHalves(xy, xy), k);
+        io.store(interleaveLow(o0, o1));
+    }
+}
+
+// Two passes with the same input; lanes 0-1 hold A1 + A2, lanes 2-3 B1 + B2.
+template <int UseA, int UseB, class V>
+KERNEL_INLINE V fourPoleSample(Lanes<V>& s, V x, const Limits<V>& k, V cutoffSteps, V dampingSteps)
+{
+    stepCoefficients(s, cutoffSteps, dampingSteps);
+    const V p1 = pass<UseA, UseB>(s, x, k);
+    const V p2 = pass<UseA, UseB>(s, x, k);
+    return add(p1, p2);
+}
+
+template <class V>
+KERNEL_INLINE void keepLanes(Lanes<V>& s, V mask, const Lanes<V>& kept)
+{
+    s.bandPassIntegrators = select(mask, kept.bandPassIntegrators, s.bandPassIntegrators);
+    s.lowPassIntegrators = select(mask, kept.lowPassIntegrators, s.lowPassIntegrators);
+    s.bandPassOutputs = select(mask, kept.bandPassOutputs, s.bandPassOutputs);
+    s.overshoots = select(mask, kept.overshoots, s.overshoots);
+}
+
+// Filter A runs one step ahead of filter B in the same vectors: each step
+// filters two new samples through A and A's previous two outputs through B.
+// A first step runs A alone and a last step B alone, so the run ends with
+// both filters at its last sample and the output has no added delay.
+template <int UseA, int UseB, class V>
+void runFourPole(Lanes<V>& s, const Limits<V>& k, Io<V> io, std::int64_t steps)
+{
+    const V lanesA = splat<V>(laneMask(-1, -1, 0, 0));
+    const V lanesB = splat<V>(laneMask(0, 0, -1, -1));
+
+    Lanes<V> kept = s;
+    V xy = io.load();
+    V a0 = fourPoleSample<UseA, UseB>(s, lowHalves(xy, xy), k, bitAnd(lanesA, s.cutoffSteps),
+                                      bitAnd(lanesA, s.dampingSteps));
+    V a1 = fourPoleSample<UseA, UseB>(s, highHalves(xy, xy), k, bitAnd(lanesA, s.cutoffSteps),
+                                      bitAnd(lanesA, s.dampingSteps));
+    keepLanes(s, lanesB, kept);
+
+    for (std::int64_t i = 1; i < steps; ++i)
+    {
+        xy = io.load();
+        const V s0 = fourPoleSample<UseA, UseB>(s, lowHalves(xy, a0), k, s.cutoffSteps, s.dampingSteps);
+        const V s1 = fourPoleSample<UseA, UseB>(s, rotateHalves(xy, a1), k, s.cutoffSteps, s.dampingSteps);
+        io.store(interleaveHigh(s0, s1));
+        a0 = s0;
+        a1 = s1;
+    }
+
+    kept = s;
+    const V s0 = fourPoleSample<UseA, UseB>(s, lowHalves(a0, a0), k, bitAnd(lanesB, s.cutoffSteps),
+                                            bitAnd(lanesB, s.dampingSteps));
+    const V s1 = fourPoleSample<UseA, UseB>(s, lowHalves(a1, a1), k, bitAnd(lanesB, s.cutoffSteps),
+                                            bitAnd(lanesB, s.dampingSteps));
+    io.store(interleaveHigh(s0, s1));
+    keepLanes(s, lanesA, kept);
+}
+
+template <int UseA, int UseB, bool FourPole, class V>
+KERNEL_INLINE void run(Lanes<V>& s, const Limits<V>& k, Io<V> io, std::int64_t steps)
+{
+    if (steps <= 0)
+        return;
+    if (FourPole)
+        runFourPole<UseA, UseB>(s, k, io, steps);
+    else
+        runParallel<UseA, UseB>(s, k, io, steps);
+}
+
+KERNEL_INLINE Lanes<V1> loadState(const FilterKernelState* st)
+{
+    return {{_mm_load_ps(st->bandPassIntegrators)}, {_mm_load_ps(st->lowPassIntegrators)},
+            {_mm_load_ps(st->bandPassOutputs)},     {_mm_load_ps(st->highPassOvershoots)},
+            {_mm_load_ps(st->cutoffs)},             {_mm_load_ps(st->dampings)},
+            {_mm_load_ps(st->cutoffSteps)},         {_mm_load_ps(st->dampingSteps)}};
+}
+
+KERNEL_INLINE void storeState(FilterKernelState* st, const Lanes<V1>& s)
+{
+    _mm_store_ps(st->bandPassIntegrators, s.bandPassIntegrators.a);
+    _mm_store_ps(st->lowPassIntegrators, s.lowPassIntegrators.a);
+    _mm_store_ps(st->bandPassOutputs, s.bandPassOutputs.a);
+    _mm_store_ps(st->highPassOvershoots, s.overshoots.a);
+    _mm_store_ps(st->cutoffs, s.cutoffs.a);
+    _mm_store_ps(st->dampings, s.dampings.a);
+    _mm_store_ps(st->cutoffSteps, s.cutoffSteps.a);
+    _mm_store_ps(st->dampingSteps, s.dampingSteps.a);
+}
+
+// One pair's part of the state, and the state of all pairs.
+template <class V>
+KERNEL_INLINE Lanes<V1> part(const Lanes<V>& s, int j)
+{
+    return {member(s.bandPassIntegrators, j), member(s.lowPassIntegrators, j), member(s.bandPassOutputs, j),
+            member(s.overshoots, j),          member(s.cutoffs, j),            member(s.dampings, j),
+            member(s.cutoffSteps, j),         member(s.dampingSteps, j)};
+}
+
+template <class V>
+KERNEL_INLINE Lanes<V> together(const Lanes<V1>* p)
+{
+    auto gather = [p](V1 Lanes<V1>::*field) {
+        V1 x[pairsOf<V>()];
+        for (int j = 0; j < pairsOf<V>(); ++j)
+            x[j] = p[j].*field;
+        return join<V>(x);
+    };
+    return {gather(&Lanes<V1>::bandPassIntegrators), gather(&Lanes<V1>::lowPassIntegrators),
+            gather(&Lanes<V1>::bandPassOutputs),     gather(&Lanes<V1>::overshoots),
+            gather(&Lanes<V1>::cutoffs),             gather(&Lanes<V1>::dampings),
+            gather(&Lanes<V1>::cutoffSteps),         gather(&Lanes<V1>::dampingSteps)};
+}
+
+// The words of the next frame: the steps that take each lane from where it
+// is to its targets in 64 samples.
+KERNEL_INLINE void beginFrame(Lanes<V1>& s, PairIo& io)
+{
+    const float* coefficients = io.state->coefficientTable;
+    const float* dampings = io.state->dampingTable;
+    const std::uint32_t w0 = *io.words0++;
+    const std::uint32_t w1 = *io.words1++;
+    const __m128 cutoffs = _mm_setr_ps(coefficients[w0 & 0xFF], coefficients[w1 & 0xFF],
+                                       coefficients[(w0 >> 16) & 0xFF], coefficients[(w1 >> 16) & 0xFF]);
+    const __m128 damping = _mm_setr_ps(dampings[(w0 >> 8) & 0xFF], dampings[(w1 >> 8) & 0xFF], dampings[w0 >> 24],
+                                       dampings[w1 >> 24]);
+    const __m128 rampFactor = _mm_set1_ps(kRampFactor);
+    s.cutoffSteps.a = _mm_mul_ps(_mm_sub_ps(cutoffs, s.cutoffs.a), rampFactor);
+    s.dampingSteps.a = _mm_mul_ps(_mm_sub_ps(damping, s.dampings.a), rampFactor);
+}
+
+template <int UseA, int UseB, bool FourPole, class V>
+void runPairs(PairIo* io, std::int64_t currentSteps, std::int64_t newSteps, std::int32_t frames)
+{
+    constexpr int pairs = pairsOf<V>();
+    const Limits<V> k = loadLimits<V>(FourPole ? kFourPoleLimits : kParallelLimits);
+    Lanes<V1> parts[pairs];
+    for (int j = 0; j < pairs; ++j)
+        parts[j] = loadState(io[j].state);
+
+    Lanes<V> s = together<V>(parts);
+    run<UseA, UseB, FourPole>(s, k, Io<V>{io}, currentSteps);
+
+    std::int64_t left = newSteps;
+    for (std::int32_t frame = 0; frame < frames; ++frame)
+    {
+        for (int j = 0; j < pairs; ++j)
+        {
+            parts[j] = part(s, j);
+            beginFrame(parts[j], io[j]);
+        }
+        s = together<V>(parts);
+        const std::int64_t steps = left < kFrameSamples / 2 ? left : kFrameSamples / 2;
+        run<UseA, UseB, FourPole>(s, k, Io<V>{io}, steps);
+        left -= steps;
+    }
+
+    // The lanes of an inactive slot were computed on silence only to keep
+    // the loops free of tests; the slot keeps the state it had.
+    const V1 inactiveLanes[4] = {{laneMask(-1, -1, -1, -1)}, {laneMask(0, -1, 0, -1)}, {laneMask(-1, 0, -1, 0)},
+                                 {laneMask(0, 0, 0, 0)}};
+    for (int j = 0; j < pairs; ++j)
+        storeState(io[j].state, select(inactiveLanes[io[j].mask & 3], loadState(io[j].state), part(s, j)));
+}
+
+template <int UseA, int UseB, bool FourPole, int Mask>
+void kernel(FilterKernelState* state, float* const* buffers, const std::uint32_t* const* streams,
+            std::int64_t currentSteps, std::int64_t offset, std::int64_t newSteps, std::int32_t frames)
+{
+    PairIo io = makePairIo(state, buffers, streams, Mask, offset);
+    runPairs<UseA, UseB, FourPole, V1>(&io, currentSteps, newSteps, frames);
+}
+
+template <int UseA, int UseB, bool FourPole, class V>
+void groupKernel(FilterKernelState* const* states, float* const* const* buffers,
+                 const std::uint32_t* const* const* streams, const int* masks, std::int64_t currentSteps,
+                 std::int64_t offset, std::int64_t newSteps, std::int32_t frames)
+{
+    constexpr int pairs = pairsOf<V>();
+    PairIo io[pairs];
+    for (int j = 0; j < pairs; ++j)
+        io[j] = makePairIo(states[j], buffers[j], streams[j], masks[j], offset);
+    runPairs<UseA, UseB, FourPole, V>(io, currentSteps, newSteps, frames);
+}
+}
