@@ -215,6 +215,28 @@ int Amp::sustainRun(const float* input, float* output, int count, bool accumulat
         if (m_level == target)
             m_sustainChanged = false;
     }
+    if (m_rampCount == 0)
+    {
+        // Level and gains held in locals: the output cannot move them, and
+        // the loop vectorises.
+        const float level = m_level;
+        const float left = m_gainLeft;
+        const float right = m_gainRight;
+        if (accumulate)
+            for (; n < count; ++n)
+            {
+                const float sample = level * input[n];
+                output[2 * n] += sample * left;
+                output[2 * n + 1] += sample * right;
+            }
+        else
+            for (; n < count; ++n)
+            {
+                const float sample = level * input[n];
+                output[2 * n] = sample * left;
+                output[2 * n + 1] = sample * right;
+            }
+    }
     for (; n < count; ++n)
         emit(m_level * input[n], output + 2 * n, accumulate);
     m_stageSamples += count;
