@@ -23,7 +23,7 @@ constexpr const char* kDefaultPeer = "/usr/lib/vst/amsynth_vst.so";
 constexpr double kTargetPercent = 15.0;
 constexpr double kTargetPeerRatio = 0.25;
 constexpr double kTargetBlockShare = 0.5;
-constexpr double kSilenceSeconds = 5.0;
+constexpr double kSilenceSeconds = 10.0;
 
 struct Options
 {
@@ -87,10 +87,10 @@ bool parse(int argc, char** argv, Options& options)
 
 // Both plug-ins keep settings under the home folder: they get a temporary
 // one, where the peer is told to play every note it is given.
-class TemporaryHome
+class BenchmarkHome
 {
 public:
-    TemporaryHome()
+    BenchmarkHome()
     {
         char pattern[] = "/tmp/zentrova-bench-XXXXXX";
         if (mkdtemp(pattern) == nullptr)
@@ -106,7 +106,7 @@ public:
         setenv("XDG_DATA_HOME", (home / ".local" / "share").c_str(), 1);
         setenv("XDG_DATA_DIRS", (home / "share").c_str(), 1);
     }
-    ~TemporaryHome()
+    ~BenchmarkHome()
     {
         std::error_code ignored;
         std::filesystem::remove_all(m_path, ignored);
@@ -131,7 +131,7 @@ const char* verdict(bool met)
 
 int run(const Options& options)
 {
-    TemporaryHome home;
+    BenchmarkHome home;
     const BenchmarkSubject ours = BenchmarkSubject::zentrova(options.plugin);
     const bool withPeer = options.peer != "none" && std::filesystem::exists(options.peer);
     const BenchmarkSubject peer = BenchmarkSubject::peer(options.peer);
@@ -233,9 +233,11 @@ int run(const Options& options)
     std::printf("  worst block of the wave change's table rebuild %.1f us = %.1f%% of the budget: %s\n",
                 ours128.waveChangeMaxUs, 100.0 * ours128.waveChangeMaxUs / ours128.blockBudgetUs,
                 verdict(ours128.waveChangeMaxUs < kTargetBlockShare * ours128.blockBudgetUs));
-    std::printf("  silence after release: CPU %.3f%% (peak %.2g)", ours128.silenceCpuPercent, ours128.silencePeak);
+    std::printf("  silence after release (%.0f s and %.0f s later): CPU %.3f%% then %.3f%%, peak %.2g",
+                VoiceBenchmark::kReleaseSeconds, VoiceBenchmark::kReleaseSeconds + 0.5 * kSilenceSeconds, ours128.silenceCpuPercent,
+                ours128.lateSilenceCpuPercent, ours128.silencePeak);
     if (withPeer)
-        std::printf(", peer %.3f%%", peer128.silenceCpuPercent);
+        std::printf("; peer %.3f%% then %.3f%%", peer128.silenceCpuPercent, peer128.lateSilenceCpuPercent);
     std::printf("\n");
     return 0;
 }
