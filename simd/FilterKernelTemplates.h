@@ -525,3 +525,13 @@ void groupKernel(FilterKernelState* const* states, float* const* const* buffers,
     runPairs<UseA, UseB, FourPole, V>(io, currentSteps, newSteps, frames);
 }
 }
+
+// A group kernel table: one entry per filter mode, in mode order.
+#define ZENTROVA_GROUP_KERNELS(V)                                                                                  \
+    {                                                                                                              \
+        groupKernel<kLowPass, kLowPass, true, V>, groupKernel<kHighPass, kLowPass, true, V>,                       \
+            groupKernel<kHighPass, kHighPass, true, V>, groupKernel<kLowPass, kLowPass, false, V>,                 \
+            groupKernel<kBandPass, kBandPass, false, V>, groupKernel<kHighPass, kHighPass, false, V>,              \
+            groupKernel<kLowPass, kBandPass, false, V>, groupKernel<kLowPass, kHighPass, false, V>,                \
+            groupKernel<kBandPass, kHighPass, false, V>,                                                           \
+    }

@@ -81,15 +81,6 @@ ZENTROVA_FILTER_KERNELS(BpHp, kBandPass, kHighPass, false)
 #undef ZENTROVA_FILTER_KERNELS
 #undef ZENTROVA_FILTER_KERNEL
 
-#define ZENTROVA_GROUP_KERNELS(V)                                                                                  \
-    {                                                                                                              \
-        groupKernel<kLowPass, kLowPass, true, V>, groupKernel<kHighPass, kLowPass, true, V>,                       \
-            groupKernel<kHighPass, kHighPass, true, V>, groupKernel<kLowPass, kLowPass, false, V>,                 \
-            groupKernel<kBandPass, kBandPass, false, V>, groupKernel<kHighPass, kHighPass, false, V>,              \
-            groupKernel<kLowPass, kBandPass, false, V>, groupKernel<kLowPass, kHighPass, false, V>,                \
-            groupKernel<kBandPass, kHighPass, false, V>,                                                           \
-    }
-
 const FilterGroupKernel FilterTwoPairKernelTable[kFilterModeCount] = ZENTROVA_GROUP_KERNELS(V2);
 const FilterGroupKernel FilterFourPairKernelTable[kFilterModeCount] = ZENTROVA_GROUP_KERNELS(V4);
 

@@ -176,15 +176,6 @@ KERNEL_INLINE Z4 join<Z4>(const V1* x)
 }
 } // namespace
 
-#define ZENTROVA_GROUP_KERNELS(V)                                                                                  \
-    {                                                                                                              \
-        groupKernel<kLowPass, kLowPass, true, V>, groupKernel<kHighPass, kLowPass, true, V>,                       \
-            groupKernel<kHighPass, kHighPass, true, V>, groupKernel<kLowPass, kLowPass, false, V>,                 \
-            groupKernel<kBandPass, kBandPass, false, V>, groupKernel<kHighPass, kHighPass, false, V>,              \
-            groupKernel<kLowPass, kBandPass, false, V>, groupKernel<kLowPass, kHighPass, false, V>,                \
-            groupKernel<kBandPass, kHighPass, false, V>,                                                           \
-    }
-
 static_assert(sizeof(Z2) / sizeof(__m128) == kFilterWidePairs, "one wide group is eight pairs");
 const FilterGroupKernel FilterWideKernelTable[kFilterModeCount] = ZENTROVA_GROUP_KERNELS(Z2);
 

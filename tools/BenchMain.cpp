@@ -8,9 +8,11 @@
 #include <exception>
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "tools/CommandLine.h"
 #include "tools/VoiceBenchmark.h"
 
 #ifndef ZENTROVA_DEFAULT_PLUGIN
@@ -245,19 +247,5 @@ int run(const Options& options)
 
 int main(int argc, char** argv)
 {
-    Options options;
-    if (!parse(argc, argv, options))
-    {
-        usage();
-        return 2;
-    }
-    try
-    {
-        return run(options);
-    }
-    catch (const std::exception& error)
-    {
-        std::fprintf(stderr, "zentrova-bench: %s\n", error.what());
-        return 1;
-    }
+    return runCommandLine<Options>("zentrova-bench", argc, argv, parse, usage, run);
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/CommandLine.h"
 #include "tools/HostedPlugin.h"
 #include "tools/MidiSequence.h"
 #include "tools/OfflineRenderer.h"
@@ -171,19 +172,5 @@ int run(const Options& options)
 
 int main(int argc, char** argv)
 {
-    Options options;
-    if (!parse(argc, argv, options))
-    {
-        usage();
-        return 2;
-    }
-    try
-    {
-        return run(options);
-    }
-    catch (const std::exception& error)
-    {
-        std::fprintf(stderr, "zentrova-host: %s\n", error.what());
-        return 1;
-    }
+    return runCommandLine<Options>("zentrova-host", argc, argv, parse, usage, run);
 }
