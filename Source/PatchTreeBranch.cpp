@@ -12,11 +12,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string_view>
 #include <unistd.h>
 
 namespace
 {
-const char kTempSuffix[] = "_tmp";
+constexpr std::string_view kTempSuffix = "_tmp";
 
 BankInfo bankInfoOf(const BankFolderInfo& group, const std::string& address)
 {
@@ -296,7 +297,7 @@ std::uint32_t PatchTreeBranch::convertVersion1Bank(PatchConversion& conversion)
         PatchFileHandler::retireFile(bankFile, conversion.deleteOriginal);
     for (const BankFolder& folder : temporary)
     {
-        const std::string finalPath = folder.path.substr(0, folder.path.size() - (sizeof kTempSuffix - 1));
+        const std::string finalPath = folder.path.substr(0, folder.path.size() - kTempSuffix.size());
         // An empty folder left by a failed conversion is not worth keeping.
         if (!converted && ::rmdir(folder.path.c_str()) == 0)
             continue;

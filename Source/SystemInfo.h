@@ -19,5 +19,5 @@ public:
 
 private:
     int m_sse;
-    int m_reserved;
+    [[maybe_unused]] int m_reserved;
 };

@@ -289,7 +289,7 @@ TEST(EffectsSection, EventsApplyAtTheirSampleAndAtTheBlockEdges)
             volumes[std::size_t(k)] = std::round(left[std::size_t(k)] / (0.125f * input) * 100.0f) / 100.0f;
         return volumes;
     };
-    const auto expect = [n](std::initializer_list<std::pair<int, float>> changes) {
+    const auto expect = [&](std::initializer_list<std::pair<int, float>> changes) {
         std::vector<float> volumes(n);
         for (const auto& [from, volume] : changes)
             std::fill(volumes.begin() + from, volumes.end(), volume);

@@ -219,14 +219,16 @@ TEST(ParameterTable, EveryIndexHasAnObjectOfItsKind)
     {
         std::unique_ptr<ZentrovaParameter> parameter = createParameterObject(index);
         ASSERT_TRUE(parameter) << index;
-        EXPECT_EQ(typeid(*parameter), typeOf(rows[index].kind)) << index;
+        const ZentrovaParameter& object = *parameter;
+        EXPECT_EQ(typeid(object), typeOf(rows[index].kind)) << index;
         EXPECT_EQ(parameter->getValue(), 0.0f);
     }
     for (int index = kNamedParameterCount; index < kParameterCount; ++index)
     {
         std::unique_ptr<ZentrovaParameter> parameter = createParameterObject(index);
         ASSERT_TRUE(parameter) << index;
-        EXPECT_EQ(typeid(*parameter), typeid(IntParameter));
+        const ZentrovaParameter& object = *parameter;
+        EXPECT_EQ(typeid(object), typeid(IntParameter));
     }
     EXPECT_FALSE(createParameterObject(-1));
     EXPECT_FALSE(createParameterObject(kParameterCount));

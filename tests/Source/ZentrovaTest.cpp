@@ -146,7 +146,6 @@ TEST_P(ZentrovaPlugin, LargerBlocksThanAnnouncedAreRenderedWithinItsBuffers)
 
 TEST_P(ZentrovaPlugin, ProcessesBeforeAnyBlockSizeIsSet)
 {
-    HostSettings settings;
     TemporaryHome otherHome;
     // Build the instance by hand so that nothing is set before processing.
     PluginLibrary library(GetParam().libraryPath);
