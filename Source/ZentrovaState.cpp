@@ -12,6 +12,7 @@
 #include "patches/PatchFileIo.h"
 #include "patches/Version1Conversion.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -118,6 +119,9 @@ void ZentrovaState::setParameterValue(int index, float value, int lane)
 {
     if (index < 0 || index >= kParameterCount)
         return;
+    // A host may send values beyond the range (or infinite ones): the patch
+    // and the parameter objects only ever hold normalised values.
+    value = std::clamp(value, 0.0f, 1.0f);
     float difference = std::fabs(m_patchData.values[index] - value);
     // A NaN difference fails this test too, so NaN is never stored.
     if (!(difference > 1e-7f))

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <limits>
 #include <string>
 
 namespace
@@ -137,6 +138,26 @@ TEST_P(PluginParameters, HostValuesComeBackUnchanged)
         // Some rules change a live object after its own change, so read
         // each value right after setting it.
         EXPECT_EQ(plugin->getParameter(index), value) << index;
+    }
+}
+
+// Values a host should not send are taken as the nearest end of the range;
+// a value that is not a number changes nothing.
+TEST_P(PluginParameters, HostValuesOutsideTheRangeAreClamped)
+{
+    const float infinity = std::numeric_limits<float>::infinity();
+    for (int index = 0; index < 155; ++index)
+    {
+        const std::string lowest = displayAfter(index, 0.0f);
+        const std::string highest = displayAfter(index, 1.0f);
+        EXPECT_EQ(displayAfter(index, 2.0f), highest) << index;
+        EXPECT_EQ(plugin->getParameter(index), 1.0f) << index;
+        EXPECT_EQ(displayAfter(index, -infinity), lowest) << index;
+        EXPECT_EQ(plugin->getParameter(index), 0.0f) << index;
+        EXPECT_EQ(displayAfter(index, infinity), highest) << index;
+        EXPECT_EQ(displayAfter(index, -0.5f), lowest) << index;
+        plugin->setParameter(index, std::numeric_limits<float>::quiet_NaN());
+        EXPECT_EQ(plugin->getParameter(index), 0.0f) << index;
     }
 }
 
