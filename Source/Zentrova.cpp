@@ -314,9 +314,11 @@ VstInt32 Zentrova::processEvents(VstEvents* events)
         beginBlock();
     if (!events)
         return 1;
+    // The list runs on past the two entries the record declares.
+    VstEvent* const* list = events->events;
     for (VstInt32 i = 0; i < events->numEvents; ++i)
     {
-        const VstEvent* event = events->events[i];
+        const VstEvent* event = list[i];
         if (!event || event->type != kVstMidiType || event->deltaFrames < 0)
             continue;
         // Events beyond the block are taken as its last sample.

@@ -172,8 +172,10 @@ void HostedPlugin::processBlock(std::vector<VstMidiEvent>& events, float** input
         auto* list = reinterpret_cast<VstEvents*>(storage.data());
         list->numEvents = static_cast<VstInt32>(events.size());
         list->reserved = 0;
+        // Past the two entries the record declares.
+        VstEvent** entries = list->events;
         for (std::size_t i = 0; i < events.size(); ++i)
-            list->events[i] = reinterpret_cast<VstEvent*>(&events[i]);
+            entries[i] = reinterpret_cast<VstEvent*>(&events[i]);
         dispatch(effProcessEvents, 0, 0, list);
     }
     m_effect->processReplacing(m_effect, inputs, outputs, frames);

@@ -16,9 +16,10 @@ VstIntPtr host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr, float)
     if (opcode != audioMasterProcessEvents)
         return 0;
     const auto* events = static_cast<const VstEvents*>(ptr);
+    VstEvent* const* list = events->events;
     std::vector<VstMidiEvent> copy;
     for (VstInt32 i = 0; i < events->numEvents; ++i)
-        copy.push_back(*reinterpret_cast<const VstMidiEvent*>(events->events[i]));
+        copy.push_back(*reinterpret_cast<const VstMidiEvent*>(list[i]));
     sentLists.push_back(copy);
     return 1;
 }

@@ -26,9 +26,10 @@ VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void* pt
     if (opcode == audioMasterProcessEvents && ptr)
     {
         const auto* events = static_cast<const VstEvents*>(ptr);
+        VstEvent* const* list = events->events;
         for (VstInt32 i = 0; i < events->numEvents; ++i)
         {
-            const auto* midi = reinterpret_cast<const VstMidiEvent*>(events->events[i]);
+            const auto* midi = reinterpret_cast<const VstMidiEvent*>(list[i]);
             sentToHost.push_back({static_cast<unsigned char>(midi->midiData[0]),
                                   static_cast<unsigned char>(midi->midiData[1]),
                                   static_cast<unsigned char>(midi->midiData[2])});
