@@ -210,16 +210,7 @@ TEST(PatchFileFuzz, HostPresetReaderSurvivesDamage)
 TEST(PatchFileFuzz, Version1ProgramReaderSurvivesDamage)
 {
     TempFolder folder;
-    ByteVector pst;
-    appendBigEndian32(pst, 532);
-    appendZeros(pst, 28);
-    appendText(pst, "NvEf");
-    appendZeros(pst, 4);
-    appendText(pst, "Zent");
-    appendZeros(pst, 4);
-    for (int i = 0; i < 120; ++i)
-        appendFloatBigEndian(pst, version1Value(1, i));
-    appendName(pst, "Seed", 28);
+    const ByteVector pst = pstFile(true, "Seed");
     fuzz(folder / "f.pst", {pst}, [&](ChunkBuffer& c) { return PatchFileHandler::readPst(folder / "f.pst", c); },
          505);
 }

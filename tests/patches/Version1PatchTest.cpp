@@ -7,43 +7,6 @@
 
 using namespace patchtest;
 
-namespace
-{
-void appendWord(ByteVector& out, std::uint32_t word, bool bigEndian)
-{
-    if (bigEndian)
-        appendBigEndian32(out, word);
-    else
-        appendLittleEndian32(out, word);
-}
-
-// A hand-made version-1 program file in either byte order.
-ByteVector pstFile(bool bigEndian, const std::string& name, std::uint32_t recordSize = 532,
-                   bool swappedIdentifier = false)
-{
-    ByteVector file;
-    appendWord(file, recordSize, bigEndian);
-    for (int i = 1; i < 8; ++i)
-        appendWord(file, 0x11223344u * i, bigEndian);
-    appendWord(file, fourCc("NvEf"), bigEndian);
-    appendWord(file, 0, bigEndian);
-    const std::uint32_t zent = fourCc("Zent");
-    appendWord(file, swappedIdentifier ? ((zent >> 24) | ((zent >> 8) & 0xFF00) | ((zent << 8) & 0xFF0000) | (zent << 24))
-                                       : zent,
-               bigEndian);
-    appendWord(file, 0, bigEndian);
-    for (int i = 0; i < 120; ++i)
-    {
-        std::uint32_t bits;
-        const float value = version1Value(9, i);
-        std::memcpy(&bits, &value, 4);
-        appendWord(file, bits, bigEndian);
-    }
-    appendName(file, name, 28);
-    return file;
-}
-}
-
 TEST(Version1Patch, NewRecordIsEmptyAndSilent)
 {
     const Version1Patch program;
