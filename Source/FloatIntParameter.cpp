@@ -28,7 +28,7 @@ FloatIntParameter::FloatIntParameter(const ParameterNames& names, bool midiCentr
 
 void FloatIntParameter::getLabel(char* out) const
 {
-    if (m_intMode)
+    if (isIntMode())
         copyText(out, m_intLabel, kLabelSize);
     else
         LogFloatParameter::getLabel(out);
@@ -36,10 +36,15 @@ void FloatIntParameter::getLabel(char* out) const
 
 void FloatIntParameter::getDisplay(char* out) const
 {
-    if (m_intMode)
+    if (isIntMode())
         copyText(out, formatInteger(getInt()).c_str(), kTextSize);
     else
         LogFloatParameter::getDisplay(out);
+}
+
+void FloatIntParameter::getAltLabel(char* out) const
+{
+    copyText(out, isIntMode() ? m_intAltLabel : m_floatAltLabel, kTextSize);
 }
 
 float FloatIntParameter::valueFromText(const std::string& text) const
@@ -64,14 +69,14 @@ float FloatIntParameter::valueFromText(const std::string& text) const
 
 std::string FloatIntParameter::getValueText() const
 {
-    if (m_intMode)
+    if (isIntMode())
         return formatInteger(getInt()) + "i";
     return LogFloatParameter::getValueText() + "f";
 }
 
 EngineValue FloatIntParameter::getUnitValue() const
 {
-    if (m_intMode)
+    if (isIntMode())
         return engineValueFromInt(getInt());
     return LogFloatParameter::getUnitValue();
 }
@@ -90,6 +95,5 @@ float FloatIntParameter::getFloat() const
 
 void FloatIntParameter::setIntMode(bool intMode)
 {
-    m_intMode = intMode;
-    copyText(m_altLabel, intMode ? m_intAltLabel : m_floatAltLabel, sizeof m_altLabel);
+    m_intMode.store(intMode, std::memory_order_relaxed);
 }

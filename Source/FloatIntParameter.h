@@ -2,6 +2,8 @@
 
 #include "Source/LogFloatParameter.h"
 
+#include <atomic>
+
 // A logarithmic float that the patch can switch into an integer range with
 // its own label (a tempo in bpm or beats per bar, a rate in Hz or cycles per
 // bar). The stored normalised value keeps its place when the mode changes.
@@ -14,6 +16,7 @@ public:
 
     void getLabel(char* out) const override;
     void getDisplay(char* out) const override;
+    void getAltLabel(char* out) const override;
     // "f" and "i" suffixes tell the two modes apart; any other text gives 0.
     float valueFromText(const std::string& text) const override;
     std::string getValueText() const override;
@@ -24,8 +27,10 @@ public:
     // toUnits of the current value.
     virtual float getFloat() const;
 
+    // The mode is switched on whichever thread changes the patch, while
+    // others read it: every reader takes it once.
     void setIntMode(bool intMode);
-    bool isIntMode() const { return m_intMode; }
+    bool isIntMode() const { return m_intMode.load(std::memory_order_relaxed); }
 
 private:
     static constexpr std::size_t kIntLabelSize = 9;
@@ -33,7 +38,7 @@ private:
     char m_intLabel[kIntLabelSize] = {};
     int m_intMin;
     int m_intRange;
-    bool m_intMode = false;
+    std::atomic<bool> m_intMode{false};
     char m_floatAltLabel[kTextSize] = {};
     char m_intAltLabel[kTextSize] = {};
 };

@@ -16,7 +16,7 @@ FloatParameter::FloatParameter(const ParameterNames& names, bool midiCentre, con
                                bool engineNormalised, float min, float max)
     : ZentrovaParameter(names, midiCentre, engineNormalised),
       m_min(min),
-      m_range(max - min),
+      m_max(max),
       m_decimals(decimalsOfFormat(format)),
       m_step(static_cast<float>(std::pow(10.0, -m_decimals))),
       m_scale(static_cast<float>(std::pow(10.0, m_decimals)))
@@ -32,7 +32,8 @@ float FloatParameter::quantise(float units) const
 
 float FloatParameter::toUnits(float normalised) const
 {
-    return quantise(m_min + m_range * normalised);
+    const float min = m_min;
+    return quantise(min + (m_max - min) * normalised);
 }
 
 void FloatParameter::getDisplay(char* out) const
@@ -42,8 +43,9 @@ void FloatParameter::getDisplay(char* out) const
 
 float FloatParameter::valueFromText(const std::string& text) const
 {
-    float x = clampBetween(parseNumberText(text), m_min, m_min + m_range);
-    return clampUnit((x - m_min) / m_range);
+    const float min = m_min;
+    float x = clampBetween(parseNumberText(text), min, m_max);
+    return clampUnit((x - min) / (m_max - min));
 }
 
 std::string FloatParameter::getValueText() const
@@ -59,7 +61,5 @@ EngineValue FloatParameter::getUnitValue() const
 
 void FloatParameter::setMinimum(float minimum)
 {
-    float max = m_min + m_range;
     m_min = minimum;
-    m_range = max - minimum;
 }

@@ -20,14 +20,16 @@ public:
     // Moves the low end of the range; the high end stays.
     void setMinimum(float minimum);
     float getMinimum() const { return m_min; }
-    float getMaximum() const { return m_min + m_range; }
+    float getMaximum() const { return m_max; }
     int getDecimals() const { return m_decimals; }
 
 protected:
     float quantise(float units) const;
 
-    float m_min;
-    float m_range;
+    // The low end moves on whichever thread switches the mode, while others
+    // read it.
+    RelaxedFloat m_min;
+    const float m_max;
     int m_decimals;
     float m_step;
     float m_scale;

@@ -11,8 +11,8 @@ LogFloatParameter::LogFloatParameter(const ParameterNames& names, bool midiCentr
     : FloatParameter(names, midiCentre, label, format, engineNormalised, min, max),
       m_logMin(static_cast<float>(std::log10(static_cast<double>(min)))),
       m_logRange(static_cast<float>(std::log10(static_cast<double>(max)) - std::log10(static_cast<double>(min)))),
-      m_linMin(m_min),
-      m_linRange(m_range),
+      m_linMin(min),
+      m_linRange(max - min),
       m_linearShare(linearShare < 0.0f ? 0.0f : (linearShare > 1.0f ? 1.0f : linearShare)),
       m_epsilon(0.005f / m_scale)
 {
@@ -36,7 +36,7 @@ float LogFloatParameter::valueFromText(const std::string& text) const
         return clampUnit(t);
 
     float min = m_min;
-    float max = m_min + m_range;
+    float max = m_max;
     float dMin = std::fabs(x - min);
     float dMax = std::fabs(x - max);
     float u = toUnits(t);

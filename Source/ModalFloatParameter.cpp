@@ -19,26 +19,38 @@ void ModalFloatParameter::setMode(int mode)
         mode = m_modeCount - 1;
     if (mode < 0)
         mode = 0;
-    const Mode& record = m_modes[mode];
-    m_mode = mode;
-    m_min = record.min;
-    m_range = record.max - record.min;
-    setLabel(record.label);
-    m_decimals = decimalsOfFormat(record.format);
-    m_scale = static_cast<float>(std::pow(10.0, m_decimals));
-    m_step = static_cast<float>(std::pow(10.0, -m_decimals));
-    float bottom = std::fabs(record.min);
-    formatFixed(m_altLabel, sizeof m_altLabel, record.max > bottom ? record.max : bottom, m_decimals);
+    m_mode.store(mode, std::memory_order_relaxed);
+}
+
+float ModalFloatParameter::toUnits(const Mode& mode, float normalised)
+{
+    const int decimals = decimalsOfFormat(mode.format);
+    const auto scale = static_cast<float>(std::pow(10.0, decimals));
+    const auto step = static_cast<float>(std::pow(10.0, -decimals));
+    return nearestValue((mode.min + (mode.max - mode.min) * normalised) * scale) * step;
 }
 
 float ModalFloatParameter::toUnits(float normalised) const
 {
-    return nearestValue((m_min + m_range * normalised) * m_scale) * m_step;
+    return toUnits(mode(), normalised);
+}
+
+void ModalFloatParameter::getLabel(char* out) const
+{
+    copyText(out, mode().label, kLabelSize);
 }
 
 void ModalFloatParameter::getDisplay(char* out) const
 {
-    formatFixed(out, kTextSize, toUnits(m_value), m_decimals);
+    const Mode& current = mode();
+    formatFixed(out, kTextSize, toUnits(current, m_value), decimalsOfFormat(current.format));
+}
+
+void ModalFloatParameter::getAltLabel(char* out) const
+{
+    const Mode& current = mode();
+    const float bottom = std::fabs(current.min);
+    formatFixed(out, kTextSize, current.max > bottom ? current.max : bottom, decimalsOfFormat(current.format));
 }
 
 float ModalFloatParameter::valueFromText(const std::string& text) const

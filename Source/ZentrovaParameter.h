@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Source/EngineValue.h"
+#include "Source/RelaxedFloat.h"
 
 #include <cstddef>
 #include <string>
@@ -70,7 +71,8 @@ protected:
     void setAltLabel(const std::string& text) { setAltLabel(text.c_str()); }
 
     bool m_midiCentre;
-    float m_value = 0.0f;
+    // Set on the host's thread, read on the audio thread at block starts.
+    RelaxedFloat m_value = 0.0f;
     char m_label[kLabelSize] = {};
     char m_name[kNameSize] = {};
     char m_displayName[kDisplayNameSize] = {};
