@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the whole test suite: a release build, then an AddressSanitizer +
 # UndefinedBehaviorSanitizer build, then the tests of the code shared between
-# threads under ThreadSanitizer.
+# threads under ThreadSanitizer, then every fuzz target for a minute.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -19,4 +19,7 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
 cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DZENTROVA_SANITIZE=thread
 cmake --build build-tsan -j"$jobs" --target zentrova_tests
 TSAN_OPTIONS=halt_on_error=1 \
-  ctest --test-dir build-tsan -j"$jobs" --output-on-failure -R '^(EventCue|OutgoingMidi|BlockProcessing|ConfigurationLock)\.'
+  ctest --test-dir build-tsan -j"$jobs" --output-on-failure \
+  -R '^(EventCue|OutgoingMidi|BlockProcessing|ConfigurationLock|StateHandler|HostAndAudioThreads|HarmonicList|PluginChunks|TempoAndSync|DefaultPatchRecord|PatchTree)\.'
+
+scripts/fuzz.sh 60
