@@ -131,6 +131,19 @@ void HostedPlugin::setParameter(int index, float value)
     m_effect->setParameter(m_effect, index, value);
 }
 
+void HostedPlugin::setSampleRate(double sampleRate)
+{
+    m_settings.sampleRate = sampleRate;
+    updateTimeInfo();
+    dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(sampleRate));
+}
+
+void HostedPlugin::setBlockSize(int blockSize)
+{
+    m_settings.blockSize = blockSize;
+    dispatch(effSetBlockSize, 0, blockSize);
+}
+
 void HostedPlugin::resume()
 {
     dispatch(effMainsChanged, 0, 1);

@@ -54,6 +54,10 @@ public:
     float getParameter(int index);
     void setParameter(int index, float value);
 
+    // Hosts change these only while the instance is suspended.
+    void setSampleRate(double sampleRate);
+    void setBlockSize(int blockSize);
+
     void resume();
     void suspend();
     bool isResumed() const { return m_resumed; }
