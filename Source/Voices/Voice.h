@@ -130,7 +130,7 @@ private:
     unsigned m_filterGlideActive;
     std::int64_t m_filterGlideCounter;
     std::unique_ptr<AudioInput> m_pAudioInput;
-    Zentrova* m_pOwner;
+    [[maybe_unused]] Zentrova* m_pOwner;
     NoteSettings m_noteSettings;
     float m_sampleRate;
     int m_blockSize;
