@@ -226,8 +226,10 @@ void VoiceState::writeOutputs(int t, const GroupModulation& group)
         (envelope(osc.pitchEnvelopeSource) >> 12) * osc.envelopeToPitch + group.bend + pitchLfo;
     const std::int64_t base = m_glideOutput + osc.masterPitchOffset + kPitchRounding;
     const std::int64_t detune = truncate(static_cast<float>(osc.unisonDetune) * m_unisonPosition);
-    const std::int64_t osc2Offset = ((osc.osc2Octave * 12 + osc.osc2Transpose) << 16) + osc.osc2Detune +
-                                    (static_cast<std::int64_t>(group.secondNote - group.note) << 16);
+    // Semitones down are negative: scaled by multiplying, as shifting them is undefined.
+    const std::int64_t osc2Offset = static_cast<std::int64_t>(osc.osc2Octave * 12 + osc.osc2Transpose) * 65536 +
+                                    osc.osc2Detune +
+                                    static_cast<std::int64_t>(group.secondNote - group.note) * 65536;
     const std::int64_t osc2Mod = aux.destinationIsPitch ? group.bend + m_auxSum : pitchMod;
     out.pitch1[t] = static_cast<std::int32_t>(std::clamp<std::int64_t>(base + pitchMod + detune, 0, INT32_MAX));
     out.pitch2[t] =

@@ -56,6 +56,17 @@ TEST(VoiceState, PitchCarriesTheNoteAndTheOscillatorOffsets)
     EXPECT_EQ(v.out().pitch1[0], (189 + 12) * 65536 + kRound);
 }
 
+TEST(VoiceState, SecondOscillatorGoesBelowTheFirst)
+{
+    OneVoice v(69);
+    v.bench.oscillators.osc2Octave = -2;
+    v.bench.oscillators.osc2Transpose = -5;
+    v.bench.oscillators.osc2Detune = -655;
+    v.tick();
+    EXPECT_EQ(v.out().pitch1[0], 189 * 65536 + kRound);
+    EXPECT_EQ(v.out().pitch2[0], (189 - 29) * 65536 - 655 + kRound);
+}
+
 TEST(VoiceState, UnisonDetuneSpreadsTheStack)
 {
     OneVoice v(60, 3);
