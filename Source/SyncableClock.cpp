@@ -50,13 +50,13 @@ void SyncableClock::setMode(bool deferred, std::uint32_t mode)
         m_modePending.store(true, std::memory_order_release);
         return;
     }
-    m_mode = mode;
+    m_mode.store(mode, std::memory_order_relaxed);
     m_dirty = true;
 }
 
 std::uint32_t SyncableClock::getPendingMode() const
 {
-    return m_modePending.load(std::memory_order_acquire) ? m_pendingMode.load(std::memory_order_relaxed) : m_mode;
+    return m_modePending.load(std::memory_order_acquire) ? m_pendingMode.load(std::memory_order_relaxed) : getMode();
 }
 
 void SyncableClock::beginBlock()
@@ -69,7 +69,7 @@ void SyncableClock::beginBlock()
     if (m_gatePending.exchange(false, std::memory_order_acquire))
         m_gate = m_pendingGate.load(std::memory_order_relaxed);
     if (m_modePending.exchange(false, std::memory_order_acquire))
-        m_mode = m_pendingMode.load(std::memory_order_relaxed);
+        m_mode.store(m_pendingMode.load(std::memory_order_relaxed), std::memory_order_relaxed);
     m_dirty = true;
 }
 
@@ -105,7 +105,7 @@ void SyncableClock::recompute(std::int64_t t)
 {
     if (!m_dirty)
         return;
-    if (m_mode == kHost)
+    if (getMode() == kHost)
         recomputeHost(t);
     else
         recomputeInternal(t);

@@ -53,7 +53,7 @@ public:
     std::int64_t getOffLength() const { return m_offLength; }
     std::int64_t getTicks() const { return m_ticks; }
     float getGateTime() const { return m_gate; }
-    std::uint32_t getMode() const { return m_mode; }
+    std::uint32_t getMode() const { return m_mode.load(std::memory_order_relaxed); }
     // The mode that holds after the next block start.
     std::uint32_t getPendingMode() const;
     bool isGateOpen() const { return m_gateOpen; }
@@ -76,7 +76,9 @@ private:
     float m_inverseTicks = 1.0f / kDefaultTicks;
     std::int64_t m_ticks = kDefaultTicks;
     float m_gate = 0.5f;
-    std::uint32_t m_mode = kInternal;
+    // Written on the audio thread; the host's thread reads it for a deferred
+    // change when none is pending.
+    std::atomic<std::uint32_t> m_mode{kInternal};
     std::atomic<std::int64_t> m_pendingTicks{kDefaultTicks};
     std::atomic<float> m_pendingGate{0.5f};
     std::atomic<std::uint32_t> m_pendingMode{kInternal};
