@@ -470,6 +470,11 @@ void Zentrova::setEditorParameter(long tag, float value)
         editor->setParameter(static_cast<VstInt32>(tag), value);
 }
 
+bool Zentrova::engineReads(const ZentrovaState& state) const
+{
+    return m_keyboardHandler.holdsChordLists(state.m_patchData.chords);
+}
+
 void Zentrova::applyPendingProgram(int lane)
 {
     // The handler takes the engine state's chord lists when the switch marker arrives.

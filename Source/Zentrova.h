@@ -146,6 +146,7 @@ public:
     // The engine's side of the patch states.
     void setPseudoParameter(int lane, long index, EngineValue value, std::int64_t time) override;
     void setEditorParameter(long tag, float value) override;
+    bool engineReads(const ZentrovaState& state) const override;
     // The editor's wheels, 0..1.
     void setModWheelFromGui(float value);
     void setPitchBendFromGui(float value);

@@ -3,11 +3,18 @@
 #include "Source/FileAccess.h"
 #include "Source/ZentrovaStateOwner.h"
 
+#include <chrono>
+#include <thread>
+
 namespace
 {
 // Pseudo-parameters that frame a program change for the engine.
 constexpr long kProgramLoad = 594;
 constexpr long kProgramSwitched = 595;
+// Right after a switch the engine reads the state it played until the end
+// of that block; a host thread waits for it at most this long (a host that
+// stops processing mid-switch must not hang its other threads).
+constexpr auto kEngineWait = std::chrono::milliseconds(250);
 }
 
 ZentrovaStateHandler::ZentrovaStateHandler(ZentrovaStateOwner* owner) : m_pOwner(owner)
@@ -30,6 +37,7 @@ bool ZentrovaStateHandler::readChunkXml(const ChunkBuffer& chunk, bool patchOnly
 {
     std::lock_guard<std::mutex> reading(m_chunkMutex);
     const int target = 1 - m_currentIndex.load(std::memory_order_acquire);
+    waitForEngine(*m_states[target]);
     if (!m_states[target]->readChunkXml(chunk, patchOnly, true, false))
         return false;
     m_editIndex.store(target, std::memory_order_release);
@@ -40,6 +48,7 @@ bool ZentrovaStateHandler::readChunkXml(const ChunkBuffer& chunk, bool patchOnly
 bool ZentrovaStateHandler::loadPatchFile(const PatchInfo& info, int programIndex)
 {
     std::lock_guard<std::mutex> loading(m_chunkMutex);
+    waitForEngine(*m_states[1 - m_currentIndex.load(std::memory_order_acquire)]);
     return loadLocked(info, programIndex);
 }
 
@@ -47,6 +56,8 @@ ZentrovaStateHandler::Attempt ZentrovaStateHandler::tryLoadPatchFile(const Patch
 {
     std::unique_lock<std::mutex> loading(m_chunkMutex, std::try_to_lock);
     if (!loading.owns_lock())
+        return Attempt::kBusy;
+    if (m_pOwner->engineReads(*m_states[1 - m_currentIndex.load(std::memory_order_acquire)]))
         return Attempt::kBusy;
     return loadLocked(info, programIndex) ? Attempt::kLoaded : Attempt::kFailed;
 }
@@ -69,6 +80,13 @@ bool ZentrovaStateHandler::loadLocked(const PatchInfo& info, int programIndex)
     m_editIndex.store(target, std::memory_order_release);
     m_switchPending.store(true, std::memory_order_release);
     return true;
+}
+
+void ZentrovaStateHandler::waitForEngine(const ZentrovaState& state) const
+{
+    const auto start = std::chrono::steady_clock::now();
+    while (m_pOwner->engineReads(state) && std::chrono::steady_clock::now() - start < kEngineWait)
+        std::this_thread::sleep_for(std::chrono::microseconds(50));
 }
 
 bool ZentrovaStateHandler::writeChunkXml(ChunkBuffer& out, bool patchOnly)

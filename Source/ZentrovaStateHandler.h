@@ -25,7 +25,8 @@ public:
     ZentrovaStateHandler& operator=(const ZentrovaStateHandler&) = delete;
 
     // Any host thread: reads a host chunk into the inactive state and makes
-    // it the edit state, pending the switch. False, with nothing changed and
+    // it the edit state, pending the switch; right after a switch, first
+    // waits for the engine to stop reading that state. False, with nothing changed and
     // nothing pending, when the chunk holds no readable patch.
     bool readChunkXml(const ChunkBuffer& chunk, bool patchOnly);
     // Any host thread: writes the edit state's chunk; waits for a read on
@@ -65,6 +66,8 @@ public:
 
 private:
     bool loadLocked(const PatchInfo& info, int programIndex);
+    // Host threads, before writing the inactive state.
+    void waitForEngine(const ZentrovaState& state) const;
 
     std::unique_ptr<ZentrovaState> m_states[2];
     std::atomic<int> m_currentIndex{0};

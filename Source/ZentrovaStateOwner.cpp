@@ -11,6 +11,11 @@ std::string ZentrovaStateOwner::getCurrentBankAddress() const
 
 void ZentrovaStateOwner::selectBank(const std::string&) {}
 
+bool ZentrovaStateOwner::engineReads(const ZentrovaState&) const
+{
+    return false;
+}
+
 bool ZentrovaStateOwner::findLibraryPatch(const Uuid&, PatchInfo&)
 {
     return false;

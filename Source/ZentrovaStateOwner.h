@@ -7,6 +7,7 @@
 #include <string>
 
 class PatchInfo;
+class ZentrovaState;
 
 // What a patch state needs of the plug-in object that owns it: the road to
 // the engine and to the editor, and the patch library as chunks name it.
@@ -22,6 +23,10 @@ public:
     // Shows a value on the editor control with this tag; nothing when no
     // editor is open.
     virtual void setEditorParameter(long tag, float value) = 0;
+    // Whether the engine still reads this state (the chord lists of the
+    // state it played before a switch, until it has taken the new ones). A
+    // state the engine reads is not written. Any thread.
+    virtual bool engineReads(const ZentrovaState& state) const;
 
     // How patch files are saved: the configured formats with the
     // deliverable's patch type bit, which deliverable writes them, and

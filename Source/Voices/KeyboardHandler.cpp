@@ -269,6 +269,7 @@ void KeyboardHandler::handleCode(std::int64_t code, std::int64_t value)
         break;
     case EventCode::ProgramSwitched:
         m_pChordLists = m_pOfferedChordLists.load(std::memory_order_acquire);
+        m_chordListsHeld.store(m_pChordLists, std::memory_order_release);
         break;
     default:
         break;

@@ -60,6 +60,12 @@ public:
     // program-switched event (595) arrives. They must stay valid while the
     // handler holds them.
     void setChordLists(KeyboardDescriptor* lists) { m_pOfferedChordLists.store(lists, std::memory_order_release); }
+    // Any thread: whether the handler still reads these lists. Once it has
+    // taken others, it never reads these again.
+    bool holdsChordLists(const KeyboardDescriptor* lists) const
+    {
+        return m_chordListsHeld.load(std::memory_order_acquire) == lists;
+    }
 
     int getDamperScale() const { return m_damperScale.load(std::memory_order_relaxed); }
     int getKeyboardMode() const { return m_keyboardMode; }
@@ -198,4 +204,7 @@ private:
     KeyboardDescriptor* m_pChordLists = nullptr;
     // Offered from the host thread when processing resumes.
     std::atomic<KeyboardDescriptor*> m_pOfferedChordLists{nullptr};
+    // m_pChordLists, published for the threads that would write the state
+    // it belongs to.
+    std::atomic<const KeyboardDescriptor*> m_chordListsHeld{nullptr};
 };

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -46,12 +47,16 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_editor;
     }
+    bool engineReads(const ZentrovaState& state) const override { return readByEngine.load() == &state; }
     void forget()
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_engine.clear();
         m_editor.clear();
     }
+
+    // The state whose chord lists the engine still holds.
+    std::atomic<const ZentrovaState*> readByEngine{nullptr};
 
 private:
     std::mutex m_mutex;
@@ -122,6 +127,40 @@ TEST_F(StateHandler, AReadShowsTheNewPatchWhileTheEngineKeepsTheOld)
     EXPECT_EQ(handler.getEditState().getParameter(0)->getValue(), kHiPass);
     EXPECT_EQ(playing.getParameter(0)->getValue(), 0.0f);
     EXPECT_EQ(playing.m_patchData.values[0], 0.0f);
+}
+
+// Right after a switch the engine still reads the state it played: a read
+// on another thread waits for it to let go, then goes into that state.
+TEST_F(StateHandler, AReadWaitsWhileTheEngineStillReadsThePreviousState)
+{
+    ASSERT_TRUE(readDocument(handler, filterType("Hi Pass")));
+    ZentrovaState& previous = handler.getCurrentState();
+    ASSERT_TRUE(handler.toggleState());
+    owner.readByEngine = &previous;
+    EXPECT_EQ(handler.tryLoadPatchFile(PatchInfo(), 0), ZentrovaStateHandler::Attempt::kBusy);
+    std::atomic<bool> read{false};
+    std::thread host([&] { read = readDocument(handler, filterType("Bnd Pass")); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    EXPECT_FALSE(read.load());
+    EXPECT_EQ(&handler.getEditState(), &handler.getCurrentState());
+    owner.readByEngine = nullptr;
+    host.join();
+    EXPECT_TRUE(read.load());
+    EXPECT_EQ(&handler.getEditState(), &previous);
+    EXPECT_EQ(handler.tryLoadPatchFile(PatchInfo(), 0), ZentrovaStateHandler::Attempt::kFailed);
+}
+
+// A host that stops processing in the middle of a switch does not hang the
+// reads of its other threads.
+TEST_F(StateHandler, TheWaitForTheEngineIsBounded)
+{
+    ASSERT_TRUE(readDocument(handler, filterType("Hi Pass")));
+    ZentrovaState& previous = handler.getCurrentState();
+    ASSERT_TRUE(handler.toggleState());
+    owner.readByEngine = &previous;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(readDocument(handler, filterType("Bnd Pass")));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }
 
 TEST_F(StateHandler, TwoReadsBeforeABlockMakeOneSwitchToTheSecond)
