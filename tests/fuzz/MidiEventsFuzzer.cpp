@@ -22,7 +22,7 @@ constexpr int kMaxBlockSize = 1024;
 constexpr int kMaxEvents = 32;
 // Enough for notes to start, sound and end; more only slows the search,
 // as does clearing the echo's long buffers on every resume.
-constexpr int kMaxFramesPerInput = 1 << 16;
+constexpr int kMaxFramesPerInput = 1 << 15;
 constexpr int kMaxSuspendsPerInput = 1;
 
 // One instance of each flavour for every input: a new one would spend
@@ -248,7 +248,7 @@ fuzz::Bytes playing(const MidiSequence& sequence, int blockSize, bool instrument
     seed.insert(seed.end(), {kTransport, 110, 0x3F, 0x02, 0x00, 4, 2});
     const auto& messages = sequence.messages();
     std::size_t next = 0;
-    const double end = sequence.duration() + 0.2;
+    const double end = sequence.duration() + 0.1;
     for (int start = 0; start / 44100.0 < end; start += blockSize)
     {
         std::vector<const TimedMidiMessage*> inBlock;
@@ -269,11 +269,11 @@ fuzz::Bytes playing(const MidiSequence& sequence, int blockSize, bool instrument
 
 void writeSeeds(const std::string& folder)
 {
-    // The built-in phrase four times as fast.
+    // The built-in phrase six times as fast.
     const MidiSequence builtIn = MidiSequence::builtInPhrase();
     MidiSequence phrase;
     for (const TimedMidiMessage& message : builtIn.messages())
-        phrase.add(message.seconds / 4.0, message.bytes[0], message.bytes[1], message.bytes[2]);
+        phrase.add(message.seconds / 6.0, message.bytes[0], message.bytes[1], message.bytes[2]);
     fuzz::writeSeed(folder, "phrase-effect", playing(phrase, 512, false));
     fuzz::writeSeed(folder, "phrase-instrument", playing(phrase, 64, true));
 
