@@ -11,6 +11,7 @@ packages=(
   amsynth
   libx11-dev libcairo2-dev libxtst-dev xvfb fonts-liberation2
   clang libclang-rt-14-dev
+  ardour
 )
 
 missing=()

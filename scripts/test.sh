@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the whole test suite: a release build, then an AddressSanitizer +
 # UndefinedBehaviorSanitizer build, then the tests of the code shared between
-# threads under ThreadSanitizer, then every fuzz target for a minute.
+# threads under ThreadSanitizer, then every fuzz target for a minute. The
+# release build is also checked in Ardour's headless session tool.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -10,6 +11,7 @@ jobs="$(nproc)"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
 cmake --build build -j"$jobs"
 ctest --test-dir build -j"$jobs" --output-on-failure
+tests/ardour/check-ardour-session.sh build
 
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DZENTROVA_SANITIZE=address,undefined
 cmake --build build-asan -j"$jobs"
