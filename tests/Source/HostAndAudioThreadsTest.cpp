@@ -4,6 +4,7 @@
 // here every call must also keep its promise, and the last word stays.
 
 #include "dsp/Random.h"
+#include "tests/support/MidiEvents.h"
 #include "tests/support/PatchDocuments.h"
 #include "tests/support/TemporaryHome.h"
 
@@ -24,18 +25,6 @@ constexpr int kHostOperations = 400;
 // sanitizer's cost.
 constexpr int kMinBlocks = 200;
 constexpr auto kMaxDuration = std::chrono::seconds(20);
-
-VstMidiEvent note(int status, int key, int velocity, int delta)
-{
-    VstMidiEvent event{};
-    event.type = kVstMidiType;
-    event.byteSize = sizeof(VstMidiEvent);
-    event.deltaFrames = delta;
-    event.midiData[0] = static_cast<char>(status);
-    event.midiData[1] = static_cast<char>(key);
-    event.midiData[2] = static_cast<char>(velocity);
-    return event;
-}
 
 // The audio thread: notes, controllers and blocks until told to stop.
 class AudioThread
@@ -64,13 +53,13 @@ private:
             std::vector<VstMidiEvent> events;
             const int key = 48 + block % 24;
             if (block % 4 == 0)
-                events.push_back(note(0x90, key, 100, 5));
+                events.push_back(midiEvent(5, 0x90, key, 100));
             if (block % 4 == 2)
-                events.push_back(note(0x80, key - 2, 64, 60));
+                events.push_back(midiEvent(60, 0x80, key - 2, 64));
             if (block % 7 == 0)
-                events.push_back(note(0xB0, 1, block % 128, 10));
+                events.push_back(midiEvent(10, 0xB0, 1, block % 128));
             if (block % 16 == 8)
-                events.push_back(note(0xB0, 64, block % 32 < 16 ? 127 : 0, 0));
+                events.push_back(midiEvent(0, 0xB0, 64, block % 32 < 16 ? 127 : 0));
             m_plugin.processBlock(events, inputs, outputs, kBlockSize);
             for (int i = 0; i < kBlockSize; ++i)
                 if (!std::isfinite(left[i]) || !std::isfinite(right[i]))

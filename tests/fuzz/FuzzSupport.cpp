@@ -6,6 +6,7 @@
 #include "patches/PatchFileHandler.h"
 #include "patches/PatchFileIo.h"
 #include "patches/Version1Patch.h"
+#include "tests/support/MidiEvents.h"
 
 #include <cmath>
 #include <cstdio>
@@ -209,6 +210,12 @@ Plugin::~Plugin()
 VstIntPtr Plugin::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt)
 {
     return m_effect->dispatcher(m_effect, opcode, index, value, ptr, opt);
+}
+
+void Plugin::sendEvents(std::vector<VstMidiEvent> events)
+{
+    std::vector<unsigned char> storage;
+    dispatch(effProcessEvents, 0, 0, eventList(events, storage));
 }
 
 void Plugin::render(int frames)

@@ -72,6 +72,8 @@ public:
     AEffect* effect() const { return m_effect; }
     VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
                        float opt = 0.0f);
+    // Hands the events over through the dispatcher, as one list.
+    void sendEvents(std::vector<VstMidiEvent> events);
     // Renders frames (up to maxBlockSize) of silent input; aborts when the
     // output is not finite.
     void render(int frames);

@@ -5,13 +5,13 @@
 #include "tests/fuzz/FuzzSupport.h"
 
 #include "Source/Flavour.h"
+#include "tests/support/MidiEvents.h"
 #include "tools/MidiSequence.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <limits>
 #include <initializer_list>
+#include <limits>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -105,29 +105,21 @@ int block(fuzz::Plugin& plugin, Reader& in)
 {
     const int frames = 1 + in.word() % kMaxBlockSize;
     const int count = in.byte() % (kMaxEvents + 1);
-    std::vector<VstMidiEvent> events(static_cast<std::size_t>(count));
-    std::vector<VstEvent*> pointers;
-    for (VstMidiEvent& event : events)
+    std::vector<VstMidiEvent> events;
+    for (int i = 0; i < count; ++i)
     {
         const int type = in.byte();
-        event.type = type < 240 ? kVstMidiType : type < 248 ? kVstSysExType : type;
-        event.byteSize = sizeof(VstMidiEvent);
         const int delta = in.byte();
         // Inside the block mostly; before it, and far beyond it, too.
-        event.deltaFrames = delta == 255 ? 1 << 30 : delta == 254 ? -1 : delta * frames / 254;
-        for (int i = 0; i < 3; ++i)
-            event.midiData[i] = static_cast<char>(in.byte());
-        pointers.push_back(reinterpret_cast<VstEvent*>(&event));
+        const int deltaFrames = delta == 255 ? 1 << 30 : delta == 254 ? -1 : delta * frames / 254;
+        const int status = in.byte();
+        const int data1 = in.byte();
+        VstMidiEvent event = midiEvent(deltaFrames, status, data1, in.byte());
+        event.type = type < 240 ? kVstMidiType : type < 248 ? kVstSysExType : type;
+        events.push_back(event);
     }
     if (!events.empty())
-    {
-        std::vector<unsigned char> storage(sizeof(VstEvents) + pointers.size() * sizeof(VstEvent*));
-        auto* list = reinterpret_cast<VstEvents*>(storage.data());
-        list->numEvents = static_cast<VstInt32>(pointers.size());
-        // Past the two entries the record declares.
-        std::copy(pointers.begin(), pointers.end(), list->events + 0);
-        plugin.dispatch(effProcessEvents, 0, 0, list);
-    }
+        plugin.sendEvents(events);
     plugin.render(frames);
     VstTimeInfo& time = fuzz::hostTimeInfo();
     time.samplePos += frames;
@@ -150,22 +142,8 @@ void sendToEveryChannel(fuzz::Plugin& plugin, std::initializer_list<std::pair<in
     std::vector<VstMidiEvent> events;
     for (int channel = 0; channel < 16; ++channel)
         for (const auto& [controller, value] : controllers)
-        {
-            VstMidiEvent event{};
-            event.type = kVstMidiType;
-            event.byteSize = sizeof(VstMidiEvent);
-            event.midiData[0] = static_cast<char>(0xB0 | channel);
-            event.midiData[1] = static_cast<char>(controller);
-            event.midiData[2] = static_cast<char>(value);
-            events.push_back(event);
-        }
-    std::vector<unsigned char> storage(sizeof(VstEvents) + events.size() * sizeof(VstEvent*));
-    auto* list = reinterpret_cast<VstEvents*>(storage.data());
-    list->numEvents = static_cast<VstInt32>(events.size());
-    VstEvent** entries = list->events;
-    for (std::size_t i = 0; i < events.size(); ++i)
-        entries[i] = reinterpret_cast<VstEvent*>(&events[i]);
-    plugin.dispatch(effProcessEvents, 0, 0, list);
+            events.push_back(midiEvent(0, 0xB0 | channel, controller, value));
+    plugin.sendEvents(events);
 }
 
 // Back to the state every input starts from, as near as the host can bring

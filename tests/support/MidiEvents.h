@@ -19,16 +19,22 @@ inline VstMidiEvent midiEvent(int delta, int status, int data1, int data2 = 0)
     return event;
 }
 
+// The events as one list, built in storage; both must outlive its use.
+inline VstEvents* eventList(std::vector<VstMidiEvent>& events, std::vector<unsigned char>& storage)
+{
+    storage.assign(sizeof(VstEvents) + events.size() * sizeof(VstEvent*), 0);
+    auto* list = reinterpret_cast<VstEvents*>(storage.data());
+    list->numEvents = static_cast<VstInt32>(events.size());
+    // The list runs on past the two entries the record declares.
+    VstEvent** entries = list->events;
+    for (std::size_t i = 0; i < events.size(); ++i)
+        entries[i] = reinterpret_cast<VstEvent*>(&events[i]);
+    return list;
+}
+
 // Hands the events to the plug-in in one list.
 inline void sendMidi(AudioEffectX& plugin, std::vector<VstMidiEvent> events)
 {
-    std::vector<VstEvent*> pointers;
-    for (VstMidiEvent& event : events)
-        pointers.push_back(reinterpret_cast<VstEvent*>(&event));
-    std::vector<unsigned char> storage(sizeof(VstEvents) + pointers.size() * sizeof(VstEvent*));
-    auto* list = reinterpret_cast<VstEvents*>(storage.data());
-    list->numEvents = static_cast<VstInt32>(pointers.size());
-    for (std::size_t i = 0; i < pointers.size(); ++i)
-        list->events[i] = pointers[i];
-    plugin.processEvents(list);
+    std::vector<unsigned char> storage;
+    plugin.processEvents(eventList(events, storage));
 }

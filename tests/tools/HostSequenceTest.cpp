@@ -7,6 +7,7 @@
 
 #include "dsp/Random.h"
 #include "tools/HostedPlugin.h"
+#include "tests/support/MidiEvents.h"
 #include "tests/support/TemporaryHome.h"
 
 #include <gtest/gtest.h>
@@ -158,14 +159,10 @@ private:
         for (int count = below(6); count > 0; --count)
         {
             static const unsigned char kStatus[] = {0x90, 0x80, 0xB0, 0xE0, 0xD0, 0xA0, 0xC0};
-            VstMidiEvent event{};
-            event.type = kVstMidiType;
-            event.byteSize = sizeof(VstMidiEvent);
-            event.deltaFrames = below(frames);
-            event.midiData[0] = static_cast<char>(kStatus[below(sizeof kStatus)] | below(16));
-            event.midiData[1] = static_cast<char>(below(128));
-            event.midiData[2] = static_cast<char>(below(128));
-            events.push_back(event);
+            const int delta = below(frames);
+            const int status = kStatus[below(sizeof kStatus)] | below(16);
+            const int data1 = below(128);
+            events.push_back(midiEvent(delta, status, data1, below(128)));
         }
         std::sort(events.begin(), events.end(),
                   [](const VstMidiEvent& a, const VstMidiEvent& b) { return a.deltaFrames < b.deltaFrames; });
