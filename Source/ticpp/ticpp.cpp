@@ -672,7 +672,16 @@ void Document::Parse(const std::string& xml, bool throwIfParseError, TiXmlEncodi
     TiCppRCImp::ReleaseBeneath(doc);
     doc->Clear();
     if (NestingWithinLimit(xml))
-        doc->Parse(xml.c_str(), nullptr, encoding);
+    {
+        // TinyXML steps over a whole UTF-8 sequence from its lead byte, also
+        // from one that the end of the text cuts short, and then reads past
+        // the terminator: the text goes in with terminators enough behind it.
+        constexpr std::size_t kTerminators = 8;
+        std::string padded;
+        padded.reserve(xml.size() + kTerminators);
+        padded.append(xml).append(kTerminators, '\0');
+        doc->Parse(padded.c_str(), nullptr, encoding);
+    }
     else
         doc->SetError(TiXmlBase::TIXML_ERROR_PARSING_ELEMENT, nullptr, nullptr, encoding);
     if (throwIfParseError && doc->Error())

@@ -161,3 +161,17 @@ TEST(XmlErrors, FailedOperationsLeaveTheTreeAsItWas)
     EXPECT_STREQ(printer.CStr(), "<r>\n    <a />\n</r>\n");
     EXPECT_EQ(loose.Value(), "loose");
 }
+
+// A text that ends inside a UTF-8 sequence (in a name, an attribute, a
+// comment or plain text) is a parse error, never a read past its end.
+TEST(XmlErrors, TextCutInsideAUtf8SequenceIsAnError)
+{
+    const std::string declaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    for (const char* lead : {"\xC3", "\xE3", "\xF3", "\xF3\x80", "\xE3\x80"})
+        for (const std::string& start : {std::string("<a>text"), std::string("<a"), std::string("<a b=\"v"),
+                                         std::string("<a><!-- c"), std::string("<")})
+        {
+            ticpp::Document document;
+            EXPECT_THROW(document.Parse(declaration + start + lead), ticpp::Exception) << start;
+        }
+}
