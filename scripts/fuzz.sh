@@ -31,6 +31,13 @@ fi
 
 seconds="${1:-60}"
 rm -rf build-fuzz/work build-fuzz/artifacts build-fuzz/logs
+# The targets' temporary homes, in memory where there is room for them; a
+# target that crashes cannot remove its own.
+tmp_parent=/tmp
+[ -w /dev/shm ] && tmp_parent=/dev/shm
+ZENTROVA_FUZZ_TMPDIR="$(mktemp -d "$tmp_parent/zentrova-fuzz-run-XXXXXX")"
+export ZENTROVA_FUZZ_TMPDIR
+trap 'rm -rf "$ZENTROVA_FUZZ_TMPDIR"' EXIT
 declare -A pids
 for target in "${targets[@]}"; do
   mkdir -p "build-fuzz/work/$target" "build-fuzz/artifacts/$target" build-fuzz/logs

@@ -60,10 +60,13 @@ VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, fl
 
 void initialise(SeedWriter writeSeeds)
 {
-    // In memory where there is such a folder: the configuration and the
-    // caches flush every file they write.
-    const bool inMemory = access("/dev/shm", W_OK) == 0;
-    std::string pattern = std::string(inMemory ? "/dev/shm" : "/tmp") + "/zentrova-fuzz-XXXXXX";
+    // Inside ZENTROVA_FUZZ_TMPDIR when set (a run's own folder, removed with
+    // whatever a crashed target left), else in memory where there is such a
+    // folder: the configuration and the caches flush every file they write.
+    const char* parent = std::getenv("ZENTROVA_FUZZ_TMPDIR");
+    if (!parent)
+        parent = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+    std::string pattern = std::string(parent) + "/zentrova-fuzz-XXXXXX";
     if (!mkdtemp(pattern.data()))
         fail("no temporary folder");
     homeFolder = pattern;
