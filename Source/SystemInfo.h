@@ -10,8 +10,8 @@ public:
 
     bool hasSse() const { return m_sse != 0; }
     // Sixteen-lane vectors (AVX-512), which the filter bank uses for its
-    // largest groups of voice pairs; never while the portable variants are
-    // forced.
+    // largest groups of voice pairs and the oscillators for their readers and
+    // noise; never while the portable variants are forced.
     bool hasWideVectors() const;
 
     // Tests force the portable variants of every engine part built while set.

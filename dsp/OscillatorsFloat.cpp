@@ -16,8 +16,9 @@ OscillatorsFloat::~OscillatorsFloat() = default;
 
 std::unique_ptr<OscillatorsFloat> OscillatorsFloat::create()
 {
-    if (SystemInfo().hasSse())
-        return std::make_unique<OscillatorsSse>();
+    const SystemInfo system;
+    if (system.hasSse())
+        return std::make_unique<OscillatorsSse>(system.hasWideVectors());
     return std::make_unique<OscillatorsReference>();
 }
 

@@ -14,7 +14,8 @@ public:
     ~OscillatorsFloat() override;
 
     // The four-lane variant when the processor has SSE (and tests have not
-    // forced the portable one), else the portable variant.
+    // forced the portable one), on sixteen-lane vectors where it has AVX-512;
+    // else the portable variant.
     static std::unique_ptr<OscillatorsFloat> create();
 
     void reset() override;

@@ -2,7 +2,10 @@
 
 #include "simd/OscillatorKernels.h"
 
-OscillatorsSse::OscillatorsSse() : m_carry{}
+OscillatorsSse::OscillatorsSse(bool wide)
+    : m_carry{}, m_read(wide ? interpolateOscillatorWide : interpolateOscillatorAsm),
+      m_readPulse(wide ? interpolateOscillatorPwmWide : interpolateOscillatorPwmAsm),
+      m_noise(wide ? processNoiseWide : processNoiseAsm)
 {
 }
 
@@ -25,9 +28,8 @@ void OscillatorsSse::readPwmTick(float*& write, int oscillator, std::int32_t pit
     const WaveTableRead read = m_waveMipMap.getTable(oscillator, pitch);
     const int k = 16 - read.shift;
     const std::uint32_t offset = static_cast<std::uint32_t>(pulseOffset >> read.shift);
-    std::uint32_t position = interpolateOscillatorPwmAsm(oscillatorConstants, read.table, write, 16,
-                                                         tablePosition(phase, read.shift), read.step << k,
-                                                         read.indexMask, offset);
+    std::uint32_t position = m_readPulse(oscillatorConstants, read.table, write, 16,
+                                          tablePosition(phase, read.shift), read.step << k, read.indexMask, offset);
     phase = cyclePhase(position, read.shift);
     write += kTickSamples;
 }
@@ -36,14 +38,13 @@ void OscillatorsSse::readWaveTick(float*& write, int oscillator, std::int32_t pi
 {
     const WaveTableRead read = m_waveMipMap.getTable(oscillator, pitch);
     const int k = 16 - read.shift;
-    std::uint32_t position = interpolateOscillatorAsm(oscillatorConstants, read.table, write, 15,
-                                                      tablePosition(phase, read.shift), read.step << k,
-                                                      read.indexMask);
+    std::uint32_t position = m_read(oscillatorConstants, read.table, write, 15, tablePosition(phase, read.shift),
+                                    read.step << k, read.indexMask);
     phase = cyclePhase(position, read.shift);
     write += kTickSamples;
 }
 
 void OscillatorsSse::generateNoise(int voice, int firstTick, int endTick)
 {
-    m_noiseState[voice] = processNoiseAsm(audio(2, voice), firstTick, m_carry[voice], endTick, m_noiseState[voice]);
+    m_noiseState[voice] = m_noise(audio(2, voice), firstTick, m_carry[voice], endTick, m_noiseState[voice]);
 }

@@ -3,11 +3,13 @@
 #include "dsp/OscillatorsFloat.h"
 
 // The four-lane variant. Its noise generator runs four samples ahead: the
-// carry vector holds a voice's next four samples.
+// carry vector holds a voice's next four samples. With wide set (only where
+// SystemInfo::hasWideVectors) its kernels run on sixteen-lane vectors, with
+// the same samples.
 class OscillatorsSse : public OscillatorsFloat
 {
 public:
-    OscillatorsSse();
+    explicit OscillatorsSse(bool wide = false);
     ~OscillatorsSse() override;
 
     void seedVoice(int voice, std::uint32_t seed) override;
@@ -19,5 +21,14 @@ protected:
     void generateNoise(int voice, int firstTick, int endTick) override;
 
 private:
+    using Reader = std::uint32_t (*)(const float*, const float*, float*, std::int64_t, std::uint32_t, std::uint32_t,
+                                     std::uint32_t);
+    using PulseReader = std::uint32_t (*)(const float*, const float*, float*, std::int64_t, std::uint32_t,
+                                          std::uint32_t, std::uint32_t, std::uint32_t);
+    using NoiseGenerator = std::uint32_t (*)(float*, std::int64_t, float*, std::int64_t, std::uint32_t);
+
     alignas(16) float m_carry[kVoices][4];
+    Reader m_read;
+    PulseReader m_readPulse;
+    NoiseGenerator m_noise;
 };

@@ -1,5 +1,7 @@
 #include "simd/OscillatorKernels.h"
 
+#include "Source/SystemInfo.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -25,6 +27,34 @@ std::vector<float> randomTable(std::mt19937& random, int size)
     for (int g = 0; g < 4; ++g)
         table[size + g] = table[g];
     return table;
+}
+
+// Read starts for the wide readers: anywhere, just before a wrap of the
+// table or of the 32-bit phase, and just before the guard samples.
+std::uint32_t startPhase(std::mt19937& random, int trial, std::uint32_t indexMask)
+{
+    const std::uint32_t range = indexMask & 0xFFFFu;
+    const std::uint32_t back = random() % 40;
+    switch (trial % 4)
+    {
+    case 0:
+        return static_cast<std::uint32_t>(random());
+    case 1:
+        return ((range - back) << 16) | (random() & 0xFFFFu);
+    case 2:
+        return 0u - (back << 16) - (random() & 0xFFFFu);
+    default:
+        return ((range - 28 - back % 8) << 16) | (random() & 0xFFFFu);
+    }
+}
+
+// Steps from a small fraction of a table sample to the whole table, with
+// most around one or two samples, where the readers spend their time.
+std::uint32_t anyStep(std::mt19937& random, int trial)
+{
+    if (trial % 3 == 0)
+        return static_cast<std::uint32_t>(random()) >> (trial % 20);
+    return 32768u + static_cast<std::uint32_t>(random() % (3u << 16));
 }
 }
 
@@ -129,4 +159,83 @@ TEST(OscillatorKernels, NoiseWritesOnlyItsTicks)
     for (int n = 0; n < 128; ++n)
         x = nextNoiseState(x);
     EXPECT_EQ(next, x);
+}
+
+TEST(OscillatorKernels, WideReaderEqualsSseReader)
+{
+    if (!SystemInfo().hasWideVectors())
+        GTEST_SKIP() << "no sixteen-lane vectors on this processor";
+    std::mt19937 random(15);
+    for (int trial = 0; trial < 800; ++trial)
+    {
+        const int size = 256 << (trial % 11);
+        std::vector<float> table = randomTable(random, size);
+        const std::uint32_t phase = startPhase(random, trial, size - 1);
+        const std::uint32_t step = anyStep(random, trial);
+        std::vector<float> sse(64), wide(68, 7.0f);
+        const std::uint32_t a =
+            interpolateOscillatorAsm(oscillatorConstants, table.data(), sse.data(), 15, phase, step, size - 1);
+        const std::uint32_t b =
+            interpolateOscillatorWide(oscillatorConstants, table.data(), wide.data(), 15, phase, step, size - 1);
+        ASSERT_EQ(a, b);
+        for (int n = 0; n < 64; ++n)
+            ASSERT_EQ(bitsOf(sse[n]), bitsOf(wide[n])) << "trial " << trial << " sample " << n;
+        EXPECT_EQ(wide[64], 7.0f);
+    }
+}
+
+TEST(OscillatorKernels, WidePulseReaderEqualsSsePulseReader)
+{
+    if (!SystemInfo().hasWideVectors())
+        GTEST_SKIP() << "no sixteen-lane vectors on this processor";
+    std::mt19937 random(16);
+    for (int trial = 0; trial < 800; ++trial)
+    {
+        const int size = 256 << (trial % 11);
+        std::vector<float> table = randomTable(random, size);
+        const std::uint32_t phase = startPhase(random, trial, size - 1);
+        const std::uint32_t step = anyStep(random, trial);
+        // Any offset, and offsets that put the other read near the end.
+        const std::uint32_t offset = trial % 2 ? static_cast<std::uint32_t>(random())
+                                               : static_cast<std::uint32_t>(size - 40 + random() % 40);
+        std::vector<float> sse(64), wide(68, 7.0f);
+        const std::uint32_t a = interpolateOscillatorPwmAsm(oscillatorConstants, table.data(), sse.data(), 16, phase,
+                                                            step, size - 1, offset);
+        const std::uint32_t b = interpolateOscillatorPwmWide(oscillatorConstants, table.data(), wide.data(), 16,
+                                                             phase, step, size - 1, offset);
+        ASSERT_EQ(a, b);
+        for (int n = 0; n < 64; ++n)
+            ASSERT_EQ(bitsOf(sse[n]), bitsOf(wide[n])) << "trial " << trial << " sample " << n;
+        EXPECT_EQ(wide[64], 7.0f);
+    }
+}
+
+TEST(OscillatorKernels, WideNoiseContinuesTheSseSequence)
+{
+    if (!SystemInfo().hasWideVectors())
+        GTEST_SKIP() << "no sixteen-lane vectors on this processor";
+    for (std::uint32_t seed : {0u, 1u, 0xDEADBEEFu, 0xFFFFFFFFu})
+    {
+        std::vector<float> sse(64 * 6, 0.0f), wide(64 * 6, 0.0f);
+        alignas(16) float sseCarry[4];
+        std::uint32_t sseState = seed;
+        for (float& sample : sseCarry)
+        {
+            sample = noiseSample(sseState);
+            sseState = nextNoiseState(sseState);
+        }
+        alignas(16) float wideCarry[4] = {sseCarry[0], sseCarry[1], sseCarry[2], sseCarry[3]};
+        std::uint32_t wideState = sseState;
+        // Runs of several ticks, one tick and none.
+        for (const auto& [first, end] : {std::pair<int, int>{0, 2}, {2, 2}, {2, 3}, {3, 6}})
+        {
+            sseState = processNoiseAsm(sse.data(), first, sseCarry, end, sseState);
+            wideState = processNoiseWide(wide.data(), first, wideCarry, end, wideState);
+            ASSERT_EQ(sseState, wideState);
+            for (int j = 0; j < 4; ++j)
+                ASSERT_EQ(bitsOf(sseCarry[j]), bitsOf(wideCarry[j]));
+        }
+        for (int n = 0; n < 64 * 6; ++n)
+            ASSERT_EQ(bitsOf(sse[n]), bitsOf(wide[n])) << "seed " << seed << " sample " << n;
+    }
 }

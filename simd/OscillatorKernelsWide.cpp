@@ -1,0 +1,228 @@
+// The wavetable readers and the noise generator on sixteen-lane vectors.
+// Built for AVX-512 and called only where the processor has it. Every
+// sample comes from the same table values through the same operations in
+// the same order as in the four-lane kernels, so the samples are the same
+// bit for bit.
+#pragma GCC target("avx512f")
+// GCC 12's AVX-512 intrinsics start from a deliberately undefined vector,
+// which its own flow analysis then reports.
+#pragma GCC diagnostic ignored "-Wuninitialized"
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+
+#include "simd/OscillatorKernels.h"
+
+#include <immintrin.h>
+
+namespace
+{
+constexpr int kLanes = 16;
+// The window that sixteen samples read from: 32 table samples, so the
+// points of a group may span at most 28 samples plus the 4 of a cubic.
+constexpr std::uint32_t kWindow = 32;
+constexpr std::uint32_t kWindowSpan = kWindow - 4;
+
+constexpr std::uint32_t kNoiseMultiplier = 1234567u;
+constexpr std::uint32_t kNoiseIncrement = 890123u;
+constexpr std::uint32_t kNoiseBits = 0x807FFF00u;
+constexpr std::uint32_t kNoiseExponent = 0x3F000000u;
+
+struct CubicConstants
+{
+    __m512 half, oneAndHalf, scale;
+    __m512i mask, low, laneSteps, advance;
+};
+
+CubicConstants cubicConstants(const float* constants, std::uint32_t step, std::uint32_t indexMask)
+{
+    CubicConstants k;
+    k.half = _mm512_set1_ps(constants[0]);
+    k.oneAndHalf = _mm512_set1_ps(constants[4]);
+    k.scale = _mm512_set1_ps(constants[8]);
+    k.mask = _mm512_set1_epi32(static_cast<int>(indexMask));
+    k.low = _mm512_set1_epi32(0xFFFF);
+    k.laneSteps = _mm512_mullo_epi32(_mm512_set1_epi32(static_cast<int>(step)),
+                                     _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15));
+    k.advance = _mm512_set1_epi32(static_cast<int>(kLanes * step));
+    return k;
+}
+
+// The four-lane kernels' cubic, lane for lane.
+inline __m512 cubic(__m512 y0, __m512 y1, __m512 y2, __m512 y3, __m512 f, const CubicConstants& k)
+{
+    __m512 c = _mm512_mul_ps(k.half, _mm512_sub_ps(y2, y0));
+    __m512 a = _mm512_add_ps(_mm512_mul_ps(k.oneAndHalf, _mm512_sub_ps(y1, y2)), _mm512_mul_ps(k.half, _mm512_sub_ps(y3, y0)));
+    __m512 b = _mm512_sub_ps(_mm512_add_ps(_mm512_sub_ps(y0, y1), c), a);
+    __m512 r = _mm512_add_ps(_mm512_mul_ps(a, f), b);
+    r = _mm512_add_ps(_mm512_mul_ps(r, f), c);
+    return _mm512_add_ps(_mm512_mul_ps(r, f), y1);
+}
+
+inline __m512 fraction(__m512i phases, const CubicConstants& k)
+{
+    return _mm512_mul_ps(_mm512_cvtepi32_ps(_mm512_and_si512(phases, k.low)), k.scale);
+}
+
+// The four points of each lane's cubic.
+struct Points
+{
+    __m512 y0, y1, y2, y3;
+};
+
+// When a group's points lie in one window of the table, two loads and four
+// permutes fetch them all. first and last are unwrapped positions: a last
+// past the index range means the group wraps around the table.
+inline bool inOneWindow(std::uint32_t first, std::uint32_t last, std::uint32_t range, std::uint32_t indexMask)
+{
+    return last - first <= kWindowSpan && last <= range && first + kWindow <= indexMask + 5;
+}
+
+inline Points windowPoints(const float* table, std::uint32_t first, __m512i index)
+{
+    const __m512 lower = _mm512_loadu_ps(table + first);
+    const __m512 upper = _mm512_loadu_ps(table + first + kLanes);
+    const __m512i relative = _mm512_sub_epi32(index, _mm512_set1_epi32(static_cast<int>(first)));
+    const __m512i one = _mm512_set1_epi32(1);
+    const __m512i r1 = _mm512_add_epi32(relative, one);
+    const __m512i r2 = _mm512_add_epi32(r1, one);
+    const __m512i r3 = _mm512_add_epi32(r2, one);
+    return {_mm512_permutex2var_ps(lower, relative, upper), _mm512_permutex2var_ps(lower, r1, upper),
+            _mm512_permutex2var_ps(lower, r2, upper), _mm512_permutex2var_ps(lower, r3, upper)};
+}
+
+// Anywhere else: the four-lane kernels' row loads and transposes, four
+// rows to a 128-bit lane.
+inline Points rowPoints(const float* table, __m512i index)
+{
+    alignas(64) std::uint32_t at[kLanes];
+    _mm512_store_si512(at, index);
+    __m512 rows[4];
+    for (int r = 0; r < 4; ++r)
+    {
+        // Rows r, r + 4, r + 8, r + 12: lane q then transposes to samples 4q..4q+3.
+        __m512 v = _mm512_castps128_ps512(_mm_loadu_ps(table + at[r]));
+        v = _mm512_insertf32x4(v, _mm_loadu_ps(table + at[r + 4]), 1);
+        v = _mm512_insertf32x4(v, _mm_loadu_ps(table + at[r + 8]), 2);
+        rows[r] = _mm512_insertf32x4(v, _mm_loadu_ps(table + at[r + 12]), 3);
+    }
+    const __m512 t0 = _mm512_unpacklo_ps(rows[0], rows[1]);
+    const __m512 t1 = _mm512_unpacklo_ps(rows[2], rows[3]);
+    const __m512 t2 = _mm512_unpackhi_ps(rows[0], rows[1]);
+    const __m512 t3 = _mm512_unpackhi_ps(rows[2], rows[3]);
+    return {_mm512_shuffle_ps(t0, t1, _MM_SHUFFLE(1, 0, 1, 0)), _mm512_shuffle_ps(t0, t1, _MM_SHUFFLE(3, 2, 3, 2)),
+            _mm512_shuffle_ps(t2, t3, _MM_SHUFFLE(1, 0, 1, 0)), _mm512_shuffle_ps(t2, t3, _MM_SHUFFLE(3, 2, 3, 2))};
+}
+
+inline Points points(const float* table, bool inWindow, std::uint32_t first, __m512i index)
+{
+    return inWindow ? windowPoints(table, first, index) : rowPoints(table, index);
+}
+
+// The table positions of a group's first and last point, unwrapped. The
+// index is the phase's upper 16 bits under the mask, so it wraps at the
+// smaller of the table size and 2^16: the index range.
+struct Span
+{
+    std::uint32_t first, last;
+};
+
+inline std::uint32_t indexRange(std::uint32_t indexMask)
+{
+    return indexMask & 0xFFFFu;
+}
+
+inline Span span(std::uint32_t phase, std::uint32_t step, std::uint32_t range)
+{
+    const std::uint64_t position = phase & ((range << 16) | 0xFFFFu);
+    const std::uint64_t end = position + static_cast<std::uint64_t>(kLanes - 1) * step;
+    return {static_cast<std::uint32_t>(position >> 16), static_cast<std::uint32_t>(end >> 16)};
+}
+}
+
+std::uint32_t interpolateOscillatorWide(const float* constants, const float* table, float* output,
+                                        std::int64_t vectorCount, std::uint32_t phase, std::uint32_t step,
+                                        std::uint32_t indexMask)
+{
+    const CubicConstants k = cubicConstants(constants, step, indexMask);
+    const std::uint32_t range = indexRange(indexMask);
+    __m512i phases = _mm512_add_epi32(_mm512_set1_epi32(static_cast<int>(phase)), k.laneSteps);
+    for (std::int64_t n = (vectorCount + 1) / 4; n > 0; --n)
+    {
+        const __m512i index = _mm512_and_si512(_mm512_srli_epi32(phases, 16), k.mask);
+        const Span s = span(phase, step, range);
+        const Points y = points(table, inOneWindow(s.first, s.last, range, indexMask), s.first, index);
+        _mm512_storeu_ps(output, cubic(y.y0, y.y1, y.y2, y.y3, fraction(phases, k), k));
+        output += kLanes;
+        phases = _mm512_add_epi32(phases, k.advance);
+        phase += kLanes * step;
+    }
+    return phase;
+}
+
+std::uint32_t interpolateOscillatorPwmWide(const float* constants, const float* table, float* output,
+                                           std::int64_t vectorCount, std::uint32_t phase, std::uint32_t step,
+                                           std::uint32_t indexMask, std::uint32_t offset)
+{
+    const CubicConstants k = cubicConstants(constants, step, indexMask);
+    const std::uint32_t range = indexRange(indexMask);
+    const __m512i shift = _mm512_set1_epi32(static_cast<int>(offset));
+    __m512i phases = _mm512_add_epi32(_mm512_set1_epi32(static_cast<int>(phase)), k.laneSteps);
+    for (std::int64_t n = vectorCount / 4; n > 0; --n)
+    {
+        const __m512i index = _mm512_and_si512(_mm512_srli_epi32(phases, 16), k.mask);
+        const __m512i other = _mm512_and_si512(_mm512_add_epi32(index, shift), k.mask);
+        const Span s = span(phase, step, range);
+        const bool wraps = s.last > range;
+        // While the group does not wrap, the other points follow the same
+        // steps from their own start, itself wrapped at the table size.
+        const std::uint32_t otherFirst = (s.first + offset) & indexMask;
+        const std::uint32_t otherLast = otherFirst + (s.last - s.first);
+        const Points y = points(table, inOneWindow(s.first, s.last, range, indexMask), s.first, index);
+        const Points z =
+            points(table, !wraps && inOneWindow(otherFirst, otherLast, indexMask, indexMask), otherFirst, other);
+        _mm512_storeu_ps(output, cubic(_mm512_sub_ps(y.y0, z.y0), _mm512_sub_ps(y.y1, z.y1), _mm512_sub_ps(y.y2, z.y2),
+                                       _mm512_sub_ps(y.y3, z.y3), fraction(phases, k), k));
+        output += kLanes;
+        phases = _mm512_add_epi32(phases, k.advance);
+        phase += kLanes * step;
+    }
+    return phase;
+}
+
+std::uint32_t processNoiseWide(float* output, std::int64_t firstTick, float* carry, std::int64_t endTick,
+                               std::uint32_t state)
+{
+    // Lane j of a group is state x A^j + C (A^j - 1) / (A - 1).
+    alignas(64) std::uint32_t multipliers[kLanes];
+    alignas(64) std::uint32_t increments[kLanes];
+    std::uint32_t a = 1, c = 0;
+    for (int j = 0; j < kLanes; ++j)
+    {
+        multipliers[j] = a;
+        increments[j] = c;
+        c = c * kNoiseMultiplier + kNoiseIncrement;
+        a *= kNoiseMultiplier;
+    }
+    const std::uint32_t groupMultiplier = a;
+    const std::uint32_t groupIncrement = c;
+    const __m512i laneMultipliers = _mm512_load_si512(multipliers);
+    const __m512i laneIncrements = _mm512_load_si512(increments);
+    const __m512i bits = _mm512_set1_epi32(static_cast<int>(kNoiseBits));
+    const __m512i exponent = _mm512_set1_epi32(static_cast<int>(kNoiseExponent));
+    // The carried four samples sit in the top lanes of the previous group.
+    __m512i previous = _mm512_castps_si512(_mm512_broadcast_f32x4(_mm_load_ps(carry)));
+
+    float* write = output + 64 * firstTick;
+    for (std::int64_t group = 4 * (endTick - firstTick); group > 0; --group)
+    {
+        const __m512i x =
+            _mm512_add_epi32(_mm512_mullo_epi32(_mm512_set1_epi32(static_cast<int>(state)), laneMultipliers),
+                             laneIncrements);
+        const __m512i samples = _mm512_or_si512(_mm512_and_si512(x, bits), exponent);
+        _mm512_storeu_si512(write, _mm512_alignr_epi32(samples, previous, 12));
+        write += kLanes;
+        previous = samples;
+        state = state * groupMultiplier + groupIncrement;
+    }
+    _mm_store_ps(carry, _mm512_extractf32x4_ps(_mm512_castsi512_ps(previous), 3));
+    return state;
+}
