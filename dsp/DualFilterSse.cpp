@@ -167,11 +167,12 @@ void DualFilterSse::processPairs(DualFilterSse* const* filters, float* const* co
     for (const auto& [pairs, table] : {std::pair<int, const FilterGroupKernel*>{4, FilterFourPairKernelTable},
                                        std::pair<int, const FilterGroupKernel*>{2, FilterTwoPairKernelTable}})
     {
-        if (waiting - done < pairs)
-            continue;
-        table[mode](states + done, groupBuffers + done, groupStreams + done, masks + done, currentSteps, offset,
-                    newSteps, frames);
-        done += pairs;
+        while (waiting - done >= pairs)
+        {
+            table[mode](states + done, groupBuffers + done, groupStreams + done, masks + done, currentSteps, offset,
+                        newSteps, frames);
+            done += pairs;
+        }
     }
     if (done < waiting)
         FilterKernelTable[masks[done] + 4 * mode](states[done], groupBuffers[done], groupStreams[done], currentSteps,

@@ -168,7 +168,7 @@ struct Limits
 };
 
 template <class V>
-Limits<V> loadLimits(int group)
+KERNEL_INLINE Limits<V> loadLimits(int group)
 {
     const FilterLimitVector* v = FilterLimitTable + group;
     auto at = [v](int i) { return splat<V>(_mm_load_ps(v[i].lane)); };
@@ -238,12 +238,15 @@ KERNEL_INLINE void stepCoefficients(Lanes<V>& s, V cutoffSteps, V dampingSteps)
     s.dampings = add(s.dampings, dampingSteps);
 }
 
-// Silence read by the inactive slot of a pair.
-alignas(16) const float kSilence[2] = {0.0f, 0.0f};
+// The longest stretch a run filters at once: one frame.
+constexpr std::int64_t kRunSteps = kFrameSamples / 2;
+
+// Where an inactive slot reads: silence for a whole stretch.
+alignas(16) const float kRunSilence[kFrameSamples] = {};
 
 // One pair's buffers and streams for the length of a call. An inactive slot
-// reads silence without advancing, writes into the state's scratch and takes
-// the other slot's words, so that the loops need no tests.
+// reads silence without advancing, writes into the run's sink (no output)
+// and takes the other slot's words, so that the loops need no tests.
 struct PairIo
 {
     FilterKernelState* state;
@@ -265,10 +268,10 @@ PairIo makePairIo(FilterKernelState* state, float* const* buffers, const std::ui
     const bool active1 = (mask & 2) != 0;
     PairIo io;
     io.state = state;
-    io.in0 = active0 ? buffers[0] - offset : kSilence;
-    io.out0 = active0 ? buffers[1] - offset : state->scratch[0];
-    io.in1 = active1 ? buffers[2] - offset : kSilence;
-    io.out1 = active1 ? buffers[3] - offset : state->scratch[1];
+    io.in0 = active0 ? buffers[0] - offset : kRunSilence;
+    io.out0 = active0 ? buffers[1] - offset : nullptr;
+    io.in1 = active1 ? buffers[2] - offset : kRunSilence;
+    io.out1 = active1 ? buffers[3] - offset : nullptr;
     io.step0 = active0 ? 2 : 0;
     io.step1 = active1 ? 2 : 0;
     io.words0 = streams[active0 ? 0 : 1];
@@ -277,44 +280,50 @@ PairIo makePairIo(FilterKernelState* state, float* const* buffers, const std::ui
     return io;
 }
 
-// {x0, y0, x1, y1}: the step's two samples of slot 0 (x) and slot 1 (y).
-KERNEL_INLINE __m128 loadInputs(PairIo& io)
-{
-    const __m128 zero = _mm_setzero_ps();
-    const __m128 x = _mm_loadl_pi(zero, reinterpret_cast<const __m64*>(io.in0));
-    const __m128 y = _mm_loadl_pi(zero, reinterpret_cast<const __m64*>(io.in1));
-    io.in0 += io.step0;
-    io.in1 += io.step1;
-    return _mm_unpacklo_ps(x, y);
-}
-
-// r = {slot 0 first, slot 0 second, slot 1 first, slot 1 second}.
-KERNEL_INLINE void storeOutputs(PairIo& io, __m128 r)
-{
-    _mm_storel_pi(reinterpret_cast<__m64*>(io.out0), r);
-    _mm_storeh_pi(reinterpret_cast<__m64*>(io.out1), r);
-    io.out0 += io.step0;
-    io.out1 += io.step1;
-}
-
-// The buffers of the pairs that one vector type covers.
+// The buffers of the pairs that one vector type covers, for one stretch:
+// every slot advances by the same two samples a step, from its own start,
+// so the loop needs one index.
 template <class V>
 struct Io
 {
-    PairIo* pair;
+    const float* in[2 * pairsOf<V>()];
+    float* out[2 * pairsOf<V>()];
 
-    KERNEL_INLINE V load()
+    Io(const PairIo* pairs, float* sink)
+    {
+        for (int j = 0; j < pairsOf<V>(); ++j)
+        {
+            in[2 * j] = pairs[j].in0;
+            in[2 * j + 1] = pairs[j].in1;
+            out[2 * j] = pairs[j].out0 != nullptr ? pairs[j].out0 : sink;
+            out[2 * j + 1] = pairs[j].out1 != nullptr ? pairs[j].out1 : sink;
+        }
+    }
+
+    // {x0, y0, x1, y1} per pair: step n's two samples of slot 0 (x) and
+    // slot 1 (y).
+    KERNEL_INLINE V load(std::ptrdiff_t n) const
     {
         V1 x[pairsOf<V>()];
+        const __m128 zero = _mm_setzero_ps();
         for (int j = 0; j < pairsOf<V>(); ++j)
-            x[j] = {loadInputs(pair[j])};
+        {
+            const __m128 a = _mm_loadl_pi(zero, reinterpret_cast<const __m64*>(in[2 * j] + 2 * n));
+            const __m128 b = _mm_loadl_pi(zero, reinterpret_cast<const __m64*>(in[2 * j + 1] + 2 * n));
+            x[j] = {_mm_unpacklo_ps(a, b)};
+        }
         return join<V>(x);
     }
 
-    KERNEL_INLINE void store(V r)
+    // Per pair r = {slot 0 first, slot 0 second, slot 1 first, slot 1 second}.
+    KERNEL_INLINE void store(V r, std::ptrdiff_t n) const
     {
         for (int j = 0; j < pairsOf<V>(); ++j)
-            storeOutputs(pair[j], member(r, j).a);
+        {
+            const __m128 v = member(r, j).a;
+            _mm_storel_pi(reinterpret_cast<__m64*>(out[2 * j] + 2 * n), v);
+            _mm_storeh_pi(reinterpret_cast<__m64*>(out[2 * j + 1] + 2 * n), v);
+        }
     }
 };
 
@@ -332,14 +341,14 @@ KERNEL_INLINE V parallelSample(Lanes<V>& s, V x, const Limits<V>& k)
 }
 
 template <int UseA, int UseB, class V>
-void runParallel(Lanes<V>& s, const Limits<V>& k, Io<V> io, std::int64_t steps)
+KERNEL_INLINE void runParallel(Lanes<V>& s, const Limits<V>& k, const Io<V>& io, std::int64_t steps)
 {
     for (std::int64_t i = 0; i < steps; ++i)
     {
-        const V xy = io.load();
+        const V xy = io.load(i);
         const V o0 = parallelSample<UseA, UseB>(s, lowHalves(xy, xy), k);
         const V o1 = parallelSample<UseA, UseB>(s, highHalves(xy, xy), k);
-        io.store(interleaveLow(o0, o1));
+        io.store(interleaveLow(o0, o1), i);
     }
 }
 
@@ -367,13 +376,13 @@ KERNEL_INLINE void keepLanes(Lanes<V>& s, V mask, const Lanes<V>& kept)
 // A first step runs A alone and a last step B alone, so the run ends with
 // both filters at its last sample and the output has no added delay.
 template <int UseA, int UseB, class V>
-void runFourPole(Lanes<V>& s, const Limits<V>& k, Io<V> io, std::int64_t steps)
+KERNEL_INLINE void runFourPole(Lanes<V>& s, const Limits<V>& k, const Io<V>& io, std::int64_t steps)
 {
     const V lanesA = splat<V>(laneMask(-1, -1, 0, 0));
     const V lanesB = splat<V>(laneMask(0, 0, -1, -1));
 
     Lanes<V> kept = s;
-    V xy = io.load();
+    V xy = io.load(0);
     V a0 = fourPoleSample<UseA, UseB>(s, lowHalves(xy, xy), k, bitAnd(lanesA, s.cutoffSteps),
                                       bitAnd(lanesA, s.dampingSteps));
     V a1 = fourPoleSample<UseA, UseB>(s, highHalves(xy, xy), k, bitAnd(lanesA, s.cutoffSteps),
@@ -382,10 +391,10 @@ void runFourPole(Lanes<V>& s, const Limits<V>& k, Io<V> io, std::int64_t steps)
 
     for (std::int64_t i = 1; i < steps; ++i)
     {
-        xy = io.load();
+        xy = io.load(i);
         const V s0 = fourPoleSample<UseA, UseB>(s, lowHalves(xy, a0), k, s.cutoffSteps, s.dampingSteps);
         const V s1 = fourPoleSample<UseA, UseB>(s, rotateHalves(xy, a1), k, s.cutoffSteps, s.dampingSteps);
-        io.store(interleaveHigh(s0, s1));
+        io.store(interleaveHigh(s0, s1), i - 1);
         a0 = s0;
         a1 = s1;
     }
@@ -395,19 +404,39 @@ void runFourPole(Lanes<V>& s, const Limits<V>& k, Io<V> io, std::int64_t steps)
                                             bitAnd(lanesB, s.dampingSteps));
     const V s1 = fourPoleSample<UseA, UseB>(s, lowHalves(a1, a1), k, bitAnd(lanesB, s.cutoffSteps),
                                             bitAnd(lanesB, s.dampingSteps));
-    io.store(interleaveHigh(s0, s1));
+    io.store(interleaveHigh(s0, s1), steps - 1);
     keepLanes(s, lanesA, kept);
 }
 
+// A run works on copies of the state and the limits, which the compiler can
+// then keep in registers: the output stores could otherwise reach anything
+// behind a pointer or a reference.
 template <int UseA, int UseB, bool FourPole, class V>
-KERNEL_INLINE void run(Lanes<V>& s, const Limits<V>& k, Io<V> io, std::int64_t steps)
+void run(Lanes<V>& state, PairIo* pairs, std::int64_t steps)
 {
-    if (steps <= 0)
-        return;
-    if (FourPole)
-        runFourPole<UseA, UseB>(s, k, io, steps);
-    else
-        runParallel<UseA, UseB>(s, k, io, steps);
+    const Limits<V> k = loadLimits<V>(FourPole ? kFourPoleLimits : kParallelLimits);
+    Lanes<V> s = state;
+    alignas(16) float sink[kFrameSamples];
+    while (steps > 0)
+    {
+        const std::int64_t stretch = steps < kRunSteps ? steps : kRunSteps;
+        const Io<V> io(pairs, sink);
+        if (FourPole)
+            runFourPole<UseA, UseB>(s, k, io, stretch);
+        else
+            runParallel<UseA, UseB>(s, k, io, stretch);
+        for (int j = 0; j < pairsOf<V>(); ++j)
+        {
+            pairs[j].in0 += pairs[j].step0 * stretch;
+            pairs[j].in1 += pairs[j].step1 * stretch;
+            if (pairs[j].out0 != nullptr)
+                pairs[j].out0 += pairs[j].step0 * stretch;
+            if (pairs[j].out1 != nullptr)
+                pairs[j].out1 += pairs[j].step1 * stretch;
+        }
+        steps -= stretch;
+    }
+    state = s;
 }
 
 KERNEL_INLINE Lanes<V1> loadState(const FilterKernelState* st)
@@ -475,13 +504,12 @@ template <int UseA, int UseB, bool FourPole, class V>
 void runPairs(PairIo* io, std::int64_t currentSteps, std::int64_t newSteps, std::int32_t frames)
 {
     constexpr int pairs = pairsOf<V>();
-    const Limits<V> k = loadLimits<V>(FourPole ? kFourPoleLimits : kParallelLimits);
     Lanes<V1> parts[pairs];
     for (int j = 0; j < pairs; ++j)
         parts[j] = loadState(io[j].state);
 
     Lanes<V> s = together<V>(parts);
-    run<UseA, UseB, FourPole>(s, k, Io<V>{io}, currentSteps);
+    run<UseA, UseB, FourPole>(s, io, currentSteps);
 
     std::int64_t left = newSteps;
     for (std::int32_t frame = 0; frame < frames; ++frame)
@@ -493,7 +521,7 @@ void runPairs(PairIo* io, std::int64_t currentSteps, std::int64_t newSteps, std:
         }
         s = together<V>(parts);
         const std::int64_t steps = left < kFrameSamples / 2 ? left : kFrameSamples / 2;
-        run<UseA, UseB, FourPole>(s, k, Io<V>{io}, steps);
+        run<UseA, UseB, FourPole>(s, io, steps);
         left -= steps;
     }
 

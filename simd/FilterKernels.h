@@ -16,7 +16,6 @@ struct alignas(16) FilterKernelState
     float dampings[4];
     float cutoffSteps[4];
     float dampingSteps[4];
-    float scratch[4][4]; // where an inactive slot's output goes
     const float* coefficientTable;
     const float* dampingTable;
 };
