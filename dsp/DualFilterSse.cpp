@@ -164,10 +164,13 @@ void DualFilterSse::processPairs(DualFilterSse* const* filters, float* const* co
     }
     // The rest in the largest groups that fit.
     int done = 0;
-    for (const auto& [pairs, table] : {std::pair<int, const FilterGroupKernel*>{4, FilterFourPairKernelTable},
-                                       std::pair<int, const FilterGroupKernel*>{2, FilterTwoPairKernelTable}})
+    const std::pair<int, const FilterGroupKernel*> smaller[] = {
+        {wide ? kFilterHalfWidePairs : 0, FilterHalfWideKernelTable},
+        {4, FilterFourPairKernelTable},
+        {2, FilterTwoPairKernelTable}};
+    for (const auto& [pairs, table] : smaller)
     {
-        while (waiting - done >= pairs)
+        while (pairs > 0 && waiting - done >= pairs)
         {
             table[mode](states + done, groupBuffers + done, groupStreams + done, masks + done, currentSteps, offset,
                         newSteps, frames);

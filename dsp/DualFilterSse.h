@@ -17,8 +17,8 @@ public:
 
     // The same as process on each of count filters (for the same samples and
     // mode, each with its own buffers, streams and active mask), but the
-    // pairs go through the kernels several at a time: eight at a time on
-    // sixteen-lane vectors when wide is set, which only a processor with
+    // pairs go through the kernels several at a time: sixteen or eight at a
+    // time on sixteen-lane vectors when wide is set, which only a processor with
     // SystemInfo::hasWideVectors may ask for.
     static void processPairs(DualFilterSse* const* filters, float* const* const* buffers,
                              const std::uint32_t* const* const* streams, const int* activeMasks, int count,

@@ -50,10 +50,12 @@ using FilterGroupKernel = void (*)(FilterKernelState* const* states, float* cons
 extern const FilterGroupKernel FilterTwoPairKernelTable[9];
 extern const FilterGroupKernel FilterFourPairKernelTable[9];
 
-// Eight pairs in one loop on sixteen-lane vectors, for processors with
-// AVX-512 only; the result is again that of the single kernels.
-constexpr int kFilterWidePairs = 8;
+// Sixteen or eight pairs in one loop on sixteen-lane vectors, for processors
+// with AVX-512 only; the result is again that of the single kernels.
+constexpr int kFilterWidePairs = 16;
 extern const FilterGroupKernel FilterWideKernelTable[9];
+constexpr int kFilterHalfWidePairs = 8;
+extern const FilterGroupKernel FilterHalfWideKernelTable[9];
 
 // Twelve vectors for the four-pole modes, whose filter B runs at twice the
 // unit scale, then twelve for the parallel modes. In each group the six upper

@@ -183,8 +183,10 @@ KERNEL_INLINE Z4 join<Z4>(const V1* x)
 }
 } // namespace
 
-static_assert(sizeof(Z2) / sizeof(__m128) == kFilterWidePairs, "one wide group is eight pairs");
-const FilterGroupKernel FilterWideKernelTable[kFilterModeCount] = ZENTROVA_GROUP_KERNELS(Z2);
+static_assert(sizeof(Z4) / sizeof(__m128) == kFilterWidePairs, "one wide group is sixteen pairs");
+static_assert(sizeof(Z2) / sizeof(__m128) == kFilterHalfWidePairs, "one half-wide group is eight pairs");
+const FilterGroupKernel FilterWideKernelTable[kFilterModeCount] = ZENTROVA_GROUP_KERNELS(Z4);
+const FilterGroupKernel FilterHalfWideKernelTable[kFilterModeCount] = ZENTROVA_GROUP_KERNELS(Z2);
 
 #undef ZENTROVA_GROUP_KERNELS
 #undef KERNEL_INLINE

@@ -78,11 +78,11 @@ TEST(DualFilterSse, MatchesThePortableFilterAcrossChangesOfModeAndMask)
 
 namespace
 {
-// Fifteen pairs: one group of each size, wide or four-lane, and one alone.
+// Thirty-one pairs: one group of each size, wide or four-lane, and one alone.
 void expectGroupsMatchPairsAlone(bool wide)
 {
     std::mt19937 rng(5);
-    const int pairs = 15;
+    const int pairs = 31;
     const int samples = 64 * 20;
     for (int mode : {kFilterLp4Pole, kFilterLpHp, kFilterBypass})
     {
