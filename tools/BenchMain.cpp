@@ -1,7 +1,7 @@
 // zentrova-bench: how many voices the instrument holds for its CPU time,
 // against a peer synthesizer loaded the same way, in one run:
 //   build/zentrova-bench [--plugin Zentrova2.so] [--peer amsynth_vst.so|none]
-//                        [--seconds S] [--repeats R] [--quick]
+//                        [--seconds S] [--repeats R] [--quick] [--silence S]
 
 #include <cstdio>
 #include <cstdlib>
@@ -25,13 +25,15 @@ constexpr const char* kDefaultPeer = "/usr/lib/vst/amsynth_vst.so";
 constexpr double kTargetPercent = 15.0;
 constexpr double kTargetPeerRatio = 0.25;
 constexpr double kTargetBlockShare = 0.5;
-constexpr double kSilenceSeconds = 10.0;
 
 struct Options
 {
     std::string plugin = ZENTROVA_DEFAULT_PLUGIN;
     std::string peer = kDefaultPeer;
     double seconds = 10.0;
+    // Of the silence after the release; 0 ends each run with the held notes,
+    // so that a profile holds nothing else.
+    double silence = 10.0;
     int repeats = 3;
     bool quick = false;
     std::vector<int> voices{1, 16, 64, 128};
@@ -46,7 +48,8 @@ void usage()
                  "  --seconds S        seconds of held notes per run, at least 2 (default 10)\n"
                  "  --repeats R        runs per figure, the best kept (default 3)\n"
                  "  --quick            48 kHz with 64-sample blocks only\n"
-                 "  --voices N,N,...   voice counts at 48 kHz (default 1,16,64,128)\n",
+                 "  --voices N,N,...   voice counts at 48 kHz (default 1,16,64,128)\n"
+                 "  --silence S        seconds of silence measured after the release, 0 for none (default 10)\n",
                  kDefaultPeer);
 }
 
@@ -62,6 +65,8 @@ bool parse(int argc, char** argv, Options& options)
             options.peer = argv[++i];
         else if (argument == "--seconds" && hasValue)
             options.seconds = std::atof(argv[++i]);
+        else if (argument == "--silence" && hasValue)
+            options.silence = std::atof(argv[++i]);
         else if (argument == "--repeats" && hasValue)
             options.repeats = std::atoi(argv[++i]);
         else if (argument == "--quick")
@@ -84,7 +89,7 @@ bool parse(int argc, char** argv, Options& options)
         else
             return false;
     }
-    return options.seconds >= 2.0 && options.repeats >= 1;
+    return options.seconds >= 2.0 && options.repeats >= 1 && options.silence >= 0.0;
 }
 
 // Both plug-ins keep settings under the home folder: they get a temporary
@@ -148,7 +153,7 @@ int run(const Options& options)
 
     VoiceBenchmark::Case mainCase;
     mainCase.seconds = options.seconds;
-    mainCase.silenceSeconds = kSilenceSeconds;
+    mainCase.silenceSeconds = options.silence;
     VoiceBenchmark::Result ours128, peer128;
     bool measured128 = false;
     std::printf("\n%.0f Hz, %d-sample blocks, budget %.1f us\n", mainCase.sampleRate, mainCase.blockSize,
@@ -235,9 +240,11 @@ int run(const Options& options)
     std::printf("  worst block of the wave change's table rebuild %.1f us = %.1f%% of the budget: %s\n",
                 ours128.waveChangeMaxUs, 100.0 * ours128.waveChangeMaxUs / ours128.blockBudgetUs,
                 verdict(ours128.waveChangeMaxUs < kTargetBlockShare * ours128.blockBudgetUs));
+    if (options.silence <= 0.0)
+        return 0;
     std::printf("  silence after release (%.0f s and %.0f s later): CPU %.3f%% then %.3f%%, peak %.2g",
-                VoiceBenchmark::kReleaseSeconds, VoiceBenchmark::kReleaseSeconds + 0.5 * kSilenceSeconds, ours128.silenceCpuPercent,
-                ours128.lateSilenceCpuPercent, ours128.silencePeak);
+                VoiceBenchmark::kReleaseSeconds, VoiceBenchmark::kReleaseSeconds + 0.5 * options.silence,
+                ours128.silenceCpuPercent, ours128.lateSilenceCpuPercent, ours128.silencePeak);
     if (withPeer)
         std::printf("; peer %.3f%% then %.3f%%", peer128.silenceCpuPercent, peer128.lateSilenceCpuPercent);
     std::printf("\n");
