@@ -263,6 +263,8 @@ void Voice::carryLeadIn(const std::uint64_t* rendered)
     // The samples rendered past the block's end become the lead-in of the
     // next block; a voice not rendered gets a silent one.
     const std::size_t count = static_cast<std::size_t>(m_carry);
+    if (count == 0)
+        return; // blocks of whole ticks carry nothing
     const std::size_t end = static_cast<std::size_t>(kTickSamples) * static_cast<std::size_t>(m_blockTicks);
     for (int v = 0; v < kVoices; ++v)
     {
