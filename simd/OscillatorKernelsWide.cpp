@@ -68,12 +68,11 @@ struct Points
     __m512 y0, y1, y2, y3;
 };
 
-// When a group's points lie in one window of the table, two loads and four
-// permutes fetch them all. first and last are unwrapped positions: a last
-// past the index range means the group wraps around the table.
-inline bool inOneWindow(std::uint32_t first, std::uint32_t last, std::uint32_t range, std::uint32_t indexMask)
+// A window is 32 table samples from `from`, two loads; it serves the lanes
+// whose points lie between from and `to` (+ 3).
+inline bool fits(std::uint32_t from, std::uint32_t to, std::uint32_t indexMask)
 {
-    return last - first <= kWindowSpan && last <= range && first + kWindow <= indexMask + 5;
+    return to - from <= kWindowSpan && from + kWindow <= indexMask + 5;
 }
 
 inline Points windowPoints(const float* table, std::uint32_t first, __m512i index)
@@ -89,12 +88,22 @@ inline Points windowPoints(const float* table, std::uint32_t first, __m512i inde
             _mm512_permutex2var_ps(lower, r2, upper), _mm512_permutex2var_ps(lower, r3, upper)};
 }
 
+// Lanes 0-7 from the window at first, lanes 8-15 from the one at middle.
+inline Points twoWindowPoints(const float* table, std::uint32_t first, std::uint32_t middle, __m512i index)
+{
+    const Points low = windowPoints(table, first, index);
+    const Points high = windowPoints(table, middle, index);
+    constexpr __mmask16 upperLanes = 0xFF00;
+    return {_mm512_mask_blend_ps(upperLanes, low.y0, high.y0), _mm512_mask_blend_ps(upperLanes, low.y1, high.y1),
+            _mm512_mask_blend_ps(upperLanes, low.y2, high.y2), _mm512_mask_blend_ps(upperLanes, low.y3, high.y3)};
+}
+
 // Anywhere else: the four-lane kernels' row loads and transposes, four
 // rows to a 128-bit lane.
 inline Points rowPoints(const float* table, __m512i index)
 {
-    alignas(64) std::uint32_t at[kLanes];
-    _mm512_store_si512(at, index);
+    std::uint32_t at[kLanes];
+    _mm512_storeu_si512(at, index);
     __m512 rows[4];
     for (int r = 0; r < 4; ++r)
     {
@@ -112,17 +121,12 @@ inline Points rowPoints(const float* table, __m512i index)
             _mm512_shuffle_ps(t2, t3, _MM_SHUFFLE(1, 0, 1, 0)), _mm512_shuffle_ps(t2, t3, _MM_SHUFFLE(3, 2, 3, 2))};
 }
 
-inline Points points(const float* table, bool inWindow, std::uint32_t first, __m512i index)
-{
-    return inWindow ? windowPoints(table, first, index) : rowPoints(table, index);
-}
-
-// The table positions of a group's first and last point, unwrapped. The
-// index is the phase's upper 16 bits under the mask, so it wraps at the
-// smaller of the table size and 2^16: the index range.
+// The table positions of a group's lanes 0, 8 and 15, unwrapped. The index
+// is the phase's upper 16 bits under the mask, so it wraps at the smaller of
+// the table size and 2^16: the index range.
 struct Span
 {
-    std::uint32_t first, last;
+    std::uint32_t first, middle, last;
 };
 
 inline std::uint32_t indexRange(std::uint32_t indexMask)
@@ -133,8 +137,30 @@ inline std::uint32_t indexRange(std::uint32_t indexMask)
 inline Span span(std::uint32_t phase, std::uint32_t step, std::uint32_t range)
 {
     const std::uint64_t position = phase & ((range << 16) | 0xFFFFu);
-    const std::uint64_t end = position + static_cast<std::uint64_t>(kLanes - 1) * step;
-    return {static_cast<std::uint32_t>(position >> 16), static_cast<std::uint32_t>(end >> 16)};
+    const std::uint64_t middle = position + static_cast<std::uint64_t>(kLanes / 2) * step;
+    const std::uint64_t last = position + static_cast<std::uint64_t>(kLanes - 1) * step;
+    return {static_cast<std::uint32_t>(position >> 16), static_cast<std::uint32_t>(middle >> 16),
+            static_cast<std::uint32_t>(last >> 16)};
+}
+
+// The same span moved to another start, as the pulse reader's other points.
+inline Span moved(const Span& s, std::uint32_t first)
+{
+    return {first, first + (s.middle - s.first), first + (s.last - s.first)};
+}
+
+// A group that does not wrap reads from one window or two, any other from
+// rows.
+inline Points groupPoints(const float* table, const Span& s, bool wraps, std::uint32_t indexMask, __m512i index)
+{
+    if (!wraps)
+    {
+        if (fits(s.first, s.last, indexMask))
+            return windowPoints(table, s.first, index);
+        if (fits(s.first, s.middle, indexMask) && fits(s.middle, s.last, indexMask))
+            return twoWindowPoints(table, s.first, s.middle, index);
+    }
+    return rowPoints(table, index);
 }
 }
 
@@ -149,7 +175,7 @@ std::uint32_t interpolateOscillatorWide(const float* constants, const float* tab
     {
         const __m512i index = _mm512_and_si512(_mm512_srli_epi32(phases, 16), k.mask);
         const Span s = span(phase, step, range);
-        const Points y = points(table, inOneWindow(s.first, s.last, range, indexMask), s.first, index);
+        const Points y = groupPoints(table, s, s.last > range, indexMask, index);
         _mm512_storeu_ps(output, cubic(y.y0, y.y1, y.y2, y.y3, fraction(phases, k), k));
         output += kLanes;
         phases = _mm512_add_epi32(phases, k.advance);
@@ -174,11 +200,9 @@ std::uint32_t interpolateOscillatorPwmWide(const float* constants, const float* 
         const bool wraps = s.last > range;
         // While the group does not wrap, the other points follow the same
         // steps from their own start, itself wrapped at the table size.
-        const std::uint32_t otherFirst = (s.first + offset) & indexMask;
-        const std::uint32_t otherLast = otherFirst + (s.last - s.first);
-        const Points y = points(table, inOneWindow(s.first, s.last, range, indexMask), s.first, index);
-        const Points z =
-            points(table, !wraps && inOneWindow(otherFirst, otherLast, indexMask, indexMask), otherFirst, other);
+        const Span t = moved(s, (s.first + offset) & indexMask);
+        const Points y = groupPoints(table, s, wraps, indexMask, index);
+        const Points z = groupPoints(table, t, wraps || t.last > indexMask, indexMask, other);
         _mm512_storeu_ps(output, cubic(_mm512_sub_ps(y.y0, z.y0), _mm512_sub_ps(y.y1, z.y1), _mm512_sub_ps(y.y2, z.y2),
                                        _mm512_sub_ps(y.y3, z.y3), fraction(phases, k), k));
         output += kLanes;
