@@ -217,25 +217,8 @@ int Amp::sustainRun(const float* input, float* output, int count, bool accumulat
     }
     if (m_rampCount == 0)
     {
-        // Level and gains held in locals: the output cannot move them, and
-        // the loop vectorises.
-        const float level = m_level;
-        const float left = m_gainLeft;
-        const float right = m_gainRight;
-        if (accumulate)
-            for (; n < count; ++n)
-            {
-                const float sample = level * input[n];
-                output[2 * n] += sample * left;
-                output[2 * n + 1] += sample * right;
-            }
-        else
-            for (; n < count; ++n)
-            {
-                const float sample = level * input[n];
-                output[2 * n] = sample * left;
-                output[2 * n + 1] = sample * right;
-            }
+        m_pSettings->panSteady(input + n, output + 2 * n, count - n, m_level, m_gainLeft, m_gainRight, accumulate);
+        n = count;
     }
     for (; n < count; ++n)
         emit(m_level * input[n], output + 2 * n, accumulate);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "simd/GainKernels.h"
+
 #include <cstdint>
 
 // The envelope settings every amplifier of the bank shares, and the tables
@@ -45,4 +47,6 @@ struct AmpSettings
     std::int64_t hold2;
     // Engine samples over which a sounding voice moves to a new pan.
     std::int64_t panRampLength;
+    // The loop of a steady level and pan; the bank may choose the wide one.
+    PanKernel panSteady = panSteadyLevel;
 };

@@ -1,6 +1,7 @@
 #include "dsp/OscillatorMixer.h"
 
 #include "Source/AlignedMemory.h"
+#include "Source/SystemInfo.h"
 
 #include <algorithm>
 
@@ -15,14 +16,9 @@ struct Inputs
 };
 
 template <typename Gains>
-void mix(Inputs& io, int count, const Gains& g)
+void mix(MixKernel kernel, Inputs& io, int count, const Gains& g)
 {
-    for (int n = 0; n < count; ++n)
-    {
-        const float o1 = io.osc1[n];
-        const float o2 = io.osc2[n];
-        io.out[n] = g.osc1 * o1 + g.osc2 * o2 + g.noise * io.noise[n] + g.ring * o1 * o2;
-    }
+    kernel(io.osc1, io.osc2, io.noise, io.out, count, g.osc1, g.osc2, g.noise, g.ring);
     io.osc1 += count;
     io.osc2 += count;
     io.noise += count;
@@ -37,7 +33,8 @@ float* allocateCleared(std::size_t count)
 
 OscillatorMixer::OscillatorMixer()
     : m_noiseGain{}, m_ringGain{}, m_osc1Gain{}, m_osc2Gain{}, m_noiseInput{}, m_osc1Input{}, m_osc2Input{},
-      m_output{}, m_lastGains{}, m_gainStorage{}, m_outputStorage(nullptr), m_ticks(0), m_stride(kTickSamples)
+      m_output{}, m_lastGains{}, m_mix(SystemInfo().hasWideVectors() ? mixOscillatorsWide : mixOscillators),
+      m_gainStorage{}, m_outputStorage(nullptr), m_ticks(0), m_stride(kTickSamples)
 {
 }
 
@@ -118,13 +115,13 @@ void OscillatorMixer::process(int count, int carry, const std::uint64_t* renderM
         auto gainsOf = [&](int tick) {
             return Gains{m_osc1Gain[v][tick], m_osc2Gain[v][tick], m_noiseGain[v][tick], m_ringGain[v][tick]};
         };
-        mix(io, lead, m_lastGains[v]);
+        mix(m_mix, io, lead, m_lastGains[v]);
         for (int t = 0; t < wholeTicks; ++t)
-            mix(io, kTickSamples, gainsOf(t));
+            mix(m_mix, io, kTickSamples, gainsOf(t));
         if (partial > 0)
         {
             m_lastGains[v] = gainsOf(wholeTicks);
-            mix(io, partial, m_lastGains[v]);
+            mix(m_mix, io, partial, m_lastGains[v]);
         }
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dsp/VoiceBuffers.h"
+#include "simd/GainKernels.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -52,6 +53,8 @@ private:
     float* m_output[kVoices];
     Gains m_lastGains[kVoices];
 
+    // Sixteen-lane where the processor has AVX-512.
+    MixKernel m_mix;
     float* m_gainStorage[4];
     float* m_outputStorage;
     int m_ticks;

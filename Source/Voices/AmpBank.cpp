@@ -1,6 +1,7 @@
 #include "Source/Voices/AmpBank.h"
 
 #include "Source/EngineValue.h"
+#include "Source/SystemInfo.h"
 #include "Source/ParameterTable.h"
 #include "Source/Voices/EventCodes.h"
 #include "Source/Voices/NoteControl.h"
@@ -30,6 +31,8 @@ AmpBank::AmpBank()
     : m_function(0), m_unisonMode(0), m_pCue(nullptr), m_attackChanged(false), m_decayChanged(false),
       m_releaseChanged(false), m_sustainChanged(false), m_inputs{}, m_pGroups(nullptr)
 {
+    if (SystemInfo().hasWideVectors())
+        m_settings.panSteady = panSteadyLevelWide;
     for (Amp& amp : m_amps)
         amp.bind(&m_settings);
 }

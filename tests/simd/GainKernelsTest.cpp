@@ -1,0 +1,90 @@
+#include "simd/GainKernels.h"
+
+#include "Source/SystemInfo.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+namespace
+{
+std::uint32_t bitsOf(float value)
+{
+    std::uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+std::vector<float> randomSignal(std::mt19937& random, int count)
+{
+    std::uniform_real_distribution<float> value(-1.0f, 1.0f);
+    std::vector<float> signal(count);
+    for (float& x : signal)
+        x = value(random);
+    return signal;
+}
+}
+
+TEST(GainKernels, MixIsTheWeightedSumWithTheRingTerm)
+{
+    const std::vector<float> o1 = {0.5f, -1.0f, 0.25f};
+    const std::vector<float> o2 = {0.5f, 0.5f, -1.0f};
+    const std::vector<float> noise = {1.0f, 0.0f, 0.5f};
+    std::vector<float> out(3);
+    mixOscillators(o1.data(), o2.data(), noise.data(), out.data(), 3, 2.0f, 1.0f, 0.5f, 4.0f);
+    EXPECT_FLOAT_EQ(out[0], 1.0f + 0.5f + 0.5f + 1.0f);
+    EXPECT_FLOAT_EQ(out[1], -2.0f + 0.5f + 0.0f - 2.0f);
+    EXPECT_FLOAT_EQ(out[2], 0.5f - 1.0f + 0.25f - 1.0f);
+}
+
+TEST(GainKernels, PanWritesOrAddsBothChannels)
+{
+    const std::vector<float> in = {1.0f, -0.5f};
+    std::vector<float> out = {9.0f, 9.0f, 9.0f, 9.0f};
+    panSteadyLevel(in.data(), out.data(), 2, 0.5f, 0.25f, 0.75f, false);
+    EXPECT_EQ(out, (std::vector<float>{0.125f, 0.375f, -0.0625f, -0.1875f}));
+    panSteadyLevel(in.data(), out.data(), 2, 0.5f, 0.25f, 0.75f, true);
+    EXPECT_EQ(out, (std::vector<float>{0.25f, 0.75f, -0.125f, -0.375f}));
+}
+
+TEST(GainKernels, WideMixEqualsPortableMix)
+{
+    if (!SystemInfo().hasWideVectors())
+        GTEST_SKIP() << "no sixteen-lane vectors on this processor";
+    std::mt19937 random(21);
+    std::uniform_real_distribution<float> gain(-2.0f, 2.0f);
+    for (int count : {0, 1, 15, 16, 17, 63, 64, 100, 128})
+    {
+        const std::vector<float> o1 = randomSignal(random, count), o2 = randomSignal(random, count),
+                                 noise = randomSignal(random, count);
+        const float g1 = gain(random), g2 = gain(random), gn = gain(random), gr = gain(random);
+        std::vector<float> portable(count + 1, 7.0f), wide(count + 1, 7.0f);
+        mixOscillators(o1.data(), o2.data(), noise.data(), portable.data(), count, g1, g2, gn, gr);
+        mixOscillatorsWide(o1.data(), o2.data(), noise.data(), wide.data(), count, g1, g2, gn, gr);
+        for (int n = 0; n <= count; ++n)
+            ASSERT_EQ(bitsOf(portable[n]), bitsOf(wide[n])) << "count " << count << " sample " << n;
+    }
+}
+
+TEST(GainKernels, WidePanEqualsPortablePan)
+{
+    if (!SystemInfo().hasWideVectors())
+        GTEST_SKIP() << "no sixteen-lane vectors on this processor";
+    std::mt19937 random(22);
+    std::uniform_real_distribution<float> gain(0.0f, 1.0f);
+    for (bool accumulate : {false, true})
+        for (int count : {0, 1, 15, 16, 17, 63, 64, 100, 128})
+        {
+            const std::vector<float> in = randomSignal(random, count);
+            const std::vector<float> before = randomSignal(random, 2 * count + 2);
+            const float level = gain(random), left = gain(random), right = gain(random);
+            std::vector<float> portable = before, wide = before;
+            panSteadyLevel(in.data(), portable.data(), count, level, left, right, accumulate);
+            panSteadyLevelWide(in.data(), wide.data(), count, level, left, right, accumulate);
+            for (int n = 0; n < 2 * count + 2; ++n)
+                ASSERT_EQ(bitsOf(portable[n]), bitsOf(wide[n]))
+                    << "count " << count << " value " << n << (accumulate ? " adding" : " writing");
+        }
+}
