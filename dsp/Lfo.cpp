@@ -61,31 +61,6 @@ void Lfo::noteRestart()
     m_phase = m_pParameters->shift == 1 ? 0 : kPhaseMask / 2;
 }
 
-void Lfo::tick()
-{
-    LfoParameters& p = *m_pParameters;
-    if (!m_freeRunning && m_pMaster && followsMaster(p.syncMode))
-    {
-        m_wrap = m_pMaster->m_wrap;
-        m_phase = m_pMaster->m_phase;
-        m_half = m_pMaster->m_half;
-        return;
-    }
-    const std::int64_t step = (p.increment + (((m_spread & p.spreadMask) * p.increment) >> 11)) >> p.shift;
-    m_phase += step;
-    m_wrap = m_phase & ~kPhaseMask;
-    if (m_wrap != 0)
-    {
-        if (m_rateRestorePending && (m_half == 1 || p.shift == 1))
-        {
-            p.increment = p.syncIncrement;
-            m_rateRestorePending = false;
-        }
-        m_half ^= 1;
-    }
-    m_phase &= kPhaseMask;
-}
-
 void Lfo::setParameter(int setting, std::int64_t tick, std::int64_t value)
 {
     LfoParameters& p = *m_pParameters;

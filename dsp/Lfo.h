@@ -38,6 +38,7 @@ public:
     // A fixed per-voice rate offset, so that free-running voices drift apart.
     void setSpread(int voiceIndex);
     void noteRestart();
+    // Inline: every voice ticks two of these every tick.
     void tick();
 
     // Setting from the patch, applied at `tick` of the block; value is the
@@ -80,3 +81,28 @@ private:
     int m_spread;
     float m_rate;
 };
+
+inline void Lfo::tick()
+{
+    LfoParameters& p = *m_pParameters;
+    if (!m_freeRunning && m_pMaster && followsMaster(p.syncMode))
+    {
+        m_wrap = m_pMaster->m_wrap;
+        m_phase = m_pMaster->m_phase;
+        m_half = m_pMaster->m_half;
+        return;
+    }
+    const std::int64_t step = (p.increment + (((m_spread & p.spreadMask) * p.increment) >> 11)) >> p.shift;
+    m_phase += step;
+    m_wrap = m_phase & ~kPhaseMask;
+    if (m_wrap != 0)
+    {
+        if (m_rateRestorePending && (m_half == 1 || p.shift == 1))
+        {
+            p.increment = p.syncIncrement;
+            m_rateRestorePending = false;
+        }
+        m_half ^= 1;
+    }
+    m_phase &= kPhaseMask;
+}

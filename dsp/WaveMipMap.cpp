@@ -8,10 +8,6 @@
 
 namespace
 {
-constexpr std::int32_t kOctave = 12 * 65536;
-// Pitches beyond these bounds would shift the step table by a negative
-// amount or index outside it; transposition and modulation can get there.
-constexpr std::int32_t kHighestPitch = 26 * kOctave - 1;
 // The largest big level, 256 << 12 samples, is reached only at host rates
 // 64 times 44.1 kHz.
 constexpr int kLargestBigLevelShift = 12;
@@ -26,10 +22,9 @@ int bitLength(std::uint32_t value)
     }
     return bits;
 }
-
-// Read by every oscillator before any sample rate is set.
-const float silentTable[256 + 4] = {};
 }
+
+const float WaveMipMap::kSilentTable[256 + 4] = {};
 
 WaveMipMap::WaveMipMap()
     : m_storage{nullptr, nullptr}, m_rebuildPending(false), m_totalSteps(0), m_stepCounter{0, 0}, m_bigLevels(0),
@@ -50,14 +45,6 @@ void WaveMipMap::freeStorage()
         alignedFree(storage);
         storage = nullptr;
     }
-}
-
-std::uint32_t WaveMipMap::pitchToStep(std::int32_t pitch) const
-{
-    pitch = std::clamp<std::int32_t>(pitch, 0, kHighestPitch);
-    int octave = pitch / kOctave;
-    int index = (pitch >> 11) - 384 * octave;
-    return static_cast<std::uint32_t>(m_stepTable[index] >> (25 - octave));
 }
 
 void WaveMipMap::setSampleRate(float hostRate)
@@ -201,16 +188,6 @@ void WaveMipMap::inverseToLevel(int oscillator, int levelIndex, const float* spe
     for (int i = 0; i < size; ++i)
         table[i] = m_transformWork[i] * scale;
     writeGuard(table, size);
-}
-
-WaveTableRead WaveMipMap::getTable(int oscillator, std::int32_t pitch) const
-{
-    const std::uint32_t step = pitchToStep(pitch);
-    if (m_storage[oscillator] == nullptr)
-        return {step, silentTable, 16, 255};
-    int u = std::clamp((pitch >> 18) - 30, 0, kPitchSteps - 1);
-    const Level& level = m_levels[m_levelIndex[u]];
-    return {step, m_storage[oscillator] + level.offset, level.shift, level.indexMask};
 }
 
 void WaveMipMap::rebuildSmallLevels(int oscillator, int size)

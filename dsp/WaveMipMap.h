@@ -52,6 +52,7 @@ public:
     // Wave -1 rebuilds the current wave (after a user-wave edit); selecting
     // the wave already there does nothing.
     void select(int oscillator, int wave);
+    // Both in this header: every oscillator calls them every tick.
     WaveTableRead getTable(int oscillator, std::int32_t pitch) const;
     // Pitch: semitones in 16.16 with 120 added to the MIDI note.
     std::uint32_t pitchToStep(std::int32_t pitch) const;
@@ -74,6 +75,13 @@ protected:
     virtual void fillStepped(int oscillator);
 
 private:
+    static constexpr std::int32_t kOctave = 12 * 65536;
+    // Pitches beyond these bounds would shift the step table by a negative
+    // amount or index outside it; transposition and modulation can get there.
+    static constexpr std::int32_t kHighestPitch = 26 * kOctave - 1;
+    // Read by every oscillator before any sample rate is set.
+    static const float kSilentTable[256 + 4];
+
     void buildLayout(float hostRate);
     void freeStorage();
     Fft& fftOfSize(int size);
@@ -106,3 +114,21 @@ private:
     unsigned char m_levelIndex[kPitchSteps];
     std::int64_t m_stepTable[384]; // one octave of steps, 32 per semitone
 };
+
+inline std::uint32_t WaveMipMap::pitchToStep(std::int32_t pitch) const
+{
+    pitch = pitch < 0 ? 0 : (pitch > kHighestPitch ? kHighestPitch : pitch);
+    const int octave = pitch / kOctave;
+    const int index = (pitch >> 11) - 384 * octave;
+    return static_cast<std::uint32_t>(m_stepTable[index] >> (25 - octave));
+}
+
+inline WaveTableRead WaveMipMap::getTable(int oscillator, std::int32_t pitch) const
+{
+    const std::uint32_t step = pitchToStep(pitch);
+    if (m_storage[oscillator] == nullptr)
+        return {step, kSilentTable, 16, 255};
+    const int u = (pitch >> 18) - 30;
+    const Level& level = m_levels[m_levelIndex[u < 0 ? 0 : (u > kPitchSteps - 1 ? kPitchSteps - 1 : u)]];
+    return {step, m_storage[oscillator] + level.offset, level.shift, level.indexMask};
+}
