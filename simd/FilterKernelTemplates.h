@@ -58,6 +58,12 @@ struct V4
 
 KERNEL_BINARY(add, _mm_add_ps)
 KERNEL_BINARY(sub, _mm_sub_ps)
+// The same sum and difference. The wide kernels issue these as multiply-adds
+// by one, which round alike and run on the multipliers: a pass has far more
+// additions, subtractions and clamps than multiplications, and those share
+// the adders.
+KERNEL_BINARY(addOnMultipliers, _mm_add_ps)
+KERNEL_BINARY(subOnMultipliers, _mm_sub_ps)
 KERNEL_BINARY(mul, _mm_mul_ps)
 KERNEL_BINARY(minOf, _mm_min_ps)
 KERNEL_BINARY(maxOf, _mm_max_ps)
@@ -212,17 +218,17 @@ KERNEL_INLINE V pass(Lanes<V>& s, V x, const Limits<V>& k)
 {
     const V gain = splat<V>(_mm_set1_ps(kOvershootGain));
     const V weight = splat<V>(_mm_set1_ps(kOvershootWeight));
-    const V t = add(s.overshoots, s.bandPassOutputs);
+    const V t = addOnMultipliers(s.overshoots, s.bandPassOutputs);
     const V u = mul(sub(t, clamp(t, k.overshootUpper, k.overshootLower)), gain);
-    s.lowPassIntegrators = clamp(add(s.lowPassIntegrators, mul(s.cutoffs, s.bandPassOutputs)),
+    s.lowPassIntegrators = clamp(addOnMultipliers(s.lowPassIntegrators, mul(s.cutoffs, s.bandPassOutputs)),
                                  k.lowPassIntegratorUpper, k.lowPassIntegratorLower);
-    const V v = add(mul(sub(s.bandPassOutputs, mul(weight, u)), s.dampings), u);
+    const V v = addOnMultipliers(mul(sub(s.bandPassOutputs, mul(weight, u)), s.dampings), u);
     const V l = maxOf(sub(s.lowPassIntegrators, k.lowPassBias), k.lowPassFloor);
-    const V h = sub(sub(x, v), l);
+    const V h = sub(subOnMultipliers(x, v), l);
     const V hc = clamp(h, k.highPassUpper, k.highPassLower);
     s.overshoots = sub(h, hc);
-    s.bandPassIntegrators = clamp(add(s.bandPassIntegrators, mul(s.cutoffs, hc)), k.bandPassIntegratorUpper,
-                                  k.bandPassIntegratorLower);
+    s.bandPassIntegrators = clamp(addOnMultipliers(s.bandPassIntegrators, mul(s.cutoffs, hc)),
+                                  k.bandPassIntegratorUpper, k.bandPassIntegratorLower);
     const V b = maxOf(sub(s.bandPassIntegrators, k.bandPassBias), k.bandPassFloor);
     s.bandPassOutputs = b;
     const V a = UseA == kLowPass ? l : (UseA == kBandPass ? b : hc);

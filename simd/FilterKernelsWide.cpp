@@ -1,11 +1,12 @@
 // The group kernels on sixteen-lane vectors, four voice pairs to a vector.
 // Built for AVX-512 and called only where the processor has it; the same
-// operations in the same order as the four-lane kernels, lane for lane, so
-// the samples are the same bit for bit.
+// operations in the same order as the four-lane kernels, lane for lane (some
+// sums as multiply-adds that round alike), so the samples are the same bit
+// for bit.
 #if defined(__clang__)
 #pragma clang attribute push(__attribute__((target("avx512f"))), apply_to = function)
-// The table takes the eight-pair width only; the other widths' forms stay
-// beside it, as in the four-lane kernels.
+// The tables take the sixteen- and eight-pair widths only; the four-pair
+// form stays beside them, as in the four-lane kernels.
 #pragma clang diagnostic ignored "-Wunused-function"
 #else
 #pragma GCC target("avx512f")
@@ -46,6 +47,18 @@ KERNEL_INLINE __m512 andBits(__m512 x, __m512 y)
 KERNEL_INLINE __m512 andNotBits(__m512 x, __m512 y)
 {
     return _mm512_castsi512_ps(_mm512_andnot_si512(_mm512_castps_si512(x), _mm512_castps_si512(y)));
+}
+
+// x + y and x - y as y * 1 + x and -(y * 1) + x: the product is exact, so
+// the one rounding is that of the plain sum or difference.
+KERNEL_INLINE __m512 addByMultiplyAdd(__m512 x, __m512 y)
+{
+    return _mm512_fmadd_ps(y, _mm512_set1_ps(1.0f), x);
+}
+
+KERNEL_INLINE __m512 subByMultiplyAdd(__m512 x, __m512 y)
+{
+    return _mm512_fnmadd_ps(y, _mm512_set1_ps(1.0f), x);
 }
 
 KERNEL_INLINE __m512 orBits(__m512 x, __m512 y)
@@ -90,6 +103,8 @@ KERNEL_INLINE __m512 upperThenLowerWide(__m512 x, __m512 y)
 
 KERNEL_BINARY(add, _mm512_add_ps)
 KERNEL_BINARY(sub, _mm512_sub_ps)
+KERNEL_BINARY(addOnMultipliers, addByMultiplyAdd)
+KERNEL_BINARY(subOnMultipliers, subByMultiplyAdd)
 KERNEL_BINARY(mul, _mm512_mul_ps)
 KERNEL_BINARY(minOf, _mm512_min_ps)
 KERNEL_BINARY(maxOf, _mm512_max_ps)
