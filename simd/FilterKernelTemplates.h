@@ -489,21 +489,45 @@ KERNEL_INLINE Lanes<V> together(const Lanes<V1>* p)
             gather(&Lanes<V1>::cutoffSteps),         gather(&Lanes<V1>::dampingSteps)};
 }
 
-// The words of the next frame: the steps that take each lane from where it
-// is to its targets in 64 samples.
-KERNEL_INLINE void beginFrame(Lanes<V1>& s, PairIo& io)
+// The targets of a pair's next frame, from its words: cutoffs and dampings
+// in the lane order of the state.
+KERNEL_INLINE void frameTargets(PairIo& io, float* cutoffs, float* dampings)
 {
     const float* coefficients = io.state->coefficientTable;
-    const float* dampings = io.state->dampingTable;
+    const float* table = io.state->dampingTable;
     const std::uint32_t w0 = *io.words0++;
     const std::uint32_t w1 = *io.words1++;
-    const __m128 cutoffs = _mm_setr_ps(coefficients[w0 & 0xFF], coefficients[w1 & 0xFF],
-                                       coefficients[(w0 >> 16) & 0xFF], coefficients[(w1 >> 16) & 0xFF]);
-    const __m128 damping = _mm_setr_ps(dampings[(w0 >> 8) & 0xFF], dampings[(w1 >> 8) & 0xFF], dampings[w0 >> 24],
-                                       dampings[w1 >> 24]);
-    const __m128 rampFactor = _mm_set1_ps(kRampFactor);
-    s.cutoffSteps.a = _mm_mul_ps(_mm_sub_ps(cutoffs, s.cutoffs.a), rampFactor);
-    s.dampingSteps.a = _mm_mul_ps(_mm_sub_ps(damping, s.dampings.a), rampFactor);
+    cutoffs[0] = coefficients[w0 & 0xFF];
+    cutoffs[1] = coefficients[w1 & 0xFF];
+    cutoffs[2] = coefficients[(w0 >> 16) & 0xFF];
+    cutoffs[3] = coefficients[(w1 >> 16) & 0xFF];
+    dampings[0] = table[(w0 >> 8) & 0xFF];
+    dampings[1] = table[(w1 >> 8) & 0xFF];
+    dampings[2] = table[w0 >> 24];
+    dampings[3] = table[w1 >> 24];
+}
+
+template <class V>
+KERNEL_INLINE V loadLanes(const float* values)
+{
+    V1 x[pairsOf<V>()];
+    for (int j = 0; j < pairsOf<V>(); ++j)
+        x[j] = {_mm_load_ps(values + 4 * j)};
+    return join<V>(x);
+}
+
+// The steps that take each lane from where it is to the next frame's
+// targets in 64 samples.
+template <class V>
+KERNEL_INLINE void beginFrame(Lanes<V>& s, PairIo* io)
+{
+    alignas(16) float cutoffs[4 * pairsOf<V>()];
+    alignas(16) float dampings[4 * pairsOf<V>()];
+    for (int j = 0; j < pairsOf<V>(); ++j)
+        frameTargets(io[j], cutoffs + 4 * j, dampings + 4 * j);
+    const V rampFactor = splat<V>(_mm_set1_ps(kRampFactor));
+    s.cutoffSteps = mul(sub(loadLanes<V>(cutoffs), s.cutoffs), rampFactor);
+    s.dampingSteps = mul(sub(loadLanes<V>(dampings), s.dampings), rampFactor);
 }
 
 template <int UseA, int UseB, bool FourPole, class V>
@@ -520,12 +544,7 @@ void runPairs(PairIo* io, std::int64_t currentSteps, std::int64_t newSteps, std:
     std::int64_t left = newSteps;
     for (std::int32_t frame = 0; frame < frames; ++frame)
     {
-        for (int j = 0; j < pairs; ++j)
-        {
-            parts[j] = part(s, j);
-            beginFrame(parts[j], io[j]);
-        }
-        s = together<V>(parts);
+        beginFrame(s, io);
         const std::int64_t steps = left < kFrameSamples / 2 ? left : kFrameSamples / 2;
         run<UseA, UseB, FourPole>(s, io, steps);
         left -= steps;
