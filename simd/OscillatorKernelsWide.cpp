@@ -75,24 +75,45 @@ inline bool fits(std::uint32_t from, std::uint32_t to, std::uint32_t indexMask)
     return to - from <= kWindowSpan && from + kWindow <= indexMask + 5;
 }
 
-inline Points windowPoints(const float* table, std::uint32_t first, __m512i index)
+// Two loads: 32 table samples from a start.
+struct Window
 {
-    const __m512 lower = _mm512_loadu_ps(table + first);
-    const __m512 upper = _mm512_loadu_ps(table + first + kLanes);
-    const __m512i relative = _mm512_sub_epi32(index, _mm512_set1_epi32(static_cast<int>(first)));
+    __m512 lower, upper;
+};
+
+inline Window window(const float* table, std::uint32_t first)
+{
+    return {_mm512_loadu_ps(table + first), _mm512_loadu_ps(table + first + kLanes)};
+}
+
+// The pulse reader's differences: where both of its reads come from
+// windows, lane for lane at the same positions in them, the difference of
+// the windows holds the differences of the points.
+inline Window difference(Window a, Window b)
+{
+    return {_mm512_sub_ps(a.lower, b.lower), _mm512_sub_ps(a.upper, b.upper)};
+}
+
+inline __m512i relativeTo(__m512i index, std::uint32_t first)
+{
+    return _mm512_sub_epi32(index, _mm512_set1_epi32(static_cast<int>(first)));
+}
+
+// The four points of each lane, at its position relative to the window's
+// start.
+inline Points windowPoints(Window w, __m512i relative)
+{
     const __m512i one = _mm512_set1_epi32(1);
     const __m512i r1 = _mm512_add_epi32(relative, one);
     const __m512i r2 = _mm512_add_epi32(r1, one);
     const __m512i r3 = _mm512_add_epi32(r2, one);
-    return {_mm512_permutex2var_ps(lower, relative, upper), _mm512_permutex2var_ps(lower, r1, upper),
-            _mm512_permutex2var_ps(lower, r2, upper), _mm512_permutex2var_ps(lower, r3, upper)};
+    return {_mm512_permutex2var_ps(w.lower, relative, w.upper), _mm512_permutex2var_ps(w.lower, r1, w.upper),
+            _mm512_permutex2var_ps(w.lower, r2, w.upper), _mm512_permutex2var_ps(w.lower, r3, w.upper)};
 }
 
-// Lanes 0-7 from the window at first, lanes 8-15 from the one at middle.
-inline Points twoWindowPoints(const float* table, std::uint32_t first, std::uint32_t middle, __m512i index)
+// Lanes 0-7 from low, lanes 8-15 from high.
+inline Points halves(const Points& low, const Points& high)
 {
-    const Points low = windowPoints(table, first, index);
-    const Points high = windowPoints(table, middle, index);
     constexpr __mmask16 upperLanes = 0xFF00;
     return {_mm512_mask_blend_ps(upperLanes, low.y0, high.y0), _mm512_mask_blend_ps(upperLanes, low.y1, high.y1),
             _mm512_mask_blend_ps(upperLanes, low.y2, high.y2), _mm512_mask_blend_ps(upperLanes, low.y3, high.y3)};
@@ -149,18 +170,56 @@ inline Span moved(const Span& s, std::uint32_t first)
     return {first, first + (s.middle - s.first), first + (s.last - s.first)};
 }
 
-// A group that does not wrap reads from one window or two, any other from
-// rows.
-inline Points groupPoints(const float* table, const Span& s, bool wraps, std::uint32_t indexMask, __m512i index)
+// A group that does not wrap reads from one window, or lanes 0-7 from one
+// and 8-15 from another; any other from rows.
+enum class Reach
+{
+    OneWindow,
+    TwoWindows,
+    Rows,
+};
+
+inline Reach reach(const Span& s, bool wraps, std::uint32_t indexMask)
 {
     if (!wraps)
     {
         if (fits(s.first, s.last, indexMask))
-            return windowPoints(table, s.first, index);
+            return Reach::OneWindow;
         if (fits(s.first, s.middle, indexMask) && fits(s.middle, s.last, indexMask))
-            return twoWindowPoints(table, s.first, s.middle, index);
+            return Reach::TwoWindows;
     }
-    return rowPoints(table, index);
+    return Reach::Rows;
+}
+
+inline Points groupPoints(const float* table, const Span& s, Reach how, __m512i index)
+{
+    switch (how)
+    {
+    case Reach::OneWindow:
+        return windowPoints(window(table, s.first), relativeTo(index, s.first));
+    case Reach::TwoWindows:
+        return halves(windowPoints(window(table, s.first), relativeTo(index, s.first)),
+                      windowPoints(window(table, s.middle), relativeTo(index, s.middle)));
+    default:
+        return rowPoints(table, index);
+    }
+}
+
+// The pulse reader's differences of the points of span s and of span t,
+// which lies the pulse offset further on.
+inline Points differencePoints(const float* table, const Span& s, Reach sHow, const Span& t, Reach tHow,
+                               __m512i index, __m512i other)
+{
+    if (sHow == tHow && sHow == Reach::OneWindow)
+        return windowPoints(difference(window(table, s.first), window(table, t.first)), relativeTo(index, s.first));
+    if (sHow == tHow && sHow == Reach::TwoWindows)
+        return halves(
+            windowPoints(difference(window(table, s.first), window(table, t.first)), relativeTo(index, s.first)),
+            windowPoints(difference(window(table, s.middle), window(table, t.middle)), relativeTo(index, s.middle)));
+    const Points y = groupPoints(table, s, sHow, index);
+    const Points z = groupPoints(table, t, tHow, other);
+    return {_mm512_sub_ps(y.y0, z.y0), _mm512_sub_ps(y.y1, z.y1), _mm512_sub_ps(y.y2, z.y2),
+            _mm512_sub_ps(y.y3, z.y3)};
 }
 }
 
@@ -175,7 +234,7 @@ std::uint32_t interpolateOscillatorWide(const float* constants, const float* tab
     {
         const __m512i index = _mm512_and_si512(_mm512_srli_epi32(phases, 16), k.mask);
         const Span s = span(phase, step, range);
-        const Points y = groupPoints(table, s, s.last > range, indexMask, index);
+        const Points y = groupPoints(table, s, reach(s, s.last > range, indexMask), index);
         _mm512_storeu_ps(output, cubic(y.y0, y.y1, y.y2, y.y3, fraction(phases, k), k));
         output += kLanes;
         phases = _mm512_add_epi32(phases, k.advance);
@@ -201,10 +260,9 @@ std::uint32_t interpolateOscillatorPwmWide(const float* constants, const float* 
         // While the group does not wrap, the other points follow the same
         // steps from their own start, itself wrapped at the table size.
         const Span t = moved(s, (s.first + offset) & indexMask);
-        const Points y = groupPoints(table, s, wraps, indexMask, index);
-        const Points z = groupPoints(table, t, wraps || t.last > indexMask, indexMask, other);
-        _mm512_storeu_ps(output, cubic(_mm512_sub_ps(y.y0, z.y0), _mm512_sub_ps(y.y1, z.y1), _mm512_sub_ps(y.y2, z.y2),
-                                       _mm512_sub_ps(y.y3, z.y3), fraction(phases, k), k));
+        const Points d = differencePoints(table, s, reach(s, wraps, indexMask), t,
+                                          reach(t, wraps || t.last > indexMask, indexMask), index, other);
+        _mm512_storeu_ps(output, cubic(d.y0, d.y1, d.y2, d.y3, fraction(phases, k), k));
         output += kLanes;
         phases = _mm512_add_epi32(phases, k.advance);
         phase += kLanes * step;
