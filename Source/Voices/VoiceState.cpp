@@ -92,6 +92,14 @@ void VoiceState::glideTick(int note, bool newPhrase, const VoiceControlSettings&
 {
     const std::int64_t target = static_cast<std::int64_t>(note) << 16;
     const std::int64_t type = control.glideType;
+    if (target == m_glideTarget && target == m_glidePitch)
+    {
+        // Arrived and the note unchanged: nothing moves. The step is only
+        // read after a tick that sets it, so it is left as it is.
+        m_glideOutput = (type & VoiceControlSettings::kGlideSemitones) ? ((target + 32768) & ~std::int64_t(0xFFFF))
+                                                                       : target;
+        return;
+    }
     if ((type & VoiceControlSettings::kGlideFixedTime) && target != m_glideTarget)
     {
         const std::int64_t current = (m_glidePitch + 32768) >> 16;
