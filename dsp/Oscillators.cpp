@@ -10,9 +10,14 @@
 
 namespace
 {
-bool isSet(const std::uint64_t* bits, int voice)
+// The voices of a 128-bit mask in ascending order (the pink noise filter
+// runs voice after voice).
+template <typename Action>
+void forEachVoice(const std::uint64_t* mask, Action action)
 {
-    return (bits[voice >> 6] >> (voice & 63)) & 1u;
+    for (int word = 0; word < 2; ++word)
+        for (std::uint64_t bits = mask[word]; bits != 0; bits &= bits - 1)
+            action(64 * word + __builtin_ctzll(bits));
 }
 }
 
@@ -143,37 +148,32 @@ void Oscillators::renderSegment(int firstTick, int endTick, const std::uint64_t*
         return;
 
     const int source = m_currentWave[2];
-    for (int v = 0; v < kVoices; ++v)
-    {
-        if (!isSet(renderMask, v))
-            continue;
+    forEachVoice(renderMask, [&](int v) {
         if (source == kSourceWhiteNoise)
             renderWhiteNoise(v, firstTick, endTick);
         else if (source == kSourcePinkNoise)
             renderPinkNoise(v, firstTick, endTick);
         else
             readAudioInput(audio(2, v), firstTick, endTick);
-    }
+    });
 
     for (int o = 0; o < 2; ++o)
     {
         const int wave = m_currentWave[o];
-        for (int v = 0; v < kVoices; ++v)
-        {
-            if (isSet(renderMask, v))
-            {
-                if (wave == kWavePulse || wave == kWavePwm)
-                    renderPulse(o, v, firstTick, endTick);
-                else if (wave == kWaveAudioInput)
-                    readAudioInput(audio(o, v), firstTick, endTick);
-                else
-                    renderWave(o, v, firstTick, endTick);
-            }
-            else if (wave != kWaveAudioInput && isSet(phaseReset[o], v))
-            {
-                m_phase[o][v] = 0;
-                phaseReset[o][v >> 6] &= ~(std::uint64_t(1) << (v & 63));
-            }
-        }
+        forEachVoice(renderMask, [&](int v) {
+            if (wave == kWavePulse || wave == kWavePwm)
+                renderPulse(o, v, firstTick, endTick);
+            else if (wave == kWaveAudioInput)
+                readAudioInput(audio(o, v), firstTick, endTick);
+            else
+                renderWave(o, v, firstTick, endTick);
+        });
+        if (wave == kWaveAudioInput)
+            continue;
+        // Voices not rendered restart at phase 0 when the wave changed.
+        const std::uint64_t idle[2] = {phaseReset[o][0] & ~renderMask[0], phaseReset[o][1] & ~renderMask[1]};
+        forEachVoice(idle, [&](int v) { m_phase[o][v] = 0; });
+        phaseReset[o][0] &= ~idle[0];
+        phaseReset[o][1] &= ~idle[1];
     }
 }
