@@ -3,17 +3,11 @@
 // operations in the same order as the four-lane kernels, lane for lane (some
 // sums as multiply-adds that round alike), so the samples are the same bit
 // for bit.
+#include "simd/WideVectorsBegin.h"
 #if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx512f"))), apply_to = function)
 // The tables take the sixteen- and eight-pair widths only; the four-pair
 // form stays beside them, as in the four-lane kernels.
 #pragma clang diagnostic ignored "-Wunused-function"
-#else
-#pragma GCC target("avx512f")
-// GCC 12's AVX-512 intrinsics start from a deliberately undefined vector,
-// which its own flow analysis then reports.
-#pragma GCC diagnostic ignored "-Wuninitialized"
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #endif
 
 #include "simd/FilterKernelTemplates.h"
@@ -206,6 +200,4 @@ const FilterGroupKernel FilterHalfWideKernelTable[kFilterModeCount] = ZENTROVA_G
 #undef ZENTROVA_GROUP_KERNELS
 #undef KERNEL_INLINE
 
-#if defined(__clang__)
-#pragma clang attribute pop
-#endif
+#include "simd/WideVectorsEnd.h"

@@ -1,15 +1,7 @@
 // The gain loops on sixteen-lane vectors. Built for AVX-512 and called only
 // where the processor has it; lane for lane the operations of the portable
 // loops, in their order, so the samples are the same bit for bit.
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx512f"))), apply_to = function)
-#else
-#pragma GCC target("avx512f")
-// GCC 12's AVX-512 intrinsics start from a deliberately undefined vector,
-// which its own flow analysis then reports.
-#pragma GCC diagnostic ignored "-Wuninitialized"
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
+#include "simd/WideVectorsBegin.h"
 
 #include "simd/GainKernels.h"
 
@@ -71,6 +63,4 @@ void panSteadyLevelWide(const float* input, float* output, int count, float leve
     panSteadyLevel(input + n, output + 2 * n, count - n, level, left, right, accumulate);
 }
 
-#if defined(__clang__)
-#pragma clang attribute pop
-#endif
+#include "simd/WideVectorsEnd.h"

@@ -3,15 +3,7 @@
 // sample comes from the same table values through the same operations in
 // the same order as in the four-lane kernels, so the samples are the same
 // bit for bit.
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx512f"))), apply_to = function)
-#else
-#pragma GCC target("avx512f")
-// GCC 12's AVX-512 intrinsics start from a deliberately undefined vector,
-// which its own flow analysis then reports.
-#pragma GCC diagnostic ignored "-Wuninitialized"
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
+#include "simd/WideVectorsBegin.h"
 
 #include "simd/OscillatorKernels.h"
 
@@ -313,6 +305,4 @@ std::uint32_t processNoiseWide(float* output, std::int64_t firstTick, float* car
     return state;
 }
 
-#if defined(__clang__)
-#pragma clang attribute pop
-#endif
+#include "simd/WideVectorsEnd.h"

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -16,4 +18,12 @@ inline std::vector<float> whiteNoise(std::size_t n, unsigned seed)
     for (float& x : v)
         x = uniform(random);
     return v;
+}
+
+// A float's bits, for comparing variants that must agree exactly.
+inline std::uint32_t bitsOf(float value)
+{
+    std::uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
 }

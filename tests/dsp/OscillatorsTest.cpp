@@ -4,6 +4,7 @@
 #include "dsp/OscillatorsReference.h"
 #include "dsp/OscillatorsSse.h"
 #include "dsp/Random.h"
+#include "TestSignals.h"
 
 #include <gtest/gtest.h>
 
@@ -16,13 +17,6 @@
 namespace
 {
 constexpr int kNote69 = 189 * 65536;
-
-std::uint32_t bitsOf(float value)
-{
-    std::uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
 
 // One oscillator section with its voice records, ready to render.
 struct Rig

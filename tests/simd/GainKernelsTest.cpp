@@ -1,31 +1,12 @@
 #include "simd/GainKernels.h"
 
 #include "Source/SystemInfo.h"
+#include "TestSignals.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <random>
 #include <vector>
-
-namespace
-{
-std::uint32_t bitsOf(float value)
-{
-    std::uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
-
-std::vector<float> randomSignal(std::mt19937& random, int count)
-{
-    std::uniform_real_distribution<float> value(-1.0f, 1.0f);
-    std::vector<float> signal(count);
-    for (float& x : signal)
-        x = value(random);
-    return signal;
-}
-}
 
 TEST(GainKernels, MixIsTheWeightedSumWithTheRingTerm)
 {
@@ -57,8 +38,8 @@ TEST(GainKernels, WideMixEqualsPortableMix)
     std::uniform_real_distribution<float> gain(-2.0f, 2.0f);
     for (int count : {0, 1, 15, 16, 17, 63, 64, 100, 128})
     {
-        const std::vector<float> o1 = randomSignal(random, count), o2 = randomSignal(random, count),
-                                 noise = randomSignal(random, count);
+        const std::vector<float> o1 = whiteNoise(count, random()), o2 = whiteNoise(count, random()),
+                                 noise = whiteNoise(count, random());
         const float g1 = gain(random), g2 = gain(random), gn = gain(random), gr = gain(random);
         std::vector<float> portable(count + 1, 7.0f), wide(count + 1, 7.0f);
         mixOscillators(o1.data(), o2.data(), noise.data(), portable.data(), count, g1, g2, gn, gr);
@@ -77,8 +58,8 @@ TEST(GainKernels, WidePanEqualsPortablePan)
     for (bool accumulate : {false, true})
         for (int count : {0, 1, 15, 16, 17, 63, 64, 100, 128})
         {
-            const std::vector<float> in = randomSignal(random, count);
-            const std::vector<float> before = randomSignal(random, 2 * count + 2);
+            const std::vector<float> in = whiteNoise(count, random());
+            const std::vector<float> before = whiteNoise(2 * count + 2, random());
             const float level = gain(random), left = gain(random), right = gain(random);
             std::vector<float> portable = before, wide = before;
             panSteadyLevel(in.data(), portable.data(), count, level, left, right, accumulate);
