@@ -2,6 +2,15 @@
 
 #include <cstdint>
 
+// A tick's oscillator mixer gains.
+struct MixerGains
+{
+    float osc1 = 0.0f;
+    float osc2 = 0.0f;
+    float noise = 0.0f;
+    float ring = 0.0f;
+};
+
 // What a voice group hands its voices each tick: the note, the bend, the
 // envelopes and LFO fades, and the controller terms of each destination,
 // computed once for all voices of the group.
@@ -18,6 +27,10 @@ struct GroupModulation
     std::int64_t fade[2] = {0, 0};
     // Filter input level that scales the mixer gains.
     float level = 0.0f;
+    // The mixer gains of every voice, while no voice's auxiliary modulation
+    // moves the mix (gainsShared).
+    bool gainsShared = false;
+    MixerGains gains;
     // Controller parts of the LFO depths of pitch, filter and aux.
     std::int64_t pitchControl = 0;
     std::int64_t filterControl = 0;

@@ -321,6 +321,9 @@ void NoteControl::updateModulation()
     g.cutoffControl = truncate(routed[1] * 3276.8f);
     g.separationControl = truncate(routed[2] * 409.6f) >> 10;
     g.resonanceControl = truncate(routed[3] * 409.6f) >> 12;
+    g.gainsShared = VoiceState::mixerGainsShared(aux);
+    if (g.gainsShared)
+        g.gains = VoiceState::mixerGains(osc.oscMix, osc.noiseMix, g.level, osc.ringModulation);
 }
 
 void NoteControl::addVoice(VoiceState* voice)

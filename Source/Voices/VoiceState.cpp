@@ -126,6 +126,26 @@ void VoiceState::glideTick(int note, bool newPhrase, const VoiceControlSettings&
                                                                    : m_glidePitch;
 }
 
+MixerGains VoiceState::mixerGains(std::int64_t mix, std::int64_t noise, float level, std::int64_t ringModulation)
+{
+    const float x = static_cast<float>(std::clamp<std::int64_t>(mix, 0, 100)) * 0.01f;
+    const float y = static_cast<float>(std::clamp<std::int64_t>(noise, 0, 100)) * 0.01f;
+    const float osc2Part = (1.0f - x * x) * level;
+    const float noisePart = (1.0f - (1.0f - y) * (1.0f - y)) * osc2Part;
+    const float noiseShare = (2.0f - static_cast<float>(ringModulation)) * 0.5f;
+    MixerGains gains;
+    gains.osc1 = (1.0f - (1.0f - x) * (1.0f - x)) * level;
+    gains.osc2 = (1.0f - y * y) * osc2Part;
+    gains.noise = noisePart * noiseShare;
+    gains.ring = noisePart * (1.0f - noiseShare);
+    return gains;
+}
+
+bool VoiceState::mixerGainsShared(const AuxModSettings& aux)
+{
+    return aux.destination != kAuxOscMix && aux.destination != kAuxNoiseMix;
+}
+
 float VoiceState::spreadPan(float spread) const
 {
     if (spread >= 0.0f)
@@ -191,18 +211,16 @@ void VoiceState::writeOutputs(int t, const GroupModulation& group)
     const std::int64_t auxUnits = m_auxSum >> 12;
 
     // Mixer gains.
-    const std::int64_t mix = osc.oscMix + (aux.destination == kAuxOscMix ? auxUnits : 0);
-    const std::int64_t noise = osc.noiseMix + (aux.destination == kAuxNoiseMix ? auxUnits : 0);
-    const float x = static_cast<float>(std::clamp<std::int64_t>(mix, 0, 100)) * 0.01f;
-    const float y = static_cast<float>(std::clamp<std::int64_t>(noise, 0, 100)) * 0.01f;
-    const float level = group.level;
-    const float osc2Part = (1.0f - x * x) * level;
-    const float noisePart = (1.0f - (1.0f - y) * (1.0f - y)) * osc2Part;
-    const float noiseShare = (2.0f - static_cast<float>(osc.ringModulation)) * 0.5f;
-    out.osc1Gain[t] = (1.0f - (1.0f - x) * (1.0f - x)) * level;
-    out.osc2Gain[t] = (1.0f - y * y) * osc2Part;
-    out.noiseGain[t] = noisePart * noiseShare;
-    out.ringGain[t] = noisePart * (1.0f - noiseShare);
+    const MixerGains gains =
+        group.gainsShared
+            ? group.gains
+            : mixerGains(osc.oscMix + (aux.destination == kAuxOscMix ? auxUnits : 0),
+                         osc.noiseMix + (aux.destination == kAuxNoiseMix ? auxUnits : 0), group.level,
+                         osc.ringModulation);
+    out.osc1Gain[t] = gains.osc1;
+    out.osc2Gain[t] = gains.osc2;
+    out.noiseGain[t] = gains.noise;
+    out.ringGain[t] = gains.ring;
 
     // Pulse widths (0..1024).
     for (int i = 0; i < 2; ++i)

@@ -4,8 +4,10 @@
 
 #include <cstdint>
 
+struct AuxModSettings;
 class NoteControl;
 struct GroupModulation;
+struct MixerGains;
 struct NoteSettings;
 struct VoiceBuffers;
 class VoiceControlSettings;
@@ -52,6 +54,12 @@ public:
     // In a block without a whole tick the filter still reads the first word
     // when a voice starts: give it the last word computed.
     void repeatFilterWord();
+
+    // The mixer gains for a mix and noise mix (0..100 each), an input level
+    // and a ring modulation setting; the same for all voices of a group
+    // while the auxiliary modulation leaves the mix alone.
+    static MixerGains mixerGains(std::int64_t mix, std::int64_t noise, float level, std::int64_t ringModulation);
+    static bool mixerGainsShared(const AuxModSettings& aux);
 
     // The unison part of the pan: spread (-1..1) times the position; a
     // negative spread puts the outer voices at fixed sides.
