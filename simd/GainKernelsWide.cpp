@@ -35,22 +35,17 @@ void panSteadyLevelWide(const float* input, float* output, int count, float leve
                         bool accumulate)
 {
     const __m512 gain = _mm512_set1_ps(level);
-    const __m512 l = _mm512_set1_ps(left);
-    const __m512 r = _mm512_set1_ps(right);
-    // unpacklo/unpackhi leave samples 0-1, 4-5, ... and 2-3, 6-7, ... of
-    // each channel pair side by side; these put them back in order.
-    const __m512i first = _mm512_setr_epi32(0, 1, 2, 3, 16, 17, 18, 19, 4, 5, 6, 7, 20, 21, 22, 23);
-    const __m512i second = _mm512_setr_epi32(8, 9, 10, 11, 24, 25, 26, 27, 12, 13, 14, 15, 28, 29, 30, 31);
+    const __m512 pan = _mm512_setr_ps(left, right, left, right, left, right, left, right, left, right, left, right,
+                                      left, right, left, right);
+    // Each sample twice, for its left and right outputs.
+    const __m512i first = _mm512_setr_epi32(0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7);
+    const __m512i second = _mm512_setr_epi32(8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13, 14, 14, 15, 15);
     int n = 0;
     for (; n + kLanes <= count; n += kLanes)
     {
         const __m512 sample = _mm512_mul_ps(gain, _mm512_loadu_ps(input + n));
-        const __m512 leftPart = _mm512_mul_ps(sample, l);
-        const __m512 rightPart = _mm512_mul_ps(sample, r);
-        const __m512 low = _mm512_unpacklo_ps(leftPart, rightPart);
-        const __m512 high = _mm512_unpackhi_ps(leftPart, rightPart);
-        __m512 out0 = _mm512_permutex2var_ps(low, first, high);
-        __m512 out1 = _mm512_permutex2var_ps(low, second, high);
+        __m512 out0 = _mm512_mul_ps(_mm512_permutexvar_ps(first, sample), pan);
+        __m512 out1 = _mm512_mul_ps(_mm512_permutexvar_ps(second, sample), pan);
         float* at = output + 2 * n;
         if (accumulate)
         {
