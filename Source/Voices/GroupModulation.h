@@ -16,6 +16,8 @@ struct MixerGains
 // computed once for all voices of the group.
 struct GroupModulation
 {
+    // Every tick, also in quick ones: how far each pulse-width LFO moves.
+    float pwmPhaseStep[2] = {0.0f, 0.0f};
     int note = 60;
     int secondNote = 60;
     // 16.16 semitones.

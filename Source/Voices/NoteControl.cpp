@@ -256,6 +256,8 @@ void NoteControl::tick(int t, bool quick)
 
     if (!quick)
         updateModulation();
+    for (int i = 0; i < 2; ++i)
+        m_modulation.pwmPhaseStep[i] = VoiceState::pwmPhaseStep(*m_pSettings->oscillators, i);
     for (int i = 0; i < m_voiceCount; ++i)
         m_voices[i]->tick(t, quick, m_modulation);
 }

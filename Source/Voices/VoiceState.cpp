@@ -126,6 +126,13 @@ void VoiceState::glideTick(int note, bool newPhrase, const VoiceControlSettings&
                                                                    : m_glidePitch;
 }
 
+float VoiceState::pwmPhaseStep(const OscillatorSettings& oscillators, int i)
+{
+    // The two pulse-width LFOs run at slightly different rates.
+    const float rate = static_cast<float>(oscillators.pulseWidth[i] + (i == 0 ? 40 : 45));
+    return rate * oscillators.pwmRateFactor;
+}
+
 MixerGains VoiceState::mixerGains(std::int64_t mix, std::int64_t noise, float level, std::int64_t ringModulation)
 {
     const float x = static_cast<float>(std::clamp<std::int64_t>(mix, 0, 100)) * 0.01f;
@@ -161,12 +168,9 @@ void VoiceState::tick(int t, bool quick, const GroupModulation& group)
 {
     m_lfo[0].tick();
     m_lfo[1].tick();
-    const OscillatorSettings& oscillators = *m_pSettings->oscillators;
     for (int i = 0; i < 2; ++i)
     {
-        // The two pulse-width LFOs run at slightly different rates.
-        const float rate = static_cast<float>(oscillators.pulseWidth[i] + (i == 0 ? 40 : 45));
-        m_pwmPhase[i] += rate * oscillators.pwmRateFactor;
+        m_pwmPhase[i] += group.pwmPhaseStep[i];
         if (m_pwmPhase[i] >= 2.0f)
             m_pwmPhase[i] -= 2.0f;
     }

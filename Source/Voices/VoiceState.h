@@ -8,6 +8,7 @@ struct AuxModSettings;
 class NoteControl;
 struct GroupModulation;
 struct MixerGains;
+class OscillatorSettings;
 struct NoteSettings;
 struct VoiceBuffers;
 class VoiceControlSettings;
@@ -58,6 +59,8 @@ public:
     // The mixer gains for a mix and noise mix (0..100 each), an input level
     // and a ring modulation setting; the same for all voices of a group
     // while the auxiliary modulation leaves the mix alone.
+    // What each pulse-width LFO moves per tick; the same for every voice.
+    static float pwmPhaseStep(const OscillatorSettings& oscillators, int i);
     static MixerGains mixerGains(std::int64_t mix, std::int64_t noise, float level, std::int64_t ringModulation);
     static bool mixerGainsShared(const AuxModSettings& aux);
 
