@@ -18,6 +18,8 @@ struct Inputs
 template <typename Gains>
 void mix(MixKernel kernel, Inputs& io, int count, const Gains& g)
 {
+    if (count <= 0)
+        return;
     kernel(io.osc1, io.osc2, io.noise, io.out, count, g.osc1, g.osc2, g.noise, g.ring);
     io.osc1 += count;
     io.osc2 += count;
