@@ -6,7 +6,9 @@
 # it again and exports once more: every render must sound, and each reloaded
 # render must match the first. The engine runs in real time before an
 # export starts, so free-running modulation starts elsewhere each time: the
-# renders are compared by their level over time, not sample by sample.
+# renders are compared by their level over time, not sample by sample,
+# within 20 % of the loudest (they differ by up to 8 %); a reload that lost
+# the chunk plays at the default volume, 25 dB louder.
 #
 #   tests/ardour/check-ardour-session.sh [build folder]   (default: build)
 #
@@ -42,23 +44,35 @@ done
 export ZENTROVA_ARDOUR_DIR="$work"
 run() {
   # Ardour's chatter goes to a log shown only when the step fails. Ardour
-  # 7.3's session tool itself often crashes when it lets go of an export
-  # (with its own plug-ins too): a step counts once its script has said it
-  # is done, which it says only after its export and save.
-  local log="$work/$ZENTROVA_ARDOUR_PLUGIN-$(basename "$1").log"
-  timeout 300 ardour7-lua "$1" > "$log" 2>&1 || true
-  if grep -q "^Error:" "$log" || ! grep -q "^zentrova: done" "$log"; then
-    cat "$log"
-    echo "ardour session check FAILED in $(basename "$1")"
-    exit 1
-  fi
+  # 7.3's session tool itself now and then crashes when it lets go of an
+  # export (with its own plug-ins too): a step counts once its script has
+  # said it is done, which it says only after its export and save, and a
+  # step that crashed before that without an error of its script is tried
+  # again from a clean start, up to three times.
+  local script="$1" clean="$2"
+  local log="$work/$ZENTROVA_ARDOUR_PLUGIN-$(basename "$script").log"
+  for attempt in 1 2 3; do
+    eval "$clean"
+    timeout 300 ardour7-lua "$script" > "$log" 2>&1 || true
+    if grep -q "^zentrova: done" "$log" && ! grep -q "^Error:" "$log"; then
+      return 0
+    fi
+    if grep -q "^Error:" "$log"; then
+      break
+    fi
+    echo "ardour crashed in $(basename "$script") (attempt $attempt); its last lines:"
+    tail -n 3 "$log"
+  done
+  cat "$log"
+  echo "ardour session check FAILED in $(basename "$script")"
+  exit 1
 }
 for ZENTROVA_ARDOUR_PLUGIN in Zentrova2 Zentrova2FX; do
   export ZENTROVA_ARDOUR_PLUGIN
-  run "$here/build-session.lua"
+  run "$here/build-session.lua" 'rm -rf "$work/$ZENTROVA_ARDOUR_PLUGIN"'
   grep -q '<chunk' "$work/$ZENTROVA_ARDOUR_PLUGIN/$ZENTROVA_ARDOUR_PLUGIN.ardour" ||
     { echo "the $ZENTROVA_ARDOUR_PLUGIN session holds no plug-in chunk"; exit 1; }
-  run "$here/reload-session.lua"
+  run "$here/reload-session.lua" 'rm -f "$work/$ZENTROVA_ARDOUR_PLUGIN"/reloaded*.wav'
 done
 
 python3 - "$work" << 'PYTHON'
@@ -89,7 +103,7 @@ for name in ("Zentrova2", "Zentrova2FX"):
     if peak < 0.002:
         print(f"{name}: the render is silent")
         failed = True
-    if difference > 0.1:
+    if difference > 0.2:
         print(f"{name}: the reloaded session renders other audio")
         failed = True
 sys.exit(1 if failed else 0)
