@@ -2,6 +2,7 @@
 // against a peer synthesizer loaded the same way, in one run:
 //   build/zentrova-bench [--plugin Zentrova2.so] [--peer amsynth_vst.so|none]
 //                        [--seconds S] [--repeats R] [--quick] [--silence S]
+//                        [--voices N,N,...] [--block N]
 
 #include <cstdio>
 #include <cstdlib>
@@ -36,6 +37,7 @@ struct Options
     double silence = 10.0;
     int repeats = 3;
     bool quick = false;
+    int block = 64;
     std::vector<int> voices{1, 16, 64, 128};
 };
 
@@ -49,6 +51,7 @@ void usage()
                  "  --repeats R        runs per figure, the best kept (default 3)\n"
                  "  --quick            48 kHz with 64-sample blocks only\n"
                  "  --voices N,N,...   voice counts at 48 kHz (default 1,16,64,128)\n"
+                 "  --block N          block size of those runs, 1 to 4096 (default 64)\n"
                  "  --silence S        seconds of silence measured after the release, 0 for none (default 10)\n",
                  kDefaultPeer);
 }
@@ -69,6 +72,12 @@ bool parse(int argc, char** argv, Options& options)
             options.silence = std::atof(argv[++i]);
         else if (argument == "--repeats" && hasValue)
             options.repeats = std::atoi(argv[++i]);
+        else if (argument == "--block" && hasValue)
+        {
+            options.block = std::atoi(argv[++i]);
+            if (options.block < 1 || options.block > 4096)
+                return false;
+        }
         else if (argument == "--quick")
             options.quick = true;
         else if (argument == "--voices" && hasValue)
@@ -154,6 +163,7 @@ int run(const Options& options)
     VoiceBenchmark::Case mainCase;
     mainCase.seconds = options.seconds;
     mainCase.silenceSeconds = options.silence;
+    mainCase.blockSize = options.block;
     VoiceBenchmark::Result ours128, peer128;
     bool measured128 = false;
     std::printf("\n%.0f Hz, %d-sample blocks, budget %.1f us\n", mainCase.sampleRate, mainCase.blockSize,
