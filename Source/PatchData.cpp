@@ -3,6 +3,7 @@
 #include "Source/DefaultPatchRecord.h"
 
 #include <algorithm>
+#include <mutex>
 
 PatchData::PatchData()
 {
@@ -17,6 +18,7 @@ PatchData::PatchData(const DefaultPatchRecord& record) : name(record.name)
 PatchData::PatchData(const PatchData& other) : name(other.name)
 {
     std::copy(std::begin(other.values), std::end(other.values), std::begin(values));
+    std::lock_guard<SpinLock> guard(other.chordsLock);
     for (int channel = 0; channel < kMidiChannelCount; ++channel)
         chords[channel].copyFrom(other.chords[channel]);
 }
@@ -27,6 +29,7 @@ PatchData& PatchData::operator=(const PatchData& other)
         return *this;
     std::copy(std::begin(other.values), std::end(other.values), std::begin(values));
     name = other.name;
+    std::lock_guard<SpinLock> guard(other.chordsLock);
     for (int channel = 0; channel < kMidiChannelCount; ++channel)
         chords[channel].copyFrom(other.chords[channel]);
     return *this;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Source/ParameterTable.h"
+#include "Source/SpinLock.h"
 #include "Source/Voices/KeyboardDescriptor.h"
 
 #include <string>
@@ -18,7 +19,8 @@ public:
     PatchData();
     // The default values and name; no chords.
     explicit PatchData(const DefaultPatchRecord& record);
-    // Chords are copied in their list's order with key pressures dropped.
+    // Chords are copied in their list's order with key pressures dropped,
+    // under the other patch's chord lock.
     PatchData(const PatchData& other);
     PatchData& operator=(const PatchData& other);
     ~PatchData();
@@ -29,4 +31,7 @@ public:
     float values[kParameterCount];
     std::string name;
     KeyboardDescriptor chords[kMidiChannelCount];
+    // Held while the chords are copied out, and while the engine writes the
+    // chords it learned into them; never copied.
+    mutable SpinLock chordsLock;
 };

@@ -478,7 +478,7 @@ bool Zentrova::engineReads(const ZentrovaState& state) const
 void Zentrova::applyPendingProgram(int lane)
 {
     // The handler takes the engine state's chord lists when the switch marker arrives.
-    m_keyboardHandler.setChordLists(m_stateHandler.getCurrentState().m_patchData.chords);
+    m_keyboardHandler.setChordLists(&m_stateHandler.getCurrentState().m_patchData);
     m_stateHandler.sendCurrentState(lane);
     for (VstInt32 index = 0; index < Configuration::kNumControllableParameters; ++index)
         parameterChanged(index);

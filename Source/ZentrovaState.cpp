@@ -16,6 +16,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <unordered_map>
 
 namespace
@@ -356,12 +357,17 @@ void ZentrovaState::writePatchXml(ticpp::Element& parent, bool withUuid, const s
 
     if (m_patchData.values[Param::ChordMemory] > 0.5f)
     {
+        // Copies, taken at once while the engine may be learning a chord
+        // into the lists, and walked in play order.
+        KeyboardDescriptor lists[kMidiChannelCount];
+        {
+            std::lock_guard<SpinLock> guard(m_patchData.chordsLock);
+            std::copy(std::begin(m_patchData.chords), std::end(m_patchData.chords), std::begin(lists));
+        }
         ticpp::Element chords("chords");
         for (int channel = 0; channel < kMidiChannelCount; ++channel)
         {
-            // A copy walked in play order leaves the list the keyboard
-            // handler may be using untouched.
-            KeyboardDescriptor list = m_patchData.chords[channel];
+            KeyboardDescriptor& list = lists[channel];
             if (list.isEmpty())
                 continue;
             list.setOrder(KeyboardDescriptor::kPlayOrder);

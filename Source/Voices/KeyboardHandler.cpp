@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "Source/PatchData.h"
 #include "Source/Voices/EventCodes.h"
 #include "Source/Zentrova.h"
 #include "editor/ZentrovaEditor.h"
@@ -141,6 +142,7 @@ std::int64_t KeyboardHandler::processBlock(ControlCue<VoiceEvent>* cues, std::in
     groupMasks[kTakenMask] |= m_activeGroups & groupMasks[0];
     groupMasks[0] &= ~m_activeGroups;
     m_gatedGroups = 0;
+    publishChords(false);
     ControlCue<VoiceEvent>& input = cues[kKeyboardCue];
     for (VoiceEvent event = input.pop(); event.time >= 0; event = input.pop())
     {
@@ -268,8 +270,7 @@ void KeyboardHandler::handleCode(std::int64_t code, std::int64_t value)
             chordOff();
         break;
     case EventCode::ProgramSwitched:
-        m_pChordLists = m_pOfferedChordLists.load(std::memory_order_acquire);
-        m_chordListsHeld.store(m_pChordLists, std::memory_order_release);
+        takeOfferedChords();
         break;
     default:
         break;
@@ -675,8 +676,12 @@ void KeyboardHandler::setOrder(std::int64_t value)
     for (KeyboardDescriptor& list : m_soundList)
         list.setOrder(order);
     if (!m_programLoading && m_pChordLists)
+    {
         for (int channel = 0; channel < kNumChannels; ++channel)
             m_pChordLists[channel].setOrder(order);
+        m_chordsUnpublished = true;
+        publishChords(false);
+    }
 }
 
 void KeyboardHandler::setHold(bool on)
@@ -915,9 +920,44 @@ void KeyboardHandler::setChordMemory(bool on)
                 m_chordTransposition[channel] = 0;
                 m_chordOrder[channel] = chord.getOrder();
             }
+            m_chordsUnpublished = true;
         }
+    publishChords(false);
     if (hold)
         setHold(false);
+}
+
+void KeyboardHandler::publishChords(bool wait)
+{
+    if (!m_chordsUnpublished || !m_pChordPatch)
+        return;
+    SpinLock& lock = m_pChordPatch->chordsLock;
+    if (!lock.tryLock())
+    {
+        if (!wait)
+            return;
+        lock.lock();
+    }
+    std::copy(std::begin(m_chordLists), std::end(m_chordLists), std::begin(m_pChordPatch->chords));
+    lock.unlock();
+    m_chordsUnpublished = false;
+}
+
+void KeyboardHandler::takeOfferedChords()
+{
+    // What was learned belongs to the patch it was learned in.
+    publishChords(true);
+    m_chordsUnpublished = false;
+    m_pChordPatch = m_pOfferedPatch.load(std::memory_order_acquire);
+    m_pChordLists = nullptr;
+    if (m_pChordPatch)
+    {
+        // Only this thread writes the held patch's lists, and only the
+        // host's copies read them meanwhile: reading them needs no lock.
+        std::copy(std::begin(m_pChordPatch->chords), std::end(m_pChordPatch->chords), std::begin(m_chordLists));
+        m_pChordLists = m_chordLists;
+    }
+    m_chordListsHeld.store(m_pChordPatch ? m_pChordPatch->chords : nullptr, std::memory_order_release);
 }
 
 void KeyboardHandler::chordOff()

@@ -9,6 +9,7 @@
 #include "Source/Voices/KeyboardDescriptor.h"
 #include "Source/Voices/VoiceEvent.h"
 
+class PatchData;
 class Zentrova;
 class ZentrovaEditor;
 
@@ -56,12 +57,14 @@ public:
     void setDamperScale(float scale);
     void setEditor(ZentrovaEditor* editor) { m_pEditor = editor; }
     void setOwner(Zentrova* owner) { m_pOwner = owner; }
-    // The engine state's 16 chord lists; the handler takes them when the
-    // program-switched event (595) arrives. They must stay valid while the
-    // handler holds them.
-    void setChordLists(KeyboardDescriptor* lists) { m_pOfferedChordLists.store(lists, std::memory_order_release); }
-    // Any thread: whether the handler still reads these lists. Once it has
-    // taken others, it never reads these again.
+    // The engine state's patch, whose 16 chord lists the handler copies when
+    // the program-switched event (595) arrives. It plays its copies and
+    // writes what it learns back into the patch, under the patch's chord
+    // lock, as soon as it can take it. The patch must stay valid while the
+    // handler holds it.
+    void setChordLists(PatchData* patch) { m_pOfferedPatch.store(patch, std::memory_order_release); }
+    // Any thread: whether the handler still writes into these lists. Once
+    // it has taken others, it never touches these again.
     bool holdsChordLists(const KeyboardDescriptor* lists) const
     {
         return m_chordListsHeld.load(std::memory_order_acquire) == lists;
@@ -128,6 +131,10 @@ private:
 
     void setChordMemory(bool on);
     void chordOff();
+    // Writes the copies into the held patch if its lock is free, or, with
+    // wait, once it is (the host holds it only for a copy).
+    void publishChords(bool wait);
+    void takeOfferedChords();
     bool isChordMember(int channel, int key) const;
     void playChord(int channel, int key, int velocity);
     void releaseChord(int channel, int velocity);
@@ -201,10 +208,15 @@ private:
     int m_chordTransposition[kNumChannels];
     int m_chordOrder[kNumChannels];
     bool m_programLoading = false;
+    // The copies played, or null while the handler holds no patch.
     KeyboardDescriptor* m_pChordLists = nullptr;
+    KeyboardDescriptor m_chordLists[kNumChannels];
+    PatchData* m_pChordPatch = nullptr;
+    // The copies differ from the patch's lists.
+    bool m_chordsUnpublished = false;
     // Offered from the host thread when processing resumes.
-    std::atomic<KeyboardDescriptor*> m_pOfferedChordLists{nullptr};
-    // m_pChordLists, published for the threads that would write the state
-    // it belongs to.
+    std::atomic<PatchData*> m_pOfferedPatch{nullptr};
+    // The held patch's chord lists, published for the threads that would
+    // write the state they belong to.
     std::atomic<const KeyboardDescriptor*> m_chordListsHeld{nullptr};
 };

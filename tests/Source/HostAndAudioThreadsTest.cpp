@@ -25,6 +25,8 @@ constexpr int kHostOperations = 400;
 // sanitizer's cost.
 constexpr int kMinBlocks = 200;
 constexpr auto kMaxDuration = std::chrono::seconds(20);
+constexpr int kArpeggioOrderParameter = 39;
+constexpr int kChordMemoryParameter = 41;
 
 // The audio thread: notes, controllers and blocks until told to stop.
 class AudioThread
@@ -102,7 +104,7 @@ void driveBothThreads(const char* pluginPath)
            std::chrono::steady_clock::now() - start < kMaxDuration)
     {
         ++operations;
-        switch (below(6))
+        switch (below(7))
         {
         case 0:
         case 1:
@@ -130,6 +132,13 @@ void driveBothThreads(const char* pluginPath)
             plugin.dispatch(effGetProgramName, 0, 0, name);
             break;
         }
+        case 5:
+            // Chord memory learns the held keys on the audio thread, and
+            // the arpeggio order reorders the chords, while the chunk below
+            // copies them out.
+            plugin.setParameter(below(2) ? kChordMemoryParameter : kArpeggioOrderParameter,
+                                static_cast<float>(below(2)));
+            [[fallthrough]];
         default:
         {
             const std::vector<unsigned char> chunk = plugin.getChunk(below(2) == 0);

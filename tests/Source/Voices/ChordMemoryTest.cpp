@@ -1,3 +1,4 @@
+#include "Source/PatchData.h"
 #include "tests/Source/Voices/KeyboardHandlerHarness.h"
 
 #include <gtest/gtest.h>
@@ -11,9 +12,16 @@ class ChordMemory : public ::testing::Test, public Harness
 protected:
     void SetUp() override
     {
-        handler.setChordLists(chords);
-        send(EventCode::ProgramSwitched, 0);
+        offerChords();
         apply(kFunction, kPoly8);
+    }
+
+    // The handler plays copies of the patch's lists, taken when the program
+    // switches.
+    void offerChords()
+    {
+        handler.setChordLists(&patch);
+        send(EventCode::ProgramSwitched, 0);
     }
 
     std::vector<std::pair<int, int>> startedWithVelocity()
@@ -29,10 +37,12 @@ protected:
     {
         for (int note : chord)
             chords[channel].addNote(note, 64, 0);
+        offerChords();
         apply(kChordMemory, 1);
     }
 
-    KeyboardDescriptor chords[KeyboardHandler::kNumChannels];
+    PatchData patch;
+    KeyboardDescriptor (&chords)[kMidiChannelCount] = patch.chords;
 };
 } // namespace
 
@@ -66,6 +76,25 @@ TEST_F(ChordMemory, CapturesHeldKeysAndReplaysThemFromAnotherKey)
     EXPECT_TRUE(handler.getKeyList(0).isEmpty());
 }
 
+TEST_F(ChordMemory, ALearnedChordWaitsForThePatchWhileTheHostCopiesItsChords)
+{
+    noteOn(0, 60);
+    noteOn(0, 64);
+    run();
+    patch.chordsLock.lock();
+    apply(kChordMemory, 1);
+    EXPECT_TRUE(chords[0].isEmpty()) << "written while the host held the lock";
+    patch.chordsLock.unlock();
+    noteOff(0, 64);
+    noteOff(0, 60);
+    run();
+    clearOutput();
+    noteOn(0, 50);
+    run();
+    EXPECT_EQ(startedNotes(notes()), (std::vector<int>{50, 54})) << "the chord plays at once";
+    EXPECT_EQ(chords[0].getCount(), 2) << "and reaches the patch in the next block";
+}
+
 TEST_F(ChordMemory, KeysOfTheSoundingChordAreIgnoredAndOthersPlayAlone)
 {
     storeChord(0, {60, 64});
@@ -84,6 +113,7 @@ TEST_F(ChordMemory, ScaledVelocitiesNeverBecomeNoteOffs)
 {
     chords[0].addNote(60, 1, 0);
     chords[0].addNote(64, 127, 0);
+    offerChords();
     apply(kChordMemory, 1);
     noteOn(0, 60, 10);
     noteOn(1, 60, 127);
@@ -105,6 +135,7 @@ TEST_F(ChordMemory, PressureOnTheRootReachesEveryChordNote)
     chords[0].addNote(60, 64, 0);
     chords[0].addNote(64, 64, 10);
     chords[0].addNote(67, 64, 120);
+    offerChords();
     apply(kChordMemory, 1);
     strike(0, 62);
     send(EventCode::midiCode(EventCode::kKindKeyPressure, 0, 62), 50);
@@ -179,10 +210,10 @@ TEST_F(ChordMemory, OrderChangesReachTheChordListsUnlessAProgramLoads)
 
 TEST_F(ChordMemory, ListsAreTakenOnlyWhenTheProgramSwitches)
 {
-    KeyboardDescriptor other[KeyboardHandler::kNumChannels];
-    other[0].addNote(60, 64, 0);
-    other[0].addNote(72, 64, 0);
-    handler.setChordLists(other);
+    PatchData other;
+    other.chords[0].addNote(60, 64, 0);
+    other.chords[0].addNote(72, 64, 0);
+    handler.setChordLists(&other);
     apply(kChordMemory, 1);
     noteOn(0, 50);
     run();
