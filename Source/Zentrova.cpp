@@ -658,9 +658,14 @@ Zentrova::Attempt Zentrova::selectProgramIn(int index, bool keepEditBuffer, bool
             return Attempt::kDone;
         }
     }
+    // The audio thread must not write a state another thread may be
+    // reading: it switches to the default patch as it would to a loaded one.
+    if (!wait && m_stateHandler.tryLoadDefaultPatch() == ZentrovaStateHandler::Attempt::kBusy)
+        return Attempt::kBusy;
+    if (wait)
+        m_stateHandler.getEditState().setDefaultPatch();
     m_curProgram = 0;
     m_editBufferSource = kEditBufferProgram;
-    m_stateHandler.getEditState().setDefaultPatch();
     updateDisplay();
     return Attempt::kDone;
 }

@@ -62,6 +62,23 @@ ZentrovaStateHandler::Attempt ZentrovaStateHandler::tryLoadPatchFile(const Patch
     return loadLocked(info, programIndex) ? Attempt::kLoaded : Attempt::kFailed;
 }
 
+ZentrovaStateHandler::Attempt ZentrovaStateHandler::tryLoadDefaultPatch()
+{
+    std::unique_lock<std::mutex> loading(m_chunkMutex, std::try_to_lock);
+    if (!loading.owns_lock())
+        return Attempt::kBusy;
+    const int target = 1 - m_currentIndex.load(std::memory_order_acquire);
+    if (m_pOwner->engineReads(*m_states[target]))
+        return Attempt::kBusy;
+    ZentrovaState& state = *m_states[target];
+    state.m_isCurrent = false;
+    state.m_patchInfo = getEditState().m_patchInfo;
+    state.setDefaultPatch();
+    m_editIndex.store(target, std::memory_order_release);
+    m_switchPending.store(true, std::memory_order_release);
+    return Attempt::kLoaded;
+}
+
 bool ZentrovaStateHandler::loadLocked(const PatchInfo& info, int programIndex)
 {
     const int target = 1 - m_currentIndex.load(std::memory_order_acquire);

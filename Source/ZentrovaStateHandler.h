@@ -47,6 +47,11 @@ public:
     // The same for the audio thread, which must not wait while another
     // thread reads or writes a state: kBusy, doing nothing, when one does.
     Attempt tryLoadPatchFile(const PatchInfo& info, int programIndex);
+    // Audio thread, where a library patch could not be loaded: the default
+    // patch, under the edit state's patch record, switched to as a loaded
+    // patch would be. kBusy, doing nothing, while another thread reads or
+    // writes a state.
+    Attempt tryLoadDefaultPatch();
 
     bool isSwitchPending() const { return m_switchPending.load(std::memory_order_acquire); }
     // Audio thread, at the start of a block: makes the pending state current.

@@ -3,6 +3,7 @@
 // changes, chunks of patches outside the library, saving and snapshots.
 
 #include "Source/Alerts.h"
+#include "Source/DefaultPatchRecord.h"
 #include "Source/PatchTree.h"
 #include "Source/Zentrova.h"
 #include "patches/Configuration.h"
@@ -18,6 +19,7 @@
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <thread>
@@ -464,6 +466,28 @@ TEST_P(Programs, AMidiProgramChangeNeverWaitsForABusyLibrary)
     render();
     sendMidi(zentrova(), {});
     EXPECT_EQ(enginePatchName(), "P002");
+}
+
+TEST_P(Programs, AMidiProgramChangeToAnUnreadablePatchSwitchesToTheDefaultPatch)
+{
+    addBank("Pads", 3);
+    addPatch("Pads", "Lead", {{"FilterType", "Hi Pass"}});
+    open();
+    zentrova().selectBank(at("Pads/"), true);
+    const std::string broken = addPatch("Pads", "P001");
+    std::ofstream(broken, std::ios::binary | std::ios::trunc) << "not a patch";
+    zentrova().setMidiProgramPath(4, at("Pads/P001"));
+    setProgram(0);
+    render();
+    ASSERT_EQ(enginePatchName(), "Lead");
+
+    programChange(4);
+    const std::string defaultName = DefaultPatchRecord::instance().name;
+    EXPECT_EQ(currentName(), defaultName);
+    block();
+    EXPECT_EQ(enginePatchName(), defaultName) << "the engine plays the default patch, switched to at a block start";
+    EXPECT_EQ(zentrova().getStateHandler().getCurrentState().m_patchData.values[0],
+              DefaultPatchRecord::instance().values[0]);
 }
 
 TEST_P(Programs, AChunkOfAPatchOutsideTheLibraryStandsAlone)
