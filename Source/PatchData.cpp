@@ -7,17 +7,18 @@
 
 PatchData::PatchData()
 {
-    std::fill(std::begin(values), std::end(values), 0.0f);
+    for (RelaxedFloat& value : values)
+        value = 0.0f;
 }
 
 PatchData::PatchData(const DefaultPatchRecord& record) : name(record.name)
 {
-    std::copy(std::begin(record.values), std::end(record.values), std::begin(values));
+    copyValues(record.values);
 }
 
 PatchData::PatchData(const PatchData& other) : name(other.name)
 {
-    std::copy(std::begin(other.values), std::end(other.values), std::begin(values));
+    copyValues(other.values);
     std::lock_guard<SpinLock> guard(other.chordsLock);
     for (int channel = 0; channel < kMidiChannelCount; ++channel)
         chords[channel].copyFrom(other.chords[channel]);
@@ -27,7 +28,7 @@ PatchData& PatchData::operator=(const PatchData& other)
 {
     if (&other == this)
         return *this;
-    std::copy(std::begin(other.values), std::end(other.values), std::begin(values));
+    copyValues(other.values);
     name = other.name;
     std::lock_guard<SpinLock> guard(other.chordsLock);
     for (int channel = 0; channel < kMidiChannelCount; ++channel)
@@ -36,6 +37,13 @@ PatchData& PatchData::operator=(const PatchData& other)
 }
 
 PatchData::~PatchData() = default;
+
+template <class Value>
+void PatchData::copyValues(const Value (&from)[kParameterCount])
+{
+    for (int index = 0; index < kParameterCount; ++index)
+        values[index] = static_cast<float>(from[index]);
+}
 
 void PatchData::clearChords()
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Source/ParameterTable.h"
+#include "Source/RelaxedFloat.h"
 #include "Source/SpinLock.h"
 #include "Source/Voices/KeyboardDescriptor.h"
 
@@ -28,9 +29,16 @@ public:
     // Empties every chord list; their order values stay.
     void clearChords();
 
-    float values[kParameterCount];
+    // MIDI-learned controllers store into these on the audio thread while
+    // the host's thread reads them.
+    RelaxedFloat values[kParameterCount];
     std::string name;
     KeyboardDescriptor chords[kMidiChannelCount];
+private:
+    template <class Value>
+    void copyValues(const Value (&from)[kParameterCount]);
+
+public:
     // Held while the chords are copied out, and while the engine writes the
     // chords it learned into them; never copied.
     mutable SpinLock chordsLock;

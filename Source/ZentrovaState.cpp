@@ -144,7 +144,9 @@ void ZentrovaState::setParameterViaMidi(int index, int midiValue, std::int32_t d
 {
     if (index < 0 || index >= kParameterCount)
         return;
-    EngineValue engineValue = m_parameters[index]->setFromMidi(midiValue, m_patchData.values[index]);
+    float normalised = m_patchData.values[index];
+    EngineValue engineValue = m_parameters[index]->setFromMidi(midiValue, normalised);
+    m_patchData.values[index] = normalised;
     m_modified = true;
     if (m_isCurrent)
     {

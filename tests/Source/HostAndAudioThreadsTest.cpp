@@ -60,6 +60,10 @@ private:
                 events.push_back(midiEvent(60, 0x80, key - 2, 64));
             if (block % 7 == 0)
                 events.push_back(midiEvent(10, 0xB0, 1, block % 128));
+            // A controller learned to a parameter (74, the filter's cutoff, by
+            // default) writes the patch's value from this thread.
+            if (block % 5 == 0)
+                events.push_back(midiEvent(20, 0xB0, 74, (block * 3) % 128));
             if (block % 16 == 8)
                 events.push_back(midiEvent(0, 0xB0, 64, block % 32 < 16 ? 127 : 0));
             m_plugin.processBlock(events, inputs, outputs, kBlockSize);
