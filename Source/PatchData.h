@@ -34,12 +34,11 @@ public:
     RelaxedFloat values[kParameterCount];
     std::string name;
     KeyboardDescriptor chords[kMidiChannelCount];
-private:
-    template <class Value>
-    void copyValues(const Value (&from)[kParameterCount]);
-
-public:
     // Held while the chords are copied out, and while the engine writes the
     // chords it learned into them; never copied.
     mutable SpinLock chordsLock;
+
+private:
+    template <class Value>
+    void copyValues(const Value (&from)[kParameterCount]);
 };
