@@ -64,6 +64,14 @@ private:
             // default) writes the patch's value from this thread.
             if (block % 5 == 0)
                 events.push_back(midiEvent(20, 0xB0, 74, (block * 3) % 128));
+            if (block % 6 == 3)
+            {
+                events.push_back(midiEvent(30, 0xE0, block % 128, 64));
+                events.push_back(midiEvent(31, 0xD0, block % 128, 0));
+                events.push_back(midiEvent(32, 0xA0, key, block % 128));
+            }
+            if (block % 50 == 49)
+                events.push_back(midiEvent(40, 0xB0, 123, 0));
             if (block % 16 == 8)
                 events.push_back(midiEvent(0, 0xB0, 64, block % 32 < 16 ? 127 : 0));
             m_plugin.processBlock(events, inputs, outputs, kBlockSize);
