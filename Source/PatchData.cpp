@@ -30,9 +30,17 @@ PatchData& PatchData::operator=(const PatchData& other)
         return *this;
     copyValues(other.values);
     name = other.name;
-    std::lock_guard<SpinLock> guard(other.chordsLock);
-    for (int channel = 0; channel < kMidiChannelCount; ++channel)
-        chords[channel].copyFrom(other.chords[channel]);
+    // Taken out under the other patch's lock, written under this one's: the
+    // engine may be copying this patch's chords, and one lock at a time
+    // cannot deadlock.
+    KeyboardDescriptor taken[kMidiChannelCount];
+    {
+        std::lock_guard<SpinLock> guard(other.chordsLock);
+        for (int channel = 0; channel < kMidiChannelCount; ++channel)
+            taken[channel].copyFrom(other.chords[channel]);
+    }
+    std::lock_guard<SpinLock> guard(chordsLock);
+    std::copy(std::begin(taken), std::end(taken), std::begin(chords));
     return *this;
 }
 

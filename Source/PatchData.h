@@ -21,7 +21,7 @@ public:
     // The default values and name; no chords.
     explicit PatchData(const DefaultPatchRecord& record);
     // Chords are copied in their list's order with key pressures dropped,
-    // under the other patch's chord lock.
+    // under the patches' chord locks.
     PatchData(const PatchData& other);
     PatchData& operator=(const PatchData& other);
     ~PatchData();
@@ -34,8 +34,8 @@ public:
     RelaxedFloat values[kParameterCount];
     std::string name;
     KeyboardDescriptor chords[kMidiChannelCount];
-    // Held while the chords are copied out, and while the engine writes the
-    // chords it learned into them; never copied.
+    // Held while the chords are copied in or out, and while the engine
+    // writes the chords it learned into them; never copied.
     mutable SpinLock chordsLock;
 
 private:

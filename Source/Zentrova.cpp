@@ -658,12 +658,11 @@ Zentrova::Attempt Zentrova::selectProgramIn(int index, bool keepEditBuffer, bool
             return Attempt::kDone;
         }
     }
-    // The audio thread must not write a state another thread may be
-    // reading: it switches to the default patch as it would to a loaded one.
-    if (!wait && m_stateHandler.tryLoadDefaultPatch() == ZentrovaStateHandler::Attempt::kBusy)
+    // Under the state lock: host threads read and write the edit state too.
+    if (!wait && m_stateHandler.trySetDefaultPatch() == ZentrovaStateHandler::Attempt::kBusy)
         return Attempt::kBusy;
     if (wait)
-        m_stateHandler.getEditState().setDefaultPatch();
+        m_stateHandler.setDefaultPatch();
     m_curProgram = 0;
     m_editBufferSource = kEditBufferProgram;
     updateDisplay();
@@ -1052,14 +1051,14 @@ ZentrovaStateOwner::PatchFileSettings Zentrova::getPatchFileSettings() const
 
 void Zentrova::setProgramName(char* name)
 {
-    m_stateHandler.getEditState().setPatchName(std::string(name, strnlen(name, kVstMaxProgNameLen - 1)).c_str());
+    m_stateHandler.setEditPatchName(std::string(name, strnlen(name, kVstMaxProgNameLen - 1)).c_str());
     if (ZentrovaEditor* editor = getZentrovaEditor())
         editor->setParameter(static_cast<VstInt32>(kProgramNameNotification), static_cast<float>(m_curProgram));
 }
 
 void Zentrova::getProgramName(char* name)
 {
-    copyHostString(name, m_stateHandler.getEditState().m_patchData.name.c_str(), kVstMaxProgNameLen);
+    copyHostString(name, m_stateHandler.editPatchName().c_str(), kVstMaxProgNameLen);
 }
 
 bool Zentrova::getProgramNameIndexed(VstInt32, VstInt32 index, char* text)

@@ -52,31 +52,48 @@ bool ZentrovaStateHandler::loadPatchFile(const PatchInfo& info, int programIndex
     return loadLocked(info, programIndex);
 }
 
+bool ZentrovaStateHandler::inactiveStateFree() const
+{
+    // While a switch is pending the inactive state is the edit state, which
+    // host threads read without the lock; the engine may still read it just
+    // after a switch.
+    return !m_switchPending.load(std::memory_order_acquire) &&
+           !m_pOwner->engineReads(*m_states[1 - m_currentIndex.load(std::memory_order_acquire)]);
+}
+
 ZentrovaStateHandler::Attempt ZentrovaStateHandler::tryLoadPatchFile(const PatchInfo& info, int programIndex)
 {
     std::unique_lock<std::mutex> loading(m_chunkMutex, std::try_to_lock);
-    if (!loading.owns_lock())
-        return Attempt::kBusy;
-    if (m_pOwner->engineReads(*m_states[1 - m_currentIndex.load(std::memory_order_acquire)]))
+    if (!loading.owns_lock() || !inactiveStateFree())
         return Attempt::kBusy;
     return loadLocked(info, programIndex) ? Attempt::kLoaded : Attempt::kFailed;
 }
 
-ZentrovaStateHandler::Attempt ZentrovaStateHandler::tryLoadDefaultPatch()
+ZentrovaStateHandler::Attempt ZentrovaStateHandler::trySetDefaultPatch()
 {
-    std::unique_lock<std::mutex> loading(m_chunkMutex, std::try_to_lock);
-    if (!loading.owns_lock())
+    std::unique_lock<std::mutex> writing(m_chunkMutex, std::try_to_lock);
+    if (!writing.owns_lock())
         return Attempt::kBusy;
-    const int target = 1 - m_currentIndex.load(std::memory_order_acquire);
-    if (m_pOwner->engineReads(*m_states[target]))
-        return Attempt::kBusy;
-    ZentrovaState& state = *m_states[target];
-    state.m_isCurrent = false;
-    state.m_patchInfo = getEditState().m_patchInfo;
-    state.setDefaultPatch();
-    m_editIndex.store(target, std::memory_order_release);
-    m_switchPending.store(true, std::memory_order_release);
+    getEditState().setDefaultPatch();
     return Attempt::kLoaded;
+}
+
+void ZentrovaStateHandler::setDefaultPatch()
+{
+    std::lock_guard<std::mutex> writing(m_chunkMutex);
+    getEditState().setDefaultPatch();
+}
+
+std::string ZentrovaStateHandler::editPatchName()
+{
+    std::lock_guard<std::mutex> reading(m_chunkMutex);
+    return getEditState().m_patchData.name;
+}
+
+void ZentrovaStateHandler::setEditPatchName(const char* name)
+{
+    std::lock_guard<std::mutex> writing(m_chunkMutex);
+    getEditState().setPatchName(name);
 }
 
 bool ZentrovaStateHandler::loadLocked(const PatchInfo& info, int programIndex)

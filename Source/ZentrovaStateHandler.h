@@ -5,6 +5,7 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <string>
 
 class ZentrovaStateOwner;
 
@@ -45,13 +46,19 @@ public:
         kBusy,
     };
     // The same for the audio thread, which must not wait while another
-    // thread reads or writes a state: kBusy, doing nothing, when one does.
+    // thread reads or writes a state: kBusy, doing nothing, when one does,
+    // and while an earlier load still waits for its switch.
     Attempt tryLoadPatchFile(const PatchInfo& info, int programIndex);
-    // Audio thread, where a library patch could not be loaded: the default
-    // patch, under the edit state's patch record, switched to as a loaded
-    // patch would be. kBusy, doing nothing, while another thread reads or
-    // writes a state.
-    Attempt tryLoadDefaultPatch();
+    // Where a library patch could not be loaded: the edit state's stored
+    // patch becomes the default patch (its parameters keep their values).
+    // The audio thread's form never waits: kBusy, doing nothing, while
+    // another thread reads or writes a state.
+    Attempt trySetDefaultPatch();
+    void setDefaultPatch();
+    // Host threads: the edit state's patch name, which the audio thread may
+    // be writing.
+    std::string editPatchName();
+    void setEditPatchName(const char* name);
 
     bool isSwitchPending() const { return m_switchPending.load(std::memory_order_acquire); }
     // Audio thread, at the start of a block: makes the pending state current.
@@ -71,6 +78,8 @@ public:
 
 private:
     bool loadLocked(const PatchInfo& info, int programIndex);
+    // Audio thread, holding the lock: whether it may write the inactive state.
+    bool inactiveStateFree() const;
     // Host threads, before writing the inactive state.
     void waitForEngine(const ZentrovaState& state) const;
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 
 #include "Source/PatchData.h"
 #include "Source/Voices/EventCodes.h"
@@ -952,8 +953,9 @@ void KeyboardHandler::takeOfferedChords()
     m_pChordLists = nullptr;
     if (m_pChordPatch)
     {
-        // Only this thread writes the held patch's lists, and only the
-        // host's copies read them meanwhile: reading them needs no lock.
+        // A host thread may be writing the patch's chords; it holds the
+        // lock only for that copy.
+        std::lock_guard<SpinLock> guard(m_pChordPatch->chordsLock);
         std::copy(std::begin(m_pChordPatch->chords), std::end(m_pChordPatch->chords), std::begin(m_chordLists));
         m_pChordLists = m_chordLists;
     }

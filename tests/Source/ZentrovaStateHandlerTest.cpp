@@ -1,3 +1,4 @@
+#include "Source/DefaultPatchRecord.h"
 #include "Source/ZentrovaStateHandler.h"
 #include "tests/support/PatchDocuments.h"
 
@@ -47,7 +48,11 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_editor;
     }
-    bool engineReads(const ZentrovaState& state) const override { return readByEngine.load() == &state; }
+    bool engineReads(const ZentrovaState& state) const override
+    {
+        engineAsked = true;
+        return readByEngine.load() == &state;
+    }
     void forget()
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -57,6 +62,7 @@ public:
 
     // The state whose chord lists the engine still holds.
     std::atomic<const ZentrovaState*> readByEngine{nullptr};
+    mutable std::atomic<bool> engineAsked{false};
 
 private:
     std::mutex m_mutex;
@@ -147,7 +153,30 @@ TEST_F(StateHandler, AReadWaitsWhileTheEngineStillReadsThePreviousState)
     host.join();
     EXPECT_TRUE(read.load());
     EXPECT_EQ(&handler.getEditState(), &previous);
+    EXPECT_EQ(handler.tryLoadPatchFile(PatchInfo(), 0), ZentrovaStateHandler::Attempt::kBusy)
+        << "the read waits for its switch, and the host reads its state meanwhile";
+    ASSERT_TRUE(handler.toggleState());
     EXPECT_EQ(handler.tryLoadPatchFile(PatchInfo(), 0), ZentrovaStateHandler::Attempt::kFailed);
+}
+
+TEST_F(StateHandler, TheDefaultPatchFallbackNeverWaitsOnTheAudioThread)
+{
+    ASSERT_TRUE(readDocument(handler, filterType("Hi Pass")));
+    ZentrovaState& previous = handler.getCurrentState();
+    ASSERT_TRUE(handler.toggleState());
+    // A host read now waits for the engine inside the lock.
+    owner.readByEngine = &previous;
+    owner.engineAsked = false;
+    std::thread host([&] { readDocument(handler, filterType("Bnd Pass")); });
+    while (!owner.engineAsked.load())
+        std::this_thread::yield();
+    EXPECT_EQ(handler.trySetDefaultPatch(), ZentrovaStateHandler::Attempt::kBusy);
+    owner.readByEngine = nullptr;
+    host.join();
+    ASSERT_TRUE(handler.toggleState());
+    EXPECT_EQ(handler.trySetDefaultPatch(), ZentrovaStateHandler::Attempt::kLoaded);
+    EXPECT_EQ(handler.editPatchName(), DefaultPatchRecord::instance().name);
+    EXPECT_FALSE(handler.isSwitchPending()) << "written in place";
 }
 
 // A host that stops processing in the middle of a switch does not hang the
