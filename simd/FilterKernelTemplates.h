@@ -42,19 +42,22 @@ struct V4
     __m128 a, b, c, d;
 };
 
-#define KERNEL_BINARY(name, intrinsic)                                                                            \
-    KERNEL_INLINE V1 name(V1 x, V1 y)                                                                             \
+// One operation's overloads for the vector types of one, two and four
+// registers (a; a, b; a, b, c, d), for each unit's own types.
+#define KERNEL_BINARY_FOR(One, Two, Four, name, operation)                                                        \
+    KERNEL_INLINE One name(One x, One y)                                                                          \
     {                                                                                                              \
-        return {intrinsic(x.a, y.a)};                                                                              \
+        return {operation(x.a, y.a)};                                                                              \
     }                                                                                                              \
-    KERNEL_INLINE V2 name(V2 x, V2 y)                                                                             \
+    KERNEL_INLINE Two name(Two x, Two y)                                                                          \
     {                                                                                                              \
-        return {intrinsic(x.a, y.a), intrinsic(x.b, y.b)};                                                         \
+        return {operation(x.a, y.a), operation(x.b, y.b)};                                                         \
     }                                                                                                              \
-    KERNEL_INLINE V4 name(V4 x, V4 y)                                                                             \
+    KERNEL_INLINE Four name(Four x, Four y)                                                                       \
     {                                                                                                              \
-        return {intrinsic(x.a, y.a), intrinsic(x.b, y.b), intrinsic(x.c, y.c), intrinsic(x.d, y.d)};               \
+        return {operation(x.a, y.a), operation(x.b, y.b), operation(x.c, y.c), operation(x.d, y.d)};               \
     }
+#define KERNEL_BINARY(name, intrinsic) KERNEL_BINARY_FOR(V1, V2, V4, name, intrinsic)
 
 KERNEL_BINARY(add, _mm_add_ps)
 KERNEL_BINARY(sub, _mm_sub_ps)

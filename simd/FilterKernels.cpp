@@ -85,6 +85,7 @@ const FilterGroupKernel FilterTwoPairKernelTable[kFilterModeCount] = ZENTROVA_GR
 const FilterGroupKernel FilterFourPairKernelTable[kFilterModeCount] = ZENTROVA_GROUP_KERNELS(V4);
 
 #undef ZENTROVA_GROUP_KERNELS
+#undef KERNEL_BINARY_FOR
 
 const FilterKernel FilterKernelTable[36] = {
     ProcessNothing, ProcessLp4Pole1, ProcessLp4Pole2, ProcessLp4Pole3,

@@ -81,19 +81,7 @@ KERNEL_INLINE __m512 upperThenLowerWide(__m512 x, __m512 y)
     return _mm512_shuffle_ps(x, y, _MM_SHUFFLE(1, 0, 3, 2));
 }
 
-#define KERNEL_BINARY(name, operation)                                                                            \
-    KERNEL_INLINE Z1 name(Z1 x, Z1 y)                                                                             \
-    {                                                                                                              \
-        return {operation(x.a, y.a)};                                                                              \
-    }                                                                                                              \
-    KERNEL_INLINE Z2 name(Z2 x, Z2 y)                                                                             \
-    {                                                                                                              \
-        return {operation(x.a, y.a), operation(x.b, y.b)};                                                         \
-    }                                                                                                              \
-    KERNEL_INLINE Z4 name(Z4 x, Z4 y)                                                                             \
-    {                                                                                                              \
-        return {operation(x.a, y.a), operation(x.b, y.b), operation(x.c, y.c), operation(x.d, y.d)};               \
-    }
+#define KERNEL_BINARY(name, operation) KERNEL_BINARY_FOR(Z1, Z2, Z4, name, operation)
 
 KERNEL_BINARY(add, _mm512_add_ps)
 KERNEL_BINARY(sub, _mm512_sub_ps)
@@ -198,6 +186,7 @@ const FilterGroupKernel FilterWideKernelTable[kFilterModeCount] = ZENTROVA_GROUP
 const FilterGroupKernel FilterHalfWideKernelTable[kFilterModeCount] = ZENTROVA_GROUP_KERNELS(Z2);
 
 #undef ZENTROVA_GROUP_KERNELS
+#undef KERNEL_BINARY_FOR
 #undef KERNEL_INLINE
 
 #include "simd/WideVectorsEnd.h"
