@@ -45,7 +45,7 @@ int patchVersionNumber(const std::string& versionText)
 
 std::string convertLegacyValueText(const std::string& key, const std::string& text, int version)
 {
-    if (version < kControllerPercentVersion && key == "Controller1Amount")
+    if (version < kControllerPercentVersion && (key == "Controller1Amount" || key == "Controller2Amount"))
         return formatFixed(parseNumberText(text) / 100.0f, 6);
     if (version < kGlideSpreadChoiceVersion && key == "GlideSpread")
         return glideSpreadChoice(parseNumberText(text));

@@ -21,7 +21,7 @@ TEST(PatchVersion, ControllerAmountBecomesAFractionBefore392)
     EXPECT_EQ(convertLegacyValueText("Controller1Amount", "50", 391), "0.500000");
     EXPECT_EQ(convertLegacyValueText("Controller1Amount", "-100", 0), "-1.000000");
     EXPECT_EQ(convertLegacyValueText("Controller1Amount", "50", 392), "50");
-    EXPECT_EQ(convertLegacyValueText("Controller2Amount", "50", 391), "50") << "only the first controller changed";
+    EXPECT_EQ(convertLegacyValueText("Controller2Amount", "50", 391), "0.500000") << "both controllers changed";
 }
 
 TEST(PatchVersion, GlideSpreadGoesToTheNearestFormerSpreadBefore374)

@@ -359,10 +359,11 @@ TEST_P(PluginChunks, ReadingGivesEveryChordTheArpeggioOrder)
 
 TEST_P(PluginChunks, ControllerAmountWasAPercentageBefore392)
 {
-    ASSERT_EQ(setDocument(patchDocument("391", {{"Controller1Amount", "50"}, {"Controller2Amount", "0.5"}})), 1);
+    ASSERT_EQ(setDocument(patchDocument("391", {{"Controller1Amount", "50"}, {"Controller2Amount", "50"}})), 1);
     EXPECT_EQ(plugin->getParameter(97), 0.75f);
     EXPECT_EQ(plugin->parameterDisplay(97), "50");
     EXPECT_EQ(plugin->getParameter(100), 0.75f);
+    EXPECT_EQ(plugin->parameterDisplay(100), "50");
     ASSERT_EQ(setDocument(patchDocument("392", {{"Controller1Amount", "50"}})), 1);
     EXPECT_EQ(plugin->getParameter(97), 1.0f);
 }
