@@ -14,19 +14,19 @@ void appendShare(std::string& text, int n)
 }
 }
 
-MixParameter::MixParameter(const ParameterNames& names, bool midiCentre, const char* label)
-    : IntParameter(names, midiCentre, label, 0, 100, false)
+MixParameter::MixParameter(const ParameterNames& names, bool midiCentre, const char* label, bool valueFirst)
+    : IntParameter(names, midiCentre, label, 0, 100, false), m_valueFirst(valueFirst)
 {
     setAltLabel("100/100");
 }
 
 void MixParameter::getDisplay(char* out) const
 {
-    int n = getInt();
+    const int n = getInt();
     std::string text;
-    appendShare(text, 100 - n);
+    appendShare(text, m_valueFirst ? n : 100 - n);
     text += '/';
-    appendShare(text, n);
+    appendShare(text, m_valueFirst ? 100 - n : n);
     copyText(out, text.c_str(), kTextSize);
 }
 

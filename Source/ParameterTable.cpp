@@ -300,7 +300,8 @@ std::unique_ptr<ZentrovaParameter> createParameterObject(int index)
     case DelayLevel: return std::make_unique<IntSwitchParameter>(n, false, "%", 0, 100, "Off", false);
     case ChorusMode: return std::make_unique<IntParameter>(n, false, "", 1, 4, false);
     case DelayTempo: return std::make_unique<IntSwitchParameter>(n, false, "bpm", 31, 192, "Midi", false);
-    case OscMix: return std::make_unique<MixParameter>(n, centred, "Osc1/Osc2");
+    // The mixer gives oscillator 1 the value's share.
+    case OscMix: return std::make_unique<MixParameter>(n, centred, "Osc1/Osc2", true);
     case NoiseMix: return std::make_unique<MixParameter>(n, centred, "Osc/Noise");
     case RingModulation: return choice(n, ringModulationNames, centred);
     case ModToPitch: return std::make_unique<FloatParameter>(n, centred, "semitones", "d2", false, -7.0f, 7.0f);

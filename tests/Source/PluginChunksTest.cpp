@@ -316,7 +316,7 @@ TEST_P(PluginChunks, DamagedPartsOfAReadableChunkAreSkipped)
                                                    chords);
     ASSERT_EQ(setDocument(document), 1);
     EXPECT_EQ(plugin->parameterDisplay(0), "Bnd Pass");
-    EXPECT_EQ(plugin->parameterDisplay(48), " 80/ 20") << "reading goes on after a damaged parameter";
+    EXPECT_EQ(plugin->parameterDisplay(48), " 20/ 80") << "reading goes on after a damaged parameter";
     EXPECT_EQ(plugin->parameterDisplay(8), "-1.6");
     const std::string text = programText();
     const std::size_t chordsAt = text.find("<chords>");

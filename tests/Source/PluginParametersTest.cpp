@@ -201,7 +201,7 @@ TEST_P(PluginParameters, NumberKindsShowTheirUnits)
     EXPECT_EQ(displayAfter(46, 0.0f), "Midi");
     EXPECT_EQ(displayAfter(46, 1.0f), "192");
     EXPECT_EQ(displayAfter(91, 0.0f), "32") << "a falling range";
-    EXPECT_EQ(displayAfter(48, 0.25f), " 75/ 25");
+    EXPECT_EQ(displayAfter(48, 0.25f), " 25/ 75") << "oscillator 1's share first";
     EXPECT_EQ(displayAfter(67, 0.3f), " 75/ 25") << "an LFO mix has five positions";
     EXPECT_EQ(displayAfter(66, 1.0f), "7.00");
     EXPECT_EQ(displayAfter(66, 0.0f), "-7.00");
