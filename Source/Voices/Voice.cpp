@@ -47,7 +47,7 @@ constexpr std::int64_t kLfoCodes = 4;
 Voice::Voice(Zentrova* owner, bool hasAudioInput)
     : m_renderMask{0, 0}, m_freeVoices{~std::uint64_t(0), ~std::uint64_t(0)}, m_pOscillators(OscillatorsFloat::create()),
       m_pMixer(new OscillatorMixer), m_bends{}, m_bendRange(2 * 256), m_filterTarget{0, 0, 0},
-      m_filterStep{0, 0, 0}, m_filterGlideActive(0), m_filterGlideCounter(0),
+      m_filterStep{0, 0, 0}, m_filterGlideActive(0), m_filterGlideCounter(0), m_filterSettling(true),
       m_pAudioInput(hasAudioInput ? new AudioInput : new SilentAudioInput), m_pOwner(owner),
       m_sampleRate(44100.0f), m_blockSize(0), m_tickCapacity(0), m_blockTicks(0), m_carry(0), m_tickOffset(0),
       m_voiceMode(-1), m_polyphony(-1), m_pControlCue(nullptr), m_pNoteCue(nullptr), m_buffers{}, m_hold2Scale(2.0f),
@@ -94,6 +94,7 @@ void Voice::reset()
         parameters.releaseScale = 1.0f;
     }
     m_filterGlideCounter = 0;
+    settleFilter();
     std::fill(std::begin(m_bends), std::end(m_bends), 0);
     m_carry = 0;
     m_renderMask[0] = m_renderMask[1] = 0;
@@ -323,6 +324,7 @@ void Voice::processControlBlocks(std::int64_t idleGroups)
             m_noteEvent = m_pNoteCue->pop();
         }
     }
+    m_filterSettling = false;
 }
 
 void Voice::processModEvents(int tick)
@@ -357,12 +359,43 @@ void Voice::applyNoteEvent(const VoiceEvent& event)
         group.processEvent(event);
 }
 
-void Voice::setFilterTarget(int which, std::int64_t target)
+std::int64_t Voice::filterValue(int which) const
 {
     const FilterBank::Settings& settings = m_filterBank.settings();
-    const std::int64_t current =
-        which == kGlideCutoff ? settings.frequency : which == kGlideResonance ? settings.resonance : settings.separation;
+    return which == kGlideCutoff      ? settings.frequency
+           : which == kGlideResonance ? settings.resonance
+                                      : settings.separation;
+}
+
+void Voice::setFilterValue(int which, std::int64_t value)
+{
+    FilterBank::Settings& settings = m_filterBank.settings();
+    if (which == kGlideCutoff)
+        settings.frequency = static_cast<std::uint8_t>(value);
+    else if (which == kGlideResonance)
+        settings.resonance = static_cast<std::uint8_t>(value);
+    else
+        settings.separation = static_cast<std::int16_t>(value);
+}
+
+void Voice::settleFilter()
+{
+    for (int which = kGlideCutoff; which <= kGlideSeparation; ++which)
+    {
+        if (m_filterGlideActive & (1u << which))
+            setFilterValue(which, m_filterTarget[which]);
+        m_filterStep[which] = 0;
+    }
+    m_filterGlideActive = 0;
+    m_filterSettling = true;
+}
+
+void Voice::setFilterTarget(int which, std::int64_t target)
+{
     m_filterTarget[which] = target;
+    if (m_filterSettling)
+        setFilterValue(which, target);
+    const std::int64_t current = filterValue(which);
     if (target == current)
     {
         m_filterStep[which] = 0;
@@ -391,7 +424,7 @@ void Voice::filterGlideTick()
         }
     };
     // The cutoff moves every fourth tick, resonance and separation every
-    // second: a patch change sweeps rather than jumps.
+    // second: a change while the engine plays sweeps rather than jumps.
     if (m_filterGlideCounter % 4 == 0)
         move(kGlideCutoff, settings.frequency);
     if (m_filterGlideCounter % 2 == 0)

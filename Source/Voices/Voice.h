@@ -102,6 +102,11 @@ private:
     void applyHarmonicLevel(std::int64_t code, std::int64_t value);
     void applyPitchBend(std::int64_t value);
     void setFilterTarget(int which, std::int64_t target);
+    std::int64_t filterValue(int which) const;
+    void setFilterValue(int which, std::int64_t value);
+    // Ends any glide at its target; the targets of the next block are taken
+    // at once.
+    void settleFilter();
     void filterGlideTick();
     void carryLeadIn(const std::uint64_t* rendered);
     void applyHold2Scale();
@@ -129,6 +134,10 @@ private:
     std::int64_t m_filterStep[3];
     unsigned m_filterGlideActive;
     std::int64_t m_filterGlideCounter;
+    // Set from a reset to the end of the next block: there is nothing to glide
+    // from then, and the patch that block brings must sound from its first
+    // note.
+    bool m_filterSettling;
     std::unique_ptr<AudioInput> m_pAudioInput;
     [[maybe_unused]] Zentrova* m_pOwner;
     NoteSettings m_noteSettings;

@@ -2,9 +2,12 @@
 // effect record, the keyboard handler, the voice engine and the effects,
 // audio out.
 
+#include "Source/ParameterTable.h"
 #include "tests/support/Deliverables.h"
-#include "tests/support/SoundingPlugin.h"
 #include "tests/support/FrequencyAnalysis.h"
+#include "tests/support/MidiEvents.h"
+#include "tests/support/PatchDocuments.h"
+#include "tests/support/SoundingPlugin.h"
 #include "tests/support/TemporaryHome.h"
 
 #include <gtest/gtest.h>
@@ -21,10 +24,72 @@ float peak(const std::vector<float>& x)
     return p;
 }
 
+constexpr int kRate = 44100;
+
+double rmsOf(const std::vector<float>& x, double fromSeconds, double toSeconds)
+{
+    const auto from = static_cast<std::size_t>(fromSeconds * kRate);
+    return spectrum::rms(x.data() + from, static_cast<std::size_t>(toSeconds * kRate) - from);
+}
+
+std::vector<float> slice(const std::vector<float>& x, double fromSeconds, double toSeconds)
+{
+    return std::vector<float>(x.begin() + static_cast<std::ptrdiff_t>(fromSeconds * kRate),
+                              x.begin() + static_cast<std::ptrdiff_t>(toSeconds * kRate));
+}
+
+// Samples from the note to the first one above 0.05.
+int onset(const std::vector<float>& x, int note)
+{
+    for (std::size_t i = note; i < x.size(); ++i)
+        if (std::fabs(x[i]) > 0.05f)
+            return static_cast<int>(i) - note;
+    return -1;
+}
+
+// One plain voice, no effects: level and pitch read without beats or echoes.
+const ParameterTexts kPlainVoice = {{"UnisonMode", "Off"}, {"EffectActive", "Off"}};
+
 class PluginSound : public ::testing::TestWithParam<Deliverable>
 {
 protected:
     const Flavour& flavour() const { return *GetParam().flavour; }
+
+    // A new instance as a host opens it, with the patch of a project read
+    // before it is first resumed (none: the instance's own).
+    std::unique_ptr<HostedPlugin> openInstance(const ParameterTexts& patch = {})
+    {
+        HostSettings settings;
+        settings.sampleRate = kRate;
+        settings.blockSize = 256;
+        auto plugin = std::make_unique<HostedPlugin>(GetParam().libraryPath, settings);
+        if (!patch.empty())
+            plugin->setChunk(plainChunk(patchDocument("609", patch)), true);
+        plugin->resume();
+        return plugin;
+    }
+
+    // The left output of the next frames samples; the events' deltaFrames
+    // count from the first of them.
+    static std::vector<float> play(HostedPlugin& plugin, int frames, const std::vector<VstMidiEvent>& midi = {})
+    {
+        const int block = plugin.settings().blockSize;
+        std::vector<float> left(frames), right(block);
+        for (int done = 0; done < frames; done += block)
+        {
+            const int n = std::min(block, frames - done);
+            std::vector<VstMidiEvent> events;
+            for (VstMidiEvent event : midi)
+                if (event.deltaFrames >= done && event.deltaFrames < done + n)
+                {
+                    event.deltaFrames -= done;
+                    events.push_back(event);
+                }
+            float* outputs[] = {left.data() + done, right.data()};
+            plugin.processBlock(events, nullptr, outputs, n);
+        }
+        return left;
+    }
 
     TemporaryHome home;
 };
@@ -37,7 +102,7 @@ TEST_P(PluginSound, Note69PlaysA440)
     for (float rate : {44100.0f, 48000.0f, 96000.0f})
     {
         SoundingPlugin synth(rate, 512, flavour());
-        // A second for the filter to sweep to the patch's values.
+        // A second for the wave tables to be built.
         const int second = static_cast<int>(rate);
         synth.midi(second, 0x90, 69, 100);
         synth.run(second + second / 2);
@@ -84,9 +149,11 @@ TEST_P(PluginSound, BlockSizesGiveTheSameSound)
     // when its change arrives, which then waits for the next tick. A voice
     // woken from silence is rendered from the start of its block. So: one
     // voice sounding from the first sample on, let go and struck again on
-    // odd samples at the same velocity.
+    // odd samples at the same velocity. The echo is off: it would repeat
+    // the stair-step start, which differs with the block grid, for seconds.
     auto render = [this](int block) {
-        SoundingPlugin synth(44100.0f, block, flavour());
+        SoundingPlugin synth(44100.0f, block, flavour(),
+                             [](PatchEdit& patch) { patch.set(Param::DelayLevel, "Off"); });
         synth.midi(0, 0x90, 69, 100);
         synth.midi(20101, 0x80, 69, 64);
         synth.midi(23007, 0x90, 69, 100);
@@ -108,5 +175,72 @@ TEST_P(PluginSound, BlockSizesGiveTheSameSound)
             worst = std::max(worst, static_cast<double>(std::fabs(other.right[i] - reference.right[i])));
         }
         EXPECT_LT(worst, 1e-4) << block;
+    }
+}
+
+TEST_P(PluginSound, AFreshInstancePlaysItsFirstNoteAtFullLevelAndPitch)
+{
+    auto plugin = openInstance(kPlainVoice);
+    const std::vector<float> out = play(*plugin, kRate / 2, {midiEvent(0, 0x90, 69, 100)});
+    const double held = rmsOf(out, 0.4, 0.5);
+    EXPECT_GT(held, 0.01);
+    for (double from = 0.02; from < 0.4; from += 0.02)
+        EXPECT_NEAR(rmsOf(out, from, from + 0.02), held, 0.1 * held) << from;
+    EXPECT_NEAR(spectrum::peakFrequency(slice(out, 0.0, 0.1), kRate, 400.0, 480.0), 440.0, 0.5);
+    EXPECT_NEAR(spectrum::peakFrequency(slice(out, 0.1, 0.5), kRate, 400.0, 480.0), 440.0, 0.5);
+}
+
+TEST_P(PluginSound, TheFirstNoteAfterAResumeStartsLikeLaterOnes)
+{
+    auto plugin = openInstance();
+    const int note = 100;
+    const std::vector<VstMidiEvent> strike = {midiEvent(note, 0x90, 69, 100), midiEvent(kRate / 2, 0x80, 69, 64)};
+    const int soon = kRate / 200;
+    const int first = onset(play(*plugin, kRate, strike), note);
+    EXPECT_GE(first, 0);
+    EXPECT_LT(first, soon);
+    const int later = onset(play(*plugin, kRate, strike), note);
+    EXPECT_GE(later, 0);
+    EXPECT_LT(later, soon);
+    // A resume after a sample-rate change starts the engine afresh.
+    plugin->suspend();
+    plugin->setSampleRate(48000.0);
+    plugin->resume();
+    const int resumed = onset(play(*plugin, kRate, strike), note);
+    EXPECT_GE(resumed, 0);
+    EXPECT_LT(resumed, soon);
+}
+
+TEST_P(PluginSound, TheFilterGlidesToAFrequencySetDuringANote)
+{
+    auto plugin = openInstance(kPlainVoice);
+    const std::vector<float> before = play(*plugin, kRate / 4, {midiEvent(0, 0x90, 69, 100)});
+    plugin->setParameter(Param::FilterFreq, 0.0f);
+    const std::vector<float> after = play(*plugin, kRate / 2);
+    const double bright = rmsOf(before, 0.2, 0.25);
+    // One cutoff step per four ticks: a tenth of a second on, most of the
+    // sound still passes.
+    EXPECT_GT(rmsOf(after, 0.1, 0.12), 0.4 * bright);
+    EXPECT_LT(rmsOf(after, 0.45, 0.5), 0.1 * bright);
+}
+
+TEST_P(PluginSound, TheOscillatorMixShowsOscillator1First)
+{
+    // Oscillator 2 a fifth above oscillator 1 at 440 Hz.
+    const double osc1 = 440.0, osc2 = 440.0 * std::pow(2.0, 7.0 / 12.0);
+    struct Case
+    {
+        const char* mix;
+        const char* shown;
+        double heard;
+        double silent;
+    };
+    for (const Case& c : {Case{"100", "100/  0", osc1, osc2}, Case{"0", "  0/100", osc2, osc1}})
+    {
+        auto plugin = openInstance({{"UnisonMode", "Off"}, {"EffectActive", "Off"}, {"Osc2Transpose", "7"},
+                                    {"OscMix", c.mix}});
+        EXPECT_EQ(plugin->parameterDisplay(Param::OscMix), c.shown);
+        const std::vector<double> out = spectrum::hann(play(*plugin, kRate / 2, {midiEvent(0, 0x90, 69, 100)}));
+        EXPECT_GT(spectrum::power(out, kRate, c.heard), 1e4 * spectrum::power(out, kRate, c.silent)) << c.mix;
     }
 }

@@ -22,7 +22,7 @@ namespace
 {
 constexpr float kRate = 44100.0f;
 constexpr int kBlock = 256;
-// Unrecorded: the filter sweeps to the patch and the wave tables are built.
+// Unrecorded: the wave tables are built.
 constexpr int kPreRoll = 22016;
 constexpr int kFrames = 4096;
 constexpr double kTolerance = 2e-4;

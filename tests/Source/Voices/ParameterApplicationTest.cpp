@@ -96,6 +96,22 @@ TEST_F(Application, FilterValuesGlideToTheirTargets)
     EXPECT_EQ(voice.filterBank().settings().separation, -254);
 }
 
+TEST_F(Application, AfterAResetTheFilterTakesItsTargetsAtOnce)
+{
+    // The rig's reset: the first block's targets are taken as they come.
+    sendFloat(Param::FilterFreq, 100.0f / 255.0f);
+    tick();
+    EXPECT_EQ(voice.filterBank().settings().frequency, 100);
+    sendFloat(Param::FilterFreq, 200.0f / 255.0f);
+    tick();
+    EXPECT_LT(voice.filterBank().settings().frequency, 200) << "gliding";
+    rig.voice.reset();
+    EXPECT_EQ(voice.filterBank().settings().frequency, 200) << "a glide ends at its target";
+    sendFloat(Param::FilterQ, 50.0f / 255.0f);
+    tick();
+    EXPECT_EQ(voice.filterBank().settings().resonance, 50);
+}
+
 TEST_F(Application, FilterTypeChangesSplitTheBlock)
 {
     sendInt(Param::FilterType, 3, 0);

@@ -149,7 +149,7 @@ TEST(Voice, BlockSizesGiveTheSameSound)
     EXPECT_GT(peak(reference), 0.1f);
     // The wave tables reach their band-limited form one step per block:
     // after 24 blocks of 512 samples, and the filters forget the stair-step
-    // tables soon after.
+    // tables soon after. Until then the grids differ by the stair steps.
     const std::size_t built = 4 * 28 * 512;
     for (int block : {1, 37, 64})
     {
@@ -162,7 +162,7 @@ TEST(Voice, BlockSizesGiveTheSameSound)
             const double difference = std::fabs(other[i] - reference[i]);
             (i < built ? early : later) = std::max(i < built ? early : later, difference);
         }
-        EXPECT_LT(early, 2e-3) << block;
+        EXPECT_LT(early, 0.05) << block;
         EXPECT_LT(later, 1e-6) << block;
     }
 }
