@@ -23,6 +23,8 @@
 namespace
 {
 constexpr int kMaxSteps = 1000;
+// A loaded machine still runs this many steps, however long they take.
+constexpr int kMinSteps = 250;
 constexpr auto kMaxDuration = std::chrono::seconds(6);
 constexpr int kMaxInstances = 3;
 constexpr int kMaxBlockSize = 4096;
@@ -73,7 +75,9 @@ public:
     void run()
     {
         const auto start = std::chrono::steady_clock::now();
-        for (m_step = 0; m_step < kMaxSteps && std::chrono::steady_clock::now() - start < kMaxDuration; ++m_step)
+        for (m_step = 0;
+             m_step < kMinSteps || (m_step < kMaxSteps && std::chrono::steady_clock::now() - start < kMaxDuration);
+             ++m_step)
         {
             if (m_instances.empty() || (m_instances.size() < kMaxInstances && below(40) == 0))
                 open();
