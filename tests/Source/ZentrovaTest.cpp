@@ -16,6 +16,8 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <limits>
 #include <memory>
 #include <string>
@@ -316,4 +318,20 @@ TEST_P(ZentrovaPlugin, ProgramNamesReachTheHostAsCleanText)
     plugin->dispatch(effSetProgramName, 0, 0, given);
     plugin->dispatch(effGetProgramName, 0, 0, text);
     EXPECT_STREQ(text, "Set By Host");
+}
+
+TEST_P(ZentrovaPlugin, AConfigurationWithAByteOrderMarkKeepsItsSettings)
+{
+    const std::string file = home.path() + "/.config/com.vorlixworks.Zentrova2.sup";
+    {
+        std::ofstream out(file, std::ios::binary);
+        out << "\xEF\xBB\xBF\nZentrova Configuration File\n{Knob Mode}{Linear}\n{Flt Q}{71}\n"
+               "{Midi Banks}{<bank><program midi=\"3\" path=\"FX/Pads/Warm\"/></bank>}\n";
+    }
+    load().reset();
+    std::ifstream in(file, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("{Knob Mode}{Linear}\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("{Flt Q}{71}\n"), std::string::npos);
+    EXPECT_NE(text.find("path=\"FX/Pads/Warm\""), std::string::npos);
 }
