@@ -644,7 +644,8 @@ int Configuration::readConfiguration(const std::string& text)
 {
     const std::size_t start = headerStart(text);
     const std::size_t headerEnd = text.find_first_of("\r\n", start);
-    const std::string header = text.substr(start, headerEnd == std::string::npos ? std::string::npos : headerEnd - start);
+    const std::string header =
+        text.substr(start, headerEnd == std::string::npos ? std::string::npos : headerEnd - start);
     if (header.compare(0, kHeaderLength, kHeader) != 0 || header.size() < kHeaderLength)
         return kFileWrongHeader;
     if (headerEnd == std::string::npos)

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -39,9 +40,15 @@ bool isCleanText(const std::string& text)
     for (std::size_t at = 0; at < text.size();)
     {
         const auto lead = static_cast<unsigned char>(text[at]);
-        const std::size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead < 0xE0 ? 2 : lead >= 0xE0 && lead < 0xF0 ? 3
-                                                    : lead >= 0xF0 && lead < 0xF5     ? 4
-                                                                                      : 0;
+        std::size_t length = 0;
+        if (lead < 0x80)
+            length = 1;
+        else if (lead >= 0xC2 && lead < 0xE0)
+            length = 2;
+        else if (lead >= 0xE0 && lead < 0xF0)
+            length = 3;
+        else if (lead >= 0xF0 && lead < 0xF5)
+            length = 4;
         if (length == 0 || at + length > text.size())
             return false;
         std::uint32_t code = length == 1 ? lead : lead & (0x7Fu >> length);

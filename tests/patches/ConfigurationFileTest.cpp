@@ -494,8 +494,9 @@ TEST_F(ConfigurationFile, NumbersIgnoreTheProcesssLocale)
 
 TEST_F(ConfigurationFile, AByteOrderMarkAndBlankLinesBeforeTheHeaderAreHarmless)
 {
-    writeTextFile(files.userConfigFile(), "\xEF\xBB\xBF\r\n \t\n\nZentrova Configuration File\r\n{Knob Mode}{Linear}\n"
-                                          "{Flt Q}{71}\n{Midi Banks}{<bank><program midi=\"3\" path=\"FX/A/1\"/></bank>}\n");
+    writeTextFile(files.userConfigFile(),
+                  "\xEF\xBB\xBF\r\n \t\n\nZentrova Configuration File\r\n{Knob Mode}{Linear}\n{Flt Q}{71}\n"
+                  "{Midi Banks}{<bank><program midi=\"3\" path=\"FX/A/1\"/></bank>}\n");
     AcquiredConfiguration configuration;
     EXPECT_EQ(configuration->getKnobMode(), 2);
     EXPECT_EQ(configuration->getMidiController(1), 71);
