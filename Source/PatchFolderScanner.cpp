@@ -165,6 +165,10 @@ void PatchFolderScanner::createTree(PatchTreeBranch::Pointer& slot, const BankFo
             file.path = path.string();
             file.fileName = path.filename().string();
             file.stem = path.stem().string();
+            // A file named only by its extension would give a patch without a
+            // name, whose address is its bank's.
+            if (file.stem.empty())
+                file.stem = file.fileName;
             file.modifyTime = modifyTimeOf(path);
             file.fileType = format | (PatchFileHandler::isReadOnly(file.path) ? kFileTypeReadOnly : 0);
             file.requiredFileType = folder.requiredFileTypes;
@@ -336,7 +340,7 @@ PatchTreeBranch::Pointer PatchFolderScanner::makeVersion1Bank(const PatchFileInf
         return nullptr;
     const std::uint32_t readOnly = newest.fileType & kFileTypeReadOnly;
     BankInfo info;
-    info.name = newest.fileName.substr(0, newest.fileName.rfind('.'));
+    info.name = newest.stem;
     info.address = address + info.name + "/";
     info.folders.push_back(BankFolder{newest.path, 0});
     info.patchType = kFileTypeVersion1 | kFileTypeFxb | readOnly;

@@ -1058,7 +1058,7 @@ void Zentrova::setProgramName(char* name)
 
 void Zentrova::getProgramName(char* name)
 {
-    copyHostString(name, m_stateHandler.editPatchName().c_str(), kVstMaxProgNameLen);
+    copyHostName(name, m_stateHandler.editPatchName(), kVstMaxProgNameLen);
 }
 
 bool Zentrova::getProgramNameIndexed(VstInt32, VstInt32 index, char* text)
@@ -1075,7 +1075,7 @@ bool Zentrova::getProgramNameIndexed(VstInt32, VstInt32 index, char* text)
         copyHostString(text, kEmptyProgramName, kVstMaxProgNameLen);
         return true;
     }
-    copyHostString(text, bank->patches[static_cast<std::size_t>(patch)]->name.c_str(), kVstMaxProgNameLen);
+    copyHostName(text, bank->patches[static_cast<std::size_t>(patch)]->shownName(), kVstMaxProgNameLen);
     return true;
 }
 

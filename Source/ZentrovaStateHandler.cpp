@@ -87,7 +87,8 @@ void ZentrovaStateHandler::setDefaultPatch()
 std::string ZentrovaStateHandler::editPatchName()
 {
     std::lock_guard<std::mutex> reading(m_chunkMutex);
-    return getEditState().m_patchData.name;
+    const ZentrovaState& state = getEditState();
+    return state.m_patchData.name.empty() ? state.m_patchInfo.shownName() : state.m_patchData.name;
 }
 
 void ZentrovaStateHandler::setEditPatchName(const char* name)

@@ -55,8 +55,8 @@ public:
     // another thread reads or writes a state.
     Attempt trySetDefaultPatch();
     void setDefaultPatch();
-    // Host threads: the edit state's patch name, which the audio thread may
-    // be writing.
+    // Host threads: the edit state's patch name (its file's name when it has
+    // none), which the audio thread may be writing.
     std::string editPatchName();
     void setEditPatchName(const char* name);
 

@@ -17,3 +17,11 @@ std::string PatchInfo::lastFile() const
 {
     return files.empty() ? std::string() : files.back();
 }
+
+std::string PatchInfo::shownName() const
+{
+    if (!name.empty() || files.empty())
+        return name;
+    const std::size_t slash = files.back().rfind('/');
+    return slash == std::string::npos ? files.back() : files.back().substr(slash + 1);
+}

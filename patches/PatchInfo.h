@@ -22,6 +22,9 @@ public:
     int programInFile() const;
     // The newest file, the one a load reads; empty when there is none.
     std::string lastFile() const;
+    // The name where there is one, else the last file's name (a file named
+    // only by its extension gives the patch no name of its own).
+    std::string shownName() const;
 
     std::string name;
     // The bank's tree address followed by the patch name; empty when the
