@@ -38,11 +38,17 @@ public:
 
     void detach(ProgramChangeWorker::Client* client)
     {
-        std::lock_guard<std::mutex> lifecycle(m_lifecycle);
         {
             std::unique_lock<std::mutex> lock(m_mutex);
             m_served.wait(lock, [&] { return m_busy != client; });
             m_clients.erase(std::remove(m_clients.begin(), m_clients.end(), client), m_clients.end());
+            if (!m_clients.empty())
+                return;
+        }
+        std::lock_guard<std::mutex> lifecycle(m_lifecycle);
+        {
+            // Another instance may have come meanwhile.
+            std::lock_guard<std::mutex> lock(m_mutex);
             if (!m_clients.empty())
                 return;
         }
@@ -149,7 +155,8 @@ private:
 
     sem_t m_wake;
     std::atomic<bool> m_running{false};
-    // Held across starting and stopping the thread; never by the thread.
+    // Held across starting and stopping the thread; never by the thread, nor
+    // while waiting for it to serve a client.
     std::mutex m_lifecycle;
     // Guards the client list, the busy client and the stop flag.
     std::mutex m_mutex;

@@ -372,6 +372,8 @@ void Zentrova::beginBlock()
     }
     m_transportRunning = playing;
     m_keyboardOverflow = false;
+    if (m_hostDisplayPending.exchange(false, std::memory_order_acq_rel))
+        AudioEffectX::updateDisplay();
 }
 
 VstInt32 Zentrova::processEvents(VstEvents* events)
@@ -790,14 +792,20 @@ void Zentrova::setProgram(VstInt32 program)
 
 void Zentrova::selectProgram(int index, bool keepEditBuffer, bool load)
 {
+    if (chooseProgram(index, keepEditBuffer, load))
+        updateDisplay();
+}
+
+bool Zentrova::chooseProgram(int index, bool keepEditBuffer, bool load)
+{
     // A patch from outside the library stands alone until a bank is chosen.
     if (index < 0 || m_stateHandler.getEditState().m_notInLibrary)
-        return;
+        return false;
     int toLoad = index;
     if (!keepEditBuffer)
     {
         if (index > kEditBufferProgram)
-            return;
+            return false;
         m_curProgram = index;
         if (index == kEditBufferProgram)
             toLoad = m_editBufferSource;
@@ -815,18 +823,15 @@ void Zentrova::selectProgram(int index, bool keepEditBuffer, bool load)
         m_editBufferSource = kEditBufferProgram;
     }
     if (!load)
-        return;
+        return false;
     const std::shared_ptr<const ProgramList::Bank> bank = m_programs.currentBank();
     if (toLoad >= 0 && toLoad < static_cast<int>(bank->patches.size()) &&
         loadPatch(bank->patches[static_cast<std::size_t>(toLoad)]->address, toLoad))
-    {
-        updateDisplay();
-        return;
-    }
+        return true;
     m_stateHandler.setDefaultPatch();
     m_curProgram = 0;
     m_editBufferSource = kEditBufferProgram;
-    updateDisplay();
+    return true;
 }
 
 bool Zentrova::loadPatch(const std::string& address, int program)
@@ -1089,7 +1094,13 @@ void Zentrova::changeMidiProgram(int bank, int program)
         return;
     const std::shared_ptr<PatchTreeBranch> parent = node->getParent();
     selectBank(parent ? parent->getAddress() : std::string(), false);
-    selectProgram(findProgramByAddress(path), true, true);
+    if (!chooseProgram(findProgramByAddress(path), true, true))
+        return;
+    // The host hears of it from the audio thread: this thread never calls
+    // the host, so that an instance closing (which waits for it) cannot wait
+    // on a host that waits for the close.
+    refreshEditorDisplay();
+    m_hostDisplayPending.store(true, std::memory_order_release);
 }
 
 void Zentrova::savePatchAs(const std::string& folderPath, const std::string& name, std::uint32_t formats,
@@ -1357,10 +1368,15 @@ VstInt32 Zentrova::canDo(char* text)
 
 bool Zentrova::updateDisplay()
 {
+    refreshEditorDisplay();
+    return AudioEffectX::updateDisplay();
+}
+
+void Zentrova::refreshEditorDisplay()
+{
     if (ZentrovaEditor* editor = getZentrovaEditor())
         for (VstInt32 i = 0; i < kNumParameters; ++i)
             editor->setParameter(i, getParameter(i));
-    return AudioEffectX::updateDisplay();
 }
 
 void Zentrova::refreshEditorParameters()

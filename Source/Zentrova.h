@@ -216,6 +216,10 @@ private:
     bool hasProgramChangeRequest() const override;
     void serveProgramChangeRequest() override;
     void changeMidiProgram(int bank, int program);
+    // selectProgram but for telling the editor and the host; true when the
+    // edit state took a patch.
+    bool chooseProgram(int index, bool keepEditBuffer, bool load);
+    void refreshEditorDisplay();
     // Audio thread: the keyboard queue's block-start lane holds a block's
     // MIDI. Releases (note-offs, all-notes-off, pedals let go, the program
     // frame) keep room that nothing else may take; a release that still
@@ -265,6 +269,8 @@ private:
     // A MIDI program change the worker is to make, as MIDI bank << 8 |
     // program; -1 when none.
     std::atomic<int> m_midiProgramRequest{-1};
+    // The worker made a program change the host has not yet been told of.
+    std::atomic<bool> m_hostDisplayPending{false};
     HostEvents m_hostEvents;
     float* m_mixBuffer = nullptr;
     // Four channels of a block: the double-precision path's inputs and

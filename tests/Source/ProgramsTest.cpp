@@ -109,12 +109,13 @@ protected:
         zentrova().processReplacing(nullptr, outputs, 256);
     }
 
-    // The worker makes the change before the block ends.
+    // A block with the change, then the worker makes it. The engine lets go
+    // of the state the worker loads into once the block has run.
     void programChange(int program, int channel = 0)
     {
         sendMidi(zentrova(), {midiEvent(0, 0xC0 | channel, program)});
-        zentrova().waitForMidiProgramChange();
         render();
+        zentrova().waitForMidiProgramChange();
     }
 
     void programChangeWithoutWaiting(int program)
