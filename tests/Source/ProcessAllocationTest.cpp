@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdarg>
 #include <cstdlib>
 #include <mutex>
 #include <new>
@@ -21,6 +22,7 @@
 #include <pthread.h>
 #include <stdio.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -195,31 +197,46 @@ int pthread_mutex_timedlock(pthread_mutex_t* lock, const struct timespec* until)
     return real(lock, until);
 }
 
-// Files: opened, listed or looked at.
+// Files: opened, listed or looked at. The mode argument is there only when
+// the call may make a file.
+#define READ_MODE(flags, mode)                                                                                   \
+    int mode = 0;                                                                                                \
+    if ((flags) & (O_CREAT | O_TMPFILE))                                                                         \
+    {                                                                                                            \
+        va_list arguments;                                                                                       \
+        va_start(arguments, flags);                                                                              \
+        mode = va_arg(arguments, int);                                                                           \
+        va_end(arguments);                                                                                       \
+    }
 int open(const char* path, int flags, ...)
 {
     countFileTouch();
+    READ_MODE(flags, mode)
     static const auto real = next<int (*)(const char*, int, ...)>("open");
-    return real(path, flags, 0666);
+    return real(path, flags, mode);
 }
 int open64(const char* path, int flags, ...)
 {
     countFileTouch();
+    READ_MODE(flags, mode)
     static const auto real = next<int (*)(const char*, int, ...)>("open64");
-    return real(path, flags, 0666);
+    return real(path, flags, mode);
 }
 int openat(int folder, const char* path, int flags, ...)
 {
     countFileTouch();
+    READ_MODE(flags, mode)
     static const auto real = next<int (*)(int, const char*, int, ...)>("openat");
-    return real(folder, path, flags, 0666);
+    return real(folder, path, flags, mode);
 }
 int openat64(int folder, const char* path, int flags, ...)
 {
     countFileTouch();
+    READ_MODE(flags, mode)
     static const auto real = next<int (*)(int, const char*, int, ...)>("openat64");
-    return real(folder, path, flags, 0666);
+    return real(folder, path, flags, mode);
 }
+#undef READ_MODE
 FILE* fopen(const char* path, const char* mode)
 {
     countFileTouch();
@@ -325,6 +342,15 @@ TEST(ProcessAllocation, CountingSeesAllocations)
     counting = false;
     EXPECT_EQ(locks.load(), 1);
     EXPECT_EQ(fileTouches.load(), 1);
+
+    // Counted or not, a file is made with the mode asked for.
+    TemporaryHome home;
+    const std::string path = home.path() + "/made";
+    const int file = ::open(path.c_str(), O_CREAT | O_WRONLY, 0600);
+    ASSERT_GE(file, 0);
+    ::close(file);
+    ASSERT_EQ(::stat(path.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0600u);
 #endif
 }
 
