@@ -1,5 +1,6 @@
 #include "Source/AudioEffect.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -283,7 +284,16 @@ void AudioEffect::process(float**, float**, VstInt32) {}
 
 void AudioEffect::processReplacing(float**, float**, VstInt32) {}
 
-void AudioEffect::processDoubleReplacing(double**, double**, VstInt32) {}
+// Hosts may call it whatever the flags say: they get silence, not whatever
+// their buffers held.
+void AudioEffect::processDoubleReplacing(double**, double** outputs, VstInt32 sampleFrames)
+{
+    if (!outputs || sampleFrames <= 0)
+        return;
+    for (VstInt32 channel = 0; channel < m_effect.numOutputs; ++channel)
+        if (outputs[channel])
+            std::fill(outputs[channel], outputs[channel] + sampleFrames, 0.0);
+}
 
 void AudioEffect::setParameter(VstInt32, float) {}
 
