@@ -434,15 +434,18 @@ std::vector<PatchFileInfo> PatchFolderScanner::groupPatchFiles(const std::vector
 bool PatchFolderScanner::isUnchanged(const PatchTreeBranch& bank, const std::vector<const FileInfo*>& sorted,
                                      const std::vector<BankFolderInfo>& subGroups)
 {
-    const std::vector<PatchFileInfo>& records = bank.patchFiles();
+    // Files named like a sub-folder have no record: the sub-bank stands there.
     std::size_t next = 0;
+    auto skipHidden = [&] {
+        while (!subGroups.empty() && next < sorted.size() && containsName(subGroups, sorted[next]->stem))
+            ++next;
+    };
     std::size_t placed = 0;
-    for (const PatchFileInfo& record : records)
+    for (const PatchFileInfo& record : bank.patchFiles())
     {
-        if (!subGroups.empty() && containsName(subGroups, record.name()))
-            return false;
         for (const FileInfo& file : record.files())
         {
+            skipHidden();
             if (next == sorted.size())
                 return false;
             const FileInfo& found = *sorted[next++];
@@ -459,6 +462,7 @@ bool PatchFolderScanner::isUnchanged(const PatchTreeBranch& bank, const std::vec
             return false;
         placed += record.isInvalid() ? 0 : 1;
     }
+    skipHidden();
     if (next != sorted.size())
         return false;
     // No patch without a record, no bank without a sub-folder.
