@@ -474,7 +474,7 @@ public:
                 file.modifyTimeNanoseconds = u32();
                 file.size = u64();
                 checkWords(file.fileType, file.requiredFileType);
-                record.addFileInfo(file);
+                record.addFileInfo(std::move(file));
             }
             binaryCheck(!record.files().empty(), "patch without files");
             // Files that gave no patch are tried again by the next scan.
@@ -505,7 +505,6 @@ public:
             bank->banks().emplace_back(folders);
         }
 
-        std::set<std::string> names;
         for (std::uint32_t n = count(1); n > 0; --n)
         {
             PatchTreeNode::Pointer node;
@@ -523,8 +522,10 @@ public:
                 binaryCheck(kind == kLeafNode, "node kind");
                 node = leaf(bank, address, info.folders);
             }
-            binaryCheck(names.insert(node->getName()).second, "two children of one name");
+            // A child of a name already taken would replace the other.
+            const std::size_t before = bank->children().size();
             bank->addChild(node, m_registry);
+            binaryCheck(bank->children().size() == before + 1, "two children of one name");
         }
         return bank;
     }
@@ -557,7 +558,7 @@ private:
         m_at += record.uuid.size();
         for (std::uint32_t n = count(8); n > 0; --n)
             record.files.push_back(path(folders));
-        auto leaf = std::make_shared<PatchTreeLeaf>(record, parent);
+        auto leaf = std::make_shared<PatchTreeLeaf>(std::move(record), parent);
         leaf->registerUuid(m_registry);
         return leaf;
     }

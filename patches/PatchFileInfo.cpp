@@ -20,7 +20,13 @@ PatchFileInfo::PatchFileInfo(const std::string& name, std::uint32_t requiredFile
 
 void PatchFileInfo::addFileInfo(const FileInfo& file)
 {
-    m_files.push_back(file);
+    addFileInfo(FileInfo(file));
+}
+
+void PatchFileInfo::addFileInfo(FileInfo&& added)
+{
+    m_files.push_back(std::move(added));
+    const FileInfo& file = m_files.back();
     m_fileType |= file.fileType;
     auto entry = m_fileTypeErrors.find(file.requiredFileType);
     if (entry != m_fileTypeErrors.end())

@@ -17,6 +17,7 @@ public:
     PatchFileInfo(const std::string& name, std::uint32_t requiredFileType);
 
     void addFileInfo(const FileInfo& file);
+    void addFileInfo(FileInfo&& file);
     // Replaces the computed words by stored ones.
     void setWords(std::uint32_t fileType, std::uint32_t fileTypeError);
     // Marks the record as placed in the tree.
