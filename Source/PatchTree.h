@@ -82,9 +82,11 @@ public:
     bool deletePatch(const std::string& address);
     bool deletePatchLocked(const std::string& address) { return deletePatch(address); }
 
-    // The cache file: written complete or not at all; a cache that belongs to
-    // other settings, is malformed or breaks the tree's rules is not read,
-    // leaving no tree until the next rebuild. Neither reports errors.
+    // The cache file: written complete or not at all, and not at all when
+    // the file is still the one this tree read or wrote and holds this
+    // tree; a cache that belongs to other settings, is malformed or breaks
+    // the tree's rules is not read, leaving no tree until the next rebuild.
+    // Neither reports errors.
     bool writeCache(const std::string& path);
     bool readCache(const std::string& path);
     // The tree as the XML document older versions wrote as their cache,
