@@ -75,12 +75,17 @@ int writePermission(const std::string& path)
     struct stat status;
     if (::stat(path.c_str(), &status) != 0)
         return -1;
-    unsigned bits = status.st_mode & 0xFF;
-    if (inProcessGroups(status.st_gid))
-        bits |= (bits >> 3) & 0x7;
-    const unsigned writeBits = ::getuid() == status.st_uid ? (0x80 | 0x02) : 0x02;
-    return (bits & writeBits) != 0 ? 1 : 0;
+    return PatchFileHandler::isWritable(status.st_mode, status.st_uid, status.st_gid) ? 1 : 0;
 }
+}
+
+bool PatchFileHandler::isWritable(std::uint32_t mode, std::uint32_t owner, std::uint32_t group)
+{
+    unsigned bits = mode & 0xFF;
+    if (inProcessGroups(static_cast<gid_t>(group)))
+        bits |= (bits >> 3) & 0x7;
+    const unsigned writeBits = ::getuid() == static_cast<uid_t>(owner) ? (0x80 | 0x02) : 0x02;
+    return (bits & writeBits) != 0;
 }
 
 PatchFileHandler::~PatchFileHandler() = default;

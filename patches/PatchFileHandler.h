@@ -59,6 +59,9 @@ public:
     // does not exist.
     static bool isWritable(const std::string& path);
     static bool isReadOnly(const std::string& path);
+    // The same test on a status the caller already has (mode bits, owner
+    // and group ids).
+    static bool isWritable(std::uint32_t mode, std::uint32_t owner, std::uint32_t group);
 
     // The extension from the last "." with A-Z lowered; empty when there is none.
     static std::string extensionOf(const std::string& path);

@@ -6,6 +6,10 @@ PatchInfo::PatchInfo() : uuid(generateUuid())
 {
 }
 
+PatchInfo::PatchInfo(const Uuid& knownUuid) : uuid(knownUuid)
+{
+}
+
 PatchInfo::~PatchInfo() = default;
 
 int PatchInfo::programInFile() const

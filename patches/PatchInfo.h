@@ -13,6 +13,9 @@ class PatchInfo
 public:
     // Empty texts and words, a new time-based uuid.
     PatchInfo();
+    // Empty texts and words, the given uuid: for records whose uuid is
+    // known (the cache's), so that none is generated for nothing.
+    explicit PatchInfo(const Uuid& knownUuid);
     PatchInfo(const PatchInfo&) = default;
     PatchInfo& operator=(const PatchInfo&) = default;
     ~PatchInfo();

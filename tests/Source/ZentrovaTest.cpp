@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -341,4 +342,32 @@ TEST_P(ZentrovaPlugin, AConfigurationWithAByteOrderMarkKeepsItsSettings)
     EXPECT_NE(text.find("{Knob Mode}{Linear}\n"), std::string::npos) << text;
     EXPECT_NE(text.find("{Flt Q}{71}\n"), std::string::npos);
     EXPECT_NE(text.find("path=\"FX/Pads/Warm\""), std::string::npos);
+}
+
+TEST_P(ZentrovaPlugin, APatchFolderOfTheWholeFileSystemDoesNotHoldCreation)
+{
+    // This deliverable's patch folder is "/": without bounds its scan,
+    // made while the host creates the instance, never ends.
+    const std::string key = GetParam().isEffect ? "FX Patch Folders" : "Inst Patch Folders";
+    {
+        std::ofstream configuration(home.path() + "/.config/com.vorlixworks.Zentrova2.sup", std::ios::trunc);
+        configuration << "Zentrova Configuration File\n{" << key << "}{<folder name=\"Everything\" path=\"/\"/>}\n";
+    }
+    // Once without the cache, once with what the first close wrote.
+    for (int round = 0; round < 2; ++round)
+    {
+        const auto start = std::chrono::steady_clock::now();
+        auto plugin = load();
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        EXPECT_LT(seconds, 5.0) << "round " << round;
+        char name[64] = {};
+        EXPECT_EQ(plugin->dispatch(effGetProgramNameIndexed, 0, 0, name), 1);
+        const OfflineRenderer::Result result = OfflineRenderer::render(*plugin, MidiSequence::builtInPhrase(), 0.1);
+        EXPECT_EQ(result.left.size(), 4800u);
+        plugin.reset();
+        // The close cached the folders found: thousands of them.
+        std::ifstream cache(home.path() + "/.local/share/Vorlix/Zentrova2/patchtree.bin", std::ios::ate);
+        EXPECT_GT(static_cast<long>(cache.tellg()), 10000L);
+    }
 }
