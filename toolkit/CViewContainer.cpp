@@ -509,28 +509,30 @@ bool CViewContainer::onWheel(const CPoint& where, const CMouseWheelAxis& axis, c
 
 CKeyResult CViewContainer::onKeyDown(VstKeyCode& keyCode)
 {
-    for (auto it = m_children.rbegin(); it != m_children.rend(); ++it)
+    ChildSnapshot snapshot(m_children);
+    std::vector<CView*> order(snapshot.begin(), snapshot.end());
+    for (auto it = order.rbegin(); it != order.rend(); ++it)
     {
-        SharedPointer<CView> view(*it);
-        CKeyResult result = view->onKeyDown(keyCode);
+        if (!isChild(*it))
+            continue;
+        CKeyResult result = (*it)->onKeyDown(keyCode);
         if (result != kKeyNotHandled)
             return result;
-        if (!isChild(view.get()))
-            break;
     }
     return kKeyNotHandled;
 }
 
 CKeyResult CViewContainer::onKeyUp(VstKeyCode& keyCode)
 {
-    for (auto it = m_children.rbegin(); it != m_children.rend(); ++it)
+    ChildSnapshot snapshot(m_children);
+    std::vector<CView*> order(snapshot.begin(), snapshot.end());
+    for (auto it = order.rbegin(); it != order.rend(); ++it)
     {
-        SharedPointer<CView> view(*it);
-        CKeyResult result = view->onKeyUp(keyCode);
+        if (!isChild(*it))
+            continue;
+        CKeyResult result = (*it)->onKeyUp(keyCode);
         if (result != kKeyNotHandled)
             return result;
-        if (!isChild(view.get()))
-            break;
     }
     return kKeyNotHandled;
 }
