@@ -151,13 +151,16 @@ TEST(COffscreenContext, AContainerDrawsTheSameThroughItsCacheAsWithout)
         container->addView(inner);
         auto canvas = std::make_unique<TestCanvas>(60, 40, frame);
         frame->drawRect(canvas->context(), CRect(0, 0, 60, 40));
-        frame->drawRect(canvas->context(), CRect(12, 8, 30, 20));
+        inner->setBackgroundColor(kColorYellow);
+        frame->drawRect(canvas->context(), CRect(12, 8, 40, 22));
         frame->release();
         return canvas;
     };
     auto direct = render(false);
     auto cached = render(true);
-    EXPECT_EQ(direct->pixel(16, 11), argb(kColorGreen));
+    EXPECT_EQ(direct->pixel(16, 11), argb(kColorYellow));
+    EXPECT_EQ(direct->pixel(29, 21), argb(kColorYellow));
+    EXPECT_EQ(direct->pixel(29, 22), argb(kColorGreen));
     for (int y = 0; y < 40; ++y)
         for (int x = 0; x < 60; ++x)
             ASSERT_EQ(direct->pixel(x, y), cached->pixel(x, y)) << x << "," << y;
