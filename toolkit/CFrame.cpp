@@ -239,7 +239,13 @@ bool CFrame::removeView(CView* view, bool withRelease)
 
 bool CFrame::removeAll(bool withRelease)
 {
-    m_modalView = nullptr;
+    // The modal view's first reference stays with whoever set it, as when
+    // it is cleared.
+    if (CView* modal = m_modalView)
+    {
+        m_modalView = nullptr;
+        CViewContainer::removeView(modal, false);
+    }
     m_focusView = nullptr;
     m_mouseOverView = nullptr;
     return CViewContainer::removeAll(withRelease);

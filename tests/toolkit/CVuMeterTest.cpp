@@ -1,0 +1,56 @@
+#include "toolkit/CVuMeter.h"
+
+#include "support/RecordingListener.h"
+#include "support/TestCanvas.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+// The lit LEDs of a horizontal meter of ten 10-pixel LEDs, the lit ones
+// drawn from the first image of a strip, the others from the second.
+int litLeds(const TestCanvas& canvas)
+{
+    int lit = 0;
+    for (int x = 5; x < 100; x += 10)
+        lit += stripImage(canvas.pixel(x, 5)) == 0 ? 1 : 0;
+    return lit;
+}
+
+CBitmap* secondImageOnly()
+{
+    CBitmap* strip = makeStrip(100, 10, 2);
+    TestCanvas canvas(100, 10);
+    strip->draw(canvas.context(), CRect(0, 0, 100, 10), CPoint(0, 10));
+    auto* image = new CBitmap(canvas.surface());
+    strip->release();
+    return image;
+}
+} // namespace
+
+TEST(CVuMeter, AFallingLevelDropsOneStepPerDraw)
+{
+    CBitmap* on = makeStrip(100, 10, 1);
+    CBitmap* off = secondImageOnly();
+    CVuMeter meter(CRect(0, 0, 100, 10), on, off, 10, CVuMeter::kHorizontal);
+    on->release();
+    off->release();
+    TestCanvas canvas(100, 10);
+    meter.setValue(1.0f);
+    meter.draw(canvas.context());
+    EXPECT_EQ(litLeds(canvas), 10);
+    meter.setValue(0.0f);
+    int draws = 0;
+    while (meter.isDirty() && draws < 20)
+    {
+        meter.draw(canvas.context());
+        ++draws;
+        EXPECT_EQ(litLeds(canvas), std::max(0, 10 - draws));
+    }
+    EXPECT_LE(draws, 11);
+    EXPECT_EQ(litLeds(canvas), 0);
+
+    meter.setValue(0.46f);
+    meter.draw(canvas.context());
+    EXPECT_EQ(litLeds(canvas), 5);
+}
