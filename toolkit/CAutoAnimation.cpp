@@ -5,20 +5,20 @@
 
 #include "toolkit/CBitmap.h"
 
-CAutoAnimation::CAutoAnimation(const CRect& size, CControlListener* listener, std::int64_t tag,
-                               std::int64_t subPixmaps, CCoord heightOfOneImage, CBitmap* background,
-                               const CPoint& offset)
-    : CControl(size, listener, tag, background), m_offset(offset), m_subPixmaps(subPixmaps),
+CAutoAnimation::CAutoAnimation(const CRect& size, CControlListener* listener, std::int64_t tag, std::int64_t subPixmaps,
+                               CCoord heightOfOneImage, CBitmap* background, const CPoint& offset)
+    : CControl(size, listener, tag, background),
+      m_offset(offset),
+      m_subPixmaps(subPixmaps),
       m_totalHeightOfBitmap(subPixmaps * heightOfOneImage)
 {
     m_heightOfOneImage = heightOfOneImage;
 }
 
-CAutoAnimation::CAutoAnimation(const CRect& size, CControlListener* listener, std::int64_t tag,
-                               CBitmap* background, const CPoint& offset)
-    : CAutoAnimation(size, listener, tag,
-                     background && size.height() > 0 ? background->getHeight() / size.height() : 0, size.height(),
-                     background, offset)
+CAutoAnimation::CAutoAnimation(const CRect& size, CControlListener* listener, std::int64_t tag, CBitmap* background,
+                               const CPoint& offset)
+    : CAutoAnimation(size, listener, tag, background && size.height() > 0 ? background->getHeight() / size.height() : 0,
+                     size.height(), background, offset)
 {
 }
 

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-CDefaultSplashScreenView::CDefaultSplashScreenView(const CRect& size, CControlListener* listener,
-                                                   CBitmap* background, const CPoint& offset)
+CDefaultSplashScreenView::CDefaultSplashScreenView(const CRect& size, CControlListener* listener, CBitmap* background,
+                                                   const CPoint& offset)
     : CControl(size, listener, 0, background), m_offset(offset)
 {
 }

@@ -3,15 +3,15 @@
 #include <cstring>
 
 CHorizontalSlider::CHorizontalSlider(const CRect& size, CControlListener* listener, std::int64_t tag,
-                                 const CPoint& offsetHandle, CCoord rangeHandle, CBitmap* handle,
-                                 CBitmap* background, const CPoint& offset, std::int64_t style)
+                                     const CPoint& offsetHandle, CCoord rangeHandle, CBitmap* handle,
+                                     CBitmap* background, const CPoint& offset, std::int64_t style)
     : CSlider(size, listener, tag, offsetHandle, rangeHandle, handle, background, offset, style | kHorizontal)
 {
 }
 
 CHorizontalSlider::CHorizontalSlider(const CRect& size, CControlListener* listener, std::int64_t tag, CCoord minPos,
-                                 CCoord maxPos, CBitmap* handle, CBitmap* background, const CPoint& offset,
-                                 std::int64_t style)
+                                     CCoord maxPos, CBitmap* handle, CBitmap* background, const CPoint& offset,
+                                     std::int64_t style)
     : CSlider(size, listener, tag, minPos, maxPos, handle, background, offset, style | kHorizontal)
 {
 }

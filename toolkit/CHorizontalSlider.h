@@ -7,11 +7,11 @@ class CHorizontalSlider : public CSlider
 {
 public:
     CHorizontalSlider(const CRect& size, CControlListener* listener, std::int64_t tag, const CPoint& offsetHandle,
-                  CCoord rangeHandle, CBitmap* handle, CBitmap* background, const CPoint& offset = CPoint(),
-                  std::int64_t style = kLeft);
+                      CCoord rangeHandle, CBitmap* handle, CBitmap* background, const CPoint& offset = CPoint(),
+                      std::int64_t style = kLeft);
     CHorizontalSlider(const CRect& size, CControlListener* listener, std::int64_t tag, CCoord minPos, CCoord maxPos,
-                  CBitmap* handle, CBitmap* background, const CPoint& offset = CPoint(),
-                  std::int64_t style = kLeft);
+                      CBitmap* handle, CBitmap* background, const CPoint& offset = CPoint(),
+                      std::int64_t style = kLeft);
 
     bool isTypeOf(const char* className) const override;
     CView* newCopy() const override;

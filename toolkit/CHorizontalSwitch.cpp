@@ -7,9 +7,11 @@
 #include "toolkit/CBitmap.h"
 
 CHorizontalSwitch::CHorizontalSwitch(const CRect& size, CControlListener* listener, std::int64_t tag,
-                                 std::int64_t subPixmaps, CCoord heightOfOneImage, std::int64_t maxPositions,
-                                 CBitmap* background, const CPoint& offset)
-    : CControl(size, listener, tag, background), m_offset(offset), m_subPixmaps(subPixmaps),
+                                     std::int64_t subPixmaps, CCoord heightOfOneImage, std::int64_t maxPositions,
+                                     CBitmap* background, const CPoint& offset)
+    : CControl(size, listener, tag, background),
+      m_offset(offset),
+      m_subPixmaps(subPixmaps),
       m_maxPositions(maxPositions)
 {
     m_heightOfOneImage = heightOfOneImage;
@@ -17,7 +19,7 @@ CHorizontalSwitch::CHorizontalSwitch(const CRect& size, CControlListener* listen
 }
 
 CHorizontalSwitch::CHorizontalSwitch(const CRect& size, CControlListener* listener, std::int64_t tag,
-                                 CBitmap* background, const CPoint& offset)
+                                     CBitmap* background, const CPoint& offset)
     : CHorizontalSwitch(size, listener, tag, 0, size.height(), 0, background, offset)
 {
     if (background && m_heightOfOneImage > 0)

@@ -10,13 +10,13 @@ class CHorizontalSwitch : public CControl, public IMultiBitmapControl
 {
 public:
     CHorizontalSwitch(const CRect& size, CControlListener* listener, std::int64_t tag, std::int64_t subPixmaps,
-                    CCoord heightOfOneImage, std::int64_t maxPositions, CBitmap* background,
-                    const CPoint& offset = CPoint());
+                      CCoord heightOfOneImage, std::int64_t maxPositions, CBitmap* background,
+                      const CPoint& offset = CPoint());
     // One image as tall as the switch, one position per image of the
     // background: the images stack vertically here too, so the switch's
     // height, not its width, measures one.
     CHorizontalSwitch(const CRect& size, CControlListener* listener, std::int64_t tag, CBitmap* background,
-                    const CPoint& offset = CPoint());
+                      const CPoint& offset = CPoint());
 
     void draw(CDrawContext* context) override;
     CMouseEventResult onMouseDown(CPoint& where, const CButtonState& buttons) override;

@@ -9,8 +9,8 @@
 class CKnob : public CControl
 {
 public:
-    CKnob(const CRect& size, CControlListener* listener, std::int64_t tag, CBitmap* background,
-          CBitmap* handleBitmap, const CPoint& offset = CPoint());
+    CKnob(const CRect& size, CControlListener* listener, std::int64_t tag, CBitmap* background, CBitmap* handleBitmap,
+          const CPoint& offset = CPoint());
     CKnob(const CKnob& knob);
     ~CKnob() override;
 

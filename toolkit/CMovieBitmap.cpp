@@ -5,9 +5,8 @@
 
 #include "toolkit/CBitmap.h"
 
-CMovieBitmap::CMovieBitmap(const CRect& size, CControlListener* listener, std::int64_t tag,
-                           std::int64_t subPixmaps, CCoord heightOfOneImage, CBitmap* background,
-                           const CPoint& offset)
+CMovieBitmap::CMovieBitmap(const CRect& size, CControlListener* listener, std::int64_t tag, std::int64_t subPixmaps,
+                           CCoord heightOfOneImage, CBitmap* background, const CPoint& offset)
     : CControl(size, listener, tag, background), m_offset(offset), m_subPixmaps(subPixmaps)
 {
     m_heightOfOneImage = heightOfOneImage;
@@ -15,9 +14,8 @@ CMovieBitmap::CMovieBitmap(const CRect& size, CControlListener* listener, std::i
 
 CMovieBitmap::CMovieBitmap(const CRect& size, CControlListener* listener, std::int64_t tag, CBitmap* background,
                            const CPoint& offset)
-    : CMovieBitmap(size, listener, tag,
-                   background && size.height() > 0 ? background->getHeight() / size.height() : 0, size.height(),
-                   background, offset)
+    : CMovieBitmap(size, listener, tag, background && size.height() > 0 ? background->getHeight() / size.height() : 0,
+                   size.height(), background, offset)
 {
 }
 

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-CMovieButton::CMovieButton(const CRect& size, CControlListener* listener, std::int64_t tag,
-                           CCoord heightOfOneImage, CBitmap* background, const CPoint& offset)
+CMovieButton::CMovieButton(const CRect& size, CControlListener* listener, std::int64_t tag, CCoord heightOfOneImage,
+                           CBitmap* background, const CPoint& offset)
     : CControl(size, listener, tag, background), m_offset(offset), m_buttonState(m_value)
 {
     m_heightOfOneImage = heightOfOneImage;

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-CRockerSwitch::CRockerSwitch(const CRect& size, CControlListener* listener, std::int64_t tag,
-                             CCoord heightOfOneImage, CBitmap* background, const CPoint& offset, std::int64_t style)
+CRockerSwitch::CRockerSwitch(const CRect& size, CControlListener* listener, std::int64_t tag, CCoord heightOfOneImage,
+                             CBitmap* background, const CPoint& offset, std::int64_t style)
     : CControl(size, listener, tag, background), m_offset(offset), m_style(style)
 {
     m_heightOfOneImage = heightOfOneImage;

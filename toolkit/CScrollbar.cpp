@@ -212,8 +212,7 @@ bool CScrollbar::onWheel(const CPoint& where, const float& distance, const CButt
     return onWheel(where, kWheelAxisY, distance, buttons);
 }
 
-bool CScrollbar::onWheel(const CPoint&, const CMouseWheelAxis& axis, const float& distance,
-                         const CButtonState& buttons)
+bool CScrollbar::onWheel(const CPoint&, const CMouseWheelAxis& axis, const float& distance, const CButtonState& buttons)
 {
     if (!m_mouseEnabled)
         return false;

@@ -6,8 +6,7 @@
 #include "toolkit/CBitmap.h"
 
 CSlider::CSlider(const CRect& size, CControlListener* listener, std::int64_t tag, const CPoint& offsetHandle,
-                 CCoord rangeHandle, CBitmap* handle, CBitmap* background, const CPoint& offset,
-                 std::int64_t style)
+                 CCoord rangeHandle, CBitmap* handle, CBitmap* background, const CPoint& offset, std::int64_t style)
     : CControl(size, listener, tag, background),
       m_offset(offset),
       m_offsetHandle(offsetHandle),

@@ -6,9 +6,9 @@
 
 #include "toolkit/CBitmap.h"
 
-CSpecialDigit::CSpecialDigit(const CRect& size, CControlListener* listener, std::int64_t tag,
-                             std::int64_t initialValue, std::int64_t iNumbers, const std::int64_t* xpos,
-                             const std::int64_t* ypos, std::int64_t width, std::int64_t height, CBitmap* background)
+CSpecialDigit::CSpecialDigit(const CRect& size, CControlListener* listener, std::int64_t tag, std::int64_t initialValue,
+                             std::int64_t iNumbers, const std::int64_t* xpos, const std::int64_t* ypos,
+                             std::int64_t width, std::int64_t height, CBitmap* background)
     : CControl(size, listener, tag, background),
       m_iNumbers(std::clamp<std::int64_t>(iNumbers, 0, kMaxDigits)),
       m_width(width),

@@ -11,8 +11,7 @@ class CFontDesc;
 class CTabButton : public COnOffButton
 {
 public:
-    CTabButton(const CRect& size, CControlListener* listener, std::int64_t tag, CBitmap* background,
-               const char* name);
+    CTabButton(const CRect& size, CControlListener* listener, std::int64_t tag, CBitmap* background, const char* name);
     CTabButton(const CTabButton& button);
     ~CTabButton() override;
 

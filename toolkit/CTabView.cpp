@@ -16,8 +16,7 @@ constexpr std::int64_t kStripAlongColumns = kAutosizeAll | kAutosizeColumn;
 
 // Where a container puts a child rectangle when it grows by (dw, dh), the
 // child being number index of count.
-CRect resized(CRect rect, std::int64_t flags, CCoord dw, CCoord dh, CCoord index, CCoord count, bool columns,
-              bool rows)
+CRect resized(CRect rect, std::int64_t flags, CCoord dw, CCoord dh, CCoord index, CCoord count, bool columns, bool rows)
 {
     auto along = [&](CCoord delta, bool share, std::int64_t nearBit, std::int64_t farBit, CCoord CRect::*nearEdge,
                      CCoord CRect::*farEdge) {
@@ -46,8 +45,8 @@ CTabView::CTabView(const CRect& size, CFrame* frame, const CRect& tabSize, CBitm
 {
 }
 
-CTabView::CTabView(const CRect& size, CFrame* frame, CBitmap* tabBitmap, CBitmap* background,
-                   std::int32_t tabPosition, std::int64_t style)
+CTabView::CTabView(const CRect& size, CFrame* frame, CBitmap* tabBitmap, CBitmap* background, std::int32_t tabPosition,
+                   std::int64_t style)
     : CViewContainer(size, frame, background), m_tabPosition(tabPosition), m_style(style), m_tabBitmap(tabBitmap)
 {
     if (m_tabBitmap)

@@ -3,8 +3,8 @@
 #include <cstring>
 
 CVerticalSlider::CVerticalSlider(const CRect& size, CControlListener* listener, std::int64_t tag,
-                                 const CPoint& offsetHandle, CCoord rangeHandle, CBitmap* handle,
-                                 CBitmap* background, const CPoint& offset, std::int64_t style)
+                                 const CPoint& offsetHandle, CCoord rangeHandle, CBitmap* handle, CBitmap* background,
+                                 const CPoint& offset, std::int64_t style)
     : CSlider(size, listener, tag, offsetHandle, rangeHandle, handle, background, offset,
               (style | kVertical) & ~kHorizontal)
 {
@@ -13,8 +13,7 @@ CVerticalSlider::CVerticalSlider(const CRect& size, CControlListener* listener, 
 CVerticalSlider::CVerticalSlider(const CRect& size, CControlListener* listener, std::int64_t tag, CCoord minPos,
                                  CCoord maxPos, CBitmap* handle, CBitmap* background, const CPoint& offset,
                                  std::int64_t style)
-    : CSlider(size, listener, tag, minPos, maxPos, handle, background, offset,
-              (style | kVertical) & ~kHorizontal)
+    : CSlider(size, listener, tag, minPos, maxPos, handle, background, offset, (style | kVertical) & ~kHorizontal)
 {
 }
 

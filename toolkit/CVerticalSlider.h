@@ -7,11 +7,11 @@ class CVerticalSlider : public CSlider
 {
 public:
     CVerticalSlider(const CRect& size, CControlListener* listener, std::int64_t tag, const CPoint& offsetHandle,
-                  CCoord rangeHandle, CBitmap* handle, CBitmap* background, const CPoint& offset = CPoint(),
-                  std::int64_t style = kBottom);
+                    CCoord rangeHandle, CBitmap* handle, CBitmap* background, const CPoint& offset = CPoint(),
+                    std::int64_t style = kBottom);
     CVerticalSlider(const CRect& size, CControlListener* listener, std::int64_t tag, CCoord minPos, CCoord maxPos,
-                  CBitmap* handle, CBitmap* background, const CPoint& offset = CPoint(),
-                  std::int64_t style = kBottom);
+                    CBitmap* handle, CBitmap* background, const CPoint& offset = CPoint(),
+                    std::int64_t style = kBottom);
 
     bool isTypeOf(const char* className) const override;
     CView* newCopy() const override;

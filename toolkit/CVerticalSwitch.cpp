@@ -9,15 +9,17 @@
 CVerticalSwitch::CVerticalSwitch(const CRect& size, CControlListener* listener, std::int64_t tag,
                                  std::int64_t subPixmaps, CCoord heightOfOneImage, std::int64_t maxPositions,
                                  CBitmap* background, const CPoint& offset)
-    : CControl(size, listener, tag, background), m_offset(offset), m_subPixmaps(subPixmaps),
+    : CControl(size, listener, tag, background),
+      m_offset(offset),
+      m_subPixmaps(subPixmaps),
       m_maxPositions(maxPositions)
 {
     m_heightOfOneImage = heightOfOneImage;
     m_defaultValue = 0.0f;
 }
 
-CVerticalSwitch::CVerticalSwitch(const CRect& size, CControlListener* listener, std::int64_t tag,
-                                 CBitmap* background, const CPoint& offset)
+CVerticalSwitch::CVerticalSwitch(const CRect& size, CControlListener* listener, std::int64_t tag, CBitmap* background,
+                                 const CPoint& offset)
     : CVerticalSwitch(size, listener, tag, 0, size.height(), 0, background, offset)
 {
     if (background && m_heightOfOneImage > 0)

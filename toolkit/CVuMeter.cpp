@@ -7,13 +7,8 @@
 #include "toolkit/CBitmap.h"
 #include "toolkit/COffscreenContext.h"
 
-CVuMeter::CVuMeter(const CRect& size, CBitmap* onBitmap, CBitmap* offBitmap, std::int64_t nbLed,
-                   std::int64_t style)
-    : CControl(size, nullptr, 0, nullptr),
-      m_onBitmap(onBitmap),
-      m_offBitmap(offBitmap),
-      m_nbLed(nbLed),
-      m_style(style)
+CVuMeter::CVuMeter(const CRect& size, CBitmap* onBitmap, CBitmap* offBitmap, std::int64_t nbLed, std::int64_t style)
+    : CControl(size, nullptr, 0, nullptr), m_onBitmap(onBitmap), m_offBitmap(offBitmap), m_nbLed(nbLed), m_style(style)
 {
     if (m_onBitmap)
         m_onBitmap->retain();
@@ -74,8 +69,8 @@ bool CVuMeter::attached(CView* parent)
 {
     dropOffscreen();
     if (m_useOffscreen)
-        m_offscreen = new COffscreenContext(parent ? parent->getFrame() : nullptr, m_size.width(), m_size.height(),
-                                            kColorBlack);
+        m_offscreen =
+            new COffscreenContext(parent ? parent->getFrame() : nullptr, m_size.width(), m_size.height(), kColorBlack);
     resetRects();
     return CControl::attached(parent);
 }
@@ -112,9 +107,7 @@ void CVuMeter::draw(CDrawContext* context)
     }
 
     // Whole LEDs only; a meter without any shows the level as it is.
-    auto quantised = [this](double part) {
-        return m_nbLed > 0 ? std::trunc(part * m_nbLed + 0.5) / m_nbLed : part;
-    };
+    auto quantised = [this](double part) { return m_nbLed > 0 ? std::trunc(part * m_nbLed + 0.5) / m_nbLed : part; };
     if (m_style & kHorizontal)
     {
         CCoord x = toCoord(quantised(level) * m_onBitmap->getWidth());

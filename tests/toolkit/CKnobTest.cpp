@@ -2,6 +2,7 @@
 
 #include "support/EditorHarness.h"
 #include "support/RecordingListener.h"
+#include "support/TestCanvas.h"
 
 #include <gtest/gtest.h>
 
@@ -157,4 +158,26 @@ TEST(CKnob, AControlClickResetsItWithoutADrag)
     EXPECT_EQ(knob->getValue(), 0.5f);
     EXPECT_EQ(listener.log, (Log{"modifier 3", "begin 3", "begin 3", "changed 3 0.5", "end 3", "end 3"}));
     EXPECT_EQ(open.hostEdits(), "begin 3 begin 3 end 3 end 3");
+}
+
+TEST(CKnob, DrawsItsHandleFromTheRimToTheCentre)
+{
+    CKnob knob(CRect(0, 0, 100, 100), nullptr, 0, nullptr, nullptr);
+    knob.setValue(0.5f);
+    TestCanvas canvas(100, 100);
+    knob.draw(canvas.context());
+    EXPECT_EQ(canvas.pixel(49, 20), argb(kColorGrey));
+    EXPECT_EQ(canvas.pixel(50, 20), argb(kColorWhite));
+    EXPECT_EQ(canvas.pixel(48, 20), 0u);
+    EXPECT_EQ(canvas.pixel(51, 20), 0u);
+
+    CBitmap* handle = makeStrip(4, 4, 1);
+    knob.setHandleBitmap(handle);
+    handle->release();
+    EXPECT_EQ(knob.getInsetValue(), 4);
+    TestCanvas withBitmap(100, 100);
+    knob.draw(withBitmap.context());
+    EXPECT_EQ(stripImage(withBitmap.pixel(48, 2)), 0);
+    EXPECT_EQ(stripImage(withBitmap.pixel(51, 5)), 0);
+    EXPECT_EQ(withBitmap.pixel(50, 20), 0u);
 }

@@ -1,5 +1,5 @@
-#include "toolkit/CScrollContainer.h"
 #include "toolkit/CScrollView.h"
+#include "toolkit/CScrollContainer.h"
 #include "toolkit/CScrollbar.h"
 
 #include "support/EditorHarness.h"

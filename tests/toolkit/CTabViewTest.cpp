@@ -1,7 +1,10 @@
-#include "toolkit/CTabButton.h"
 #include "toolkit/CTabView.h"
+#include "toolkit/CTabButton.h"
+
+#include "toolkit/CFontDesc.h"
 
 #include "support/EditorHarness.h"
+#include "support/TestCanvas.h"
 
 #include <gtest/gtest.h>
 
@@ -103,4 +106,22 @@ TEST(CTabView, AlignedTabsSitAtTheStartTheMiddleOrTheEnd)
     EXPECT_EQ(t.button(0)->getViewSize().left, 30);
     t.tabView->alignTabs(CTabView::kAlignEnd);
     EXPECT_EQ(t.button(2)->getViewSize().right, 300);
+}
+
+TEST(CTabView, TheShownTabsNameIsDrawnInTheSelectedColour)
+{
+    Tabs t;
+    t.tabView->setTabFontStyle(kFontSystem, 14, kColorWhite, kColorRed);
+    t.open.editor->idle();
+    auto count = [&](CCoord left, std::uint32_t colour) {
+        int found = 0;
+        for (int y = 0; y < 20; ++y)
+            for (CCoord x = left; x < left + 80; ++x)
+                found += t.open.window->pixel(static_cast<int>(x), y) == colour ? 1 : 0;
+        return found;
+    };
+    EXPECT_GT(count(0, argb(kColorWhite)), 0);
+    EXPECT_EQ(count(0, argb(kColorRed)), 0);
+    EXPECT_GT(count(80, argb(kColorRed)), 0);
+    EXPECT_EQ(count(80, argb(kColorWhite)), 0);
 }

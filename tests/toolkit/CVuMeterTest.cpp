@@ -17,11 +17,11 @@ int litLeds(const TestCanvas& canvas)
     return lit;
 }
 
-CBitmap* secondImageOnly()
+CBitmap* secondImageOnly(int width = 100, int height = 10)
 {
-    CBitmap* strip = makeStrip(100, 10, 2);
-    TestCanvas canvas(100, 10);
-    strip->draw(canvas.context(), CRect(0, 0, 100, 10), CPoint(0, 10));
+    CBitmap* strip = makeStrip(width, height, 2);
+    TestCanvas canvas(width, height);
+    strip->draw(canvas.context(), CRect(0, 0, width, height), CPoint(0, height));
     auto* image = new CBitmap(canvas.surface());
     strip->release();
     return image;
@@ -53,4 +53,22 @@ TEST(CVuMeter, AFallingLevelDropsOneStepPerDraw)
     meter.setValue(0.46f);
     meter.draw(canvas.context());
     EXPECT_EQ(litLeds(canvas), 5);
+}
+
+TEST(CVuMeter, AVerticalMeterLightsFromTheBottomThroughItsOffscreen)
+{
+    CBitmap* on = makeStrip(10, 100, 1);
+    CBitmap* off = secondImageOnly(10, 100);
+    CVuMeter meter(CRect(0, 0, 10, 100), on, off, 10, CVuMeter::kVertical);
+    on->release();
+    off->release();
+    meter.setUseOffscreen(true);
+    meter.setDecreaseStepValue(1.0f);
+    meter.setValue(0.3f);
+    TestCanvas canvas(10, 100);
+    meter.draw(canvas.context());
+    EXPECT_FALSE(meter.isDirty());
+    EXPECT_EQ(stripImage(canvas.pixel(5, 69)), 1);
+    EXPECT_EQ(stripImage(canvas.pixel(5, 70)), 0);
+    EXPECT_EQ(stripImage(canvas.pixel(5, 99)), 0);
 }
