@@ -128,9 +128,12 @@ bool CControl::wheelStep(float distance, CButtonState buttons)
     float step = distance;
     if (buttons & s_zoomModifier)
         step *= 0.1f;
+    float before = m_value;
     m_value += step * m_wheelInc;
     bounceValue();
-    if (isDirty() && m_listener)
+    // A strip knob may call a small change clean, as it needs no redraw;
+    // the listener hears of it all the same.
+    if ((isDirty() || m_value != before) && m_listener)
     {
         beginEdit();
         m_listener->valueChanged(this);
@@ -146,9 +149,10 @@ CKeyResult CControl::arrowKeyStep(const VstKeyCode& keyCode)
     float distance = keyCode.virt == VKEY_DOWN || keyCode.virt == VKEY_LEFT ? -1.0f : 1.0f;
     if (modifiersOfKey(keyCode.modifier) & s_zoomModifier)
         distance *= 0.1f;
+    float before = m_value;
     m_value += distance * m_wheelInc;
     bounceValue();
-    if (isDirty() && m_listener)
+    if ((isDirty() || m_value != before) && m_listener)
     {
         beginEdit();
         m_listener->valueChanged(this);

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace
 {
 int drawnImage(CAnimKnob& knob, float value)
@@ -45,4 +48,13 @@ TEST(CAnimKnob, AChangeThatLeavesTheHandlePointWhereItWasNeedsNoRedraw)
     knob.setValue(0.5f);
     knob.setDirty(true);
     EXPECT_TRUE(knob.isDirty());
+
+    // The listener still hears of it.
+    RecordingListener listener;
+    knob.setListener(&listener);
+    drawnImage(knob, 0.5f);
+    knob.setWheelInc(0.01f);
+    knob.onWheel(CPoint(), 0.1f, 0);
+    EXPECT_FALSE(knob.isDirty());
+    EXPECT_EQ(listener.log, (std::vector<std::string>{"begin 0", "changed 0 0.501", "end 0"}));
 }
