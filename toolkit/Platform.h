@@ -59,6 +59,8 @@ public:
 
     virtual ~PlatformTextFieldListener() = default;
     // Answers whether the command was used; the field ignores it otherwise.
+    // The listener may delete the field during the call (the edit ended):
+    // the field then returns at once without touching itself.
     virtual bool onTextFieldCommand(Command command) = 0;
 };
 
