@@ -80,9 +80,9 @@ struct Browser
         browser = new CDataBrowser(CRect(10, 10, 110, 90), open.frame(), table,
                                    CScrollView::kHorizontalScrollbar | CScrollView::kVerticalScrollbar |
                                        CDataBrowser::kDrawHeader);
-        table->forget();
         open.frame()->addView(browser);
     }
+    ~Browser() { table->forget(); }
     CMouseEventResult clickFrame(CCoord h, CCoord v, CButtonState buttons = kButtonLeft)
     {
         CPoint where(h, v);
