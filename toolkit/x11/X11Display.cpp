@@ -7,6 +7,7 @@
 #include <X11/keysym.h>
 #include <poll.h>
 
+#include <algorithm>
 #include <chrono>
 #include <climits>
 #include <cstdio>
@@ -426,6 +427,84 @@ XIM X11Display::inputMethod()
     }
     XSetLocaleModifiers(saved.c_str());
     return m_inputMethod;
+}
+
+// --- Images ----------------------------------------------------------------------------------
+
+namespace
+{
+unsigned long scaleToMask(unsigned int value, unsigned long mask)
+{
+    if (!mask)
+        return 0;
+    int shift = 0;
+    while (!((mask >> shift) & 1))
+        ++shift;
+    const unsigned long maximum = mask >> shift;
+    return ((value * maximum + 127) / 255) << shift;
+}
+} // namespace
+
+void X11Display::putImage(Window window, GC gc, Visual* visual, int depth, cairo_surface_t* image, int x, int y,
+                          int width, int height)
+{
+    if (!usable() || !image)
+        return;
+    cairo_surface_flush(image);
+    const int imageWidth = cairo_image_surface_get_width(image);
+    const int imageHeight = cairo_image_surface_get_height(image);
+    const int stride = cairo_image_surface_get_stride(image);
+    unsigned char* data = cairo_image_surface_get_data(image);
+    const int left = std::max(0, x), top = std::max(0, y);
+    const int right = std::min(imageWidth, x + width), bottom = std::min(imageHeight, y + height);
+    if (!data || right <= left || bottom <= top)
+        return;
+    X11ErrorTrap trap(*this);
+    // The usual true-colour visuals take Cairo's pixels as they are.
+    if (visual->c_class == TrueColor && (depth == 24 || depth == 32) && visual->red_mask == 0xFF0000 &&
+        visual->green_mask == 0xFF00 && visual->blue_mask == 0xFF)
+    {
+        XImage* ximage = XCreateImage(m_display, visual, static_cast<unsigned>(depth), ZPixmap, 0,
+                                      reinterpret_cast<char*>(data), static_cast<unsigned>(imageWidth),
+                                      static_cast<unsigned>(imageHeight), 32, stride);
+        if (!ximage)
+            return;
+        const std::uint32_t probe = 1;
+        ximage->byte_order = *reinterpret_cast<const unsigned char*>(&probe) == 1 ? LSBFirst : MSBFirst;
+        XInitImage(ximage);
+        XPutImage(m_display, window, gc, ximage, left, top, left, top, static_cast<unsigned>(right - left),
+                  static_cast<unsigned>(bottom - top));
+        // The pixels stay Cairo's.
+        ximage->data = nullptr;
+        XDestroyImage(ximage);
+        return;
+    }
+    XImage* ximage = XCreateImage(m_display, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
+                                  static_cast<unsigned>(right - left), static_cast<unsigned>(bottom - top), 32, 0);
+    if (!ximage)
+        return;
+    ximage->data = static_cast<char*>(std::malloc(static_cast<std::size_t>(ximage->bytes_per_line) *
+                                                  static_cast<std::size_t>(bottom - top)));
+    if (!ximage->data)
+    {
+        XDestroyImage(ximage);
+        return;
+    }
+    for (int row = top; row < bottom; ++row)
+    {
+        const auto* pixels = reinterpret_cast<const std::uint32_t*>(data + row * stride);
+        for (int column = left; column < right; ++column)
+        {
+            const std::uint32_t argb = pixels[column];
+            XPutPixel(ximage, column - left, row - top,
+                      scaleToMask((argb >> 16) & 0xFF, visual->red_mask) |
+                          scaleToMask((argb >> 8) & 0xFF, visual->green_mask) |
+                          scaleToMask(argb & 0xFF, visual->blue_mask));
+        }
+    }
+    XPutImage(m_display, window, gc, ximage, 0, 0, left, top, static_cast<unsigned>(right - left),
+              static_cast<unsigned>(bottom - top));
+    XDestroyImage(ximage);
 }
 
 // --- Clipboard -------------------------------------------------------------------------------

@@ -2,6 +2,8 @@
 
 #include <X11/Xlib.h>
 
+#include <cairo.h>
+
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -98,6 +100,11 @@ public:
 
     // Null when no input method can be opened.
     XIM inputMethod();
+
+    // Copies the rectangle (x, y, width, height) of image (ARGB32) to the
+    // same place of a window of the given visual and depth.
+    void putImage(Window window, GC gc, Visual* visual, int depth, cairo_surface_t* image, int x, int y, int width,
+                  int height);
 
     void setClipboardText(const std::string& text, Window owner);
     bool getClipboardText(std::string& text, Window requestor);

@@ -2,7 +2,6 @@
 
 #include <X11/Xatom.h>
 #include <X11/keysym.h>
-#include <cairo-xlib.h>
 #include <poll.h>
 
 #include <algorithm>
@@ -304,8 +303,7 @@ bool X11PopupMenu::openLevel(const std::vector<PlatformMenuItem>& items, int par
     Atom type = m_display->atom("_NET_WM_WINDOW_TYPE_POPUP_MENU");
     XChangeProperty(d, level->window, m_display->atom("_NET_WM_WINDOW_TYPE"), XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<unsigned char*>(&type), 1);
-    level->surface = cairo_xlib_surface_create(d, level->window, DefaultVisual(d, m_display->screen()),
-                                               static_cast<int>(width), static_cast<int>(height));
+    level->gc = XCreateGC(d, level->window, 0, nullptr);
     m_display->addTarget(level->window, this);
     XMapRaised(d, level->window);
     drawLevel(*level);
@@ -317,22 +315,22 @@ bool X11PopupMenu::openLevel(const std::vector<PlatformMenuItem>& items, int par
 void X11PopupMenu::destroyLevel(Level& level)
 {
     m_display->removeTarget(level.window);
-    // After the host destroyed our window nothing more is sent.
-    if (m_display->isGone())
-        m_display->close();
+    if (level.gc && m_display->get())
+    {
+        X11ErrorTrap trap(*m_display);
+        XFreeGC(m_display->get(), level.gc);
+    }
+    level.gc = nullptr;
+    // After the host destroyed our window nothing more is sent about it;
+    // closing the connection takes the menu's windows along.
     if (m_display->usable())
     {
         X11ErrorTrap trap(*m_display);
-        if (level.surface)
-            cairo_surface_destroy(level.surface);
-        level.surface = nullptr;
         XDestroyWindow(m_display->get(), level.window);
     }
-    if (level.surface)
-        cairo_surface_destroy(level.surface);
     if (level.image)
         cairo_surface_destroy(level.image);
-    level.surface = level.image = nullptr;
+    level.image = nullptr;
 }
 
 void X11PopupMenu::closeLevelsAbove(int level)
@@ -420,16 +418,14 @@ void X11PopupMenu::drawLevel(Level& level)
 
 void X11PopupMenu::showLevel(Level& level)
 {
-    if (!m_display->usable() || !level.surface || !level.image)
+    if (!m_display->usable() || !level.gc || !level.image)
         return;
+    Display* d = m_display->get();
+    m_display->putImage(level.window, level.gc, DefaultVisual(d, m_display->screen()),
+                        DefaultDepth(d, m_display->screen()), level.image, 0, 0,
+                        static_cast<int>(level.bounds.width()), static_cast<int>(level.bounds.height()));
     X11ErrorTrap trap(*m_display);
-    cairo_t* cr = cairo_create(level.surface);
-    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    cairo_set_source_surface(cr, level.image, 0, 0);
-    cairo_paint(cr);
-    cairo_destroy(cr);
-    cairo_surface_flush(level.surface);
-    XFlush(m_display->get());
+    XFlush(d);
 }
 
 void X11PopupMenu::handleEvent(XEvent& event)

@@ -45,7 +45,7 @@ private:
         std::vector<CRect> itemRects;
         int highlighted = -1;
         Window window = 0;
-        cairo_surface_t* surface = nullptr;
+        GC gc = nullptr;
         cairo_surface_t* image = nullptr;
     };
     struct Hit

@@ -2,7 +2,6 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
-#include <cairo-xlib.h>
 
 #include <algorithm>
 #include <chrono>
@@ -105,6 +104,8 @@ std::unique_ptr<X11Window> X11Window::createChild(const std::shared_ptr<X11Displ
     window->m_window = w;
     window->m_parent = parent;
     window->m_visual = parentAttributes.visual;
+    window->m_depth = parentAttributes.depth;
+    window->m_gc = XCreateGC(d, w, 0, nullptr);
     window->m_bounds = bounds;
     XMapWindow(d, w);
     display->syncIfPending();
@@ -154,6 +155,8 @@ std::unique_ptr<X11Window> X11Window::createDialog(X11Window& owner, CFrame& dia
     window->m_window = w;
     window->m_parent = display.root();
     window->m_visual = DefaultVisual(d, display.screen());
+    window->m_depth = DefaultDepth(d, display.screen());
+    window->m_gc = XCreateGC(d, w, 0, nullptr);
     window->m_bounds = CRect(x, y, x + width, y + height);
 
     XStoreName(d, w, title.c_str());
@@ -195,10 +198,16 @@ X11Window::~X11Window()
         m_textField->detach();
     m_textField = nullptr;
     m_display->removeTarget(m_window);
+    if (m_gc && m_display->get())
+    {
+        // The graphics context is ours whatever became of the window.
+        X11ErrorTrap trap(*m_display);
+        XFreeGC(m_display->get(), m_gc);
+    }
     if (m_display->isGone())
     {
-        // Nothing more is sent: closing the connection frees our part of
-        // the server, and cairo then lets go of the window without a call.
+        // Nothing more is sent about the window: closing the connection
+        // frees our part of the server.
         m_display->close();
     }
     else if (m_display->usable() && m_window)
@@ -206,21 +215,15 @@ X11Window::~X11Window()
         X11ErrorTrap trap(*m_display);
         if (m_focusTaken)
             XSetInputFocus(m_display->get(), m_savedFocus, m_savedRevert, CurrentTime);
-        destroySurfaces();
         XDestroyWindow(m_display->get(), m_window);
     }
-    destroySurfaces();
+    destroyBackBuffer();
     cairo_region_destroy(m_invalid);
     cairo_region_destroy(m_exposed);
 }
 
-void X11Window::destroySurfaces()
+void X11Window::destroyBackBuffer()
 {
-    if (m_windowSurface)
-    {
-        cairo_surface_destroy(m_windowSurface);
-        m_windowSurface = nullptr;
-    }
     if (m_backBuffer)
     {
         cairo_surface_destroy(m_backBuffer);
@@ -269,13 +272,7 @@ void X11Window::setBounds(const CRect& bounds)
     else
         XMoveResizeWindow(m_display->get(), m_window, static_cast<int>(bounds.left), static_cast<int>(bounds.top),
                           width, height);
-    if (m_windowSurface)
-        cairo_xlib_surface_set_size(m_windowSurface, static_cast<int>(width), static_cast<int>(height));
-    if (m_backBuffer)
-    {
-        cairo_surface_destroy(m_backBuffer);
-        m_backBuffer = nullptr;
-    }
+    destroyBackBuffer();
 }
 
 bool X11Window::ensureBackBuffer()
@@ -413,27 +410,14 @@ void X11Window::copyToWindow(cairo_region_t* region)
 {
     if (!usable())
         return;
-    X11ErrorTrap trap(*m_display);
-    if (!m_windowSurface)
-    {
-        m_windowSurface = cairo_xlib_surface_create(m_display->get(), m_window, m_visual,
-                                                    static_cast<int>(m_bounds.width()),
-                                                    static_cast<int>(m_bounds.height()));
-    }
-    cairo_t* cr = cairo_create(m_windowSurface);
     const int count = cairo_region_num_rectangles(region);
     for (int i = 0; i < count; ++i)
     {
         cairo_rectangle_int_t r;
         cairo_region_get_rectangle(region, i, &r);
-        cairo_rectangle(cr, r.x, r.y, r.width, r.height);
+        m_display->putImage(m_window, m_gc, m_visual, m_depth, m_backBuffer, r.x, r.y, r.width, r.height);
     }
-    cairo_clip(cr);
-    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    cairo_set_source_surface(cr, m_backBuffer, 0, 0);
-    cairo_paint(cr);
-    cairo_destroy(cr);
-    cairo_surface_flush(m_windowSurface);
+    X11ErrorTrap trap(*m_display);
     XFlush(m_display->get());
 }
 
@@ -487,6 +471,14 @@ void X11Window::handleEvent(XEvent& event)
         m_dead = true;
         if (!m_owner)
             m_display->setGone();
+        break;
+    case MapNotify:
+        // A dialog takes the keys (Return, Escape) as soon as it shows.
+        if (m_owner && usable())
+        {
+            X11ErrorTrap trap(*m_display);
+            XSetInputFocus(m_display->get(), m_window, RevertToParent, CurrentTime);
+        }
         break;
     case ClientMessage:
         if (event.xclient.message_type == m_display->atom("WM_PROTOCOLS") &&
@@ -676,6 +668,12 @@ std::int32_t X11Window::runModalDialog(CFrame* dialog, const std::string& title)
 
     std::shared_ptr<X11Display> display = m_display;
     std::weak_ptr<char> alive = m_alive;
+    Window previousFocus = None;
+    int previousRevert = RevertToParent;
+    {
+        X11ErrorTrap trap(*display);
+        XGetInputFocus(display->get(), &previousFocus, &previousRevert);
+    }
     display->forgetDialog(dialog);
     display->pushModal(id);
     display->enterNestedLoop();
@@ -711,6 +709,16 @@ std::int32_t X11Window::runModalDialog(CFrame* dialog, const std::string& title)
     display->forgetDialog(dialog);
     if (dialog->getPlatformWindow() == window)
         dialog->setPlatformWindow(nullptr);
+    // The keys go back where they went before, when the dialog had them.
+    if (display->usable() && previousFocus != None)
+    {
+        X11ErrorTrap trap(*display);
+        Window focus = None;
+        int revert = 0;
+        XGetInputFocus(display->get(), &focus, &revert);
+        if (focus == None || focus == id || focus == display->root() || focus == PointerRoot)
+            XSetInputFocus(display->get(), previousFocus, previousRevert, CurrentTime);
+    }
     return result;
 }
 

@@ -95,7 +95,7 @@ private:
     bool ensureBackBuffer();
     void drawInvalidRegion();
     void copyToWindow(cairo_region_t* region);
-    void destroySurfaces();
+    void destroyBackBuffer();
     Window topLevelAncestor();
 
     std::shared_ptr<X11Display> m_display;
@@ -109,8 +109,9 @@ private:
     bool m_closeRequested = false;
     std::shared_ptr<char> m_alive = std::make_shared<char>();
 
+    int m_depth = 0;
+    GC m_gc = nullptr;
     cairo_surface_t* m_backBuffer = nullptr;
-    cairo_surface_t* m_windowSurface = nullptr;
     // Drawn by the frame, then copied; and only copied (exposed, scrolled).
     cairo_region_t* m_invalid;
     cairo_region_t* m_exposed;
