@@ -276,6 +276,15 @@ void X11Display::dispatch(XEvent& event)
     case LeaveNotify:
         m_lastEventTime = event.xcrossing.time;
         break;
+    case MappingNotify:
+    {
+        // The user changed the keyboard layout or the modifier keys.
+        X11ErrorTrap trap(*this);
+        XRefreshKeyboardMapping(&event.xmapping);
+        if (event.xmapping.request == MappingModifier)
+            readModifierMasks();
+        return;
+    }
     case SelectionRequest:
         answerSelectionRequest(event.xselectionrequest);
         return;

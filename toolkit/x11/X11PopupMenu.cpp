@@ -36,7 +36,7 @@ constexpr CColor kSeparator{200, 200, 200, 255};
 
 // The release of the click that opened the menu chooses only after the
 // pointer moved or was held this long; a quick click leaves it open.
-constexpr std::uint64_t kClickHoldMillis = 500;
+constexpr std::uint32_t kClickHoldMillis = 500;
 constexpr int kMoveThreshold = 4;
 constexpr int kNestedIdleMillis = 15;
 constexpr int kMaxEventsPerTurn = 200;
@@ -113,15 +113,24 @@ bool X11PopupMenu::run(const CRect& anchor, std::vector<std::int32_t>& chosenPat
     for (const CRect& monitor : monitors)
         if (monitor.pointInside(centre))
             m_monitor = monitor;
+    if (const XButtonEvent* press = m_window.currentPress())
+    {
+        // Judged by the events' own times and places, however late the
+        // editor gets to them.
+        m_awaitingFirstRelease = true;
+        m_openButton = press->button;
+        m_openTime = press->time;
+        m_openX = press->x_root;
+        m_openY = press->y_root;
+    }
+    else
     {
         X11ErrorTrap trap(*m_display);
         Window root = 0, child = 0;
         int x = 0, y = 0;
         unsigned int mask = 0;
         XQueryPointer(m_display->get(), m_display->root(), &root, &child, &m_openX, &m_openY, &x, &y, &mask);
-        m_awaitingFirstRelease = (mask & (Button1Mask | Button2Mask | Button3Mask)) != 0;
     }
-    m_openTime = steadyMillis();
 
     if (!openLevel(m_menu.items, -1, anchorOnScreen, true, m_menu.selectedIndex, anchor.width()) || !grab())
     {
@@ -559,8 +568,12 @@ void X11PopupMenu::handleInput(XEvent& event)
     {
         if (event.xbutton.button > Button3)
             break;
-        const bool openingClick = m_awaitingFirstRelease;
-        m_awaitingFirstRelease = false;
+        const bool openingClick = m_awaitingFirstRelease && event.xbutton.button == m_openButton;
+        if (openingClick)
+            m_awaitingFirstRelease = false;
+        if (std::abs(event.xbutton.x_root - m_openX) > kMoveThreshold ||
+            std::abs(event.xbutton.y_root - m_openY) > kMoveThreshold)
+            m_moved = true;
         const Hit hit = hitTest(event.xbutton.x_root, event.xbutton.y_root);
         if (hit.level < 0)
         {
@@ -576,7 +589,7 @@ void X11PopupMenu::handleInput(XEvent& event)
             (*m_levels[static_cast<std::size_t>(hit.level)]->items)[static_cast<std::size_t>(hit.item)];
         if (!isSelectable(item) || item.hasSubmenu)
             break;
-        if (openingClick && !m_moved && steadyMillis() - m_openTime < kClickHoldMillis)
+        if (openingClick && !m_moved && static_cast<std::uint32_t>(event.xbutton.time - m_openTime) < kClickHoldMillis)
             break;
         finish(true, hit.level, hit.item);
         break;

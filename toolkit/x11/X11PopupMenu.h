@@ -83,11 +83,13 @@ private:
     bool m_done = false;
     bool m_chosen = false;
     std::vector<std::int32_t> m_path;
+    // The click that opened the menu, while its release is to come.
     bool m_awaitingFirstRelease = false;
+    unsigned int m_openButton = 0;
+    Time m_openTime = 0;
     bool m_moved = false;
     int m_openX = 0;
     int m_openY = 0;
-    std::uint64_t m_openTime = 0;
     bool m_pointerGrabbed = false;
     bool m_keyboardGrabbed = false;
 };

@@ -552,7 +552,12 @@ void X11Window::onButtonPress(const XButtonEvent& event)
     CButtonState buttons = bit | modifiers;
     if (m_clickCount > 1)
         buttons |= kDoubleClick;
+    std::weak_ptr<char> alive = m_alive;
+    m_inPress = true;
+    m_press = event;
     m_frame.onMouseDown(where, buttons);
+    if (!alive.expired())
+        m_inPress = false;
 }
 
 void X11Window::onButtonRelease(const XButtonEvent& event)

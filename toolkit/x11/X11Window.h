@@ -38,6 +38,10 @@ public:
     // check it before they touch the window again.
     std::weak_ptr<char> aliveToken() const { return m_alive; }
 
+    // The button press being handled, while the frame handles it: a menu
+    // opened by it treats that button's release as the end of the click.
+    const XButtonEvent* currentPress() const { return m_inPress ? &m_press : nullptr; }
+
     // What a nested loop (menu, dialog) runs between events: the editor's
     // idle (timers, dirty views, painting), and a dialog's own frame.
     void runNestedIdle();
@@ -129,6 +133,8 @@ private:
     int m_lastClickX = 0;
     int m_lastClickY = 0;
     int m_clickCount = 0;
+    bool m_inPress = false;
+    XButtonEvent m_press{};
 
     X11TextField* m_textField = nullptr;
     bool m_fieldTracking = false;

@@ -207,10 +207,12 @@ class MenuView : public LabelledView
 public:
     using LabelledView::LabelledView;
 
-    CMouseEventResult onMouseDown(CPoint&, const CButtonState&) override
+    // A right click pops the menu up with its second line over the view.
+    CMouseEventResult onMouseDown(CPoint&, const CButtonState& buttons) override
     {
         if (!window() || m_open)
             return kMouseResultHandledNoTracking;
+        m_selected = (buttons & kButtonRight) ? 1 : -1;
         rebuild();
         m_rebuilds = 0;
         m_open = true;
@@ -247,10 +249,12 @@ private:
         for (int i = 0; i < 150; ++i)
             menu->items[5].submenu.push_back(entry("Item " + std::to_string(i)));
         menu->items[6].checked = true;
+        menu->selectedIndex = m_selected;
         m_menu = std::move(menu);
     }
 
     std::unique_ptr<PlatformMenu> m_menu;
+    std::int32_t m_selected = -1;
     bool m_open = false;
     int m_rebuilds = 0;
 };

@@ -6,6 +6,8 @@
 
 #include "tools/HostedPlugin.h"
 
+#include <X11/Xlib.h>
+
 #include <cstdint>
 #include <cstdlib>
 
@@ -46,6 +48,14 @@ void* windowId(std::uintptr_t id)
     return reinterpret_cast<void*>(id);
 }
 
+int hostErrors = 0;
+
+int countError(Display*, XErrorEvent*)
+{
+    ++hostErrors;
+    return 0;
+}
+
 bool anyXError(const HostRun& run)
 {
     for (const std::string& line : run.lines)
@@ -67,8 +77,13 @@ TEST(X11Platform, EditorOpenAnswersZeroWhereNoWindowCanBeMade)
     if (haveDisplay())
     {
         // No window has this id: the server answers with an error, which
-        // the layer traps.
+        // the layer traps on its own connection, leaving the host's handler
+        // in place and untouched.
+        hostErrors = 0;
+        XErrorHandler previous = XSetErrorHandler(countError);
         EXPECT_EQ(plugin.dispatch(effEditOpen, 0, 0, windowId(0x3FFFFF0)), 0);
+        EXPECT_EQ(XSetErrorHandler(previous), &countError);
+        EXPECT_EQ(hostErrors, 0);
     }
     // The editor stays closed: its idle and close do nothing.
     plugin.dispatch(effEditIdle);

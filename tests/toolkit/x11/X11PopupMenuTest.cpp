@@ -65,6 +65,29 @@ TEST(X11PopupMenu, EscapeAndAClickOutsideCloseItAndDisabledEntriesStayUnchosen)
     EXPECT_EQ(popups(run, run.find("mark disabled")).size(), 1u) << run.text();
 }
 
+TEST(X11PopupMenu, APopUpShowsItsSelectedLineOverTheViewAndItsOpeningClickChoosesNothing)
+{
+    REQUIRE_DISPLAY();
+    // A right click pops it up with Two under the pointer; the quick
+    // release there leaves it open, and a click on One above chooses.
+    HostRun run = runEditorHost("wait 200\nclick 3 300 133\nwait 300\npopups\nclick 1 250 113\nwait 200\n");
+    ASSERT_EQ(run.status, 0) << run.text();
+    EXPECT_TRUE(run.has("host 1 popup 189 98 202 139")) << run.text();
+    EXPECT_TRUE(run.has("view 1 menu chose 0")) << run.text();
+}
+
+TEST(X11PopupMenu, KeysMoveOverEnabledEntriesIntoSubmenusAndChoose)
+{
+    REQUIRE_DISPLAY();
+    // Down goes One, Two, then over the separator and Disabled to Sub.
+    HostRun run = runEditorHost(kOpenMenu + "key Down\nkey Down\nkey Return\nwait 100\n" + kOpenMenu +
+                                "key Down\nkey Down\nkey Down\nkey Right\nwait 100\nkey Down\nkey Return\n"
+                                "wait 100\n");
+    ASSERT_EQ(run.status, 0) << run.text();
+    EXPECT_TRUE(run.has("view 1 menu chose 1")) << run.text();
+    EXPECT_TRUE(run.has("view 1 menu chose 4/1")) << run.text();
+}
+
 TEST(X11PopupMenu, PressDragAndReleaseChoosesFromASubmenu)
 {
     REQUIRE_DISPLAY();

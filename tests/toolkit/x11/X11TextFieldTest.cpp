@@ -42,3 +42,11 @@ TEST(X11TextField, EscapeCancelsAndAClickElsewhereCommits)
     EXPECT_TRUE(run.has("view 1 pad down 50,50 L")) << run.text();
     EXPECT_TRUE(run.has("host 1 focus host")) << run.text();
 }
+
+TEST(X11TextField, ClosingTheEditorWhileEditingGivesTheFocusBack)
+{
+    REQUIRE_DISPLAY();
+    HostRun run = runEditorHost(kOpenField + "type abc\nwait 50\nfocus\nclose\nwait 50\nfocus\n");
+    ASSERT_EQ(run.status, 0) << run.text();
+    EXPECT_EQ(run.after("host 1 focus "), (std::vector<std::string>{"editor", "host"})) << run.text();
+}
