@@ -147,8 +147,10 @@ bool CFrame::setSize(CCoord width, CCoord height)
     if (!m_open || (width == m_size.width() && height == m_size.height()))
         return false;
     CRect newSize(m_size.left, m_size.top, m_size.left + width, m_size.top + height);
-    bool hostResized = m_editor && m_editor->sizeHostWindow(width, height);
-    // A child window does not follow its parent's size by itself.
+    if (m_editor)
+        m_editor->sizeHostWindow(width, height);
+    // A child window does not follow its parent's size by itself, whether
+    // or not the host resized its own.
     if (m_platformWindow)
     {
         CRect bounds = m_platformWindow->getBounds();
@@ -156,7 +158,6 @@ bool CFrame::setSize(CCoord width, CCoord height)
         bounds.setHeight(height);
         m_platformWindow->setBounds(bounds);
     }
-    (void)hostResized;
     setViewSize(newSize, true);
     m_mouseableArea = m_size;
     return true;
@@ -238,7 +239,13 @@ bool CFrame::removeView(CView* view, bool withRelease)
 
 bool CFrame::removeAll(bool withRelease)
 {
-    m_modalView = nullptr;
+    // The modal view's first reference stays with whoever set it, as when
+    // it is cleared.
+    if (CView* modal = m_modalView)
+    {
+        m_modalView = nullptr;
+        CViewContainer::removeView(modal, false);
+    }
     m_focusView = nullptr;
     m_mouseOverView = nullptr;
     return CViewContainer::removeAll(withRelease);

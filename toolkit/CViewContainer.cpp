@@ -314,8 +314,11 @@ bool CViewContainer::invalidateDirtyViews()
         invalid();
         return true;
     }
-    for (CView* child : ChildSnapshot(m_children))
+    // Runs at every idle: no snapshot. Invalidating changes no list, and the
+    // index stays in bounds if a view does anyway.
+    for (std::size_t i = 0; i < m_children.size(); ++i)
     {
+        CView* child = m_children[i];
         if (!child->isDirty() || !child->isVisible())
             continue;
         if (isContainer(child))
@@ -358,10 +361,13 @@ void CViewContainer::drawRect(CDrawContext* context, const CRect& updateRect)
 
     CRect savedClip;
     target->getClipRect(savedClip);
-    CRect workingClip;
-    context->getClipRect(workingClip);
-    if (target != context && m_frame != static_cast<CView*>(this))
-        workingClip = CRect(0, 0, workingClip.width(), workingClip.height());
+    // The cache is clipped by its own extent; the given context's clip lies
+    // in other coordinates.
+    CRect workingClip = savedClip;
+    if (target == context)
+        context->getClipRect(workingClip);
+    else if (m_frame != static_cast<CView*>(this))
+        workingClip.moveTo(0, 0);
     workingClip.bound(localUpdate);
     target->setClipRect(workingClip);
 
@@ -509,28 +515,30 @@ bool CViewContainer::onWheel(const CPoint& where, const CMouseWheelAxis& axis, c
 
 CKeyResult CViewContainer::onKeyDown(VstKeyCode& keyCode)
 {
-    for (auto it = m_children.rbegin(); it != m_children.rend(); ++it)
+    ChildSnapshot snapshot(m_children);
+    std::vector<CView*> order(snapshot.begin(), snapshot.end());
+    for (auto it = order.rbegin(); it != order.rend(); ++it)
     {
-        SharedPointer<CView> view(*it);
-        CKeyResult result = view->onKeyDown(keyCode);
+        if (!isChild(*it))
+            continue;
+        CKeyResult result = (*it)->onKeyDown(keyCode);
         if (result != kKeyNotHandled)
             return result;
-        if (!isChild(view.get()))
-            break;
     }
     return kKeyNotHandled;
 }
 
 CKeyResult CViewContainer::onKeyUp(VstKeyCode& keyCode)
 {
-    for (auto it = m_children.rbegin(); it != m_children.rend(); ++it)
+    ChildSnapshot snapshot(m_children);
+    std::vector<CView*> order(snapshot.begin(), snapshot.end());
+    for (auto it = order.rbegin(); it != order.rend(); ++it)
     {
-        SharedPointer<CView> view(*it);
-        CKeyResult result = view->onKeyUp(keyCode);
+        if (!isChild(*it))
+            continue;
+        CKeyResult result = (*it)->onKeyUp(keyCode);
         if (result != kKeyNotHandled)
             return result;
-        if (!isChild(view.get()))
-            break;
     }
     return kKeyNotHandled;
 }
