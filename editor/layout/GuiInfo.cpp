@@ -1,6 +1,7 @@
 #include "editor/layout/GuiInfo.h"
 
 #include "Source/ParameterTable.h"
+#include "editor/widgets/Widget.h"
 #include "toolkit/CFontDesc.h"
 #include "toolkit/Clock.h"
 
@@ -66,6 +67,22 @@ Widget* GuiInfo::findWidget(const std::string& name) const
 {
     const auto found = m_widgetsByName.find(name);
     return found != m_widgetsByName.end() ? found->second : nullptr;
+}
+
+CView* GuiInfo::findControl(const std::string& name) const
+{
+    Widget* widget = findWidget(name);
+    return widget ? widget->getControl() : nullptr;
+}
+
+void GuiInfo::tickWidgets()
+{
+    const std::uint64_t now = getTicks();
+    // A widget may leave the list while it ticks.
+    const WidgetList widgets = m_tickWidgets;
+    for (Widget* widget : widgets)
+        if (std::find(m_tickWidgets.begin(), m_tickWidgets.end(), widget) != m_tickWidgets.end())
+            widget->tick(now);
 }
 
 bool GuiInfo::getColour(const std::string& name, CColor& colour) const

@@ -11,6 +11,7 @@
 class CControl;
 class CFontDesc;
 class CParamMonitorBase;
+class CView;
 class Widget;
 class Zentrova;
 class ZentrovaEditor;
@@ -33,6 +34,9 @@ public:
 
     // Null when no widget has that name.
     Widget* findWidget(const std::string& name) const;
+    // The view of the widget of that name (a control, or a container), or
+    // null.
+    CView* findControl(const std::string& name) const;
     // False, output untouched, for a name that is no colour (alignment).
     bool getColour(const std::string& name, CColor& colour) const;
     bool getAlignment(const std::string& name, std::int32_t& alignment) const;
@@ -59,7 +63,10 @@ public:
     std::map<std::string, Widget*>& widgetsByName() { return m_widgetsByName; }
     ZentrovaEditor* editor() const { return m_editor; }
     Zentrova* effect() const { return m_effect; }
-    WidgetList& tickWidgets() { return m_tickWidgets; }
+    // The widgets that take the clock; the editor's close empties it.
+    WidgetList& tickList() { return m_tickWidgets; }
+    // Reads the clock once and hands it to every widget of the tick list.
+    void tickWidgets();
 
 private:
     std::map<std::int64_t, WidgetList> m_widgetsByTag;
