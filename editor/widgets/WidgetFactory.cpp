@@ -1,5 +1,9 @@
 #include "editor/widgets/WidgetFactory.h"
 
+// The creators live in Loki's small-object memory, which must outlast the
+// factory: it is never freed (for the same reason, not on the longevity
+// list).
+#define LOKI_DEFAULT_SMALLOBJ_LIFETIME ::Loki::NoDestroy
 #include <loki/Factory.h>
 #include <loki/Singleton.h>
 
@@ -20,10 +24,11 @@ namespace
 {
 using Factory = Loki::Factory<Widget, std::string,
                               LOKI_TYPELIST_5(ticpp::Element*, CViewContainer*, CFrame*, ZentrovaEditor*, GuiInfo&)>;
-// The creators are Loki functors, which live in Loki's small-object
-// memory: the factory must go before that memory does.
-using TheFactory = Loki::SingletonHolder<Factory, Loki::CreateUsingNew, Loki::LongevityLifetime::DieAsSmallObjectChild,
-                                         Loki::ClassLevelLockable>;
+// Destroyed when the plug-in image goes. Loki's longevity list is one for
+// every module of the process that uses Loki: a singleton on it could be
+// destroyed by another plug-in's unloading.
+using TheFactory =
+    Loki::SingletonHolder<Factory, Loki::CreateUsingNew, Loki::DefaultLifetime, Loki::ClassLevelLockable>;
 
 struct TypeEntry
 {

@@ -171,12 +171,6 @@ TEST(CKeyboard, AKeyStaysLitWhileAnySourceHoldsIt)
     keyboard->releaseAllKeys();
     EXPECT_EQ(lit(60), 0);
     EXPECT_EQ(lit(61), 0);
-
-    TestCanvas canvas(100, 30);
-    widget.setKeyState(36, true);
-    bench.frame->drawRect(canvas.context(), CRect(0, 0, 100, 30));
-    EXPECT_EQ(canvas.pixel(2, 25), 0xFF0220FFu);
-    EXPECT_EQ(canvas.pixel(22, 25), 0xFF022000u);
 }
 
 TEST(CKeyboard, StaysEmptyWithoutUsableImages)
@@ -185,7 +179,6 @@ TEST(CKeyboard, StaysEmptyWithoutUsableImages)
     images.bundle.add("840_Kbd_Hold_btn", 40, 60);
     for (const char* layout :
          {R"(<widget type="Keyboard" whitebitmap="840_White_key" firstkey="36" numwhitekeys="28"/>)",
-          R"(<widget type="Keyboard" whitebitmap="840_White_key" blackbitmap="840_Wheel" firstkey="36"/>)",
           R"(<widget type="Keyboard" whitebitmap="840_White_key" blackbitmap="840_Kbd_Hold_btn" firstkey="36"/>)",
           R"(<widget type="Keyboard" whitebitmap="840_White_key" blackbitmap="840_Black_key" firstkey="128"/>)"})
     {

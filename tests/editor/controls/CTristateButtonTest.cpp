@@ -2,7 +2,6 @@
 #include "editor/controls/CZentrovaTristateButton.h"
 
 #include "support/RecordingListener.h"
-#include "support/TestCanvas.h"
 
 #include <gtest/gtest.h>
 
@@ -48,19 +47,4 @@ TEST(CTristateButton, TheListenerMayTakeAModifiedClickAndOnlyTheLeftButtonCounts
     button.getMidiEditRect(box);
     EXPECT_EQ(box, CRect(-7, 82, 17, 94));
     EXPECT_TRUE(button.isTypeOf("CTristateButton"));
-}
-
-TEST(CTristateButton, DrawsTheThirdOfItsImageForItsState)
-{
-    CBitmap* strip = makeStrip(6, 4, 3);
-    CTristateButton button(CRect(0, 0, 6, 4), nullptr, 0, strip);
-    strip->forget();
-    TestCanvas canvas(6, 4);
-    for (float value : {0.0f, 0.5f, 1.0f})
-    {
-        button.setValue(value);
-        button.draw(canvas.context());
-        EXPECT_EQ(stripImage(canvas.pixel(3, 2)), static_cast<int>(value * 2)) << value;
-        EXPECT_FALSE(button.isDirty());
-    }
 }

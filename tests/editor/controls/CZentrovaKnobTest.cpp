@@ -1,5 +1,3 @@
-#include "editor/controls/CBorderKnob.h"
-#include "editor/controls/CModeKnob.h"
 #include "editor/controls/CSwitchedKnob.h"
 #include "editor/controls/CZentrovaKnob.h"
 #include "editor/controls/CZentrovaVertSwitch.h"
@@ -76,33 +74,6 @@ TEST(CSwitchedKnob, RestsOnItsStepsWhenDraggedAndWheeled)
         single.bounceValue();
         EXPECT_TRUE(single.getValue() == 0.0f || single.getValue() == 1.0f) << value;
     }
-}
-
-TEST(CModeKnob, StepsOverHalfATurn)
-{
-    CBitmap* strip = makeStrip(8, 8, 5);
-    CModeKnob knob(CRect(0, 0, 20, 20), nullptr, 0, 5, 8, strip);
-    strip->forget();
-    knob.setValue(0.4f);
-    knob.bounceValue();
-    EXPECT_FLOAT_EQ(knob.getValue(), 0.5f);
-    EXPECT_EQ(shownFrame(knob), 2);
-    // Straight right of the centre is the end of the half turn.
-    CPoint right(19, 10);
-    EXPECT_FLOAT_EQ(knob.valueFromPoint(right), 1.0f);
-}
-
-TEST(CBorderKnob, DrawsItsHandleStripAroundTheKnob)
-{
-    CBitmap* handle = makeStrip(16, 16, 4);
-    CBorderKnob knob(CRect(4, 4, 12, 12), nullptr, 0, 4, 8, nullptr);
-    knob.setHandleBitmap(handle);
-    handle->forget();
-    knob.setValue(1.0f);
-    TestCanvas canvas(16, 16);
-    knob.draw(canvas.context());
-    EXPECT_EQ(stripImage(canvas.pixel(0, 0)), 3);
-    EXPECT_EQ(stripImage(canvas.pixel(15, 15)), 3);
 }
 
 TEST(MonitoredControl, TellsOnlyTheMonitorItsNumberNames)

@@ -2,14 +2,11 @@
 // them.
 
 #include "editor/widgets/ButtonWidget.h"
-#include "editor/widgets/DisplayWidget.h"
 #include "editor/widgets/KickButtonWidget.h"
 #include "editor/widgets/KnobWidget.h"
 #include "editor/widgets/WheelWidget.h"
 #include "toolkit/CControl.h"
 
-#include "support/RecordingListener.h"
-#include "support/TestCanvas.h"
 #include "support/WidgetFixtures.h"
 
 #include <gtest/gtest.h>
@@ -76,11 +73,6 @@ TEST(WheelWidget, IsOneFrameOfItsStripWideWhateverTheLayoutSays)
     WheelWidget whole(bench.named("z"), bench.frame, bench.frame, nullptr, bench.guiInfo);
     EXPECT_EQ(wheel.getControl()->getViewSize(), CRect(5, 6, 15, 66));
     EXPECT_EQ(whole.getControl()->getViewSize(), CRect(0, 100, 640, 160));
-
-    static_cast<CControl*>(wheel.getControl())->setValue(1.0f);
-    TestCanvas canvas(20, 70);
-    bench.frame->drawRect(canvas.context(), CRect(0, 0, 20, 70));
-    EXPECT_EQ(stripImage(canvas.pixel(10, 30)), 63);
 }
 
 TEST(KnobWidget, ADragReachesTheEditorWithTheTagAndTouchesTheMonitor)
@@ -104,21 +96,4 @@ TEST(KnobWidget, ADragReachesTheEditorWithTheTagAndTouchesTheMonitor)
     ASSERT_FALSE(bench.editor.log.empty());
     EXPECT_EQ(bench.editor.log.back(), "2 0.5");
     EXPECT_EQ(monitor.touches, 2);
-}
-
-TEST(DisplayWidget, ShowsTheNearestPictureOfTheValueItIsGiven)
-{
-    ImageBundle bundle;
-    bundle.add("1024_Lfo_display", 30, 10, 12);
-    WidgetBench bench(R"(<widget type="Display" bitmap="1024_Lfo_display" frames="12" parameter="LFO1Waveform"/>)");
-    DisplayWidget display(bench.element("widget"), bench.frame, bench.frame, &bench.editor, bench.guiInfo);
-    EXPECT_EQ(bench.guiInfo.widgetsByTag().at(58), std::vector<Widget*>{&display});
-
-    display.setValue(ParameterIndexAndValue(58, 0.5f));
-    TestCanvas canvas(30, 10);
-    bench.frame->drawRect(canvas.context(), CRect(0, 0, 30, 10));
-    EXPECT_EQ(stripImage(canvas.pixel(15, 5)), 6);
-    // It takes no clicks.
-    click(bench.frame, CPoint(15, 5), kButtonLeft);
-    EXPECT_TRUE(bench.editor.log.empty());
 }

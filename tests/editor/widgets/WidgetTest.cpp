@@ -85,37 +85,29 @@ TEST(Widget, SizeComesFromTheImageAndItsFrames)
 
 TEST(Widget, NamesAndTagRunsAreRegisteredAndMove)
 {
+    ImageBundle bundle;
+    bundle.add("1024_Fullsweep_knob", 10, 10, 64);
     WidgetBench bench(R"(<frame>
-        <widget type="Knob" parameter="FilterQ"/>
+        <widget type="Knob" name="q" bitmap="1024_Fullsweep_knob" frames="64" parameter="FilterQ"/>
         <widget type="Knob" name="Same" parameter="FilterFreq"/>
         <widget type="Knob" name="Same" parameter="NoSuchParameter"/>
     </frame>)");
-    auto widget = [&](int i) {
-        ticpp::Element* e = bench.document.FirstChildElement()->FirstChildElement("widget");
-        for (; i > 0; --i)
-            e = e->NextSiblingElement("widget");
-        return std::make_unique<KnobWidget>(e, bench.frame, bench.frame, nullptr, bench.guiInfo);
-    };
-    auto q = widget(0);
-    auto freq = widget(1);
-    auto unbound = widget(2);
-    auto& byTag = bench.guiInfo.widgetsByTag();
+    ticpp::Element* first = bench.element("widget");
+    first->RemoveAttribute("name");
+    auto knob = std::make_unique<KnobWidget>(first, bench.frame, bench.frame, nullptr, bench.guiInfo);
+    KnobWidget freq(first->NextSiblingElement(), bench.frame, bench.frame, nullptr, bench.guiInfo);
+    KnobWidget unbound(first->NextSiblingElement()->NextSiblingElement(), bench.frame, bench.frame, nullptr,
+                       bench.guiInfo);
+    auto& tags = bench.guiInfo.widgetsByTag();
 
-    EXPECT_EQ(bench.guiInfo.findWidget("FilterQ"), q.get());
+    EXPECT_EQ(bench.guiInfo.findWidget("FilterQ"), knob.get());
     EXPECT_EQ(bench.guiInfo.findWidget("FilterFreq"), nullptr);
-    EXPECT_EQ(bench.guiInfo.findWidget("Same"), unbound.get());
-    EXPECT_EQ(q->getTag(), 1);
-    EXPECT_EQ(unbound->getTag(), -1);
-    // Knobs without images bind no control; the tag is still theirs.
-    EXPECT_EQ(byTag.count(1), 0u);
+    EXPECT_EQ(bench.guiInfo.findWidget("Same"), &unbound);
+    EXPECT_EQ(unbound.getTag(), -1);
+    // Without an image a knob binds no control; the tag is still its own.
+    EXPECT_EQ(freq.getTag(), 2);
+    EXPECT_EQ(tags.count(2), 0u);
 
-    ImageBundle bundle;
-    bundle.add("1024_Fullsweep_knob", 10, 10, 64);
-    WidgetBench imaged(R"(<widget type="Knob" bitmap="1024_Fullsweep_knob" frames="64" parameter="FilterQ"/>)");
-    auto knob =
-        std::make_unique<KnobWidget>(imaged.element("widget"), imaged.frame, imaged.frame, nullptr, imaged.guiInfo);
-    auto& tags = imaged.guiInfo.widgetsByTag();
-    ASSERT_EQ(tags.count(1), 1u);
     EXPECT_EQ(tags.at(1), std::vector<Widget*>{knob.get()});
     knob->setTag(40);
     EXPECT_EQ(tags.count(1), 0u);
@@ -126,7 +118,7 @@ TEST(Widget, NamesAndTagRunsAreRegisteredAndMove)
     knob->setTag(2);
     knob.reset();
     EXPECT_TRUE(tags.empty());
-    EXPECT_EQ(imaged.guiInfo.findWidget("FilterQ"), nullptr);
+    EXPECT_EQ(bench.guiInfo.findWidget("FilterQ"), nullptr);
 }
 
 TEST(Widget, AFaultyChildIsLeftOutWithoutATrace)
