@@ -73,6 +73,9 @@ void ZentrovaEditor::postToGui(int lane, std::int64_t index, float value)
         m_parameterQueue.push(lane, ParameterIndexAndValue(index, value));
 }
 
+// Without a window no control reports to it.
+void ZentrovaEditor::valueChanged(VstInt32, CControl*, float) {}
+
 void ZentrovaEditor::bindMidiLearn(int)
 {
     m_pendingLearnParameter.store(-1, std::memory_order_relaxed);

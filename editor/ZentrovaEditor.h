@@ -7,6 +7,7 @@
 #include "Source/GuiCue.h"
 #include "Source/ParameterIndexAndValue.h"
 
+class CControl;
 class Zentrova;
 
 // The plug-in's editor. Values from the plug-in side reach it only through
@@ -30,6 +31,10 @@ public:
     // Any thread: queues the value on lane while the editor is open; the
     // audio thread uses lane 1.
     virtual void postToGui(int lane, std::int64_t index, float value);
+
+    // A control of the window was changed by the user; its widget passes
+    // the control's tag and value on.
+    virtual void valueChanged(VstInt32 tag, CControl* control, float value);
 
     // Audio thread: a controller arrived while MIDI learn was armed.
     void bindMidiLearn(int controller);
