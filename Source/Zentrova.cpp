@@ -692,8 +692,10 @@ void Zentrova::applyController(int controller, int value, VstInt32 time)
 {
     if (m_midiLearnTarget.exchange(-1, std::memory_order_acq_rel) >= 0)
     {
+        // The controller only names what to bind; its value moves nothing.
         if (ZentrovaEditor* editor = getZentrovaEditor())
             editor->bindMidiLearn(controller);
+        return;
     }
     const std::int32_t parameter = m_midiControllerMap[controller].load(std::memory_order_relaxed);
     if (parameter >= 0)

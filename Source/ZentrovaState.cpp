@@ -408,9 +408,11 @@ bool ZentrovaState::readChunkXml(const ChunkBuffer& chunk, bool patchOnly, bool 
     }
     catch (const ticpp::Exception&)
     {
+        m_empty = true;
         return false;
     }
-    // Nothing to read: the state stays exactly as it was.
+    // Nothing to read: the state stays exactly as it was, but for the mark.
+    m_empty = patch == nullptr;
     if (!patch)
         return false;
 

@@ -114,6 +114,8 @@ public:
     std::atomic<bool> m_isCurrent{false};
     // Changed since loaded or reset.
     std::atomic<bool> m_modified{false};
+    // The last chunk read held no patch: there is nothing to step from.
+    std::atomic<bool> m_empty{false};
 
 private:
     struct Scratch
