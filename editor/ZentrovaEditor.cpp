@@ -285,11 +285,12 @@ void ZentrovaEditor::idle()
     if (!isOpen())
         return;
     makeTimersCurrent();
-    if (m_refreshNeeded.exchange(false, std::memory_order_acq_rel))
-        refreshAllControls();
     drainQueue();
     if (!isOpen())
         return;
+    // After the drain, so the plug-in's present values have the last word.
+    if (m_refreshNeeded.exchange(false, std::memory_order_acq_rel))
+        refreshAllControls();
     m_guiInfo.tickWidgets();
     if (m_bendWheel && m_bendWheel->springBack() && m_pZentrova && m_bendWheel->getWheel())
         m_pZentrova->setPitchBendFromGui(m_bendWheel->getWheel()->getValue());
@@ -818,8 +819,15 @@ void ZentrovaEditor::enterMidiEditMode()
     Configuration* config = configuration();
     for (const auto& entry : m_midiWidgets)
     {
-        entry.second->createMidiEdit(midiEdit);
-        entry.second->setMidiNumber(config ? config->getMidiController(static_cast<int>(entry.first)) : -1);
+        try
+        {
+            entry.second->createMidiEdit(midiEdit);
+            entry.second->setMidiNumber(config ? config->getMidiController(static_cast<int>(entry.first)) : -1);
+        }
+        catch (const std::exception&)
+        {
+            // A part the layout cannot build leaves that control without its box.
+        }
     }
 }
 
@@ -886,8 +894,10 @@ void ZentrovaEditor::buildPresetList()
     // The presets list is a text list; this window has none.
 }
 
-std::string ZentrovaEditor::chooseSaveFile(const std::string&, const std::string&)
+std::string ZentrovaEditor::chooseSaveFile(const std::string& title, const std::string& initialFolder)
 {
+    if (m_saveFileChooser)
+        return m_saveFileChooser(title, initialFolder);
     return std::string();
 }
 

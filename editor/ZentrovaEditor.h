@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -108,12 +109,13 @@ public:
     const std::string& getLastSaveFolder() const { return m_lastSaveFolder; }
     CView* getMonitoredView() const { return m_monitoredView; }
 
-protected:
-    // Runs the save dialog: the chosen path, or empty when cancelled. The
-    // toolkit's file selector does it; tests choose for the user.
-    virtual std::string chooseSaveFile(const std::string& title, const std::string& initialFolder);
+    // Stands in for the save dialog's file selector: gets the title and
+    // the initial folder, answers the chosen path or empty for cancel.
+    using SaveFileChooser = std::function<std::string(const std::string&, const std::string&)>;
+    void setSaveFileChooser(SaveFileChooser chooser) { m_saveFileChooser = std::move(chooser); }
 
 private:
+    std::string chooseSaveFile(const std::string& title, const std::string& initialFolder);
     void loadLayout();
     bool buildWindow(void* parentWindow);
     void destroyWindow();
@@ -163,4 +165,5 @@ private:
     std::vector<LayoutConfiguration> m_configurations;
     std::atomic<std::int64_t> m_configurationIndex{0};
     ticpp::Document m_tooltipDocument;
+    SaveFileChooser m_saveFileChooser;
 };

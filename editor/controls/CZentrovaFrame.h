@@ -2,7 +2,10 @@
 
 #include "toolkit/CFrame.h"
 
-// The editor window's root view.
+class ZentrovaEditor;
+
+// The editor window's root view: it takes harmonic lists dropped from the
+// desktop, and steps through the patches on "+" and "-".
 class CZentrovaFrame : public CFrame
 {
 public:
@@ -12,4 +15,10 @@ public:
     CZentrovaFrame(const CRect& size, void* systemWindow, VSTGUIEditorInterface* editor);
 
     bool isTypeOf(const char* className) const override;
+    CKeyResult onKeyDown(VstKeyCode& keyCode) override;
+    bool onDrop(CDragContainer* drag, const CPoint& where) override;
+    void onDragEnter(CDragContainer* drag, const CPoint& where) override;
+
+private:
+    ZentrovaEditor* zentrovaEditor() const;
 };
