@@ -722,6 +722,20 @@ private:
         case ScriptStep::kQuit:
             m_host.quit = true;
             break;
+        case ScriptStep::kParam:
+        {
+            // From this thread, as a host's automation thread would.
+            int index = 0;
+            float value = 0.0f;
+            if (std::sscanf(step.text.c_str(), "%d %f", &index, &value) == 2 && editor().plugin)
+                editor().plugin->setParameter(index, value);
+            break;
+        }
+        case ScriptStep::kGetParam:
+            if (editor().plugin)
+                m_host.line("host %d param %d %g", number(), step.value,
+                            static_cast<double>(editor().plugin->getParameter(step.value)));
+            break;
         }
     }
 

@@ -47,6 +47,8 @@ const std::map<std::string, Command>& commands()
         {"close", {ScriptStep::kClose, 0, 0, false}},
         {"open", {ScriptStep::kOpen, 0, 0, false}},
         {"quit", {ScriptStep::kQuit, 0, 0, false}},
+        {"param", {ScriptStep::kParam, 0, 0, true}},
+        {"getparam", {ScriptStep::kGetParam, 1, 0, false}},
     };
     return table;
 }

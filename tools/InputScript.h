@@ -33,6 +33,8 @@ struct ScriptStep
         kClose,      // close: effEditClose
         kOpen,       // open: effEditOpen in the current window
         kQuit,       // quit
+        kParam,      // param I V: the host sets parameter I to V from the script's thread
+        kGetParam,   // getparam I: logs the plug-in's value of parameter I
     };
 
     Kind kind = kWait;

@@ -69,15 +69,15 @@ struct HostRun
     }
 };
 
-inline HostRun runEditorHost(const std::string& script, const std::string& arguments = "",
-                             const std::string& environment = "")
+inline HostRun runEditorHostWith(const std::string& plugin, const std::string& script,
+                                 const std::string& arguments = "", const std::string& environment = "")
 {
     static int runs = 0;
     const std::string scriptPath =
         testing::TempDir() + "editor-host-" + std::to_string(getpid()) + "-" + std::to_string(++runs) + ".txt";
     std::ofstream(scriptPath) << script;
     const std::string command = (environment.empty() ? "" : "env " + environment + " ") +
-                                ZENTROVA_EDITOR_HOST_PATH " " ZENTROVA_WINDOW_TEST_PLUGIN_PATH " --script " +
+                                ZENTROVA_EDITOR_HOST_PATH " " + plugin + " --script " +
                                 scriptPath + " " + arguments + " 2>&1";
     HostRun run;
     FILE* pipe = popen(command.c_str(), "r");
@@ -101,6 +101,12 @@ inline HostRun runEditorHost(const std::string& script, const std::string& argum
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     std::remove(scriptPath.c_str());
     return run;
+}
+
+inline HostRun runEditorHost(const std::string& script, const std::string& arguments = "",
+                             const std::string& environment = "")
+{
+    return runEditorHostWith(ZENTROVA_WINDOW_TEST_PLUGIN_PATH, script, arguments, environment);
 }
 
 // Where screenshots go for people to look at.
