@@ -340,25 +340,45 @@ std::uint64_t Configuration::registerClient(Zentrova* plugin)
 
 void Configuration::notifyClients(unsigned mask)
 {
-    if (mask == 0)
-        return;
-    for (const auto& client : m_clients)
+    m_pendingChanges |= mask;
+}
+
+void Configuration::deliverChanges()
+{
+    std::lock_guard<std::recursive_mutex> delivering(m_deliveryMutex);
+    unsigned mask = 0;
+    std::vector<Zentrova*> plugins;
     {
-        if (client.second.active)
-            applyToPlugin(client.second.plugin, mask);
+        std::lock_guard<std::mutex> lock(m_mutex);
+        mask = m_pendingChanges;
+        m_pendingChanges = 0;
+        if (mask == 0)
+            return;
+        for (const auto& client : m_clients)
+            if (client.second.active)
+                plugins.push_back(client.second.plugin);
     }
+    for (Zentrova* plugin : plugins)
+        applyToPlugin(plugin, mask);
 }
 
 void Configuration::setClientActive(std::uint64_t clientId, bool active)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    const auto client = m_clients.find(clientId);
-    if (client == m_clients.end() || client->second.active == active)
-        return;
-    client->second.active = active;
-    if (active)
-        applyToPlugin(client->second.plugin,
-                      kMidiControllerMapChanged | kKnobModeChanged | kDamperScaleChanged | kHold2ScaleChanged);
+    // Waits for a delivery in progress: after deactivation nothing reaches
+    // the instance any more.
+    std::lock_guard<std::recursive_mutex> delivering(m_deliveryMutex);
+    Zentrova* plugin = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        const auto client = m_clients.find(clientId);
+        if (client == m_clients.end() || client->second.active == active)
+            return;
+        client->second.active = active;
+        if (active)
+            plugin = client->second.plugin;
+    }
+    if (plugin)
+        applyToPlugin(plugin, kMidiControllerMapChanged | kKnobModeChanged | kDamperScaleChanged | kHold2ScaleChanged);
 }
 
 void Configuration::applyToPlugin(Zentrova* plugin, unsigned mask)
@@ -390,16 +410,20 @@ void Configuration::getMidiControllerMap(std::int32_t map[kNumMidiControllers]) 
 
 int Configuration::setMidiController(int parameter, int controller, unsigned mask)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return changeMidiController(parameter, controller, mask);
+    int loser = -1;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        loser = changeMidiController(parameter, controller, mask);
+    }
+    deliverChanges();
+    return loser;
 }
 
 int Configuration::assignMidiController(int parameter, int controller, unsigned mask)
 {
     if (controller == kModulationWheel)
         return kControllerRefused;
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return changeMidiController(parameter, controller, mask);
+    return setMidiController(parameter, controller, mask);
 }
 
 int Configuration::changeMidiController(int parameter, int controller, unsigned mask)
@@ -449,25 +473,34 @@ void Configuration::setKnobMode(int mode)
 {
     if (mode < -1 || mode > 2)
         return;
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_knobMode.store(mode, std::memory_order_relaxed);
-    notifyClients(kKnobModeChanged);
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_knobMode.store(mode, std::memory_order_relaxed);
+        notifyClients(kKnobModeChanged);
+    }
+    deliverChanges();
 }
 
 void Configuration::setDamperScale(float scale)
 {
     if (!(scale >= 0.0f && scale <= 1.0f))
         return;
-    std::lock_guard<std::mutex> lock(m_mutex);
-    changeDamperScale(scale);
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        changeDamperScale(scale);
+    }
+    deliverChanges();
 }
 
 void Configuration::setHold2Scale(float scale)
 {
     if (!(scale >= 0.0f) || !std::isfinite(scale))
         return;
-    std::lock_guard<std::mutex> lock(m_mutex);
-    changeHold2Scale(scale);
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        changeHold2Scale(scale);
+    }
+    deliverChanges();
 }
 
 void Configuration::changeDamperScale(float scale)
@@ -610,6 +643,13 @@ std::string Configuration::midiBankBlock() const
 }
 
 int Configuration::load(const std::string& path)
+{
+    const int result = loadLocked(path);
+    deliverChanges();
+    return result;
+}
+
+int Configuration::loadLocked(const std::string& path)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_mirrorMemories = false;

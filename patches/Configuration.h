@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -29,8 +30,9 @@ enum ConfigurationChange : unsigned
 // and, through its base, the patch settings.
 //
 // Locking: one non-recursive mutex. Operations that change anything take
-// it and tell the clients while they hold it, so change handlers must not
-// call operations that take it. The controller look-ups and the plain
+// it, and tell the clients once they let it go: a change handler may call
+// any operation. Deliveries and client deactivation are serialised, so an
+// instance that was deactivated is never told again. The controller look-ups and the plain
 // getters read atomics and take no lock: they are safe on the audio thread
 // and inside change handlers. The lock is never held while the patch tree
 // is called, so the tree may read the configuration under its own lock.
@@ -131,7 +133,11 @@ private:
 
     std::uint64_t registerClient(Zentrova* plugin);
     // These need the lock held, or the object not yet shared.
+    // notifyClients only records what changed; deliverChanges, called
+    // without the lock, tells the active clients.
     void notifyClients(unsigned mask);
+    void deliverChanges();
+    int loadLocked(const std::string& path);
     int changeMidiController(int parameter, int controller, unsigned mask);
     void changeDamperScale(float scale);
     void changeHold2Scale(float scale);
@@ -150,6 +156,8 @@ private:
     };
 
     std::map<std::uint64_t, Client> m_clients;
+    std::recursive_mutex m_deliveryMutex;
+    unsigned m_pendingChanges = 0;
     std::uint64_t m_nextClientId = 0;
     std::vector<std::string> m_parameterNames;
     std::array<std::atomic<std::int32_t>, kNumMidiControllers> m_parameterOfController;
