@@ -449,7 +449,9 @@ CMouseEventResult CViewContainer::onMouseDown(CPoint& where, const CButtonState&
             return kMouseResultHandled;
         CMouseEventResult result = view->onMouseDown(local, buttons);
         // A view that left the list while it handled the click tracks nothing.
-        if (result == kMouseResultHandled && isChild(view))
+        // The list is this container's own, whatever a subclass calls its
+        // children.
+        if (result == kMouseResultHandled && CViewContainer::isChild(view))
             m_mouseDownView = view;
         return result;
     }
@@ -519,7 +521,7 @@ CKeyResult CViewContainer::onKeyDown(VstKeyCode& keyCode)
     std::vector<CView*> order(snapshot.begin(), snapshot.end());
     for (auto it = order.rbegin(); it != order.rend(); ++it)
     {
-        if (!isChild(*it))
+        if (!CViewContainer::isChild(*it))
             continue;
         CKeyResult result = (*it)->onKeyDown(keyCode);
         if (result != kKeyNotHandled)
@@ -534,7 +536,7 @@ CKeyResult CViewContainer::onKeyUp(VstKeyCode& keyCode)
     std::vector<CView*> order(snapshot.begin(), snapshot.end());
     for (auto it = order.rbegin(); it != order.rend(); ++it)
     {
-        if (!isChild(*it))
+        if (!CViewContainer::isChild(*it))
             continue;
         CKeyResult result = (*it)->onKeyUp(keyCode);
         if (result != kKeyNotHandled)
@@ -554,7 +556,7 @@ void CViewContainer::switchDragOverView(CDragContainer* drag, const CPoint& loca
         m_dragOverView = nullptr;
         old->onDragLeave(drag, local);
     }
-    if (view && isChild(view))
+    if (view && CViewContainer::isChild(view))
     {
         m_dragOverView = view;
         SharedPointer<CView> guard(view);

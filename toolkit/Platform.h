@@ -35,6 +35,8 @@ struct PlatformMenuItem
     SharedPointer<CBitmap> icon;
     bool hasSubmenu = false;
     std::vector<PlatformMenuItem> submenu;
+    // The submenu's lines per column; -1 for one column.
+    std::int32_t submenuItemsPerColumn = -1;
 };
 
 struct PlatformMenu
@@ -43,6 +45,8 @@ struct PlatformMenu
     // A pop-up opens with this line under the pointer; -1 pulls the menu
     // down from the anchor instead.
     std::int32_t selectedIndex = -1;
+    // Lines per column; -1 for one column.
+    std::int32_t itemsPerColumn = -1;
 };
 
 // What the user did in a text field besides typing.
@@ -59,6 +63,8 @@ public:
 
     virtual ~PlatformTextFieldListener() = default;
     // Answers whether the command was used; the field ignores it otherwise.
+    // The listener may delete the field during the call (the edit ended):
+    // the field then returns at once without touching itself.
     virtual bool onTextFieldCommand(Command command) = 0;
 };
 

@@ -137,6 +137,8 @@ public:
     {
         menus.push_back(menu);
         menuAnchors.push_back(anchor);
+        if (onMenu)
+            onMenu();
         chosenPath = menuChoice;
         return !menuChoice.empty();
     }
@@ -200,6 +202,8 @@ public:
     std::vector<PlatformMenu> menus;
     std::vector<CRect> menuAnchors;
     std::vector<std::int32_t> menuChoice;
+    // Runs while a pop-up menu is open, as the editor's idle does.
+    std::function<void()> onMenu;
     std::vector<FakeTextField*> textFields;
     std::vector<std::string> dialogTitles;
     std::function<void(CFrame*)> onModalDialog;
