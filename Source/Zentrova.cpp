@@ -17,6 +17,7 @@
 #include "Source/Voices/Voice.h"
 #include "editor/ZentrovaEditor.h"
 #include "patches/Configuration.h"
+#include "patches/PatchTypeBits.h"
 
 namespace
 {
@@ -931,6 +932,33 @@ std::string Zentrova::getBankFolderPath(const std::string& address)
     if (!node || !node->isBranch())
         return std::string();
     return static_cast<const PatchTreeBranch&>(*node).firstFolderPath();
+}
+
+std::string Zentrova::getNodeFlagsText(const std::string& address)
+{
+    const PatchTreeNode::Pointer node = patchTree().findNode(address);
+    if (!node)
+        return std::string();
+    struct Flag
+    {
+        bool ofIssues;
+        std::uint32_t bit;
+        const char* text;
+    };
+    static const Flag kFlags[] = {
+        {false, kFileTypeAupreset, "(+AU)"},     {true, kIssueAupresetMissing, "(-AU)"},
+        {false, kFileTypeFxp, "(+VST)"},         {true, kIssueFxpMissing, "(-VST)"},
+        {false, kFileTypeTfx, "(+RTAS)"},        {true, kIssueTfxMissing, "(-RTAS)"},
+        {false, kFileTypeVersion1, "(v1)"},      {false, kFileTypeInstrument, "(I)"},
+        {false, kFileTypeEffect, "(FX)"},        {true, kIssueUuid, "(uuid)"},
+    };
+    const std::uint32_t type = node->getPatchType();
+    const std::uint32_t issues = node->getPatchTypeError();
+    std::string text;
+    for (const Flag& flag : kFlags)
+        if (((flag.ofIssues ? issues : type) & flag.bit) != 0)
+            text += flag.text;
+    return text;
 }
 
 std::vector<PatchInfoPointer> Zentrova::collectPatches(const std::string& address)

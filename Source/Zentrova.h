@@ -128,6 +128,9 @@ public:
     PatchInfo getCurrentPatchInfo();
     // The first folder of the bank at address; empty when there is none.
     std::string getBankFolderPath(const std::string& address);
+    // The formats and issues of the library node at address, as "(+AU)(-VST)"
+    // and the like; empty when there is no such node.
+    std::string getNodeFlagsText(const std::string& address);
     std::vector<PatchInfoPointer> collectPatches(const std::string& address);
 
     // Patch memories 0-7: a bank, or a bank and one of its patches.

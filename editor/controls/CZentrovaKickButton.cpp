@@ -14,6 +14,15 @@ CZentrovaKickButton::CZentrovaKickButton(const CRect& size, CControlListener* li
 {
 }
 
+void CZentrovaKickButton::setPicture(std::int64_t picture)
+{
+    const CCoord top = picture * m_heightOfOneImage;
+    if (m_offset.v == top)
+        return;
+    m_offset.v = top;
+    setDirty(true);
+}
+
 bool CZentrovaKickButton::isTypeOf(const char* className) const
 {
     return std::strcmp(className, "CZentrovaKickButton") == 0 || CKickButton::isTypeOf(className);

@@ -12,5 +12,9 @@ public:
     CZentrovaKickButton(const CRect& size, CControlListener* listener, std::int64_t tag, CCoord heightOfOneImage,
                         CBitmap* background, const CPoint& offset = CPoint());
 
+    // Draws image picture of its strip when up, the next one when down
+    // (a memory button marks its states so).
+    void setPicture(std::int64_t picture);
+
     bool isTypeOf(const char* className) const override;
 };

@@ -367,7 +367,7 @@ CColor Widget::blendColour(const CColor& a, const CColor& b, float t)
 {
     const auto channel = [t](std::uint8_t from, std::uint8_t to) -> std::uint8_t {
         const double blended = from + (static_cast<double>(to) - from) * t;
-        if (!(blended >= from))
+        if (!(blended > from))
             return from;
         return static_cast<std::uint8_t>(std::min<double>(blended, to));
     };

@@ -7,14 +7,22 @@
 #include <loki/Factory.h>
 #include <loki/Singleton.h>
 
+#include "editor/widgets/BarGraphWidget.h"
 #include "editor/widgets/ButtonWidget.h"
 #include "editor/widgets/DisplayWidget.h"
 #include "editor/widgets/HorizSwitchWidget.h"
 #include "editor/widgets/KeyboardWidget.h"
 #include "editor/widgets/KickButtonWidget.h"
 #include "editor/widgets/KnobWidget.h"
+#include "editor/widgets/OptionMenuWidget.h"
+#include "editor/widgets/ParamMonitorWidget.h"
+#include "editor/widgets/PatchSelectorWidget.h"
 #include "editor/widgets/SplashScreenWidget.h"
 #include "editor/widgets/SwitchKnobWidget.h"
+#include "editor/widgets/TextEditWidget.h"
+#include "editor/widgets/TextLabelWidget.h"
+#include "editor/widgets/TextListWidget.h"
+#include "editor/widgets/TextWidget.h"
 #include "editor/widgets/TristateButtonWidget.h"
 #include "editor/widgets/VertSwitchWidget.h"
 #include "editor/widgets/ViewContainerWidget.h"
@@ -36,7 +44,7 @@ struct TypeEntry
     WidgetFactory::Creator creator;
 };
 
-// In the layout's order; a type without a creator here has none yet.
+// In the layout's order.
 const TypeEntry kTypes[] = {
     {"ViewContainer", &WidgetFactory::make<ViewContainerWidget>},
     {"Knob", &WidgetFactory::make<KnobWidget>},
@@ -47,17 +55,17 @@ const TypeEntry kTypes[] = {
     {"Button", &WidgetFactory::make<ButtonWidget>},
     {"VertSwitch", &WidgetFactory::make<VertSwitchWidget>},
     {"KickButton", &WidgetFactory::make<KickButtonWidget>},
-    {"BarGraph", nullptr},
-    {"TextEdit", nullptr},
-    {"OptionMenu", nullptr},
+    {"BarGraph", &WidgetFactory::make<BarGraphWidget>},
+    {"TextEdit", &WidgetFactory::make<TextEditWidget>},
+    {"OptionMenu", &WidgetFactory::make<OptionMenuWidget>},
     {"Wheel", &WidgetFactory::make<WheelWidget>},
     {"Keyboard", &WidgetFactory::make<KeyboardWidget>},
     {"SplashScreen", &WidgetFactory::make<SplashScreenWidget>},
-    {"PatchSelector", nullptr},
-    {"ParamMonitor", nullptr},
-    {"Text", nullptr},
-    {"TextList", nullptr},
-    {"TextLabel", nullptr},
+    {"PatchSelector", &WidgetFactory::make<PatchSelectorWidget>},
+    {"ParamMonitor", &WidgetFactory::make<ParamMonitorWidget>},
+    {"Text", &WidgetFactory::make<TextWidget>},
+    {"TextList", &WidgetFactory::make<TextListWidget>},
+    {"TextLabel", &WidgetFactory::make<TextLabelWidget>},
 };
 
 // Only the user-interface thread makes widgets.
@@ -69,8 +77,7 @@ void WidgetFactory::registerTypes()
     if (s_typesRegistered)
         return;
     for (const TypeEntry& type : kTypes)
-        if (type.creator)
-            TheFactory::Instance().Register(type.name, type.creator);
+        TheFactory::Instance().Register(type.name, type.creator);
     s_typesRegistered = true;
 }
 
