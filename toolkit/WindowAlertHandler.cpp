@@ -27,10 +27,12 @@ std::vector<OpenEditor> openEditors;
 // the last one closed.
 AlertHandler* handlerBefore = nullptr;
 
-// The frame whose window answers on this thread, retained, or null.
-CFrame* frameForThisThread()
+// The frame whose window answers on this thread, retained, or null; then
+// the handler that answered before (null for the standard-error default).
+CFrame* frameForThisThread(AlertHandler*& before)
 {
     std::lock_guard<std::mutex> lock(openEditorsMutex);
+    before = handlerBefore;
     const std::thread::id self = std::this_thread::get_id();
     for (auto it = openEditors.rbegin(); it != openEditors.rend(); ++it)
         if (it->thread == self && it->frame->getPlatformWindow())
@@ -74,10 +76,14 @@ void WindowAlertHandler::uninstall(CFrame* frame)
 
 void WindowAlertHandler::showAlert(const char* message, const char* informative)
 {
-    CFrame* frame = frameForThisThread();
+    AlertHandler* before = nullptr;
+    CFrame* frame = frameForThisThread(before);
     if (!frame)
     {
-        AlertHandler::showAlert(message, informative);
+        if (before)
+            before->showAlert(message, informative);
+        else
+            AlertHandler::showAlert(message, informative);
         return;
     }
     SharedPointer<CFrame> keep(frame);
@@ -87,9 +93,10 @@ void WindowAlertHandler::showAlert(const char* message, const char* informative)
 
 int WindowAlertHandler::askSkipStop(const char* title, const char* message)
 {
-    CFrame* frame = frameForThisThread();
+    AlertHandler* before = nullptr;
+    CFrame* frame = frameForThisThread(before);
     if (!frame)
-        return AlertHandler::askSkipStop(title, message);
+        return before ? before->askSkipStop(title, message) : AlertHandler::askSkipStop(title, message);
     SharedPointer<CFrame> keep(frame);
     frame->release();
     // The default button stands rightmost, then the alternate, then the other.

@@ -6,8 +6,8 @@ class CFrame;
 
 // Shows the message box and the three-button question in a modal window
 // above an open editor's frame. It answers only on the thread that opened
-// that editor; anywhere else, and while no editor is open, the standard
-// error default answers. Editors install their frame when they open and
+// that editor; anywhere else, and while no editor is open, the handler
+// that answered before (the standard-error default) does. Editors install their frame when they open and
 // uninstall it when they close; the newest open frame carries the window.
 class WindowAlertHandler : public AlertHandler
 {
