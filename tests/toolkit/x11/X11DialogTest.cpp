@@ -141,3 +141,16 @@ TEST(X11FileSelector, SavesUnderATypedNameWithTheChosenTypeAndEscapeCancels)
     EXPECT_EQ(run.after("view 1 delegate told "), (std::vector<std::string>{"1", "0"})) << run.text();
     EXPECT_TRUE(run.has("host 1 dialog none")) << run.text();
 }
+
+TEST(X11TextField, AnEditWhoseListenerRemovesItOnReturnLeavesTheEditorWorking)
+{
+    REQUIRE_DISPLAY();
+    HostRun run = runDialogScene("click 1 " + centreOf(DialogTestScene::editRect()) +
+                                 "\nwait 150\nkey ctrl+a\ntype gone\nkey Return\nwait 150\nfocus\n"
+                                 "click 1 " + centreOf(DialogTestScene::menuRect()) +
+                                 "\nwait 150\nkey Down\nkey Down\nkey Return\nwait 150\n");
+    ASSERT_EQ(run.status, 0) << run.text();
+    EXPECT_EQ(run.after("view 1 edit "), (std::vector<std::string>{"value gone", "removed"})) << run.text();
+    EXPECT_TRUE(run.has("host 1 focus host")) << run.text();
+    EXPECT_TRUE(run.has("view 1 menu value 1")) << run.text();
+}
