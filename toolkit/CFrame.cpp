@@ -228,6 +228,8 @@ void CFrame::onViewRemoved(CView* view)
         m_mouseOverView = nullptr;
     if (isSameOrInside(m_focusView, view))
         m_focusView = nullptr;
+    if (m_mouseObserver)
+        m_mouseObserver->onViewRemoved(view, this);
 }
 
 bool CFrame::removeView(CView* view, bool withRelease)

@@ -54,8 +54,10 @@ protected:
     EditConvert m_editConvert = nullptr;
     EditConvert2 m_editConvert2 = nullptr;
 
-private:
+    // What the field reports besides typing (Return, Tab, Escape).
     bool onTextFieldCommand(Command command) override;
+
+private:
     // Ends a running edit without the field's text, the listener or the
     // parents hearing of it: the edit leaves the tree or dies.
     void abandonEdit();

@@ -14,4 +14,6 @@ public:
     virtual void onMouseExited(CView* view, CFrame* frame) = 0;
     virtual void onMouseMoved(CFrame*, const CPoint&) {}
     virtual void onMouseDown(CFrame*, const CPoint&) {}
+    // view, or an ancestor of it, leaves frame's tree: forget it.
+    virtual void onViewRemoved(CView*, CFrame*) {}
 };

@@ -20,6 +20,7 @@
 #include <cstring>
 #include <deque>
 #include <mutex>
+#include <sstream>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -611,6 +612,192 @@ private:
             m_host.line("host %d popup none", number());
     }
 
+    // Other top-level windows (the editor's dialogs), relative to the
+    // current host window, with their titles.
+    void dialogs()
+    {
+        int originX = 0, originY = 0;
+        windowOrigin(originX, originY);
+        Window root = 0, parent = 0;
+        Window* children = nullptr;
+        unsigned int count = 0;
+        if (!XQueryTree(m_display, DefaultRootWindow(m_display), &root, &parent, &children, &count))
+            return;
+        int shown = 0;
+        for (unsigned int i = 0; i < count; ++i)
+        {
+            XWindowAttributes attributes{};
+            if (!XGetWindowAttributes(m_display, children[i], &attributes) || attributes.override_redirect ||
+                attributes.map_state != IsViewable ||
+                std::any_of(m_host.editors.begin(), m_host.editors.end(),
+                            [&](const auto& e) { return e->window == children[i]; }))
+                continue;
+            char* name = nullptr;
+            XFetchName(m_display, children[i], &name);
+            m_host.line("host %d dialog %d %d %d %d %s", number(), attributes.x - originX, attributes.y - originY,
+                        attributes.width, attributes.height, name ? name : "");
+            if (name)
+                XFree(name);
+            ++shown;
+        }
+        if (children)
+            XFree(children);
+        if (shown == 0)
+            m_host.line("host %d dialog none", number());
+    }
+
+    // An XDND source: "X Y files URI..." offers a text/uri-list, "X Y
+    // text TEXT" a text, to the deepest drop-aware window under (X, Y);
+    // it drops when the target accepts and leaves when it refuses.
+    void drop(const ScriptStep& step)
+    {
+        std::istringstream words(step.text);
+        int x = 0, y = 0;
+        std::string kind;
+        if (!(words >> x >> y >> kind) || (kind != "files" && kind != "text"))
+        {
+            m_host.line("host error line %d: drop X Y files URI... | drop X Y text TEXT", step.line);
+            return;
+        }
+        std::string data, word;
+        if (kind == "files")
+            while (words >> word)
+                data += word + "\r\n";
+        else
+        {
+            std::getline(words >> std::ws, data);
+        }
+        Display* d = m_display;
+        const Window root = DefaultRootWindow(d);
+        auto atom = [d](const char* name) { return XInternAtom(d, name, False); };
+        int originX = 0, originY = 0;
+        windowOrigin(originX, originY);
+        const int rootX = originX + x, rootY = originY + y;
+
+        Window target = None;
+        long targetVersion = 0;
+        for (Window parent = root;;)
+        {
+            int cx = 0, cy = 0;
+            Window child = None;
+            if (!XTranslateCoordinates(d, root, parent, rootX, rootY, &cx, &cy, &child) || !child)
+                break;
+            Atom type = None;
+            int format = 0;
+            unsigned long items = 0, remaining = 0;
+            unsigned char* value = nullptr;
+            if (XGetWindowProperty(d, child, atom("XdndAware"), 0, 1, False, XA_ATOM, &type, &format, &items,
+                                   &remaining, &value) == Success &&
+                value && items == 1)
+            {
+                target = child;
+                targetVersion = static_cast<long>(*reinterpret_cast<Atom*>(value));
+            }
+            if (value)
+                XFree(value);
+            parent = child;
+        }
+        if (!target)
+        {
+            m_host.line("host %d drop target none", number());
+            return;
+        }
+
+        const Atom type = kind == "files" ? atom("text/uri-list") : atom("UTF8_STRING");
+        const Window source = XCreateSimpleWindow(d, root, -10, -10, 1, 1, 0, 0, 0);
+        XSelectInput(d, source, PropertyChangeMask);
+        XSetSelectionOwner(d, atom("XdndSelection"), source, CurrentTime);
+        auto send = [&](const char* message, long l1, long l2, long l3, long l4) {
+            XEvent event{};
+            event.xclient.type = ClientMessage;
+            event.xclient.window = target;
+            event.xclient.message_type = atom(message);
+            event.xclient.format = 32;
+            event.xclient.data.l[0] = static_cast<long>(source);
+            event.xclient.data.l[1] = l1;
+            event.xclient.data.l[2] = l2;
+            event.xclient.data.l[3] = l3;
+            event.xclient.data.l[4] = l4;
+            XSendEvent(d, target, False, NoEventMask, &event);
+            XFlush(d);
+        };
+        // Waits for the message, answering requests for the data meanwhile.
+        auto await = [&](const char* message, XClientMessageEvent& answer) {
+            const std::uint64_t limit = nowMillis() + 3000;
+            while (nowMillis() < limit)
+            {
+                while (XPending(d) > 0)
+                {
+                    XEvent event;
+                    XNextEvent(d, &event);
+                    if (event.type == SelectionRequest && event.xselectionrequest.owner == source)
+                    {
+                        const XSelectionRequestEvent& request = event.xselectionrequest;
+                        XSelectionEvent reply{};
+                        reply.type = SelectionNotify;
+                        reply.requestor = request.requestor;
+                        reply.selection = request.selection;
+                        reply.target = request.target;
+                        reply.time = request.time;
+                        reply.property = None;
+                        if (request.target == type && request.property != None)
+                        {
+                            XChangeProperty(d, request.requestor, request.property, type, 8, PropModeReplace,
+                                            reinterpret_cast<const unsigned char*>(data.data()),
+                                            static_cast<int>(data.size()));
+                            reply.property = request.property;
+                        }
+                        XSendEvent(d, request.requestor, False, 0, reinterpret_cast<XEvent*>(&reply));
+                        XFlush(d);
+                    }
+                    else if (event.type == ClientMessage && event.xclient.message_type == atom(message))
+                    {
+                        answer = event.xclient;
+                        return true;
+                    }
+                }
+                poll(nullptr, 0, 5);
+            }
+            return false;
+        };
+
+        const long version = std::min<long>(5, targetVersion);
+        send("XdndEnter", version << 24, static_cast<long>(type), 0, 0);
+        XClientMessageEvent status{};
+        bool accepted = false;
+        // Two positions, so the target sees a move as well.
+        for (int step = 0; step < 2; ++step)
+        {
+            send("XdndPosition", 0, (static_cast<long>(rootX + step) << 16) | rootY, CurrentTime,
+                 static_cast<long>(atom("XdndActionCopy")));
+            if (!await("XdndStatus", status))
+            {
+                m_host.line("host %d drop no status", number());
+                XDestroyWindow(d, source);
+                return;
+            }
+            accepted = (status.data.l[1] & 1) != 0;
+            m_host.line("host %d drop status %s", number(), accepted ? "accept" : "refuse");
+        }
+        if (!accepted)
+        {
+            send("XdndLeave", 0, 0, 0, 0);
+            m_host.line("host %d drop left", number());
+        }
+        else
+        {
+            send("XdndDrop", 0, CurrentTime, 0, 0);
+            XClientMessageEvent finished{};
+            if (await("XdndFinished", finished))
+                m_host.line("host %d drop finished %s", number(),
+                            (finished.data.l[1] & 1) ? "accepted" : "refused");
+            else
+                m_host.line("host %d drop no finish", number());
+        }
+        XDestroyWindow(d, source);
+        XSync(d, False);
+    }
+
     bool cursorHidden()
     {
         XFixesCursorImage* image = XFixesGetCursorImage(m_display);
@@ -691,6 +878,12 @@ private:
             break;
         case ScriptStep::kPopups:
             popups();
+            break;
+        case ScriptStep::kDialogs:
+            dialogs();
+            break;
+        case ScriptStep::kDrop:
+            drop(step);
             break;
         case ScriptStep::kNumLock:
         case ScriptStep::kCapsLock:

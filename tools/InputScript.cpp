@@ -42,6 +42,8 @@ const std::map<std::string, Command>& commands()
         {"numlock", {ScriptStep::kNumLock, 0, 0, true}},
         {"capslock", {ScriptStep::kCapsLock, 0, 0, true}},
         {"popups", {ScriptStep::kPopups, 0, 0, false}},
+        {"dialogs", {ScriptStep::kDialogs, 0, 0, false}},
+        {"drop", {ScriptStep::kDrop, 0, 0, true}},
         {"use", {ScriptStep::kUse, 1, 0, false}},
         {"destroy", {ScriptStep::kDestroy, 0, 0, false}},
         {"close", {ScriptStep::kClose, 0, 0, false}},

@@ -28,6 +28,8 @@ struct ScriptStep
         kNumLock,    // numlock on|off
         kCapsLock,   // capslock on|off
         kPopups,     // popups: logs the pop-up (override-redirect) windows on screen
+        kDialogs,    // dialogs: logs the other top-level windows on screen (dialogs)
+        kDrop,       // drop X Y files URI... | drop X Y text TEXT: an XDND drag and drop there
         kUse,        // use N: the N-th editor window (from 1)
         kDestroy,    // destroy: the host destroys its window, the editor stays open
         kClose,      // close: effEditClose

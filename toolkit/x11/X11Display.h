@@ -81,6 +81,8 @@ public:
 
     // Modal dialogs: input reaches only the newest one.
     void pushModal(Window window) { m_modal.push_back(window); }
+    // Whether a modal dialog keeps input away from window.
+    bool blocksInput(Window window) const { return !m_modal.empty() && m_modal.back() != window; }
     void popModal(Window window);
     void endDialog(CFrame* dialog, std::int32_t result) { m_dialogResults[dialog] = result; }
     bool dialogEnded(CFrame* dialog, std::int32_t& result) const;

@@ -132,7 +132,9 @@ bool X11PopupMenu::run(const CRect& anchor, std::vector<std::int32_t>& chosenPat
         XQueryPointer(m_display->get(), m_display->root(), &root, &child, &m_openX, &m_openY, &x, &y, &mask);
     }
 
-    if (!openLevel(m_menu.items, -1, anchorOnScreen, true, m_menu.selectedIndex, anchor.width()) || !grab())
+    if (!openLevel(m_menu.items, m_menu.itemsPerColumn, -1, anchorOnScreen, true, m_menu.selectedIndex,
+                   anchor.width()) ||
+        !grab())
     {
         closeLevelsAbove(-1);
         return false;
@@ -236,16 +238,20 @@ void X11PopupMenu::layout(Level& level, CCoord minWidth)
     CCoord column = 0;
     CCoord y = kPadding + 1;
     CCoord bottom = y;
+    int linesInColumn = 0;
     for (const PlatformMenuItem& item : items)
     {
         CCoord height = item.separator ? kSeparatorHeight : kItemHeight;
         if (!item.separator && item.icon)
             height = std::max(height, item.icon->getHeight() + 4);
-        if (y + height > maxBottom && y > kPadding + 1)
+        const bool columnFull = level.itemsPerColumn > 0 && linesInColumn >= level.itemsPerColumn;
+        if ((columnFull || y + height > maxBottom) && y > kPadding + 1)
         {
             ++column;
             y = kPadding + 1;
+            linesInColumn = 0;
         }
+        ++linesInColumn;
         const CCoord left = 1 + column * columnWidth;
         level.itemRects.emplace_back(left, y, left + columnWidth, y + height);
         y += height;
@@ -254,14 +260,15 @@ void X11PopupMenu::layout(Level& level, CCoord minWidth)
     level.bounds = CRect(0, 0, 2 + (column + 1) * columnWidth, bottom + kPadding + 1);
 }
 
-bool X11PopupMenu::openLevel(const std::vector<PlatformMenuItem>& items, int parentIndex, const CRect& itemOnScreen,
-                             bool belowAnchor, int selectedIndex, CCoord minWidth)
+bool X11PopupMenu::openLevel(const std::vector<PlatformMenuItem>& items, int itemsPerColumn, int parentIndex,
+                             const CRect& itemOnScreen, bool belowAnchor, int selectedIndex, CCoord minWidth)
 {
     if (!m_display->usable() || items.empty())
         return false;
     auto level = std::make_unique<Level>();
     level->items = &items;
     level->parentIndex = parentIndex;
+    level->itemsPerColumn = itemsPerColumn;
     const bool top = m_levels.empty();
     layout(*level, top && selectedIndex >= 0 ? minWidth + kCheckWidth : minWidth);
     const CCoord width = level->bounds.width();
@@ -498,7 +505,7 @@ void X11PopupMenu::openSubmenu(int level, int item, bool highlightFirst)
     const PlatformMenuItem& entry = (*parent.items)[static_cast<std::size_t>(item)];
     CRect itemOnScreen = parent.itemRects[static_cast<std::size_t>(item)];
     itemOnScreen.offset(parent.bounds.left, parent.bounds.top);
-    if (!openLevel(entry.submenu, item, itemOnScreen, false, -1, 0))
+    if (!openLevel(entry.submenu, entry.submenuItemsPerColumn, item, itemOnScreen, false, -1, 0))
         return;
     if (highlightFirst)
         moveHighlight(1);

@@ -19,8 +19,9 @@ class X11Window;
 // on its own copy of the menu, so the editor may rebuild the menu object
 // meanwhile: its loop keeps the editor's idle (timers, painting) running.
 // A click opens it and a second click chooses, or a press, a drag and a
-// release on an entry; Escape or a click outside closes it. Long menus are
-// laid out in columns; every level stays on the monitor.
+// release on an entry; Escape or a click outside closes it. A menu breaks
+// into columns after the lines per column it asks for, and a long one
+// before it would leave the monitor; every level stays on the monitor.
 class X11PopupMenu : public X11Display::Target
 {
 public:
@@ -41,6 +42,8 @@ private:
         const std::vector<PlatformMenuItem>* items = nullptr;
         // The entry of the level above that opened this one.
         int parentIndex = -1;
+        // Lines per column as the menu asks, or -1.
+        int itemsPerColumn = -1;
         CRect bounds;
         std::vector<CRect> itemRects;
         int highlighted = -1;
@@ -55,8 +58,8 @@ private:
     };
 
     void layout(Level& level, CCoord minWidth);
-    bool openLevel(const std::vector<PlatformMenuItem>& items, int parentIndex, const CRect& itemOnScreen,
-                   bool belowAnchor, int selectedIndex, CCoord minWidth);
+    bool openLevel(const std::vector<PlatformMenuItem>& items, int itemsPerColumn, int parentIndex,
+                   const CRect& itemOnScreen, bool belowAnchor, int selectedIndex, CCoord minWidth);
     void closeLevelsAbove(int level);
     void destroyLevel(Level& level);
     void drawLevel(Level& level);

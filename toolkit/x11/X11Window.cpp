@@ -12,10 +12,12 @@
 #include "toolkit/CFrame.h"
 #include "toolkit/SharedPointer.h"
 #include "toolkit/VSTGUIEditorInterface.h"
+#include "toolkit/x11/X11DropTarget.h"
 #include "toolkit/x11/X11ErrorTrap.h"
 #include "toolkit/x11/X11Keyboard.h"
 #include "toolkit/x11/X11PopupMenu.h"
 #include "toolkit/x11/X11TextField.h"
+#include "toolkit/x11/X11TooltipWindow.h"
 
 namespace
 {
@@ -197,6 +199,8 @@ X11Window::~X11Window()
     if (m_textField)
         m_textField->detach();
     m_textField = nullptr;
+    m_tooltip.reset();
+    m_dropTarget.reset();
     m_display->removeTarget(m_window);
     if (m_gc && m_display->get())
     {
@@ -480,7 +484,13 @@ void X11Window::handleEvent(XEvent& event)
             XSetInputFocus(m_display->get(), m_window, RevertToParent, CurrentTime);
         }
         break;
+    case SelectionNotify:
+        if (m_dropTarget)
+            m_dropTarget->handleEvent(event);
+        break;
     case ClientMessage:
+        if (m_dropTarget && m_dropTarget->handleEvent(event))
+            break;
         if (event.xclient.message_type == m_display->atom("WM_PROTOCOLS") &&
             static_cast<Atom>(event.xclient.data.l[0]) == m_display->atom("WM_DELETE_WINDOW"))
             m_closeRequested = true;
@@ -898,11 +908,34 @@ bool X11Window::getClipboardText(std::string& text)
     return usable() && m_display->getClipboardText(text, m_window);
 }
 
-// Drops and tooltips have no window of their own yet.
-void X11Window::setDropTarget(bool) {}
+// --- Drops and tooltips -----------------------------------------------------------------------------
 
-void X11Window::showTooltip(const CRect&, const std::string&) {}
+void X11Window::setDropTarget(bool active)
+{
+    if (!m_dropTarget)
+    {
+        if (!active)
+            return;
+        m_dropTarget = std::make_unique<X11DropTarget>(*this);
+    }
+    m_dropTarget->setActive(active);
+}
 
-void X11Window::setTooltipAlpha(double) {}
+void X11Window::showTooltip(const CRect& anchor, const std::string& text)
+{
+    if (!m_tooltip)
+        m_tooltip = std::make_unique<X11TooltipWindow>(*this);
+    m_tooltip->show(anchor, text);
+}
 
-void X11Window::hideTooltip() {}
+void X11Window::setTooltipAlpha(double alpha)
+{
+    if (m_tooltip)
+        m_tooltip->setAlpha(alpha);
+}
+
+void X11Window::hideTooltip()
+{
+    if (m_tooltip)
+        m_tooltip->hide();
+}

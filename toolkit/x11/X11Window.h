@@ -10,7 +10,9 @@
 #include "toolkit/Platform.h"
 #include "toolkit/x11/X11Display.h"
 
+class X11DropTarget;
 class X11TextField;
+class X11TooltipWindow;
 
 // The window of one frame: a child of the host's window (the editor), or a
 // top-level dialog window above another of ours. It turns X events into the
@@ -41,6 +43,8 @@ public:
     // The button press being handled, while the frame handles it: a menu
     // opened by it treats that button's release as the end of the click.
     const XButtonEvent* currentPress() const { return m_inPress ? &m_press : nullptr; }
+    // The cursor the frame asked for last.
+    CCursorType getCursorType() const { return m_cursorType; }
 
     // What a nested loop (menu, dialog) runs between events: the editor's
     // idle (timers, dirty views, painting), and a dialog's own frame.
@@ -142,4 +146,7 @@ private:
     Window m_savedFocus = None;
     int m_savedRevert = RevertToParent;
     long m_extraEventMask = 0;
+
+    std::unique_ptr<X11TooltipWindow> m_tooltip;
+    std::unique_ptr<X11DropTarget> m_dropTarget;
 };

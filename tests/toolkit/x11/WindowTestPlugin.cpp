@@ -2,6 +2,7 @@
 // in an X11 window and writes the scene's lines to standard output, after
 // the host's own, as "view N LINE" (N counts the editors of the process).
 
+#include "DialogTestScene.h"
 #include "WindowTestScene.h"
 
 #include "Source/AudioEffectX.h"
@@ -10,6 +11,8 @@
 #include "toolkit/x11/X11Platform.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 
 namespace
@@ -34,11 +37,19 @@ public:
             close();
             return false;
         }
-        WindowTestScene::Hooks hooks;
-        hooks.log = [number = m_number](const std::string& line) {
+        auto log = [number = m_number](const std::string& line) {
             std::printf("view %d %s\n", number, line.c_str());
             std::fflush(stdout);
         };
+        // ZENTROVA_WINDOW_SCENE=dialogs picks the scene of dialogs and drops.
+        const char* scene = std::getenv("ZENTROVA_WINDOW_SCENE");
+        if (scene && std::strcmp(scene, "dialogs") == 0)
+        {
+            m_dialogScene = std::make_unique<DialogTestScene>(m_frame, log);
+            return true;
+        }
+        WindowTestScene::Hooks hooks;
+        hooks.log = log;
         hooks.automate = [effect = m_effect](int index, float value) { effect->setParameterAutomated(index, value); };
         m_scene = std::make_unique<WindowTestScene>(m_frame, hooks, true);
         return true;
@@ -48,6 +59,7 @@ public:
     {
         makeTimersCurrent();
         m_scene.reset();
+        m_dialogScene.reset();
         if (m_frame)
         {
             m_frame->release();
@@ -67,6 +79,7 @@ private:
     static inline int s_editors = 0;
     int m_number;
     std::unique_ptr<WindowTestScene> m_scene;
+    std::unique_ptr<DialogTestScene> m_dialogScene;
 };
 
 class WindowTestEffect : public AudioEffectX
