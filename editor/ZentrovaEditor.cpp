@@ -8,17 +8,27 @@
 #include "Source/Zentrova.h"
 #include "Source/ZentrovaParameter.h"
 #include "Source/ZentrovaState.h"
+#include "editor/browser/PatchBrowser.h"
 #include "editor/controls/CBendWheel.h"
+#include "editor/controls/CHarmonicSelect.h"
+#include "editor/controls/CParamMonitor.h"
+#include "editor/controls/CPatchSelector.h"
+#include "editor/controls/CTextListView.h"
 #include "editor/controls/CParamMonitorBase.h"
 #include "editor/controls/CWheel.h"
 #include "editor/controls/CZentrovaFrame.h"
 #include "editor/widgets/FrameWidget.h"
 #include "editor/widgets/KeyboardWidget.h"
+#include "editor/widgets/PatchSelectorWidget.h"
+#include "editor/widgets/TextListWidget.h"
 #include "editor/widgets/Widget.h"
 #include "patches/Configuration.h"
 #include "toolkit/CControl.h"
 #include "toolkit/CFrame.h"
+#include "toolkit/CFileExtension.h"
 #include "toolkit/CMenuItem.h"
+#include "toolkit/CNewFileSelector.h"
+#include "toolkit/CTooltipSupport.h"
 #include "toolkit/COptionMenu.h"
 
 namespace
@@ -69,6 +79,11 @@ enum QueueIndex : std::int64_t
     kLastKeyLight = 728,
 };
 
+std::uint8_t levelByte(float value)
+{
+    return static_cast<std::uint8_t>(std::clamp(value * 255.0f + 0.5f, 0.0f, 255.0f));
+}
+
 // Control-click and friends arrive as button bits in the kick button's value.
 constexpr int kShiftBit = 0x10;
 constexpr int kCommandBit = 0x20;
@@ -77,7 +92,6 @@ constexpr int kOptionBit = 0x40;
 // The learned-controller marking keeps the monitor on a parameter this long.
 constexpr std::uint64_t kLearnedHoldMs = 100;
 
-constexpr std::uint32_t kTooltipAttribute = ('c' << 24) | ('v' << 16) | ('t' << 8) | 't';
 
 const char* const kKnobModeNames[] = {"System Default", "Circular", "Relative Circular", "Linear"};
 
@@ -190,6 +204,11 @@ bool ZentrovaEditor::buildWindow(void* parentWindow)
         return false;
 
     m_bendWheel.reset(new CBendWheel(m_guiInfo, "BendWheel"));
+    m_harmonicSelect.reset(new CHarmonicSelect(m_guiInfo, "HarmonicWaveSelect", 2, "HarmonicEditNameMenu",
+                                               config ? config->getSupportFiles().contentFolder : std::string()));
+    if (m_pZentrova)
+        for (int i = 0; i < 2 * kHarmonicsPerWave; ++i)
+            m_harmonicSelect->setHarmonicLevel(i, levelByte(m_pZentrova->getParameter(kFirstHarmonic + i)));
 
     // Whatever was posted before this window belongs to no control of it.
     m_parameterQueue.clear();
@@ -215,8 +234,10 @@ bool ZentrovaEditor::buildWindow(void* parentWindow)
             knobMode->addEntry(name);
     knobModeChanged(config ? config->getKnobMode() : -1);
 
-    m_patchSelector = dynamic_cast<CControl*>(m_guiInfo.findControl("PatchSelector"));
+    if (auto* selector = dynamic_cast<PatchSelectorWidget*>(findWidget("PatchSelector")))
+        m_patchSelector = selector->getSelector();
     m_patchAndParameter = findWidget("PatchAndParameter");
+    m_monitorSwitcher.reset(new CParamMonitor("ParamMonitor", "PatchSelector", "SelectionHeader", m_guiInfo));
 
     m_layoutSelector = dynamic_cast<COptionMenu*>(m_guiInfo.findControl("LayoutSelector"));
     if (m_layoutSelector)
@@ -226,6 +247,8 @@ bool ZentrovaEditor::buildWindow(void* parentWindow)
         m_layoutSelector->setCurrent(m_configurationIndex.load(std::memory_order_relaxed), true);
     }
     m_splashWidget = findWidget("SplashScreen");
+    m_patchBrowser.reset(new PatchBrowser(m_pZentrova, m_guiInfo));
+    m_patchBrowser->close();
 
     if (m_pZentrova)
     {
@@ -237,6 +260,9 @@ bool ZentrovaEditor::buildWindow(void* parentWindow)
     setControlDefaults();
     showPatchInfo(false);
     attachTooltips();
+    const int delay = config ? config->getTooltipDelay() : 0;
+    if (delay != 0)
+        m_tooltipSupport = new CTooltipSupport(m_frame, static_cast<std::uint32_t>(delay));
     return true;
 }
 
@@ -252,9 +278,16 @@ void ZentrovaEditor::close()
 void ZentrovaEditor::destroyWindow()
 {
     m_open.store(false, std::memory_order_release);
+    if (m_tooltipSupport)
+        m_tooltipSupport->forget();
+    m_tooltipSupport = nullptr;
     m_guiInfo.tickList().clear();
     leaveMidiEditMode();
     m_bendWheel.reset();
+    m_monitorSwitcher.reset();
+    // These hold controls of the tree: they go before it.
+    m_harmonicSelect.reset();
+    m_patchBrowser.reset();
     // Every pointer into the tree goes with it.
     m_paramMonitor = nullptr;
     m_guiInfo.monitors().clear();
@@ -285,6 +318,10 @@ void ZentrovaEditor::idle()
     if (!isOpen())
         return;
     makeTimersCurrent();
+    if (m_patchBrowser)
+        m_patchBrowser->runJobs();
+    if (m_harmonicSelect)
+        m_harmonicSelect->processMessages();
     drainQueue();
     if (!isOpen())
         return;
@@ -292,6 +329,8 @@ void ZentrovaEditor::idle()
     if (m_refreshNeeded.exchange(false, std::memory_order_acq_rel))
         refreshAllControls();
     m_guiInfo.tickWidgets();
+    if (m_monitorSwitcher)
+        m_monitorSwitcher->tick();
     if (m_bendWheel && m_bendWheel->springBack() && m_pZentrova && m_bendWheel->getWheel())
         m_pZentrova->setPitchBendFromGui(m_bendWheel->getWheel()->getValue());
     AEffGUIEditor::idle();
@@ -354,7 +393,7 @@ void ZentrovaEditor::monitorStep(bool learnedSeen)
         return;
     }
     m_monitoredView = nullptr;
-    if (candidate)
+    if (candidate && !(m_patchBrowser && m_patchBrowser->showHoverInfo(candidate)))
     {
         const auto watched = m_guiInfo.monitorControls().find(0);
         if (watched != m_guiInfo.monitorControls().end())
@@ -475,27 +514,34 @@ void ZentrovaEditor::applyGuiItem(const ParameterIndexAndValue& item)
         break;
     case kProgramNumber:
         if (m_patchSelector)
-            m_patchSelector->setValue(std::trunc(value + 0.5f));
+            m_patchSelector->renameEntry(static_cast<std::int64_t>(value + 0.5f));
         break;
     case kProgramLoaded:
         resetParameterMonitor();
         break;
     case kProgramApplied:
-        if (m_patchSelector && m_pZentrova)
-            m_patchSelector->setValue(static_cast<float>(m_pZentrova->getCurrentProgramIndex()));
+        refreshBankViews();
         break;
     case kPatchModified:
         updateControlsForParameter(kPatchModified, value);
         break;
     case kBankSelected:
         if (m_patchSelector)
-            m_patchSelector->setDirty(true);
+            m_patchSelector->rebuild();
         break;
     default:
         if (index >= kFirstKeyLight && index <= kLastKeyLight && m_keyboardWidget)
             m_keyboardWidget->setKeyState(static_cast<std::int32_t>(index - kFirstKeyLight), value > 0.5f);
         break;
     }
+}
+
+void ZentrovaEditor::refreshBankViews()
+{
+    if (m_patchBrowser)
+        m_patchBrowser->rebuildBankAndPatchLists(true);
+    if (m_patchSelector)
+        m_patchSelector->selectCurrent();
 }
 
 void ZentrovaEditor::resetParameterMonitor()
@@ -512,6 +558,8 @@ void ZentrovaEditor::updateControlsForParameter(std::int64_t index, float value)
 {
     if (index >= kFirstHarmonic && index <= kLastParameter)
     {
+        if (m_harmonicSelect)
+            m_harmonicSelect->setHarmonicLevel(static_cast<int>(index - kFirstHarmonic), levelByte(value));
         // The bars show only the wave being edited.
         if (index <= kLastWave1Harmonic)
         {
@@ -617,10 +665,31 @@ void ZentrovaEditor::valueChanged(VstInt32 tag, CControl* control, float value)
         showEditPanels();
         return;
     case kHarmonicWaveSave:
+        if (value > 0.5f)
+            saveHarmonicWave();
+        return;
     case kHarmonicWaveSelect0:
     case kHarmonicWaveSelect1:
+    {
+        const int wave = tag == kHarmonicWaveSelect0 ? 0 : 1;
+        HarmonicWave stored;
+        if (m_harmonicSelect && m_harmonicSelect->getSelectedWave(wave, stored))
+        {
+            std::vector<std::uint8_t> levels(Harmonics::kCount);
+            stored.harmonics().getLevels(levels.data());
+            applyUserWave(wave, levels);
+        }
+        return;
+    }
     case kHarmonicWaveSaveSelect:
-        // The harmonic selector and its menus are not part of this window.
+        if (auto* menu = dynamic_cast<COptionMenu*>(control))
+        {
+            const CMenuItem* entry = menu->getCurrent();
+            const std::string title = entry && entry->getTitle() ? entry->getTitle() : "";
+            menu->setCurrent(0, true);
+            if (Widget* name = findWidget("HarmonicWaveName"))
+                name->setText(title);
+        }
         return;
     case kBendWheel:
         if (m_pZentrova)
@@ -672,6 +741,8 @@ void ZentrovaEditor::valueChanged(VstInt32 tag, CControl* control, float value)
     default:
         break;
     }
+    if (m_patchBrowser && m_patchBrowser->valueChanged(tag, value))
+        return;
     switch (tag)
     {
     case kPatchSave:
@@ -680,8 +751,12 @@ void ZentrovaEditor::valueChanged(VstInt32 tag, CControl* control, float value)
             const int flags = static_cast<int>(value);
             if (flags & kCommandBit)
             {
+                if (m_monitorSwitcher)
+                    m_monitorSwitcher->requestPatchMessage("Snapshot");
                 if (m_pZentrova)
                     m_pZentrova->saveSnapshot();
+                if (m_patchBrowser)
+                    m_patchBrowser->rebuildBankAndPatchLists(true);
             }
             else
             {
@@ -874,10 +949,16 @@ void ZentrovaEditor::bindLearnedController(int controller)
 
 void ZentrovaEditor::midiMapChanged() {}
 
-bool ZentrovaEditor::loadHarmonicFile(const std::string&)
+bool ZentrovaEditor::loadHarmonicFile(const std::string& path)
 {
-    // No harmonic selector in this window to take the waves.
-    return false;
+    return m_harmonicSelect && m_harmonicSelect->loadHarmonicFile(path);
+}
+
+void ZentrovaEditor::saveHarmonicWave()
+{
+    Widget* name = findWidget("HarmonicWaveName");
+    if (name && m_harmonicSelect)
+        m_harmonicSelect->storeWave(name->getText(), m_harmonicEditWave);
 }
 
 void ZentrovaEditor::notifyMonitorHold(GuiInfo& guiInfo, std::int64_t monitor, CControl*)
@@ -891,14 +972,42 @@ void ZentrovaEditor::notifyMonitorHold(GuiInfo& guiInfo, std::int64_t monitor, C
 
 void ZentrovaEditor::buildPresetList()
 {
-    // The presets list is a text list; this window has none.
+    auto* widget = dynamic_cast<TextListWidget*>(findWidget("SupList"));
+    if (!widget || !widget->getList())
+        return;
+    const std::pair<const char*, std::int32_t> rows[] = {
+        {"System Presets", 0}, {"    Instrument : ", 1}, {"    Effect : ", 1},
+        {"User Presets", 0},   {"    Instrument : ", 1}, {"    Effect : ", 1}};
+    std::vector<CTextListView::Row> list;
+    for (const auto& [label, kind] : rows)
+    {
+        CTextListView::Row row;
+        row.text = label;
+        row.style = kind;
+        list.push_back(row);
+    }
+    widget->getList()->setRows(list, false);
 }
 
 std::string ZentrovaEditor::chooseSaveFile(const std::string& title, const std::string& initialFolder)
 {
     if (m_saveFileChooser)
         return m_saveFileChooser(title, initialFolder);
-    return std::string();
+    if (!m_frame)
+        return std::string();
+    CNewFileSelector* selector = CNewFileSelector::create(m_frame, CNewFileSelector::kSelectSaveFile);
+    if (!selector)
+        return std::string();
+    selector->addFileExtension(CFileExtension("VST Patch", "fxp"));
+    selector->addFileExtension(CFileExtension("AU Preset", "aupreset"));
+    selector->addFileExtension(CFileExtension("Rtas Patch", "tfx"));
+    selector->setTitle(title.c_str());
+    selector->setInitialDirectory(initialFolder.c_str());
+    std::string chosen;
+    if (selector->runModal() && selector->getNumSelectedFiles() > 0 && selector->getSelectedFile(0))
+        chosen = selector->getSelectedFile(0);
+    selector->forget();
+    return chosen;
 }
 
 void ZentrovaEditor::savePatchDialog(bool move, bool startInLastFolder)
@@ -907,6 +1016,8 @@ void ZentrovaEditor::savePatchDialog(bool move, bool startInLastFolder)
     std::string initialFolder;
     if (startInLastFolder && !m_lastSaveFolder.empty())
         initialFolder = m_lastSaveFolder;
+    else if (m_patchBrowser)
+        initialFolder = m_patchBrowser->getSelectedPatchPath();
     const std::string path = chooseSaveFile(title, initialFolder);
     if (path.empty())
         return;
@@ -930,6 +1041,8 @@ void ZentrovaEditor::savePatchDialog(bool move, bool startInLastFolder)
         formats = static_cast<std::uint32_t>(config->getPatchFormatFlags());
     if (m_pZentrova && !name.empty())
         m_pZentrova->savePatchAs(folder, name, formats, true, move);
+    if (m_patchBrowser)
+        m_patchBrowser->rebuildBankAndPatchLists(true);
 }
 
 ticpp::Element* ZentrovaEditor::loadTooltips()
@@ -969,7 +1082,7 @@ void ZentrovaEditor::attachTooltips()
             if (name.empty())
                 continue;
             if (CView* view = m_guiInfo.findControl(name))
-                view->setAttribute(kTooltipAttribute, static_cast<std::int64_t>(text.size() + 1), text.c_str());
+                view->setAttribute(CTooltipSupport::kTooltipAttribute, static_cast<std::int64_t>(text.size() + 1), text.c_str());
         }
         catch (const ticpp::Exception&)
         {

@@ -16,6 +16,11 @@
 #include "toolkit/AEffGUIEditor.h"
 
 class CBendWheel;
+class CHarmonicSelect;
+class CParamMonitor;
+class CPatchSelector;
+class CTooltipSupport;
+class PatchBrowser;
 class CControl;
 class COptionMenu;
 class CParamMonitorBase;
@@ -87,6 +92,7 @@ public:
     void showPatchInfo(bool show);
     void setHarmonicEditWave(int wave);
     void applyUserWave(int wave, const std::vector<std::uint8_t>& levels);
+    void saveHarmonicWave();
     void enterMidiEditMode();
     void leaveMidiEditMode();
 
@@ -108,6 +114,9 @@ public:
     int getPendingLearnParameter() const { return m_pendingLearnParameter; }
     const std::string& getLastSaveFolder() const { return m_lastSaveFolder; }
     CView* getMonitoredView() const { return m_monitoredView; }
+    PatchBrowser* getPatchBrowser() const { return m_patchBrowser.get(); }
+    CHarmonicSelect* getHarmonicSelect() const { return m_harmonicSelect.get(); }
+    CTooltipSupport* getTooltipSupport() const { return m_tooltipSupport; }
 
     // Stands in for the save dialog's file selector: gets the title and
     // the initial folder, answers the chosen path or empty for cancel.
@@ -119,6 +128,7 @@ private:
     void loadLayout();
     bool buildWindow(void* parentWindow);
     void destroyWindow();
+    void refreshBankViews();
     void applyGuiItem(const ParameterIndexAndValue& item);
     void drainQueue();
     void monitorStep(bool learnedSeen);
@@ -152,7 +162,11 @@ private:
     GuiLayout m_layout;
     std::map<std::int64_t, Widget*> m_midiWidgets;
     KeyboardWidget* m_keyboardWidget = nullptr;
-    CControl* m_patchSelector = nullptr;
+    CPatchSelector* m_patchSelector = nullptr;
+    std::unique_ptr<CParamMonitor> m_monitorSwitcher;
+    std::unique_ptr<CHarmonicSelect> m_harmonicSelect;
+    std::unique_ptr<PatchBrowser> m_patchBrowser;
+    CTooltipSupport* m_tooltipSupport = nullptr;
     CParamMonitorBase* m_paramMonitor = nullptr;
     std::string m_layoutPrefix;
     std::string m_layoutName;

@@ -278,7 +278,7 @@ TEST_F(EditorObject, TheSaveDialogPicksFormatsByExtensionAndShiftStartsInTheLast
     answer.clear();
     editor->valueChanged(167, nullptr, 1.0f);
     ASSERT_EQ(asked.size(), 4u);
-    EXPECT_EQ(asked[0], std::make_pair(std::string("Save Patch File"), std::string()));
+    EXPECT_EQ(asked[0].first, "Save Patch File");
     EXPECT_EQ(asked[1].second, folder) << "Shift starts in the last folder";
     EXPECT_EQ(asked[2].first, "Move Patch File");
     EXPECT_EQ(editor->getLastSaveFolder(), folder) << "a cancelled dialog changes nothing";
