@@ -474,16 +474,24 @@ void ZentrovaEditor::postToGui(int lane, std::int64_t index, float value)
         m_refreshNeeded.store(true, std::memory_order_release);
 }
 
+std::int32_t ZentrovaEditor::parameterOfTag(std::int32_t tag) const
+{
+    // In the second wave's edit mode the bars stand for its harmonics.
+    if (tag >= kFirstHarmonic && tag <= kLastWave1Harmonic && m_editMode == 2)
+        return static_cast<std::int32_t>(tag + kHarmonicsPerWave);
+    return tag;
+}
+
 void ZentrovaEditor::beginEdit(std::int32_t tag)
 {
     if (tag >= 0 && tag <= kLastParameter)
-        AEffGUIEditor::beginEdit(tag);
+        AEffGUIEditor::beginEdit(parameterOfTag(tag));
 }
 
 void ZentrovaEditor::endEdit(std::int32_t tag)
 {
     if (tag >= 0 && tag <= kLastParameter)
-        AEffGUIEditor::endEdit(tag);
+        AEffGUIEditor::endEdit(parameterOfTag(tag));
 }
 
 void ZentrovaEditor::applyGuiItem(const ParameterIndexAndValue& item)
@@ -605,8 +613,7 @@ void ZentrovaEditor::valueChanged(VstInt32 tag, CControl* control, float value)
 {
     if (tag >= 0 && tag <= kLastParameter)
     {
-        if (tag >= kFirstHarmonic && tag <= kLastWave1Harmonic && m_editMode == 2)
-            tag += kHarmonicsPerWave;
+        tag = parameterOfTag(tag);
         updateControlsForParameter(tag, value);
         if (m_pZentrova)
             m_pZentrova->setParameterAutomated(tag, value);
@@ -685,7 +692,9 @@ void ZentrovaEditor::valueChanged(VstInt32 tag, CControl* control, float value)
         if (auto* menu = dynamic_cast<COptionMenu*>(control))
         {
             const CMenuItem* entry = menu->getCurrent();
-            const std::string title = entry && entry->getTitle() ? entry->getTitle() : "";
+            if (!entry || !entry->getTitle())
+                return;
+            const std::string title = entry->getTitle();
             menu->setCurrent(0, true);
             if (Widget* name = findWidget("HarmonicWaveName"))
                 name->setText(title);

@@ -129,6 +129,7 @@ private:
     bool buildWindow(void* parentWindow);
     void destroyWindow();
     void refreshBankViews();
+    std::int32_t parameterOfTag(std::int32_t tag) const;
     void applyGuiItem(const ParameterIndexAndValue& item);
     void drainQueue();
     void monitorStep(bool learnedSeen);

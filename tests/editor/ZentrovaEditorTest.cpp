@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -322,4 +325,38 @@ TEST_F(EditorObject, AChunkWithoutAPatchMarksTheStateEmpty)
     ASSERT_EQ(chunk.assignCompressed("<zentrova version=\"2.0\"><patch name=\"p\"/></zentrova>"), 0);
     EXPECT_TRUE(state.readChunkXml(chunk, true, false, true));
     EXPECT_FALSE(state.m_empty);
+}
+
+TEST_F(EditorObject, SecondWaveBarsEditTheirOwnParametersFromBeginToEnd)
+{
+    ASSERT_TRUE(editor->open(nullptr));
+    editor->valueChanged(155, nullptr, 2.0f / 3.0f);
+    hostCalls.clear();
+    editor->beginEdit(107 + 5);
+    editor->valueChanged(107 + 5, nullptr, 0.5f);
+    editor->endEdit(107 + 5);
+    const std::vector<HostCall> expected = {
+        {audioMasterBeginEdit, 136, 0.0f}, {audioMasterAutomate, 136, 0.5f}, {audioMasterEndEdit, 136, 0.0f}};
+    EXPECT_EQ(hostCalls, expected);
+}
+
+TEST_F(EditorObject, HostValuesFromAnotherThreadDuringIdlesEndOnTheLastValue)
+{
+    ASSERT_TRUE(editor->open(nullptr));
+    const auto tag = static_cast<VstInt32>(tagOf("FilterFreq"));
+    std::atomic<bool> done{false};
+    std::thread automation([&] {
+        for (int i = 0; i < 300; ++i)
+        {
+            plugin->setParameter(tag, static_cast<float>(i % 100) / 100.0f);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        plugin->setParameter(tag, 0.42f);
+        done = true;
+    });
+    while (!done)
+        editor->idle();
+    automation.join();
+    editor->idle();
+    EXPECT_FLOAT_EQ(control("FilterFreq")->getValue(), 0.42f);
 }
