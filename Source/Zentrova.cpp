@@ -8,13 +8,13 @@
 #include <new>
 #include <time.h>
 
-#include "Source/AlignedMemory.h"
-#include "Source/Alerts.h"
-#include "Source/FloatIntParameter.h"
-#include "Source/PatchTree.h"
-#include "Source/StatePatchConverter.h"
 #include "Source/Voices/EventCodes.h"
 #include "Source/Voices/Voice.h"
+#include "Source/parameters/FloatIntParameter.h"
+#include "Source/patchtree/PatchTree.h"
+#include "Source/shared/Alerts.h"
+#include "Source/state/StatePatchConverter.h"
+#include "dsp/AlignedMemory.h"
 #include "editor/ZentrovaEditor.h"
 #include "patches/Configuration.h"
 

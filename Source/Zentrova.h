@@ -7,22 +7,22 @@
 #include <string>
 #include <vector>
 
-#include "Source/ControlCue.h"
-#include "Source/EffectsSection.h"
 #include "Source/Flavour.h"
 #include "Source/HostEvents.h"
 #include "Source/MidiProgramEntry.h"
 #include "Source/ProgramChangeWorker.h"
 #include "Source/ProgramList.h"
 #include "Source/RoutingTable.h"
-#include "Source/SystemInfo.h"
 #include "Source/Voices/KeyboardHandler.h"
 #include "Source/Voices/VoiceEvent.h"
-#include "Source/VstInterface.h"
-#include "Source/VstTempoAndSync.h"
-#include "Source/ZentrovaStateHandler.h"
-#include "Source/ZentrovaStateOwner.h"
+#include "Source/effects/EffectsSection.h"
+#include "Source/queues/ControlCue.h"
+#include "Source/state/ZentrovaStateHandler.h"
+#include "Source/state/ZentrovaStateOwner.h"
+#include "Source/tempo/VstTempoAndSync.h"
+#include "Source/vst/VstInterface.h"
 #include "patches/ChunkBuffer.h"
+#include "simd/SystemInfo.h"
 
 class Configuration;
 class PatchTree;

@@ -3,9 +3,9 @@
 #include <atomic>
 #include <cstdint>
 
-#include "Source/AEffEditor.h"
-#include "Source/GuiCue.h"
-#include "Source/ParameterIndexAndValue.h"
+#include "Source/queues/GuiCue.h"
+#include "Source/queues/ParameterIndexAndValue.h"
+#include "Source/vst/AEffEditor.h"
 
 class Zentrova;
 

@@ -8,11 +8,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "Source/ParameterTable.h"
 #include "Source/Voices/KeyboardHandler.h"
 #include "Source/Voices/Voice.h"
 #include "Source/Zentrova.h"
-#include "Source/ZentrovaParameter.h"
+#include "Source/parameters/ParameterTable.h"
+#include "Source/parameters/ZentrovaParameter.h"
 #include "Source/ticpp/ticpp.h"
 #include "editor/ZentrovaEditor.h"
 #include "patches/ConfigurationPointer.h"

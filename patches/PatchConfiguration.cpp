@@ -1,7 +1,7 @@
 #include "patches/PatchConfiguration.h"
 
 #include "Source/Flavour.h"
-#include "Source/PatchTree.h"
+#include "Source/patchtree/PatchTree.h"
 #include "Source/ticpp/ticpp.h"
 #include "patches/ConfigurationText.h"
 #include "patches/PatchTypeBits.h"

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "Source/PatchTreeSettings.h"
+#include "Source/patchtree/PatchTreeSettings.h"
 #include "patches/ConfigurationBase.h"
 
 class PatchTree;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Source/ControlCue.h"
 #include "Source/Voices/VoiceEvent.h"
+#include "Source/queues/ControlCue.h"
 #include "dsp/Amp.h"
 #include "dsp/AmpSettings.h"
 

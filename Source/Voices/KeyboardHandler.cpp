@@ -4,9 +4,9 @@
 #include <cmath>
 #include <mutex>
 
-#include "Source/PatchData.h"
 #include "Source/Voices/EventCodes.h"
 #include "Source/Zentrova.h"
+#include "Source/state/PatchData.h"
 #include "editor/ZentrovaEditor.h"
 
 using Note = KeyboardDescriptor::Note;

@@ -4,10 +4,10 @@
 
 #include <cstdint>
 
-#include "Source/ControlCue.h"
 #include "Source/Voices/Arpeggiator.h"
 #include "Source/Voices/KeyboardDescriptor.h"
 #include "Source/Voices/VoiceEvent.h"
+#include "Source/queues/ControlCue.h"
 
 class PatchData;
 class Zentrova;

@@ -1,8 +1,8 @@
 #include "Source/Voices/Voice.h"
 
-#include "Source/EngineValue.h"
-#include "Source/ParameterTable.h"
 #include "Source/Voices/EventCodes.h"
+#include "Source/parameters/EngineValue.h"
+#include "Source/parameters/ParameterTable.h"
 #include "dsp/Conversions.h"
 #include "dsp/ModEnvelope.h"
 #include "dsp/SilentAudioInput.h"

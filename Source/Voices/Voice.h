@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <memory>
 
-#include "Source/ControlCue.h"
 #include "Source/Voices/AmpBank.h"
 #include "Source/Voices/AuxModSettings.h"
 #include "Source/Voices/NoteControl.h"
@@ -14,6 +13,7 @@
 #include "Source/Voices/VoiceEvent.h"
 #include "Source/Voices/VoicePool.h"
 #include "Source/Voices/VoiceState.h"
+#include "Source/queues/ControlCue.h"
 #include "dsp/AudioInput.h"
 #include "dsp/FilterBank.h"
 #include "dsp/Lfo.h"

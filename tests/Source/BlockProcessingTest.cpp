@@ -2,11 +2,11 @@
 // each block, observed on its queues.
 
 #include "Source/Flavour.h"
-#include "Source/PluginEntry.h"
 #include "Source/Voices/EventCodes.h"
 #include "Source/Voices/KeyboardHandler.h"
 #include "Source/Voices/Voice.h"
 #include "Source/Zentrova.h"
+#include "Source/entry/PluginEntry.h"
 #include "editor/ZentrovaEditor.h"
 #include "tests/support/MidiEvents.h"
 #include "tests/support/TemporaryHome.h"

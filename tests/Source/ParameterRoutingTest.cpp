@@ -2,10 +2,10 @@
 // lanes of the routing table, control ticks, the tempo object, and the
 // editor's keyboard and wheels.
 
-#include "Source/FloatIntParameter.h"
-#include "Source/ParameterTable.h"
 #include "Source/Voices/EventCodes.h"
 #include "Source/Zentrova.h"
+#include "Source/parameters/FloatIntParameter.h"
+#include "Source/parameters/ParameterTable.h"
 #include "editor/ZentrovaEditor.h"
 #include "patches/Configuration.h"
 #include "tests/patches/ConfigurationTestSupport.h"

@@ -2,7 +2,7 @@
 // no file: all three are counted on the thread that processes a block, while
 // it does.
 
-#include "tests/Source/PatchLibraryTestSupport.h"
+#include "tests/Source/patchtree/PatchLibraryTestSupport.h"
 #include "tests/support/Deliverables.h"
 #include "tests/support/SoundingPlugin.h"
 #include "tests/support/TemporaryHome.h"

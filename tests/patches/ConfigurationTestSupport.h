@@ -73,8 +73,8 @@ private:
     TemporaryHome m_home;
 };
 
-#include "Source/PluginEntry.h"
 #include "Source/Zentrova.h"
+#include "Source/entry/PluginEntry.h"
 
 // A plug-in instance built as a host builds it, closed when it goes.
 class PluginInstance

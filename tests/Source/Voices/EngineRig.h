@@ -4,14 +4,14 @@
 // reach them through the plug-in's routing table, and a stand-in for the
 // keyboard handler's note output.
 
-#include "Source/ControlCue.h"
-#include "Source/ParameterTable.h"
 #include "Source/RoutingTable.h"
 #include "Source/Voices/EventCodes.h"
 #include "Source/Voices/Voice.h"
 #include "Source/Voices/VoiceEvent.h"
-#include "Source/ZentrovaStateHandler.h"
-#include "Source/ZentrovaStateOwner.h"
+#include "Source/parameters/ParameterTable.h"
+#include "Source/queues/ControlCue.h"
+#include "Source/state/ZentrovaStateHandler.h"
+#include "Source/state/ZentrovaStateOwner.h"
 #include "tests/support/PatchEdit.h"
 
 #include <algorithm>

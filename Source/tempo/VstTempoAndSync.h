@@ -1,0 +1,28 @@
+#pragma once
+
+#include "Source/tempo/TempoAndSync.h"
+#include "Source/vst/VstDeclarations.h"
+
+// Reads the time from a VST host.
+class VstTempoAndSync : public TempoAndSync
+{
+public:
+    // What is asked of the host: with needs-host the bars and time signature
+    // too, else only the tempo and transport.
+    static constexpr VstInt32 kFullRequest =
+        kVstTimeSigValid | kVstBarsValid | kVstTempoValid | kVstPpqPosValid | kVstTransportPlaying;
+    static constexpr VstInt32 kTempoRequest = kVstTempoValid | kVstTransportPlaying;
+
+    explicit VstTempoAndSync(Zentrova* owner);
+    ~VstTempoAndSync() override;
+
+protected:
+    void readHostTime() override;
+    void clearHostTime() override;
+    // The host's answer, or null.
+    virtual const VstTimeInfo* fetchTimeInfo(VstInt32 filter);
+
+private:
+    const VstTimeInfo* m_pTimeInfo = nullptr;
+    double m_lastPosition = -1.0;
+};
