@@ -10,6 +10,7 @@
 
 #include "Source/Voices/EventCodes.h"
 #include "Source/Voices/Voice.h"
+#include "Source/editorport/EditorTags.h"
 #include "Source/parameters/FloatIntParameter.h"
 #include "Source/patchtree/PatchTree.h"
 #include "Source/shared/Alerts.h"
@@ -24,34 +25,11 @@ constexpr char kVendor[] = "Vorlix";
 constexpr VstInt32 kVendorVersion = 2;
 constexpr VstInt32 kMaxInputs = 2;
 constexpr VstInt32 kNumOutputs = 2;
-constexpr int kFirstHarmonicParameter = 107;
-constexpr std::int64_t kProgramNameNotification = 596;
-// Tells the editor that the bank or program list changed.
-constexpr long kListsChangedNotification = 600;
 constexpr char kEmptyProgramName[] = "empty";
 // Where a patch memory's bank address ends and its patch name begins.
 constexpr char kMemorySeparator = '#';
-// Control-queue lanes by producer: the audio thread's block start, host
-// parameter calls, and the patch re-sent on resume.
-constexpr int kBlockStartLane = 0;
-constexpr int kHostParameterLane = 2;
-constexpr int kResumeLane = 3;
-// Editor tags that announce a newly applied program.
-constexpr long kProgramAppliedNotifications[] = {597, 598};
-// setParameter numbers that arm MIDI learn for a control tag, and disarm it.
-constexpr VstInt32 kFirstMidiLearnTag = 381;
-constexpr VstInt32 kLastMidiLearnTag = 570;
-constexpr VstInt32 kMidiLearnOff = 571;
-// A learned value at the very start of the block is flagged for the editor.
-constexpr std::int64_t kLearnedAtBlockStart = 0x8000;
-constexpr int kGuiLaneFromAudio = 1;
-// The editor's keyboard and wheels produce on this control-queue lane.
-constexpr int kGuiLane = 1;
 // A 14-bit bend to the editor's 0..1 pitch wheel: the float 0x38000400.
 constexpr float kBendToWheel = 3.0521303e-5f;
-
-// Samples per control tick.
-constexpr std::int64_t kControlTickLength = 32;
 
 const char* const kReceivedOrSent[] = {"receiveVstEvents", "receiveVstMidiEvent", "vVstEvents", "sendVstMidiEvent"};
 
@@ -193,7 +171,7 @@ void Zentrova::suspend() {}
 void Zentrova::resume()
 {
     ProgramChangeWorker::start();
-    applyPendingProgram(kResumeLane);
+    applyPendingProgram(ControlLane::kResume);
     AudioEffectX::resume();
     m_keyboardHandler.reset();
     m_pTempo->reset();
@@ -346,7 +324,7 @@ void Zentrova::processBlock(float** inputs, float** outputs, VstInt32 sampleFram
     const std::int64_t gatedGroups =
         m_keyboardHandler.processBlock(m_controlCues, m_groupMasks, m_groupLevels, getControlTickPhase());
     m_pVoice->process(m_controlCues, inputs, m_mixBuffer, sampleFrames, gatedGroups, m_groupMasks, m_groupLevels);
-    m_controlTickPhase.store((getControlTickPhase() + sampleFrames) % kControlTickLength, std::memory_order_relaxed);
+    m_controlTickPhase.store((getControlTickPhase() + sampleFrames) % Engine::kTickFrames, std::memory_order_relaxed);
     if (m_effectsSection.delayTempoFromHost())
         m_effectsSection.setTempo(static_cast<float>(m_pTempo->getTempo()));
     m_effectsSection.process(m_controlCues[kEffectsCue], m_mixBuffer, outputs[0], outputs[1], sampleFrames, replace);
@@ -361,7 +339,7 @@ void Zentrova::beginBlock()
         cue.beginRead();
     m_pTempo->beginBlock();
     if (m_stateHandler.isSwitchPending() && m_stateHandler.toggleState())
-        applyPendingProgram(kBlockStartLane);
+        applyPendingProgram(ControlLane::kBlockStart);
     const bool playing = m_pTempo->isTransportPlaying();
     if (m_transportRunning && !playing)
     {
@@ -448,7 +426,7 @@ int Zentrova::coalescingSlot(const VstMidiEvent& event, bool learning)
 
 void Zentrova::pushMidiCode(std::int64_t code, std::int64_t value, VstInt32 time)
 {
-    pushKeyboardEvent(kBlockStartLane, VoiceEvent(code, value, static_cast<std::int64_t>(time)));
+    pushKeyboardEvent(ControlLane::kBlockStart, VoiceEvent(code, value, static_cast<std::int64_t>(time)));
 }
 
 namespace
@@ -491,13 +469,13 @@ constexpr std::uint32_t kReleaseRoom = kKeyboardLaneCapacity - kEverythingReleas
 void Zentrova::pushKeyboardEvent(int lane, const VoiceEvent& event)
 {
     ControlCue<VoiceEvent>& cue = m_controlCues[kKeyboardCue];
-    if (lane != kBlockStartLane)
+    if (lane != ControlLane::kBlockStart)
     {
         cue.push(lane, event);
         return;
     }
     const bool release = isRelease(event);
-    if (cue.pending(kBlockStartLane) < (release ? kReleaseRoom : kOpenRoom))
+    if (cue.pending(ControlLane::kBlockStart) < (release ? kReleaseRoom : kOpenRoom))
     {
         if (event.code == EventCode::ProgramLoad)
             m_programFrameOpen = event.value != 0;
@@ -512,13 +490,13 @@ void Zentrova::releaseEverything(std::int64_t time)
 {
     m_keyboardOverflow = true;
     ControlCue<VoiceEvent>& cue = m_controlCues[kKeyboardCue];
-    cue.push(kBlockStartLane, VoiceEvent(EventCode::AllNotesOff, 0, time));
+    cue.push(ControlLane::kBlockStart, VoiceEvent(EventCode::AllNotesOff, 0, time));
     for (std::int64_t code : {EventCode::SustainPedal, EventCode::Sostenuto, EventCode::SoftPedal,
                               EventCode::LegatoPedal, EventCode::Hold2Pedal})
-        cue.push(kBlockStartLane, VoiceEvent(code, 0, time));
+        cue.push(ControlLane::kBlockStart, VoiceEvent(code, 0, time));
     if (m_programFrameOpen)
     {
-        cue.push(kBlockStartLane, VoiceEvent(EventCode::ProgramLoad, 0, time));
+        cue.push(ControlLane::kBlockStart, VoiceEvent(EventCode::ProgramLoad, 0, time));
         m_programFrameOpen = false;
     }
 }
@@ -572,11 +550,11 @@ void Zentrova::applyPitchBend(int channel, int data1, int data2, VstInt32 time)
 {
     const std::int64_t bend = (data2 << 8) + 2 * data1 - 16384;
     if (ZentrovaEditor* editor = getZentrovaEditor())
-        editor->postToGui(kGuiLaneFromAudio, EventCode::PitchBend,
+        editor->postToGui(EditorLane::kAudio, EditorTag::kPitchBend,
                           std::max(0.0f, static_cast<float>(bend) * kBendToWheel + 0.5f));
     // The bend travels as an unsigned 16-bit word, so a downward bend cannot
     // borrow from the channel above it.
-    setPseudoParameter(kBlockStartLane, EventCode::PitchBend, (bend & 0xFFFF) | (channel << 16), time);
+    setPseudoParameter(ControlLane::kBlockStart, EventCode::PitchBend, (bend & 0xFFFF) | (channel << 16), time);
 }
 
 void Zentrova::setPseudoParameter(int lane, long index, EngineValue value, std::int64_t time)
@@ -599,14 +577,14 @@ void Zentrova::setPseudoParameter(int lane, long index, EngineValue value, std::
             pushKeyboardEvent(lane, VoiceEvent(index, value, time));
     }
     // Changes from outside the block start wait for the next one.
-    const bool deferred = lane != kBlockStartLane;
+    const bool deferred = lane != ControlLane::kBlockStart;
     if (mask & RoutingTable::kVoiceParameters)
     {
         if (index == Param::LFO1Sync || index == Param::LFO2Sync)
             m_pTempo->getLfo(index == Param::LFO1Sync ? 0 : 1)
                 .setSyncMode(deferred, static_cast<std::uint32_t>(value));
         m_controlCues[kVoiceParameterCue].push(
-            lane, VoiceEvent(index, value, (time + getControlTickPhase()) / kControlTickLength));
+            lane, VoiceEvent(index, value, (time + getControlTickPhase()) / Engine::kTickFrames));
     }
     if (mask & RoutingTable::kTempo)
         routeToClock(deferred, index, value);
@@ -643,14 +621,14 @@ void Zentrova::routeToClock(bool deferred, long index, EngineValue value)
 void Zentrova::setModWheelFromGui(float value)
 {
     m_controlCues[kKeyboardCue].push(
-        kGuiLane, VoiceEvent(EventCode::midiCode(EventCode::kKindModWheel, 0), static_cast<std::int64_t>(value * 127.0f),
+        ControlLane::kEditor, VoiceEvent(EventCode::midiCode(EventCode::kKindModWheel, 0), static_cast<std::int64_t>(value * 127.0f),
                              std::int64_t(0)));
 }
 
 void Zentrova::setPitchBendFromGui(float value)
 {
     const auto bend = static_cast<std::int64_t>((value - 0.5f) * 32767.0f);
-    setPseudoParameter(kGuiLane, EventCode::PitchBend, bend & 0xFFFF, 0);
+    setPseudoParameter(ControlLane::kEditor, EventCode::PitchBend, bend & 0xFFFF, 0);
 }
 
 void Zentrova::setEditorParameter(long tag, float value)
@@ -671,7 +649,7 @@ void Zentrova::applyPendingProgram(int lane)
     m_stateHandler.sendCurrentState(lane);
     for (VstInt32 index = 0; index < Configuration::kNumControllableParameters; ++index)
         parameterChanged(index);
-    for (long tag : kProgramAppliedNotifications)
+    for (std::int64_t tag : {EditorTag::kResetParameterMonitor, EditorTag::kRefreshBankViews})
         setEditorParameter(tag, 0.0f);
 }
 
@@ -707,7 +685,7 @@ void Zentrova::setLearnedParameter(int parameter, int controllerValue, VstInt32 
     ZentrovaState& state = m_stateHandler.getEditState();
     state.setParameterViaMidi(parameter, controllerValue, time);
     if (ZentrovaEditor* editor = getZentrovaEditor())
-        editor->postToGui(kGuiLaneFromAudio, parameter | (time == 0 ? kLearnedAtBlockStart : 0),
+        editor->postToGui(EditorLane::kAudio, parameter | (time == 0 ? EditorTag::kLearnedAtBlockStart : 0),
                           state.getParameter(parameter)->getQuantisedValue());
 }
 
@@ -719,13 +697,13 @@ void Zentrova::setMidiBank(int bank)
 
 void Zentrova::setParameter(VstInt32 index, float value)
 {
-    if (index >= kFirstMidiLearnTag && index <= kLastMidiLearnTag)
-        m_midiLearnTarget.store(index - kFirstMidiLearnTag, std::memory_order_release);
-    else if (index == kMidiLearnOff)
+    if (index >= EditorTag::kFirstMidiLearn && index <= EditorTag::kLastMidiLearn)
+        m_midiLearnTarget.store(index - EditorTag::kFirstMidiLearn, std::memory_order_release);
+    else if (index == EditorTag::kMidiLearnOff)
         m_midiLearnTarget.store(-1, std::memory_order_release);
     if (!isParameter(index))
         return;
-    m_stateHandler.getEditState().setParameterValue(index, value, kHostParameterLane);
+    m_stateHandler.getEditState().setParameterValue(index, value, ControlLane::kHostParameter);
     parameterChanged(index);
     if (ZentrovaEditor* editor = getZentrovaEditor())
         editor->setParameter(index, value);
@@ -870,7 +848,7 @@ void Zentrova::listLoadedPatchOnly()
 {
     ProgramList::Patches alone{std::make_shared<const PatchInfo>(m_stateHandler.getEditState().m_patchInfo)};
     m_programs.setCurrentBank(m_programs.currentBank()->info, std::move(alone));
-    setEditorParameter(kListsChangedNotification, 0.0f);
+    setEditorParameter(EditorTag::kListsChanged, 0.0f);
 }
 
 bool Zentrova::switchToBank(const std::string& address)
@@ -893,7 +871,7 @@ ProgramList::Patches Zentrova::selectBank(const std::string& address, bool loadF
     {
         if (loadFirst)
             selectProgram(0, true, true);
-        setEditorParameter(kListsChangedNotification, 0.0f);
+        setEditorParameter(EditorTag::kListsChanged, 0.0f);
     }
     return m_programs.currentBank()->patches;
 }
@@ -1233,7 +1211,7 @@ void Zentrova::setProgramName(char* name)
 {
     m_stateHandler.setEditPatchName(std::string(name, strnlen(name, kVstMaxProgNameLen - 1)).c_str());
     if (ZentrovaEditor* editor = getZentrovaEditor())
-        editor->setParameter(static_cast<VstInt32>(kProgramNameNotification), static_cast<float>(m_curProgram));
+        editor->setParameter(static_cast<VstInt32>(EditorTag::kProgramName), static_cast<float>(m_curProgram));
 }
 
 void Zentrova::getProgramName(char* name)
@@ -1382,14 +1360,14 @@ void Zentrova::refreshEditorDisplay()
 void Zentrova::refreshEditorParameters()
 {
     if (ZentrovaEditor* editor = getZentrovaEditor())
-        for (VstInt32 i = 0; i < kFirstHarmonicParameter; ++i)
+        for (VstInt32 i = 0; i < Param::W1Fund; ++i)
             editor->setParameter(i, getParameter(i));
 }
 
 void Zentrova::refreshEditorHarmonics()
 {
     if (ZentrovaEditor* editor = getZentrovaEditor())
-        for (VstInt32 i = kFirstHarmonicParameter; i < kNumParameters; ++i)
+        for (VstInt32 i = Param::W1Fund; i < kNumParameters; ++i)
             editor->setParameter(i, getParameter(i));
 }
 

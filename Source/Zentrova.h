@@ -16,11 +16,14 @@
 #include "Source/Voices/KeyboardHandler.h"
 #include "Source/Voices/VoiceEvent.h"
 #include "Source/effects/EffectsSection.h"
+#include "Source/parameters/ParameterIndices.h"
 #include "Source/queues/ControlCue.h"
+#include "Source/queues/QueueLanes.h"
 #include "Source/state/ZentrovaStateHandler.h"
 #include "Source/state/ZentrovaStateOwner.h"
 #include "Source/tempo/VstTempoAndSync.h"
 #include "Source/vst/VstInterface.h"
+#include "dsp/EngineDimensions.h"
 #include "patches/ChunkBuffer.h"
 #include "simd/SystemInfo.h"
 
@@ -35,11 +38,11 @@ class Zentrova : public VstInterface, public ZentrovaStateOwner, public ProgramC
 {
 public:
     static constexpr VstInt32 kNumPrograms = 128;
-    static constexpr VstInt32 kNumParameters = 155;
+    static constexpr VstInt32 kNumParameters = kParameterCount;
     static constexpr VstInt32 kEditBufferProgram = 127;
-    static constexpr int kNumControlCues = 5;
-    static constexpr int kNumGroupMasks = 6;
-    static constexpr int kNumGroups = 16;
+    static constexpr int kNumControlCues = ControlQueue::kCount;
+    static constexpr int kNumGroupMasks = Engine::kGroupMasks;
+    static constexpr int kNumGroups = Engine::kGroups;
     // Above this host rate the echo's memory would grow without a bound: the
     // engine runs as at this rate and the outputs stay silent.
     static constexpr float kHighestSampleRate = 768000.0f;
@@ -47,11 +50,11 @@ public:
     // The control queues, by what they feed.
     enum ControlCueIndex
     {
-        kAmpCue = 0,
-        kVoiceParameterCue = 1,
-        kKeyboardCue = 2,
-        kNoteControlCue = 3,
-        kEffectsCue = 4,
+        kAmpCue = ControlQueue::kAmp,
+        kVoiceParameterCue = ControlQueue::kVoiceParameters,
+        kKeyboardCue = ControlQueue::kKeyboard,
+        kNoteControlCue = ControlQueue::kNoteControl,
+        kEffectsCue = ControlQueue::kEffects,
     };
 
     Zentrova(audioMasterCallback audioMaster, const Flavour& flavour);

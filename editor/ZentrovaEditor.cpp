@@ -1,12 +1,7 @@
 #include "editor/ZentrovaEditor.h"
 
 #include "Source/Zentrova.h"
-
-namespace
-{
-constexpr int kHostLane = 2;
-constexpr int kNumLanes = 4;
-} // namespace
+#include "Source/queues/QueueLanes.h"
 
 ZentrovaEditor::ZentrovaEditor(Zentrova* effect) : AEffEditor(effect), m_pZentrova(effect) {}
 
@@ -47,7 +42,7 @@ void ZentrovaEditor::idle()
     // Only what is waiting now: whatever arrives meanwhile waits for the
     // next idle call.
     std::uint32_t waiting = 0;
-    for (int lane = 0; lane < kNumLanes; ++lane)
+    for (int lane = 0; lane < kQueueLanes; ++lane)
         waiting += m_parameterQueue.pending(lane);
     m_parameterQueue.beginRead();
     for (std::uint32_t i = 0; i < waiting; ++i)
@@ -62,7 +57,7 @@ bool ZentrovaEditor::setKnobMode(VstInt32 mode)
 
 void ZentrovaEditor::setParameter(VstInt32 index, float value)
 {
-    postToGui(kHostLane, index, value);
+    postToGui(EditorLane::kHost, index, value);
 }
 
 void ZentrovaEditor::draw(ERect*) {}

@@ -1,6 +1,6 @@
 #include "tools/BenchmarkSubject.h"
 
-#include "Source/parameters/ParameterTable.h"
+#include "Source/parameters/ParameterIndices.h"
 #include "tools/HostedPlugin.h"
 
 #include <stdexcept>

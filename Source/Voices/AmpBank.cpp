@@ -4,7 +4,7 @@
 #include "Source/Voices/NoteControl.h"
 #include "Source/Voices/VoiceState.h"
 #include "Source/parameters/EngineValue.h"
-#include "Source/parameters/ParameterTable.h"
+#include "Source/parameters/ParameterIndices.h"
 #include "dsp/VoiceBuffers.h"
 #include "simd/SystemInfo.h"
 

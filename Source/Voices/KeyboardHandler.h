@@ -8,6 +8,7 @@
 #include "Source/Voices/KeyboardDescriptor.h"
 #include "Source/Voices/VoiceEvent.h"
 #include "Source/queues/ControlCue.h"
+#include "dsp/EngineDimensions.h"
 
 class PatchData;
 class Zentrova;
@@ -24,14 +25,13 @@ class KeyboardHandler
 {
 public:
     static constexpr int kNumChannels = 16;
-    static constexpr int kNumGroups = 16;
+    static constexpr int kNumGroups = Engine::kGroups;
     static constexpr int kNumNotes = 128;
-    // The amplifier bank reports one mask per envelope stage (0 idle,
-    // 1 release, 2 sustain, 3 decay, 4 attack); the handler adds the groups
-    // it gave a note in this block.
-    static constexpr int kNumStageMasks = 5;
-    static constexpr int kTakenMask = 5;
-    static constexpr int kNumGroupMasks = 6;
+    // The amplifier bank reports one mask per envelope stage; the handler
+    // adds the groups it gave a note in this block.
+    static constexpr int kNumStageMasks = Engine::kStageMasks;
+    static constexpr int kTakenMask = Engine::kTakenMask;
+    static constexpr int kNumGroupMasks = Engine::kGroupMasks;
 
     enum KeyboardMode
     {
@@ -80,7 +80,7 @@ public:
 
 private:
     // Group argument of the gate operations meaning every active group.
-    static constexpr int kActiveGroups = 16;
+    static constexpr int kActiveGroups = Engine::kGroups;
 
     enum Voices
     {
@@ -146,7 +146,7 @@ private:
 
     // Posting to the queues.
     void post(int cue, std::int64_t code, std::int64_t value, std::int64_t time);
-    std::int64_t tick() const { return (m_time + m_blockOffset) >> 5; }
+    std::int64_t tick() const { return (m_time + m_blockOffset) >> Engine::kTickShift; }
     std::int64_t maskOf(int group) const;
     void gateOnNotes(int group, int velocity, bool restart);
     void gateOnAmp(int group, int velocity, bool restart);

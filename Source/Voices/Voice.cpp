@@ -2,7 +2,7 @@
 
 #include "Source/Voices/EventCodes.h"
 #include "Source/parameters/EngineValue.h"
-#include "Source/parameters/ParameterTable.h"
+#include "Source/parameters/ParameterIndices.h"
 #include "dsp/Conversions.h"
 #include "dsp/ModEnvelope.h"
 #include "dsp/SilentAudioInput.h"

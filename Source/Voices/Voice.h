@@ -15,6 +15,7 @@
 #include "Source/Voices/VoiceState.h"
 #include "Source/queues/ControlCue.h"
 #include "dsp/AudioInput.h"
+#include "dsp/EngineDimensions.h"
 #include "dsp/FilterBank.h"
 #include "dsp/Lfo.h"
 #include "dsp/LfoParameters.h"
@@ -33,10 +34,10 @@ class Zentrova;
 class Voice
 {
 public:
-    static constexpr int kVoices = 128;
-    static constexpr int kGroups = 16;
-    static constexpr int kTickFrames = 32;
-    static constexpr int kTickSamples = 64;
+    static constexpr int kVoices = Engine::kVoices;
+    static constexpr int kGroups = Engine::kGroups;
+    static constexpr int kTickFrames = Engine::kTickFrames;
+    static constexpr int kTickSamples = Engine::kTickSamples;
 
     // Without an audio input the "Audio Input" oscillator source is silent.
     explicit Voice(Zentrova* owner, bool hasAudioInput = true);

@@ -4,7 +4,7 @@
 #include <new>
 
 #include "Source/effects/Echo.h"
-#include "Source/parameters/ParameterTable.h"
+#include "Source/parameters/ParameterIndices.h"
 #include "dsp/AlignedMemory.h"
 #include "dsp/CHalfBandFilterSse.h"
 #include "dsp/CHalfBandFilterStandard.h"

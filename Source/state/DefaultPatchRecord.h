@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Source/parameters/ParameterTable.h"
+#include "Source/parameters/ParameterIndices.h"
 
 // The values of the built-in default patch, which every new patch state and
 // every patch reading starts from.

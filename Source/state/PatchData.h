@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Source/Voices/KeyboardDescriptor.h"
-#include "Source/parameters/ParameterTable.h"
+#include "Source/parameters/ParameterIndices.h"
 #include "Source/shared/RelaxedFloat.h"
 #include "Source/shared/SpinLock.h"
 

@@ -1,10 +1,12 @@
 #include "Source/state/ZentrovaState.h"
 
+#include "Source/editorport/EditorTags.h"
 #include "Source/parameters/FloatIntParameter.h"
 #include "Source/parameters/FloatParameter.h"
 #include "Source/parameters/ModalFloatParameter.h"
 #include "Source/parameters/ParameterText.h"
 #include "Source/patchtree/PatchTree.h"
+#include "Source/queues/QueueLanes.h"
 #include "Source/shared/FileAccess.h"
 #include "Source/state/PatchVersion.h"
 #include "Source/state/Version1Conversion.h"
@@ -21,8 +23,6 @@
 
 namespace
 {
-// Control tag of the editor's patch-modified indicator.
-constexpr long kPatchModifiedTag = 599;
 // Controller destinations below "Aux Amount" have a display mode each; with
 // "Aux Amount" the mode follows the aux destination, from this mode on.
 constexpr int kAuxAmountDestination = 6;
@@ -135,7 +135,7 @@ void ZentrovaState::setParameterValue(int index, float value, int lane)
         m_pZentrova->setPseudoParameter(lane, index, engineValue, 0);
         checkSwitches(index, lane, false);
         if (!m_modified)
-            m_pZentrova->setEditorParameter(kPatchModifiedTag, 1.0f);
+            m_pZentrova->setEditorParameter(EditorTag::kPatchModified, 1.0f);
     }
     m_modified = true;
 }
@@ -151,7 +151,7 @@ void ZentrovaState::setParameterViaMidi(int index, int midiValue, std::int32_t d
     if (m_isCurrent)
     {
         REQUIRE_OWNER("setParameterViaMidi");
-        m_pZentrova->setPseudoParameter(0, index, engineValue, deltaFrames);
+        m_pZentrova->setPseudoParameter(ControlLane::kBlockStart, index, engineValue, deltaFrames);
         checkSwitches(index, 0, false);
     }
 }
@@ -167,7 +167,7 @@ void ZentrovaState::setCurrent()
 {
     REQUIRE_OWNER("setCurrent");
     m_isCurrent = true;
-    m_pZentrova->setEditorParameter(kPatchModifiedTag, m_modified ? 1.0f : 0.0f);
+    m_pZentrova->setEditorParameter(EditorTag::kPatchModified, m_modified ? 1.0f : 0.0f);
 }
 
 void ZentrovaState::setPatchName(const char* text)

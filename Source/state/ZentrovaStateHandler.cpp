@@ -1,5 +1,6 @@
 #include "Source/state/ZentrovaStateHandler.h"
 
+#include "Source/Voices/EventCodes.h"
 #include "Source/shared/FileAccess.h"
 #include "Source/state/ZentrovaStateOwner.h"
 
@@ -8,9 +9,6 @@
 
 namespace
 {
-// Pseudo-parameters that frame a program change for the engine.
-constexpr long kProgramLoad = 594;
-constexpr long kProgramSwitched = 595;
 // Right after a switch the engine reads the state it played until the end
 // of that block; a host thread waits for it at most this long (a host that
 // stops processing mid-switch must not hang its other threads).
@@ -148,10 +146,10 @@ bool ZentrovaStateHandler::toggleState()
 void ZentrovaStateHandler::sendCurrentState(int lane)
 {
     ZentrovaState& state = getCurrentState();
-    m_pOwner->setPseudoParameter(lane, kProgramLoad, engineValueFromInt(1), 0);
-    m_pOwner->setPseudoParameter(lane, kProgramSwitched, engineValueFromInt(0), 0);
+    m_pOwner->setPseudoParameter(lane, EventCode::ProgramLoad, engineValueFromInt(1), 0);
+    m_pOwner->setPseudoParameter(lane, EventCode::ProgramSwitched, engineValueFromInt(0), 0);
     for (int index = 0; index < kParameterCount; ++index)
         m_pOwner->setPseudoParameter(lane, index, state.getParameter(index)->getEngineValue(), 0);
     state.checkSwitches(-1, lane, true);
-    m_pOwner->setPseudoParameter(lane, kProgramLoad, engineValueFromInt(0), 0);
+    m_pOwner->setPseudoParameter(lane, EventCode::ProgramLoad, engineValueFromInt(0), 0);
 }

@@ -3,6 +3,7 @@
 #include "Source/Voices/EventCodes.h"
 #include "Source/tempo/SyncableClock.h"
 #include "Source/tempo/TempoAndSync.h"
+#include "dsp/EngineDimensions.h"
 
 SyncableLfo::SyncableLfo(TempoAndSync* owner, std::uint32_t index, SyncableClock* clock)
     : SyncableTimeElement(owner, index), m_pClock(clock)
@@ -48,13 +49,13 @@ void SyncableLfo::CalculateSync(std::int64_t t)
     if (m_syncMode >= kFirstBarMode)
     {
         const double barLength = m_pOwner->getBarLength();
-        nextClockTick = static_cast<std::int64_t>(barLength - m_pOwner->getBarPhase() + 0.5) >> 5;
-        samplesPerTick = static_cast<std::int64_t>(barLength + 0.5) >> 5;
+        nextClockTick = static_cast<std::int64_t>(barLength - m_pOwner->getBarPhase() + 0.5) >> Engine::kTickShift;
+        samplesPerTick = static_cast<std::int64_t>(barLength + 0.5) >> Engine::kTickShift;
     }
     else if (m_syncMode >= kFirstClockMode && m_pClock)
     {
-        nextClockTick = (m_pClock->getPeriod() + m_pClock->getLastGateOn()) >> 5;
-        samplesPerTick = m_pClock->getPeriod() >> 5;
+        nextClockTick = (m_pClock->getPeriod() + m_pClock->getLastGateOn()) >> Engine::kTickShift;
+        samplesPerTick = m_pClock->getPeriod() >> Engine::kTickShift;
     }
     else
     {

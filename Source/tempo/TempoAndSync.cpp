@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "Source/Zentrova.h"
+#include "Source/queues/QueueLanes.h"
 
 namespace
 {
@@ -79,7 +80,7 @@ void TempoAndSync::postEvent(std::int64_t code, std::int64_t value, std::int64_t
 {
     // The clock runs on the audio thread: its events take the block-start lane.
     if (m_pOwner)
-        m_pOwner->setPseudoParameter(0, static_cast<long>(code), value, time);
+        m_pOwner->setPseudoParameter(ControlLane::kBlockStart, static_cast<long>(code), value, time);
 }
 
 void TempoAndSync::setHostTempo(bool tempoValid, double tempo, bool signatureValid, int numerator,
