@@ -15,8 +15,8 @@
 #include "Source/patchtree/PatchTree.h"
 #include "Source/shared/Alerts.h"
 #include "Source/state/StatePatchConverter.h"
+#include "Source/vst/AEffEditor.h"
 #include "dsp/AlignedMemory.h"
-#include "editor/ZentrovaEditor.h"
 #include "patches/Configuration.h"
 
 namespace
@@ -67,14 +67,13 @@ Zentrova::Zentrova(audioMasterCallback audioMaster, const Flavour& flavour)
     std::fill(std::begin(m_groupLevels), std::end(m_groupLevels), 0.0f);
     std::fill(std::begin(m_groupMasks), std::end(m_groupMasks), 0);
 
-    m_pTempo.reset(new VstTempoAndSync(this));
-    m_keyboardHandler.setOwner(this);
+    m_pTempo.reset(new VstTempoAndSync(this, this));
     // The short names of these objects key the controller lines of the
     // configuration file.
     const ZentrovaParameter* parameters[Configuration::kNumControllableParameters];
     for (int index = 0; index < Configuration::kNumControllableParameters; ++index)
         parameters[index] = m_stateHandler.getCurrentState().getParameter(index);
-    m_pConfiguration = Configuration::acquire(m_configurationClientId, this, m_flavour, parameters);
+    m_pConfiguration = Configuration::acquire(m_configurationClientId, this, !m_flavour.isSynth, parameters);
 
     try
     {
@@ -123,10 +122,10 @@ Zentrova::~Zentrova()
     m_pTempo.reset();
 }
 
-ZentrovaEditor* Zentrova::getZentrovaEditor()
+void Zentrova::setEditorPort(EditorPort* editor)
 {
-    // The only editor an instance is ever given is its ZentrovaEditor.
-    return static_cast<ZentrovaEditor*>(m_editor);
+    m_pEditorPort = editor;
+    m_keyboardHandler.setEditor(editor);
 }
 
 void Zentrova::createVoiceEngine()
@@ -134,13 +133,25 @@ void Zentrova::createVoiceEngine()
     m_eventsProcessed = false;
     updateMidiControllerMap();
     if (!m_pVoice)
-        m_pVoice.reset(new Voice(this, m_flavour.numInputs > 0));
-    m_pConfiguration->applyToPlugin(this, kKnobModeChanged | kDamperScaleChanged | kHold2ScaleChanged);
+        m_pVoice.reset(new Voice(m_flavour.numInputs > 0));
+    configurationChanged(kKnobModeChanged | kDamperScaleChanged | kHold2ScaleChanged);
     m_pVoice->reset();
     m_controlTickPhase = 0;
     m_groupMasks[0] = -1;
     for (int i = 1; i < kNumGroupMasks; ++i)
         m_groupMasks[i] = 0;
+}
+
+void Zentrova::configurationChanged(unsigned mask)
+{
+    if (mask & kMidiControllerMapChanged)
+        updateMidiControllerMap();
+    if ((mask & kKnobModeChanged) && m_pEditorPort)
+        m_pEditorPort->knobModeChanged(m_pConfiguration->getKnobMode());
+    if (mask & kDamperScaleChanged)
+        m_keyboardHandler.setDamperScale(m_pConfiguration->getDamperScale());
+    if ((mask & kHold2ScaleChanged) && m_pVoice)
+        m_pVoice->setHold2Scale(m_pConfiguration->getHold2Scale());
 }
 
 void Zentrova::setConfigurationClientActive(bool active)
@@ -549,7 +560,7 @@ void Zentrova::translateMidiEvent(const VstMidiEvent& event, VstInt32 time)
 void Zentrova::applyPitchBend(int channel, int data1, int data2, VstInt32 time)
 {
     const std::int64_t bend = (data2 << 8) + 2 * data1 - 16384;
-    if (ZentrovaEditor* editor = getZentrovaEditor())
+    if (EditorPort* editor = m_pEditorPort)
         editor->postToGui(EditorLane::kAudio, EditorTag::kPitchBend,
                           std::max(0.0f, static_cast<float>(bend) * kBendToWheel + 0.5f));
     // The bend travels as an unsigned 16-bit word, so a downward bend cannot
@@ -633,7 +644,7 @@ void Zentrova::setPitchBendFromGui(float value)
 
 void Zentrova::setEditorParameter(long tag, float value)
 {
-    if (ZentrovaEditor* editor = getZentrovaEditor())
+    if (EditorPort* editor = m_pEditorPort)
         editor->setParameter(static_cast<VstInt32>(tag), value);
 }
 
@@ -670,7 +681,7 @@ void Zentrova::applyController(int controller, int value, VstInt32 time)
 {
     if (m_midiLearnTarget.exchange(-1, std::memory_order_acq_rel) >= 0)
     {
-        if (ZentrovaEditor* editor = getZentrovaEditor())
+        if (EditorPort* editor = m_pEditorPort)
             editor->bindMidiLearn(controller);
     }
     const std::int32_t parameter = m_midiControllerMap[controller].load(std::memory_order_relaxed);
@@ -684,7 +695,7 @@ void Zentrova::setLearnedParameter(int parameter, int controllerValue, VstInt32 
         return;
     ZentrovaState& state = m_stateHandler.getEditState();
     state.setParameterViaMidi(parameter, controllerValue, time);
-    if (ZentrovaEditor* editor = getZentrovaEditor())
+    if (EditorPort* editor = m_pEditorPort)
         editor->postToGui(EditorLane::kAudio, parameter | (time == 0 ? EditorTag::kLearnedAtBlockStart : 0),
                           state.getParameter(parameter)->getQuantisedValue());
 }
@@ -705,7 +716,7 @@ void Zentrova::setParameter(VstInt32 index, float value)
         return;
     m_stateHandler.getEditState().setParameterValue(index, value, ControlLane::kHostParameter);
     parameterChanged(index);
-    if (ZentrovaEditor* editor = getZentrovaEditor())
+    if (EditorPort* editor = m_pEditorPort)
         editor->setParameter(index, value);
 }
 
@@ -1210,7 +1221,7 @@ ZentrovaStateOwner::PatchFileSettings Zentrova::getPatchFileSettings() const
 void Zentrova::setProgramName(char* name)
 {
     m_stateHandler.setEditPatchName(std::string(name, strnlen(name, kVstMaxProgNameLen - 1)).c_str());
-    if (ZentrovaEditor* editor = getZentrovaEditor())
+    if (EditorPort* editor = m_pEditorPort)
         editor->setParameter(static_cast<VstInt32>(EditorTag::kProgramName), static_cast<float>(m_curProgram));
 }
 
@@ -1323,15 +1334,14 @@ VstInt32 Zentrova::getVendorVersion()
 
 VstIntPtr Zentrova::vendorSpecific(VstInt32 index, VstIntPtr value, void* ptr, float opt)
 {
-    ZentrovaEditor* editor = getZentrovaEditor();
     if (index == fourCharCode("stCA") && value == fourCharCode("Whee"))
-        return editor && editor->onWheel(opt) ? 1 : 0;
+        return m_editor && m_editor->onWheel(opt) ? 1 : 0;
     if (index == fourCharCode("Vrlx"))
     {
         if (value == fourCharCode("gCtl"))
             return -1;
-        if (value == fourCharCode("Draw") && editor)
-            editor->draw(static_cast<ERect*>(ptr));
+        if (value == fourCharCode("Draw") && m_pEditorPort)
+            m_pEditorPort->draw(static_cast<ERect*>(ptr));
     }
     return 0;
 }
@@ -1352,21 +1362,21 @@ bool Zentrova::updateDisplay()
 
 void Zentrova::refreshEditorDisplay()
 {
-    if (ZentrovaEditor* editor = getZentrovaEditor())
+    if (EditorPort* editor = m_pEditorPort)
         for (VstInt32 i = 0; i < kNumParameters; ++i)
             editor->setParameter(i, getParameter(i));
 }
 
 void Zentrova::refreshEditorParameters()
 {
-    if (ZentrovaEditor* editor = getZentrovaEditor())
+    if (EditorPort* editor = m_pEditorPort)
         for (VstInt32 i = 0; i < Param::W1Fund; ++i)
             editor->setParameter(i, getParameter(i));
 }
 
 void Zentrova::refreshEditorHarmonics()
 {
-    if (ZentrovaEditor* editor = getZentrovaEditor())
+    if (EditorPort* editor = m_pEditorPort)
         for (VstInt32 i = Param::W1Fund; i < kNumParameters; ++i)
             editor->setParameter(i, getParameter(i));
 }
@@ -1377,6 +1387,6 @@ void Zentrova::updateMidiControllerMap()
     m_pConfiguration->getMidiControllerMap(map);
     for (int controller = 0; controller < Configuration::kNumMidiControllers; ++controller)
         m_midiControllerMap[controller].store(map[controller], std::memory_order_relaxed);
-    if (ZentrovaEditor* editor = getZentrovaEditor())
+    if (EditorPort* editor = m_pEditorPort)
         editor->midiMapChanged();
 }

@@ -15,26 +15,32 @@
 #include "Source/RoutingTable.h"
 #include "Source/Voices/KeyboardHandler.h"
 #include "Source/Voices/VoiceEvent.h"
+#include "Source/editorport/EditorPort.h"
 #include "Source/effects/EffectsSection.h"
 #include "Source/parameters/ParameterIndices.h"
 #include "Source/queues/ControlCue.h"
 #include "Source/queues/QueueLanes.h"
 #include "Source/state/ZentrovaStateHandler.h"
 #include "Source/state/ZentrovaStateOwner.h"
+#include "Source/tempo/TempoAndSyncOwner.h"
 #include "Source/tempo/VstTempoAndSync.h"
 #include "Source/vst/VstInterface.h"
 #include "dsp/EngineDimensions.h"
 #include "patches/ChunkBuffer.h"
+#include "patches/ConfigurationClient.h"
 #include "simd/SystemInfo.h"
 
 class Configuration;
 class PatchTree;
 class Voice;
-class ZentrovaEditor;
 
 // The main plug-in object: owns every part of one instance and answers the
-// host.
-class Zentrova : public VstInterface, public ZentrovaStateOwner, public ProgramChangeWorker::Client
+// host. It reaches its editor only through the editor's port.
+class Zentrova : public VstInterface,
+                 public ZentrovaStateOwner,
+                 public TempoAndSyncOwner,
+                 public ConfigurationClient,
+                 public ProgramChangeWorker::Client
 {
 public:
     static constexpr VstInt32 kNumPrograms = 128;
@@ -155,7 +161,7 @@ public:
     // "2012-03-03@09-05-08": a snapshot's name; seconds with their fraction.
     static std::string snapshotName(const std::tm& localTime, double seconds);
 
-    // The engine's side of the patch states.
+    // The engine's side of the patch states and the clock.
     void setPseudoParameter(int lane, long index, EngineValue value, std::int64_t time) override;
     void setEditorParameter(long tag, float value) override;
     bool engineReads(const ZentrovaState& state) const override;
@@ -173,6 +179,8 @@ public:
     void refreshEditorHarmonics();
     // Copies the configuration's controller map; tells the editor.
     void updateMidiControllerMap();
+    // Applies the configuration's changed settings to this instance.
+    void configurationChanged(unsigned mask) override;
     // Bank select reaches banks 0-127; other numbers are ignored.
     void setMidiBank(int bank);
     int getMidiBank() const { return m_midiBank.load(std::memory_order_relaxed); }
@@ -192,7 +200,7 @@ public:
     PatchFileSettings getPatchFileSettings() const override;
 
     // Null while the instance has no editor.
-    ZentrovaEditor* getZentrovaEditor();
+    EditorPort* getEditorPort() const { return m_pEditorPort; }
     KeyboardHandler& getKeyboardHandler() { return m_keyboardHandler; }
     Voice* getVoiceEngine() { return m_pVoice.get(); }
     ControlCue<VoiceEvent>* getControlCues() { return m_controlCues; }
@@ -202,6 +210,8 @@ public:
     const Flavour& getFlavour() const { return m_flavour; }
 
 protected:
+    // The editor the instance was given; also the keyboard handler's.
+    void setEditorPort(EditorPort* editor);
     void createVoiceEngine();
     // The configuration tells this instance of changes only while it is
     // complete: switched on by the finished instance, off before it is
@@ -258,6 +268,8 @@ private:
     void copyParameterText(VstInt32 index, char* text, void (ZentrovaParameter::*get)(char*) const);
 
     const Flavour& m_flavour;
+    // Set before the state handler, which shows its first values.
+    EditorPort* m_pEditorPort = nullptr;
     EffectsSection m_effectsSection;
     ZentrovaStateHandler m_stateHandler;
     KeyboardHandler m_keyboardHandler;

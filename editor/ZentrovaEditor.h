@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "Source/editorport/EditorPort.h"
 #include "Source/queues/GuiCue.h"
 #include "Source/queues/ParameterIndexAndValue.h"
 #include "Source/vst/AEffEditor.h"
@@ -11,7 +12,7 @@ class Zentrova;
 
 // The plug-in's editor. Values from the plug-in side reach it only through
 // its queue, which it drains in its idle call on the user-interface thread.
-class ZentrovaEditor : public AEffEditor
+class ZentrovaEditor : public AEffEditor, public EditorPort
 {
 public:
     explicit ZentrovaEditor(Zentrova* effect);
@@ -24,18 +25,15 @@ public:
     void idle() override;
     bool setKnobMode(VstInt32 mode) override;
 
-    // Any thread: queues the value on lane 2 while the editor is open.
-    virtual void setParameter(VstInt32 index, float value);
-    virtual void draw(ERect* rect);
-    // Any thread: queues the value on lane while the editor is open; the
-    // audio thread uses lane 1.
-    virtual void postToGui(int lane, std::int64_t index, float value);
+    // Any thread: queues the value on the host lane while the editor is open.
+    void setParameter(VstInt32 index, float value) override;
+    void draw(ERect* rect) override;
+    // Any thread: queues the value on lane while the editor is open.
+    void postToGui(int lane, std::int64_t index, float value) override;
 
-    // Audio thread: a controller arrived while MIDI learn was armed.
-    void bindMidiLearn(int controller);
-    void midiMapChanged();
-    // The configuration's knob mode changed.
-    void knobModeChanged(int mode);
+    void bindMidiLearn(int controller) override;
+    void midiMapChanged() override;
+    void knobModeChanged(int mode) override;
 
     GuiCue<ParameterIndexAndValue>& parameterQueue() { return m_parameterQueue; }
 

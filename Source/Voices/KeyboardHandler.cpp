@@ -4,12 +4,12 @@
 #include <cmath>
 #include <mutex>
 
+#include "Source/Voices/ChordLists.h"
 #include "Source/Voices/EventCodes.h"
+#include "Source/editorport/EditorPort.h"
 #include "Source/editorport/EditorTags.h"
 #include "Source/parameters/ParameterIndices.h"
 #include "Source/queues/QueueLanes.h"
-#include "Source/state/PatchData.h"
-#include "editor/ZentrovaEditor.h"
 
 using Note = KeyboardDescriptor::Note;
 

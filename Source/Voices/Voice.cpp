@@ -44,11 +44,11 @@ constexpr int kThirdSources = 3;
 constexpr std::int64_t kLfoCodes = 4;
 }
 
-Voice::Voice(Zentrova* owner, bool hasAudioInput)
+Voice::Voice(bool hasAudioInput)
     : m_renderMask{0, 0}, m_freeVoices{~std::uint64_t(0), ~std::uint64_t(0)}, m_pOscillators(OscillatorsFloat::create()),
       m_pMixer(new OscillatorMixer), m_bends{}, m_bendRange(2 * 256), m_filterTarget{0, 0, 0},
       m_filterStep{0, 0, 0}, m_filterGlideActive(0), m_filterGlideCounter(0), m_filterSettling(true),
-      m_pAudioInput(hasAudioInput ? new AudioInput : new SilentAudioInput), m_pOwner(owner),
+      m_pAudioInput(hasAudioInput ? new AudioInput : new SilentAudioInput),
       m_sampleRate(44100.0f), m_blockSize(0), m_tickCapacity(0), m_blockTicks(0), m_carry(0), m_tickOffset(0),
       m_voiceMode(-1), m_polyphony(-1), m_pControlCue(nullptr), m_pNoteCue(nullptr), m_buffers{}, m_hold2Scale(2.0f),
       m_hold2ScaleInForce(0.0f)

@@ -24,8 +24,6 @@
 #include "dsp/OscillatorsFloat.h"
 #include "dsp/VoiceBuffers.h"
 
-class Zentrova;
-
 // The polyphonic engine of one plug-in instance: everything between the
 // control queues and the stereo mix at twice the host rate. It works in
 // ticks of 32 host samples (64 engine samples): per tick it applies the
@@ -40,7 +38,7 @@ public:
     static constexpr int kTickSamples = Engine::kTickSamples;
 
     // Without an audio input the "Audio Input" oscillator source is silent.
-    explicit Voice(Zentrova* owner, bool hasAudioInput = true);
+    explicit Voice(bool hasAudioInput = true);
     virtual ~Voice();
 
     Voice(const Voice&) = delete;
@@ -140,7 +138,6 @@ private:
     // note.
     bool m_filterSettling;
     std::unique_ptr<AudioInput> m_pAudioInput;
-    [[maybe_unused]] Zentrova* m_pOwner;
     NoteSettings m_noteSettings;
     float m_sampleRate;
     int m_blockSize;

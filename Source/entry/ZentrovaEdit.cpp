@@ -6,7 +6,7 @@ ZentrovaEdit::ZentrovaEdit(audioMasterCallback audioMaster, const Flavour& flavo
 {
     ZentrovaEditor* editor = new ZentrovaEditor(this);
     setEditor(editor);
-    getKeyboardHandler().setEditor(editor);
+    setEditorPort(editor);
     setConfigurationClientActive(true);
 }
 
@@ -16,6 +16,6 @@ ZentrovaEdit::~ZentrovaEdit()
     // whole object, the editor too.
     stopMidiProgramChanges();
     setConfigurationClientActive(false);
-    if (ZentrovaEditor* editor = getZentrovaEditor())
+    if (AEffEditor* editor = getEditor())
         editor->close();
 }

@@ -16,7 +16,7 @@ PatchData::PatchData(const DefaultPatchRecord& record) : name(record.name)
     copyValues(record.values);
 }
 
-PatchData::PatchData(const PatchData& other) : name(other.name)
+PatchData::PatchData(const PatchData& other) : ChordLists(), name(other.name)
 {
     copyValues(other.values);
     std::lock_guard<SpinLock> guard(other.chordsLock);

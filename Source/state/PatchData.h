@@ -1,19 +1,16 @@
 #pragma once
 
-#include "Source/Voices/KeyboardDescriptor.h"
+#include "Source/Voices/ChordLists.h"
 #include "Source/parameters/ParameterIndices.h"
 #include "Source/shared/RelaxedFloat.h"
-#include "Source/shared/SpinLock.h"
 
 #include <string>
 
 struct DefaultPatchRecord;
 
-constexpr int kMidiChannelCount = 16;
-
 // One patch as stored: the normalised value of every parameter, the name and
-// the chord memory of each MIDI channel (element 0 is channel 1).
-class PatchData
+// the chord memory of each MIDI channel.
+class PatchData : public ChordLists
 {
 public:
     // All values 0, no name, no chords.
@@ -33,10 +30,6 @@ public:
     // the host's thread reads them.
     RelaxedFloat values[kParameterCount];
     std::string name;
-    KeyboardDescriptor chords[kMidiChannelCount];
-    // Held while the chords are copied in or out, and while the engine
-    // writes the chords it learned into them; never copied.
-    mutable SpinLock chordsLock;
 
 private:
     template <class Value>

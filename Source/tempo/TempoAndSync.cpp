@@ -3,15 +3,15 @@
 #include <algorithm>
 #include <cmath>
 
-#include "Source/Zentrova.h"
 #include "Source/queues/QueueLanes.h"
+#include "Source/tempo/TempoAndSyncOwner.h"
 
 namespace
 {
 constexpr double kDefaultBeats = 4.0;
 } // namespace
 
-TempoAndSync::TempoAndSync(Zentrova* owner) : m_pOwner(owner)
+TempoAndSync::TempoAndSync(TempoAndSyncOwner* owner) : m_pOwner(owner)
 {
     m_barLength = m_samplesPerMinute * kDefaultBeats / kDefaultTempo;
     m_pClock.reset(new SyncableClock(this, 0));

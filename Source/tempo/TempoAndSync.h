@@ -7,7 +7,7 @@
 #include "Source/tempo/SyncableClock.h"
 #include "Source/tempo/SyncableLfo.h"
 
-class Zentrova;
+class TempoAndSyncOwner;
 
 // The musical time of the plug-in: the host's tempo, time signature and
 // transport, the gate clock and the two LFO sync elements. It runs on the
@@ -27,7 +27,7 @@ public:
     static constexpr double kMaxBeats = 128.0;
     static constexpr int kNumLfos = 2;
 
-    explicit TempoAndSync(Zentrova* owner);
+    explicit TempoAndSync(TempoAndSyncOwner* owner);
     virtual ~TempoAndSync();
 
     TempoAndSync(const TempoAndSync&) = delete;
@@ -72,7 +72,7 @@ protected:
     void setBarPosition(double quarters, double barStartQuarters);
     void wrapBarPhase();
 
-    Zentrova* m_pOwner;
+    TempoAndSyncOwner* m_pOwner;
     std::unique_ptr<SyncableClock> m_pClock;
     std::unique_ptr<SyncableLfo> m_pLfos[kNumLfos];
     std::int64_t m_position = 0;

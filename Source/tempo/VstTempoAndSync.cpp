@@ -1,14 +1,14 @@
 #include "Source/tempo/VstTempoAndSync.h"
 
-#include "Source/Zentrova.h"
+#include "Source/vst/AudioEffectX.h"
 
-VstTempoAndSync::VstTempoAndSync(Zentrova* owner) : TempoAndSync(owner) {}
+VstTempoAndSync::VstTempoAndSync(TempoAndSyncOwner* owner, AudioEffectX* host) : TempoAndSync(owner), m_pHost(host) {}
 
 VstTempoAndSync::~VstTempoAndSync() = default;
 
 const VstTimeInfo* VstTempoAndSync::fetchTimeInfo(VstInt32 filter)
 {
-    return m_pOwner ? m_pOwner->getTimeInfo(filter) : nullptr;
+    return m_pHost ? m_pHost->getTimeInfo(filter) : nullptr;
 }
 
 void VstTempoAndSync::readHostTime()

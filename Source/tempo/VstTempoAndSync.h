@@ -3,6 +3,8 @@
 #include "Source/tempo/TempoAndSync.h"
 #include "Source/vst/VstDeclarations.h"
 
+class AudioEffectX;
+
 // Reads the time from a VST host.
 class VstTempoAndSync : public TempoAndSync
 {
@@ -13,7 +15,8 @@ public:
         kVstTimeSigValid | kVstBarsValid | kVstTempoValid | kVstPpqPosValid | kVstTransportPlaying;
     static constexpr VstInt32 kTempoRequest = kVstTempoValid | kVstTransportPlaying;
 
-    explicit VstTempoAndSync(Zentrova* owner);
+    // host: where the time is read; without one there is none.
+    explicit VstTempoAndSync(TempoAndSyncOwner* owner, AudioEffectX* host = nullptr);
     ~VstTempoAndSync() override;
 
 protected:
@@ -23,6 +26,7 @@ protected:
     virtual const VstTimeInfo* fetchTimeInfo(VstInt32 filter);
 
 private:
+    AudioEffectX* m_pHost;
     const VstTimeInfo* m_pTimeInfo = nullptr;
     double m_lastPosition = -1.0;
 };

@@ -260,7 +260,7 @@ TEST_F(BlockProcessing, StoppingTheTransportReleasesThePedals)
 
 TEST_F(BlockProcessing, TheEditorIsToldOfParametersOnlyWhileOpen)
 {
-    ZentrovaEditor* editor = plugin->getZentrovaEditor();
+    auto* editor = static_cast<ZentrovaEditor*>(plugin->getEditor());
     ASSERT_NE(editor, nullptr);
     // A change that also marks the patch modified while the editor is closed.
     plugin->setParameter(12, 0.6f);

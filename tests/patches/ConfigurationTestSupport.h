@@ -13,8 +13,8 @@
 class AcquiredConfiguration
 {
 public:
-    explicit AcquiredConfiguration(const Flavour& flavour = effectFlavour(), Zentrova* plugin = nullptr)
-        : m_configuration(Configuration::acquire(m_id, plugin, flavour, nullptr))
+    explicit AcquiredConfiguration(const Flavour& flavour = effectFlavour(), ConfigurationClient* client = nullptr)
+        : m_configuration(Configuration::acquire(m_id, client, !flavour.isSynth, nullptr))
     {
     }
     ~AcquiredConfiguration()

@@ -30,7 +30,7 @@ public:
     static constexpr int kCues = 5;
 
     explicit EngineRig(float rate = 44100.0f, int blockSize = 512)
-        : voice(nullptr), states(this), patch(states.getCurrentState()), m_blockSize(blockSize)
+        : voice(), states(this), patch(states.getCurrentState()), m_blockSize(blockSize)
     {
         voice.setSampleRate(rate);
         voice.setBlockSize(blockSize);
