@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include <pthread.h>
 #include <semaphore.h>
 
 namespace
@@ -120,6 +121,8 @@ private:
 
     void run()
     {
+        // A name lets a user (and our tests) tell it from the host's threads.
+        pthread_setname_np(pthread_self(), "zentrova-pc");
         for (;;)
         {
             while (sem_wait(&m_wake) != 0 && errno == EINTR)
