@@ -35,7 +35,11 @@ class PatchTree;
 class Voice;
 
 // The main plug-in object: owns every part of one instance and answers the
-// host. It reaches its editor only through the editor's port.
+// host. It reaches its editor only through the editor's port. Its source
+// is cut along its seams: Zentrova.cpp builds the instance and renders the
+// audio, ZentrovaMidi.cpp takes MIDI and routes values to the engine,
+// ZentrovaPrograms.cpp keeps the programs and the patch library, and
+// ZentrovaHostAnswers.cpp answers the host's other questions.
 class Zentrova : public VstInterface,
                  public ZentrovaStateOwner,
                  public TempoAndSyncOwner,
@@ -49,6 +53,8 @@ public:
     static constexpr int kNumControlCues = ControlQueue::kCount;
     static constexpr int kNumGroupMasks = Engine::kGroupMasks;
     static constexpr int kNumGroups = Engine::kGroups;
+    static constexpr VstInt32 kMaxInputs = 2;
+    static constexpr VstInt32 kNumOutputs = 2;
     // Above this host rate the echo's memory would grow without a bound: the
     // engine runs as at this rate and the outputs stay silent.
     static constexpr float kHighestSampleRate = 768000.0f;
