@@ -97,6 +97,9 @@ private:
     void processModEvents(int tick);
     void processNoteEvents(int tick);
     void applyControlEvent(const VoiceEvent& event, int tick);
+    // These apply a parameter of theirs and answer true; false for any other.
+    bool applyFilterParameter(std::int64_t code, std::int64_t value, float v, int tick);
+    bool applyEnvelopeParameter(std::int64_t code, std::int64_t value, float v);
     void applyNoteEvent(const VoiceEvent& event);
     void applyHarmonicLevel(std::int64_t code, std::int64_t value);
     void applyPitchBend(std::int64_t value);

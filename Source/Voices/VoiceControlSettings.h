@@ -27,6 +27,10 @@ public:
 
     // Glide time in seconds per octave at the host rate.
     void setGlideTime(float seconds, float hostRate);
+    // Applies parameter index of the note control (value: its engine value,
+    // v: the same as a float), and answers true; false for any other
+    // parameter.
+    bool applyParameter(std::int64_t index, std::int64_t value, float v, float hostRate);
     void setPortamento(bool on);
     void clearPanState();
 
