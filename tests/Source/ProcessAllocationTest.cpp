@@ -38,13 +38,13 @@ void count()
         allocations.fetch_add(1, std::memory_order_relaxed);
 }
 
-void countLock()
+[[maybe_unused]] void countLock()
 {
     if (counting.load(std::memory_order_relaxed))
         locks.fetch_add(1, std::memory_order_relaxed);
 }
 
-void countFileTouch()
+[[maybe_unused]] void countFileTouch()
 {
     if (counting.load(std::memory_order_relaxed))
         fileTouches.fetch_add(1, std::memory_order_relaxed);
