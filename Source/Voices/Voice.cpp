@@ -51,8 +51,8 @@ constexpr float kKeyTrackingUnity = 256.0f;
 // moves in hundredths of 2^24.
 constexpr double kSustainTop = static_cast<double>(ModEnvelope::kTop);
 constexpr double kSustainPercentStep = 167772.16;
-// The engine runs at twice the host rate.
-constexpr std::int64_t kEngineTickSamples = 2 * Engine::kTickSamples;
+// A tick in samples at the engine's rate, twice the host's.
+constexpr std::int64_t kEngineTickSamples = Engine::kTickSamples;
 // The bend range in 256ths of a semitone; the target takes it in 64ths of
 // the bend.
 constexpr std::int64_t kBendRangeUnitsPerSemitone = 256;
