@@ -1,6 +1,6 @@
 #include "dsp/Chorus.h"
 
-#include "Source/AlignedMemory.h"
+#include "dsp/AlignedMemory.h"
 
 #include <algorithm>
 #include <cmath>

@@ -6,8 +6,8 @@
 #include <fstream>
 
 #include "Source/Zentrova.h"
-#include "Source/ZentrovaParameter.h"
-#include "Source/ZentrovaState.h"
+#include "Source/parameters/ZentrovaParameter.h"
+#include "Source/state/ZentrovaState.h"
 #include "editor/browser/PatchBrowser.h"
 #include "editor/controls/CBendWheel.h"
 #include "editor/controls/CHarmonicSelect.h"

@@ -8,8 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "Source/GuiCue.h"
-#include "Source/ParameterIndexAndValue.h"
+#include "Source/editorport/EditorPort.h"
+#include "Source/queues/GuiCue.h"
+#include "Source/queues/ParameterIndexAndValue.h"
 #include "Source/ticpp/ticpp.h"
 #include "editor/layout/GuiInfo.h"
 #include "editor/layout/GuiLayout.h"
@@ -35,7 +36,7 @@ class Zentrova;
 // layout document, binds every control to a parameter or an editor action,
 // and applies the values that the plug-in posts to its queue in its idle
 // call, on the user-interface thread. Constructing it touches no display.
-class ZentrovaEditor : public AEffGUIEditor
+class ZentrovaEditor : public AEffGUIEditor, public EditorPort
 {
 public:
     // Queue index of a controller that MIDI learn caught on the audio
@@ -62,7 +63,8 @@ public:
     // Any thread: queues the value on a lane while the editor is open; the
     // audio thread uses lane 1. A full lane makes the next idle refresh
     // every control from the plug-in.
-    virtual void postToGui(int lane, std::int64_t index, float value);
+    void postToGui(int lane, std::int64_t index, float value) override;
+    void draw(ERect* rect) override { AEffGUIEditor::draw(rect); }
 
     // Edits of parameter tags reach the host; other tags are the editor's.
     void beginEdit(std::int32_t tag) override;
@@ -74,10 +76,10 @@ public:
 
     // Audio thread: a controller arrived while MIDI learn was armed. The
     // binding itself happens at the next idle.
-    void bindMidiLearn(int controller);
-    void midiMapChanged();
+    void bindMidiLearn(int controller) override;
+    void midiMapChanged() override;
     // The configuration's knob mode changed (or is read at open).
-    void knobModeChanged(int mode);
+    void knobModeChanged(int mode) override;
     void applyKnobMode();
 
     bool loadHarmonicFile(const std::string& path);

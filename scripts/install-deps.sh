@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake pkg-config git
+  build-essential cmake pkg-config git python3
   libtinyxml-dev zlib1g-dev libboost-dev libboost-filesystem-dev libboost-system-dev
   libloki-dev uuid-dev libgtest-dev googletest
   libsndfile1-dev libbenchmark-dev

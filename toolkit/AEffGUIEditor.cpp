@@ -1,6 +1,6 @@
 #include "toolkit/AEffGUIEditor.h"
 
-#include "Source/AudioEffectX.h"
+#include "Source/vst/AudioEffectX.h"
 #include "toolkit/BundleLocation.h"
 #include "toolkit/CDrawContext.h"
 #include "toolkit/CFrame.h"

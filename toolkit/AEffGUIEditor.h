@@ -3,7 +3,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "Source/AEffEditor.h"
+#include "Source/vst/AEffEditor.h"
 #include "toolkit/CTimerRegistry.h"
 #include "toolkit/VSTGUIEditorInterface.h"
 

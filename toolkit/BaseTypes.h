@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "Source/VstDeclarations.h"
+#include "Source/vst/VstDeclarations.h"
 
 using CCoord = std::int64_t;
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Source/Alerts.h"
+#include "Source/shared/Alerts.h"
 
 class CFrame;
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "Source/VstDeclarations.h"
+#include "Source/vst/VstDeclarations.h"
 #include "tools/PluginLibrary.h"
 
 struct HostSettings

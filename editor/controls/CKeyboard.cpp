@@ -5,7 +5,7 @@
 
 #include <cairo.h>
 
-#include "Source/ZentrovaStateOwner.h"
+#include "Source/state/ZentrovaStateOwner.h"
 #include "editor/controls/CKey.h"
 #include "toolkit/CBitmap.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Source/VstDeclarations.h"
+#include "Source/vst/VstDeclarations.h"
 #include "editor/widgets/ViewContainerWidget.h"
 
 class CZentrovaFrame;

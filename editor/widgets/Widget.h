@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "Source/ParameterIndexAndValue.h"
+#include "Source/queues/ParameterIndexAndValue.h"
 #include "toolkit/BaseTypes.h"
 #include "toolkit/CControlListener.h"
 

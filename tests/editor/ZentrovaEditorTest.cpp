@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "Source/Flavour.h"
-#include "Source/PluginEntry.h"
+#include "Source/entry/PluginEntry.h"
 #include "Source/Zentrova.h"
-#include "Source/ZentrovaState.h"
+#include "Source/state/ZentrovaState.h"
 #include "editor/ZentrovaEditor.h"
 #include "editor/layout/GuiInfo.h"
 #include "editor/widgets/Widget.h"
@@ -81,7 +81,7 @@ protected:
         effect = createPluginInstance(&recordingHost, effectFlavour());
         ASSERT_NE(effect, nullptr);
         plugin = static_cast<Zentrova*>(static_cast<AudioEffect*>(effect->object));
-        editor = plugin->getZentrovaEditor();
+        editor = static_cast<ZentrovaEditor*>(plugin->getEditor());
         config = plugin->getConfiguration();
     }
     void TearDown() override

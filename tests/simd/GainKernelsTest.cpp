@@ -1,7 +1,7 @@
 #include "simd/GainKernels.h"
 
-#include "Source/SystemInfo.h"
 #include "TestSignals.h"
+#include "simd/SystemInfo.h"
 
 #include <gtest/gtest.h>
 

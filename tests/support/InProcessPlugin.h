@@ -4,7 +4,7 @@
 // check what reaches its engine's control queues.
 
 #include "Source/Flavour.h"
-#include "Source/PluginEntry.h"
+#include "Source/entry/PluginEntry.h"
 #include "Source/Zentrova.h"
 #include "tests/support/TemporaryHome.h"
 

@@ -3,7 +3,7 @@
 // A plug-in object with a recording host for the editor bridge, and an
 // editor on the bridge that makes its frame in a fake window at open.
 
-#include "Source/AudioEffectX.h"
+#include "Source/vst/AudioEffectX.h"
 #include "toolkit/AEffGUIEditor.h"
 #include "toolkit/CFrame.h"
 

@@ -6,7 +6,7 @@
 // widgets, and fakes of the parameter monitor and of the plug-in's road to
 // the engine.
 
-#include "Source/ZentrovaStateOwner.h"
+#include "Source/state/ZentrovaStateOwner.h"
 #include "Source/ticpp/ticpp.h"
 #include "editor/ZentrovaEditor.h"
 #include "editor/controls/CParamMonitorBase.h"

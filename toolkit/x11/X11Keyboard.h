@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "Source/VstDeclarations.h"
+#include "Source/vst/VstDeclarations.h"
 
 class X11Display;
 

@@ -7,7 +7,7 @@
 #include <chrono>
 #include <cstdlib>
 
-#include "Source/AEffEditor.h"
+#include "Source/vst/AEffEditor.h"
 #include "toolkit/CDrawContext.h"
 #include "toolkit/CFrame.h"
 #include "toolkit/SharedPointer.h"

@@ -1,6 +1,6 @@
 #include "editor/layout/GuiInfo.h"
 
-#include "Source/ParameterTable.h"
+#include "Source/parameters/ParameterTable.h"
 #include "toolkit/CFontDesc.h"
 #include "toolkit/Clock.h"
 

@@ -1,6 +1,6 @@
 #include "DialogTestScene.h"
 
-#include "Source/Alerts.h"
+#include "Source/shared/Alerts.h"
 #include "toolkit/CDragContainer.h"
 #include "toolkit/CDrawContext.h"
 #include "toolkit/CFontDesc.h"

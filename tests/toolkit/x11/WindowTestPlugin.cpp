@@ -5,7 +5,7 @@
 #include "DialogTestScene.h"
 #include "WindowTestScene.h"
 
-#include "Source/AudioEffectX.h"
+#include "Source/vst/AudioEffectX.h"
 #include "toolkit/AEffGUIEditor.h"
 #include "toolkit/CFrame.h"
 #include "toolkit/x11/X11Platform.h"
