@@ -17,7 +17,7 @@ public:
     // Print: the layout's "normaltext" and "brighttext".
     static constexpr Colour kNormalText{194 / 255.0, 168 / 255.0, 126 / 255.0};
     static constexpr Colour kBrightText{255 / 255.0, 221 / 255.0, 167 / 255.0};
-    static constexpr Colour kDimText{150 / 255.0, 132 / 255.0, 104 / 255.0};
+    static constexpr Colour kDimText{166 / 255.0, 146 / 255.0, 114 / 255.0};
     static constexpr Colour kRule{112 / 255.0, 94 / 255.0, 68 / 255.0};
     // The panel and its sections.
     static constexpr Colour kPanel{27 / 255.0, 24 / 255.0, 21 / 255.0};
