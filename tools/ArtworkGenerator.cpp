@@ -238,6 +238,56 @@ int ArtworkGenerator::checkLayout(const LayoutModel& model) const
             ++problems;
         }
     }
+    problems += checkCaptions(model);
+    return problems;
+}
+
+int ArtworkGenerator::checkCaptions(const LayoutModel& model) const
+{
+    // A caption must keep clear of the other captions and of the controls
+    // shown beside it.
+    cairo_surface_t* scratch = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
+    cairo_t* cr = cairo_create(scratch);
+    int problems = 0;
+    const double unit = model.unit();
+    for (int parent = -1; parent < static_cast<int>(model.items().size()); ++parent)
+    {
+        const std::vector<int> children = model.childrenOf(parent);
+        for (int index : children)
+        {
+            double label[4];
+            const LayoutItem& item = model.items()[index];
+            if (!m_panels.labelBounds(cr, item, unit, label))
+                continue;
+            for (int other : children)
+            {
+                const LayoutItem& neighbour = model.items()[other];
+                if (other == index || neighbour.kind != LayoutItem::Kind::kWidget || !neighbour.visible)
+                    continue;
+                double box[4] = {static_cast<double>(neighbour.x), static_cast<double>(neighbour.y),
+                                 static_cast<double>(neighbour.width), static_cast<double>(neighbour.height)};
+                double caption[4];
+                const bool bothCaptions = other > index && m_panels.labelBounds(cr, neighbour, unit, caption);
+                auto overlaps = [](const double a[4], const double b[4]) {
+                    return a[0] < b[0] + b[2] && b[0] < a[0] + a[2] && a[1] < b[1] + b[3] && b[1] < a[1] + a[3];
+                };
+                if (!neighbour.isContainer() && overlaps(label, box))
+                {
+                    std::fprintf(stderr, "layout %s: the caption of %s covers %s\n", model.index().c_str(),
+                                 item.key().c_str(), neighbour.key().c_str());
+                    ++problems;
+                }
+                if (bothCaptions && overlaps(label, caption))
+                {
+                    std::fprintf(stderr, "layout %s: the captions of %s and %s touch\n", model.index().c_str(),
+                                 item.key().c_str(), neighbour.key().c_str());
+                    ++problems;
+                }
+            }
+        }
+    }
+    cairo_destroy(cr);
+    cairo_surface_destroy(scratch);
     return problems;
 }
 

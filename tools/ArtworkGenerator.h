@@ -45,6 +45,7 @@ private:
     void renderFrame(cairo_t* cr, const ImageSpec& image, const LayoutModel& model, int owner, double width,
                      double height, int frame) const;
     int checkLayout(const LayoutModel& model) const;
+    int checkCaptions(const LayoutModel& model) const;
     int owningWidget(const LayoutModel& model, const std::string& name) const;
 
     GuiLayout& m_layout;

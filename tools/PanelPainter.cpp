@@ -196,15 +196,50 @@ void PanelPainter::paintSeat(cairo_t* cr, const LayoutModel& model, const Layout
     (void)model;
 }
 
+namespace
+{
+constexpr double kLabelSize = 5.0;
+constexpr double kLabelTracking = 0.15;
+
+// Captions are printed narrow, narrower still where a long one would reach
+// its neighbour's: controls stand 20 units apart.
+double condensingOf(const ArtworkFonts& fonts, cairo_t* cr, const LayoutItem& item, double unit)
+{
+    const double room = item.labelPosition == "left" ? 30.0 * unit : std::max<double>(item.width, 18.5 * unit);
+    const double natural =
+        fonts.measure(cr, item.text, ArtworkFonts::kSansBold, kLabelSize * unit, kLabelTracking * unit);
+    return std::clamp(room / natural, kMostCondensed, kLabelCondensed);
+}
+}
+
+bool PanelPainter::labelBounds(cairo_t* cr, const LayoutItem& item, double unit, double bounds[4]) const
+{
+    if (item.kind != LayoutItem::Kind::kWidget || item.text.empty())
+        return false;
+    const double width = m_fonts.measure(cr, item.text, ArtworkFonts::kSansBold, kLabelSize * unit,
+                                         kLabelTracking * unit, condensingOf(m_fonts, cr, item, unit));
+    // Capitals are about 0.73 of the size high.
+    const double height = kLabelSize * unit * 0.73;
+    if (item.labelPosition == "left")
+    {
+        bounds[0] = leftOf(item) - 1.5 * unit - width;
+        bounds[1] = topOf(item) + item.height / 2.0 - height / 2.0;
+    }
+    else
+    {
+        bounds[0] = leftOf(item) + item.width / 2.0 - width / 2.0;
+        bounds[1] = topOf(item) + item.height + 3.5 * unit - height / 2.0;
+    }
+    bounds[2] = width;
+    bounds[3] = height;
+    return true;
+}
+
 void PanelPainter::paintLabel(cairo_t* cr, const LayoutItem& item, double unit) const
 {
-    const double size = 5.0 * unit;
-    const double tracking = unit * 0.15;
-    // Captions are printed narrow, narrower still where a long one would
-    // reach its neighbour's: controls stand 20 units apart.
-    const double room = item.labelPosition == "left" ? 30.0 * unit : std::max<double>(item.width, 18.5 * unit);
-    const double natural = m_fonts.measure(cr, item.text, ArtworkFonts::kSansBold, size, tracking);
-    const double condense = std::clamp(room / natural, kMostCondensed, kLabelCondensed);
+    const double size = kLabelSize * unit;
+    const double tracking = kLabelTracking * unit;
+    const double condense = condensingOf(m_fonts, cr, item, unit);
     PanelStyle::setColour(cr, PanelStyle::kNormalText);
     if (item.labelPosition == "left")
     {

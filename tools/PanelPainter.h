@@ -24,6 +24,10 @@ public:
     void paintContainer(cairo_t* cr, const LayoutModel& model, const ImageSpec& image, int owner, double width,
                         double height) const;
 
+    // Where an item's caption lands on its parent's image: x, y, width,
+    // height. False for an item without one.
+    bool labelBounds(cairo_t* cr, const LayoutItem& item, double unit, double bounds[4]) const;
+
 private:
     // Everything the items of one parent print on their parent's image.
     void paintContents(cairo_t* cr, const LayoutModel& model, int parent) const;

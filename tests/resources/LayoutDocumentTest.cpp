@@ -225,5 +225,23 @@ TEST_P(LayoutDocument, KeyboardEndsAtOrBelowTheLastNote)
     EXPECT_LE(whiteWidth, small() ? 29 : model().index() == "1024" ? 33 : 50);
 }
 
+TEST_P(LayoutDocument, EveryControlHasAHelpLine)
+{
+    ticpp::Element* tooltips = expanded->layout.tooltipsElement();
+    ASSERT_NE(tooltips, nullptr);
+    std::set<std::string> helped;
+    for (ticpp::Element* tip = tooltips->FirstChildElement("tooltip", false); tip;
+         tip = tip->NextSiblingElement("tooltip", false))
+    {
+        EXPECT_FALSE(tip->GetText(false).empty());
+        helped.insert(tip->GetAttribute("control"));
+    }
+    for (const LayoutItem* widget : widgets())
+    {
+        if (tagOf(*widget) >= 0)
+            EXPECT_EQ(helped.count(widget->key()), 1u) << widget->key();
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryWindowSize, LayoutDocument, testing::Values("Small", "Regular", "Large"));
 }
