@@ -163,10 +163,14 @@ TEST_P(ArtworkStrips, MatchTheirWidgetsFramesAndParameters)
         if (tag < 0 || tag >= kNamedParameterCount)
             continue;
         if (stepped.count(item.type))
+        {
             EXPECT_EQ(item.frames, valueCount(static_cast<int>(tag))) << item.key();
+        }
         else
+        {
             EXPECT_TRUE(item.type == "Knob" && item.frames == 64 && valueCount(static_cast<int>(tag)) > 15)
                 << item.key() << " turns through a few values on a continuous knob";
+        }
     }
     // Two-state images beside "bitmap": keys, bar segments, list parts (a
     // menu's pressed picture is a single one).

@@ -239,7 +239,9 @@ TEST_P(LayoutDocument, EveryControlHasAHelpLine)
     for (const LayoutItem* widget : widgets())
     {
         if (tagOf(*widget) >= 0)
+        {
             EXPECT_EQ(helped.count(widget->key()), 1u) << widget->key();
+        }
     }
 }
 
