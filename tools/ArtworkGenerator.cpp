@@ -97,6 +97,10 @@ bool ArtworkGenerator::frameSize(const std::string& name, int& width, int& heigh
         width = layout->intConstant("bkey_w");
         height = layout->intConstant("bkey_h");
         return true;
+    case Kind::kLedSegment:
+        width = layout->intConstant("led_w");
+        height = layout->intConstant("led_h");
+        return true;
     case Kind::kWheel:
         width = layout->intConstant("wheel_w");
         height = layout->intConstant("wheel_h");

@@ -105,7 +105,7 @@ std::vector<ImageSpec> makeTable()
         spec("UI_Select_window_UI", Kind::kMenuBox, 1, 56, 8),
         spec("Unison_Mode_knob", Kind::kKnob, 9, 15, 15),
         spec("UserWave_Edit_bkgd", Kind::kPanel, 1, 0, 0),
-        spec("UserWave_LED", Kind::kLedSegment, 2, 4, 2),
+        spec("UserWave_LED", Kind::kLedSegment, 2, 0, 0),
         spec("UserWave_Select_bkgd", Kind::kPanel, 1, 0, 0),
         spec("Waveform_display", Kind::kWaveDisplay, 13, 40, 13),
         spec("Waveform_knob", Kind::kKnob, 13, 15, 15),
