@@ -20,13 +20,13 @@ const FaceName kFaceNames[ArtworkFonts::kFaceCount] = {
 
 // A listing matches family and style exactly; unlike a font match it never
 // falls back to another family.
-std::string fileOf(const FaceName& name)
+std::string fileOf(FcConfig* config, const FaceName& name)
 {
     FcPattern* pattern = FcPatternCreate();
     FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(name.family));
     FcPatternAddString(pattern, FC_STYLE, reinterpret_cast<const FcChar8*>(name.style));
     FcObjectSet* objects = FcObjectSetBuild(FC_FILE, nullptr);
-    FcFontSet* fonts = FcFontList(nullptr, pattern, objects);
+    FcFontSet* fonts = FcFontList(config, pattern, objects);
     std::string file;
     for (int i = 0; fonts && i < fonts->nfont && file.empty(); ++i)
     {
@@ -59,6 +59,16 @@ std::vector<std::string> charactersOf(const std::string& text)
     }
     return characters;
 }
+
+// Letters are spaced out on the panel, so a plain space would read as one
+// more gap between letters: words get a wider one.
+double advanceOf(cairo_t* cr, const std::string& character, double size, double tracking)
+{
+    cairo_text_extents_t extents;
+    cairo_text_extents(cr, character.c_str(), &extents);
+    const double word = character == " " ? 0.08 * size : 0.0;
+    return extents.x_advance + tracking + word;
+}
 }
 
 struct ArtworkFonts::Loaded
@@ -73,9 +83,18 @@ ArtworkFonts::ArtworkFonts() : m_loaded(new Loaded)
 {
     if (FT_Init_FreeType(&m_loaded->library) != 0)
         throw std::runtime_error("FreeType does not start");
+    // A configuration of our own, gone once the files are found, so the
+    // process keeps no font state of ours and no font settings of the
+    // machine's reach the artwork.
+    FcConfig* config = FcInitLoadConfigAndFonts();
+    std::string files[kFaceCount];
+    for (int face = 0; face < kFaceCount; ++face)
+        files[face] = config ? fileOf(config, kFaceNames[face]) : std::string();
+    if (config)
+        FcConfigDestroy(config);
     for (int face = 0; face < kFaceCount; ++face)
     {
-        const std::string file = fileOf(kFaceNames[face]);
+        const std::string& file = files[face];
         if (file.empty() || FT_New_Face(m_loaded->library, file.c_str(), 0, &m_loaded->faces[face]) != 0)
             throw std::runtime_error(std::string("font missing (install fonts-liberation2): ") +
                                      kFaceNames[face].family + " " + kFaceNames[face].style);
@@ -89,7 +108,9 @@ ArtworkFonts::ArtworkFonts() : m_loaded(new Loaded)
     m_loaded->options = cairo_font_options_create();
     cairo_font_options_set_antialias(m_loaded->options, CAIRO_ANTIALIAS_GRAY);
     cairo_font_options_set_hint_style(m_loaded->options, CAIRO_HINT_STYLE_SLIGHT);
-    cairo_font_options_set_hint_metrics(m_loaded->options, CAIRO_HINT_METRICS_ON);
+    // Letters are placed one by one; rounded advances would add up to
+    // uneven gaps.
+    cairo_font_options_set_hint_metrics(m_loaded->options, CAIRO_HINT_METRICS_OFF);
     cairo_font_options_set_subpixel_order(m_loaded->options, CAIRO_SUBPIXEL_ORDER_DEFAULT);
 }
 
@@ -120,11 +141,7 @@ double ArtworkFonts::measure(cairo_t* cr, const std::string& text, Face face, do
     double width = 0.0;
     const auto characters = charactersOf(text);
     for (const std::string& character : characters)
-    {
-        cairo_text_extents_t extents;
-        cairo_text_extents(cr, character.c_str(), &extents);
-        width += extents.x_advance + tracking;
-    }
+        width += advanceOf(cr, character, size, tracking);
     if (!characters.empty())
         width -= tracking;
     cairo_restore(cr);
@@ -153,9 +170,9 @@ void ArtworkFonts::drawText(cairo_t* cr, const std::string& text, double x, doub
     {
         cairo_move_to(cr, left, baseline);
         cairo_show_text(cr, character.c_str());
-        cairo_text_extents_t extents;
-        cairo_text_extents(cr, character.c_str(), &extents);
-        left += extents.x_advance + tracking;
+        left += advanceOf(cr, character, size, tracking);
     }
+    // Text leaves a current point; the next arc must not join it.
+    cairo_new_path(cr);
     cairo_restore(cr);
 }

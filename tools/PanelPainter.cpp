@@ -136,11 +136,15 @@ void PanelPainter::paintSection(cairo_t* cr, const LayoutItem& section, double u
     const double titleY = y + 4.5 * unit;
     const double size = 5.0 * unit;
     const double tracking = unit * 0.7;
-    const double textWidth = m_fonts.measure(cr, section.text, ArtworkFonts::kSansBold, size, tracking);
+    // A title wider than a narrow section is narrowed to keep clear of its
+    // edges.
+    const double natural = m_fonts.measure(cr, section.text, ArtworkFonts::kSansBold, size, tracking);
+    const double condense = std::min(1.0, (section.width - 8.0 * unit) / natural);
+    const double textWidth = natural * condense;
     const double centre = x + section.width / 2.0;
     PanelStyle::setColour(cr, PanelStyle::kBrightText);
     m_fonts.drawText(cr, section.text, centre, titleY, ArtworkFonts::kSansBold, size, ArtworkFonts::kCentre,
-                     tracking);
+                     tracking, condense);
     // Rules run from the title to the section's edges.
     cairo_set_line_width(cr, std::max(1.0, unit * 0.5));
     PanelStyle::setColour(cr, PanelStyle::kRule);
@@ -202,10 +206,10 @@ constexpr double kLabelSize = 5.0;
 constexpr double kLabelTracking = 0.15;
 
 // Captions are printed narrow, narrower still where a long one would reach
-// its neighbour's: controls stand 20 units apart.
+// its neighbour's: controls stand 20 units apart, captions keep 2.5 clear.
 double condensingOf(const ArtworkFonts& fonts, cairo_t* cr, const LayoutItem& item, double unit)
 {
-    const double room = item.labelPosition == "left" ? 30.0 * unit : std::max<double>(item.width, 18.5 * unit);
+    const double room = item.labelPosition == "left" ? 30.0 * unit : std::max<double>(item.width, 17.5 * unit);
     const double natural =
         fonts.measure(cr, item.text, ArtworkFonts::kSansBold, kLabelSize * unit, kLabelTracking * unit);
     return std::clamp(room / natural, kMostCondensed, kLabelCondensed);

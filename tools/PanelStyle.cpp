@@ -75,6 +75,7 @@ void PanelStyle::well(cairo_t* cr, double x, double y, double w, double h, doubl
 void PanelStyle::lamp(cairo_t* cr, double x, double y, double r, bool lit)
 {
     cairo_save(cr);
+    cairo_new_path(cr);
     if (lit)
     {
         cairo_pattern_t* halo = cairo_pattern_create_radial(x, y, r * 0.5, x, y, r * 2.6);
@@ -110,6 +111,7 @@ void PanelStyle::lamp(cairo_t* cr, double x, double y, double r, bool lit)
 void PanelStyle::lampBar(cairo_t* cr, double x, double y, double w, double h, bool lit)
 {
     cairo_save(cr);
+    cairo_new_path(cr);
     if (lit)
     {
         roundedRectangle(cr, x - h, y - h, w + 2 * h, h * 3, h * 1.5);
