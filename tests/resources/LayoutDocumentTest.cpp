@@ -54,8 +54,12 @@ protected:
 
 TEST_P(LayoutDocument, ExpandsWithItsTemplatesConstantsAndMidiEditParts)
 {
+    const std::map<std::string, std::string> sizes{{"Small", "836x490"}, {"Regular", "1024x386"}, {"Large", "1600x602"}};
+    EXPECT_EQ(std::to_string(model().configuration().width) + "x" + std::to_string(model().configuration().height),
+              sizes.at(GetParam()));
     ticpp::Element* frame = model().frame();
     EXPECT_EQ(frame->GetAttribute("bitmap"), model().index() + "_Background");
+    EXPECT_EQ(model().constant("bmp_prfx"), model().index());
     std::set<std::string> templates;
     for (ticpp::Element* t = frame->FirstChildElement("template", false); t; t = t->NextSiblingElement("template", false))
         templates.insert(t->GetAttribute("name"));
@@ -183,26 +187,46 @@ TEST_P(LayoutDocument, ControlsLieInsideTheWindowAndTheirContainersWithoutOverla
     }
 }
 
-TEST_P(LayoutDocument, MidiEditPartsLieInsideTheWindow)
+TEST_P(LayoutDocument, MidiEditPartsLieInsideTheWindowApart)
 {
     int learnWidth = 0;
     int learnHeight = 0;
     ASSERT_TRUE(expanded->images.size("1024_Learn_btn", learnWidth, learnHeight));
     learnHeight /= 2;
-    int count = 0;
+    struct Parts
+    {
+        const LayoutItem* widget;
+        Rect box, learn;
+        int hiddenPanel;
+    };
+    std::vector<Parts> parts;
     for (const LayoutItem* widget : widgets())
     {
         if (!widget->midi)
             continue;
-        ++count;
         const int x = widget->windowX + widget->midiX;
         const int y = widget->windowY + widget->midiY;
         const Rect box{x - 12, y - 12, x + 12, y};
         const Rect learn{x - learnWidth / 2, y, x - learnWidth / 2 + learnWidth, y + learnHeight};
         EXPECT_TRUE(box.inside(model().configuration().width, model().configuration().height)) << widget->key();
         EXPECT_TRUE(learn.inside(model().configuration().width, model().configuration().height)) << widget->key();
+        int hidden = -1;
+        for (int at = widget->parent; at >= 0 && hidden < 0; at = model().items()[at].parent)
+            if (!model().items()[at].visible)
+                hidden = at;
+        parts.push_back({widget, box, learn, hidden});
     }
-    EXPECT_EQ(count, kNamedParameterCount);
+    EXPECT_EQ(parts.size(), static_cast<std::size_t>(kNamedParameterCount));
+    // Every control shows its parts at once: one must not cover another's.
+    for (std::size_t a = 0; a < parts.size(); ++a)
+        for (std::size_t b = a + 1; b < parts.size(); ++b)
+        {
+            if (parts[a].hiddenPanel != parts[b].hiddenPanel)
+                continue;
+            for (const Rect& mine : {parts[a].box, parts[a].learn})
+                for (const Rect& theirs : {parts[b].box, parts[b].learn})
+                    EXPECT_FALSE(mine.overlaps(theirs)) << parts[a].widget->key() << " and " << parts[b].widget->key();
+        }
 }
 
 TEST_P(LayoutDocument, KeyboardEndsAtOrBelowTheLastNote)
