@@ -117,8 +117,15 @@ void ButtonPainter::lampButton(cairo_t* cr, const ImageSpec& image, double width
     PanelStyle::lampBar(cr, width * 0.3, inset + unit * 0.7, width * 0.4, lampHeight, on);
     PanelStyle::setColour(cr, on ? PanelStyle::kBrightText : PanelStyle::kNormalText);
     const double textY = inset + unit * 0.7 + lampHeight + (height - inset - (inset + unit * 0.7 + lampHeight)) / 2.0;
-    m_fonts.drawText(cr, legend, width / 2.0, textY, ArtworkFonts::kSansBold, 4.5 * unit, ArtworkFonts::kCentre,
-                     unit * 0.15);
+    this->legend(cr, legend, width / 2.0, textY, width, unit);
+}
+
+void ButtonPainter::legend(cairo_t* cr, const std::string& text, double x, double y, double width, double unit) const
+{
+    const double natural = m_fonts.measure(cr, text, ArtworkFonts::kSansBold, 4.5 * unit, unit * 0.15);
+    const double condense = std::clamp((width - 4.0 * unit) / natural, 0.75, 1.0);
+    m_fonts.drawText(cr, text, x, y, ArtworkFonts::kSansBold, 4.5 * unit, ArtworkFonts::kCentre, unit * 0.15,
+                     condense);
 }
 
 void ButtonPainter::kickButton(cairo_t* cr, const ImageSpec& image, double width, double height, double unit,
@@ -134,8 +141,7 @@ void ButtonPainter::kickButton(cairo_t* cr, const ImageSpec& image, double width
         cairo_fill(cr);
         return;
     }
-    m_fonts.drawText(cr, image.legends[0], width / 2.0, height / 2.0 + shift, ArtworkFonts::kSansBold, 4.5 * unit,
-                     ArtworkFonts::kCentre, unit * 0.15);
+    legend(cr, image.legends[0], width / 2.0, height / 2.0 + shift, width, unit);
 }
 
 void ButtonPainter::memoryButton(cairo_t* cr, const ImageSpec& image, double width, double height, double unit,

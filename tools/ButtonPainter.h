@@ -16,6 +16,8 @@ public:
 
 private:
     void cap(cairo_t* cr, double width, double height, double unit, bool pressed) const;
+    // A cap's legend centred on (x, y), narrowed where it would reach the rim.
+    void legend(cairo_t* cr, const std::string& text, double x, double y, double width, double unit) const;
     void lampButton(cairo_t* cr, const ImageSpec& image, double width, double height, double unit, bool on) const;
     void kickButton(cairo_t* cr, const ImageSpec& image, double width, double height, double unit, bool down) const;
     void memoryButton(cairo_t* cr, const ImageSpec& image, double width, double height, double unit, int frame) const;

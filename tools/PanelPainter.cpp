@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 namespace
 {
@@ -111,7 +113,7 @@ void PanelPainter::paintContents(cairo_t* cr, const LayoutModel& model, int pare
     // Sections first, then the seats of the controls, then print.
     for (int index : children)
         if (model.items()[index].kind == LayoutItem::Kind::kSection)
-            paintSection(cr, model.items()[index], unit);
+            paintSection(cr, model, model.items()[index], unit);
     for (int index : children)
         if (model.items()[index].kind == LayoutItem::Kind::kWidget)
             paintSeat(cr, model, model.items()[index], unit);
@@ -125,7 +127,7 @@ void PanelPainter::paintContents(cairo_t* cr, const LayoutModel& model, int pare
     }
 }
 
-void PanelPainter::paintSection(cairo_t* cr, const LayoutItem& section, double unit) const
+void PanelPainter::paintSection(cairo_t* cr, const LayoutModel& model, const LayoutItem& section, double unit) const
 {
     const double x = leftOf(section);
     const double y = topOf(section);
@@ -152,10 +154,36 @@ void PanelPainter::paintSection(cairo_t* cr, const LayoutItem& section, double u
     const double lineY = std::floor(titleY) + 0.5;
     if (centre - textWidth / 2.0 - gap > x + 3.0 * unit)
     {
-        cairo_move_to(cr, x + 3.0 * unit, lineY);
-        cairo_line_to(cr, centre - textWidth / 2.0 - gap, lineY);
-        cairo_move_to(cr, centre + textWidth / 2.0 + gap, lineY);
-        cairo_line_to(cr, x + section.width - 3.0 * unit, lineY);
+        // Controls standing on the title's line interrupt the rules.
+        std::vector<std::pair<double, double>> blocked;
+        for (int index : model.childrenOf(section.parent))
+        {
+            const LayoutItem& item = model.items()[index];
+            if (item.kind == LayoutItem::Kind::kWidget && item.visible && item.type != "Text" &&
+                topOf(item) <= lineY && lineY <= topOf(item) + item.height)
+                blocked.emplace_back(leftOf(item) - gap, leftOf(item) + item.width + gap);
+        }
+        std::sort(blocked.begin(), blocked.end());
+        const auto rule = [&](double from, double to) {
+            for (const auto& [left, right] : blocked)
+            {
+                if (right <= from || left >= to)
+                    continue;
+                if (left > from)
+                {
+                    cairo_move_to(cr, from, lineY);
+                    cairo_line_to(cr, left, lineY);
+                }
+                from = std::max(from, right);
+            }
+            if (to > from)
+            {
+                cairo_move_to(cr, from, lineY);
+                cairo_line_to(cr, to, lineY);
+            }
+        };
+        rule(x + 3.0 * unit, centre - textWidth / 2.0 - gap);
+        rule(centre + textWidth / 2.0 + gap, x + section.width - 3.0 * unit);
         cairo_stroke(cr);
     }
 }

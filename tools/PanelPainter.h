@@ -31,7 +31,7 @@ public:
 private:
     // Everything the items of one parent print on their parent's image.
     void paintContents(cairo_t* cr, const LayoutModel& model, int parent) const;
-    void paintSection(cairo_t* cr, const LayoutItem& section, double unit) const;
+    void paintSection(cairo_t* cr, const LayoutModel& model, const LayoutItem& section, double unit) const;
     void paintSeat(cairo_t* cr, const LayoutModel& model, const LayoutItem& item, double unit) const;
     void paintLabel(cairo_t* cr, const LayoutItem& item, double unit) const;
     void paintCaption(cairo_t* cr, const LayoutItem& text, double unit) const;
