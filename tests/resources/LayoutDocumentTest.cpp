@@ -60,6 +60,8 @@ TEST_P(LayoutDocument, ExpandsWithItsTemplatesConstantsAndMidiEditParts)
     ticpp::Element* frame = model().frame();
     EXPECT_EQ(frame->GetAttribute("bitmap"), model().index() + "_Background");
     EXPECT_EQ(model().constant("bmp_prfx"), model().index());
+    // The artwork prints 4.5 units high at the least: 9 pixels.
+    EXPECT_GE(model().unit(), 2);
     std::set<std::string> templates;
     for (ticpp::Element* t = frame->FirstChildElement("template", false); t; t = t->NextSiblingElement("template", false))
         templates.insert(t->GetAttribute("name"));
