@@ -72,7 +72,7 @@ std::vector<ImageSpec> makeTable()
         spec("Lfo_Mix_switch", Kind::kSelectorRow, 5, 25, 10, {"1", "", "", "", "2"}),
         spec("Lfo_Sync_knob", Kind::kKnob, 11, 15, 15),
         spec("Lfo_display", Kind::kLfoDisplay, 12, 40, 13),
-        spec("Master_Octave_switch", Kind::kSelectorRow, 5, 30, 10, {"-2", "-1", "0", "+1", "+2"}),
+        spec("Master_Octave_switch", Kind::kSelectorRow, 5, 36, 10, {"-2", "-1", "0", "+1", "+2"}),
         spec("Memory_Button_bkgd", Kind::kPanel, 1, 0, 0),
         spec("MidiPrograms_bkgd", Kind::kPanel, 1, 0, 0),
         spec("Minus_1_btn", Kind::kLampButton, 2, 10, 8, {"-1"}),
