@@ -263,6 +263,23 @@ int ArtworkGenerator::checkCaptions(const LayoutModel& model) const
             const LayoutItem& item = model.items()[index];
             if (!m_panels.labelBounds(cr, item, unit, label))
                 continue;
+            // Nor may it run over the rim of the section its control stands in.
+            const double cx = item.x + item.width / 2.0;
+            const double cy = item.y + item.height / 2.0;
+            for (int other : children)
+            {
+                const LayoutItem& section = model.items()[other];
+                if (section.kind != LayoutItem::Kind::kSection || cx < section.x || cx > section.x + section.width ||
+                    cy < section.y || cy > section.y + section.height)
+                    continue;
+                if (label[0] < section.x || label[0] + label[2] > section.x + section.width ||
+                    label[1] + label[3] > section.y + section.height)
+                {
+                    std::fprintf(stderr, "layout %s: the caption of %s leaves its section\n", model.index().c_str(),
+                                 item.key().c_str());
+                    ++problems;
+                }
+            }
             for (int other : children)
             {
                 const LayoutItem& neighbour = model.items()[other];
