@@ -31,8 +31,8 @@ ArtworkGenerator::ArtworkGenerator(GuiLayout& layout)
         std::string prefix, base;
         if (!ImageCatalogue::split(name, prefix, base))
             return false;
-        const ImageSpec* image = ImageCatalogue::find(base);
-        if (!image || image->kind == ImageSpec::Kind::kPanel || !frameSize(name, width, height, frames, sideBySide))
+        const ImageRecipe* image = ImageCatalogue::find(base);
+        if (!image || image->kind == ImageRecipe::Kind::kPanel || !frameSize(name, width, height, frames, sideBySide))
             return false;
         (sideBySide ? width : height) *= frames;
         return true;
@@ -79,14 +79,14 @@ bool ArtworkGenerator::frameSize(const std::string& name, int& width, int& heigh
     std::string prefix, base;
     if (!ImageCatalogue::split(name, prefix, base))
         return false;
-    const ImageSpec* image = ImageCatalogue::find(base);
+    const ImageRecipe* image = ImageCatalogue::find(base);
     // The small panel's envelope buttons are the regular panel's.
     const LayoutModel* layout = model(base == "Env_Select_btn" && prefix == "840" ? "1024" : prefix);
     if (!image || !layout)
         return false;
     frames = image->frames;
     const int unit = layout->unit();
-    using Kind = ImageSpec::Kind;
+    using Kind = ImageRecipe::Kind;
     switch (image->kind)
     {
     case Kind::kWhiteKey:
@@ -153,7 +153,7 @@ cairo_surface_t* ArtworkGenerator::render(const std::string& name) const
     {
         std::string prefix, base;
         ImageCatalogue::split(name, prefix, base);
-        const ImageSpec& image = *ImageCatalogue::find(base);
+        const ImageRecipe& image = *ImageCatalogue::find(base);
         const LayoutModel& layout = *model(base == "Env_Select_btn" && prefix == "840" ? "1024" : prefix);
         const int owner = owningWidget(layout, name);
         for (int frame = 0; frame < frames; ++frame)
@@ -171,11 +171,11 @@ cairo_surface_t* ArtworkGenerator::render(const std::string& name) const
     return surface;
 }
 
-void ArtworkGenerator::renderFrame(cairo_t* cr, const ImageSpec& image, const LayoutModel& model, int owner,
+void ArtworkGenerator::renderFrame(cairo_t* cr, const ImageRecipe& image, const LayoutModel& model, int owner,
                                    double width, double height, int frame) const
 {
     const double unit = model.unit();
-    using Kind = ImageSpec::Kind;
+    using Kind = ImageRecipe::Kind;
     switch (image.kind)
     {
     case Kind::kKnob: m_knobs.paintSynthKnob(cr, width, frame, image.frames, image.frames != 64); break;
@@ -320,7 +320,7 @@ int ArtworkGenerator::generate(const std::vector<std::string>& folders)
     const Bitmaps table;
     std::vector<std::string> names;
     for (const char* prefix : {"1024_", "1600_", "840_"})
-        for (const ImageSpec& image : ImageCatalogue::all())
+        for (const ImageRecipe& image : ImageCatalogue::all())
             names.push_back(prefix + image.base);
     names.push_back("fadeblock");
     for (const std::string& name : names)

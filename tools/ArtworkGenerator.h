@@ -42,7 +42,7 @@ public:
 
 private:
     struct Size;
-    void renderFrame(cairo_t* cr, const ImageSpec& image, const LayoutModel& model, int owner, double width,
+    void renderFrame(cairo_t* cr, const ImageRecipe& image, const LayoutModel& model, int owner, double width,
                      double height, int frame) const;
     int checkLayout(const LayoutModel& model) const;
     int checkCaptions(const LayoutModel& model) const;

@@ -39,10 +39,10 @@ void triangle(cairo_t* cr, double cx, double cy, double size, int direction)
 }
 }
 
-void ButtonPainter::paint(cairo_t* cr, const ImageSpec& image, double width, double height, double unit,
+void ButtonPainter::paint(cairo_t* cr, const ImageRecipe& image, double width, double height, double unit,
                           int frame) const
 {
-    using Kind = ImageSpec::Kind;
+    using Kind = ImageRecipe::Kind;
     switch (image.kind)
     {
     case Kind::kLampButton: lampButton(cr, image, width, height, unit, frame == 1); break;
@@ -96,7 +96,7 @@ void ButtonPainter::cap(cairo_t* cr, double width, double height, double unit, b
     }
 }
 
-void ButtonPainter::lampButton(cairo_t* cr, const ImageSpec& image, double width, double height, double unit,
+void ButtonPainter::lampButton(cairo_t* cr, const ImageRecipe& image, double width, double height, double unit,
                                bool on) const
 {
     cap(cr, width, height, unit, false);
@@ -128,7 +128,7 @@ void ButtonPainter::legend(cairo_t* cr, const std::string& text, double x, doubl
                      condense);
 }
 
-void ButtonPainter::kickButton(cairo_t* cr, const ImageSpec& image, double width, double height, double unit,
+void ButtonPainter::kickButton(cairo_t* cr, const ImageRecipe& image, double width, double height, double unit,
                                bool down) const
 {
     cap(cr, width, height, unit, down);
@@ -144,7 +144,7 @@ void ButtonPainter::kickButton(cairo_t* cr, const ImageSpec& image, double width
     legend(cr, image.legends[0], width / 2.0, height / 2.0 + shift, width, unit);
 }
 
-void ButtonPainter::memoryButton(cairo_t* cr, const ImageSpec& image, double width, double height, double unit,
+void ButtonPainter::memoryButton(cairo_t* cr, const ImageRecipe& image, double width, double height, double unit,
                                  int frame) const
 {
     // 0 up, 1 down or just stored, 2 spare (lit), 3 and 4 the second row of
@@ -186,7 +186,7 @@ void ButtonPainter::learnButton(cairo_t* cr, double width, double height, double
                      ArtworkFonts::kCentre);
 }
 
-void ButtonPainter::scrollButton(cairo_t* cr, const ImageSpec& image, double width, double height, double unit,
+void ButtonPainter::scrollButton(cairo_t* cr, const ImageRecipe& image, double width, double height, double unit,
                                  bool down) const
 {
     const bool grey = image.variant >= 2;
@@ -205,7 +205,7 @@ void ButtonPainter::scrollButton(cairo_t* cr, const ImageSpec& image, double wid
     cairo_fill(cr);
 }
 
-void ButtonPainter::statusIcon(cairo_t* cr, const ImageSpec& image, double width, double height, double unit,
+void ButtonPainter::statusIcon(cairo_t* cr, const ImageRecipe& image, double width, double height, double unit,
                                bool issue) const
 {
     const double cx = width / 2.0;

@@ -114,10 +114,10 @@ void DisplayPainter::caption(cairo_t* cr, const std::string& text, double width,
                      ArtworkFonts::kCentre, unit * 0.1);
 }
 
-void DisplayPainter::paint(cairo_t* cr, const ImageSpec& image, double width, double height, double unit,
+void DisplayPainter::paint(cairo_t* cr, const ImageRecipe& image, double width, double height, double unit,
                            int frame) const
 {
-    using Kind = ImageSpec::Kind;
+    using Kind = ImageRecipe::Kind;
     switch (image.kind)
     {
     case Kind::kWaveDisplay: waveDisplay(cr, width, height, unit, frame); break;
@@ -286,7 +286,7 @@ void DisplayPainter::filterDisplay(cairo_t* cr, double width, double height, dou
     caption(cr, valueName(Param::FilterType, frame, 9), width, height, unit);
 }
 
-void DisplayPainter::header(cairo_t* cr, const ImageSpec& image, double width, double height, double unit,
+void DisplayPainter::header(cairo_t* cr, const ImageRecipe& image, double width, double height, double unit,
                             int frame) const
 {
     // Cross-fades from the program's caption to the parameter's as the
@@ -300,7 +300,7 @@ void DisplayPainter::header(cairo_t* cr, const ImageSpec& image, double width, d
                      ArtworkFonts::kCentre, unit * 0.6);
 }
 
-void DisplayPainter::modified(cairo_t* cr, const ImageSpec& image, double width, double height, double unit,
+void DisplayPainter::modified(cairo_t* cr, const ImageRecipe& image, double width, double height, double unit,
                               bool on) const
 {
     PanelStyle::lamp(cr, unit * 1.8, height / 2.0, unit * 1.2, on);

@@ -15,7 +15,7 @@ class DisplayPainter
 public:
     explicit DisplayPainter(const ArtworkFonts& fonts) : m_fonts(fonts) {}
 
-    void paint(cairo_t* cr, const ImageSpec& image, double width, double height, double unit, int frame) const;
+    void paint(cairo_t* cr, const ImageRecipe& image, double width, double height, double unit, int frame) const;
 
     // A glass pane with its bezel, filling the rectangle.
     static void glass(cairo_t* cr, double x, double y, double width, double height, double unit);
@@ -24,8 +24,8 @@ private:
     void waveDisplay(cairo_t* cr, double width, double height, double unit, int frame) const;
     void lfoDisplay(cairo_t* cr, double width, double height, double unit, int frame) const;
     void filterDisplay(cairo_t* cr, double width, double height, double unit, int frame) const;
-    void header(cairo_t* cr, const ImageSpec& image, double width, double height, double unit, int frame) const;
-    void modified(cairo_t* cr, const ImageSpec& image, double width, double height, double unit, bool on) const;
+    void header(cairo_t* cr, const ImageRecipe& image, double width, double height, double unit, int frame) const;
+    void modified(cairo_t* cr, const ImageRecipe& image, double width, double height, double unit, bool on) const;
     void segment(cairo_t* cr, double width, double height, bool lit) const;
     // The value's name as the parameter writes it, in capitals.
     static std::string valueName(int parameter, int frame, int frames);

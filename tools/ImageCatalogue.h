@@ -6,7 +6,7 @@
 // What each base name of the bitmap table is on the panel: how it is drawn,
 // its frame count and its size in layout units. Images the layout sizes
 // (backgrounds, panels, keys, wheels) have no size here.
-struct ImageSpec
+struct ImageRecipe
 {
     enum class Kind
     {
@@ -54,8 +54,8 @@ class ImageCatalogue
 {
 public:
     // The 89 base names in the order of the bitmap registry's table.
-    static const std::vector<ImageSpec>& all();
-    static const ImageSpec* find(const std::string& base);
+    static const std::vector<ImageRecipe>& all();
+    static const ImageRecipe* find(const std::string& base);
     // "1024_Fullsweep_knob" -> "1024", "Fullsweep_knob"; false without a
     // size prefix ("fadeblock").
     static bool split(const std::string& name, std::string& prefix, std::string& base);

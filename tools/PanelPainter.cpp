@@ -60,7 +60,7 @@ void PanelPainter::paintBackground(cairo_t* cr, const LayoutModel& model) const
     cairo_stroke(cr);
 }
 
-void PanelPainter::paintContainer(cairo_t* cr, const LayoutModel& model, const ImageSpec& image, int owner,
+void PanelPainter::paintContainer(cairo_t* cr, const LayoutModel& model, const ImageRecipe& image, int owner,
                                   double width, double height) const
 {
     const double unit = model.unit();
@@ -358,7 +358,7 @@ void PanelPainter::paintSplash(cairo_t* cr, double width, double height, double 
                      ArtworkFonts::kLeft, unit * 1.2);
 }
 
-void PanelPainter::paintIndicator(cairo_t* cr, const ImageSpec& image, double width, double height,
+void PanelPainter::paintIndicator(cairo_t* cr, const ImageRecipe& image, double width, double height,
                                   double unit) const
 {
     DisplayPainter::glass(cr, 0, 0, width, height, unit);

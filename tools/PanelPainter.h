@@ -21,7 +21,7 @@ public:
     void paintBackground(cairo_t* cr, const LayoutModel& model) const;
     // The background of a container image; owner is the container item that
     // shows it, or -1 when no widget of this configuration uses it.
-    void paintContainer(cairo_t* cr, const LayoutModel& model, const ImageSpec& image, int owner, double width,
+    void paintContainer(cairo_t* cr, const LayoutModel& model, const ImageRecipe& image, int owner, double width,
                         double height) const;
 
     // Where an item's caption lands on its parent's image: x, y, width,
@@ -36,7 +36,7 @@ private:
     void paintLabel(cairo_t* cr, const LayoutItem& item, double unit) const;
     void paintCaption(cairo_t* cr, const LayoutItem& text, double unit) const;
     void paintSplash(cairo_t* cr, double width, double height, double unit) const;
-    void paintIndicator(cairo_t* cr, const ImageSpec& image, double width, double height, double unit) const;
+    void paintIndicator(cairo_t* cr, const ImageRecipe& image, double width, double height, double unit) const;
     static void panelBase(cairo_t* cr, double width, double height, unsigned seed);
 
     const ArtworkFonts& m_fonts;

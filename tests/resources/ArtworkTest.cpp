@@ -53,7 +53,7 @@ std::vector<std::string> tableNames()
 {
     std::vector<std::string> names;
     for (const char* prefix : {"1024_", "1600_", "840_"})
-        for (const ImageSpec& image : ImageCatalogue::all())
+        for (const ImageRecipe& image : ImageCatalogue::all())
             names.push_back(prefix + image.base);
     names.push_back("fadeblock");
     return names;
