@@ -1,6 +1,6 @@
 #include "tools/DisplayPainter.h"
 
-#include "Source/ParameterTable.h"
+#include "Source/parameters/ParameterTable.h"
 #include "tools/PanelStyle.h"
 
 #include <algorithm>

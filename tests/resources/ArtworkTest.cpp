@@ -1,4 +1,4 @@
-#include "Source/ParameterTable.h"
+#include "Source/parameters/ParameterTable.h"
 #include "editor/layout/GuiInfo.h"
 #include "tests/resources/ArtworkTestSupport.h"
 #include "tools/ArtworkGenerator.h"
