@@ -17,7 +17,7 @@
 
 namespace
 {
-// A look nobody specified: grey text, white when selected.
+// A list without text styles: grey text, white when selected.
 CTextListView::StylePair defaultStyle()
 {
     CTextListView::StylePair pair;

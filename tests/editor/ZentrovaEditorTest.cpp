@@ -22,6 +22,8 @@
 #include "tests/support/TemporaryHome.h"
 #include "tests/support/WidgetFixtures.h"
 #include "toolkit/CControl.h"
+#include "toolkit/CFrame.h"
+#include "toolkit/CListDragContainer.h"
 
 namespace
 {
@@ -359,4 +361,20 @@ TEST_F(EditorObject, HostValuesFromAnotherThreadDuringIdlesEndOnTheLastValue)
     automation.join();
     editor->idle();
     EXPECT_FLOAT_EQ(control("FilterFreq")->getValue(), 0.42f);
+}
+
+TEST_F(EditorObject, DroppedHarmonicListsAndSettingsAreTakenWhateverTheirCase)
+{
+    ASSERT_TRUE(editor->open(nullptr));
+    CFrame* frame = editor->getFrame();
+    const CPoint where(5, 5);
+    CListDragContainer* mixed = CListDragContainer::makeFiles({home.path() + "/Waves.HRM", home.path() + "/a.fxp"});
+    EXPECT_TRUE(frame->onDrop(mixed, where));
+    mixed->forget();
+    CListDragContainer* settings = CListDragContainer::makeFiles({"x", home.path() + "/Mine.sup"});
+    EXPECT_TRUE(frame->onDrop(settings, where)) << "a name shorter than an extension is passed over";
+    settings->forget();
+    CListDragContainer* patch = CListDragContainer::makeFiles({home.path() + "/a.fxp"});
+    EXPECT_FALSE(frame->onDrop(patch, where)) << "patches go to the view under the point";
+    patch->forget();
 }

@@ -6,6 +6,7 @@
 
 #include "toolkit/CAlertPanel.h"
 #include "toolkit/CFileSelectorPanel.h"
+#include "toolkit/x11/X11DropTarget.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -153,4 +154,13 @@ TEST(X11TextField, AnEditWhoseListenerRemovesItOnReturnLeavesTheEditorWorking)
     EXPECT_EQ(run.after("view 1 edit "), (std::vector<std::string>{"value gone", "removed"})) << run.text();
     EXPECT_TRUE(run.has("host 1 focus host")) << run.text();
     EXPECT_TRUE(run.has("view 1 menu value 1")) << run.text();
+}
+
+TEST(X11Drop, AUriListGivesOnlyThisMachinesFilesAndSkipsBrokenLines)
+{
+    const std::string list = "# a comment\r\nfile:///tmp/a%20b.fxp\r\nfile://localhost/tmp/%C3%A9t%C3%A9.fxp\r\n"
+                             "http://example.org/c.fxp\r\nfile://elsewhere.invalid/tmp/d.fxp\r\nfile:///tmp/bad%zz\r\n"
+                             "file:///tmp/zero%00byte\r\nfile:/tmp/short.fxp\n\nfile:relative.fxp";
+    EXPECT_EQ(X11DropTarget::filePaths(list),
+              (std::vector<std::string>{"/tmp/a b.fxp", "/tmp/\xC3\xA9t\xC3\xA9.fxp", "/tmp/short.fxp"}));
 }

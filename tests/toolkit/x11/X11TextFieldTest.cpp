@@ -4,8 +4,9 @@
 
 namespace
 {
-// The scene's text view; a click opens its field with everything selected.
-const std::string kOpenField = "wait 200\nclick 1 50 133\nwait 100\n";
+// The scene's text view; a click opens its field with everything selected,
+// in time for the typing even on a loaded machine.
+const std::string kOpenField = "wait 200\nclick 1 50 133\nwait 300\n";
 } // namespace
 
 TEST(X11TextField, TypingBackspaceHomeAndReturnCommitAndTheFocusComesBack)
