@@ -7,6 +7,7 @@
 #include "Source/ticpp/ticpp.h"
 #include "editor/layout/Bitmaps.h"
 #include "editor/layout/GuiLayout.h"
+#include "tools/LayoutModel.h"
 
 #include <cairo.h>
 
@@ -85,7 +86,6 @@ protected:
             fs::create_directories(root / folder);
         GuiLayout layout;
         ASSERT_EQ(layout.load(), 1);
-        std::map<std::string, std::pair<int, bool>> bitmaps;
         for (const LayoutConfiguration& configuration : layout.getConfigurations())
             collectBitmaps(layout.frameElement(configuration.name), bitmaps);
         for (const Deliverable& deliverable : kDeliverables)
@@ -133,7 +133,37 @@ protected:
                " XDG_CONFIG_DIRS=" + (root / "etc").string();
     }
 
+    // The centre of a widget in the window of a configuration, sized from
+    // the plain images written above.
+    bool centreOf(const std::string& configuration, const std::string& key, int& x, int& y)
+    {
+        GuiLayout layout;
+        if (layout.load() != 1)
+            return false;
+        for (const LayoutConfiguration& candidate : layout.getConfigurations())
+        {
+            if (candidate.name != configuration)
+                continue;
+            const LayoutModel model(layout, candidate, [this](const std::string& bitmap, int& width, int& height) {
+                const auto found = bitmaps.find(bitmap);
+                if (found == bitmaps.end())
+                    return false;
+                width = found->second.second ? 200 : 32;
+                height = found->second.second ? 100 : 32 * found->second.first;
+                return true;
+            });
+            const LayoutItem* item = model.find(key);
+            if (!item)
+                return false;
+            x = item->windowX + item->width / 2;
+            y = item->windowY + item->height / 2;
+            return true;
+        }
+        return false;
+    }
+
     fs::path root;
+    std::map<std::string, std::pair<int, bool>> bitmaps;
 };
 
 std::uint32_t pixelAt(const std::string& png, int x, int y)
@@ -151,9 +181,6 @@ std::uint32_t pixelAt(const std::string& png, int x, int y)
     return pixel & 0xFFFFFF;
 }
 
-// The filter frequency (parameter 2) knob of the regular window: the second knob of the top row.
-constexpr int kKnobX = 24 + 46 + 16;
-constexpr int kKnobY = 50 + 16;
 } // namespace
 
 TEST_F(EditorWindow, EachDeliverableOpensEachConfigurationAtItsSize)
@@ -177,13 +204,17 @@ TEST_F(EditorWindow, EachDeliverableOpensEachConfigurationAtItsSize)
 TEST_F(EditorWindow, AKnobDragIsBracketedByTheSameIndexAndHostValuesShowAtTheNextIdle)
 {
     REQUIRE_DISPLAY();
+    // The filter frequency, parameter 2.
+    int knobX = 0;
+    int knobY = 0;
+    ASSERT_TRUE(centreOf("Regular", "FilterFreq", knobX, knobY));
     for (const Deliverable& deliverable : kDeliverables)
     {
         const std::string low = screenshotPath("editor-knob-low.png");
         const std::string high = screenshotPath("editor-knob-high.png");
         const HostRun run = runEditorHostWith(
             plugin(deliverable),
-            "wait 300\nmove " + std::to_string(kKnobX) + " " + std::to_string(kKnobY) +
+            "wait 300\nmove " + std::to_string(knobX) + " " + std::to_string(knobY) +
                 "\npress 1\nwait 50\nmoveby -20 0\nwait 50\nmoveby 0 -20\nwait 50\nrelease 1\nwait 100\n"
                 "param 2 0\nwait 200\nscreenshot " + low + "\nparam 2 1\nwait 200\nscreenshot " + high + "\n",
             "", home("Regular"));
@@ -197,8 +228,8 @@ TEST_F(EditorWindow, AKnobDragIsBracketedByTheSameIndexAndHostValuesShowAtTheNex
         ASSERT_GT(end, begin);
         EXPECT_EQ(run.countBetween("host 1 automate " + index + " ", begin, end), static_cast<int>(automated.size()))
             << "every automation of the drag lies between its begin and end";
-        EXPECT_EQ(pixelAt(low, kKnobX, kKnobY) >> 16, 0u) << "frame 0 at value 0\n" << run.text();
-        EXPECT_EQ(pixelAt(high, kKnobX, kKnobY) >> 16, 4u * 63u) << "the last frame at value 1";
+        EXPECT_EQ(pixelAt(low, knobX, knobY) >> 16, 0u) << "frame 0 at value 0\n" << run.text();
+        EXPECT_EQ(pixelAt(high, knobX, knobY) >> 16, 4u * 63u) << "the last frame at value 1";
     }
 }
 
