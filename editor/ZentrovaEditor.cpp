@@ -6,6 +6,9 @@
 #include <fstream>
 
 #include "Source/Zentrova.h"
+#include "Source/editorport/EditorTags.h"
+#include "Source/parameters/ParameterIndices.h"
+#include "Source/queues/QueueLanes.h"
 #include "Source/parameters/ZentrovaParameter.h"
 #include "Source/state/ZentrovaState.h"
 #include "editor/browser/PatchBrowser.h"
@@ -33,15 +36,15 @@
 
 namespace
 {
-constexpr int kAudioLane = 1;
-constexpr int kHostLane = 2;
-constexpr int kNumLanes = 4;
-constexpr std::int64_t kLastParameter = 154;
-constexpr std::int64_t kFirstHarmonic = 107;
-constexpr std::int64_t kLastWave1Harmonic = 130;
-constexpr std::int64_t kFirstWave2Harmonic = 131;
-constexpr std::int64_t kHarmonicsPerWave = 24;
-constexpr std::int64_t kNumSynthParameters = 107;
+constexpr int kAudioLane = EditorLane::kAudio;
+constexpr int kHostLane = EditorLane::kHost;
+constexpr int kNumLanes = kQueueLanes;
+constexpr std::int64_t kLastParameter = kParameterCount - 1;
+constexpr std::int64_t kFirstHarmonic = kNamedParameterCount;
+constexpr std::int64_t kLastWave1Harmonic = kNamedParameterCount + kHarmonicCount - 1;
+constexpr std::int64_t kFirstWave2Harmonic = kNamedParameterCount + kHarmonicCount;
+constexpr std::int64_t kHarmonicsPerWave = kHarmonicCount;
+constexpr std::int64_t kNumSynthParameters = kNamedParameterCount;
 
 enum Tag : std::int64_t
 {
@@ -57,25 +60,25 @@ enum Tag : std::int64_t
     kHarmonicWaveSelect0 = 182,
     kHarmonicWaveSelect1 = 183,
     kHarmonicWaveSaveSelect = 184,
-    kModWheel = 185,
-    kBendWheel = 186,
+    kModWheel = EditorTag::kModWheel,
+    kBendWheel = EditorTag::kPitchBend,
     kKnobMode = 187,
     kLayoutSelector = 188,
-    kFirstEditBox = 190,
+    kFirstEditBox = EditorTag::kFirstControllerBox,
     kLastEditBox = 379,
-    kFirstLearnButton = 381,
-    kLastLearnButton = 570,
-    kLearnOff = 571,
-    kPatchModified = 599,
+    kFirstLearnButton = EditorTag::kFirstMidiLearn,
+    kLastLearnButton = EditorTag::kLastMidiLearn,
+    kLearnOff = EditorTag::kMidiLearnOff,
+    kPatchModified = EditorTag::kPatchModified,
 };
 
 enum QueueIndex : std::int64_t
 {
-    kProgramNumber = 596,
-    kProgramLoaded = 597,
-    kProgramApplied = 598,
-    kBankSelected = 600,
-    kFirstKeyLight = 601,
+    kProgramNumber = EditorTag::kProgramName,
+    kProgramLoaded = EditorTag::kResetParameterMonitor,
+    kProgramApplied = EditorTag::kRefreshBankViews,
+    kBankSelected = EditorTag::kListsChanged,
+    kFirstKeyLight = EditorTag::kFirstKeyLight,
     kLastKeyLight = 728,
 };
 

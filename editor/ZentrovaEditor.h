@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Source/editorport/EditorPort.h"
+#include "Source/editorport/EditorTags.h"
 #include "Source/queues/GuiCue.h"
 #include "Source/queues/ParameterIndexAndValue.h"
 #include "Source/ticpp/ticpp.h"
@@ -43,7 +44,7 @@ public:
     // thread: above every index the plug-in posts, so the idle binds it on
     // the editor's thread. The value carries the controller number.
     static constexpr std::int64_t kLearnBindingIndex = 0x10000;
-    static constexpr std::int64_t kLearnedFlag = 0x8000;
+    static constexpr std::int64_t kLearnedFlag = EditorTag::kLearnedAtBlockStart;
 
     explicit ZentrovaEditor(Zentrova* effect);
     ~ZentrovaEditor() override;
