@@ -3,6 +3,7 @@
 // The kernel pairs time one oscillator (or the noise of one voice); the
 // section pairs one voice's two oscillators and third source together.
 
+#include "Source/SystemInfo.h"
 #include "dsp/BasicWaves.h"
 #include "dsp/OscillatorsReference.h"
 #include "dsp/OscillatorsSse.h"
@@ -51,6 +52,42 @@ void readerSse(benchmark::State& state)
     {
         k.phase = interpolateOscillatorAsm(oscillatorConstants, k.table.data(), k.output.data(), 15, k.phase, k.step,
                                            kTableSize - 1);
+        benchmark::DoNotOptimize(k.output.data());
+    }
+    state.SetItemsProcessed(state.iterations() * 64);
+}
+
+// The reader of a path wider than four lanes.
+void readerWider(benchmark::State& state, decltype(&interpolateOscillatorWide) read)
+{
+    KernelSetUp k;
+    for (auto _ : state)
+    {
+        k.phase = read(oscillatorConstants, k.table.data(), k.output.data(), 15, k.phase, k.step, kTableSize - 1);
+        benchmark::DoNotOptimize(k.output.data());
+    }
+    state.SetItemsProcessed(state.iterations() * 64);
+}
+
+void pulseReaderWider(benchmark::State& state, decltype(&interpolateOscillatorPwmWide) read)
+{
+    KernelSetUp k;
+    for (auto _ : state)
+    {
+        k.phase =
+            read(oscillatorConstants, k.table.data(), k.output.data(), 16, k.phase, k.step, kTableSize - 1, 700);
+        benchmark::DoNotOptimize(k.output.data());
+    }
+    state.SetItemsProcessed(state.iterations() * 64);
+}
+
+void noiseWider(benchmark::State& state, decltype(&processNoiseWide) noise)
+{
+    KernelSetUp k;
+    alignas(16) float carry[4] = {};
+    for (auto _ : state)
+    {
+        k.phase = noise(k.output.data(), 0, carry, 1, k.phase);
         benchmark::DoNotOptimize(k.output.data());
     }
     state.SetItemsProcessed(state.iterations() * 64);
@@ -164,4 +201,25 @@ BENCHMARK(sectionWaveSse);
 BENCHMARK(sectionPulseReference);
 BENCHMARK(sectionPulseSse);
 
-BENCHMARK_MAIN();
+// The kernels of the wider paths, where the processor runs them.
+int main(int argc, char** argv)
+{
+    if (SystemInfo::processorPath() != SimdPath::Sse)
+    {
+        benchmark::RegisterBenchmark("readerAvx2", readerWider, interpolateOscillatorAvx2);
+        benchmark::RegisterBenchmark("pulseReaderAvx2", pulseReaderWider, interpolateOscillatorPwmAvx2);
+        benchmark::RegisterBenchmark("noiseAvx2", noiseWider, processNoiseAvx2);
+    }
+    if (SystemInfo::processorPath() == SimdPath::Avx512)
+    {
+        benchmark::RegisterBenchmark("readerWide", readerWider, interpolateOscillatorWide);
+        benchmark::RegisterBenchmark("pulseReaderWide", pulseReaderWider, interpolateOscillatorPwmWide);
+        benchmark::RegisterBenchmark("noiseWide", noiseWider, processNoiseWide);
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
