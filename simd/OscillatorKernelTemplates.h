@@ -10,13 +10,15 @@
 //
 // A family F holds the types Float and Int of F::kLanes lanes and, for them:
 // set1, seti, laneNumbers, add, sub, mul, toFloat, addInt, subInt, andInt,
-// orInt, shiftRight16, mulLow, load, store, loadInt, storeInt; permute (the
-// lanes of a two-register window at each lane's index), halves (the lower
-// half of the lanes from one vector, the upper from another), row (four
-// table samples from each of the starts r, r + 4, ..., one 128-bit lane
-// each), interleaveLow, interleaveHigh, lowPairs and highPairs (the
-// four-lane shuffles within each 128-bit lane); for the noise fromCarry,
-// carried and toCarry.
+// orInt, shiftRight16, mulLow, load, store, loadInt, storeInt; windowPoints
+// (the four points of each lane from the 2 x kLanes table samples at a
+// start, at each lane's position relative to it) and windowDifferences (the
+// same from the differences of two such stretches); halves (the lower half
+// of the lanes from one vector, the upper from another) where kTwoWindows
+// lets a group read from two windows; row (four table samples from each of
+// the starts r, r + 4, ..., one 128-bit lane each), interleaveLow,
+// interleaveHigh, lowPairs and highPairs (the four-lane shuffles within each
+// 128-bit lane); for the noise fromCarry, carried and toCarry.
 
 #include "simd/OscillatorKernels.h"
 
@@ -88,39 +90,27 @@ struct Kernels
         return to - from <= kWindowSpan && from + kWindow <= indexMask + 5;
     }
 
-    struct Window
-    {
-        Float lower, upper;
-    };
-
-    static inline Window window(const float* table, std::uint32_t first)
-    {
-        return {F::load(table + first), F::load(table + first + kLanes)};
-    }
-
-    // The pulse reader's differences: where both of its reads come from
-    // windows, lane for lane at the same positions in them, the difference
-    // of the windows holds the differences of the points.
-    static inline Window difference(Window a, Window b)
-    {
-        return {F::sub(a.lower, b.lower), F::sub(a.upper, b.upper)};
-    }
-
     static inline Int relativeTo(Int index, std::uint32_t first)
     {
         return F::subInt(index, F::seti(first));
     }
 
-    // The four points of each lane, at its position relative to the
-    // window's start.
-    static inline Points windowPoints(Window w, Int relative)
+    static inline Points windowPoints(const float* table, std::uint32_t first, Int index)
     {
-        const Int one = F::seti(1);
-        const Int r1 = F::addInt(relative, one);
-        const Int r2 = F::addInt(r1, one);
-        const Int r3 = F::addInt(r2, one);
-        return {F::permute(w.lower, relative, w.upper), F::permute(w.lower, r1, w.upper),
-                F::permute(w.lower, r2, w.upper), F::permute(w.lower, r3, w.upper)};
+        Points p;
+        F::windowPoints(table + first, relativeTo(index, first), p.y0, p.y1, p.y2, p.y3);
+        return p;
+    }
+
+    // The pulse reader's differences: where both of its reads come from
+    // windows, lane for lane at the same positions in them, the difference
+    // of the windows holds the differences of the points.
+    static inline Points windowDifferences(const float* table, std::uint32_t first, std::uint32_t otherFirst,
+                                           Int index)
+    {
+        Points p;
+        F::windowDifferences(table + first, table + otherFirst, relativeTo(index, first), p.y0, p.y1, p.y2, p.y3);
+        return p;
     }
 
     // The lower half of the lanes from low, the upper half from high.
@@ -190,7 +180,7 @@ struct Kernels
         {
             if (fits(s.first, s.last, indexMask))
                 return Reach::OneWindow;
-            if (fits(s.first, s.middle, indexMask) && fits(s.middle, s.last, indexMask))
+            if (F::kTwoWindows && fits(s.first, s.middle, indexMask) && fits(s.middle, s.last, indexMask))
                 return Reach::TwoWindows;
         }
         return Reach::Rows;
@@ -201,10 +191,9 @@ struct Kernels
         switch (how)
         {
         case Reach::OneWindow:
-            return windowPoints(window(table, s.first), relativeTo(index, s.first));
+            return windowPoints(table, s.first, index);
         case Reach::TwoWindows:
-            return halves(windowPoints(window(table, s.first), relativeTo(index, s.first)),
-                          windowPoints(window(table, s.middle), relativeTo(index, s.middle)));
+            return halves(windowPoints(table, s.first, index), windowPoints(table, s.middle, index));
         default:
             return rowPoints(table, index);
         }
@@ -216,16 +205,30 @@ struct Kernels
                                           Int index, Int other)
     {
         if (sHow == tHow && sHow == Reach::OneWindow)
-            return windowPoints(difference(window(table, s.first), window(table, t.first)),
-                                relativeTo(index, s.first));
+            return windowDifferences(table, s.first, t.first, index);
         if (sHow == tHow && sHow == Reach::TwoWindows)
-            return halves(windowPoints(difference(window(table, s.first), window(table, t.first)),
-                                       relativeTo(index, s.first)),
-                          windowPoints(difference(window(table, s.middle), window(table, t.middle)),
-                                       relativeTo(index, s.middle)));
+            return halves(windowDifferences(table, s.first, t.first, index),
+                          windowDifferences(table, s.middle, t.middle, index));
         const Points y = groupPoints(table, s, sHow, index);
         const Points z = groupPoints(table, t, tHow, other);
         return {F::sub(y.y0, z.y0), F::sub(y.y1, z.y1), F::sub(y.y2, z.y2), F::sub(y.y3, z.y3)};
+    }
+
+    // Whether every one of a call's groups reads from one window of its own
+    // first point, without wrapping: then the loop needs no tests. first
+    // and last are the table positions of the call's first and last groups'
+    // first points.
+    static inline bool steady(std::uint32_t phase, std::uint32_t step, std::uint32_t range, std::uint32_t indexMask,
+                              std::int64_t groups, std::uint32_t& first, std::uint32_t& last)
+    {
+        const std::uint64_t position = phase & ((range << 16) | 0xFFFFu);
+        const std::uint64_t groupStep = static_cast<std::uint64_t>(kLanes) * step;
+        const std::uint64_t lastGroup = position + static_cast<std::uint64_t>(groups - 1) * groupStep;
+        first = static_cast<std::uint32_t>(position >> 16);
+        last = static_cast<std::uint32_t>(lastGroup >> 16);
+        const std::uint64_t lanesSpan = static_cast<std::uint64_t>(kLanes - 1) * step + 0xFFFFu;
+        return groups > 0 && ((lastGroup + static_cast<std::uint64_t>(kLanes - 1) * step) >> 16) <= range &&
+               (lanesSpan >> 16) <= kWindowSpan && last + kWindow <= indexMask + 5;
     }
 
     // fourLaneVectors as the four-lane readers count them (one less for the
@@ -236,6 +239,21 @@ struct Kernels
         const CubicConstants k = cubicConstants(constants, step, indexMask);
         const std::uint32_t range = indexRange(indexMask);
         Int phases = F::addInt(F::seti(phase), k.laneSteps);
+        std::uint32_t first, last;
+        if (steady(phase, step, range, indexMask, groups, first, last))
+        {
+            std::uint32_t position = phase & ((range << 16) | 0xFFFFu);
+            for (std::int64_t n = groups; n > 0; --n)
+            {
+                const Int index = F::andInt(F::shiftRight16(phases), k.mask);
+                const Points y = windowPoints(table, position >> 16, index);
+                F::store(output, cubic(y.y0, y.y1, y.y2, y.y3, fraction(phases, k), k));
+                output += kLanes;
+                phases = F::addInt(phases, k.advance);
+                position += kLanes * step;
+            }
+            return phase + static_cast<std::uint32_t>(groups) * kLanes * step;
+        }
         for (std::int64_t n = groups; n > 0; --n)
         {
             const Int index = F::andInt(F::shiftRight16(phases), k.mask);
@@ -257,6 +275,29 @@ struct Kernels
         const std::uint32_t range = indexRange(indexMask);
         const Int shift = F::seti(offset);
         Int phases = F::addInt(F::seti(phase), k.laneSteps);
+        std::uint32_t first, last;
+        if (steady(phase, step, range, indexMask, groups, first, last))
+        {
+            // The other points then follow the same steps from their own
+            // start, itself wrapped at the table size.
+            const std::uint32_t otherFirst = (first + offset) & indexMask;
+            if (otherFirst + (last - first) + kWindow <= indexMask + 5)
+            {
+                std::uint32_t position = phase & ((range << 16) | 0xFFFFu);
+                const std::uint32_t apart = otherFirst - first;
+                for (std::int64_t n = groups; n > 0; --n)
+                {
+                    const Int index = F::andInt(F::shiftRight16(phases), k.mask);
+                    const std::uint32_t at = position >> 16;
+                    const Points d = windowDifferences(table, at, at + apart, index);
+                    F::store(output, cubic(d.y0, d.y1, d.y2, d.y3, fraction(phases, k), k));
+                    output += kLanes;
+                    phases = F::addInt(phases, k.advance);
+                    position += kLanes * step;
+                }
+                return phase + static_cast<std::uint32_t>(groups) * kLanes * step;
+            }
+        }
         for (std::int64_t n = groups; n > 0; --n)
         {
             const Int index = F::andInt(F::shiftRight16(phases), k.mask);

@@ -32,7 +32,31 @@ struct SixteenLanes
     static Int loadInt(const std::uint32_t* at) { return _mm512_load_si512(at); }
     static void storeInt(void* at, Int x) { _mm512_storeu_si512(at, x); }
 
-    static Float permute(Float lower, Int index, Float upper) { return _mm512_permutex2var_ps(lower, index, upper); }
+    // From two loads: each point a permute of both, at the lane's position
+    // and the next three.
+    static void windowPoints(const float* at, Int relative, Float& y0, Float& y1, Float& y2, Float& y3)
+    {
+        points(_mm512_loadu_ps(at), _mm512_loadu_ps(at + kLanes), relative, y0, y1, y2, y3);
+    }
+    static void windowDifferences(const float* at, const float* other, Int relative, Float& y0, Float& y1,
+                                  Float& y2, Float& y3)
+    {
+        points(_mm512_sub_ps(_mm512_loadu_ps(at), _mm512_loadu_ps(other)),
+               _mm512_sub_ps(_mm512_loadu_ps(at + kLanes), _mm512_loadu_ps(other + kLanes)), relative, y0, y1, y2,
+               y3);
+    }
+    static void points(Float lower, Float upper, Int relative, Float& y0, Float& y1, Float& y2, Float& y3)
+    {
+        const Int one = _mm512_set1_epi32(1);
+        const Int r1 = _mm512_add_epi32(relative, one);
+        const Int r2 = _mm512_add_epi32(r1, one);
+        const Int r3 = _mm512_add_epi32(r2, one);
+        y0 = _mm512_permutex2var_ps(lower, relative, upper);
+        y1 = _mm512_permutex2var_ps(lower, r1, upper);
+        y2 = _mm512_permutex2var_ps(lower, r2, upper);
+        y3 = _mm512_permutex2var_ps(lower, r3, upper);
+    }
+    static constexpr bool kTwoWindows = true;
     static Float halves(Float low, Float high) { return _mm512_mask_blend_ps(0xFF00, low, high); }
     static Float row(const float* table, const std::uint32_t* at, int r)
     {

@@ -57,10 +57,13 @@ void readerSse(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * 64);
 }
 
-// The reader of a path wider than four lanes.
+// The reader of a path wider than four lanes, at the step in table samples
+// per output sample that the argument gives in 1/16ths: up to about 1.7 one
+// window serves eight lanes, up to about 3.5 two do.
 void readerWider(benchmark::State& state, decltype(&interpolateOscillatorWide) read)
 {
     KernelSetUp k;
+    k.step = static_cast<std::uint32_t>(state.range(0)) << 12;
     for (auto _ : state)
     {
         k.phase = read(oscillatorConstants, k.table.data(), k.output.data(), 15, k.phase, k.step, kTableSize - 1);
@@ -72,6 +75,7 @@ void readerWider(benchmark::State& state, decltype(&interpolateOscillatorWide) r
 void pulseReaderWider(benchmark::State& state, decltype(&interpolateOscillatorPwmWide) read)
 {
     KernelSetUp k;
+    k.step = static_cast<std::uint32_t>(state.range(0)) << 12;
     for (auto _ : state)
     {
         k.phase =
@@ -201,19 +205,28 @@ BENCHMARK(sectionWaveSse);
 BENCHMARK(sectionPulseReference);
 BENCHMARK(sectionPulseSse);
 
-// The kernels of the wider paths, where the processor runs them.
+// The kernels of the wider paths, where the processor runs them, at steps
+// of 1.5, 2.5 and 10 table samples.
+constexpr int kWiderSteps[] = {24, 40, 160};
+
 int main(int argc, char** argv)
 {
     if (SystemInfo::processorPath() != SimdPath::Sse)
     {
-        benchmark::RegisterBenchmark("readerAvx2", readerWider, interpolateOscillatorAvx2);
-        benchmark::RegisterBenchmark("pulseReaderAvx2", pulseReaderWider, interpolateOscillatorPwmAvx2);
+        for (int step : kWiderSteps)
+        {
+            benchmark::RegisterBenchmark("readerAvx2", readerWider, interpolateOscillatorAvx2)->Arg(step);
+            benchmark::RegisterBenchmark("pulseReaderAvx2", pulseReaderWider, interpolateOscillatorPwmAvx2)->Arg(step);
+        }
         benchmark::RegisterBenchmark("noiseAvx2", noiseWider, processNoiseAvx2);
     }
     if (SystemInfo::processorPath() == SimdPath::Avx512)
     {
-        benchmark::RegisterBenchmark("readerWide", readerWider, interpolateOscillatorWide);
-        benchmark::RegisterBenchmark("pulseReaderWide", pulseReaderWider, interpolateOscillatorPwmWide);
+        for (int step : kWiderSteps)
+        {
+            benchmark::RegisterBenchmark("readerWide", readerWider, interpolateOscillatorWide)->Arg(step);
+            benchmark::RegisterBenchmark("pulseReaderWide", pulseReaderWider, interpolateOscillatorPwmWide)->Arg(step);
+        }
         benchmark::RegisterBenchmark("noiseWide", noiseWider, processNoiseWide);
     }
     benchmark::Initialize(&argc, argv);
