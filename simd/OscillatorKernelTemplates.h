@@ -11,9 +11,10 @@
 // A family F holds the types Float and Int of F::kLanes lanes and, for them:
 // set1, seti, laneNumbers, add, sub, mul, toFloat, addInt, subInt, andInt,
 // orInt, shiftRight16, mulLow, load, store, loadInt, storeInt; windowPoints
-// (the four points of each lane from the 2 x kLanes table samples at a
-// start, at each lane's position relative to it) and windowDifferences (the
-// same from the differences of two such stretches); halves (the lower half
+// (the four points of each lane from the F::kWindowReach table samples at a
+// start, at each lane's position relative to it, at most F::kWindowSpan)
+// and windowDifferences (the same from the differences of two such
+// stretches); halves (the lower half
 // of the lanes from one vector, the upper from another) where kTwoWindows
 // lets a group read from two windows; row (four table samples from each of
 // the starts r, r + 4, ..., one 128-bit lane each), interleaveLow,
@@ -37,10 +38,10 @@ struct Kernels
     using Float = typename F::Float;
     using Int = typename F::Int;
     static constexpr int kLanes = F::kLanes;
-    // The window that a group reads from: two vectors of table samples, so
-    // the points of a group may span that less the 4 of a cubic.
-    static constexpr std::uint32_t kWindow = 2 * kLanes;
-    static constexpr std::uint32_t kWindowSpan = kWindow - 4;
+    // A window serves the lanes whose first points lie at most kWindowSpan
+    // table samples from its start, and reads kWindowReach samples from it.
+    static constexpr std::uint32_t kWindowSpan = F::kWindowSpan;
+    static constexpr std::uint32_t kWindowReach = F::kWindowReach;
 
     struct CubicConstants
     {
@@ -83,11 +84,11 @@ struct Kernels
         Float y0, y1, y2, y3;
     };
 
-    // A window is kWindow table samples from `from`, two loads; it serves the
-    // lanes whose points lie between from and `to` (+ 3).
+    // Whether a window from `from` serves the lanes whose first points lie
+    // up to `to`, within the table and its 4 guard samples.
     static inline bool fits(std::uint32_t from, std::uint32_t to, std::uint32_t indexMask)
     {
-        return to - from <= kWindowSpan && from + kWindow <= indexMask + 5;
+        return to - from <= kWindowSpan && from + kWindowReach <= indexMask + 5;
     }
 
     static inline Int relativeTo(Int index, std::uint32_t first)
@@ -228,7 +229,7 @@ struct Kernels
         last = static_cast<std::uint32_t>(lastGroup >> 16);
         const std::uint64_t lanesSpan = static_cast<std::uint64_t>(kLanes - 1) * step + 0xFFFFu;
         return groups > 0 && ((lastGroup + static_cast<std::uint64_t>(kLanes - 1) * step) >> 16) <= range &&
-               (lanesSpan >> 16) <= kWindowSpan && last + kWindow <= indexMask + 5;
+               (lanesSpan >> 16) <= kWindowSpan && last + kWindowReach <= indexMask + 5;
     }
 
     // fourLaneVectors as the four-lane readers count them (one less for the
@@ -281,7 +282,7 @@ struct Kernels
             // The other points then follow the same steps from their own
             // start, itself wrapped at the table size.
             const std::uint32_t otherFirst = (first + offset) & indexMask;
-            if (otherFirst + (last - first) + kWindow <= indexMask + 5)
+            if (otherFirst + (last - first) + kWindowReach <= indexMask + 5)
             {
                 std::uint32_t position = phase & ((range << 16) | 0xFFFFu);
                 const std::uint32_t apart = otherFirst - first;

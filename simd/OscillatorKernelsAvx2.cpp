@@ -34,8 +34,11 @@ struct EightLanes
 
     // Point k from the sixteen samples k on: a lane permute reads the
     // position's low three bits from both of their vectors, and bit 3, moved
-    // to the sign bit, picks one. Sixteen loads and no index arithmetic
-    // cost less than permutes of the next positions.
+    // to the sign bit, picks one. Eight loads and no index arithmetic cost
+    // less than permutes of the next positions, and the lanes may span 15
+    // samples rather than 12.
+    static constexpr std::uint32_t kWindowSpan = 2 * kLanes - 1;
+    static constexpr std::uint32_t kWindowReach = 2 * kLanes + 3;
     static void windowPoints(const float* at, Int relative, Float& y0, Float& y1, Float& y2, Float& y3)
     {
         const Float upper = _mm256_castsi256_ps(_mm256_slli_epi32(relative, 28));

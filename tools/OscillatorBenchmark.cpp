@@ -58,8 +58,9 @@ void readerSse(benchmark::State& state)
 }
 
 // The reader of a path wider than four lanes, at the step in table samples
-// per output sample that the argument gives in 1/16ths: up to about 1.7 one
-// window serves eight lanes, up to about 3.5 two do.
+// per output sample that the argument gives in 1/16ths: one window serves a
+// group up to about 2.1 (eight lanes) or 1.8 (sixteen), two windows serve
+// sixteen lanes up to about 3.7, rows anything.
 void readerWider(benchmark::State& state, decltype(&interpolateOscillatorWide) read)
 {
     KernelSetUp k;
@@ -206,8 +207,8 @@ BENCHMARK(sectionPulseReference);
 BENCHMARK(sectionPulseSse);
 
 // The kernels of the wider paths, where the processor runs them, at steps
-// of 1.5, 2.5 and 10 table samples.
-constexpr int kWiderSteps[] = {24, 40, 160};
+// of 1.5, 2, 2.5 and 10 table samples.
+constexpr int kWiderSteps[] = {24, 32, 40, 160};
 
 int main(int argc, char** argv)
 {
