@@ -14,12 +14,12 @@
 // (the four points of each lane from the F::kWindowReach table samples at a
 // start, at each lane's position relative to it, at most F::kWindowSpan)
 // and windowDifferences (the same from the differences of two such
-// stretches); halves (the lower half
-// of the lanes from one vector, the upper from another) where kTwoWindows
-// lets a group read from two windows; row (four table samples from each of
-// the starts r, r + 4, ..., one 128-bit lane each), interleaveLow,
-// interleaveHigh, lowPairs and highPairs (the four-lane shuffles within each
-// 128-bit lane); for the noise fromCarry, carried and toCarry.
+// stretches); halves (the lower half of the lanes from one vector, the upper
+// from another) where kTwoWindows lets a group read from two windows; row
+// (four table samples from each of the starts r, r + 4, ..., one 128-bit
+// lane each), interleaveLow, interleaveHigh, lowPairs and highPairs (the
+// four-lane shuffles within each 128-bit lane); for the noise fromCarry,
+// carried and toCarry.
 
 #include "simd/OscillatorKernels.h"
 

@@ -96,7 +96,8 @@ bool parse(int argc, char** argv, Options& options)
             for (std::size_t start = 0; start <= list.size();)
             {
                 const std::size_t end = std::min(list.find(',', start), list.size());
-                const std::optional<SimdPath> path = SystemInfo::parseSimdPath(list.substr(start, end - start).c_str());
+                const std::string name = list.substr(start, end - start);
+                const std::optional<SimdPath> path = SystemInfo::parseSimdPath(name.c_str());
                 if (!path)
                     return false;
                 options.simd.push_back(*path);
@@ -296,6 +297,7 @@ int measure(const Options& options, Figures& figures)
     std::printf("\n");
     return 0;
 }
+
 // A path in a child process, since the plug-in reads ZENTROVA_SIMD once per
 // process; its figures come back through a pipe.
 int measureOnPath(const Options& options, SimdPath path, Figures& figures)
