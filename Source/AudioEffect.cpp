@@ -1,5 +1,7 @@
 #include "Source/AudioEffect.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "Source/AEffEditor.h"
@@ -80,7 +82,91 @@ void processClassDoubleReplacing(AEffect* effect, double** inputs, double** outp
         return true;
     });
 }
+// The length of the well-formed UTF-8 sequence at text[at] (overlong forms,
+// surrogates and code points beyond U+10FFFF are not), or 0; code receives
+// its code point.
+std::size_t utf8SequenceAt(const std::string& text, std::size_t at, std::uint32_t& code)
+{
+    const auto byteAt = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byteAt(at);
+    std::size_t length = 0;
+    std::uint32_t smallest = 0;
+    if (lead < 0x80)
+    {
+        code = lead;
+        return 1;
+    }
+    if ((lead & 0xE0) == 0xC0)
+    {
+        length = 2;
+        code = lead & 0x1Fu;
+        smallest = 0x80;
+    }
+    else if ((lead & 0xF0) == 0xE0)
+    {
+        length = 3;
+        code = lead & 0x0Fu;
+        smallest = 0x800;
+    }
+    else if ((lead & 0xF8) == 0xF0)
+    {
+        length = 4;
+        code = lead & 0x07u;
+        smallest = 0x10000;
+    }
+    else
+    {
+        return 0;
+    }
+    if (length > text.size() - at)
+        return 0;
+    for (std::size_t i = 1; i < length; ++i)
+    {
+        if ((byteAt(at + i) & 0xC0) != 0x80)
+            return 0;
+        code = (code << 6) | (byteAt(at + i) & 0x3Fu);
+    }
+    if (code < smallest || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+        return 0;
+    return length;
+}
+
+bool isControlCharacter(std::uint32_t code)
+{
+    return code < 0x20 || (code >= 0x7F && code < 0xA0);
+}
 } // namespace
+
+void copyHostName(char* destination, const std::string& name, VstInt32 size)
+{
+    if (!destination || size <= 0)
+        return;
+    const auto room = static_cast<std::size_t>(size - 1);
+    std::size_t used = 0;
+    for (std::size_t at = 0; at < name.size();)
+    {
+        std::uint32_t code = 0;
+        std::size_t length = utf8SequenceAt(name, at, code);
+        const char* piece = name.data() + at;
+        std::size_t pieceLength = length;
+        if (length == 0)
+        {
+            piece = "?";
+            pieceLength = length = 1;
+        }
+        else if (isControlCharacter(code))
+        {
+            piece = " ";
+            pieceLength = 1;
+        }
+        if (pieceLength > room - used)
+            break;
+        std::memcpy(destination + used, piece, pieceLength);
+        used += pieceLength;
+        at += length;
+    }
+    destination[used] = 0;
+}
 
 void copyHostString(char* destination, const char* source, VstInt32 size)
 {
@@ -198,7 +284,16 @@ void AudioEffect::process(float**, float**, VstInt32) {}
 
 void AudioEffect::processReplacing(float**, float**, VstInt32) {}
 
-void AudioEffect::processDoubleReplacing(double**, double**, VstInt32) {}
+// Hosts may call it whatever the flags say: they get silence, not whatever
+// their buffers held.
+void AudioEffect::processDoubleReplacing(double**, double** outputs, VstInt32 sampleFrames)
+{
+    if (!outputs || sampleFrames <= 0)
+        return;
+    for (VstInt32 channel = 0; channel < m_effect.numOutputs; ++channel)
+        if (outputs[channel])
+            std::fill(outputs[channel], outputs[channel] + sampleFrames, 0.0);
+}
 
 void AudioEffect::setParameter(VstInt32, float) {}
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <string>
 
 #include "Source/VstDeclarations.h"
 
@@ -103,3 +104,8 @@ private:
 
 // Copies text into a host buffer of size bytes, always terminated.
 void copyHostString(char* destination, const char* source, VstInt32 size);
+// The same for names that come from files and chunks: hosts show them in
+// one-line menus and pass them to UTF-8 toolkits, so what they receive is
+// valid UTF-8 (a stray byte becomes "?") without control characters (each
+// becomes a space), cut only between characters.
+void copyHostName(char* destination, const std::string& name, VstInt32 size);

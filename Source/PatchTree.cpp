@@ -12,6 +12,9 @@
 #include <boost/filesystem.hpp>
 
 #include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
+#include <zlib.h>
 
 namespace fs = boost::filesystem;
 
@@ -27,6 +30,9 @@ const char* const kPatchExtensions[] = {".fxp", ".aupreset", ".tfx"};
 
 // A cache holds the whole library; far beyond any real one.
 constexpr std::uint64_t kMaxCacheFileSize = 256ull << 20;
+constexpr std::uint64_t kMaxCacheTextSize = 256ull << 20;
+// The cache is written at every close: fast compression, most of the gain.
+constexpr int kCacheCompression = 1;
 
 std::uint32_t effectRequired(std::uint32_t formatFlags)
 {
@@ -335,13 +341,43 @@ bool PatchTree::deletePatch(const std::string& address)
 bool PatchTree::writeCache(const std::string& path)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    const std::string text = PatchTreeCache::documentText(m_settings.patchFormatFlags, m_groups.instrument,
-                                                          m_groups.effect, m_instrumentTree.get(),
-                                                          m_effectTree.get());
+    const std::string document = PatchTreeCache::binaryDocument(
+        m_settings.patchFormatFlags, m_groups.instrument, m_groups.effect, m_instrumentTree.get(), m_effectTree.get());
+    // Most closes find the library as the cache already has it: the file
+    // is left alone when it is the one read or written last, untouched.
+    const CacheFile same = cacheFileOf(path, document);
+    if (same.valid && same == m_cacheOnDisk)
+        return true;
     ChunkBuffer compressed;
-    if (compressed.assignCompressed(text) != 0)
+    if (compressed.assignCompressed(document, kCacheCompression) != 0)
         return false;
-    return writeFileReplacing(path, ByteVector(compressed.data, compressed.data + compressed.size));
+    if (!writeFileReplacing(path, ByteVector(compressed.data, compressed.data + compressed.size)))
+        return false;
+    m_cacheOnDisk = cacheFileOf(path, document);
+    return true;
+}
+
+PatchTree::CacheFile PatchTree::cacheFileOf(const std::string& path, const std::string& document)
+{
+    CacheFile file;
+    struct stat status;
+    if (::stat(path.c_str(), &status) != 0)
+        return file;
+    file.path = path;
+    file.documentCrc = ::crc32(0, reinterpret_cast<const Bytef*>(document.data()), static_cast<uInt>(document.size()));
+    file.documentSize = document.size();
+    file.fileSize = static_cast<std::uint64_t>(status.st_size);
+    file.modifySeconds = static_cast<std::int64_t>(status.st_mtim.tv_sec);
+    file.modifyNanoseconds = static_cast<std::int64_t>(status.st_mtim.tv_nsec);
+    file.valid = true;
+    return file;
+}
+
+std::string PatchTree::cacheDocumentText()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return PatchTreeCache::documentText(m_settings.patchFormatFlags, m_groups.instrument, m_groups.effect,
+                                        m_instrumentTree.get(), m_effectTree.get());
 }
 
 bool PatchTree::readCache(const std::string& path)
@@ -352,22 +388,56 @@ bool PatchTree::readCache(const std::string& path)
     m_effectTree = nullptr;
     m_registry.clear();
     m_folderPaths.clear();
+    m_cacheOnDisk = CacheFile();
     m_groups = readGroups();
     m_builtFor = PatchTreeCache::settingsText(m_settings.patchFormatFlags, m_groups.instrument, m_groups.effect);
 
     ByteVector bytes;
     if (!readWholeFile(path, &bytes, kMaxCacheFileSize) || bytes.empty())
         return false;
-    ChunkBuffer chunk(bytes.data(), bytes.size());
+    std::string document;
+    {
+        const ChunkBuffer chunk(bytes.data(), bytes.size());
+        bool tooLarge = false;
+        if (inflateBytes(chunk, document, kMaxCacheTextSize, &tooLarge))
+        {
+            // The chunk compression's NUL ends every compressed document.
+            if (!document.empty() && document.back() == '\0')
+                document.pop_back();
+        }
+        else
+        {
+            if (tooLarge)
+                return false;
+            // Not compressed: the document itself.
+            document.assign(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        }
+    }
     try
     {
-        const PatchTreeCache::Trees trees =
-            PatchTreeCache::read(inflateToString(chunk), m_builtFor, m_groups.instrumentPrefix,
-                                 !m_groups.instrument.empty(), !m_groups.effect.empty(), m_registry);
+        PatchTreeCache::Trees trees;
+        if (PatchTreeCache::isBinaryDocument(document))
+        {
+            trees = PatchTreeCache::readBinary(document, m_builtFor, m_groups.instrumentPrefix,
+                                               !m_groups.instrument.empty(), !m_groups.effect.empty(), m_registry);
+        }
+        else
+        {
+            // The XML form older versions wrote, as text up to its NUL.
+            document.resize(std::strlen(document.c_str()));
+            trees = PatchTreeCache::read(document, m_builtFor, m_groups.instrumentPrefix,
+                                         !m_groups.instrument.empty(), !m_groups.effect.empty(), m_registry);
+        }
         m_instrumentTree = trees.instrument;
         m_effectTree = trees.effect;
+        m_cacheOnDisk = cacheFileOf(path, document);
     }
     catch (const ticpp::Exception&)
+    {
+        m_registry.clear();
+        return false;
+    }
+    catch (const PatchTreeCache::Malformed&)
     {
         m_registry.clear();
         return false;

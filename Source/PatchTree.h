@@ -82,11 +82,16 @@ public:
     bool deletePatch(const std::string& address);
     bool deletePatchLocked(const std::string& address) { return deletePatch(address); }
 
-    // The cache file: written complete or not at all; a cache that belongs to
-    // other settings, is malformed or breaks the tree's rules is not read,
-    // leaving no tree until the next rebuild. Neither reports errors.
+    // The cache file: written complete or not at all, and not at all when
+    // the file is still the one this tree read or wrote and holds this
+    // tree; a cache that belongs to other settings, is malformed or breaks
+    // the tree's rules is not read, leaving no tree until the next rebuild.
+    // Neither reports errors.
     bool writeCache(const std::string& path);
     bool readCache(const std::string& path);
+    // The tree as the XML document older versions wrote as their cache,
+    // which readCache still reads.
+    std::string cacheDocumentText();
 
     // base/sub made with its parents; empty when it existed or failed.
     static std::string ensureFolder(const std::string& base, const std::string& sub);
@@ -107,6 +112,25 @@ private:
         std::string instrumentPrefix;
     };
 
+    // A cache file as this tree last read or wrote it.
+    struct CacheFile
+    {
+        bool valid = false;
+        std::string path;
+        std::uint32_t documentCrc = 0;
+        std::uint64_t documentSize = 0;
+        std::uint64_t fileSize = 0;
+        std::int64_t modifySeconds = 0;
+        std::int64_t modifyNanoseconds = 0;
+        bool operator==(const CacheFile& other) const
+        {
+            return valid == other.valid && path == other.path && documentCrc == other.documentCrc &&
+                   documentSize == other.documentSize && fileSize == other.fileSize &&
+                   modifySeconds == other.modifySeconds && modifyNanoseconds == other.modifyNanoseconds;
+        }
+    };
+    static CacheFile cacheFileOf(const std::string& path, const std::string& document);
+
     Groups readGroups() const;
     void rebuildLocked(bool dropAll);
     void buildRoot();
@@ -124,6 +148,7 @@ private:
     Groups m_groups;
     // The settings the tree was built for, as the cache prints them.
     std::string m_builtFor;
+    CacheFile m_cacheOnDisk;
     // {folder path, bank address} of the banks backed by folders.
     std::vector<std::pair<std::string, std::string>> m_folderPaths;
 };

@@ -349,6 +349,8 @@ void PatchTreeBranch::writeXml(ticpp::Element& parent, const std::string& elemen
             entry.SetAttribute("file_type", file.fileType);
             entry.SetAttribute("required_file_type", file.requiredFileType);
             entry.SetAttribute("modify_time", static_cast<std::uint64_t>(file.modifyTime));
+            entry.SetAttribute("modify_time_ns", file.modifyTimeNanoseconds);
+            entry.SetAttribute("size", file.size);
             patch.InsertEndChild(entry);
         }
         patchFiles.InsertEndChild(patch);

@@ -38,6 +38,11 @@ PatchTreeLeaf::PatchTreeLeaf(const PatchInfo& record, const std::shared_ptr<Patc
 {
 }
 
+PatchTreeLeaf::PatchTreeLeaf(PatchInfo&& record, const std::shared_ptr<PatchTreeBranch>& parent)
+    : PatchTreeNode(parent), m_record(std::make_shared<const PatchInfo>(std::move(record)))
+{
+}
+
 std::shared_ptr<PatchTreeLeaf> PatchTreeLeaf::makeVersion1Program(const std::string& name,
                                                                   const std::string& bankAddress,
                                                                   const std::shared_ptr<PatchTreeBranch>& parent,

@@ -19,6 +19,7 @@ public:
                   const std::shared_ptr<PatchTreeBranch>& parent, std::uint32_t typeWord, std::uint32_t bankRequired);
     // A complete record, as the cache stores it.
     PatchTreeLeaf(const PatchInfo& record, const std::shared_ptr<PatchTreeBranch>& parent);
+    PatchTreeLeaf(PatchInfo&& record, const std::shared_ptr<PatchTreeBranch>& parent);
 
     // One program of a version-1 bank file: the type word carries the
     // program's index; such leaves have no uuid and are never registered.

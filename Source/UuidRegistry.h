@@ -3,8 +3,7 @@
 #include "patches/Uuid.h"
 
 #include <cstddef>
-#include <utility>
-#include <vector>
+#include <map>
 
 class PatchTreeLeaf;
 
@@ -26,9 +25,8 @@ public:
     std::size_t size() const { return m_entries.size(); }
 
 private:
-    using Entry = std::pair<Uuid, PatchTreeLeaf*>;
-    std::vector<Entry>::const_iterator lowerBound(const Uuid& uuid) const;
-
-    // Sorted by the 16 bytes compared as unsigned bytes in order.
-    std::vector<Entry> m_entries;
+    // Ordered by the 16 bytes compared as unsigned bytes in order. A tree
+    // rather than a sorted vector: a cache read registers its leaves in name
+    // order, which is no order of their uuids.
+    std::map<Uuid, PatchTreeLeaf*> m_entries;
 };

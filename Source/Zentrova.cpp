@@ -85,6 +85,7 @@ Zentrova::Zentrova(audioMasterCallback audioMaster, const Flavour& flavour)
 {
     for (std::atomic<std::int32_t>& parameter : m_midiControllerMap)
         parameter.store(-1, std::memory_order_relaxed);
+    std::fill(std::begin(m_lastControllerEvent), std::end(m_lastControllerEvent), -1);
     std::fill(std::begin(m_groupLevels), std::end(m_groupLevels), 0.0f);
     std::fill(std::begin(m_groupMasks), std::end(m_groupMasks), 0);
 
@@ -119,6 +120,7 @@ Zentrova::Zentrova(audioMasterCallback audioMaster, const Flavour& flavour)
         // processes before setting them finds working defaults.
         reinitialise(m_blockSize, m_sampleRate);
         suspend();
+        ProgramChangeWorker::attach(this);
     }
     catch (...)
     {
@@ -126,15 +128,19 @@ Zentrova::Zentrova(audioMasterCallback audioMaster, const Flavour& flavour)
         // client that never came to be.
         Configuration::release(m_configurationClientId);
         alignedFree(m_mixBuffer);
+        alignedFree(m_scratch);
         throw;
     }
 }
 
 Zentrova::~Zentrova()
 {
+    stopMidiProgramChanges();
     Configuration::release(m_configurationClientId);
     alignedFree(m_mixBuffer);
     m_mixBuffer = nullptr;
+    alignedFree(m_scratch);
+    m_scratch = nullptr;
     m_pVoice.reset();
     m_pTempo.reset();
 }
@@ -186,6 +192,7 @@ void Zentrova::suspend() {}
 
 void Zentrova::resume()
 {
+    ProgramChangeWorker::start();
     applyPendingProgram(kResumeLane);
     AudioEffectX::resume();
     m_keyboardHandler.reset();
@@ -203,9 +210,15 @@ void Zentrova::setSampleRate(float sampleRate)
     AudioEffect::setSampleRate(sampleRate);
     // The engine drops what it rendered ahead; the tick grid starts again.
     m_controlTickPhase = 0;
-    m_pVoice->setSampleRate(sampleRate);
-    m_effectsSection.setSampleRate(sampleRate);
-    m_pTempo->setSampleRate(sampleRate);
+    // The engine keeps running at an unsupported rate, so that notes,
+    // pedals and parameters stay as the host left them for when the rate
+    // comes back.
+    const bool supported = sampleRate <= kHighestSampleRate;
+    const float engineRate = supported ? sampleRate : kHighestSampleRate;
+    m_rateSupported.store(supported, std::memory_order_relaxed);
+    m_pVoice->setSampleRate(engineRate);
+    m_effectsSection.setSampleRate(engineRate);
+    m_pTempo->setSampleRate(engineRate);
 }
 
 void Zentrova::setBlockSize(VstInt32 blockSize)
@@ -215,13 +228,18 @@ void Zentrova::setBlockSize(VstInt32 blockSize)
     AudioEffect::setBlockSize(blockSize);
     alignedFree(m_mixBuffer);
     m_mixBuffer = nullptr;
+    alignedFree(m_scratch);
+    m_scratch = nullptr;
     try
     {
         m_mixBuffer = static_cast<float*>(alignedCalloc(16 * static_cast<std::size_t>(blockSize)));
+        m_scratch = static_cast<float*>(alignedCalloc(4 * sizeof(float) * static_cast<std::size_t>(blockSize)));
     }
     catch (const std::bad_alloc&)
     {
         // processReplacing answers with silence while there is no buffer.
+        alignedFree(m_mixBuffer);
+        m_mixBuffer = nullptr;
     }
     m_controlTickPhase = 0;
     m_pVoice->setBlockSize(blockSize);
@@ -259,6 +277,7 @@ void Zentrova::processInPieces(float** inputs, float** outputs, VstInt32 sampleF
         }
         return;
     }
+    const bool audible = m_rateSupported.load(std::memory_order_relaxed);
     const VstInt32 numInputs = inputs ? std::min(m_effect.numInputs, kMaxInputs) : 0;
     for (VstInt32 done = 0; done < sampleFrames;)
     {
@@ -267,7 +286,54 @@ void Zentrova::processInPieces(float** inputs, float** outputs, VstInt32 sampleF
         for (VstInt32 i = 0; i < numInputs; ++i)
             pieceInputs[i] = inputs[i] ? inputs[i] + done : nullptr;
         float* pieceOutputs[kNumOutputs] = {outputs[0] + done, outputs[1] + done};
-        processBlock(numInputs > 0 ? pieceInputs : nullptr, pieceOutputs, frames, replace);
+        if (audible)
+        {
+            processBlock(numInputs > 0 ? pieceInputs : nullptr, pieceOutputs, frames, replace);
+        }
+        else
+        {
+            float* unheard[kNumOutputs] = {m_scratch, m_scratch + m_blockSize};
+            processBlock(numInputs > 0 ? pieceInputs : nullptr, unheard, frames, 1);
+            if (replace)
+            {
+                std::fill(pieceOutputs[0], pieceOutputs[0] + frames, 0.0f);
+                std::fill(pieceOutputs[1], pieceOutputs[1] + frames, 0.0f);
+            }
+        }
+        done += frames;
+    }
+}
+
+void Zentrova::processDoubleReplacing(double** inputs, double** outputs, VstInt32 sampleFrames)
+{
+    if (!outputs || !outputs[0] || !outputs[1] || sampleFrames <= 0)
+        return;
+    if (!m_mixBuffer)
+    {
+        std::fill(outputs[0], outputs[0] + sampleFrames, 0.0);
+        std::fill(outputs[1], outputs[1] + sampleFrames, 0.0);
+        return;
+    }
+    const VstInt32 numInputs = inputs ? std::min(m_effect.numInputs, kMaxInputs) : 0;
+    float* const singleOutputs[kNumOutputs] = {m_scratch, m_scratch + m_blockSize};
+    float* const singleInputs[kMaxInputs] = {m_scratch + 2 * m_blockSize, m_scratch + 3 * m_blockSize};
+    for (VstInt32 done = 0; done < sampleFrames;)
+    {
+        const VstInt32 frames = std::min(sampleFrames - done, m_blockSize);
+        float* pieceInputs[kMaxInputs] = {nullptr, nullptr};
+        for (VstInt32 i = 0; i < numInputs; ++i)
+        {
+            if (!inputs[i])
+                continue;
+            std::copy(inputs[i] + done, inputs[i] + done + frames, singleInputs[i]);
+            pieceInputs[i] = singleInputs[i];
+        }
+        float* pieceOutputs[kNumOutputs] = {singleOutputs[0], singleOutputs[1]};
+        // At an unsupported rate this renders into the same buffers and then
+        // silences them.
+        processInPieces(numInputs > 0 ? pieceInputs : nullptr, pieceOutputs, frames, 1);
+        for (int channel = 0; channel < kNumOutputs; ++channel)
+            std::copy(singleOutputs[channel], singleOutputs[channel] + frames, outputs[channel] + done);
         done += frames;
     }
 }
@@ -305,7 +371,9 @@ void Zentrova::beginBlock()
             pushMidiCode(code, 0, 0);
     }
     m_transportRunning = playing;
-    retryMidiProgramChange();
+    m_keyboardOverflow = false;
+    if (m_hostDisplayPending.exchange(false, std::memory_order_acq_rel))
+        AudioEffectX::updateDisplay();
 }
 
 VstInt32 Zentrova::processEvents(VstEvents* events)
@@ -316,22 +384,143 @@ VstInt32 Zentrova::processEvents(VstEvents* events)
         return 1;
     // The list runs on past the two entries the record declares.
     VstEvent* const* list = events->events;
+    const auto midiAt = [list](VstInt32 i) -> const VstMidiEvent* {
+        const VstEvent* event = list[i];
+        return event && event->type == kVstMidiType ? reinterpret_cast<const VstMidiEvent*>(event) : nullptr;
+    };
+    const bool learning = getMidiLearnTarget() >= 0;
+    for (VstInt32 i = 0; i < events->numEvents; ++i)
+        if (const VstMidiEvent* event = midiAt(i))
+        {
+            const int slot = coalescingSlot(*event, learning);
+            if (slot >= 0)
+                m_lastControllerEvent[slot] = i;
+        }
     for (VstInt32 i = 0; i < events->numEvents; ++i)
     {
-        const VstEvent* event = list[i];
-        if (!event || event->type != kVstMidiType || event->deltaFrames < 0)
+        const VstMidiEvent* event = midiAt(i);
+        if (!event)
             continue;
-        // Events beyond the block are taken as its last sample.
-        const VstInt32 time = std::min(event->deltaFrames, m_blockSize - 1);
+        const int slot = coalescingSlot(*event, learning);
+        if (slot >= 0)
+        {
+            if (m_lastControllerEvent[slot] != i)
+                continue;
+            m_lastControllerEvent[slot] = -1;
+        }
+        // Events stamped before the block (as some hosts send them) are taken
+        // as its first sample, events beyond it as its last.
+        const VstInt32 time = std::clamp(event->deltaFrames, 0, std::max(m_blockSize - 1, 0));
         m_pTempo->advance(time);
-        translateMidiEvent(*reinterpret_cast<const VstMidiEvent*>(event), time);
+        translateMidiEvent(*event, time);
     }
     return 1;
 }
 
+int Zentrova::coalescingSlot(const VstMidiEvent& event, bool learning)
+{
+    constexpr int kChannelSlots = 16 * 128;
+    constexpr int kControllerSlots = kChannelSlots + 4 * 16;
+    const int status = static_cast<unsigned char>(event.midiData[0]);
+    const int channel = status & 0x0F;
+    const int data1 = event.midiData[1] & 0x7F;
+    switch (status & 0xF0)
+    {
+    case kPolyPressure:
+        return channel * 128 + data1;
+    case kChannelPressure:
+        return kChannelSlots + channel;
+    case kPitchBend:
+        return kChannelSlots + 16 + channel;
+    case kControlChange:
+        if (data1 == kModWheel)
+            return kChannelSlots + 32 + channel;
+        if (data1 == kExpression)
+            return kChannelSlots + 48 + channel;
+        if (learning || data1 == kBankSelect || data1 == kBankSelectLow || data1 >= kFirstChannelMode ||
+            (data1 >= kFirstPedal && data1 <= kLastPedal))
+            return -1;
+        return kControllerSlots + data1;
+    default:
+        return -1;
+    }
+}
+
 void Zentrova::pushMidiCode(std::int64_t code, std::int64_t value, VstInt32 time)
 {
-    m_controlCues[kKeyboardCue].push(0, VoiceEvent(code, value, static_cast<std::int64_t>(time)));
+    pushKeyboardEvent(kBlockStartLane, VoiceEvent(code, value, static_cast<std::int64_t>(time)));
+}
+
+namespace
+{
+// What the keyboard handler must never miss: it ends a note, a pedal, a
+// clock gate or the framing of a program.
+bool isRelease(const VoiceEvent& event)
+{
+    if (EventCode::kindOf(event.code) == EventCode::kKindNote)
+        return event.value <= 0;
+    switch (event.code)
+    {
+    case EventCode::AllNotesOff:
+    case EventCode::ClockGateOff:
+    case EventCode::ProgramLoad:
+    case EventCode::ProgramSwitched:
+        return true;
+    case EventCode::SustainPedal:
+    case EventCode::PortamentoSwitch:
+    case EventCode::Sostenuto:
+    case EventCode::SoftPedal:
+    case EventCode::LegatoPedal:
+    case EventCode::Hold2Pedal:
+        return event.value == 0;
+    default:
+        return false;
+    }
+}
+
+constexpr std::uint32_t kKeyboardLaneCapacity = ControlCue<VoiceEvent>::kLaneCapacity;
+// The all-notes-off, the five pedals and the end of a program frame.
+constexpr std::uint32_t kEverythingReleased = 8;
+// Half the lane is kept for releases. Whatever else a block brings (new
+// notes, pedals pressed) stops at the other half, which also bounds what the
+// keyboard handler makes of them.
+constexpr std::uint32_t kOpenRoom = kKeyboardLaneCapacity / 2;
+constexpr std::uint32_t kReleaseRoom = kKeyboardLaneCapacity - kEverythingReleased;
+} // namespace
+
+void Zentrova::pushKeyboardEvent(int lane, const VoiceEvent& event)
+{
+    ControlCue<VoiceEvent>& cue = m_controlCues[kKeyboardCue];
+    if (lane != kBlockStartLane)
+    {
+        cue.push(lane, event);
+        return;
+    }
+    const bool release = isRelease(event);
+    if (cue.pending(kBlockStartLane) < (release ? kReleaseRoom : kOpenRoom))
+    {
+        if (event.code == EventCode::ProgramLoad)
+            m_programFrameOpen = event.value != 0;
+        cue.push(lane, event);
+        return;
+    }
+    if (release && !m_keyboardOverflow)
+        releaseEverything(event.time);
+}
+
+void Zentrova::releaseEverything(std::int64_t time)
+{
+    m_keyboardOverflow = true;
+    ControlCue<VoiceEvent>& cue = m_controlCues[kKeyboardCue];
+    cue.push(kBlockStartLane, VoiceEvent(EventCode::AllNotesOff, 0, time));
+    for (std::int64_t code : {EventCode::SustainPedal, EventCode::Sostenuto, EventCode::SoftPedal,
+                              EventCode::LegatoPedal, EventCode::Hold2Pedal})
+        cue.push(kBlockStartLane, VoiceEvent(code, 0, time));
+    if (m_programFrameOpen)
+    {
+        cue.push(kBlockStartLane, VoiceEvent(EventCode::ProgramLoad, 0, time));
+        m_programFrameOpen = false;
+    }
 }
 
 void Zentrova::translateMidiEvent(const VstMidiEvent& event, VstInt32 time)
@@ -403,11 +592,11 @@ void Zentrova::setPseudoParameter(int lane, long index, EngineValue value, std::
     {
         if (index == EventCode::ScreenKeyboardNote)
             // Note in the second byte, velocity in the first (negative releases).
-            m_controlCues[kKeyboardCue].push(
-                lane, VoiceEvent(EventCode::midiCode(EventCode::kKindNote, 0, (value >> 8) & 0xFF),
-                                 static_cast<std::int64_t>(static_cast<signed char>(value & 0xFF)), time));
+            pushKeyboardEvent(lane, VoiceEvent(EventCode::midiCode(EventCode::kKindNote, 0, (value >> 8) & 0xFF),
+                                               static_cast<std::int64_t>(static_cast<signed char>(value & 0xFF)),
+                                               time));
         else
-            m_controlCues[kKeyboardCue].push(lane, VoiceEvent(index, value, time));
+            pushKeyboardEvent(lane, VoiceEvent(index, value, time));
     }
     // Changes from outside the block start wait for the next one.
     const bool deferred = lane != kBlockStartLane;
@@ -603,19 +792,20 @@ void Zentrova::setProgram(VstInt32 program)
 
 void Zentrova::selectProgram(int index, bool keepEditBuffer, bool load)
 {
-    selectProgramIn(index, keepEditBuffer, load, true);
+    if (chooseProgram(index, keepEditBuffer, load))
+        updateDisplay();
 }
 
-Zentrova::Attempt Zentrova::selectProgramIn(int index, bool keepEditBuffer, bool load, bool wait)
+bool Zentrova::chooseProgram(int index, bool keepEditBuffer, bool load)
 {
     // A patch from outside the library stands alone until a bank is chosen.
     if (index < 0 || m_stateHandler.getEditState().m_notInLibrary)
-        return Attempt::kDone;
+        return false;
     int toLoad = index;
     if (!keepEditBuffer)
     {
         if (index > kEditBufferProgram)
-            return Attempt::kDone;
+            return false;
         m_curProgram = index;
         if (index == kEditBufferProgram)
             toLoad = m_editBufferSource;
@@ -633,40 +823,15 @@ Zentrova::Attempt Zentrova::selectProgramIn(int index, bool keepEditBuffer, bool
         m_editBufferSource = kEditBufferProgram;
     }
     if (!load)
-        return Attempt::kDone;
+        return false;
     const std::shared_ptr<const ProgramList::Bank> bank = m_programs.currentBank();
-    if (toLoad >= 0 && toLoad < static_cast<int>(bank->patches.size()))
-    {
-        const PatchInfoPointer& patch = bank->patches[static_cast<std::size_t>(toLoad)];
-        bool loaded = false;
-        if (wait)
-        {
-            loaded = loadPatch(patch->address, toLoad);
-        }
-        else
-        {
-            // The record just listed stands in for the tree's lookup, which
-            // could wait for a rescan.
-            const ZentrovaStateHandler::Attempt attempt = m_stateHandler.tryLoadPatchFile(*patch, toLoad);
-            if (attempt == ZentrovaStateHandler::Attempt::kBusy)
-                return Attempt::kBusy;
-            loaded = attempt == ZentrovaStateHandler::Attempt::kLoaded;
-        }
-        if (loaded)
-        {
-            updateDisplay();
-            return Attempt::kDone;
-        }
-    }
-    // Under the state lock: host threads read and write the edit state too.
-    if (!wait && m_stateHandler.trySetDefaultPatch() == ZentrovaStateHandler::Attempt::kBusy)
-        return Attempt::kBusy;
-    if (wait)
-        m_stateHandler.setDefaultPatch();
+    if (toLoad >= 0 && toLoad < static_cast<int>(bank->patches.size()) &&
+        loadPatch(bank->patches[static_cast<std::size_t>(toLoad)]->address, toLoad))
+        return true;
+    m_stateHandler.setDefaultPatch();
     m_curProgram = 0;
     m_editBufferSource = kEditBufferProgram;
-    updateDisplay();
-    return Attempt::kDone;
+    return true;
 }
 
 bool Zentrova::loadPatch(const std::string& address, int program)
@@ -708,26 +873,23 @@ void Zentrova::listLoadedPatchOnly()
     setEditorParameter(kListsChangedNotification, 0.0f);
 }
 
-Zentrova::BankSwitch Zentrova::switchToBank(const std::string& address, bool wait)
+bool Zentrova::switchToBank(const std::string& address)
 {
     const std::shared_ptr<const std::vector<BankInfo>> banks = m_programs.banks();
     const auto found = std::find_if(banks->begin(), banks->end(),
                                     [&address](const BankInfo& bank) { return bank.address == address; });
     if (found == banks->end())
-        return BankSwitch::kNoSuchBank;
+        return false;
     ProgramList::Patches patches;
-    if (wait)
-        patchTree().collectPatches(patches, address);
-    else if (!patchTree().tryCollectPatches(patches, address))
-        return BankSwitch::kBusy;
+    patchTree().collectPatches(patches, address);
     m_stateHandler.getEditState().m_notInLibrary = false;
     m_programs.setCurrentBank(*found, std::move(patches));
-    return BankSwitch::kSwitched;
+    return true;
 }
 
 ProgramList::Patches Zentrova::selectBank(const std::string& address, bool loadFirst)
 {
-    if (switchToBank(address, true) == BankSwitch::kSwitched)
+    if (switchToBank(address))
     {
         if (loadFirst)
             selectProgram(0, true, true);
@@ -880,47 +1042,65 @@ void Zentrova::onMidiProgramChange(int program, VstInt32)
 {
     if (program < 0 || program >= Configuration::kNumMidiPrograms)
         return;
-    m_pendingMidiProgram = getMidiBank() << 8 | program;
-    retryMidiProgramChange();
+    m_midiProgramRequest.store(getMidiBank() << 8 | program, std::memory_order_release);
+    // A host that processes without ever resuming the instance gets the
+    // worker started here, once.
+    if (!ProgramChangeWorker::wake())
+        ProgramChangeWorker::start();
 }
 
-void Zentrova::retryMidiProgramChange()
+void Zentrova::stopMidiProgramChanges()
 {
-    if (m_pendingMidiProgram < 0)
-        return;
-    if (changeMidiProgram(m_pendingMidiProgram >> 8, m_pendingMidiProgram & 0xFF) == Attempt::kDone)
-        m_pendingMidiProgram = -1;
+    ProgramChangeWorker::detach(this);
 }
 
-// The steps of a MIDI program change, each of which may find its lock taken;
-// done again from the start they come to the same.
-Zentrova::Attempt Zentrova::changeMidiProgram(int bank, int program)
+void Zentrova::waitForMidiProgramChange()
+{
+    ProgramChangeWorker::waitUntilServed(this);
+}
+
+bool Zentrova::hasProgramChangeRequest() const
+{
+    return m_midiProgramRequest.load(std::memory_order_acquire) >= 0;
+}
+
+void Zentrova::serveProgramChangeRequest()
+{
+    const int request = m_midiProgramRequest.exchange(-1, std::memory_order_acq_rel);
+    if (request < 0)
+        return;
+    try
+    {
+        changeMidiProgram(request >> 8, request & 0xFF);
+    }
+    catch (...)
+    {
+        // Nothing may end the worker: the program stays as it was.
+    }
+}
+
+void Zentrova::changeMidiProgram(int bank, int program)
 {
     const std::string path = m_pConfiguration->getMidiBankPath(bank, program);
     if (path.empty())
-        return Attempt::kDone;
-    PatchTreeNode::Pointer node;
-    if (!patchTree().tryFindNode(path, node))
-        return Attempt::kBusy;
+        return;
+    const PatchTreeNode::Pointer node = patchTree().findNode(path);
     if (!node)
-        return Attempt::kDone;
+        return;
     const std::size_t slash = path.rfind('/');
     const std::string name =
         node->isLeaf() ? node->getName() : slash != std::string::npos ? path.substr(slash + 1) : std::string();
     if (name.empty())
-        return Attempt::kDone;
+        return;
     const std::shared_ptr<PatchTreeBranch> parent = node->getParent();
-    switch (switchToBank(parent ? parent->getAddress() : std::string(), false))
-    {
-    case BankSwitch::kBusy:
-        return Attempt::kBusy;
-    case BankSwitch::kSwitched:
-        setEditorParameter(kListsChangedNotification, 0.0f);
-        break;
-    case BankSwitch::kNoSuchBank:
-        break;
-    }
-    return selectProgramIn(findProgramByAddress(path), true, true, false);
+    selectBank(parent ? parent->getAddress() : std::string(), false);
+    if (!chooseProgram(findProgramByAddress(path), true, true))
+        return;
+    // The host hears of it from the audio thread: this thread never calls
+    // the host, so that an instance closing (which waits for it) cannot wait
+    // on a host that waits for the close.
+    refreshEditorDisplay();
+    m_hostDisplayPending.store(true, std::memory_order_release);
 }
 
 void Zentrova::savePatchAs(const std::string& folderPath, const std::string& name, std::uint32_t formats,
@@ -1058,7 +1238,7 @@ void Zentrova::setProgramName(char* name)
 
 void Zentrova::getProgramName(char* name)
 {
-    copyHostString(name, m_stateHandler.editPatchName().c_str(), kVstMaxProgNameLen);
+    copyHostName(name, m_stateHandler.editPatchName(), kVstMaxProgNameLen);
 }
 
 bool Zentrova::getProgramNameIndexed(VstInt32, VstInt32 index, char* text)
@@ -1075,7 +1255,7 @@ bool Zentrova::getProgramNameIndexed(VstInt32, VstInt32 index, char* text)
         copyHostString(text, kEmptyProgramName, kVstMaxProgNameLen);
         return true;
     }
-    copyHostString(text, bank->patches[static_cast<std::size_t>(patch)]->name.c_str(), kVstMaxProgNameLen);
+    copyHostName(text, bank->patches[static_cast<std::size_t>(patch)]->shownName(), kVstMaxProgNameLen);
     return true;
 }
 
@@ -1188,10 +1368,15 @@ VstInt32 Zentrova::canDo(char* text)
 
 bool Zentrova::updateDisplay()
 {
+    refreshEditorDisplay();
+    return AudioEffectX::updateDisplay();
+}
+
+void Zentrova::refreshEditorDisplay()
+{
     if (ZentrovaEditor* editor = getZentrovaEditor())
         for (VstInt32 i = 0; i < kNumParameters; ++i)
             editor->setParameter(i, getParameter(i));
-    return AudioEffectX::updateDisplay();
 }
 
 void Zentrova::refreshEditorParameters()

@@ -12,6 +12,7 @@
 #include "Source/Flavour.h"
 #include "Source/HostEvents.h"
 #include "Source/MidiProgramEntry.h"
+#include "Source/ProgramChangeWorker.h"
 #include "Source/ProgramList.h"
 #include "Source/RoutingTable.h"
 #include "Source/SystemInfo.h"
@@ -30,7 +31,7 @@ class ZentrovaEditor;
 
 // The main plug-in object: owns every part of one instance and answers the
 // host.
-class Zentrova : public VstInterface, public ZentrovaStateOwner
+class Zentrova : public VstInterface, public ZentrovaStateOwner, public ProgramChangeWorker::Client
 {
 public:
     static constexpr VstInt32 kNumPrograms = 128;
@@ -39,6 +40,9 @@ public:
     static constexpr int kNumControlCues = 5;
     static constexpr int kNumGroupMasks = 6;
     static constexpr int kNumGroups = 16;
+    // Above this host rate the echo's memory would grow without a bound: the
+    // engine runs as at this rate and the outputs stay silent.
+    static constexpr float kHighestSampleRate = 768000.0f;
 
     // The control queues, by what they feed.
     enum ControlCueIndex
@@ -58,6 +62,8 @@ public:
     void setSampleRate(float sampleRate) override;
     void setBlockSize(VstInt32 blockSize) override;
     void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) override;
+    // Renders through the single-precision path.
+    void processDoubleReplacing(double** inputs, double** outputs, VstInt32 sampleFrames) override;
     void setParameter(VstInt32 index, float value) override;
     float getParameter(VstInt32 index) override;
     void setProgram(VstInt32 program) override;
@@ -83,11 +89,14 @@ public:
     // The same as processReplacing, adding to the outputs.
     virtual void processAccumulating(float** inputs, float** outputs, VstInt32 sampleFrames);
     // Audio thread: plays the patch the MIDI bank table gives the program
-    // of the current MIDI bank. It never waits for a lock that another
-    // thread may hold for long (the patch tree's, a state being read): it
-    // tries again at each block start until it gets through, unless a later
-    // program change replaces it.
+    // of the current MIDI bank. The audio thread only leaves the request:
+    // the program change worker loads the patch, and the engine switches to
+    // it at a later block start. A later program change replaces a request
+    // not yet taken.
     virtual void onMidiProgramChange(int program, VstInt32 time);
+    // Host threads: waits until the MIDI program change asked for last has
+    // been made.
+    void waitForMidiProgramChange();
     // Moves through the current bank's programs, wrapping at its ends.
     virtual void stepProgram(int delta);
     virtual void getParameterDisplayName(VstInt32 index, char* text);
@@ -195,27 +204,28 @@ protected:
     // complete: switched on by the finished instance, off before it is
     // taken apart.
     void setConfigurationClientActive(bool active);
+    // Waits for a MIDI program change being made for this instance; none is
+    // made after it.
+    void stopMidiProgramChanges();
 
 private:
-    // What an audio-thread attempt came to: done (whatever the outcome), or
-    // given up because another thread held a lock.
-    enum class Attempt
-    {
-        kDone,
-        kBusy,
-    };
-    enum class BankSwitch
-    {
-        kSwitched,
-        kNoSuchBank,
-        kBusy,
-    };
-
     PatchTree& patchTree() const;
-    BankSwitch switchToBank(const std::string& address, bool wait);
-    Attempt selectProgramIn(int index, bool keepEditBuffer, bool load, bool wait);
-    Attempt changeMidiProgram(int bank, int program);
-    void retryMidiProgramChange();
+    // False when no bank has the address.
+    bool switchToBank(const std::string& address);
+    // The worker's side of a MIDI program change.
+    bool hasProgramChangeRequest() const override;
+    void serveProgramChangeRequest() override;
+    void changeMidiProgram(int bank, int program);
+    // selectProgram but for telling the editor and the host; true when the
+    // edit state took a patch.
+    bool chooseProgram(int index, bool keepEditBuffer, bool load);
+    void refreshEditorDisplay();
+    // Audio thread: the keyboard queue's block-start lane holds a block's
+    // MIDI. Releases (note-offs, all-notes-off, pedals let go, the program
+    // frame) keep room that nothing else may take; a release that still
+    // finds no room sends all notes off and every pedal up instead.
+    void pushKeyboardEvent(int lane, const VoiceEvent& event);
+    void releaseEverything(std::int64_t time);
     // The program list shows the edit state's patch alone: a patch the
     // library does not hold.
     void listLoadedPatchOnly();
@@ -223,6 +233,15 @@ private:
     void processInPieces(float** inputs, float** outputs, VstInt32 sampleFrames, int replace);
     void beginBlock();
     void translateMidiEvent(const VstMidiEvent& event, VstInt32 time);
+    // Controllers whose last value in a list of MIDI events is all that
+    // counts, so that a flood of them cannot crowd notes out of a block:
+    // polyphonic pressure per channel and note; channel pressure, pitch
+    // bend, mod wheel and expression per channel; the controllers the map
+    // sends to parameters, which know no channel.
+    static constexpr int kCoalescingSlots = 16 * 128 + 4 * 16 + 128;
+    // The event's slot, or -1 for an event that is never coalesced. While
+    // MIDI learn waits, the first controller must reach it as sent.
+    static int coalescingSlot(const VstMidiEvent& event, bool learning);
     void pushMidiCode(std::int64_t code, std::int64_t value, VstInt32 time);
     void applyPitchBend(int channel, int data1, int data2, VstInt32 time);
     // Tempo, gate time and clock source reach the tempo object's clock.
@@ -247,11 +266,24 @@ private:
     std::atomic<int> m_editBufferSource{kEditBufferProgram};
     std::atomic<int> m_midiBank{0};
     ProgramList m_programs;
-    // A MIDI program change still to be made, as MIDI bank << 8 | program;
-    // -1 when none. Audio thread only.
-    int m_pendingMidiProgram = -1;
+    // A MIDI program change the worker is to make, as MIDI bank << 8 |
+    // program; -1 when none.
+    std::atomic<int> m_midiProgramRequest{-1};
+    // The worker made a program change the host has not yet been told of.
+    std::atomic<bool> m_hostDisplayPending{false};
     HostEvents m_hostEvents;
     float* m_mixBuffer = nullptr;
+    // Four channels of a block: the double-precision path's inputs and
+    // outputs, and the outputs rendered at an unsupported rate.
+    float* m_scratch = nullptr;
+    std::atomic<bool> m_rateSupported{true};
+    // Per list of MIDI events: the place of each controller's last event,
+    // -1 for none; see coalescingSlot.
+    std::int32_t m_lastControllerEvent[kCoalescingSlots];
+    // Audio thread: the block's releases did not all fit and everything was
+    // released; a program frame on the keyboard lane is open.
+    bool m_keyboardOverflow = false;
+    bool m_programFrameOpen = false;
     const RoutingTable m_routingTable;
     // Read by parameter changes on any thread.
     std::atomic<std::int64_t> m_controlTickPhase{0};

@@ -12,6 +12,9 @@ ZentrovaEdit::ZentrovaEdit(audioMasterCallback audioMaster, const Flavour& flavo
 
 ZentrovaEdit::~ZentrovaEdit()
 {
+    // Before anything goes: a program change being made calls into the
+    // whole object, the editor too.
+    stopMidiProgramChanges();
     setConfigurationClientActive(false);
     if (ZentrovaEditor* editor = getZentrovaEditor())
         editor->close();

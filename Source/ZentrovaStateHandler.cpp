@@ -36,69 +36,65 @@ ZentrovaStateHandler::~ZentrovaStateHandler()
 bool ZentrovaStateHandler::readChunkXml(const ChunkBuffer& chunk, bool patchOnly)
 {
     std::lock_guard<std::mutex> reading(m_chunkMutex);
-    const int target = 1 - m_currentIndex.load(std::memory_order_acquire);
+    const int target = beginWrite();
     waitForEngine(*m_states[target]);
-    if (!m_states[target]->readChunkXml(chunk, patchOnly, true, false))
-        return false;
-    m_editIndex.store(target, std::memory_order_release);
-    m_switchPending.store(true, std::memory_order_release);
-    return true;
+    const bool read = m_states[target]->readChunkXml(chunk, patchOnly, true, false);
+    if (read)
+        m_editIndex.store(target, std::memory_order_release);
+    endWrite(read);
+    return read;
 }
 
 bool ZentrovaStateHandler::loadPatchFile(const PatchInfo& info, int programIndex)
 {
     std::lock_guard<std::mutex> loading(m_chunkMutex);
-    waitForEngine(*m_states[1 - m_currentIndex.load(std::memory_order_acquire)]);
     return loadLocked(info, programIndex);
-}
-
-bool ZentrovaStateHandler::inactiveStateFree() const
-{
-    // While a switch is pending the inactive state is the edit state, which
-    // host threads read without the lock; the engine may still read it just
-    // after a switch.
-    return !m_switchPending.load(std::memory_order_acquire) &&
-           !m_pOwner->engineReads(*m_states[1 - m_currentIndex.load(std::memory_order_acquire)]);
-}
-
-ZentrovaStateHandler::Attempt ZentrovaStateHandler::tryLoadPatchFile(const PatchInfo& info, int programIndex)
-{
-    std::unique_lock<std::mutex> loading(m_chunkMutex, std::try_to_lock);
-    if (!loading.owns_lock() || !inactiveStateFree())
-        return Attempt::kBusy;
-    return loadLocked(info, programIndex) ? Attempt::kLoaded : Attempt::kFailed;
-}
-
-ZentrovaStateHandler::Attempt ZentrovaStateHandler::trySetDefaultPatch()
-{
-    std::unique_lock<std::mutex> writing(m_chunkMutex, std::try_to_lock);
-    if (!writing.owns_lock())
-        return Attempt::kBusy;
-    getEditState().setDefaultPatch();
-    return Attempt::kLoaded;
 }
 
 void ZentrovaStateHandler::setDefaultPatch()
 {
     std::lock_guard<std::mutex> writing(m_chunkMutex);
+    // While a switch is pending the edit state is the one about to be played.
+    beginWrite();
     getEditState().setDefaultPatch();
+    endWrite(false);
 }
 
 std::string ZentrovaStateHandler::editPatchName()
 {
     std::lock_guard<std::mutex> reading(m_chunkMutex);
-    return getEditState().m_patchData.name;
+    const ZentrovaState& state = getEditState();
+    return state.m_patchData.name.empty() ? state.m_patchInfo.shownName() : state.m_patchData.name;
 }
 
 void ZentrovaStateHandler::setEditPatchName(const char* name)
 {
     std::lock_guard<std::mutex> writing(m_chunkMutex);
+    beginWrite();
     getEditState().setPatchName(name);
+    endWrite(false);
+}
+
+int ZentrovaStateHandler::beginWrite()
+{
+    int word = m_switch.load(std::memory_order_acquire);
+    while (!m_switch.compare_exchange_weak(word, word | kWriting, std::memory_order_acq_rel))
+    {
+    }
+    return 1 - (word & kCurrentIndex);
+}
+
+void ZentrovaStateHandler::endWrite(bool pending)
+{
+    // Only this thread changes the word while it holds the claim.
+    const int word = m_switch.load(std::memory_order_relaxed) & ~kWriting;
+    m_switch.store(pending ? word | kPending : word, std::memory_order_release);
 }
 
 bool ZentrovaStateHandler::loadLocked(const PatchInfo& info, int programIndex)
 {
-    const int target = 1 - m_currentIndex.load(std::memory_order_acquire);
+    const int target = beginWrite();
+    waitForEngine(*m_states[target]);
     ZentrovaState& state = *m_states[target];
     state.m_isCurrent = false;
     state.m_patchInfo = info;
@@ -109,10 +105,16 @@ bool ZentrovaStateHandler::loadLocked(const PatchInfo& info, int programIndex)
     }
     catch (const FileAccess::Exception&)
     {
+        endWrite(false);
         return false;
     }
+    catch (...)
+    {
+        endWrite(false);
+        throw;
+    }
     m_editIndex.store(target, std::memory_order_release);
-    m_switchPending.store(true, std::memory_order_release);
+    endWrite(true);
     return true;
 }
 
@@ -131,13 +133,15 @@ bool ZentrovaStateHandler::writeChunkXml(ChunkBuffer& out, bool patchOnly)
 
 bool ZentrovaStateHandler::toggleState()
 {
-    std::unique_lock<std::mutex> reading(m_chunkMutex, std::try_to_lock);
-    if (!reading.owns_lock() || !m_switchPending.load(std::memory_order_acquire))
+    int word = m_switch.load(std::memory_order_acquire);
+    if ((word & (kPending | kWriting)) != kPending)
         return false;
-    const int next = 1 - m_currentIndex.load(std::memory_order_relaxed);
-    m_currentIndex.store(next, std::memory_order_release);
+    // One attempt: a writer that claimed the state meanwhile wins, and the
+    // switch waits for a later block.
+    const int next = 1 - (word & kCurrentIndex);
+    if (!m_switch.compare_exchange_strong(word, next, std::memory_order_acq_rel))
+        return false;
     m_states[next]->setCurrent();
-    m_switchPending.store(false, std::memory_order_release);
     return true;
 }
 

@@ -39,31 +39,19 @@ public:
     // place in the current bank's program list. False, with nothing pending,
     // when the file holds no usable patch.
     bool loadPatchFile(const PatchInfo& info, int programIndex);
-    enum class Attempt
-    {
-        kLoaded,
-        kFailed,
-        kBusy,
-    };
-    // The same for the audio thread, which must not wait while another
-    // thread reads or writes a state: kBusy, doing nothing, when one does,
-    // and while an earlier load still waits for its switch.
-    Attempt tryLoadPatchFile(const PatchInfo& info, int programIndex);
     // Where a library patch could not be loaded: the edit state's stored
     // patch becomes the default patch (its parameters keep their values).
-    // The audio thread's form never waits: kBusy, doing nothing, while
-    // another thread reads or writes a state.
-    Attempt trySetDefaultPatch();
     void setDefaultPatch();
-    // Host threads: the edit state's patch name, which the audio thread may
-    // be writing.
+    // Host threads: the edit state's patch name (its file's name when it has
+    // none), which the audio thread may be writing.
     std::string editPatchName();
     void setEditPatchName(const char* name);
 
-    bool isSwitchPending() const { return m_switchPending.load(std::memory_order_acquire); }
+    bool isSwitchPending() const { return (m_switch.load(std::memory_order_acquire) & kPending) != 0; }
     // Audio thread, at the start of a block: makes the pending state current.
-    // Never waits: while a read is still filling the state, the switch is
-    // left for a later block and the answer is false.
+    // Never waits and takes no lock: while a host thread is still writing
+    // the state, the switch is left for a later block and the answer is
+    // false.
     bool toggleState();
     // Sends every value of the current state to the engine on a lane, framed
     // by the program-load markers, followed by the values its switch rules
@@ -71,24 +59,35 @@ public:
     void sendCurrentState(int lane);
 
     // The state the engine plays.
-    ZentrovaState& getCurrentState() { return *m_states[m_currentIndex.load(std::memory_order_acquire)]; }
+    ZentrovaState& getCurrentState() { return *m_states[m_switch.load(std::memory_order_acquire) & kCurrentIndex]; }
     // The state the host's parameter, program and chunk calls and the editor
     // see.
     ZentrovaState& getEditState() { return *m_states[m_editIndex.load(std::memory_order_acquire)]; }
 
 private:
+    // The switch word: which state the engine plays, whether the other one
+    // waits to be switched to, and whether a host thread is writing it. One
+    // word, so that the audio thread's switch and a writer's claim can never
+    // both succeed.
+    static constexpr int kCurrentIndex = 1;
+    static constexpr int kPending = 2;
+    static constexpr int kWriting = 4;
+
+    // Host threads, holding the lock: claims the state that is not current
+    // for writing (no switch can happen until endWrite) and answers its
+    // index.
+    int beginWrite();
+    // Ends the claim; with pending, the written state waits for its switch.
+    void endWrite(bool pending);
     bool loadLocked(const PatchInfo& info, int programIndex);
-    // Audio thread, holding the lock: whether it may write the inactive state.
-    bool inactiveStateFree() const;
     // Host threads, before writing the inactive state.
     void waitForEngine(const ZentrovaState& state) const;
 
     std::unique_ptr<ZentrovaState> m_states[2];
-    std::atomic<int> m_currentIndex{0};
+    std::atomic<int> m_switch{0};
     std::atomic<int> m_editIndex{0};
     ZentrovaStateOwner* m_pOwner;
-    std::atomic<bool> m_switchPending{false};
-    // Held for each whole read, load and write, so the audio thread never
-    // makes a half-read state current and no chunk shows half of one.
+    // Held by each host thread for each whole read, load and write, so that
+    // no chunk shows half of one; the audio thread never takes it.
     std::mutex m_chunkMutex;
 };

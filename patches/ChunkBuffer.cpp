@@ -85,12 +85,12 @@ void ChunkBuffer::detach()
     m_owned = true;
 }
 
-int ChunkBuffer::assignCompressed(const std::string& text)
+int ChunkBuffer::assignCompressed(const std::string& text, int level)
 {
     const uLong sourceLength = static_cast<uLong>(text.size() + 1);
     uLongf capacity = compressBound(sourceLength);
     allocate(capacity);
-    const int result = compress2(data, &capacity, reinterpret_cast<const Bytef*>(text.c_str()), sourceLength, 9);
+    const int result = compress2(data, &capacity, reinterpret_cast<const Bytef*>(text.c_str()), sourceLength, level);
     if (result != Z_OK)
     {
         clear();
@@ -114,20 +114,28 @@ std::string rawText(const ChunkBuffer& chunk)
 }
 }
 
-std::string inflateToString(const ChunkBuffer& chunk)
+namespace
 {
-    if (chunk.empty())
-        return std::string();
+enum class Inflated
+{
+    Complete,
+    NotAStream,
+    TooLarge
+};
 
+// Inflates in 16 KB steps, appending each step whole (asText: up to its
+// first NUL), and stops as soon as more than limit bytes came out.
+Inflated inflateInto(const ChunkBuffer& chunk, std::string& out, std::uint64_t limit, bool asText)
+{
+    out.clear();
     z_stream stream;
     std::memset(&stream, 0, sizeof stream);
     if (inflateInit(&stream) != Z_OK)
-        return rawText(chunk);
+        return Inflated::NotAStream;
 
     constexpr std::size_t kStep = 16384;
     unsigned char block[kStep];
-    std::string text;
-    bool ended = false;
+    Inflated result = Inflated::NotAStream;
     std::uint64_t consumed = 0;
     stream.next_in = chunk.data;
 
@@ -140,24 +148,66 @@ std::string inflateToString(const ChunkBuffer& chunk)
         stream.next_out = block;
         stream.avail_out = kStep - 1; // a NUL always follows the output
         const uInt before = stream.avail_in;
-        const int result = inflate(&stream, Z_NO_FLUSH);
+        const int code = inflate(&stream, Z_NO_FLUSH);
         consumed += before - stream.avail_in;
         // Anything but progress (a preset dictionary, corrupt data, no more
         // input) ends the loop.
-        if (result != Z_OK && result != Z_STREAM_END)
+        if (code != Z_OK && code != Z_STREAM_END)
             break;
-        text.append(reinterpret_cast<const char*>(block));
-        if (result == Z_STREAM_END)
+        if (asText)
+            out.append(reinterpret_cast<const char*>(block));
+        else
+            out.append(reinterpret_cast<const char*>(block), kStep - 1 - stream.avail_out);
+        if (out.size() > limit)
         {
-            ended = true;
+            result = Inflated::TooLarge;
             break;
         }
-        if (text.size() > kMaxInflatedChunkSize)
+        if (code == Z_STREAM_END)
+        {
+            result = Inflated::Complete;
             break;
+        }
         // Input exhausted while inflate still had room: the stream is truncated.
         if (consumed >= chunk.size && stream.avail_in == 0 && stream.avail_out != 0)
             break;
     }
     inflateEnd(&stream);
-    return ended ? text : rawText(chunk);
+    if (result != Inflated::Complete)
+        out.clear();
+    return result;
+}
+}
+
+std::string inflateToString(const ChunkBuffer& chunk, std::uint64_t limit)
+{
+    if (chunk.empty())
+        return std::string();
+    std::string text;
+    switch (inflateInto(chunk, text, limit, true))
+    {
+    case Inflated::Complete:
+        return text;
+    case Inflated::TooLarge:
+        return std::string();
+    case Inflated::NotAStream:
+        break;
+    }
+    text = rawText(chunk);
+    if (text.size() > limit)
+        return std::string();
+    return text;
+}
+
+bool inflateBytes(const ChunkBuffer& chunk, std::string& out, std::uint64_t limit, bool* tooLarge)
+{
+    if (tooLarge != nullptr)
+        *tooLarge = false;
+    out.clear();
+    if (chunk.empty())
+        return false;
+    const Inflated result = inflateInto(chunk, out, limit, false);
+    if (tooLarge != nullptr)
+        *tooLarge = result == Inflated::TooLarge;
+    return result == Inflated::Complete;
 }

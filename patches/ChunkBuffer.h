@@ -24,9 +24,10 @@ public:
     void detach();
     void clear();
 
-    // Compresses text with its terminating NUL at zlib level 9; returns zlib's
-    // result code (0 on success). On failure the buffer is left empty.
-    int assignCompressed(const std::string& text);
+    // Compresses text with its terminating NUL at zlib's level (9 unless
+    // told otherwise); returns zlib's result code (0 on success). On failure
+    // the buffer is left empty.
+    int assignCompressed(const std::string& text, int level = 9);
 
     bool empty() const { return data == nullptr || size == 0; }
 
@@ -37,9 +38,16 @@ private:
     bool m_owned = true;
 };
 
-// Cap on inflated chunks, so that a crafted chunk cannot exhaust memory.
-constexpr std::uint64_t kMaxInflatedChunkSize = 64ull << 20;
+// No patch comes near this much text: a chunk that inflates beyond it is not
+// a usable patch, and inflating stops as soon as it is passed.
+constexpr std::uint64_t kMaxPatchTextSize = 1u << 20;
 
 // The inflated text, or the bytes themselves as text (up to the first NUL or
-// the buffer's end) when they are not one complete zlib stream.
-std::string inflateToString(const ChunkBuffer& chunk);
+// the buffer's end) when they are not one complete zlib stream. Empty when
+// the text would be longer than limit.
+std::string inflateToString(const ChunkBuffer& chunk, std::uint64_t limit = kMaxPatchTextSize);
+
+// All the bytes of one complete zlib stream (NULs included) into out: false,
+// with out empty, when the bytes are no complete stream or inflate beyond
+// limit (then tooLarge is set, when given).
+bool inflateBytes(const ChunkBuffer& chunk, std::string& out, std::uint64_t limit, bool* tooLarge = nullptr);

@@ -1,9 +1,12 @@
 #include "patches/Configuration.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "Source/ParameterTable.h"
 #include "Source/Voices/KeyboardHandler.h"
@@ -30,6 +33,10 @@ std::mutex& acquisitionMutex()
 
 constexpr char kHeader[] = "Zentrova Configuration File";
 constexpr std::size_t kHeaderLength = sizeof kHeader - 1;
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+constexpr char kBackupSuffix[] = "._bk";
+// Backups are never overwritten; after this many the file is left alone.
+constexpr int kMaxBackups = 100;
 // Far beyond any real file (128 banks of 128 paths); larger ones are not read.
 constexpr std::uint64_t kMaxFileSize = 64u << 20;
 
@@ -179,6 +186,52 @@ template <std::size_t N>
 std::string nameOf(int index, const char* const (&names)[N])
 {
     return index >= 0 && index < static_cast<int>(N) ? names[index] : names[0];
+}
+
+// Where the header line starts: after a byte-order mark, which some editors
+// add, and after blank lines.
+std::size_t headerStart(const std::string& text)
+{
+    std::size_t start = text.compare(0, 3, kByteOrderMark) == 0 ? 3 : 0;
+    for (;;)
+    {
+        const std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string::npos || text.find_first_not_of(" \t", start) < end)
+            return start;
+        start = end + 1;
+    }
+}
+
+// Keeps the file at target under a free backup name beside it, without
+// reading it: a second name for it where the file system allows, else the
+// file itself moved there (moved is then set). The backup's path, or empty
+// when no backup could be made.
+std::string keepBackup(const std::string& target, bool& moved)
+{
+    moved = false;
+    struct stat status;
+    if (::lstat(target.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
+        return std::string();
+    for (int n = 1; n <= kMaxBackups; ++n)
+    {
+        const std::string backup = target + kBackupSuffix + (n == 1 ? std::string() : std::to_string(n));
+        struct stat taken;
+        if (::lstat(backup.c_str(), &taken) == 0)
+            continue;
+        if (::link(target.c_str(), backup.c_str()) == 0)
+            return backup;
+        if (errno == EEXIST)
+            continue;
+        // Some file systems have no second names, and a file the user cannot
+        // read may not be linked; it may still be moved.
+        if (std::rename(target.c_str(), backup.c_str()) == 0)
+        {
+            moved = true;
+            return backup;
+        }
+        return std::string();
+    }
+    return std::string();
 }
 
 // The lines of the file, split at every line feed and carriage return.
@@ -464,7 +517,7 @@ int Configuration::save(const std::string& path)
         std::lock_guard<std::mutex> lock(m_mutex);
         text = configurationText();
     }
-    const std::string& file = path.empty() ? getSupportFiles().userConfigFile : path;
+    const std::string file = path.empty() ? getSupportFiles().userConfigFile : path;
     if (file.empty())
         return kFileNotOpened;
     if (path.empty())
@@ -473,7 +526,32 @@ int Configuration::save(const std::string& path)
         std::error_code ignored;
         std::filesystem::create_directories(std::filesystem::path(file).parent_path(), ignored);
     }
-    return writeFileReplacing(file, ByteVector(text.begin(), text.end())) ? kFileDone : kFileNotOpened;
+    std::string unreadable;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        unreadable = m_unreadableFile;
+    }
+    // What could not be read may still be the user's only copy of their
+    // settings: it is kept, and the defaults that stood in for it go beside it.
+    const std::string target = linkTarget(file);
+    std::string backup;
+    bool moved = false;
+    if (file == unreadable && !target.empty() && fileExists(target))
+    {
+        backup = keepBackup(target, moved);
+        if (backup.empty())
+            return kFileNotOpened;
+    }
+    if (!writeFileReplacing(file, ByteVector(text.begin(), text.end())))
+    {
+        if (moved)
+            std::rename(backup.c_str(), target.c_str());
+        return kFileNotOpened;
+    }
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_unreadableFile == file)
+        m_unreadableFile.clear();
+    return kFileDone;
 }
 
 std::string Configuration::configurationText() const
@@ -540,8 +618,19 @@ int Configuration::load(const std::string& path)
     const unsigned mask = path.empty() ? 0u : static_cast<unsigned>(kMidiControllerMapChanged);
     int result = kFileNotOpened;
     ByteVector bytes;
-    if (!file.empty() && readWholeFile(file, &bytes, kMaxFileSize) && !bytes.empty())
+    const bool read = !file.empty() && readWholeFile(file, &bytes, kMaxFileSize);
+    if (read && !bytes.empty())
         result = readConfiguration(std::string(bytes.begin(), bytes.end()));
+    if (!file.empty())
+    {
+        // A missing or empty file holds nothing to lose; any other that gave
+        // no configuration does.
+        const bool unreadable = read ? result == kFileWrongHeader : fileExists(file);
+        if (unreadable)
+            m_unreadableFile = file;
+        else if (m_unreadableFile == file)
+            m_unreadableFile.clear();
+    }
     // Also without a file: every later look-up relies on the defaults and
     // on the first banks being there.
     applyFolderDefaults();
@@ -553,8 +642,10 @@ int Configuration::load(const std::string& path)
 
 int Configuration::readConfiguration(const std::string& text)
 {
-    const std::size_t headerEnd = text.find_first_of("\r\n");
-    const std::string header = text.substr(0, headerEnd);
+    const std::size_t start = headerStart(text);
+    const std::size_t headerEnd = text.find_first_of("\r\n", start);
+    const std::string header =
+        text.substr(start, headerEnd == std::string::npos ? std::string::npos : headerEnd - start);
     if (header.compare(0, kHeaderLength, kHeader) != 0 || header.size() < kHeaderLength)
         return kFileWrongHeader;
     if (headerEnd == std::string::npos)

@@ -117,10 +117,13 @@ public:
 
     // Writes the patch-tree cache, then the configuration file to path, or
     // to the user's Preferences folder, replacing the old file only once
-    // the new one is complete.
+    // the new one is complete. A file that the last load found but could not
+    // read is kept beside the new one (its name followed by "._bk"); when
+    // that cannot be done, nothing is written.
     int save(const std::string& path = std::string());
     // Reads the configuration file at path, or the default one; what the
     // file does not set keeps its value, then the folder defaults apply.
+    // A byte-order mark and blank lines before the header are passed over.
     int load(const std::string& path = std::string());
 
 private:
@@ -160,4 +163,7 @@ private:
     std::atomic<bool> m_linearKnobCursorMove{true};
     std::atomic<int> m_tooltipDelay{0};
     std::vector<std::vector<std::string>> m_midiBanks;
+    // A file that exists but could not be read as a configuration: the
+    // defaults that stand in for it must not take its place unnoticed.
+    std::string m_unreadableFile;
 };

@@ -75,12 +75,17 @@ int writePermission(const std::string& path)
     struct stat status;
     if (::stat(path.c_str(), &status) != 0)
         return -1;
-    unsigned bits = status.st_mode & 0xFF;
-    if (inProcessGroups(status.st_gid))
-        bits |= (bits >> 3) & 0x7;
-    const unsigned writeBits = ::getuid() == status.st_uid ? (0x80 | 0x02) : 0x02;
-    return (bits & writeBits) != 0 ? 1 : 0;
+    return PatchFileHandler::isWritable(status.st_mode, status.st_uid, status.st_gid) ? 1 : 0;
 }
+}
+
+bool PatchFileHandler::isWritable(std::uint32_t mode, std::uint32_t owner, std::uint32_t group)
+{
+    unsigned bits = mode & 0xFF;
+    if (inProcessGroups(static_cast<gid_t>(group)))
+        bits |= (bits >> 3) & 0x7;
+    const unsigned writeBits = ::getuid() == static_cast<uid_t>(owner) ? (0x80 | 0x02) : 0x02;
+    return (bits & writeBits) != 0;
 }
 
 PatchFileHandler::~PatchFileHandler() = default;
@@ -126,19 +131,24 @@ int PatchFileHandler::loadPatch(const std::string& path, ChunkBuffer& chunk)
 int PatchFileHandler::savePatch(const std::vector<Folder>& folders, const std::string& patchName,
                                 const ChunkBuffer& chunk, std::uint32_t formatMask, bool isEffect, bool deleteOriginal)
 {
+    constexpr std::uint32_t kFormatBits = kFileTypeFxp | kFileTypeAupreset | kFileTypeTfx;
     const std::string fileName = safePatchFileName(patchName);
     int failures = 0;
+    int written = 0;
     for (const Folder& folder : folders)
     {
+        const std::uint32_t wanted = formatMask & folder.requiredFileTypes;
+        const std::string stem = folder.path + "/" + fileName;
         if (fileExists(folder.path) && !isWritable(folder.path))
         {
             showAlert("Folder Permissions Error",
                       ("You do not have write access to the folder " + folder.path + "\n").c_str());
+            // Its files are as unwritten as any that failed: callers must
+            // not take the patch for saved.
+            for (const Format& format : kFormats)
+                failures += (wanted & format.bit) != 0 ? 1 : 0;
             continue;
         }
-        const std::uint32_t wanted = formatMask & folder.requiredFileTypes;
-        const std::string stem = folder.path + "/" + fileName;
-        bool allWritten = true;
         for (const Format& format : kFormats)
         {
             if ((wanted & format.bit) == 0)
@@ -147,22 +157,33 @@ int PatchFileHandler::savePatch(const std::vector<Folder>& folders, const std::s
             if (isReadOnly(path))
             {
                 showAlert("File Permissions Error", ("You do not have write access to the file " + path + "\n").c_str());
-                allWritten = false;
+                ++failures;
                 continue;
             }
             const int failed = writeFormat(format.bit, path, patchName, chunk, isEffect);
             failures += failed;
-            allWritten = allWritten && failed == 0;
+            written += failed == 0 ? 1 : 0;
         }
-        // The other formats' files are retired only once the patch is safely
-        // in the wanted ones; with nothing to write, nothing is retired.
-        if ((wanted & (kFileTypeFxp | kFileTypeAupreset | kFileTypeTfx)) == 0 || !allWritten)
+    }
+    // A save that wrote nothing anywhere has not saved the patch either.
+    if (failures == 0 && written == 0)
+        return 1;
+    // The other formats' files go only once the patch is safely in every
+    // wanted one, in every folder; a folder with nothing to write keeps its
+    // files.
+    if (failures != 0)
+        return failures;
+    for (const Folder& folder : folders)
+    {
+        const std::uint32_t wanted = formatMask & folder.requiredFileTypes;
+        if ((wanted & kFormatBits) == 0)
             continue;
+        const std::string stem = folder.path + "/" + fileName;
         for (const Format& format : kFormats)
             if ((wanted & format.bit) == 0 && fileExists(stem + format.extension))
                 retireFile(stem + format.extension, deleteOriginal);
     }
-    return failures;
+    return 0;
 }
 
 std::uint32_t PatchFileHandler::classifyPatchFile(const std::string& path)

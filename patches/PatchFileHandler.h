@@ -33,11 +33,13 @@ public:
     virtual int loadPatch(const std::string& path, ChunkBuffer& chunk);
 
     // Writes the chunk as patchName in each format of (formatMask AND each
-    // folder's required types), and retires the folder's files of that name in
-    // the other formats once those writes succeeded (renamed with "._bk"
-    // appended, or removed with deleteOriginal). Unwritable folders and files are
-    // reported by an alert and skipped. Returns the number of files that could
-    // not be written.
+    // folder's required types), and once every one of those writes succeeded
+    // retires the folders' files of that name in the other formats (renamed
+    // with "._bk" appended, or removed with deleteOriginal). Unwritable
+    // folders and files are reported by an alert and skipped. Returns the
+    // number of files that could not be written, those of unwritable folders
+    // and files included; a save that has no file to write counts one, as the
+    // patch is then nowhere.
     virtual int savePatch(const std::vector<Folder>& folders, const std::string& patchName, const ChunkBuffer& chunk,
                           std::uint32_t formatMask, bool isEffect, bool deleteOriginal);
 
@@ -57,6 +59,9 @@ public:
     // does not exist.
     static bool isWritable(const std::string& path);
     static bool isReadOnly(const std::string& path);
+    // The same test on a status the caller already has (mode bits, owner
+    // and group ids).
+    static bool isWritable(std::uint32_t mode, std::uint32_t owner, std::uint32_t group);
 
     // The extension from the last "." with A-Z lowered; empty when there is none.
     static std::string extensionOf(const std::string& path);

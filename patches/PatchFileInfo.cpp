@@ -20,7 +20,13 @@ PatchFileInfo::PatchFileInfo(const std::string& name, std::uint32_t requiredFile
 
 void PatchFileInfo::addFileInfo(const FileInfo& file)
 {
-    m_files.push_back(file);
+    addFileInfo(FileInfo(file));
+}
+
+void PatchFileInfo::addFileInfo(FileInfo&& added)
+{
+    m_files.push_back(std::move(added));
+    const FileInfo& file = m_files.back();
     m_fileType |= file.fileType;
     auto entry = m_fileTypeErrors.find(file.requiredFileType);
     if (entry != m_fileTypeErrors.end())
@@ -44,13 +50,28 @@ void PatchFileInfo::markPlaced()
     m_fileType |= kFileTypePlaced;
 }
 
+void PatchFileInfo::markInvalid()
+{
+    m_fileType |= kFileTypeInvalid;
+}
+
+bool PatchFileInfo::isInvalid() const
+{
+    return (m_fileType & kFileTypeInvalid) != 0;
+}
+
 bool PatchFileInfo::sameFiles(const PatchFileInfo& other) const
 {
     if (m_files.size() != other.m_files.size())
         return false;
     for (std::size_t i = 0; i < m_files.size(); ++i)
-        if (m_files[i].fileName != other.m_files[i].fileName || m_files[i].modifyTime != other.m_files[i].modifyTime)
+    {
+        const FileInfo& a = m_files[i];
+        const FileInfo& b = other.m_files[i];
+        if (a.fileName != b.fileName || a.modifyTime != b.modifyTime ||
+            a.modifyTimeNanoseconds != b.modifyTimeNanoseconds || a.size != b.size || a.path != b.path)
             return false;
+    }
     return true;
 }
 

@@ -17,10 +17,14 @@ public:
     PatchFileInfo(const std::string& name, std::uint32_t requiredFileType);
 
     void addFileInfo(const FileInfo& file);
+    void addFileInfo(FileInfo&& file);
     // Replaces the computed words by stored ones.
     void setWords(std::uint32_t fileType, std::uint32_t fileTypeError);
     // Marks the record as placed in the tree.
     void markPlaced();
+    // Marks the record as placed without a patch: its files hold none.
+    void markInvalid();
+    bool isInvalid() const;
 
     const std::string& name() const { return m_name; }
     std::uint32_t fileType() const { return m_fileType; }
@@ -29,7 +33,7 @@ public:
     const std::map<std::uint32_t, std::uint32_t>& fileTypeErrors() const { return m_fileTypeErrors; }
     const std::vector<FileInfo>& files() const { return m_files; }
 
-    // Same files: same names and modify times, in the same order.
+    // Same files: same paths, sizes and modify times, in the same order.
     bool sameFiles(const PatchFileInfo& other) const;
 
 private:

@@ -172,20 +172,55 @@ bool readFileStart(const std::string& path, std::size_t n, ByteVector* out, std:
 
 bool writeFileReplacing(const std::string& path, const ByteVector& bytes)
 {
+    // Renaming over a link would replace the link, not the file the user
+    // keeps elsewhere.
+    const std::string target = linkTarget(path);
+    if (target.empty())
+        return false;
     // The temporary ends in an extension no patch format has, so a scan that
     // meets one left behind by a crash ignores it.
     const std::string temporary =
-        path + ".~" + std::to_string(::getpid()) + "-" + std::to_string(temporaryCounter.fetch_add(1));
+        target + ".~" + std::to_string(::getpid()) + "-" + std::to_string(temporaryCounter.fetch_add(1));
     FileDescriptor file(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (file.get() < 0)
         return false;
+    // A file the user kept private stays private. Where the file system has
+    // no modes to set, the write still goes on.
+    struct stat existing;
+    if (::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
+        ::fchmod(file.get(), existing.st_mode & 0777);
     const bool written = writeFully(file.get(), bytes.data(), bytes.size()) && ::fsync(file.get()) == 0;
-    if (!file.close() || !written || std::rename(temporary.c_str(), path.c_str()) != 0)
+    if (!file.close() || !written || std::rename(temporary.c_str(), target.c_str()) != 0)
     {
         ::unlink(temporary.c_str());
         return false;
     }
     return true;
+}
+
+std::string linkTarget(const std::string& path)
+{
+    // As many links as the system itself follows before it gives up.
+    constexpr int kMaxLinks = 40;
+    std::string current = path;
+    for (int links = 0; links <= kMaxLinks; ++links)
+    {
+        struct stat status;
+        if (::lstat(current.c_str(), &status) != 0 || !S_ISLNK(status.st_mode))
+            return current;
+        char buffer[4096];
+        const ssize_t length = ::readlink(current.c_str(), buffer, sizeof buffer);
+        if (length <= 0 || static_cast<std::size_t>(length) >= sizeof buffer)
+            return std::string();
+        std::string next(buffer, static_cast<std::size_t>(length));
+        if (next[0] != '/')
+        {
+            const std::size_t slash = current.rfind('/');
+            next = (slash == std::string::npos ? std::string() : current.substr(0, slash + 1)) + next;
+        }
+        current = next;
+    }
+    return std::string();
 }
 
 bool fileExists(const std::string& path)

@@ -52,8 +52,15 @@ bool readFileStart(const std::string& path, std::size_t n, ByteVector* out, std:
 
 // Writes the bytes beside path under a temporary name, flushes them to disk and
 // renames them over path, so that path holds either its old or its complete new
-// contents. False (path untouched, no temporary left) on any failure.
+// contents. A symbolic link stays a link: the file it leads to is the one
+// replaced, and a replaced file keeps its permission bits. False (path
+// untouched, no temporary left) on any failure.
 bool writeFileReplacing(const std::string& path, const ByteVector& bytes);
+
+// The file that opening path reaches: symbolic links followed (relative ones
+// from their own folder); path itself when it is no link. Empty for a chain of
+// links that does not end.
+std::string linkTarget(const std::string& path);
 
 // A patch name made usable as a file name inside its folder: no "/", no control
 // characters, no leading "." (so no "..", no hidden file), at most 200 bytes;

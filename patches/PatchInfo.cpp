@@ -6,6 +6,10 @@ PatchInfo::PatchInfo() : uuid(generateUuid())
 {
 }
 
+PatchInfo::PatchInfo(const Uuid& knownUuid) : uuid(knownUuid)
+{
+}
+
 PatchInfo::~PatchInfo() = default;
 
 int PatchInfo::programInFile() const
@@ -16,4 +20,12 @@ int PatchInfo::programInFile() const
 std::string PatchInfo::lastFile() const
 {
     return files.empty() ? std::string() : files.back();
+}
+
+std::string PatchInfo::shownName() const
+{
+    if (!name.empty() || files.empty())
+        return name;
+    const std::size_t slash = files.back().rfind('/');
+    return slash == std::string::npos ? files.back() : files.back().substr(slash + 1);
 }

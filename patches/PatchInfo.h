@@ -13,6 +13,9 @@ class PatchInfo
 public:
     // Empty texts and words, a new time-based uuid.
     PatchInfo();
+    // Empty texts and words, the given uuid: for records whose uuid is
+    // known (the cache's), so that none is generated for nothing.
+    explicit PatchInfo(const Uuid& knownUuid);
     PatchInfo(const PatchInfo&) = default;
     PatchInfo& operator=(const PatchInfo&) = default;
     ~PatchInfo();
@@ -22,6 +25,9 @@ public:
     int programInFile() const;
     // The newest file, the one a load reads; empty when there is none.
     std::string lastFile() const;
+    // The name where there is one, else the last file's name (a file named
+    // only by its extension gives the patch no name of its own).
+    std::string shownName() const;
 
     std::string name;
     // The bank's tree address followed by the patch name; empty when the

@@ -144,13 +144,40 @@ std::int64_t KeyboardHandler::processBlock(ControlCue<VoiceEvent>* cues, std::in
     groupMasks[0] &= ~m_activeGroups;
     m_gatedGroups = 0;
     publishChords(false);
+    if (m_postsLost)
+        gateOffIdleGroups();
     ControlCue<VoiceEvent>& input = cues[kKeyboardCue];
-    for (VoiceEvent event = input.pop(); event.time >= 0; event = input.pop())
+    // What a flood of keyboard events sets off would not fit into one block:
+    // the rest of the input waits for the next block rather than be lost.
+    while (roomToPost())
     {
+        const VoiceEvent event = input.pop();
+        if (event.time < 0)
+            break;
         m_time = event.time;
         handleEvent(event);
     }
     return m_gatedGroups;
+}
+
+bool KeyboardHandler::roomToPost() const
+{
+    constexpr std::uint32_t kMostWaiting = ControlCue<VoiceEvent>::kLaneCapacity - kPostsPerEvent;
+    return m_pCues[kNoteCue].pending(0) <= kMostWaiting && m_pCues[kAmpCue].pending(0) <= kMostWaiting;
+}
+
+// Gates the engine lost track of: every group without a note is gated off
+// again, so that none keeps sounding.
+void KeyboardHandler::gateOffIdleGroups()
+{
+    m_postsLost = false;
+    m_time = 0;
+    for (int group = 0; group < kNumGroups; ++group)
+        if (!(m_activeGroups & groupBit(group)))
+        {
+            gateOffAmp(group, kDefaultVelocity);
+            gateOffNotes(group, kDefaultVelocity);
+        }
 }
 
 void KeyboardHandler::handleEvent(const VoiceEvent& event)
@@ -1022,8 +1049,8 @@ void KeyboardHandler::releaseChord(int channel, int velocity)
 
 void KeyboardHandler::post(int cue, std::int64_t code, std::int64_t value, std::int64_t time)
 {
-    if (m_pCues)
-        m_pCues[cue].push(0, VoiceEvent(code, value, time));
+    if (m_pCues && !m_pCues[cue].push(0, VoiceEvent(code, value, time)))
+        m_postsLost = true;
 }
 
 std::int64_t KeyboardHandler::maskOf(int group) const

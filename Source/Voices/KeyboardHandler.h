@@ -89,6 +89,11 @@ private:
         kBothVoices = 3,
     };
 
+    // Room for what one event may post: an all-notes-off of a full
+    // keyboard in duo mode makes some 400 events.
+    static constexpr std::uint32_t kPostsPerEvent = 1024;
+    bool roomToPost() const;
+    void gateOffIdleGroups();
     void handleEvent(const VoiceEvent& event);
     void handleCode(std::int64_t code, std::int64_t value);
     void postController(std::int64_t kind, int channel, std::int64_t value);
@@ -168,6 +173,9 @@ private:
     std::int64_t m_blockOffset = 0;
     std::int64_t m_time = 0;
     std::int64_t m_gatedGroups = 0;
+    // A post found its queue full: the engine's gates may not match the
+    // handler's groups until the next block sets them right.
+    bool m_postsLost = false;
 
     KeyboardDescriptor m_keyList[kNumChannels];
     KeyboardDescriptor m_soundList[kNumChannels];

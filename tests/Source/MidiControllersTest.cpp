@@ -168,13 +168,13 @@ TEST_P(MidiControllers, LearnedValuesReachTheOpenEditorFlaggedAtTheBlockStart)
         events[i].midiData[1] = 71;
         events[i].midiData[2] = static_cast<char>(i == 0 ? 127 : 0);
     }
-    struct
+    // Two lists of one block: within one list only a controller's last
+    // value would count.
+    for (VstMidiEvent& event : events)
     {
-        VstInt32 numEvents;
-        VstIntPtr reserved;
-        VstEvent* events[2];
-    } list{2, 0, {reinterpret_cast<VstEvent*>(&events[0]), reinterpret_cast<VstEvent*>(&events[1])}};
-    plugin->processEvents(reinterpret_cast<VstEvents*>(&list));
+        VstEvents list{1, 0, {reinterpret_cast<VstEvent*>(&event), nullptr}};
+        plugin->processEvents(&list);
+    }
     const auto items = editorQueue();
     ASSERT_EQ(items.size(), 2u);
     EXPECT_EQ(items[0].index, 1 | 0x8000);

@@ -3,6 +3,10 @@
 
 #include "tests/Source/PatchLibraryTestSupport.h"
 
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+
 using namespace librarytest;
 
 namespace
@@ -65,13 +69,6 @@ std::string describe(PatchTree& tree)
     return text;
 }
 
-std::string cacheText(const std::string& path)
-{
-    const ByteVector bytes = patchtest::readFile(path);
-    ChunkBuffer chunk(bytes.data(), bytes.size());
-    return inflateToString(chunk);
-}
-
 void writeText(const std::string& path, const std::string& text)
 {
     patchtest::writeFile(path, text + std::string(1, '\0'));
@@ -100,8 +97,9 @@ TEST(PatchTreeCache, RoundTripKeepsTheWholeTree)
     EXPECT_EQ(read.findNodeByFilePath(library.instrument + "/Pads")->getAddress(), "Inst/Pads/");
     // Scan records come back too: writing again gives the same document.
     ASSERT_TRUE(read.writeCache(library.temp / "again.bin"));
-    EXPECT_EQ(cacheText(library.temp / "again.bin"), cacheText(library.cache));
-    EXPECT_NE(cacheText(library.cache).find("<settings version=\"2.0.3\">"), std::string::npos);
+    EXPECT_EQ(patchtest::readFile(library.temp / "again.bin"), patchtest::readFile(library.cache));
+    EXPECT_EQ(read.cacheDocumentText(), written.cacheDocumentText());
+    EXPECT_NE(written.cacheDocumentText().find("<settings version=\"2.0.3\">"), std::string::npos);
 }
 
 TEST(PatchTreeCache, RescanAfterReadingLeavesUnchangedFoldersUnread)
@@ -109,10 +107,10 @@ TEST(PatchTreeCache, RescanAfterReadingLeavesUnchangedFoldersUnread)
     Library library;
     library.scannedAndCached();
 
-    // Damage a patch file without changing its name or time: only a scan that
-    // reads it again would notice.
+    // Damage a patch file without changing its name, size or time: only a
+    // scan that reads it again would notice.
     const std::string wide = library.effect + "/Wash/Wide.fxp";
-    patchtest::writeFile(wide, std::string("damaged"));
+    patchtest::writeFile(wide, std::string(patchtest::readFile(wide).size(), 'x'));
     setTime(wide, 1000000);
 
     PatchTree read(library.both());
@@ -129,7 +127,7 @@ TEST(PatchTreeCache, OnlyAnInstrumentTreeIsTheRootAgain)
     PatchTree written(settings(folderXml(library.instrument)));
     written.rebuild(false);
     written.writeCache(library.cache);
-    EXPECT_EQ(cacheText(library.cache).find("<effect"), std::string::npos);
+    EXPECT_EQ(written.cacheDocumentText().find("<effect"), std::string::npos);
 
     PatchTree read(settings(folderXml(library.instrument)));
     ASSERT_TRUE(read.readCache(library.cache));
@@ -188,10 +186,18 @@ TEST(PatchTreeCache, PlainTextCacheIsRead)
     Library library;
     const std::unique_ptr<PatchTree> scanned = library.scannedAndCached();
     PatchTree& written = *scanned;
-    writeText(library.cache, cacheText(library.cache));
+    writeText(library.cache, written.cacheDocumentText());
     PatchTree read(library.both());
     EXPECT_TRUE(read.readCache(library.cache));
     EXPECT_EQ(describe(read), describe(written));
+
+    // And compressed, as older versions wrote it.
+    ChunkBuffer compressed;
+    ASSERT_EQ(compressed.assignCompressed(written.cacheDocumentText()), 0);
+    patchtest::writeFile(library.cache, ByteVector(compressed.data, compressed.data + compressed.size));
+    PatchTree again(library.both());
+    EXPECT_TRUE(again.readCache(library.cache));
+    EXPECT_EQ(describe(again), describe(written));
 }
 
 TEST(PatchTreeCache, CacheBreakingTheTreesRulesIsIgnored)
@@ -199,7 +205,7 @@ TEST(PatchTreeCache, CacheBreakingTheTreesRulesIsIgnored)
     Library library;
     const std::unique_ptr<PatchTree> scanned = library.scannedAndCached();
     PatchTree& written = *scanned;
-    const std::string good = cacheText(library.cache);
+    const std::string good = written.cacheDocumentText();
 
     const std::vector<std::pair<std::string, std::string>> damages = {
         {"required_file_types=\"130\"", "required_file_types=\"0\""},
@@ -237,10 +243,143 @@ TEST(PatchTreeCache, ElementsOfNoKindAreSkipped)
     Library library;
     const std::unique_ptr<PatchTree> scanned = library.scannedAndCached();
     PatchTree& written = *scanned;
-    std::string text = cacheText(library.cache);
+    std::string text = written.cacheDocumentText();
     replaceOnce(text, "<children>", "<children><comment note=\"left by hand\" />");
     writeText(library.cache, text);
     PatchTree read(library.both());
     EXPECT_TRUE(read.readCache(library.cache));
     EXPECT_EQ(describe(read), describe(written));
+}
+
+TEST(PatchTreeCache, BinaryCachesCutShortOrLengthenedAreIgnored)
+{
+    Library library;
+    library.scannedAndCached();
+    const ByteVector compressed = patchtest::readFile(library.cache);
+    std::string document;
+    ASSERT_TRUE(inflateBytes(ChunkBuffer(compressed.data(), compressed.size()), document, 64u << 20));
+    document.pop_back(); // the compression's NUL
+    // Uncompressed, the document itself is a cache too.
+    patchtest::writeFile(library.cache, ByteVector(document.begin(), document.end()));
+    PatchTree whole(library.both());
+    ASSERT_TRUE(whole.readCache(library.cache));
+
+    for (std::size_t cut = 0; cut < document.size(); cut += 1 + cut / 8)
+    {
+        patchtest::writeFile(library.cache, ByteVector(document.begin(), document.begin() + cut));
+        PatchTree read(library.both());
+        EXPECT_FALSE(read.readCache(library.cache)) << cut;
+        EXPECT_FALSE(read.hasTree()) << cut;
+        EXPECT_EQ(read.findLeafByUuid(uuidFromString(library.duplicate)), nullptr) << cut;
+    }
+    patchtest::writeFile(library.cache, document + std::string("\x01", 1));
+    PatchTree lengthened(library.both());
+    EXPECT_FALSE(lengthened.readCache(library.cache));
+}
+
+TEST(PatchTreeCache, RecordsAreCheckedAgainstTheFilesTheyDescribe)
+{
+    Library library;
+    const std::unique_ptr<PatchTree> scanned = library.scannedAndCached();
+    PatchTree& written = *scanned;
+
+    // A cache that still reads but names a file that does not exist where
+    // one that does is: the folder's listing is the same as when written.
+    std::string text = written.cacheDocumentText();
+    for (std::size_t at = text.find("Stray"); at != std::string::npos; at = text.find("Stray", at))
+        text.replace(at, 5, "Ghost");
+    writeText(library.cache, text);
+    PatchTree read(library.both());
+    ASSERT_TRUE(read.readCache(library.cache));
+    ASSERT_NE(read.findNode("Inst/Ghost"), nullptr);
+    EXPECT_EQ(read.findNode("Inst/Stray"), nullptr);
+
+    read.rebuild(std::string(), true);
+    EXPECT_EQ(read.findNode("Inst/Ghost"), nullptr);
+    EXPECT_NE(read.findNode("Inst/Stray"), nullptr);
+    EXPECT_EQ(describe(read), describe(written));
+}
+
+TEST(PatchTreeCache, APatchRewrittenWithinTheSecondIsReadAgain)
+{
+    TempFolder temp;
+    const std::string folder = makeFolder(temp / "Lib");
+    const std::string cache = temp / "patchtree.bin";
+    const std::string first = newUuid();
+    const std::string lead = writePatch(folder, "Lead", Format::Fxp, true, first, 1000000);
+    PatchTree tree(settings(folderXml(folder)));
+    tree.rebuild(false);
+    ASSERT_TRUE(tree.writeCache(cache));
+
+    auto setNanoseconds = [&](long nanoseconds) {
+        const struct timespec times[2] = {{1000000, nanoseconds}, {1000000, nanoseconds}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, lead.c_str(), times, 0), 0);
+    };
+    auto uuidOfLead = [](PatchTree& library) {
+        const PatchInfoPointer patch = library.getPatchInfo("Lead");
+        return patch ? uuidToString(patch->uuid) : std::string("none");
+    };
+
+    // The same size, the same second: only the nanoseconds tell.
+    const std::string second = newUuid();
+    writePatch(folder, "Lead", Format::Fxp, true, second, 1000000);
+    setNanoseconds(500000000);
+    PatchTree cached(settings(folderXml(folder)));
+    ASSERT_TRUE(cached.readCache(cache));
+    EXPECT_EQ(uuidOfLead(cached), first);
+    cached.rebuild(std::string(), true);
+    EXPECT_EQ(uuidOfLead(cached), second);
+    tree.rebuild(false);
+    EXPECT_EQ(uuidOfLead(tree), second);
+
+    // The same time to the nanosecond: only the size tells.
+    ChunkBuffer longer = patchChunk("Lead, rewritten", newUuid());
+    ASSERT_EQ(PatchFileHandler::writeFxp(lead, "Lead", longer, true), 0);
+    setNanoseconds(500000000);
+    tree.rebuild(false);
+    EXPECT_NE(uuidOfLead(tree), second);
+    EXPECT_NE(uuidOfLead(tree), "none");
+}
+
+TEST(PatchTreeCache, AnUnchangedTreeLeavesItsCacheFileAlone)
+{
+    Library library;
+    library.scannedAndCached();
+    struct stat before;
+    ASSERT_EQ(::stat(library.cache.c_str(), &before), 0);
+
+    PatchTree read(library.both());
+    ASSERT_TRUE(read.readCache(library.cache));
+    read.rebuild(std::string(), true);
+    ASSERT_TRUE(read.writeCache(library.cache));
+    struct stat after;
+    ASSERT_EQ(::stat(library.cache.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+
+    writePatch(library.instrument, "Fresh", Format::Fxp, false);
+    read.rebuild(std::string(), true);
+    ASSERT_TRUE(read.writeCache(library.cache));
+    PatchTree again(library.both());
+    ASSERT_TRUE(again.readCache(library.cache));
+    EXPECT_NE(again.findNode("Inst/Fresh"), nullptr);
+}
+
+TEST(PatchTreeCache, OlderCachesWithoutSizesAreReadAndCheckedOnce)
+{
+    Library library;
+    const std::unique_ptr<PatchTree> scanned = library.scannedAndCached();
+    PatchTree& written = *scanned;
+    std::string text = written.cacheDocumentText();
+    for (const char* name : {" modify_time_ns=\"", " size=\""})
+        for (std::size_t at = text.find(name); at != std::string::npos; at = text.find(name, at))
+            text.erase(at, text.find('"', at + std::strlen(name)) + 1 - at);
+    ASSERT_EQ(text.find("size="), std::string::npos);
+    writeText(library.cache, text);
+
+    PatchTree read(library.both());
+    ASSERT_TRUE(read.readCache(library.cache));
+    read.rebuild(std::string(), true);
+    EXPECT_EQ(describe(read), describe(written));
+    EXPECT_EQ(read.cacheDocumentText(), written.cacheDocumentText());
 }

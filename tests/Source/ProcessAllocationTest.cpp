@@ -1,6 +1,8 @@
-// The audio thread's block path allocates nothing: every allocation of the
-// process is counted while a block is being processed.
+// The audio thread's block path allocates nothing, takes no lock and opens
+// no file: all three are counted on the thread that processes a block, while
+// it does.
 
+#include "tests/Source/PatchLibraryTestSupport.h"
 #include "tests/support/Deliverables.h"
 #include "tests/support/SoundingPlugin.h"
 #include "tests/support/TemporaryHome.h"
@@ -8,18 +10,51 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdarg>
 #include <cstdlib>
+#include <mutex>
 #include <new>
+#include <string>
+
+#include <dirent.h>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <pthread.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
-std::atomic<bool> counting{false};
+// Other threads (the program change worker) may do all of it meanwhile.
+thread_local std::atomic<bool> counting{false};
 std::atomic<long> allocations{0};
+std::atomic<long> locks{0};
+std::atomic<long> fileTouches{0};
 
 void count()
 {
     if (counting.load(std::memory_order_relaxed))
         allocations.fetch_add(1, std::memory_order_relaxed);
+}
+
+void countLock()
+{
+    if (counting.load(std::memory_order_relaxed))
+        locks.fetch_add(1, std::memory_order_relaxed);
+}
+
+void countFileTouch()
+{
+    if (counting.load(std::memory_order_relaxed))
+        fileTouches.fetch_add(1, std::memory_order_relaxed);
+}
+
+// The C library's own function of that name.
+template <typename Function>
+Function next(const char* name)
+{
+    return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
 }
 
 void* allocate(std::size_t size)
@@ -135,25 +170,142 @@ int posix_memalign(void** p, std::size_t alignment, std::size_t size)
     *p = __libc_memalign(alignment, size);
     return *p ? 0 : 12;
 }
+
+// Locks: the mutexes (also the one behind std::atomic_load of a shared
+// pointer), read-write locks and spin locks of the thread library.
+#define COUNTED_LOCK(name, type)                                                                                  \
+    int name(type* lock)                                                                                          \
+    {                                                                                                            \
+        countLock();                                                                                             \
+        static const auto real = next<int (*)(type*)>(#name);                                                    \
+        return real(lock);                                                                                       \
+    }
+COUNTED_LOCK(pthread_mutex_lock, pthread_mutex_t)
+COUNTED_LOCK(pthread_mutex_trylock, pthread_mutex_t)
+COUNTED_LOCK(pthread_rwlock_rdlock, pthread_rwlock_t)
+COUNTED_LOCK(pthread_rwlock_wrlock, pthread_rwlock_t)
+COUNTED_LOCK(pthread_rwlock_tryrdlock, pthread_rwlock_t)
+COUNTED_LOCK(pthread_rwlock_trywrlock, pthread_rwlock_t)
+COUNTED_LOCK(pthread_spin_lock, pthread_spinlock_t)
+COUNTED_LOCK(pthread_spin_trylock, pthread_spinlock_t)
+#undef COUNTED_LOCK
+
+int pthread_mutex_timedlock(pthread_mutex_t* lock, const struct timespec* until)
+{
+    countLock();
+    static const auto real = next<int (*)(pthread_mutex_t*, const struct timespec*)>("pthread_mutex_timedlock");
+    return real(lock, until);
+}
+
+// Files: opened, listed or looked at. The mode argument is there only when
+// the call may make a file.
+#define READ_MODE(flags, mode)                                                                                   \
+    int mode = 0;                                                                                                \
+    if ((flags) & (O_CREAT | O_TMPFILE))                                                                         \
+    {                                                                                                            \
+        va_list arguments;                                                                                       \
+        va_start(arguments, flags);                                                                              \
+        mode = va_arg(arguments, int);                                                                           \
+        va_end(arguments);                                                                                       \
+    }
+int open(const char* path, int flags, ...)
+{
+    countFileTouch();
+    READ_MODE(flags, mode)
+    static const auto real = next<int (*)(const char*, int, ...)>("open");
+    return real(path, flags, mode);
+}
+int open64(const char* path, int flags, ...)
+{
+    countFileTouch();
+    READ_MODE(flags, mode)
+    static const auto real = next<int (*)(const char*, int, ...)>("open64");
+    return real(path, flags, mode);
+}
+int openat(int folder, const char* path, int flags, ...)
+{
+    countFileTouch();
+    READ_MODE(flags, mode)
+    static const auto real = next<int (*)(int, const char*, int, ...)>("openat");
+    return real(folder, path, flags, mode);
+}
+int openat64(int folder, const char* path, int flags, ...)
+{
+    countFileTouch();
+    READ_MODE(flags, mode)
+    static const auto real = next<int (*)(int, const char*, int, ...)>("openat64");
+    return real(folder, path, flags, mode);
+}
+#undef READ_MODE
+FILE* fopen(const char* path, const char* mode)
+{
+    countFileTouch();
+    static const auto real = next<FILE* (*)(const char*, const char*)>("fopen");
+    return real(path, mode);
+}
+FILE* fopen64(const char* path, const char* mode)
+{
+    countFileTouch();
+    static const auto real = next<FILE* (*)(const char*, const char*)>("fopen64");
+    return real(path, mode);
+}
+DIR* opendir(const char* path)
+{
+    countFileTouch();
+    static const auto real = next<DIR* (*)(const char*)>("opendir");
+    return real(path);
+}
+int stat(const char* path, struct stat* out)
+{
+    countFileTouch();
+    static const auto real = next<int (*)(const char*, struct stat*)>("stat");
+    return real(path, out);
+}
+int lstat(const char* path, struct stat* out)
+{
+    countFileTouch();
+    static const auto real = next<int (*)(const char*, struct stat*)>("lstat");
+    return real(path, out);
+}
 }
 #endif
 
 namespace
 {
-// Counts the allocations made while the plug-in processes.
+// Counts the allocations, locks and file touches made while the plug-in
+// processes.
 class CountingPlugin : public SoundingPlugin
 {
 public:
     using SoundingPlugin::SoundingPlugin;
 
-    long countedRun(int frames)
+    struct Counts
+    {
+        long allocations = 0;
+        long locks = 0;
+        long fileTouches = 0;
+
+        Counts& operator+=(const Counts& other)
+        {
+            allocations += other.allocations;
+            locks += other.locks;
+            fileTouches += other.fileTouches;
+            return *this;
+        }
+    };
+
+    Counts countedRunOf(int frames)
     {
         allocations = 0;
+        locks = 0;
+        fileTouches = 0;
         markCallsWith(&counting);
         run(frames);
         markCallsWith(nullptr);
-        return allocations.load();
+        return {allocations.load(), locks.load(), fileTouches.load()};
     }
+
+    long countedRun(int frames) { return countedRunOf(frames).allocations; }
 };
 
 class BlockAllocation : public ::testing::TestWithParam<Deliverable>
@@ -178,6 +330,27 @@ TEST(ProcessAllocation, CountingSeesAllocations)
     counting = false;
     std::free(block);
     EXPECT_EQ(allocations.load(), 1);
+
+    locks = 0;
+    fileTouches = 0;
+    counting = true;
+    std::mutex mutex;
+    mutex.lock();
+    mutex.unlock();
+    struct stat status;
+    ::stat("/", &status);
+    counting = false;
+    EXPECT_EQ(locks.load(), 1);
+    EXPECT_EQ(fileTouches.load(), 1);
+
+    // Counted or not, a file is made with the mode asked for.
+    TemporaryHome home;
+    const std::string path = home.path() + "/made";
+    const int file = ::open(path.c_str(), O_CREAT | O_WRONLY, 0600);
+    ASSERT_GE(file, 0);
+    ::close(file);
+    ASSERT_EQ(::stat(path.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0600u);
 #endif
 }
 
@@ -203,4 +376,39 @@ TEST_P(BlockAllocation, BlocksAllocateNothing)
     synth.midi(at + 9100, 0xB0, 69, 0);
     synth.midi(at + 9200, 0xB0, 123, 0);
     EXPECT_EQ(synth.countedRun(2 * 44100), 0);
+}
+
+// The audio thread only leaves a MIDI program change for the worker, and the
+// switch at a later block start sends what the worker loaded.
+TEST_P(BlockAllocation, MidiProgramChangesAllocateLockAndOpenNothing)
+{
+    TemporaryHome home;
+    const Deliverable& deliverable = GetParam();
+    const std::string bank = librarytest::makeFolder(home.path() + "/.local/share/Vorlix/Zentrova2/" +
+                                                     deliverable.patchFolder + "/Bank");
+    constexpr int kPatches = 3;
+    for (int patch = 0; patch < kPatches; ++patch)
+        librarytest::writePatch(bank, "P" + std::to_string(patch), librarytest::Format::Fxp, deliverable.isEffect);
+    CountingPlugin synth(44100.0f, 256, *deliverable.flavour);
+    for (int patch = 0; patch < kPatches; ++patch)
+        synth.plugin->setMidiProgramPath(patch, std::string(deliverable.treePrefix) + "Bank/P" + std::to_string(patch));
+    synth.run(44100);
+    std::int64_t at = 44100;
+    CountingPlugin::Counts counts;
+    for (int change = 0; change < 10; ++change)
+    {
+        const int patch = (change + 1) % kPatches;
+        synth.midi(at + 100, 0xC0, patch, 0);
+        counts += synth.countedRunOf(256);
+        synth.plugin->waitForMidiProgramChange();
+        counts += synth.countedRunOf(512);
+        at += 256 + 512;
+        EXPECT_EQ(synth.plugin->getStateHandler().getCurrentState().m_patchData.name, "P" + std::to_string(patch))
+            << change;
+    }
+    EXPECT_EQ(counts.allocations, 0);
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+    EXPECT_EQ(counts.locks, 0);
+    EXPECT_EQ(counts.fileTouches, 0);
+#endif
 }

@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -108,9 +109,18 @@ protected:
         zentrova().processReplacing(nullptr, outputs, 256);
     }
 
+    // A block with the change, then the worker makes it. The engine lets go
+    // of the state the worker loads into once the block has run.
     void programChange(int program, int channel = 0)
     {
         sendMidi(zentrova(), {midiEvent(0, 0xC0 | channel, program)});
+        render();
+        zentrova().waitForMidiProgramChange();
+    }
+
+    void programChangeWithoutWaiting(int program)
+    {
+        sendMidi(zentrova(), {midiEvent(0, 0xC0, program)});
         render();
     }
 
@@ -422,6 +432,7 @@ TEST_P(Programs, MidiProgramChangesPlayTheMidiBankTablesPatches)
     EXPECT_EQ(enginePatchName(), "P000");
 
     sendMidi(zentrova(), {midiEvent(3, 0xC4, 5)});
+    zentrova().waitForMidiProgramChange();
     EXPECT_EQ(zentrova().getCurrentBank().address, at("Pads/"));
     EXPECT_EQ(currentProgram(), 3);
     EXPECT_EQ(currentName(), "P003");
@@ -432,9 +443,11 @@ TEST_P(Programs, MidiProgramChangesPlayTheMidiBankTablesPatches)
     render();
 
     sendMidi(zentrova(), {midiEvent(0, 0xB0, 0, 1), midiEvent(1, 0xC0, 5)});
+    zentrova().waitForMidiProgramChange();
     render();
     EXPECT_EQ(currentName(), "P001") << "bank select picks the table's bank";
     sendMidi(zentrova(), {midiEvent(0, 0xB0, 0, 0x85), midiEvent(1, 0xC0, 5)});
+    zentrova().waitForMidiProgramChange();
     render();
     EXPECT_EQ(zentrova().getMidiBank(), 1) << "a bank above the table is ignored";
     EXPECT_EQ(currentName(), "P001");
@@ -456,16 +469,56 @@ TEST_P(Programs, AMidiProgramChangeNeverWaitsForABusyLibrary)
     ASSERT_NE(before, "P002");
     {
         TreeHolder holder(zentrova(), at("Pads/Held"));
-        programChange(9);
+        const auto start = std::chrono::steady_clock::now();
+        sendMidi(zentrova(), {midiEvent(0, 0xC0, 9)});
+        render();
         block();
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200))
+            << "the audio thread leaves the change to the worker";
         EXPECT_EQ(currentName(), before) << "the library is busy: the change waits";
         holder.release();
     }
+    zentrova().waitForMidiProgramChange();
+    EXPECT_EQ(currentName(), "P002") << "made once the library is free";
     sendMidi(zentrova(), {});
-    EXPECT_EQ(currentName(), "P002") << "made at the next block start";
+    EXPECT_EQ(enginePatchName(), "P002") << "played from the next block start";
     render();
-    sendMidi(zentrova(), {});
-    EXPECT_EQ(enginePatchName(), "P002");
+}
+
+// Closing an instance while the worker makes its program change waits for
+// the change, which then touches nothing of the closed instance.
+TEST_P(Programs, AnInstanceClosedDuringItsMidiProgramChangeWaitsForIt)
+{
+    addBank("Pads", 4);
+    const std::string held = addPatch("Pads", "Held");
+    std::filesystem::remove(held);
+    ChunkBuffer chunk;
+    chunk.assignCompressed(patchDocument("609", {}));
+    ASSERT_EQ(PatchFileHandler::writeFxp(held, "Held", chunk, !isEffect()), 0);
+    std::filesystem::permissions(held, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+    open();
+    zentrova().setMidiProgramPath(9, at("Pads/P002"));
+    PluginInstance other(PluginInstance::quietHost, *GetParam().flavour);
+    std::atomic<bool> closed{false};
+    std::thread closing;
+    {
+        // The other instance holds the library, so the worker waits inside
+        // this instance's change.
+        TreeHolder holder(*other.get(), at("Pads/Held"));
+        programChangeWithoutWaiting(9);
+        const ProgramChangeWorker::Client& client = zentrova();
+        while (client.hasProgramChangeRequest())
+            std::this_thread::yield();
+        closing = std::thread([&] {
+            plugin->close();
+            closed = true;
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        EXPECT_FALSE(closed.load()) << "the change is under way";
+        holder.release();
+    }
+    closing.join();
+    EXPECT_TRUE(closed.load());
 }
 
 TEST_P(Programs, AMidiProgramChangeToAnUnreadablePatchFallsBackToTheDefaultPatch)

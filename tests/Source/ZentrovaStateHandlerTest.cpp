@@ -87,6 +87,7 @@ std::string filterType(const char* type)
 
 constexpr float kHiPass = 2.0f / 8.0f;
 constexpr float kLp2Pole = 3.0f / 8.0f;
+constexpr float kBndPass = 1.0f / 8.0f;
 constexpr long kPatchModified = 599;
 
 class StateHandler : public ::testing::Test
@@ -143,7 +144,6 @@ TEST_F(StateHandler, AReadWaitsWhileTheEngineStillReadsThePreviousState)
     ZentrovaState& previous = handler.getCurrentState();
     ASSERT_TRUE(handler.toggleState());
     owner.readByEngine = &previous;
-    EXPECT_EQ(handler.tryLoadPatchFile(PatchInfo(), 0), ZentrovaStateHandler::Attempt::kBusy);
     std::atomic<bool> read{false};
     std::thread host([&] { read = readDocument(handler, filterType("Bnd Pass")); });
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
@@ -153,28 +153,36 @@ TEST_F(StateHandler, AReadWaitsWhileTheEngineStillReadsThePreviousState)
     host.join();
     EXPECT_TRUE(read.load());
     EXPECT_EQ(&handler.getEditState(), &previous);
-    EXPECT_EQ(handler.tryLoadPatchFile(PatchInfo(), 0), ZentrovaStateHandler::Attempt::kBusy)
-        << "the read waits for its switch, and the host reads its state meanwhile";
     ASSERT_TRUE(handler.toggleState());
-    EXPECT_EQ(handler.tryLoadPatchFile(PatchInfo(), 0), ZentrovaStateHandler::Attempt::kFailed);
+    EXPECT_EQ(handler.getCurrentState().getParameter(0)->getValue(), kBndPass);
 }
 
-TEST_F(StateHandler, TheDefaultPatchFallbackNeverWaitsOnTheAudioThread)
+// The audio thread's switch takes no lock: while a host thread still writes
+// the state to be switched to, it answers at once and leaves the switch for
+// a later block.
+TEST_F(StateHandler, TheSwitchNeverWaitsForAHostWrite)
 {
     ASSERT_TRUE(readDocument(handler, filterType("Hi Pass")));
-    ZentrovaState& previous = handler.getCurrentState();
     ASSERT_TRUE(handler.toggleState());
-    // A host read now waits for the engine inside the lock.
-    owner.readByEngine = &previous;
+    ASSERT_TRUE(readDocument(handler, filterType("LP 2 Pole")));
+    ZentrovaState& pending = handler.getEditState();
+    // The next read claims the pending state, then waits inside its claim.
+    owner.readByEngine = &pending;
     owner.engineAsked = false;
     std::thread host([&] { readDocument(handler, filterType("Bnd Pass")); });
     while (!owner.engineAsked.load())
         std::this_thread::yield();
-    EXPECT_EQ(handler.trySetDefaultPatch(), ZentrovaStateHandler::Attempt::kBusy);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(handler.toggleState());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(20));
+    EXPECT_TRUE(handler.isSwitchPending());
     owner.readByEngine = nullptr;
     host.join();
     ASSERT_TRUE(handler.toggleState());
-    EXPECT_EQ(handler.trySetDefaultPatch(), ZentrovaStateHandler::Attempt::kLoaded);
+    EXPECT_EQ(&handler.getCurrentState(), &pending);
+    EXPECT_EQ(pending.getParameter(0)->getValue(), kBndPass) << "the whole of the last read";
+
+    handler.setDefaultPatch();
     EXPECT_EQ(handler.editPatchName(), DefaultPatchRecord::instance().name);
     EXPECT_FALSE(handler.isSwitchPending()) << "written in place";
 }

@@ -133,6 +133,32 @@ TEST(ZentrovaStatePatchFiles, FilesWithoutAUsablePatchAreNotValid)
     EXPECT_TRUE(state.m_modified);
 }
 
+TEST(ZentrovaStatePatchFiles, APatchThatInflatesBeyondAnyPatchIsNotValid)
+{
+    patchtest::TempFolder folder;
+    QuietStateOwner owner;
+    ZentrovaState saved(&owner);
+    saved.setParameterValue(Param::FilterQ, 0.25f, 2);
+    ChunkBuffer chunk;
+    ASSERT_TRUE(saved.writeChunkXml(chunk, true));
+    const std::string patch = inflateToString(chunk);
+    ASSERT_FALSE(patch.empty());
+
+    ZentrovaState state(&owner);
+    state.setParameterValue(Param::FilterQ, 0.5f, 2);
+    // The patch padded to 60 MB: some 60 KB on disk.
+    ChunkBuffer huge;
+    ASSERT_EQ(huge.assignCompressed(patch + std::string(60u << 20, ' ')), 0);
+    ASSERT_EQ(PatchFileHandler::writeFxp(folder / "huge.fxp", "Huge", huge, true), 0);
+    expectNotAPatch(state, folder / "huge.fxp");
+
+    ChunkBuffer padded;
+    ASSERT_EQ(padded.assignCompressed(patch + std::string(100000, ' ')), 0);
+    ASSERT_EQ(PatchFileHandler::writeFxp(folder / "padded.fxp", "Padded", padded, true), 0);
+    state.loadPatchFile(folder / "padded.fxp", 0);
+    EXPECT_NEAR(state.m_patchData.values[Param::FilterQ], 0.25f, 1e-4);
+}
+
 TEST(ZentrovaStatePatchFiles, Version1FilesLoadTheirProgram)
 {
     patchtest::TempFolder folder;

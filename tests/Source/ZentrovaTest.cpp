@@ -2,17 +2,25 @@
 // through its exported entry point. What tells the two apart is checked
 // with the instrument flavour.
 
+#include "patches/PatchFileHandler.h"
+#include "patches/Uuid.h"
 #include "tools/HostedPlugin.h"
 #include "tools/MidiSequence.h"
 #include "tools/OfflineRenderer.h"
 #include "tests/support/Deliverables.h"
 #include "tests/support/TemporaryHome.h"
+#include "tests/support/TimeBudget.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <limits>
 #include <memory>
 #include <string>
@@ -27,6 +35,40 @@ protected:
 
     TemporaryHome home;
 };
+
+// Well-formed UTF-8 with no C0 or C1 control character and no DEL.
+bool isCleanText(const std::string& text)
+{
+    for (std::size_t at = 0; at < text.size();)
+    {
+        const auto lead = static_cast<unsigned char>(text[at]);
+        std::size_t length = 0;
+        if (lead < 0x80)
+            length = 1;
+        else if (lead >= 0xC2 && lead < 0xE0)
+            length = 2;
+        else if (lead >= 0xE0 && lead < 0xF0)
+            length = 3;
+        else if (lead >= 0xF0 && lead < 0xF5)
+            length = 4;
+        if (length == 0 || at + length > text.size())
+            return false;
+        std::uint32_t code = length == 1 ? lead : lead & (0x7Fu >> length);
+        for (std::size_t i = 1; i < length; ++i)
+        {
+            const auto next = static_cast<unsigned char>(text[at + i]);
+            if ((next & 0xC0) != 0x80)
+                return false;
+            code = (code << 6) | (next & 0x3Fu);
+        }
+        const std::uint32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (code < smallest[length] || code > 0x10FFFF || (code >= 0xD800 && code < 0xE000) || code < 0x20 ||
+            (code >= 0x7F && code < 0xA0))
+            return false;
+        at += length;
+    }
+    return true;
+}
 } // namespace
 
 INSTANTIATE_FOR_BOTH_DELIVERABLES(ZentrovaPlugin);
@@ -236,4 +278,97 @@ TEST_P(ZentrovaPlugin, EditorOpensWithoutAWindowAndCloses)
     EXPECT_EQ(plugin->dispatch(effSetEditKnobMode, 0, 2), 1);
     plugin->dispatch(effEditClose);
     plugin->dispatch(effEditClose);
+}
+
+TEST_P(ZentrovaPlugin, ProgramNamesReachTheHostAsCleanText)
+{
+    // Whatever the patch files are called, on disk names may hold any byte.
+    const std::string folder = home.path() + "/.local/share/Vorlix/Zentrova2/" + GetParam().patchFolder;
+    std::filesystem::create_directories(folder);
+    std::string accents;
+    for (int i = 0; i < 12; ++i)
+        accents += "\xC3\xA9";
+    const std::vector<std::string> names = {"Line\nFeed", "Tab\tStop", "Latin\xE9\xFF", "Esc\x1B[1m\x7F",
+                                            "\xC2\x85Next", "", "Long" + accents};
+    for (const std::string& name : names)
+    {
+        ChunkBuffer chunk;
+        ASSERT_EQ(chunk.assignCompressed("<zentrova version=\"2.0\" platform=\"linux\" uuid=\"" +
+                                         uuidToString(generateUuid()) +
+                                         "\">\n<patch name=\"x\">\n<parameter name=\"FilterType\" "
+                                         "value=\"Hi Pass\" />\n</patch>\n</zentrova>\n"),
+                  0);
+        ASSERT_EQ(PatchFileHandler::writeFxp(folder + "/" + name + ".fxp", "x", chunk, GetParam().isEffect), 0);
+    }
+
+    auto plugin = load();
+    char text[64];
+    int listed = 0, nameless = -1;
+    for (int program = 0; program < 128; ++program)
+    {
+        ASSERT_EQ(plugin->dispatch(effGetProgramNameIndexed, program, 0, text), 1);
+        EXPECT_TRUE(isCleanText(text)) << program << ": " << text;
+        EXPECT_NE(text[0], 0) << program;
+        EXPECT_LT(std::strlen(text), 24u);
+        listed += std::string(text) != "empty" ? 1 : 0;
+        if (std::string(text) == ".fxp")
+            nameless = program;
+    }
+    EXPECT_EQ(listed, static_cast<int>(names.size()));
+
+    // The file without a name is a patch of its own, not the default one.
+    ASSERT_GE(nameless, 0) << "a file named only by its extension shows its file name";
+    plugin->dispatch(effSetProgram, 0, nameless);
+    plugin->dispatch(effGetProgramName, 0, 0, text);
+    EXPECT_STREQ(text, ".fxp");
+    EXPECT_EQ(plugin->getParameter(0), 0.25f);
+
+    char given[] = "Set\tBy\nHost";
+    plugin->dispatch(effSetProgramName, 0, 0, given);
+    plugin->dispatch(effGetProgramName, 0, 0, text);
+    EXPECT_STREQ(text, "Set By Host");
+}
+
+TEST_P(ZentrovaPlugin, AConfigurationWithAByteOrderMarkKeepsItsSettings)
+{
+    const std::string file = home.path() + "/.config/com.vorlixworks.Zentrova2.sup";
+    {
+        std::ofstream out(file, std::ios::binary);
+        out << "\xEF\xBB\xBF\nZentrova Configuration File\n{Knob Mode}{Linear}\n{Flt Q}{71}\n"
+               "{Midi Banks}{<bank><program midi=\"3\" path=\"FX/Pads/Warm\"/></bank>}\n";
+    }
+    load().reset();
+    std::ifstream in(file, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("{Knob Mode}{Linear}\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("{Flt Q}{71}\n"), std::string::npos);
+    EXPECT_NE(text.find("path=\"FX/Pads/Warm\""), std::string::npos);
+}
+
+TEST_P(ZentrovaPlugin, APatchFolderOfTheWholeFileSystemDoesNotHoldCreation)
+{
+    // This deliverable's patch folder is "/": without bounds its scan,
+    // made while the host creates the instance, never ends.
+    const std::string key = GetParam().isEffect ? "FX Patch Folders" : "Inst Patch Folders";
+    {
+        std::ofstream configuration(home.path() + "/.config/com.vorlixworks.Zentrova2.sup", std::ios::trunc);
+        configuration << "Zentrova Configuration File\n{" << key << "}{<folder name=\"Everything\" path=\"/\"/>}\n";
+    }
+    // Once without the cache, once with what the first close wrote.
+    for (int round = 0; round < 2; ++round)
+    {
+        const auto start = std::chrono::steady_clock::now();
+        auto plugin = load();
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        EXPECT_LT(seconds, 5.0 * kTimeBudgetScale) << "round " << round;
+        char name[64] = {};
+        EXPECT_EQ(plugin->dispatch(effGetProgramNameIndexed, 0, 0, name), 1);
+        const OfflineRenderer::Result result = OfflineRenderer::render(*plugin, MidiSequence::builtInPhrase(), 0.1);
+        EXPECT_EQ(result.left.size(), 4800u);
+        plugin.reset();
+        // The close cached the folders found: thousands of them.
+        std::ifstream cache(home.path() + "/.local/share/Vorlix/Zentrova2/patchtree.bin", std::ios::ate);
+        EXPECT_GT(static_cast<long>(cache.tellg()), 10000L);
+    }
 }

@@ -1,5 +1,6 @@
-// The patch-tree cache ("patchtree.bin"), read for the settings it claims
-// and then brought up to date with the folders: a cache that is read must
+// The patch-tree cache ("patchtree.bin", binary or the older XML, each
+// compressed or not), read for the settings it claims and then brought up
+// to date with the folders: a cache that is read must
 // give a tree that walks, writes a cache that reads back to the same tree,
 // and survives the rescan.
 
@@ -99,9 +100,15 @@ void writeSeeds(const std::string& folder)
     tree.writeCache(path);
     const fuzz::Bytes compressed = fuzz::readFile(path);
     fuzz::writeSeed(folder, "compressed", compressed);
-    // The document itself, where mutations reach the XML.
+    // The binary document itself, where mutations reach its words.
     ChunkBuffer chunk(compressed.data(), compressed.size());
-    std::string text = inflateToString(chunk);
+    std::string binary;
+    inflateBytes(chunk, binary, 64u << 20);
+    if (!binary.empty())
+        binary.pop_back();
+    fuzz::writeSeed(folder, "binary", binary);
+    // The XML document older versions wrote, where mutations reach the XML.
+    std::string text = tree.cacheDocumentText();
     text.push_back('\0');
     fuzz::writeSeed(folder, "plain", text);
     std::error_code ignored;

@@ -108,14 +108,44 @@ TEST(ChunkBuffer, EmptyAndCorruptInputGiveRawTextWithoutHanging)
     EXPECT_EQ(inflateToString(corrupt), std::string(reinterpret_cast<const char*>(garbage), sizeof garbage));
 }
 
-TEST(ChunkBuffer, InflationIsCappedAgainstBombs)
+TEST(ChunkBuffer, TextBeyondWhatAnyPatchNeedsIsNoText)
 {
-    // 100 MiB of one letter compresses to about 100 KB.
-    const std::string bomb((kMaxInflatedChunkSize + (36ull << 20)), 'A');
+    // 60 MiB of one letter compresses to about 60 KB: no patch at all.
+    const std::string bomb(60ull << 20, 'A');
     ChunkBuffer chunk;
     ASSERT_EQ(chunk.assignCompressed(bomb), Z_OK);
-    const std::string result = inflateToString(chunk);
-    EXPECT_LT(result.size(), 1000u); // the raw bytes, not the inflated text
+    EXPECT_EQ(inflateToString(chunk), "");
+    std::string bytes;
+    bool tooLarge = false;
+    EXPECT_FALSE(inflateBytes(chunk, bytes, kMaxPatchTextSize, &tooLarge));
+    EXPECT_TRUE(tooLarge);
+    EXPECT_TRUE(bytes.empty());
+    // A larger limit (the patch-tree cache's) takes it whole.
+    EXPECT_EQ(inflateToString(chunk, 64ull << 20).size(), bomb.size());
+
+    const std::string atLimit(kMaxPatchTextSize, 'B');
+    ASSERT_EQ(chunk.assignCompressed(atLimit), Z_OK);
+    EXPECT_EQ(inflateToString(chunk), atLimit);
+    ASSERT_EQ(chunk.assignCompressed(atLimit + "B"), Z_OK);
+    EXPECT_EQ(inflateToString(chunk), "");
+
+    // Plain text is held to the same limit.
+    const std::string plain = atLimit + "B";
+    ChunkBuffer raw(plain.c_str(), plain.size() + 1);
+    EXPECT_EQ(inflateToString(raw), "");
+}
+
+TEST(ChunkBuffer, InflatedBytesKeepTheirNuls)
+{
+    const std::string binary("a\0b\0\0c", 6);
+    ChunkBuffer chunk;
+    // The text's own NUL is compressed too.
+    ASSERT_EQ(chunk.assignCompressed(binary), Z_OK);
+    std::string bytes;
+    ASSERT_TRUE(inflateBytes(chunk, bytes, 100));
+    EXPECT_EQ(bytes, std::string("a\0b\0\0c\0", 7));
+    ChunkBuffer notAStream("plain", 5);
+    EXPECT_FALSE(inflateBytes(notAStream, bytes, 100));
 }
 
 TEST(ChunkBuffer, OwnershipAndMoves)

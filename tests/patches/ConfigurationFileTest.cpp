@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <locale>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -489,4 +490,83 @@ TEST_F(ConfigurationFile, NumbersIgnoreTheProcesssLocale)
     std::locale::global(saved);
     EXPECT_NE(text.find("{Damper Scale}{0.25}\n{Hold2 Scale}{1.75}\n"), std::string::npos);
     EXPECT_NE(text.find("{Tooltip Delay}{2.5}\n"), std::string::npos);
+}
+
+TEST_F(ConfigurationFile, AByteOrderMarkAndBlankLinesBeforeTheHeaderAreHarmless)
+{
+    writeTextFile(files.userConfigFile(),
+                  "\xEF\xBB\xBF\r\n \t\n\nZentrova Configuration File\r\n{Knob Mode}{Linear}\n{Flt Q}{71}\n"
+                  "{Midi Banks}{<bank><program midi=\"3\" path=\"FX/A/1\"/></bank>}\n");
+    AcquiredConfiguration configuration;
+    EXPECT_EQ(configuration->getKnobMode(), 2);
+    EXPECT_EQ(configuration->getMidiController(1), 71);
+    EXPECT_EQ(configuration->getMidiBankPath(0, 3), "FX/A/1");
+    configuration.release();
+
+    AcquiredConfiguration again;
+    EXPECT_EQ(again->getKnobMode(), 2) << "the settings outlive the last release";
+    EXPECT_EQ(again->getMidiController(1), 71);
+    EXPECT_EQ(again->getMidiBankPath(0, 3), "FX/A/1");
+}
+
+TEST_F(ConfigurationFile, AFileThatCouldNotBeReadIsKeptBesideTheNewOne)
+{
+    const std::string file = files.userConfigFile();
+    const std::string garbled = "Zentrova Configuraton File\n{Knob Mode}{Linear}\n";
+    writeTextFile(file, garbled);
+    {
+        AcquiredConfiguration configuration;
+        EXPECT_EQ(configuration->getKnobMode(), -1);
+        configuration->setKnobMode(1);
+    }
+    EXPECT_EQ(readTextFile(file + "._bk"), garbled);
+    AcquiredConfiguration written;
+    EXPECT_EQ(written->getKnobMode(), 1) << "the new file is written all the same";
+    written.release();
+    EXPECT_FALSE(fs::exists(file + "._bk2")) << "a file that was read needs no backup";
+
+    // Too large to be read; the backup is the file itself, never copied, and
+    // no earlier backup is overwritten.
+    writeTextFile(file, "Zentrova Configuration File\n{Knob Mode}{Linear}\n");
+    fs::resize_file(file, 65u << 20);
+    struct stat original;
+    ASSERT_EQ(::stat(file.c_str(), &original), 0);
+    {
+        AcquiredConfiguration configuration;
+        EXPECT_EQ(configuration->getKnobMode(), -1);
+    }
+    struct stat kept;
+    ASSERT_EQ(::stat((file + "._bk2").c_str(), &kept), 0);
+    EXPECT_EQ(kept.st_ino, original.st_ino);
+    EXPECT_EQ(kept.st_size, original.st_size);
+    EXPECT_EQ(readTextFile(file + "._bk"), garbled);
+    EXPECT_LT(fs::file_size(file), 1u << 20);
+
+    // Where a folder stands in the file's place nothing is written.
+    fs::remove(file);
+    fs::create_directory(file);
+    AcquiredConfiguration configuration;
+    EXPECT_EQ(configuration->save(), Configuration::kFileNotOpened);
+    configuration.release();
+    EXPECT_TRUE(fs::is_directory(file));
+}
+
+TEST_F(ConfigurationFile, WritingThroughALinkKeepsTheLinkAndTheFilesMode)
+{
+    const std::string real = files.home() + "/kept/settings.sup";
+    fs::create_directories(files.home() + "/kept");
+    writeTextFile(real, "Zentrova Configuration File\n{Knob Mode}{Circular}\n");
+    ASSERT_EQ(::chmod(real.c_str(), 0600), 0);
+    fs::create_symlink("../kept/settings.sup", files.userConfigFile());
+    {
+        AcquiredConfiguration configuration;
+        EXPECT_EQ(configuration->getKnobMode(), 0);
+        configuration->setKnobMode(2);
+    }
+    EXPECT_TRUE(fs::is_symlink(files.userConfigFile()));
+    EXPECT_EQ(fs::read_symlink(files.userConfigFile()), "../kept/settings.sup");
+    EXPECT_NE(readTextFile(real).find("{Knob Mode}{Linear}\n"), std::string::npos);
+    struct stat status;
+    ASSERT_EQ(::stat(real.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0600u);
 }

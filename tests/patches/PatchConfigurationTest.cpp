@@ -194,10 +194,10 @@ TEST_F(PatchLibrary, TheLastReleaseCachesTheTreeForTheNextConfiguration)
     AcquiredConfiguration(instrumentFlavour()).release();
     ASSERT_TRUE(fs::exists(configurationCache()));
 
-    // Damaged behind the cache's back, with its time kept: only a rescan that
-    // reads the file again would drop the patch.
+    // Damaged behind the cache's back, with its size and time kept: only a
+    // rescan that reads the file again would drop the patch.
     const auto time = fs::last_write_time(glass);
-    writeTextFile(glass, "damaged");
+    writeTextFile(glass, std::string(fs::file_size(glass), 'x'));
     fs::last_write_time(glass, time);
     AcquiredConfiguration configuration(instrumentFlavour());
     EXPECT_NE(configuration->getPatchTree()->getPatchInfo("Inst/Pads/Glass"), nullptr);

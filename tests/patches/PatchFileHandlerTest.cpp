@@ -145,7 +145,8 @@ TEST(PatchFileHandler, ReadOnlyFolderIsReportedAndSkipped)
     writeFile(locked + "/Pad.aupreset", std::string("old"));
     ::chmod(locked.c_str(), 0555);
 
-    EXPECT_EQ(handler.savePatch({{locked, 0x43}, {open, 0x42}}, "Pad", sampleChunk(), 0x43, true, true), 0);
+    EXPECT_EQ(handler.savePatch({{locked, 0x43}, {open, 0x42}}, "Pad", sampleChunk(), 0x43, true, true), 2)
+        << "the two files the locked folder should hold are not written";
     ASSERT_EQ(alerts.alerts.size(), 1u);
     EXPECT_EQ(alerts.alerts[0], "Folder Permissions Error|You do not have write access to the folder " + locked + "\n");
     EXPECT_EQ(filesIn(locked), (std::set<std::string>{"Pad.aupreset"}));
@@ -162,7 +163,7 @@ TEST(PatchFileHandler, ReadOnlyFileIsReportedAndNothingIsRetired)
     writeFile(folder + "/Pad.tfx", std::string("old tfx"));
     ::chmod((folder + "/Pad.fxp").c_str(), 0444);
 
-    EXPECT_EQ(handler.savePatch({{folder, 0x43}}, "Pad", sampleChunk(), 0x43, true, true), 0);
+    EXPECT_EQ(handler.savePatch({{folder, 0x43}}, "Pad", sampleChunk(), 0x43, true, true), 1);
     ASSERT_EQ(alerts.alerts.size(), 1u);
     EXPECT_EQ(alerts.alerts[0], "File Permissions Error|You do not have write access to the file " + folder +
                                     "/Pad.fxp\n");
@@ -211,8 +212,24 @@ TEST(PatchFileHandler, NothingToWriteRetiresNothing)
     PatchFileHandler handler;
     const std::string folder = makeFolder(temp, "bank");
     writeFile(folder + "/Pad.fxp", std::string("old"));
-    EXPECT_EQ(handler.savePatch({{folder, 0x40}}, "Pad", sampleChunk(), 0x43, true, true), 0);
+    EXPECT_EQ(handler.savePatch({{folder, 0x40}}, "Pad", sampleChunk(), 0x43, true, true), 1)
+        << "the patch went nowhere";
     EXPECT_EQ(filesIn(folder), (std::set<std::string>{"Pad.fxp"}));
+    EXPECT_EQ(handler.savePatch({}, "Pad", sampleChunk(), 0x43, true, true), 1);
+}
+
+TEST(PatchFileHandler, AFailureInOneFolderRetiresNothingInTheOthers)
+{
+    TempFolder temp;
+    PatchFileHandler handler;
+    const std::string blocked = makeFolder(temp, "one");
+    const std::string open = makeFolder(temp, "two");
+    ::mkdir((blocked + "/Pad.fxp").c_str(), 0755); // a folder where the new file should go
+    writeFile(open + "/Pad.aupreset", std::string("the only copy"));
+
+    EXPECT_EQ(handler.savePatch({{blocked, 0x42}, {open, 0x42}}, "Pad", sampleChunk(), 0x43, true, true), 1);
+    EXPECT_EQ(filesIn(open), (std::set<std::string>{"Pad.aupreset", "Pad.fxp"}));
+    EXPECT_EQ(readText(open + "/Pad.aupreset"), "the only copy");
 }
 
 TEST(PatchFileHandler, NamesCannotLeaveTheFolder)

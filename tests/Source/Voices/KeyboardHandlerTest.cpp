@@ -725,3 +725,54 @@ TEST_F(KeyboardHandling, ResetForgetsEveryNoteAndPedal)
     run();
     EXPECT_EQ(withCode(amp(), EventCode::GateOff).size(), 1u) << "the pedal is up after a reset";
 }
+
+// A block's input can set off more than the engine's queues hold: the rest of
+// the input waits for the next block, and nothing is lost.
+TEST_F(KeyboardHandling, AFloodOfNotesIsTakenInPieces)
+{
+    poly();
+    constexpr int kNotes = 1500;
+    for (int i = 0; i < kNotes; ++i)
+        noteOn(i % 16, i % 128, 100, i % 256);
+    std::size_t gates = 0;
+    int blocks = 0;
+    for (; blocks < 20 && (gates < kNotes || blocks == 0); ++blocks)
+    {
+        run();
+        const std::vector<Posted> out = notes();
+        EXPECT_LT(out.size(), ControlCue<VoiceEvent>::kLaneCapacity) << blocks;
+        gates += withCode(out, EventCode::GateOn).size();
+        amp();
+    }
+    EXPECT_GT(blocks, 1);
+    EXPECT_EQ(gates, std::size_t(kNotes));
+}
+
+// One event can still overflow them (all notes off of full keyboards in duo
+// mode): the next block gates every group without a note off again.
+TEST_F(KeyboardHandling, GatesLostToAFullQueueAreClosedInTheNextBlock)
+{
+    apply(kFunction, kDuo);
+    for (int channel = 0; channel < 16; ++channel)
+    {
+        for (int note = 0; note < 128; ++note)
+            noteOn(channel, note);
+        run();
+        clearOutput();
+    }
+    send(EventCode::AllNotesOff, 0);
+    run();
+    EXPECT_EQ(notes().size(), ControlCue<VoiceEvent>::kLaneCapacity) << "the queue overflowed";
+    amp();
+    run();
+    std::int64_t closed = 0;
+    for (const Posted& gate : withCode(notes(), EventCode::GateOff))
+        closed |= gate.groups();
+    EXPECT_EQ(closed, 0xFFFF);
+    std::int64_t ampClosed = 0;
+    for (const Posted& gate : withCode(amp(), EventCode::GateOff))
+        ampClosed |= gate.groups();
+    EXPECT_EQ(ampClosed, 0xFFFF);
+    run();
+    EXPECT_TRUE(notes().empty()) << "once";
+}
