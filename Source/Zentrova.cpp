@@ -345,11 +345,13 @@ void Zentrova::processBlock(float** inputs, float** outputs, VstInt32 sampleFram
     m_pTempo->processBlock(sampleFrames);
     const std::int64_t gatedGroups =
         m_keyboardHandler.processBlock(m_controlCues, m_groupMasks, m_groupLevels, getControlTickPhase());
-    m_pVoice->process(m_controlCues, inputs, m_mixBuffer, sampleFrames, gatedGroups, m_groupMasks, m_groupLevels);
+    const bool sounding = m_pVoice->process(m_controlCues, inputs, m_mixBuffer, sampleFrames, gatedGroups,
+                                            m_groupMasks, m_groupLevels);
     m_controlTickPhase.store((getControlTickPhase() + sampleFrames) % kControlTickLength, std::memory_order_relaxed);
     if (m_effectsSection.delayTempoFromHost())
         m_effectsSection.setTempo(static_cast<float>(m_pTempo->getTempo()));
-    m_effectsSection.process(m_controlCues[kEffectsCue], m_mixBuffer, outputs[0], outputs[1], sampleFrames, replace);
+    m_effectsSection.process(m_controlCues[kEffectsCue], m_mixBuffer, outputs[0], outputs[1], sampleFrames, replace,
+                             !sounding);
     m_eventsProcessed = false;
     m_hostEvents.flush();
 }

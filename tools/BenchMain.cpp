@@ -3,6 +3,7 @@
 //   build/zentrova-bench [--plugin Zentrova2.so] [--peer amsynth_vst.so|none]
 //                        [--seconds S] [--repeats R] [--quick] [--silence S]
 //                        [--voices N,N,...] [--block N] [--simd PATH,PATH,...]
+//                        [--instances N]
 
 #include <algorithm>
 #include <cstdio>
@@ -20,6 +21,7 @@
 
 #include "Source/SystemInfo.h"
 #include "tools/CommandLine.h"
+#include "tools/InstanceBenchmark.h"
 #include "tools/VoiceBenchmark.h"
 
 #ifndef ZENTROVA_DEFAULT_PLUGIN
@@ -32,6 +34,9 @@ constexpr const char* kDefaultPeer = "/usr/lib/vst/amsynth_vst.so";
 constexpr double kTargetPercent = 15.0;
 constexpr double kTargetPeerRatio = 0.25;
 constexpr double kTargetBlockShare = 0.5;
+constexpr double kTargetInstanceMegabytes = 2.0;
+constexpr double kTargetOpenMilliseconds = 1.0;
+constexpr double kTargetSilencePercent = 0.02;
 
 struct Options
 {
@@ -48,6 +53,9 @@ struct Options
     // Each measured in a process of its own; none: the path ZENTROVA_SIMD
     // or the processor gives.
     std::vector<SimdPath> simd;
+    // Instances of the project whose memory and opening are measured; 0
+    // measures neither them nor the late silence.
+    int instances = 20;
 };
 
 void usage()
@@ -63,7 +71,8 @@ void usage()
                  "  --block N          block size of those runs, 1 to 4096 (default 64)\n"
                  "  --silence S        seconds of silence measured after the release, 0 for none (default 10)\n"
                  "  --simd P,P,...     vector paths to measure one after the other: sse, avx2, avx512\n"
-                 "                     (default: the one ZENTROVA_SIMD or the processor gives)\n",
+                 "                     (default: the one ZENTROVA_SIMD or the processor gives)\n"
+                 "  --instances N      instances opened for the memory and opening figures, 0 for none (default 20)\n",
                  kDefaultPeer);
 }
 
@@ -103,6 +112,12 @@ bool parse(int argc, char** argv, Options& options)
                 options.simd.push_back(*path);
                 start = end + 1;
             }
+        }
+        else if (argument == "--instances" && hasValue)
+        {
+            options.instances = std::atoi(argv[++i]);
+            if (options.instances < 0 || options.instances == 1 || options.instances > 1000)
+                return false;
         }
         else if (argument == "--quick")
             options.quick = true;
@@ -178,6 +193,34 @@ struct Figures
     double peer = -1.0;
 };
 
+void printInstances(const char* label, const InstanceBenchmark::Result& r)
+{
+    std::printf("  %-9s each further instance %6.2f MB, %7.2f ms (first %6.2f MB, %7.2f ms); "
+                "25-30 s after the release CPU %.4f%%, peak %.3g\n",
+                label, r.megabytesPerInstance, r.openMilliseconds, r.firstMegabytes, r.firstOpenMilliseconds,
+                r.silenceCpuPercent, r.silencePeak);
+}
+
+void measureInstances(const Options& options, const BenchmarkSubject& ours, const BenchmarkSubject* peer)
+{
+    InstanceBenchmark::Case c;
+    c.instances = options.instances;
+    std::printf("\n%d instances in one process, each opened and run one %d-sample block at %.0f Hz (medians of "
+                "the further ones);\none instance of one note, %.0f-%.0f s after its release\n",
+                c.instances, c.blockSize, c.sampleRate, c.silenceFrom, c.silenceTo);
+    const InstanceBenchmark::Result r = InstanceBenchmark::run(ours, c);
+    printInstances(ours.label.c_str(), r);
+    if (peer)
+        printInstances(peer->label.c_str(), InstanceBenchmark::run(*peer, c));
+    std::printf("  targets: at most %.0f MB and %.0f ms per further instance: %s, %s; silence at most %.2f%% "
+                "with exact zero: %s\n",
+                kTargetInstanceMegabytes, kTargetOpenMilliseconds,
+                verdict(r.megabytesPerInstance <= kTargetInstanceMegabytes),
+                verdict(r.openMilliseconds <= kTargetOpenMilliseconds), kTargetSilencePercent,
+                verdict(r.silenceCpuPercent <= kTargetSilencePercent && r.silencePeak == 0.0));
+    std::fflush(stdout);
+}
+
 int measure(const Options& options, Figures& figures)
 {
     BenchmarkHome home;
@@ -194,6 +237,9 @@ int measure(const Options& options, Figures& figures)
                 options.seconds, options.repeats);
     std::printf("vector path %s (processor: %s)\n", SystemInfo::simdPathName(SystemInfo::processPath()),
                 SystemInfo::simdPathName(SystemInfo::processorPath()));
+
+    if (options.instances > 0)
+        measureInstances(options, ours, withPeer ? &peer : nullptr);
 
     VoiceBenchmark::Case mainCase;
     mainCase.seconds = options.seconds;
