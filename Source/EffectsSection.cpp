@@ -113,6 +113,15 @@ void EffectsSection::process(ControlCue<VoiceEvent>& cue, const float* mix, floa
             m_heldEvent = cue.pop();
         }
         const int end = m_heldEvent.isEmpty() ? frames : timeOf(m_heldEvent);
+        // The chorus's sweep moves on through the rest, so that the next
+        // sound meets it where it would have; one that cannot skip wakes
+        // the section.
+        const bool chorusInChain = m_effectsActive != 0 && (m_activeMask & ChorusInChain) != 0;
+        if (m_resting && mixSilent && chorusInChain && !m_chorus->skip(end - position))
+        {
+            m_resting = false;
+            m_quietSamples = 0;
+        }
         if (m_resting && mixSilent)
         {
             if (replace)
@@ -140,9 +149,7 @@ void EffectsSection::watchForRest(const float* outLeft, const float* outRight, i
     }
     if (m_resting)
         return;
-    // The chorus's sweep moves on through a silence; resting would bring the
-    // next sound back at another point of it.
-    if (m_effectsActive != 0 && (m_activeMask & ChorusInChain) != 0)
+    if (m_effectsActive != 0 && (m_activeMask & ChorusInChain) != 0 && !m_chorus->canSkip())
     {
         m_quietSamples = 0;
         return;

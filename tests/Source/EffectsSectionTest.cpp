@@ -483,28 +483,25 @@ TEST(EffectsSection, InThePluginTheChainWritesOrAddsSilenceAndTakesEveryEvent)
 TEST(EffectsSection, RestsInALongSilenceAndTheNextSoundStartsAsItWouldHave)
 {
     constexpr float kRate = 48000.0f;
-    std::vector<VoiceEvent> events = fullChain(0);
-    // The chorus's sweep moves on while it plays: without it a rested and a
-    // fresh section must agree.
-    events.push_back(integerEvent(Param::ChorusLevel, 0, 0));
+    const std::vector<VoiceEvent> events = fullChain(0);
     const std::vector<float> burst = noiseMix(4800, 7, 0.2f);
     std::vector<float> played = burst;
     played.resize(played.size() + 4 * 48000, 0.0f);
 
-    SectionRun rested(kRate, 64);
+    SectionRun rested(kRate, 100);
     std::vector<float> silence = burst;
     silence.resize(silence.size() + 4 * std::size_t(12 * kRate), 0.0f);
-    rested.render(silence, events, fixedBlocks(64), 1, true);
+    rested.render(silence, events, fixedBlocks(100), 1, true);
     ASSERT_TRUE(rested.section.isResting());
     const std::size_t lastSecond = rested.left.size() - std::size_t(kRate);
     EXPECT_TRUE(std::all_of(rested.left.begin() + lastSecond, rested.left.end(), [](float x) { return x == 0.0f; }));
     EXPECT_TRUE(std::all_of(rested.right.begin() + lastSecond, rested.right.end(), [](float x) { return x == 0.0f; }));
 
-    rested.render(played, {}, fixedBlocks(64), 1, true);
+    rested.render(played, {}, fixedBlocks(100), 1, true);
     EXPECT_FALSE(rested.section.isResting());
-    SectionRun awake(kRate, 64);
-    awake.render(silence, events, fixedBlocks(64));
-    awake.render(played, {}, fixedBlocks(64));
+    SectionRun awake(kRate, 100);
+    awake.render(silence, events, fixedBlocks(100));
+    awake.render(played, {}, fixedBlocks(100));
     EXPECT_LT(maxDifference(rested.left, awake.left), 1e-6);
     EXPECT_LT(maxDifference(rested.right, awake.right), 1e-6);
     // The echo was heard, not faded in.
