@@ -50,6 +50,9 @@ constexpr int kGuiLane = 1;
 // A 14-bit bend to the editor's 0..1 pitch wheel: the float 0x38000400.
 constexpr float kBendToWheel = 3.0521303e-5f;
 
+// The block size of a newly opened instance.
+constexpr VstInt32 kOpeningBlockSize = 64;
+
 // Samples per control tick.
 constexpr std::int64_t kControlTickLength = 32;
 
@@ -117,8 +120,10 @@ Zentrova::Zentrova(audioMasterCallback audioMaster, const Flavour& flavour)
             m_stateHandler.toggleState();
         createVoiceEngine();
         // The engine and the buffers get their sizes now, so that a host that
-        // processes before setting them finds working defaults.
-        reinitialise(m_blockSize, m_sampleRate);
+        // processes before setting them finds working defaults: buffers of a
+        // short block, which longer blocks are rendered in pieces of, so that
+        // opening sizes nothing the host's own block size replaces at once.
+        reinitialise(std::min(m_blockSize, kOpeningBlockSize), m_sampleRate);
         suspend();
         ProgramChangeWorker::attach(this);
     }
