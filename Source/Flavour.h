@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Source/VstDeclarations.h"
+#include "Source/vst/VstDeclarations.h"
 
 // What one deliverable shows the host: the effect and the instrument are
 // built from the same sources and differ only in these values, chosen when

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "Source/AudioEffectX.h"
+#include "Source/vst/AudioEffectX.h"
 
 HostEvents::HostEvents(AudioEffectX* owner) : m_owner(owner)
 {

@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "Source/EventCue.h"
-#include "Source/VstDeclarations.h"
+#include "Source/queues/EventCue.h"
+#include "Source/vst/VstDeclarations.h"
 
 class AudioEffectX;
 

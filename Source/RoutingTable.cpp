@@ -1,7 +1,7 @@
 #include "Source/RoutingTable.h"
 
-#include "Source/ParameterTable.h"
 #include "Source/Voices/EventCodes.h"
+#include "Source/parameters/ParameterIndices.h"
 
 #include <algorithm>
 #include <iterator>

@@ -7,39 +7,54 @@
 #include <string>
 #include <vector>
 
-#include "Source/ControlCue.h"
-#include "Source/EffectsSection.h"
 #include "Source/Flavour.h"
 #include "Source/HostEvents.h"
 #include "Source/MidiProgramEntry.h"
 #include "Source/ProgramChangeWorker.h"
 #include "Source/ProgramList.h"
 #include "Source/RoutingTable.h"
-#include "Source/SystemInfo.h"
 #include "Source/Voices/KeyboardHandler.h"
 #include "Source/Voices/VoiceEvent.h"
-#include "Source/VstInterface.h"
-#include "Source/VstTempoAndSync.h"
-#include "Source/ZentrovaStateHandler.h"
-#include "Source/ZentrovaStateOwner.h"
+#include "Source/editorport/EditorPort.h"
+#include "Source/effects/EffectsSection.h"
+#include "Source/parameters/ParameterIndices.h"
+#include "Source/queues/ControlCue.h"
+#include "Source/queues/QueueLanes.h"
+#include "Source/state/ZentrovaStateHandler.h"
+#include "Source/state/ZentrovaStateOwner.h"
+#include "Source/tempo/TempoAndSyncOwner.h"
+#include "Source/tempo/VstTempoAndSync.h"
+#include "Source/vst/VstInterface.h"
+#include "dsp/EngineDimensions.h"
 #include "patches/ChunkBuffer.h"
+#include "patches/ConfigurationClient.h"
+#include "simd/SystemInfo.h"
 
 class Configuration;
 class PatchTree;
 class Voice;
-class ZentrovaEditor;
 
 // The main plug-in object: owns every part of one instance and answers the
-// host.
-class Zentrova : public VstInterface, public ZentrovaStateOwner, public ProgramChangeWorker::Client
+// host. It reaches its editor only through the editor's port. Its source
+// is cut along its seams: Zentrova.cpp builds the instance and renders the
+// audio, ZentrovaMidi.cpp takes MIDI and routes values to the engine,
+// ZentrovaPrograms.cpp keeps the programs and the patch library, and
+// ZentrovaHostAnswers.cpp answers the host's other questions.
+class Zentrova : public VstInterface,
+                 public ZentrovaStateOwner,
+                 public TempoAndSyncOwner,
+                 public ConfigurationClient,
+                 public ProgramChangeWorker::Client
 {
 public:
     static constexpr VstInt32 kNumPrograms = 128;
-    static constexpr VstInt32 kNumParameters = 155;
+    static constexpr VstInt32 kNumParameters = kParameterCount;
     static constexpr VstInt32 kEditBufferProgram = 127;
-    static constexpr int kNumControlCues = 5;
-    static constexpr int kNumGroupMasks = 6;
-    static constexpr int kNumGroups = 16;
+    static constexpr int kNumControlCues = ControlQueue::kCount;
+    static constexpr int kNumGroupMasks = Engine::kGroupMasks;
+    static constexpr int kNumGroups = Engine::kGroups;
+    static constexpr VstInt32 kMaxInputs = 2;
+    static constexpr VstInt32 kNumOutputs = 2;
     // Above this host rate the echo's memory would grow without a bound: the
     // engine runs as at this rate and the outputs stay silent.
     static constexpr float kHighestSampleRate = 768000.0f;
@@ -47,11 +62,11 @@ public:
     // The control queues, by what they feed.
     enum ControlCueIndex
     {
-        kAmpCue = 0,
-        kVoiceParameterCue = 1,
-        kKeyboardCue = 2,
-        kNoteControlCue = 3,
-        kEffectsCue = 4,
+        kAmpCue = ControlQueue::kAmp,
+        kVoiceParameterCue = ControlQueue::kVoiceParameters,
+        kKeyboardCue = ControlQueue::kKeyboard,
+        kNoteControlCue = ControlQueue::kNoteControl,
+        kEffectsCue = ControlQueue::kEffects,
     };
 
     Zentrova(audioMasterCallback audioMaster, const Flavour& flavour);
@@ -128,6 +143,9 @@ public:
     PatchInfo getCurrentPatchInfo();
     // The first folder of the bank at address; empty when there is none.
     std::string getBankFolderPath(const std::string& address);
+    // The formats and issues of the library node at address, as "(+AU)(-VST)"
+    // and the like; empty when there is no such node.
+    std::string getNodeFlagsText(const std::string& address);
     std::vector<PatchInfoPointer> collectPatches(const std::string& address);
 
     // Patch memories 0-7: a bank, or a bank and one of its patches.
@@ -152,7 +170,7 @@ public:
     // "2012-03-03@09-05-08": a snapshot's name; seconds with their fraction.
     static std::string snapshotName(const std::tm& localTime, double seconds);
 
-    // The engine's side of the patch states.
+    // The engine's side of the patch states and the clock.
     void setPseudoParameter(int lane, long index, EngineValue value, std::int64_t time) override;
     void setEditorParameter(long tag, float value) override;
     bool engineReads(const ZentrovaState& state) const override;
@@ -170,6 +188,8 @@ public:
     void refreshEditorHarmonics();
     // Copies the configuration's controller map; tells the editor.
     void updateMidiControllerMap();
+    // Applies the configuration's changed settings to this instance.
+    void configurationChanged(unsigned mask) override;
     // Bank select reaches banks 0-127; other numbers are ignored.
     void setMidiBank(int bank);
     int getMidiBank() const { return m_midiBank.load(std::memory_order_relaxed); }
@@ -189,7 +209,7 @@ public:
     PatchFileSettings getPatchFileSettings() const override;
 
     // Null while the instance has no editor.
-    ZentrovaEditor* getZentrovaEditor();
+    EditorPort* getEditorPort() const { return m_pEditorPort; }
     KeyboardHandler& getKeyboardHandler() { return m_keyboardHandler; }
     Voice* getVoiceEngine() { return m_pVoice.get(); }
     ControlCue<VoiceEvent>* getControlCues() { return m_controlCues; }
@@ -199,6 +219,8 @@ public:
     const Flavour& getFlavour() const { return m_flavour; }
 
 protected:
+    // The editor the instance was given; also the keyboard handler's.
+    void setEditorPort(EditorPort* editor);
     void createVoiceEngine();
     // The configuration tells this instance of changes only while it is
     // complete: switched on by the finished instance, off before it is
@@ -255,6 +277,8 @@ private:
     void copyParameterText(VstInt32 index, char* text, void (ZentrovaParameter::*get)(char*) const);
 
     const Flavour& m_flavour;
+    // Set before the state handler, which shows its first values.
+    EditorPort* m_pEditorPort = nullptr;
     EffectsSection m_effectsSection;
     ZentrovaStateHandler m_stateHandler;
     KeyboardHandler m_keyboardHandler;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Source/AlignedMemory.h"
+#include "dsp/AlignedMemory.h"
 
 #include <cstddef>
 

@@ -1,6 +1,6 @@
 #include "dsp/AudioInput.h"
 
-#include "Source/AlignedMemory.h"
+#include "dsp/AlignedMemory.h"
 
 #include <algorithm>
 #include <cstring>

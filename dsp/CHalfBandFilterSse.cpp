@@ -1,6 +1,6 @@
 #include "dsp/CHalfBandFilterSse.h"
 
-#include "Source/AlignedMemory.h"
+#include "dsp/AlignedMemory.h"
 #include "simd/HalfBandKernels.h"
 
 #include <cstring>

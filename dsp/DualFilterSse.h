@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Source/SystemInfo.h"
+#include "simd/SystemInfo.h"
 #include "dsp/DualFilter.h"
 #include "simd/FilterKernels.h"
 

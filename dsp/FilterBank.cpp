@@ -1,12 +1,12 @@
 #include "dsp/FilterBank.h"
 
-#include "Source/AlignedMemory.h"
-#include "Source/SystemInfo.h"
+#include "dsp/AlignedMemory.h"
 #include "dsp/DualFilterSse.h"
 #include "dsp/DualFilterStandard.h"
 #include "dsp/FilterConstants.h"
 #include "dsp/FilterTables.h"
 #include "dsp/VoiceBuffers.h"
+#include "simd/SystemInfo.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "Source/SystemInfo.h"
+#include "simd/SystemInfo.h"
 #include "dsp/DualFilter.h"
+#include "dsp/EngineDimensions.h"
 
 #include <cstdint>
 
@@ -18,7 +19,7 @@ struct VoiceBuffers;
 class FilterBank
 {
 public:
-    static constexpr int kVoices = 128;
+    static constexpr int kVoices = Engine::kVoices;
     static constexpr int kPairs = kVoices / 2;
 
     // Kept for the voice engine's per-voice control ticks; the bank itself

@@ -1,7 +1,7 @@
 #include "dsp/OscillatorMixer.h"
 
-#include "Source/AlignedMemory.h"
-#include "Source/SystemInfo.h"
+#include "dsp/AlignedMemory.h"
+#include "simd/SystemInfo.h"
 
 #include <algorithm>
 

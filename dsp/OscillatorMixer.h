@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dsp/EngineDimensions.h"
 #include "dsp/VoiceBuffers.h"
 #include "simd/GainKernels.h"
 
@@ -13,8 +14,8 @@
 class OscillatorMixer
 {
 public:
-    static constexpr int kVoices = 128;
-    static constexpr int kTickSamples = 64;
+    static constexpr int kVoices = Engine::kVoices;
+    static constexpr int kTickSamples = Engine::kTickSamples;
 
     OscillatorMixer();
     virtual ~OscillatorMixer();

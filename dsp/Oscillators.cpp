@@ -1,6 +1,6 @@
 #include "dsp/Oscillators.h"
 
-#include "Source/AlignedMemory.h"
+#include "dsp/AlignedMemory.h"
 #include "dsp/AudioInput.h"
 #include "dsp/BasicWaves.h"
 #include "dsp/Random.h"

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dsp/EngineDimensions.h"
 #include "dsp/VoiceBuffers.h"
 
 #include <cstdint>
@@ -27,8 +28,8 @@ struct WaveChange
 class Oscillators
 {
 public:
-    static constexpr int kVoices = 128;
-    static constexpr int kTickSamples = 64;
+    static constexpr int kVoices = Engine::kVoices;
+    static constexpr int kTickSamples = Engine::kTickSamples;
 
     Oscillators();
     virtual ~Oscillators();

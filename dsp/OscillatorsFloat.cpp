@@ -1,8 +1,8 @@
 #include "dsp/OscillatorsFloat.h"
 
-#include "Source/SystemInfo.h"
 #include "dsp/OscillatorsReference.h"
 #include "dsp/OscillatorsSse.h"
+#include "simd/SystemInfo.h"
 
 #include <cmath>
 

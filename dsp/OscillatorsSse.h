@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Source/SystemInfo.h"
+#include "simd/SystemInfo.h"
 #include "dsp/OscillatorsFloat.h"
 
 // The four-lane variant. Its noise generator runs four samples ahead: the

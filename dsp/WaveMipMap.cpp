@@ -1,6 +1,6 @@
 #include "dsp/WaveMipMap.h"
 
-#include "Source/AlignedMemory.h"
+#include "dsp/AlignedMemory.h"
 #include "dsp/BasicWaves.h"
 
 #include <algorithm>

@@ -1,10 +1,13 @@
 // The exported entry of the instrument deliverable, Zentrova2.
 
 #include "Source/Flavour.h"
-#include "Source/PluginEntry.h"
+#include "Source/entry/PluginEntry.h"
+#include "toolkit/x11/X11Platform.h"
 
 extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallback audioMaster)
 {
+    // Only registers the window maker: no display is opened before an editor opens.
+    X11Platform::install();
     return createPluginInstance(audioMaster, instrumentFlavour());
 }
 

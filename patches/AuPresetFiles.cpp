@@ -1,6 +1,6 @@
 #include "patches/AuPresetFiles.h"
 
-#include "Source/Base64.h"
+#include "Source/shared/Base64.h"
 #include "Source/ticpp/ticpp.h"
 #include "patches/PatchFileIo.h"
 #include "patches/PatchTypeBits.h"

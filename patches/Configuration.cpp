@@ -8,13 +8,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "Source/ParameterTable.h"
-#include "Source/Voices/KeyboardHandler.h"
-#include "Source/Voices/Voice.h"
-#include "Source/Zentrova.h"
-#include "Source/ZentrovaParameter.h"
+#include "Source/parameters/ParameterTable.h"
+#include "Source/parameters/ZentrovaParameter.h"
 #include "Source/ticpp/ticpp.h"
-#include "editor/ZentrovaEditor.h"
 #include "patches/ConfigurationPointer.h"
 #include "patches/ConfigurationText.h"
 #include "patches/PatchFileIo.h"
@@ -251,18 +247,18 @@ std::vector<std::string> splitLines(const std::string& text)
 }
 } // namespace
 
-Configuration* Configuration::acquire(std::uint64_t& clientId, Zentrova* plugin, const Flavour& flavour,
+Configuration* Configuration::acquire(std::uint64_t& clientId, ConfigurationClient* client, bool isEffect,
                                       const ZentrovaParameter* const* parameters)
 {
     std::lock_guard<std::mutex> guard(acquisitionMutex());
     Configuration* configuration = configurationHolder.get();
     if (!configuration)
     {
-        configuration = new Configuration(flavour, parameters);
+        configuration = new Configuration(isEffect, parameters);
         configurationHolder.set(configuration);
     }
-    std::lock_guard<std::mutex> lock(configuration->m_mutex);
-    clientId = configuration->registerClient(plugin);
+    std::lock_guard<std::recursive_mutex> lock(configuration->m_clientsMutex);
+    clientId = configuration->registerClient(client);
     return configuration;
 }
 
@@ -273,7 +269,7 @@ void Configuration::release(std::uint64_t clientId)
     if (!configuration)
         return;
     {
-        std::lock_guard<std::mutex> lock(configuration->m_mutex);
+        std::lock_guard<std::recursive_mutex> lock(configuration->m_clientsMutex);
         configuration->m_clients.erase(clientId);
         if (!configuration->m_clients.empty())
             return;
@@ -292,8 +288,8 @@ void Configuration::release(std::uint64_t clientId)
     }
 }
 
-Configuration::Configuration(const Flavour& flavour, const ZentrovaParameter* const* parameters)
-    : PatchConfiguration(flavour)
+Configuration::Configuration(bool isEffect, const ZentrovaParameter* const* parameters)
+    : PatchConfiguration(isEffect)
 {
     m_parameterNames.reserve(kNumControllableParameters);
     for (int parameter = 0; parameter < kNumControllableParameters; ++parameter)
@@ -328,12 +324,12 @@ Configuration::Configuration(const Flavour& flavour, const ZentrovaParameter* co
 
 Configuration::~Configuration() = default;
 
-std::uint64_t Configuration::registerClient(Zentrova* plugin)
+std::uint64_t Configuration::registerClient(ConfigurationClient* client)
 {
     std::uint64_t id = m_nextClientId;
     while (m_clients.count(id))
         ++id;
-    m_clients[id] = Client{plugin, false};
+    m_clients[id] = Client{client, false};
     m_nextClientId = id + 1;
     return id;
 }
@@ -342,37 +338,31 @@ void Configuration::notifyClients(unsigned mask)
 {
     if (mask == 0)
         return;
+    std::lock_guard<std::recursive_mutex> lock(m_clientsMutex);
     for (const auto& client : m_clients)
     {
-        if (client.second.active)
-            applyToPlugin(client.second.plugin, mask);
+        if (client.second.active && client.second.client)
+            client.second.client->configurationChanged(mask);
     }
+}
+
+unsigned Configuration::takeUntold()
+{
+    const unsigned mask = m_untold;
+    m_untold = 0;
+    return mask;
 }
 
 void Configuration::setClientActive(std::uint64_t clientId, bool active)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::lock_guard<std::recursive_mutex> lock(m_clientsMutex);
     const auto client = m_clients.find(clientId);
     if (client == m_clients.end() || client->second.active == active)
         return;
     client->second.active = active;
-    if (active)
-        applyToPlugin(client->second.plugin,
-                      kMidiControllerMapChanged | kKnobModeChanged | kDamperScaleChanged | kHold2ScaleChanged);
-}
-
-void Configuration::applyToPlugin(Zentrova* plugin, unsigned mask)
-{
-    if (!plugin)
-        return;
-    if (mask & kMidiControllerMapChanged)
-        plugin->updateMidiControllerMap();
-    if ((mask & kKnobModeChanged) && plugin->getZentrovaEditor())
-        plugin->getZentrovaEditor()->knobModeChanged(getKnobMode());
-    if (mask & kDamperScaleChanged)
-        plugin->getKeyboardHandler().setDamperScale(getDamperScale());
-    if ((mask & kHold2ScaleChanged) && plugin->getVoiceEngine())
-        plugin->getVoiceEngine()->setHold2Scale(getHold2Scale());
+    if (active && client->second.client)
+        client->second.client->configurationChanged(kMidiControllerMapChanged | kKnobModeChanged |
+                                                    kDamperScaleChanged | kHold2ScaleChanged);
 }
 
 int Configuration::getMidiController(int parameter) const
@@ -390,25 +380,31 @@ void Configuration::getMidiControllerMap(std::int32_t map[kNumMidiControllers]) 
 
 int Configuration::setMidiController(int parameter, int controller, unsigned mask)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return changeMidiController(parameter, controller, mask);
+    int loser = -1;
+    bool accepted = false;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        accepted = changeMidiController(parameter, controller, loser);
+    }
+    if (accepted)
+        notifyClients(mask);
+    return loser;
 }
 
 int Configuration::assignMidiController(int parameter, int controller, unsigned mask)
 {
     if (controller == kModulationWheel)
         return kControllerRefused;
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return changeMidiController(parameter, controller, mask);
+    return setMidiController(parameter, controller, mask);
 }
 
-int Configuration::changeMidiController(int parameter, int controller, unsigned mask)
+bool Configuration::changeMidiController(int parameter, int controller, int& loser)
 {
+    loser = -1;
     if (controller < -1 || controller >= kNumMidiControllers || parameter < 0 ||
         parameter >= kNumControllableParameters)
-        return -1;
+        return false;
     const std::int32_t oldController = m_controllerOfParameter[parameter].load(std::memory_order_relaxed);
-    int loser = -1;
     if (controller == -1)
     {
         m_controllerOfParameter[parameter].store(-1, std::memory_order_release);
@@ -426,8 +422,7 @@ int Configuration::changeMidiController(int parameter, int controller, unsigned 
     }
     if (oldController >= 0 && oldController != controller)
         m_parameterOfController[oldController].store(-1, std::memory_order_release);
-    notifyClients(mask);
-    return loser;
+    return true;
 }
 
 std::string Configuration::getLayoutName() const
@@ -449,8 +444,10 @@ void Configuration::setKnobMode(int mode)
 {
     if (mode < -1 || mode > 2)
         return;
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_knobMode.store(mode, std::memory_order_relaxed);
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_knobMode.store(mode, std::memory_order_relaxed);
+    }
     notifyClients(kKnobModeChanged);
 }
 
@@ -458,28 +455,38 @@ void Configuration::setDamperScale(float scale)
 {
     if (!(scale >= 0.0f && scale <= 1.0f))
         return;
-    std::lock_guard<std::mutex> lock(m_mutex);
-    changeDamperScale(scale);
+    unsigned mask = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        changeDamperScale(scale);
+        mask = takeUntold();
+    }
+    notifyClients(mask);
 }
 
 void Configuration::setHold2Scale(float scale)
 {
     if (!(scale >= 0.0f) || !std::isfinite(scale))
         return;
-    std::lock_guard<std::mutex> lock(m_mutex);
-    changeHold2Scale(scale);
+    unsigned mask = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        changeHold2Scale(scale);
+        mask = takeUntold();
+    }
+    notifyClients(mask);
 }
 
 void Configuration::changeDamperScale(float scale)
 {
     m_damperScale.store(scale, std::memory_order_relaxed);
-    notifyClients(kDamperScaleChanged);
+    m_untold |= kDamperScaleChanged;
 }
 
 void Configuration::changeHold2Scale(float scale)
 {
     m_hold2Scale.store(scale, std::memory_order_relaxed);
-    notifyClients(kHold2ScaleChanged);
+    m_untold |= kHold2ScaleChanged;
 }
 
 int Configuration::getNumMidiBanks() const
@@ -611,11 +618,22 @@ std::string Configuration::midiBankBlock() const
 
 int Configuration::load(const std::string& path)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    int result = kFileNotOpened;
+    unsigned mask = path.empty() ? 0u : static_cast<unsigned>(kMidiControllerMapChanged);
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        result = loadLocked(path);
+        mask |= takeUntold();
+    }
+    notifyClients(mask);
+    return result;
+}
+
+int Configuration::loadLocked(const std::string& path)
+{
     m_mirrorMemories = false;
     m_sharedFolders = false;
     const std::string& file = path.empty() ? getSupportFiles().configFile : path;
-    const unsigned mask = path.empty() ? 0u : static_cast<unsigned>(kMidiControllerMapChanged);
     int result = kFileNotOpened;
     ByteVector bytes;
     const bool read = !file.empty() && readWholeFile(file, &bytes, kMaxFileSize);
@@ -636,7 +654,6 @@ int Configuration::load(const std::string& path)
     applyFolderDefaults();
     while (m_midiBanks.size() < static_cast<std::size_t>(kMinMidiBanks))
         m_midiBanks.emplace_back(kNumMidiPrograms);
-    notifyClients(mask);
     return result;
 }
 
@@ -690,7 +707,7 @@ void Configuration::readRecord(const std::string& line, std::size_t keyStart, st
         if (const int index = lookup(value, kKnobModeNames); index >= 0)
         {
             m_knobMode.store(index - 1, std::memory_order_relaxed);
-            notifyClients(kKnobModeChanged);
+            m_untold |= kKnobModeChanged;
         }
         break;
     case kKeyEditMode:
@@ -782,9 +799,10 @@ void Configuration::readControllerLine(const std::string& line, const std::strin
         if (!m_parameterNames[i].empty() && normalisedKey(m_parameterNames[i]) == name)
             parameter = i;
     int controller = 0;
+    int loser = -1;
     if (parameter < 0 || !parseLeadingInteger(line, valueStart, controller) || controller == kModulationWheel)
         return;
-    changeMidiController(parameter, controller, 0);
+    changeMidiController(parameter, controller, loser);
 }
 
 void Configuration::readMidiBanks(const std::string& block)

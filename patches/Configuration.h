@@ -4,23 +4,15 @@
 #include <atomic>
 #include <cstdint>
 #include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
+#include "Source/parameters/ParameterIndices.h"
+#include "patches/ConfigurationClient.h"
 #include "patches/PatchConfiguration.h"
 
-struct Flavour;
-class Zentrova;
 class ZentrovaParameter;
-
-// What changed, as told to the configuration's clients.
-enum ConfigurationChange : unsigned
-{
-    kMidiControllerMapChanged = 1,
-    kKnobModeChanged = 2,
-    kDamperScaleChanged = 4,
-    kHold2ScaleChanged = 8,
-};
 
 // The user configuration of this deliverable: one object in the process,
 // shared by every plug-in instance, created by the first and written and
@@ -28,17 +20,17 @@ enum ConfigurationChange : unsigned
 // two pedal scales, the MIDI controller map, the MIDI bank program table
 // and, through its base, the patch settings.
 //
-// Locking: one non-recursive mutex. Operations that change anything take
-// it and tell the clients while they hold it, so change handlers must not
-// call operations that take it. The controller look-ups and the plain
-// getters read atomics and take no lock: they are safe on the audio thread
-// and inside change handlers. The lock is never held while the patch tree
-// is called, so the tree may read the configuration under its own lock.
+// Locking: one non-recursive mutex guards the settings. Operations that
+// change anything take it, and tell the clients once they have let it go.
+// The controller look-ups and the plain getters read atomics and take no
+// lock: they are safe on the audio thread. The lock is never held while the
+// patch tree is called, so the tree may read the configuration under its
+// own lock.
 class Configuration : public PatchConfiguration
 {
 public:
     static constexpr int kNumMidiControllers = 128;
-    static constexpr int kNumControllableParameters = 107;
+    static constexpr int kNumControllableParameters = kNamedParameterCount;
     static constexpr int kNumMidiPrograms = 128;
     // Bank select reaches 128 banks; a file always yields at least 16.
     static constexpr int kMaxMidiBanks = 128;
@@ -55,25 +47,23 @@ public:
         kFileWrongHeader = 3,
     };
 
-    // Registers plugin as a client, creating the configuration first when
-    // none exists; clientId receives the client's id. The creating call's
-    // flavour and parameter objects (0-106, whose short names key the
-    // controller lines of the file; null: the parameter table's names)
-    // shape the new configuration.
-    static Configuration* acquire(std::uint64_t& clientId, Zentrova* plugin, const Flavour& flavour,
+    // Registers client (which may be null), creating the configuration
+    // first when none exists; clientId receives the client's id. The
+    // creating call's deliverable (isEffect) and parameter objects (0-106,
+    // whose short names key the controller lines of the file; null: the
+    // parameter table's names) shape the new configuration.
+    static Configuration* acquire(std::uint64_t& clientId, ConfigurationClient* client, bool isEffect,
                                   const ZentrovaParameter* const* parameters);
     // Removes the client; the last one writes the file and deletes the
     // configuration.
     static void release(std::uint64_t clientId);
     // A client is told of changes only while it is active: from when its
     // instance is completely built until it starts being taken apart.
-    // Activation brings it up to date with every setting.
+    // Activation brings it up to date with every setting; once deactivation
+    // returns, the client is told nothing more.
     void setClientActive(std::uint64_t clientId, bool active);
 
     ~Configuration() override;
-
-    // Applies the settings named by mask to one plug-in instance.
-    void applyToPlugin(Zentrova* plugin, unsigned mask);
 
     // The controller that drives parameter 0-106, or -1.
     int getMidiController(int parameter) const;
@@ -127,14 +117,19 @@ public:
     int load(const std::string& path = std::string());
 
 private:
-    Configuration(const Flavour& flavour, const ZentrovaParameter* const* parameters);
+    Configuration(bool isEffect, const ZentrovaParameter* const* parameters);
 
-    std::uint64_t registerClient(Zentrova* plugin);
-    // These need the lock held, or the object not yet shared.
+    std::uint64_t registerClient(ConfigurationClient* client);
+    // Tells the active clients; never with the settings' lock held.
     void notifyClients(unsigned mask);
-    int changeMidiController(int parameter, int controller, unsigned mask);
+    // These need the lock held, or the object not yet shared. The changes
+    // they make are told to the clients by the operation that called them,
+    // which takes the mask with takeUntold once it lets the lock go.
+    bool changeMidiController(int parameter, int controller, int& loser);
     void changeDamperScale(float scale);
     void changeHold2Scale(float scale);
+    unsigned takeUntold();
+    int loadLocked(const std::string& path);
     std::string configurationText() const;
     int readConfiguration(const std::string& text);
     void readRecord(const std::string& line, std::size_t keyStart, std::size_t keyEnd, std::size_t valueStart,
@@ -145,10 +140,14 @@ private:
 
     struct Client
     {
-        Zentrova* plugin;
+        ConfigurationClient* client;
         bool active;
     };
 
+    // Guards the client list, and is held while clients are told: a client
+    // being deactivated waits until it has been told. Recursive, so that a
+    // client's handler may change a setting in turn.
+    std::recursive_mutex m_clientsMutex;
     std::map<std::uint64_t, Client> m_clients;
     std::uint64_t m_nextClientId = 0;
     std::vector<std::string> m_parameterNames;
@@ -163,6 +162,8 @@ private:
     std::atomic<bool> m_linearKnobCursorMove{true};
     std::atomic<int> m_tooltipDelay{0};
     std::vector<std::vector<std::string>> m_midiBanks;
+    // The settings changed under the lock and not yet told to the clients.
+    unsigned m_untold = 0;
     // A file that exists but could not be read as a configuration: the
     // defaults that stand in for it must not take its place unnoticed.
     std::string m_unreadableFile;

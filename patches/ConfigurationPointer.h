@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Source/SingletonPointer.h"
+#include "Source/shared/SingletonPointer.h"
 
 class Configuration;
 

@@ -1,7 +1,6 @@
 #include "patches/PatchConfiguration.h"
 
-#include "Source/Flavour.h"
-#include "Source/PatchTree.h"
+#include "Source/patchtree/PatchTree.h"
 #include "Source/ticpp/ticpp.h"
 #include "patches/ConfigurationText.h"
 #include "patches/PatchTypeBits.h"
@@ -42,8 +41,8 @@ std::string defaultBank(const char* prefix, const std::string& folderList)
 }
 } // namespace
 
-PatchConfiguration::PatchConfiguration(const Flavour& flavour)
-    : m_patchFormat(static_cast<int>(kFileTypeFxp)), m_isEffect(!flavour.isSynth)
+PatchConfiguration::PatchConfiguration(bool isEffect)
+    : m_patchFormat(static_cast<int>(kFileTypeFxp)), m_isEffect(isEffect)
 {
 }
 

@@ -5,11 +5,10 @@
 #include <memory>
 #include <string>
 
-#include "Source/PatchTreeSettings.h"
+#include "Source/patchtree/PatchTreeSettings.h"
 #include "patches/ConfigurationBase.h"
 
 class PatchTree;
-struct Flavour;
 
 // The patch side of the configuration: the instrument and effect patch
 // folders, where new patches and snapshots go, the eight patch memories of
@@ -28,9 +27,9 @@ public:
         kConvertBoth = 3,
     };
 
-    // The flavour decides the patch type bit and which memories are this
-    // deliverable's.
-    explicit PatchConfiguration(const Flavour& flavour);
+    // The deliverable decides the patch type bit and which memories are its
+    // own.
+    explicit PatchConfiguration(bool isEffect);
     ~PatchConfiguration() override;
 
     bool isEffect() const { return m_isEffect; }

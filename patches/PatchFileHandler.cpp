@@ -1,8 +1,8 @@
 #include "patches/PatchFileHandler.h"
 
-#include "Source/Alerts.h"
-#include "Source/PatchTree.h"
-#include "Source/PatchTreeNode.h"
+#include "Source/patchtree/PatchTree.h"
+#include "Source/patchtree/PatchTreeNode.h"
+#include "Source/shared/Alerts.h"
 #include "Source/ticpp/Exception.h"
 #include "patches/PatchFileIo.h"
 #include "patches/PatchTypeBits.h"

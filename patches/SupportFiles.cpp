@@ -1,6 +1,6 @@
 #include "patches/SupportFiles.h"
 
-#include "Source/Alerts.h"
+#include "Source/shared/Alerts.h"
 #include "patches/ConfigurationText.h"
 
 #include <cstdlib>

@@ -4,12 +4,12 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake pkg-config git
+  build-essential cmake pkg-config git python3
   libtinyxml-dev zlib1g-dev libboost-dev libboost-filesystem-dev libboost-system-dev
   libloki-dev uuid-dev libgtest-dev googletest
   libsndfile1-dev libbenchmark-dev
   amsynth
-  libx11-dev libcairo2-dev libxtst-dev xvfb fonts-liberation2
+  libx11-dev libcairo2-dev libfontconfig-dev libxtst-dev libxrandr-dev libxfixes-dev xvfb xauth fonts-liberation2
   clang libclang-rt-14-dev
   ardour
 )

@@ -8,3 +8,15 @@ cmake --build build -j"$(nproc)"
 # The main job: the built-in phrase played through the instrument plug-in by
 # the command-line host, written to build/phrase.wav.
 build/zentrova-host build/Zentrova2.vst/Contents/x86_64-linux/Zentrova2.so --phrase --out build/phrase.wav
+# Then a picture of the instrument's editor, build/editor.png: the editor
+# test host opens the editor and photographs it, on a virtual display when
+# there is no display.
+printf 'wait 500\nscreenshot %s/build/editor.png\n' "$PWD" > build/editor-shot.txt
+editor_shot=(build/zentrova-editor-host build/Zentrova2.vst/Contents/x86_64-linux/Zentrova2.so
+  --script build/editor-shot.txt --log build/editor-shot.log)
+if [ -n "${DISPLAY:-}" ]; then
+  "${editor_shot[@]}"
+else
+  xvfb-run -a -s "-screen 0 1920x1080x24" "${editor_shot[@]}"
+fi
+echo "Editor screenshot: build/editor.png"

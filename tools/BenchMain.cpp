@@ -19,7 +19,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "Source/SystemInfo.h"
+#include "simd/SystemInfo.h"
 #include "tools/CommandLine.h"
 #include "tools/InstanceBenchmark.h"
 #include "tools/VoiceBenchmark.h"

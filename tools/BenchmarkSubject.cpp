@@ -1,6 +1,6 @@
 #include "tools/BenchmarkSubject.h"
 
-#include "Source/ParameterTable.h"
+#include "Source/parameters/ParameterIndices.h"
 #include "tools/HostedPlugin.h"
 
 #include <stdexcept>

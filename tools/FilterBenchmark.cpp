@@ -3,13 +3,13 @@
 // are the ones that count: it hands the four-lane variant several pairs per
 // loop. A pair on its own is bound by the latency of one long chain of
 // dependent operations per pass and gains less.
-#include "Source/SystemInfo.h"
 #include "dsp/DualFilterSse.h"
 #include "dsp/DualFilterStandard.h"
 #include "dsp/FilterBank.h"
 #include "dsp/FilterConstants.h"
 #include "dsp/FilterTables.h"
 #include "dsp/VoiceBuffers.h"
+#include "simd/SystemInfo.h"
 
 #include <benchmark/benchmark.h>
 

@@ -240,12 +240,15 @@ VstIntPtr HostedPlugin::hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 
     return opcode == audioMasterVersion ? kHostVersion : 0;
 }
 
-VstIntPtr HostedPlugin::answer(VstInt32 opcode, VstInt32, VstIntPtr, void* ptr, float)
+VstIntPtr HostedPlugin::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt)
 {
     {
         std::lock_guard<std::mutex> lock(registryMutex);
         m_hostCalls.push_back(opcode);
     }
+    VstIntPtr observed = 0;
+    if (m_callObserver && m_callObserver(opcode, index, value, ptr, opt, observed))
+        return observed;
     switch (opcode)
     {
     case audioMasterVersion:

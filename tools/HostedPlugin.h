@@ -2,10 +2,11 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
-#include "Source/VstDeclarations.h"
+#include "Source/vst/VstDeclarations.h"
 #include "tools/PluginLibrary.h"
 
 struct HostSettings
@@ -81,6 +82,12 @@ public:
     void clearHostCalls();
     int midiEventsReceived() const { return m_midiEventsReceived.load(); }
 
+    // Sees every host call of the instance (set it before the calls come);
+    // answering true makes answer the call's result.
+    using CallObserver = std::function<bool(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt,
+                                            VstIntPtr& answer)>;
+    void setCallObserver(CallObserver observer) { m_callObserver = std::move(observer); }
+
 private:
     static VstIntPtr hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                                   float opt);
@@ -97,4 +104,5 @@ private:
     bool m_resumed = false;
     std::vector<VstInt32> m_hostCalls;
     std::atomic<int> m_midiEventsReceived{0};
+    CallObserver m_callObserver;
 };

@@ -3,7 +3,7 @@
 // The kernel pairs time one oscillator (or the noise of one voice); the
 // section pairs one voice's two oscillators and third source together.
 
-#include "Source/SystemInfo.h"
+#include "simd/SystemInfo.h"
 #include "dsp/BasicWaves.h"
 #include "dsp/OscillatorsReference.h"
 #include "dsp/OscillatorsSse.h"

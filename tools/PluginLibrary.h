@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "Source/VstDeclarations.h"
+#include "Source/vst/VstDeclarations.h"
 
 // A VST 2.4 plug-in library opened with dlopen, and its entry point:
 // "VSTPluginMain", else "main".

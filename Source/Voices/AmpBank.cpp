@@ -1,12 +1,12 @@
 #include "Source/Voices/AmpBank.h"
 
-#include "Source/EngineValue.h"
-#include "Source/SystemInfo.h"
-#include "Source/ParameterTable.h"
 #include "Source/Voices/EventCodes.h"
 #include "Source/Voices/NoteControl.h"
 #include "Source/Voices/VoiceState.h"
+#include "Source/parameters/EngineValue.h"
+#include "Source/parameters/ParameterIndices.h"
 #include "dsp/VoiceBuffers.h"
+#include "simd/SystemInfo.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,9 +1,10 @@
 #pragma once
 
-#include "Source/ControlCue.h"
 #include "Source/Voices/VoiceEvent.h"
+#include "Source/queues/ControlCue.h"
 #include "dsp/Amp.h"
 #include "dsp/AmpSettings.h"
+#include "dsp/EngineDimensions.h"
 
 #include <cstdint>
 
@@ -18,9 +19,9 @@ struct VoiceBuffers;
 class AmpBank
 {
 public:
-    static constexpr int kVoices = 128;
-    static constexpr int kGroups = 16;
-    static constexpr int kStageMasks = 6;
+    static constexpr int kVoices = Engine::kVoices;
+    static constexpr int kGroups = Engine::kGroups;
+    static constexpr int kStageMasks = Engine::kGroupMasks;
 
     AmpBank();
     virtual ~AmpBank();

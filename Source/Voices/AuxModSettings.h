@@ -11,6 +11,10 @@ struct AuxModSettings
     static int scaleFor(std::int64_t destination);
     // The scaled amounts for the current destination.
     void rescale();
+    // Applies parameter index of the auxiliary modulation (value: its
+    // engine value, v: the same as a float), and answers true; false for
+    // any other parameter.
+    bool applyParameter(std::int64_t index, std::int64_t value, float v);
 
     // 0..4: the share of LFO 2, in quarters.
     std::int64_t lfoMix = 0;

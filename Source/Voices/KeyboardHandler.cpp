@@ -4,18 +4,20 @@
 #include <cmath>
 #include <mutex>
 
-#include "Source/PatchData.h"
+#include "Source/Voices/ChordLists.h"
 #include "Source/Voices/EventCodes.h"
-#include "Source/Zentrova.h"
-#include "editor/ZentrovaEditor.h"
+#include "Source/editorport/EditorPort.h"
+#include "Source/editorport/EditorTags.h"
+#include "Source/parameters/ParameterIndices.h"
+#include "Source/queues/QueueLanes.h"
 
 using Note = KeyboardDescriptor::Note;
 
 namespace
 {
-constexpr int kAmpCue = Zentrova::kAmpCue;
-constexpr int kKeyboardCue = Zentrova::kKeyboardCue;
-constexpr int kNoteCue = Zentrova::kNoteControlCue;
+constexpr int kAmpCue = ControlQueue::kAmp;
+constexpr int kKeyboardCue = ControlQueue::kKeyboard;
+constexpr int kNoteCue = ControlQueue::kNoteControl;
 
 // Every group bit above the low 16 value bits.
 constexpr std::int64_t kAllGroupsMask = ~std::int64_t{0xFFFF};
@@ -39,21 +41,18 @@ constexpr int kMonoVoicesOfFunction[kNumFunctions] = {1, 2, 4, 8, 12, 16};
 // Parameter codes the handler reads.
 enum ParameterCode : std::int64_t
 {
-    kTriggering = 17,
-    kFunction = 20,
-    kArpeggio = 34,
-    kArpeggioOctDir = 35,
-    kArpeggioOctM1 = 36,
-    kArpeggioOctP1 = 37,
-    kArpeggioOctP2 = 38,
-    kArpeggioOrder = 39,
-    kKeyboardHold = 40,
-    kChordMemory = 41,
-    kUnisonMode = 94,
+    kTriggering = Param::Triggering,
+    kFunction = Param::Function,
+    kArpeggio = Param::Arpeggio,
+    kArpeggioOctDir = Param::ArpeggioOctDir,
+    kArpeggioOctM1 = Param::ArpeggioOctM1,
+    kArpeggioOctP1 = Param::ArpeggioOctP1,
+    kArpeggioOctP2 = Param::ArpeggioOctP2,
+    kArpeggioOrder = Param::ArpeggioOrder,
+    kKeyboardHold = Param::KeyboardHold,
+    kChordMemory = Param::ChordMemory,
+    kUnisonMode = Param::UnisonMode,
 };
-
-constexpr std::int64_t kEditorKeyBase = 601;
-constexpr int kEditorLane = 1;
 
 int clampVelocity(std::int64_t value)
 {
@@ -163,7 +162,8 @@ std::int64_t KeyboardHandler::processBlock(ControlCue<VoiceEvent>* cues, std::in
 bool KeyboardHandler::roomToPost() const
 {
     constexpr std::uint32_t kMostWaiting = ControlCue<VoiceEvent>::kLaneCapacity - kPostsPerEvent;
-    return m_pCues[kNoteCue].pending(0) <= kMostWaiting && m_pCues[kAmpCue].pending(0) <= kMostWaiting;
+    return m_pCues[kNoteCue].pending(ControlLane::kBlockStart) <= kMostWaiting &&
+           m_pCues[kAmpCue].pending(ControlLane::kBlockStart) <= kMostWaiting;
 }
 
 // Gates the engine lost track of: every group without a note is gated off
@@ -314,7 +314,7 @@ void KeyboardHandler::postController(std::int64_t kind, int channel, std::int64_
     const std::int64_t mask = m_keyboardMode == kPoly ? kAllGroupsMask : groupBit(EventCode::kGroupMaskShift + channel);
     post(kNoteCue, code, level | mask, tick());
     if (code == EventCode::ModWheel && m_pEditor && (m_keyboardMode == kPoly || channel == 0))
-        m_pEditor->postToGui(kEditorLane, EventCode::ModWheel, static_cast<float>(level) / 127.0f);
+        m_pEditor->postToGui(EditorLane::kAudio, EditorTag::kModWheel, static_cast<float>(level) / 127.0f);
 }
 
 void KeyboardHandler::keyPressure(int channel, int note, std::int64_t value)
@@ -1049,7 +1049,7 @@ void KeyboardHandler::releaseChord(int channel, int velocity)
 
 void KeyboardHandler::post(int cue, std::int64_t code, std::int64_t value, std::int64_t time)
 {
-    if (m_pCues && !m_pCues[cue].push(0, VoiceEvent(code, value, time)))
+    if (m_pCues && !m_pCues[cue].push(ControlLane::kBlockStart, VoiceEvent(code, value, time)))
         m_postsLost = true;
 }
 
@@ -1162,5 +1162,5 @@ void KeyboardHandler::silenceNote(int note, int velocity)
 void KeyboardHandler::showKey(int note, bool down)
 {
     if (m_pEditor)
-        m_pEditor->postToGui(kEditorLane, kEditorKeyBase + note, down ? 1.0f : 0.0f);
+        m_pEditor->postToGui(EditorLane::kAudio, EditorTag::kFirstKeyLight + note, down ? 1.0f : 0.0f);
 }

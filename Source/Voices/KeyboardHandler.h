@@ -4,14 +4,14 @@
 
 #include <cstdint>
 
-#include "Source/ControlCue.h"
 #include "Source/Voices/Arpeggiator.h"
 #include "Source/Voices/KeyboardDescriptor.h"
 #include "Source/Voices/VoiceEvent.h"
+#include "Source/queues/ControlCue.h"
+#include "dsp/EngineDimensions.h"
 
-class PatchData;
-class Zentrova;
-class ZentrovaEditor;
+class EditorPort;
+struct ChordLists;
 
 // Turns the keyboard queue's MIDI notes, pedals, clock gates and keyboard
 // parameters into events for the voice groups, once per host block: note
@@ -24,14 +24,13 @@ class KeyboardHandler
 {
 public:
     static constexpr int kNumChannels = 16;
-    static constexpr int kNumGroups = 16;
+    static constexpr int kNumGroups = Engine::kGroups;
     static constexpr int kNumNotes = 128;
-    // The amplifier bank reports one mask per envelope stage (0 idle,
-    // 1 release, 2 sustain, 3 decay, 4 attack); the handler adds the groups
-    // it gave a note in this block.
-    static constexpr int kNumStageMasks = 5;
-    static constexpr int kTakenMask = 5;
-    static constexpr int kNumGroupMasks = 6;
+    // The amplifier bank reports one mask per envelope stage; the handler
+    // adds the groups it gave a note in this block.
+    static constexpr int kNumStageMasks = Engine::kStageMasks;
+    static constexpr int kTakenMask = Engine::kTakenMask;
+    static constexpr int kNumGroupMasks = Engine::kGroupMasks;
 
     enum KeyboardMode
     {
@@ -55,14 +54,13 @@ public:
     void reset();
     // The soft pedal's velocity factor, 0..1; stored as scale x 256, rounded.
     void setDamperScale(float scale);
-    void setEditor(ZentrovaEditor* editor) { m_pEditor = editor; }
-    void setOwner(Zentrova* owner) { m_pOwner = owner; }
+    void setEditor(EditorPort* editor) { m_pEditor = editor; }
     // The engine state's patch, whose 16 chord lists the handler copies when
     // the program-switched event (595) arrives. It plays its copies and
     // writes what it learns back into the patch, under the patch's chord
     // lock, as soon as it can take it. The patch must stay valid while the
     // handler holds it.
-    void setChordLists(PatchData* patch) { m_pOfferedPatch.store(patch, std::memory_order_release); }
+    void setChordLists(ChordLists* patch) { m_pOfferedPatch.store(patch, std::memory_order_release); }
     // Any thread: whether the handler still writes into these lists. Once
     // it has taken others, it never touches these again.
     bool holdsChordLists(const KeyboardDescriptor* lists) const
@@ -80,7 +78,7 @@ public:
 
 private:
     // Group argument of the gate operations meaning every active group.
-    static constexpr int kActiveGroups = 16;
+    static constexpr int kActiveGroups = Engine::kGroups;
 
     enum Voices
     {
@@ -146,7 +144,7 @@ private:
 
     // Posting to the queues.
     void post(int cue, std::int64_t code, std::int64_t value, std::int64_t time);
-    std::int64_t tick() const { return (m_time + m_blockOffset) >> 5; }
+    std::int64_t tick() const { return (m_time + m_blockOffset) >> Engine::kTickShift; }
     std::int64_t maskOf(int group) const;
     void gateOnNotes(int group, int velocity, bool restart);
     void gateOnAmp(int group, int velocity, bool restart);
@@ -163,8 +161,7 @@ private:
     bool sounds(int group) const { return m_firstNote[group] >= 0 || m_secondNote[group] >= 0; }
     void showKey(int note, bool down);
 
-    Zentrova* m_pOwner = nullptr;
-    ZentrovaEditor* m_pEditor = nullptr;
+    EditorPort* m_pEditor = nullptr;
 
     // The block being processed.
     ControlCue<VoiceEvent>* m_pCues = nullptr;
@@ -219,11 +216,11 @@ private:
     // The copies played, or null while the handler holds no patch.
     KeyboardDescriptor* m_pChordLists = nullptr;
     KeyboardDescriptor m_chordLists[kNumChannels];
-    PatchData* m_pChordPatch = nullptr;
+    ChordLists* m_pChordPatch = nullptr;
     // The copies differ from the patch's lists.
     bool m_chordsUnpublished = false;
     // Offered from the host thread when processing resumes.
-    std::atomic<PatchData*> m_pOfferedPatch{nullptr};
+    std::atomic<ChordLists*> m_pOfferedPatch{nullptr};
     // The held patch's chord lists, published for the threads that would
     // write the state they belong to.
     std::atomic<const KeyboardDescriptor*> m_chordListsHeld{nullptr};

@@ -24,6 +24,10 @@ public:
     // which: 0 oscillator 1, 1 oscillator 2, 2 third source. A different
     // number closes the stretch of the numbers in force at this tick.
     void setWave(int which, std::int32_t wave, std::int32_t tick);
+    // Applies parameter index of the oscillators (value: its engine value,
+    // v: the same as a float) at tick, and answers true; false for any
+    // other parameter.
+    bool applyParameter(std::int64_t index, std::int64_t value, float v, int tick);
     // After the block's last tick.
     void closeWaveChanges(std::int32_t tick);
     // Once per tick: the mix levels take their targets.

@@ -1,8 +1,9 @@
 #include "Source/Voices/Voice.h"
 
-#include "Source/EngineValue.h"
-#include "Source/ParameterTable.h"
 #include "Source/Voices/EventCodes.h"
+#include "Source/Voices/ParameterScaling.h"
+#include "Source/parameters/EngineValue.h"
+#include "Source/parameters/ParameterIndices.h"
 #include "dsp/Conversions.h"
 #include "dsp/ModEnvelope.h"
 #include "dsp/SilentAudioInput.h"
@@ -39,16 +40,30 @@ std::int64_t clampLevel(std::int64_t level)
     return std::clamp<std::int64_t>(level, 0, ModEnvelope::kTop);
 }
 
-constexpr int kOscillatorWaves = 13;
-constexpr int kThirdSources = 3;
 constexpr std::int64_t kLfoCodes = 4;
+// The filter's glide targets run 0..255.
+constexpr float kFilterTargetTop = 255.0f;
+// The separation parameter's range in semitones.
+constexpr float kSeparationRange = 24.0f;
+// Key tracking in 256ths.
+constexpr float kKeyTrackingUnity = 256.0f;
+// The amplifier's sustain reaches the envelope's top; the filter's sustain
+// moves in hundredths of 2^24.
+constexpr double kSustainTop = static_cast<double>(ModEnvelope::kTop);
+constexpr double kSustainPercentStep = 167772.16;
+// A tick in samples at the engine's rate, twice the host's.
+constexpr std::int64_t kEngineTickSamples = Engine::kTickSamples;
+// The bend range in 256ths of a semitone; the target takes it in 64ths of
+// the bend.
+constexpr std::int64_t kBendRangeUnitsPerSemitone = 256;
+constexpr int kBendTargetShift = 6;
 }
 
-Voice::Voice(Zentrova* owner, bool hasAudioInput)
+Voice::Voice(bool hasAudioInput)
     : m_renderMask{0, 0}, m_freeVoices{~std::uint64_t(0), ~std::uint64_t(0)}, m_pOscillators(OscillatorsFloat::create()),
       m_pMixer(new OscillatorMixer), m_bends{}, m_bendRange(2 * 256), m_filterTarget{0, 0, 0},
       m_filterStep{0, 0, 0}, m_filterGlideActive(0), m_filterGlideCounter(0), m_filterSettling(true),
-      m_pAudioInput(hasAudioInput ? new AudioInput : new SilentAudioInput), m_pOwner(owner),
+      m_pAudioInput(hasAudioInput ? new AudioInput : new SilentAudioInput),
       m_sampleRate(44100.0f), m_blockSize(0), m_tickCapacity(0), m_blockTicks(0), m_carry(0), m_tickOffset(0),
       m_voiceMode(-1), m_polyphony(-1), m_pControlCue(nullptr), m_pNoteCue(nullptr), m_buffers{}, m_hold2Scale(2.0f),
       m_hold2ScaleInForce(0.0f)
@@ -478,155 +493,19 @@ void Voice::applyControlEvent(const VoiceEvent& event, int tick)
         applyHarmonicLevel(code, value);
         return;
     }
+    // Each parameter belongs to one group of settings, which scales it.
     const float v = engineValueAsFloat(value);
-    const float rate = m_sampleRate;
-    FilterBank::Settings& filter = m_filterBank.settings();
-    OscillatorSettings& osc = m_oscillatorSettings;
-    VoiceControlSettings& control = m_controlSettings;
-    AuxModSettings& aux = m_auxSettings;
-    ModEnvelopeParameters& env1 = m_envelopeParameters[0];
-    ModEnvelopeParameters& env2 = m_envelopeParameters[1];
-    auto int16 = [](std::int64_t x) { return static_cast<std::int16_t>(std::clamp<std::int64_t>(x, INT16_MIN, INT16_MAX)); };
-    auto lfoMix = [](std::int64_t x) { return std::clamp<std::int64_t>(x / 25, 0, 4); };
+    if (applyFilterParameter(code, value, v, tick) || applyEnvelopeParameter(code, value, v) ||
+        m_oscillatorSettings.applyParameter(code, value, v, tick) ||
+        m_controlSettings.applyParameter(code, value, v, m_sampleRate) || m_auxSettings.applyParameter(code, value, v))
+        return;
 
     switch (code)
     {
-    case Param::FilterType:
-        m_filterBank.setFilterType(value, static_cast<std::uint32_t>(tick));
-        break;
-    case Param::FilterQ:
-        setFilterTarget(kGlideResonance, std::clamp<std::int64_t>(nearest(v * 255.0f), 0, 255));
-        break;
-    case Param::FilterFreq:
-        setFilterTarget(kGlideCutoff, std::clamp<std::int64_t>(nearest(v * 255.0f), 0, 255));
-        break;
-    case Param::FilterSep:
-        setFilterTarget(kGlideSeparation, int16(nearest(v / 24.0f * 255.0f)));
-        break;
-    case Param::FilterDrive:
-        osc.drive = std::isfinite(v) ? v : 0.0f;
-        osc.driveChanged = true;
-        break;
-    case Param::KbdPitchToFilter:
-        filter.keyTracking = int16(nearest(v * 256.0f));
-        break;
-    case Param::EnvToFilter:
-        filter.envelopeAmount = int16(nearest(v * 1.27f));
-        break;
-    case Param::FilterEnvSource:
-        filter.envelopeSource = int16(value);
-        break;
-    case Param::Osc1Waveform:
-    case Param::Osc2Waveform:
-        if (value >= 0 && value < kOscillatorWaves)
-            osc.setWave(code == Param::Osc1Waveform ? 0 : 1, static_cast<std::int32_t>(value), tick);
-        break;
-    case Param::NoiseType:
-        if (value >= 0 && value < kThirdSources)
-            osc.setWave(2, static_cast<std::int32_t>(value), tick);
-        break;
-    case Param::Osc2Octave:
-        osc.osc2Octave = value;
-        osc.pitchChanged = true;
-        break;
-    case Param::Osc2Transpose:
-        osc.osc2Transpose = value;
-        osc.pitchChanged = true;
-        break;
-    case Param::Osc2Detune:
-        osc.osc2Detune = value * 655;
-        osc.pitchChanged = true;
-        break;
-    case Param::PulseWidth1:
-    case Param::PulseWidth2:
-    {
-        const int i = code == Param::PulseWidth1 ? 0 : 1;
-        osc.pulseWidth[i] = std::clamp<std::int64_t>(value, 0, 100);
-        osc.pulseWidth16[i] = static_cast<std::int16_t>((osc.pulseWidth[i] * 671089) >> 16);
-        break;
-    }
-    case Param::MasterOctave:
-        osc.masterPitchOffset = (value * 12 + 120) * 65536;
-        break;
-    case Param::Function:
-        env1.retrigger = env2.retrigger = value > 0;
-        break;
-    case Param::KbdVelToAttack:
-        if (v > 0.0f && std::isfinite(v))
-            env1.velocityAttackFactor = env2.velocityAttackFactor = std::log(1.0f / v) / 64.0f;
-        break;
-    case Param::KbdVelToRelease:
-        if (v > 0.0f && std::isfinite(v))
-            env1.velocityReleaseFactor = env2.velocityReleaseFactor = std::log(1.0f / v) / 64.0f;
-        break;
-    case Param::KbdVelToDrive:
-        control.driveVelocityFixed = 1.0f - v / 100.0f;
-        control.driveVelocityPer = v / 100.0f / 64.0f;
-        break;
-    case Param::KbdVelToFilter:
-        control.env2VelocityFixed = 1.0f - v / 100.0f;
-        control.env2VelocityPer = v / 100.0f / 64.0f;
-        break;
-    case Param::AmpAttack:
-        env1.attackStep = envelopeStep(v, rate);
-        break;
-    case Param::AmpDecay:
-        env1.decayStep = envelopeStep(v, rate);
-        break;
-    case Param::AmpSustain:
-        env1.sustain = clampLevel(nearest(v * 16777215.0));
-        break;
-    case Param::AmpRelease:
-        env1.releaseStep = envelopeStep(v, rate);
-        break;
-    case Param::FilterAttack:
-        env2.attackStep = envelopeStep(v, rate);
-        break;
-    case Param::FilterDecay:
-        env2.decayStep = envelopeStep(v, rate);
-        break;
-    case Param::FilterSustain:
-        // 100 % would lie one step above the envelope's top, and the decay
-        // would then end the note's envelope while the key is held.
-        env2.sustain = clampLevel(nearest(v * 167772.16));
-        break;
-    case Param::FilterRelease:
-        env2.releaseStep = envelopeStep(v, rate);
-        break;
-    case Param::FilterDelay:
-        env2.delay = std::max<std::int64_t>(truncate(2.0 * v * rate + 31.0) / 64, 0);
-        break;
-    case Param::OscMix:
-        osc.oscMixTarget = std::clamp<std::int64_t>(value, 0, 100);
-        break;
-    case Param::NoiseMix:
-        osc.noiseMixTarget = std::clamp<std::int64_t>(value, 0, 100);
-        break;
-    case Param::RingModulation:
-        osc.ringModulation = std::clamp<std::int64_t>(value, 0, 2);
-        break;
-    case Param::ModToPitch:
-        osc.controllerToPitch = int16(nearest(v * 16.0f));
-        break;
-    case Param::PitchController:
-        osc.pitchControllerSource = value;
-        break;
-    case Param::ModToFilter:
-        filter.controllerAmount = int16(nearest(v * 1.27f));
-        break;
-    case Param::FilterController:
-        control.filterControllerSource = value;
-        break;
     case Param::BendAmount:
-        m_bendRange = value * 256;
+        m_bendRange = value * kBendRangeUnitsPerSemitone;
         for (int c = 0; c < kGroups; ++c)
-            m_noteControls[c].setBendTarget((m_bendRange * m_bends[c]) >> 6);
-        break;
-    case Param::GlideType:
-        control.glideType = value > 2 ? value + 1 : value;
-        break;
-    case Param::GlideTime:
-        control.setGlideTime(v, rate);
+            m_noteControls[c].setBendTarget((m_bendRange * m_bends[c]) >> kBendTargetShift);
         break;
     case Param::LFO1Waveform:
     case Param::LFO1Rate:
@@ -641,87 +520,6 @@ void Voice::applyControlEvent(const VoiceEvent& event, int tick)
         m_globalLfos[relative / kLfoCodes].setParameter(static_cast<int>(relative % kLfoCodes), event.time, value);
         break;
     }
-    case Param::LFOtoPitch:
-        osc.lfoToPitch = static_cast<std::int32_t>(nearest(v * 16.0f));
-        break;
-    case Param::LFOtoPitchSource:
-        osc.pitchLfoMix = static_cast<std::int32_t>(lfoMix(value));
-        break;
-    case Param::AuxModLfoMix:
-        aux.lfoMix = lfoMix(value);
-        break;
-    case Param::LFOtoFilter:
-        filter.lfoAmount = int16(nearest(v * 1.27f));
-        break;
-    case Param::LFOtoFilterSource:
-        filter.lfoMix = int16(lfoMix(value));
-        break;
-    case Param::PitchModSum:
-        osc.pitchModSum = value == 1;
-        break;
-    case Param::AuxModAmount:
-        aux.lfoAmount = v;
-        aux.rescale();
-        break;
-    case Param::AuxModEnvelope:
-        aux.envelopeAmount = v;
-        aux.rescale();
-        break;
-    case Param::AuxModEnvSource:
-        aux.envelopeSource = value;
-        break;
-    case Param::AuxModSum:
-        aux.sum = value == 1;
-        break;
-    case Param::AuxModWheel:
-        aux.controllerAmount = v;
-        aux.rescale();
-        break;
-    case Param::AuxController:
-        aux.controllerSource = value;
-        break;
-    case Param::AuxModDestination:
-        aux.destination = value;
-        aux.rescale();
-        aux.destinationIsPitch = value == 1;
-        break;
-    case Param::FiltEnvToPitch:
-        osc.envelopeToPitch = nearest(v * 16.0f);
-        break;
-    case Param::PitchEnvSource:
-        osc.pitchEnvelopeSource = value;
-        break;
-    case Param::UnisonDetune:
-        osc.unisonDetune = truncate(v * 655.0f);
-        break;
-    case Param::UnisonSpread:
-        control.unisonSpread = value;
-        break;
-    case Param::Controller1Amount:
-    case Param::Controller2Amount:
-        control.controllerAmount[code == Param::Controller1Amount ? 0 : 1] = std::isfinite(v) ? v : 0.0f;
-        break;
-    case Param::Controller1Source:
-    case Param::Controller2Source:
-        control.controllerSource[code == Param::Controller1Source ? 0 : 1] = value;
-        break;
-    case Param::Controller1Dest:
-    case Param::Controller2Dest:
-        control.controllerDestination[code == Param::Controller1Dest ? 0 : 1] = value;
-        break;
-    case Param::GlideSpread:
-    {
-        static const float spreads[3] = {0.0f, 1.8f, 6.5f};
-        control.glideSpread = spreads[std::clamp<std::int64_t>(value, 0, 2)] * 0.01f;
-        break;
-    }
-    case Param::PanMode:
-        control.panMode = value;
-        control.clearPanState();
-        break;
-    case Param::PanSpread:
-        control.panSpread = std::isfinite(v) ? v : 0.0f;
-        break;
     case EventCode::PitchBend:
         applyPitchBend(value);
         break;
@@ -742,5 +540,101 @@ void Voice::applyControlEvent(const VoiceEvent& event, int tick)
     }
     default:
         break;
+    }
+}
+
+bool Voice::applyFilterParameter(std::int64_t code, std::int64_t value, float v, int tick)
+{
+    using namespace ParameterScaling;
+    FilterBank::Settings& filter = m_filterBank.settings();
+    switch (code)
+    {
+    case Param::FilterType:
+        m_filterBank.setFilterType(value, static_cast<std::uint32_t>(tick));
+        return true;
+    case Param::FilterQ:
+        setFilterTarget(kGlideResonance, std::clamp<std::int64_t>(nearest(v * kFilterTargetTop), 0, 255));
+        return true;
+    case Param::FilterFreq:
+        setFilterTarget(kGlideCutoff, std::clamp<std::int64_t>(nearest(v * kFilterTargetTop), 0, 255));
+        return true;
+    case Param::FilterSep:
+        setFilterTarget(kGlideSeparation, clampToInt16(nearest(v / kSeparationRange * kFilterTargetTop)));
+        return true;
+    case Param::KbdPitchToFilter:
+        filter.keyTracking = clampToInt16(nearest(v * kKeyTrackingUnity));
+        return true;
+    case Param::EnvToFilter:
+        filter.envelopeAmount = clampToInt16(nearest(v * kPercentToAmount));
+        return true;
+    case Param::FilterEnvSource:
+        filter.envelopeSource = clampToInt16(value);
+        return true;
+    case Param::ModToFilter:
+        filter.controllerAmount = clampToInt16(nearest(v * kPercentToAmount));
+        return true;
+    case Param::LFOtoFilter:
+        filter.lfoAmount = clampToInt16(nearest(v * kPercentToAmount));
+        return true;
+    case Param::LFOtoFilterSource:
+        filter.lfoMix = clampToInt16(lfoMixStep(value));
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool Voice::applyEnvelopeParameter(std::int64_t code, std::int64_t value, float v)
+{
+    using namespace ParameterScaling;
+    const float rate = m_sampleRate;
+    ModEnvelopeParameters& env1 = m_envelopeParameters[0];
+    ModEnvelopeParameters& env2 = m_envelopeParameters[1];
+    switch (code)
+    {
+    case Param::Function:
+        env1.retrigger = env2.retrigger = value > 0;
+        return true;
+    case Param::KbdVelToAttack:
+        if (v > 0.0f && std::isfinite(v))
+            env1.velocityAttackFactor = env2.velocityAttackFactor = std::log(1.0f / v) / kUnityVelocity;
+        return true;
+    case Param::KbdVelToRelease:
+        if (v > 0.0f && std::isfinite(v))
+            env1.velocityReleaseFactor = env2.velocityReleaseFactor = std::log(1.0f / v) / kUnityVelocity;
+        return true;
+    case Param::AmpAttack:
+        env1.attackStep = envelopeStep(v, rate);
+        return true;
+    case Param::AmpDecay:
+        env1.decayStep = envelopeStep(v, rate);
+        return true;
+    case Param::AmpSustain:
+        env1.sustain = clampLevel(nearest(v * kSustainTop));
+        return true;
+    case Param::AmpRelease:
+        env1.releaseStep = envelopeStep(v, rate);
+        return true;
+    case Param::FilterAttack:
+        env2.attackStep = envelopeStep(v, rate);
+        return true;
+    case Param::FilterDecay:
+        env2.decayStep = envelopeStep(v, rate);
+        return true;
+    case Param::FilterSustain:
+        // 100 % would lie one step above the envelope's top, and the decay
+        // would then end the note's envelope while the key is held.
+        env2.sustain = clampLevel(nearest(v * kSustainPercentStep));
+        return true;
+    case Param::FilterRelease:
+        env2.releaseStep = envelopeStep(v, rate);
+        return true;
+    case Param::FilterDelay:
+        // Seconds at the engine's rate, rounded to the nearest of its ticks.
+        env2.delay = std::max<std::int64_t>(
+            truncate(2.0 * v * rate + (kEngineTickSamples / 2 - 1)) / kEngineTickSamples, 0);
+        return true;
+    default:
+        return false;
     }
 }

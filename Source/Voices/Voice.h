@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <memory>
 
-#include "Source/ControlCue.h"
 #include "Source/Voices/AmpBank.h"
 #include "Source/Voices/AuxModSettings.h"
 #include "Source/Voices/NoteControl.h"
@@ -14,7 +13,9 @@
 #include "Source/Voices/VoiceEvent.h"
 #include "Source/Voices/VoicePool.h"
 #include "Source/Voices/VoiceState.h"
+#include "Source/queues/ControlCue.h"
 #include "dsp/AudioInput.h"
+#include "dsp/EngineDimensions.h"
 #include "dsp/FilterBank.h"
 #include "dsp/Lfo.h"
 #include "dsp/LfoParameters.h"
@@ -22,8 +23,6 @@
 #include "dsp/OscillatorMixer.h"
 #include "dsp/OscillatorsFloat.h"
 #include "dsp/VoiceBuffers.h"
-
-class Zentrova;
 
 // The polyphonic engine of one plug-in instance: everything between the
 // control queues and the stereo mix at twice the host rate. It works in
@@ -33,13 +32,13 @@ class Zentrova;
 class Voice
 {
 public:
-    static constexpr int kVoices = 128;
-    static constexpr int kGroups = 16;
-    static constexpr int kTickFrames = 32;
-    static constexpr int kTickSamples = 64;
+    static constexpr int kVoices = Engine::kVoices;
+    static constexpr int kGroups = Engine::kGroups;
+    static constexpr int kTickFrames = Engine::kTickFrames;
+    static constexpr int kTickSamples = Engine::kTickSamples;
 
     // Without an audio input the "Audio Input" oscillator source is silent.
-    explicit Voice(Zentrova* owner, bool hasAudioInput = true);
+    explicit Voice(bool hasAudioInput = true);
     virtual ~Voice();
 
     Voice(const Voice&) = delete;
@@ -99,6 +98,9 @@ private:
     void processModEvents(int tick);
     void processNoteEvents(int tick);
     void applyControlEvent(const VoiceEvent& event, int tick);
+    // These apply a parameter of theirs and answer true; false for any other.
+    bool applyFilterParameter(std::int64_t code, std::int64_t value, float v, int tick);
+    bool applyEnvelopeParameter(std::int64_t code, std::int64_t value, float v);
     void applyNoteEvent(const VoiceEvent& event);
     void applyHarmonicLevel(std::int64_t code, std::int64_t value);
     void applyPitchBend(std::int64_t value);
@@ -140,7 +142,6 @@ private:
     // note.
     bool m_filterSettling;
     std::unique_ptr<AudioInput> m_pAudioInput;
-    [[maybe_unused]] Zentrova* m_pOwner;
     NoteSettings m_noteSettings;
     float m_sampleRate;
     int m_blockSize;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dsp/EngineDimensions.h"
+
 #include <cstdint>
 
 // The note-control part of the engine's shared modulation record: glide,
@@ -9,7 +11,7 @@ class VoiceControlSettings
 {
 public:
     static constexpr int kNotes = 128;
-    static constexpr int kGroups = 16;
+    static constexpr int kGroups = Engine::kGroups;
     // A glide step that reaches any note within one tick.
     static constexpr std::int64_t kInstantGlide = 255 * 65536;
 
@@ -25,6 +27,10 @@ public:
 
     // Glide time in seconds per octave at the host rate.
     void setGlideTime(float seconds, float hostRate);
+    // Applies parameter index of the note control (value: its engine value,
+    // v: the same as a float), and answers true; false for any other
+    // parameter.
+    bool applyParameter(std::int64_t index, std::int64_t value, float v, float hostRate);
     void setPortamento(bool on);
     void clearPanState();
 

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "dsp/EngineDimensions.h"
+
 class VoiceState;
 
 // The voices no group holds, in the order they were returned; groups take
 // from and return to the end.
 struct VoicePool
 {
-    static constexpr int kCapacity = 128;
+    static constexpr int kCapacity = Engine::kVoices;
 
     bool push(VoiceState* voice)
     {

@@ -2,11 +2,11 @@
 // each block, observed on its queues.
 
 #include "Source/Flavour.h"
-#include "Source/PluginEntry.h"
 #include "Source/Voices/EventCodes.h"
 #include "Source/Voices/KeyboardHandler.h"
 #include "Source/Voices/Voice.h"
 #include "Source/Zentrova.h"
+#include "Source/entry/PluginEntry.h"
 #include "editor/ZentrovaEditor.h"
 #include "tests/support/MidiEvents.h"
 #include "tests/support/TemporaryHome.h"
@@ -260,7 +260,7 @@ TEST_F(BlockProcessing, StoppingTheTransportReleasesThePedals)
 
 TEST_F(BlockProcessing, TheEditorIsToldOfParametersOnlyWhileOpen)
 {
-    ZentrovaEditor* editor = plugin->getZentrovaEditor();
+    auto* editor = static_cast<ZentrovaEditor*>(plugin->getEditor());
     ASSERT_NE(editor, nullptr);
     // A change that also marks the patch modified while the editor is closed.
     plugin->setParameter(12, 0.6f);

@@ -36,7 +36,7 @@ std::size_t threadCount()
         std::ifstream comm(entry.path() / "comm");
         std::string name;
         std::getline(comm, name);
-        count += name.rfind("zentrova", 0) == 0 ? 1 : 0;
+        count += name == "zentrova-pc" ? 1 : 0;
     }
     return count;
 }

@@ -1,5 +1,5 @@
-#include "Source/AudioEffectX.h"
 #include "Source/HostEvents.h"
+#include "Source/vst/AudioEffectX.h"
 
 #include <gtest/gtest.h>
 

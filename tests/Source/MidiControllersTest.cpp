@@ -156,7 +156,7 @@ TEST_P(MidiControllers, LearnIsArmedByTagAndEndsAtTheNextController)
 
 TEST_P(MidiControllers, LearnedValuesReachTheOpenEditorFlaggedAtTheBlockStart)
 {
-    plugin->getZentrovaEditor()->open(nullptr);
+    plugin->getEditor()->open(nullptr);
     editorQueue();
     VstMidiEvent events[2] = {};
     for (int i = 0; i < 2; ++i)

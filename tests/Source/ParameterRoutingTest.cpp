@@ -2,10 +2,10 @@
 // lanes of the routing table, control ticks, the tempo object, and the
 // editor's keyboard and wheels.
 
-#include "Source/FloatIntParameter.h"
-#include "Source/ParameterTable.h"
 #include "Source/Voices/EventCodes.h"
 #include "Source/Zentrova.h"
+#include "Source/parameters/FloatIntParameter.h"
+#include "Source/parameters/ParameterTable.h"
 #include "editor/ZentrovaEditor.h"
 #include "patches/Configuration.h"
 #include "tests/patches/ConfigurationTestSupport.h"
@@ -124,7 +124,7 @@ TEST_P(ParameterRouting, TimedChangesLandInTheControlTickOfTheirSample)
 
 TEST_P(ParameterRouting, PitchBendKeepsItsChannelAndMovesTheEditorsWheel)
 {
-    plugin->getZentrovaEditor()->open(nullptr);
+    plugin->getEditor()->open(nullptr);
     editorQueue();
     sendMidi(*plugin.get(), {midiEvent(0, 0xE0, 0x00, 0x40), midiEvent(0, 0xE3, 0x7F, 0x7F),
                              midiEvent(0, 0xEF, 0x00, 0x00), midiEvent(0, 0xE5, 0x01, 0x3F)});

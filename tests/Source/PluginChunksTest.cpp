@@ -2,7 +2,7 @@
 // it writes for programs and banks, what it reads back (compressed or plain
 // text), the conversions of older documents, and damaged or hostile input.
 
-#include "Source/DefaultPatchRecord.h"
+#include "Source/state/DefaultPatchRecord.h"
 #include "Source/ticpp/ticpp.h"
 #include "tests/support/PatchDocuments.h"
 #include "tests/support/TemporaryHome.h"

@@ -2,7 +2,7 @@
 // effect record, the keyboard handler, the voice engine and the effects,
 // audio out.
 
-#include "Source/ParameterTable.h"
+#include "Source/parameters/ParameterTable.h"
 #include "tests/support/Deliverables.h"
 #include "tests/support/FrequencyAnalysis.h"
 #include "tests/support/MidiEvents.h"

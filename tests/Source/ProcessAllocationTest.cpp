@@ -2,8 +2,8 @@
 // no file: all three are counted on the thread that processes a block, while
 // it does.
 
-#include "Source/ParameterTable.h"
-#include "tests/Source/PatchLibraryTestSupport.h"
+#include "Source/parameters/ParameterTable.h"
+#include "tests/Source/patchtree/PatchLibraryTestSupport.h"
 #include "tests/support/Deliverables.h"
 #include "tests/support/SoundingPlugin.h"
 #include "tests/support/TemporaryHome.h"
@@ -39,13 +39,13 @@ void count()
         allocations.fetch_add(1, std::memory_order_relaxed);
 }
 
-void countLock()
+[[maybe_unused]] void countLock()
 {
     if (counting.load(std::memory_order_relaxed))
         locks.fetch_add(1, std::memory_order_relaxed);
 }
 
-void countFileTouch()
+[[maybe_unused]] void countFileTouch()
 {
     if (counting.load(std::memory_order_relaxed))
         fileTouches.fetch_add(1, std::memory_order_relaxed);

@@ -2,13 +2,13 @@
 // selection, the edit buffer, stepping, patch memories, MIDI program
 // changes, chunks of patches outside the library, saving and snapshots.
 
-#include "Source/Alerts.h"
-#include "Source/DefaultPatchRecord.h"
-#include "Source/PatchTree.h"
 #include "Source/Zentrova.h"
+#include "Source/patchtree/PatchTree.h"
+#include "Source/shared/Alerts.h"
+#include "Source/state/DefaultPatchRecord.h"
 #include "patches/Configuration.h"
 #include "patches/PatchFileHandler.h"
-#include "tests/Source/PatchLibraryTestSupport.h"
+#include "tests/Source/patchtree/PatchLibraryTestSupport.h"
 #include "tests/patches/ConfigurationTestSupport.h"
 #include "tests/support/Deliverables.h"
 #include "tests/support/MidiEvents.h"

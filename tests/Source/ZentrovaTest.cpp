@@ -270,8 +270,10 @@ TEST_P(ZentrovaPlugin, EditorOpensWithoutAWindowAndCloses)
 {
     auto plugin = load();
     ERect* rect = reinterpret_cast<ERect*>(1);
-    EXPECT_EQ(plugin->dispatch(effEditGetRect, 0, 0, &rect), 0);
-    EXPECT_EQ(rect, nullptr);
+    ASSERT_EQ(plugin->dispatch(effEditGetRect, 0, 0, &rect), 1);
+    ASSERT_NE(rect, nullptr);
+    EXPECT_GT(rect->right, 0) << "the layout's window size, known before any window";
+    EXPECT_GT(rect->bottom, 0);
     EXPECT_EQ(plugin->dispatch(effEditOpen, 0, 0, nullptr), 1);
     plugin->setParameter(3, 0.5f);
     plugin->dispatch(effEditIdle);

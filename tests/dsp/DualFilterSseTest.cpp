@@ -1,5 +1,5 @@
 #include "dsp/DualFilterSse.h"
-#include "Source/SystemInfo.h"
+#include "simd/SystemInfo.h"
 #include "tests/dsp/FilterTestSupport.h"
 #include "tests/support/SimdPaths.h"
 

@@ -1,7 +1,7 @@
 #include "dsp/FilterBank.h"
 
-#include "Source/SystemInfo.h"
 #include "dsp/VoiceBuffers.h"
+#include "simd/SystemInfo.h"
 #include "tests/dsp/FilterTestSupport.h"
 
 #include <gtest/gtest.h>

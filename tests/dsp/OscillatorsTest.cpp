@@ -1,10 +1,10 @@
-#include "Source/SystemInfo.h"
+#include "TestSignals.h"
 #include "dsp/AudioInput.h"
 #include "dsp/BasicWaves.h"
 #include "dsp/OscillatorsReference.h"
 #include "dsp/OscillatorsSse.h"
 #include "dsp/Random.h"
-#include "TestSignals.h"
+#include "simd/SystemInfo.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 // patch library they share. Everything else runs against both in the shared
 // suites.
 
-#include "Source/PatchTree.h"
 #include "Source/Zentrova.h"
+#include "Source/patchtree/PatchTree.h"
 #include "patches/Configuration.h"
 #include "patches/PatchFileHandler.h"
 #include "tests/patches/ConfigurationTestSupport.h"

@@ -4,7 +4,7 @@
 #include "tests/fuzz/FuzzSupport.h"
 #include "tests/support/PatchFileBytes.h"
 
-#include "Source/Base64.h"
+#include "Source/shared/Base64.h"
 #include "Source/ticpp/Exception.h"
 #include "patches/AuPresetFiles.h"
 

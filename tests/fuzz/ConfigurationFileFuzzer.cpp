@@ -16,7 +16,7 @@ std::uint64_t clientId = 0;
 void writeSeeds(const std::string& folder)
 {
     std::uint64_t id = 0;
-    Configuration* written = Configuration::acquire(id, nullptr, effectFlavour(), nullptr);
+    Configuration* written = Configuration::acquire(id, nullptr, !effectFlavour().isSynth, nullptr);
     written->save(folder + "/default");
     written->setMidiController(3, 20, 0);
     written->setMidiController(40, 74, 0);
@@ -34,7 +34,7 @@ void writeSeeds(const std::string& folder)
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     fuzz::initialise(writeSeeds);
-    configuration = Configuration::acquire(clientId, nullptr, effectFlavour(), nullptr);
+    configuration = Configuration::acquire(clientId, nullptr, !effectFlavour().isSynth, nullptr);
     std::atexit([] { Configuration::release(clientId); });
     return 0;
 }

@@ -1,8 +1,8 @@
 #include "tests/fuzz/FuzzSupport.h"
 
-#include "Source/Alerts.h"
 #include "Source/Flavour.h"
-#include "Source/PluginEntry.h"
+#include "Source/entry/PluginEntry.h"
+#include "Source/shared/Alerts.h"
 #include "patches/PatchFileHandler.h"
 #include "patches/PatchFileIo.h"
 #include "patches/Version1Patch.h"

@@ -4,7 +4,7 @@
 // alert handler, the plug-in built through its entry point, and the writing
 // of its seed corpus.
 
-#include "Source/VstDeclarations.h"
+#include "Source/vst/VstDeclarations.h"
 #include "patches/ChunkBuffer.h"
 
 #include <cstddef>

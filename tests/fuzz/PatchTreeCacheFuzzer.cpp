@@ -6,7 +6,7 @@
 
 #include "tests/fuzz/FuzzSupport.h"
 
-#include "Source/PatchTree.h"
+#include "Source/patchtree/PatchTree.h"
 #include "patches/PatchFileHandler.h"
 #include "patches/PatchTypeBits.h"
 #include "patches/Uuid.h"

@@ -1,4 +1,4 @@
-#include "Source/Base64.h"
+#include "Source/shared/Base64.h"
 #include "Source/ticpp/ticpp.h"
 #include "patches/AuPresetFiles.h"
 #include "patches/Version1Patch.h"

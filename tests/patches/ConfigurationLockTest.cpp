@@ -11,6 +11,7 @@
 #include <atomic>
 #include <filesystem>
 #include <thread>
+#include <vector>
 
 TEST(ConfigurationLock, AudioThreadLookUpsAndLearningRunBesideEditorChanges)
 {
@@ -82,4 +83,41 @@ TEST(ConfigurationLock, InstancesOpenedAndClosedOnTwoThreadsShareOneConfiguratio
     AcquiredConfiguration configuration;
     EXPECT_EQ(configuration.id(), 0u) << "every client was released";
     EXPECT_EQ(configuration->getKnobMode(), 1);
+}
+
+namespace
+{
+// A client that answers a change by reading the configuration and making a
+// change of its own, as an editor may.
+class AnsweringClient : public ConfigurationClient
+{
+public:
+    void configurationChanged(unsigned mask) override
+    {
+        masks.push_back(mask);
+        if ((mask & kKnobModeChanged) && configuration && configuration->getKnobMode() == 2)
+            configuration->setDamperScale(0.25f);
+    }
+    Configuration* configuration = nullptr;
+    std::vector<unsigned> masks;
+};
+} // namespace
+
+TEST(ConfigurationLock, ClientsAreToldOutsideTheLockAndMayChangeSettingsInTurn)
+{
+    ConfigurationFiles files;
+    AnsweringClient client;
+    AcquiredConfiguration configuration(effectFlavour(), &client);
+    client.configuration = configuration.get();
+    configuration->setClientActive(configuration.id(), true);
+    client.masks.clear();
+
+    configuration->setKnobMode(2);
+    EXPECT_EQ(configuration->getDamperScale(), 0.25f);
+    EXPECT_EQ(client.masks, (std::vector<unsigned>{kKnobModeChanged, kDamperScaleChanged}));
+
+    // Once deactivated, the client hears nothing more.
+    configuration->setClientActive(configuration.id(), false);
+    configuration->setHold2Scale(1.0f);
+    EXPECT_EQ(client.masks.size(), 2u);
 }

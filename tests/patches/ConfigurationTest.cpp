@@ -1,8 +1,8 @@
 #include "patches/Configuration.h"
 
-#include "Source/PatchTree.h"
 #include "Source/Voices/KeyboardHandler.h"
 #include "Source/Voices/Voice.h"
+#include "Source/patchtree/PatchTree.h"
 #include "tests/patches/ConfigurationTestSupport.h"
 
 #include <gtest/gtest.h>

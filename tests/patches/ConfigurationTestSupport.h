@@ -13,8 +13,8 @@
 class AcquiredConfiguration
 {
 public:
-    explicit AcquiredConfiguration(const Flavour& flavour = effectFlavour(), Zentrova* plugin = nullptr)
-        : m_configuration(Configuration::acquire(m_id, plugin, flavour, nullptr))
+    explicit AcquiredConfiguration(const Flavour& flavour = effectFlavour(), ConfigurationClient* client = nullptr)
+        : m_configuration(Configuration::acquire(m_id, client, !flavour.isSynth, nullptr))
     {
     }
     ~AcquiredConfiguration()
@@ -73,8 +73,8 @@ private:
     TemporaryHome m_home;
 };
 
-#include "Source/PluginEntry.h"
 #include "Source/Zentrova.h"
+#include "Source/entry/PluginEntry.h"
 
 // A plug-in instance built as a host builds it, closed when it goes.
 class PluginInstance

@@ -1,6 +1,6 @@
 #include "patches/PatchConfiguration.h"
 
-#include "Source/PatchTree.h"
+#include "Source/patchtree/PatchTree.h"
 #include "patches/PatchFileHandler.h"
 
 #include "tests/patches/ConfigurationTestSupport.h"

@@ -3,7 +3,7 @@
 // crash, an overrun (AddressSanitizer), a leak or a hang. Bounded in count and
 // time so the suite stays quick.
 
-#include "Source/Base64.h"
+#include "Source/shared/Base64.h"
 #include "Source/ticpp/Exception.h"
 #include "dsp/Random.h"
 #include "patches/PatchFileHandler.h"

@@ -1,5 +1,5 @@
-#include "Source/Alerts.h"
-#include "Source/PatchTree.h"
+#include "Source/patchtree/PatchTree.h"
+#include "Source/shared/Alerts.h"
 #include "patches/PatchFileHandler.h"
 #include "patches/PatchTypeBits.h"
 #include "patches/Version1Patch.h"

@@ -8,10 +8,16 @@
 
 #include <vector>
 
+// The instance's editor: the only one an instance is ever given.
+inline ZentrovaEditor* editorOf(Zentrova& plugin)
+{
+    return static_cast<ZentrovaEditor*>(plugin.getEditor());
+}
+
 inline std::vector<ParameterIndexAndValue> editorQueueItems(Zentrova& plugin)
 {
     std::vector<ParameterIndexAndValue> items;
-    auto& queue = plugin.getZentrovaEditor()->parameterQueue();
+    auto& queue = editorOf(plugin)->parameterQueue();
     queue.beginRead();
     for (ParameterIndexAndValue item = queue.pop(); !item.isEmpty(); item = queue.pop())
         items.push_back(item);

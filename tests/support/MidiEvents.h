@@ -2,8 +2,8 @@
 
 // MIDI events as a host hands them to processEvents.
 
-#include "Source/AudioEffectX.h"
-#include "Source/VstDeclarations.h"
+#include "Source/vst/AudioEffectX.h"
+#include "Source/vst/VstDeclarations.h"
 
 #include <vector>
 

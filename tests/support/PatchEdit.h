@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Source/ZentrovaState.h"
+#include "Source/state/ZentrovaState.h"
 
 // Changes values of a patch state without telling the engine: the state is
 // sent whole afterwards, or a value is routed on its own.

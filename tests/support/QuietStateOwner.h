@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Source/ZentrovaStateOwner.h"
+#include "Source/state/ZentrovaStateOwner.h"
 
 // A patch state's owner without engine or editor, and without a library.
 class QuietStateOwner : public ZentrovaStateOwner

@@ -3,7 +3,7 @@
 // The vector paths a test can check on this processor, and a path forced on
 // the engine parts built while it lives.
 
-#include "Source/SystemInfo.h"
+#include "simd/SystemInfo.h"
 
 #include <optional>
 #include <vector>

@@ -6,8 +6,8 @@
 // routing.
 
 #include "Source/Flavour.h"
-#include "Source/PluginEntry.h"
 #include "Source/Zentrova.h"
+#include "Source/entry/PluginEntry.h"
 #include "tests/support/PatchEdit.h"
 
 #include <algorithm>

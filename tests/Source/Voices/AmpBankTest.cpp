@@ -1,8 +1,8 @@
 #include "Source/Voices/AmpBank.h"
 
-#include "Source/EngineValue.h"
-#include "Source/ParameterTable.h"
 #include "Source/Voices/EventCodes.h"
+#include "Source/parameters/EngineValue.h"
+#include "Source/parameters/ParameterTable.h"
 #include "tests/Source/Voices/GroupBench.h"
 
 #include <gtest/gtest.h>

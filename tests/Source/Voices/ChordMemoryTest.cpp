@@ -1,4 +1,4 @@
-#include "Source/PatchData.h"
+#include "Source/state/PatchData.h"
 #include "tests/Source/Voices/KeyboardHandlerHarness.h"
 
 #include <gtest/gtest.h>

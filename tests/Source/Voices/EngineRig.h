@@ -4,14 +4,14 @@
 // reach them through the plug-in's routing table, and a stand-in for the
 // keyboard handler's note output.
 
-#include "Source/ControlCue.h"
-#include "Source/ParameterTable.h"
 #include "Source/RoutingTable.h"
 #include "Source/Voices/EventCodes.h"
 #include "Source/Voices/Voice.h"
 #include "Source/Voices/VoiceEvent.h"
-#include "Source/ZentrovaStateHandler.h"
-#include "Source/ZentrovaStateOwner.h"
+#include "Source/parameters/ParameterTable.h"
+#include "Source/queues/ControlCue.h"
+#include "Source/state/ZentrovaStateHandler.h"
+#include "Source/state/ZentrovaStateOwner.h"
 #include "tests/support/PatchEdit.h"
 
 #include <algorithm>
@@ -30,7 +30,7 @@ public:
     static constexpr int kCues = 5;
 
     explicit EngineRig(float rate = 44100.0f, int blockSize = 512)
-        : voice(nullptr), states(this), patch(states.getCurrentState()), m_blockSize(blockSize)
+        : voice(), states(this), patch(states.getCurrentState()), m_blockSize(blockSize)
     {
         voice.setSampleRate(rate);
         voice.setBlockSize(blockSize);

@@ -4,11 +4,11 @@
 // its input queue, each block is one processBlock call, and what it posted
 // is read back from the amplifier queue and the note-control queue.
 
-#include "Source/ControlCue.h"
 #include "Source/Voices/EventCodes.h"
 #include "Source/Voices/KeyboardHandler.h"
 #include "Source/Voices/VoiceEvent.h"
 #include "Source/Zentrova.h"
+#include "Source/queues/ControlCue.h"
 #include "editor/ZentrovaEditor.h"
 
 #include <algorithm>

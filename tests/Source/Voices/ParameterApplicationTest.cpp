@@ -1,6 +1,6 @@
 // How the voice engine turns tick-timed parameter values into its settings.
 
-#include "Source/EngineValue.h"
+#include "Source/parameters/EngineValue.h"
 #include "dsp/ModEnvelope.h"
 #include "tests/Source/Voices/EngineRig.h"
 

@@ -1,6 +1,6 @@
 #include "Source/Voices/Voice.h"
 
-#include "Source/EngineValue.h"
+#include "Source/parameters/EngineValue.h"
 #include "tests/Source/Voices/EngineRig.h"
 #include "tests/support/FrequencyAnalysis.h"
 

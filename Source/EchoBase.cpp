@@ -1,3 +1,0 @@
-#include "Source/EchoBase.h"
-
-EchoBase::~EchoBase() = default;

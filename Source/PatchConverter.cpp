@@ -1,3 +1,0 @@
-#include "Source/PatchConverter.h"
-
-PatchConverter::~PatchConverter() = default;

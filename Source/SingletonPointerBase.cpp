@@ -1,3 +1,0 @@
-#include "Source/SingletonPointerBase.h"
-
-SingletonPointerBase::~SingletonPointerBase() = default;

@@ -1,0 +1,3 @@
+#include "Source/editorport/EditorPort.h"
+
+EditorPort::~EditorPort() = default;

@@ -1,0 +1,164 @@
+#pragma once
+
+#include "Source/effects/EchoBase.h"
+#include "dsp/TwoPoleFilter.h"
+
+#include <boost/shared_array.hpp>
+
+#include <cstdint>
+#include <vector>
+
+// Stereo echo with tempo-synced lengths. Each channel's memory is a ring of
+// blocks; a length change crossfades the read position over 20 ms. All the
+// memory that any reachable delay needs is allocated by setSampleRate, so
+// the audio thread only moves blocks between the ring and a spare list.
+class Echo : public EchoBase
+{
+public:
+    Echo();
+    ~Echo() override;
+
+    Echo(const Echo&) = delete;
+    Echo& operator=(const Echo&) = delete;
+
+    bool process(const float* in, float* out, int64_t frames) override;
+
+    // 0..100; turning the echo back on starts it from empty memory.
+    void setLevel(int64_t level);
+    void setMixLeft(float mix);
+    void setMixRight(float mix);
+    void setFeedbackLeft(float feedback);
+    void setFeedbackRight(float feedback);
+    // 0 keeps each channel's feedback in it, anything else crosses it.
+    void setFeedbackMode(uint32_t mode);
+    // Percent: positive gates the echo by the input level, negative ducks it.
+    void setDucking(int64_t percent);
+    // Below 10 Hz the high-pass is off.
+    void setHighPass(float hz);
+    // Above 19 kHz the low-pass is off.
+    void setLowPass(float hz);
+    // Beats per minute; 31 hands the tempo to the host.
+    void setTempo(int64_t bpm);
+    void setHostTempo(float bpm);
+    void setUnits(int64_t unitsPerBeat);
+    void setLengthLeft(uint32_t units);
+    void setLengthRight(uint32_t units);
+    // The engine rate. Allocates the memory; never call it on the audio thread.
+    void setSampleRate(float rate);
+    // Zeroes the memory and starts from the current lengths at once.
+    void clear();
+    // Counts the memory as empty: silent until a full delay has been
+    // written, then a fade in.
+    void restart();
+    // Counts memory that holds nothing audible as empty: silent until a
+    // full delay has been written, then heard at once, as it would have
+    // been heard from the memory.
+    void forget();
+    // The largest magnitude written to the memory since the last call.
+    float takeWrittenPeak();
+    // The longer of the two channels' delays, in engine samples.
+    int64_t longestDelay() const;
+
+    // The host tempo is held in this range; with the patch's own tempo
+    // (32..192 bpm), 32 units and 4 units per beat it bounds the longest
+    // delay to 15 seconds.
+    static constexpr float kSlowestHostTempo = 32.0f;
+    static constexpr float kFastestHostTempo = 999.0f;
+    static constexpr int64_t kLongestLength = 32;
+    static constexpr int64_t kFewestUnitsPerBeat = 4;
+    static constexpr float kSlowestTempo = 32.0f;
+
+private:
+    struct Block
+    {
+        boost::shared_array<float> samples;
+        int64_t start;
+        int64_t length;
+    };
+
+    struct SpareBlock
+    {
+        boost::shared_array<float> samples;
+        bool dirty;
+    };
+
+    // The next sample is element offset - 1 of the block.
+    struct Pointer
+    {
+        int32_t block = 0;
+        int64_t offset = 0;
+    };
+
+    enum State
+    {
+        Steady = 0,
+        SilentRead = 1,
+        Crossfade = 2,
+        FadeIn = 3
+    };
+
+    struct Channel
+    {
+        std::vector<Block> blocks;
+        std::vector<SpareBlock> spare;
+        Pointer write;
+        Pointer read;
+        Pointer newRead;
+        float wet = 0.0f;
+        TwoPoleFilter highPass;
+        TwoPoleFilter lowPass;
+        float feedback = 0.0f;
+        int state = Steady;
+        float fade = 0.0f;
+        int64_t delay = 0;
+        float mix = 0.0f;
+        uint32_t length = 0;
+        int64_t fadeCounter = 0;
+        int64_t currentDelay = 0;
+        int64_t pendingDelay = 0;
+        int64_t filled = 0;
+        int64_t idle = 0;
+    };
+
+    int64_t capacity(int c) const;
+    int64_t positionOf(int c, const Pointer& p) const;
+    Pointer locate(int c, int64_t distance) const;
+    void updateOffset(int c, Pointer& p, int64_t run);
+    int64_t delayFor(double length, double unitsPerBeat, double tempo) const;
+    void computeDelays(int firstChannel, int lastChannel);
+    void grow(int c);
+    void dropLastBlock(int c);
+    void housekeeping(int c, int64_t remaining);
+    void updateFilters();
+    void updateFollower();
+    void releaseMemory();
+
+    Channel m_channels[2];
+    float m_feedbackSource[2] = {0.0f, 0.0f};
+    float m_envelope = 0.0f;
+    float m_attack = 0.0f;
+    float m_release = 0.0f;
+    float m_duckOffset = 1.0f;
+    float m_duckDepth = 0.0f;
+    int m_feedbackMode = 0;
+    float m_fadeStep = 0.0f;
+    float m_lowPassCutoff = 20000.0f;
+    float m_highPassCutoff = 20.0f;
+    int64_t m_tempo = 60;
+    float m_sampleRate = 0.0f;
+    int64_t m_units = 1;
+    bool m_tempoFromHost = false;
+    float m_hostTempo = 60.0f;
+    unsigned m_modeFlags = 0;
+    float m_level = 0.0f;
+    int64_t m_fadeLength = 0;
+    bool m_levelOn = false;
+    // The memory was forgotten: no fade in once it holds a full delay.
+    bool m_forgotten = false;
+    float m_writtenPeak = 0.0f;
+    // The memory in the rings was written since it was last zeroed.
+    bool m_written = false;
+    int64_t m_shrinkAfter = 0;
+    int64_t m_maxDelay = 0;
+    int64_t m_blockLength = 0;
+};

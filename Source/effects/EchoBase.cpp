@@ -1,0 +1,3 @@
+#include "Source/effects/EchoBase.h"
+
+EchoBase::~EchoBase() = default;

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "Source/parameters/FloatParameter.h"
+
+// A level in dB from -54 to 0; the engine receives the linear gain.
+class VolumeParameter : public FloatParameter
+{
+public:
+    VolumeParameter(const ParameterNames& names, bool midiCentre, bool engineNormalised);
+
+    // "-oo" at the very bottom.
+    void getDisplay(char* out) const override;
+    EngineValue getUnitValue() const override;
+};

@@ -1,0 +1,3 @@
+#include "Source/patchtree/PatchConverter.h"
+
+PatchConverter::~PatchConverter() = default;

@@ -1,0 +1,3 @@
+#include "Source/shared/SingletonPointerBase.h"
+
+SingletonPointerBase::~SingletonPointerBase() = default;

@@ -1,0 +1,3 @@
+#include "Source/tempo/TempoAndSyncOwner.h"
+
+TempoAndSyncOwner::~TempoAndSyncOwner() = default;

@@ -1,0 +1,36 @@
+#include "dsp/AlignedMemory.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+void* alignedMalloc(std::size_t n)
+{
+    // 23 = 15 bytes of alignment slack + 8 bytes for the stored address.
+    void* raw = std::malloc(n + 23);
+    if (raw == nullptr)
+        throw std::bad_alloc();
+    std::uintptr_t point = (reinterpret_cast<std::uintptr_t>(raw) + 23) & ~std::uintptr_t(15);
+    reinterpret_cast<void**>(point)[-1] = raw;
+    return reinterpret_cast<void*>(point);
+}
+
+void* alignedCalloc(std::size_t n)
+{
+    // calloc leaves fresh pages from the system untouched: they take no
+    // memory until written.
+    void* raw = std::calloc(n + 23, 1);
+    if (raw == nullptr)
+        throw std::bad_alloc();
+    std::uintptr_t point = (reinterpret_cast<std::uintptr_t>(raw) + 23) & ~std::uintptr_t(15);
+    reinterpret_cast<void**>(point)[-1] = raw;
+    return reinterpret_cast<void*>(point);
+}
+
+void alignedFree(void* p)
+{
+    if (p == nullptr)
+        return;
+    std::free(static_cast<void**>(p)[-1]);
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+class CBitmap;
+
+// Turns the bitmap names of the layout into the bundle's images: each name
+// has a fixed resource number, and each image is made at most once between
+// two editor opens.
+class Bitmaps
+{
+public:
+    static constexpr std::int32_t kFirstResource = 128;
+    static constexpr int kNameCount = 268;
+
+    Bitmaps();
+    virtual ~Bitmaps();
+
+    Bitmaps(const Bitmaps&) = delete;
+    Bitmaps& operator=(const Bitmaps&) = delete;
+
+    // At every open, before the widgets are built. Images are found by
+    // number alone, so the layout's file names serve nothing here.
+    void init(const std::map<std::string, std::string>& bitmapFiles, const std::string& folder);
+    // Borrowed: a view that keeps the bitmap retains it. Null for an empty
+    // or unknown name; a known name yields a bitmap even when its image is
+    // missing.
+    CBitmap* getBitmap(const std::string& name);
+    // Drops the registry's reference of every bitmap it made.
+    void reset();
+
+    // kFirstResource + the name's place in the table, or -1.
+    std::int32_t resourceNumber(const std::string& name) const;
+
+private:
+    std::map<std::string, CBitmap*> m_cache;
+    std::map<std::string, std::int32_t> m_positions;
+};

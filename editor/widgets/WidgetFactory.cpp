@@ -1,0 +1,105 @@
+#include "editor/widgets/WidgetFactory.h"
+
+// The creators live in Loki's small-object memory, which must outlast the
+// factory: it is never freed (for the same reason, not on the longevity
+// list).
+#define LOKI_DEFAULT_SMALLOBJ_LIFETIME ::Loki::NoDestroy
+#include <loki/Factory.h>
+#include <loki/Singleton.h>
+
+#include "editor/widgets/BarGraphWidget.h"
+#include "editor/widgets/ButtonWidget.h"
+#include "editor/widgets/DisplayWidget.h"
+#include "editor/widgets/HorizSwitchWidget.h"
+#include "editor/widgets/KeyboardWidget.h"
+#include "editor/widgets/KickButtonWidget.h"
+#include "editor/widgets/KnobWidget.h"
+#include "editor/widgets/OptionMenuWidget.h"
+#include "editor/widgets/ParamMonitorWidget.h"
+#include "editor/widgets/PatchSelectorWidget.h"
+#include "editor/widgets/SplashScreenWidget.h"
+#include "editor/widgets/SwitchKnobWidget.h"
+#include "editor/widgets/TextEditWidget.h"
+#include "editor/widgets/TextLabelWidget.h"
+#include "editor/widgets/TextListWidget.h"
+#include "editor/widgets/TextWidget.h"
+#include "editor/widgets/TristateButtonWidget.h"
+#include "editor/widgets/VertSwitchWidget.h"
+#include "editor/widgets/ViewContainerWidget.h"
+#include "editor/widgets/WheelWidget.h"
+
+namespace
+{
+using Factory = Loki::Factory<Widget, std::string,
+                              LOKI_TYPELIST_5(ticpp::Element*, CViewContainer*, CFrame*, ZentrovaEditor*, GuiInfo&)>;
+// Destroyed when the plug-in image goes. Loki's longevity list is one for
+// every module of the process that uses Loki: a singleton on it could be
+// destroyed by another plug-in's unloading.
+using TheFactory =
+    Loki::SingletonHolder<Factory, Loki::CreateUsingNew, Loki::DefaultLifetime, Loki::ClassLevelLockable>;
+
+struct TypeEntry
+{
+    const char* name;
+    WidgetFactory::Creator creator;
+};
+
+// In the layout's order.
+const TypeEntry kTypes[] = {
+    {"ViewContainer", &WidgetFactory::make<ViewContainerWidget>},
+    {"Knob", &WidgetFactory::make<KnobWidget>},
+    {"SwitchKnob", &WidgetFactory::make<SwitchKnobWidget>},
+    {"Display", &WidgetFactory::make<DisplayWidget>},
+    {"HorizSwitch", &WidgetFactory::make<HorizSwitchWidget>},
+    {"TristateButton", &WidgetFactory::make<TristateButtonWidget>},
+    {"Button", &WidgetFactory::make<ButtonWidget>},
+    {"VertSwitch", &WidgetFactory::make<VertSwitchWidget>},
+    {"KickButton", &WidgetFactory::make<KickButtonWidget>},
+    {"BarGraph", &WidgetFactory::make<BarGraphWidget>},
+    {"TextEdit", &WidgetFactory::make<TextEditWidget>},
+    {"OptionMenu", &WidgetFactory::make<OptionMenuWidget>},
+    {"Wheel", &WidgetFactory::make<WheelWidget>},
+    {"Keyboard", &WidgetFactory::make<KeyboardWidget>},
+    {"SplashScreen", &WidgetFactory::make<SplashScreenWidget>},
+    {"PatchSelector", &WidgetFactory::make<PatchSelectorWidget>},
+    {"ParamMonitor", &WidgetFactory::make<ParamMonitorWidget>},
+    {"Text", &WidgetFactory::make<TextWidget>},
+    {"TextList", &WidgetFactory::make<TextListWidget>},
+    {"TextLabel", &WidgetFactory::make<TextLabelWidget>},
+};
+
+// Only the user-interface thread makes widgets.
+bool s_typesRegistered = false;
+} // namespace
+
+void WidgetFactory::registerTypes()
+{
+    if (s_typesRegistered)
+        return;
+    for (const TypeEntry& type : kTypes)
+        TheFactory::Instance().Register(type.name, type.creator);
+    s_typesRegistered = true;
+}
+
+bool WidgetFactory::registerType(const std::string& type, Creator creator)
+{
+    registerTypes();
+    return creator && TheFactory::Instance().Register(type, creator);
+}
+
+Widget* WidgetFactory::create(const std::string& type, ticpp::Element* element, CViewContainer* parent, CFrame* frame,
+                              ZentrovaEditor* editor, GuiInfo& guiInfo)
+{
+    registerTypes();
+    Widget* widget = nullptr;
+    try
+    {
+        widget = TheFactory::Instance().CreateObject(type, element, parent, frame, editor, guiInfo);
+    }
+    catch (const Factory::Exception&)
+    {
+        throw UnknownType();
+    }
+    widget->constructionComplete();
+    return widget;
+}

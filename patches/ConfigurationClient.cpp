@@ -1,0 +1,3 @@
+#include "patches/ConfigurationClient.h"
+
+ConfigurationClient::~ConfigurationClient() = default;

@@ -1,0 +1,380 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <tuple>
+#include <vector>
+
+#include "Source/Flavour.h"
+#include "Source/entry/PluginEntry.h"
+#include "Source/Zentrova.h"
+#include "Source/state/ZentrovaState.h"
+#include "editor/ZentrovaEditor.h"
+#include "editor/layout/GuiInfo.h"
+#include "editor/widgets/Widget.h"
+#include "patches/ChunkBuffer.h"
+#include "patches/Configuration.h"
+#include "editor/widgets/WidgetFactory.h"
+#include "tests/support/TemporaryHome.h"
+#include "tests/support/WidgetFixtures.h"
+#include "toolkit/CControl.h"
+#include "toolkit/CFrame.h"
+#include "toolkit/CListDragContainer.h"
+
+namespace
+{
+constexpr std::uint32_t kTooltipId = ('c' << 24) | ('v' << 16) | ('t' << 8) | 't';
+
+using HostCall = std::tuple<VstInt32, VstInt32, float>;
+std::vector<HostCall> hostCalls;
+
+VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float opt)
+{
+    if (opcode == audioMasterVersion)
+        return 2400;
+    if (opcode == audioMasterAutomate || opcode == audioMasterBeginEdit || opcode == audioMasterEndEdit)
+        hostCalls.emplace_back(opcode, index, opt);
+    return 0;
+}
+
+// The controller box needs only its text here.
+class TextBox : public Widget
+{
+public:
+    TextBox(ticpp::Element* element, CViewContainer* parent, CFrame* frame, ZentrovaEditor* editor, GuiInfo& info)
+        : Widget(element, parent, frame, editor, info)
+    {
+    }
+    void setText(const std::string& text) override { m_text = text; }
+    std::string getText() const override { return m_text; }
+
+private:
+    std::string m_text;
+};
+
+Widget* makeTextBox(ticpp::Element* element, CViewContainer* parent, CFrame* frame, ZentrovaEditor* editor,
+                    GuiInfo& info)
+{
+    return new TextBox(element, parent, frame, editor, info);
+}
+
+// One plug-in in a temporary home whose configuration names the window
+// configuration and edit mode to open with.
+class EditorObject : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        hostCalls.clear();
+        WidgetFactory::registerTypes();
+        WidgetFactory::registerType("TextEdit", &makeTextBox);
+        images.add("1024_Fullsweep_knob", 30, 30, 64);
+        images.add("1024_Learn_btn", 16, 8, 2);
+        images.add("1024_Bend_And_Mod_bkgd", 120, 80);
+        images.add("1024_Effects_bkgd", 120, 80);
+        images.add("1024_Wheel", 20, 60, 64);
+        const std::string preferences = home.path() + "/.config";
+        std::ofstream(preferences + "/com.vorlixworks.Zentrova2.sup")
+            << "Zentrova Configuration File\n{Layout}{Regular}\n{Edit Mode}{Keyboard}\n";
+        effect = createPluginInstance(&recordingHost, effectFlavour());
+        ASSERT_NE(effect, nullptr);
+        plugin = static_cast<Zentrova*>(static_cast<AudioEffect*>(effect->object));
+        editor = static_cast<ZentrovaEditor*>(plugin->getEditor());
+        config = plugin->getConfiguration();
+    }
+    void TearDown() override
+    {
+        if (effect)
+            effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
+    }
+
+    std::int64_t tagOf(const std::string& name) { return editor->getGuiInfo().tagOf(name); }
+    CControl* control(const std::string& name)
+    {
+        return dynamic_cast<CControl*>(editor->getGuiInfo().findControl(name));
+    }
+    Widget* widget(const std::string& name) { return editor->getGuiInfo().findWidget(name); }
+    void controller(int number, int value)
+    {
+        VstMidiEvent event{};
+        event.type = kVstMidiType;
+        event.byteSize = sizeof(VstMidiEvent);
+        event.midiData[0] = static_cast<char>(0xB0);
+        event.midiData[1] = static_cast<char>(number);
+        event.midiData[2] = static_cast<char>(value);
+        VstEvents list{1, 0, {reinterpret_cast<VstEvent*>(&event), nullptr}};
+        plugin->processEvents(&list);
+    }
+
+    TemporaryHome home;
+    ImageBundle images;
+    AEffect* effect = nullptr;
+    Zentrova* plugin = nullptr;
+    ZentrovaEditor* editor = nullptr;
+    Configuration* config = nullptr;
+};
+} // namespace
+
+TEST_F(EditorObject, ChoosesTheConfiguredWindowBeforeAnyDisplayAndOpensWithoutOne)
+{
+    ERect* rect = nullptr;
+    ASSERT_TRUE(editor->getRect(&rect));
+    EXPECT_EQ(editor->getLayoutName(), "Regular");
+    EXPECT_EQ(rect->right, 1024);
+    EXPECT_EQ(rect->bottom, 386);
+    ASSERT_TRUE(editor->open(nullptr));
+    EXPECT_TRUE(editor->isOpen());
+    ASSERT_NE(control("FilterFreq"), nullptr);
+    editor->close();
+    EXPECT_FALSE(editor->isOpen());
+    EXPECT_EQ(editor->getFrame(), nullptr);
+    EXPECT_EQ(editor->getMonitoredView(), nullptr);
+}
+
+TEST_F(EditorObject, AControlEditReachesTheHostBracketedByTheSameIndexAndOtherTagsStayInside)
+{
+    ASSERT_TRUE(editor->open(nullptr));
+    CControl* knob = control("FilterFreq");
+    ASSERT_NE(knob, nullptr);
+    const auto tag = static_cast<VstInt32>(tagOf("FilterFreq"));
+    knob->beginEdit();
+    knob->setValue(0.7f);
+    knob->getListener()->valueChanged(knob);
+    knob->endEdit();
+    editor->beginEdit(170);
+    editor->endEdit(170);
+    const std::vector<HostCall> expected = {
+        {audioMasterBeginEdit, tag, 0.0f}, {audioMasterAutomate, tag, 0.7f}, {audioMasterEndEdit, tag, 0.0f}};
+    EXPECT_EQ(hostCalls, expected);
+    EXPECT_FLOAT_EQ(plugin->getParameter(tag), 0.7f);
+}
+
+TEST_F(EditorObject, HostValuesMoveTheControlsAtTheNextIdleAndAFullLaneRefreshesThemAll)
+{
+    ASSERT_TRUE(editor->open(nullptr));
+    CControl* knob = control("FilterFreq");
+    const auto tag = static_cast<VstInt32>(tagOf("FilterFreq"));
+    plugin->setParameter(tag, 0.25f);
+    EXPECT_NE(knob->getValue(), 0.25f) << "only the idle touches the controls";
+    editor->idle();
+    EXPECT_FLOAT_EQ(knob->getValue(), 0.25f);
+
+    editor->postToGui(1, tag | ZentrovaEditor::kLearnedFlag, 0.5f);
+    editor->idle();
+    EXPECT_FLOAT_EQ(knob->getValue(), 0.5f) << "a learned controller's item applies as any other";
+
+    for (int i = 0; i < 2100; ++i)
+        editor->setParameter(tag, 0.1f);
+    plugin->setParameter(tag, 0.9f);
+    editor->idle();
+    EXPECT_FLOAT_EQ(knob->getValue(), 0.9f) << "a refused push leaves no stale value";
+}
+
+TEST_F(EditorObject, PanelsFollowTheEditModeAndMidiEditPartsComeOnce)
+{
+    ASSERT_TRUE(editor->open(nullptr));
+    Widget* bendAndMod = widget("BendAndMod");
+    ASSERT_NE(bendAndMod, nullptr);
+    EXPECT_TRUE(bendAndMod->isVisible());
+    editor->valueChanged(155, nullptr, 1.0f / 3.0f);
+    EXPECT_EQ(editor->getEditMode(), 1);
+    EXPECT_EQ(editor->getHarmonicEditWave(), 0);
+    EXPECT_FALSE(bendAndMod->isVisible());
+    editor->valueChanged(155, nullptr, 2.0f / 3.0f);
+    EXPECT_EQ(editor->getHarmonicEditWave(), 1);
+    editor->valueChanged(155, nullptr, 1.0f);
+    EXPECT_TRUE(editor->isInMidiEditMode());
+    EXPECT_TRUE(bendAndMod->isVisible());
+    editor->enterMidiEditMode();
+    Widget* knob = widget("FilterFreq");
+    ASSERT_NE(knob->getLearnButton(), nullptr);
+    EXPECT_EQ(knob->getMidiNumber(), config->getMidiController(static_cast<int>(tagOf("FilterFreq"))));
+    editor->valueChanged(155, nullptr, 0.0f);
+    EXPECT_FALSE(editor->isInMidiEditMode());
+
+    Widget* effects = widget("EffectsPanel");
+    ASSERT_NE(effects, nullptr);
+    for (int index : {0, 1, 2, 3})
+    {
+        editor->setEffectsPanel(index);
+        EXPECT_EQ(effects->isVisible(), index != 0) << index;
+    }
+}
+
+TEST_F(EditorObject, LearnBindsTheNextControllerOnTheEditorsThreadWithoutApplyingIt)
+{
+    ASSERT_TRUE(editor->open(nullptr));
+    editor->valueChanged(155, nullptr, 1.0f);
+    const auto freq = static_cast<int>(tagOf("FilterFreq"));
+    const auto q = static_cast<int>(tagOf("FilterQ"));
+    Widget* freqWidget = widget("FilterFreq");
+
+    editor->valueChanged(381 + freq, nullptr, 1.0f);
+    EXPECT_EQ(plugin->getMidiLearnTarget(), freq);
+    editor->valueChanged(381 + q, nullptr, 1.0f);
+    EXPECT_EQ(plugin->getMidiLearnTarget(), q);
+    EXPECT_EQ(dynamic_cast<CControl*>(freqWidget->getLearnButton()->getControl())->getValue(), 0.0f)
+        << "a second learn button lets the first up";
+    editor->valueChanged(381 + q, nullptr, 0.0f);
+    EXPECT_EQ(plugin->getMidiLearnTarget(), -1) << "switching learn off cancels it";
+
+    editor->valueChanged(381 + freq, nullptr, 1.0f);
+    const float before = plugin->getParameter(freq);
+    controller(20, 3);
+    EXPECT_NE(config->getMidiController(freq), 20) << "bound only at the editor's idle";
+    editor->idle();
+    EXPECT_EQ(config->getMidiController(freq), 20);
+    EXPECT_EQ(freqWidget->getMidiNumber(), 20);
+    EXPECT_EQ(editor->getPendingLearnParameter(), -1);
+    EXPECT_EQ(plugin->getParameter(freq), before) << "the teaching controller moves nothing";
+
+    editor->valueChanged(381 + q, nullptr, 1.0f);
+    editor->bindMidiLearn(1);
+    editor->idle();
+    EXPECT_EQ(editor->getPendingLearnParameter(), q) << "the modulation wheel is refused, learn stays";
+
+    Widget* qWidget = widget("FilterQ");
+    const int previous = config->getMidiController(q);
+    qWidget->getEditBox()->setText("1");
+    editor->valueChanged(190 + q, nullptr, 0.0f);
+    EXPECT_EQ(qWidget->getMidiNumber(), previous) << "a refused box shows its controller again";
+    qWidget->getEditBox()->setText("20");
+    editor->valueChanged(190 + q, nullptr, 0.0f);
+    EXPECT_EQ(freqWidget->getMidiNumber(), -1) << "the parameter that lost the controller shows none";
+}
+
+TEST_F(EditorObject, TheConfiguredKnobModeOverridesTheHostsUntilSystemDefault)
+{
+    ASSERT_TRUE(editor->open(nullptr));
+    editor->setKnobMode(2);
+    EXPECT_EQ(editor->getKnobMode(), 2);
+    config->setKnobMode(0);
+    EXPECT_EQ(editor->getKnobMode(), 0);
+    editor->setKnobMode(1);
+    EXPECT_EQ(editor->getKnobMode(), 0);
+    config->setKnobMode(-1);
+    EXPECT_EQ(editor->getKnobMode(), 1);
+}
+
+TEST_F(EditorObject, TheSaveDialogPicksFormatsByExtensionAndShiftStartsInTheLastFolder)
+{
+    ASSERT_TRUE(editor->open(nullptr));
+    const std::string folder = home.path() + "/saved";
+    std::filesystem::create_directories(folder);
+    std::vector<std::pair<std::string, std::string>> asked;
+    std::string answer = folder + "/Warm Pad.aupreset";
+    editor->setSaveFileChooser([&](const std::string& title, const std::string& initial) {
+        asked.emplace_back(title, initial);
+        return answer;
+    });
+    editor->valueChanged(167, nullptr, 1.0f);
+    EXPECT_TRUE(std::filesystem::exists(folder + "/Warm Pad.aupreset"));
+    EXPECT_FALSE(std::filesystem::exists(folder + "/Warm Pad.fxp"));
+    EXPECT_EQ(editor->getLastSaveFolder(), folder);
+
+    answer = folder + "/Bass.FXP";
+    editor->valueChanged(167, nullptr, static_cast<float>(0x10 | 1));
+    EXPECT_TRUE(std::filesystem::exists(folder + "/Bass.fxp"));
+    editor->valueChanged(167, nullptr, static_cast<float>(0x40 | 1));
+    answer.clear();
+    editor->valueChanged(167, nullptr, 1.0f);
+    ASSERT_EQ(asked.size(), 4u);
+    EXPECT_EQ(asked[0].first, "Save Patch File");
+    EXPECT_EQ(asked[1].second, folder) << "Shift starts in the last folder";
+    EXPECT_EQ(asked[2].first, "Move Patch File");
+    EXPECT_EQ(editor->getLastSaveFolder(), folder) << "a cancelled dialog changes nothing";
+}
+
+TEST_F(EditorObject, TooltipsFileEntriesAttachToTheirControlsTheLaterWinning)
+{
+    const std::string content = config->getSupportFiles().contentFolder;
+    ASSERT_FALSE(content.empty());
+    std::filesystem::create_directories(content);
+    std::ofstream(content + "/tooltips.xml")
+        << "<tooltips><tooltip control=\"FilterFreq\">first</tooltip><tooltip>no control</tooltip>"
+           "<tooltip control=\"Nothing\">x</tooltip><tooltip control=\"FilterFreq\">Cut-off</tooltip></tooltips>";
+    ASSERT_TRUE(editor->open(nullptr));
+    char text[32] = {};
+    std::int64_t size = 0;
+    ASSERT_TRUE(control("FilterFreq")->getAttribute(kTooltipId, sizeof text, text, size));
+    EXPECT_EQ(size, 8);
+    EXPECT_STREQ(text, "Cut-off");
+}
+
+TEST_F(EditorObject, PatchKeysAreUsedAndOthersPassToTheHost)
+{
+    ASSERT_TRUE(editor->open(nullptr));
+    for (char used : {'+', '-', '1'})
+    {
+        VstKeyCode key{used, 0, 0};
+        EXPECT_TRUE(editor->onKeyDown(key)) << used;
+    }
+    VstKeyCode other{'q', 0, 0};
+    EXPECT_FALSE(editor->onKeyDown(other));
+}
+
+TEST_F(EditorObject, AChunkWithoutAPatchMarksTheStateEmpty)
+{
+    ZentrovaState& state = plugin->getStateHandler().getCurrentState();
+    ChunkBuffer chunk;
+    ASSERT_EQ(chunk.assignCompressed("<zentrova version=\"2.0\"/>"), 0);
+    EXPECT_FALSE(state.readChunkXml(chunk, true, false, true));
+    EXPECT_TRUE(state.m_empty);
+    ASSERT_EQ(chunk.assignCompressed("<zentrova version=\"2.0\"><patch name=\"p\"/></zentrova>"), 0);
+    EXPECT_TRUE(state.readChunkXml(chunk, true, false, true));
+    EXPECT_FALSE(state.m_empty);
+}
+
+TEST_F(EditorObject, SecondWaveBarsEditTheirOwnParametersFromBeginToEnd)
+{
+    ASSERT_TRUE(editor->open(nullptr));
+    editor->valueChanged(155, nullptr, 2.0f / 3.0f);
+    hostCalls.clear();
+    editor->beginEdit(107 + 5);
+    editor->valueChanged(107 + 5, nullptr, 0.5f);
+    editor->endEdit(107 + 5);
+    const std::vector<HostCall> expected = {
+        {audioMasterBeginEdit, 136, 0.0f}, {audioMasterAutomate, 136, 0.5f}, {audioMasterEndEdit, 136, 0.0f}};
+    EXPECT_EQ(hostCalls, expected);
+}
+
+TEST_F(EditorObject, HostValuesFromAnotherThreadDuringIdlesEndOnTheLastValue)
+{
+    ASSERT_TRUE(editor->open(nullptr));
+    const auto tag = static_cast<VstInt32>(tagOf("FilterFreq"));
+    std::atomic<bool> done{false};
+    std::thread automation([&] {
+        for (int i = 0; i < 300; ++i)
+        {
+            plugin->setParameter(tag, static_cast<float>(i % 100) / 100.0f);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        plugin->setParameter(tag, 0.42f);
+        done = true;
+    });
+    while (!done)
+        editor->idle();
+    automation.join();
+    editor->idle();
+    EXPECT_FLOAT_EQ(control("FilterFreq")->getValue(), 0.42f);
+}
+
+TEST_F(EditorObject, DroppedHarmonicListsAndSettingsAreTakenWhateverTheirCase)
+{
+    ASSERT_TRUE(editor->open(nullptr));
+    CFrame* frame = editor->getFrame();
+    const CPoint where(5, 5);
+    CListDragContainer* mixed = CListDragContainer::makeFiles({home.path() + "/Waves.HRM", home.path() + "/a.fxp"});
+    EXPECT_TRUE(frame->onDrop(mixed, where));
+    mixed->forget();
+    CListDragContainer* settings = CListDragContainer::makeFiles({"x", home.path() + "/Mine.sup"});
+    EXPECT_TRUE(frame->onDrop(settings, where)) << "a name shorter than an extension is passed over";
+    settings->forget();
+    CListDragContainer* patch = CListDragContainer::makeFiles({home.path() + "/a.fxp"});
+    EXPECT_FALSE(frame->onDrop(patch, where)) << "patches go to the view under the point";
+    patch->forget();
+}

@@ -1,0 +1,249 @@
+// The plug-ins' own editor in a real X11 window, through the test host: a
+// copy of each bundle with plain images for every bitmap of the layout, in
+// a temporary home whose configuration names the window to open.
+
+#include "tests/toolkit/x11/EditorHostRun.h"
+
+#include "Source/ticpp/ticpp.h"
+#include "editor/layout/Bitmaps.h"
+#include "editor/layout/GuiLayout.h"
+#include "tools/LayoutModel.h"
+
+#include <cairo.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+struct Deliverable
+{
+    const char* name;
+    const char* library;
+};
+
+const Deliverable kDeliverables[] = {{"Zentrova2FX", ZENTROVA_EFFECT_PLUGIN_PATH},
+                                     {"Zentrova2", ZENTROVA_INSTRUMENT_PLUGIN_PATH}};
+
+struct Window
+{
+    const char* configuration;
+    int width;
+    int height;
+};
+
+const Window kWindows[] = {{"Small", 836, 490}, {"Regular", 1024, 386}, {"Large", 1600, 602}};
+
+// The frames each bitmap is cut into, and whether it is a panel.
+void collectBitmaps(ticpp::Element* element, std::map<std::string, std::pair<int, bool>>& bitmaps)
+{
+    ticpp::Iterator<ticpp::Element> child;
+    for (child = child.begin(element); child != child.end(); ++child)
+    {
+        const std::string bitmap = child->GetAttribute("bitmap");
+        if (!bitmap.empty())
+        {
+            // Templates keep their references unexpanded.
+            const int frames = std::atoi(child->GetAttribute("frames").c_str());
+            auto& entry = bitmaps[bitmap];
+            entry.first = std::max({entry.first, frames, 1});
+            entry.second = entry.second || child->GetAttribute("type") == "ViewContainer";
+        }
+        collectBitmaps(child.Get(), bitmaps);
+    }
+}
+
+// Frame i of every image has red 4 * i: a screenshot tells the frame shown.
+void writeImage(const fs::path& file, int width, int frameHeight, int frames, std::uint32_t base)
+{
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, frameHeight * frames);
+    cairo_surface_flush(surface);
+    unsigned char* data = cairo_image_surface_get_data(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    for (int y = 0; y < frameHeight * frames; ++y)
+        for (int x = 0; x < width; ++x)
+            reinterpret_cast<std::uint32_t*>(data + y * stride)[x] =
+                base | (static_cast<std::uint32_t>(std::min(255, 4 * (y / frameHeight))) << 16);
+    cairo_surface_mark_dirty(surface);
+    cairo_surface_write_to_png(surface, file.c_str());
+    cairo_surface_destroy(surface);
+}
+
+class EditorWindow : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        root = fs::path(testing::TempDir()) / ("editor-window-" + std::to_string(getpid()));
+        fs::remove_all(root);
+        for (const char* folder : {"home/.config", "home/.local/share", "share", "etc"})
+            fs::create_directories(root / folder);
+        GuiLayout layout;
+        ASSERT_EQ(layout.load(), 1);
+        for (const LayoutConfiguration& configuration : layout.getConfigurations())
+            collectBitmaps(layout.frameElement(configuration.name), bitmaps);
+        for (const Deliverable& deliverable : kDeliverables)
+        {
+            const fs::path bundle = root / (std::string(deliverable.name) + ".vst") / "Contents";
+            fs::create_directories(bundle / "x86_64-linux");
+            fs::create_directories(bundle / "Resources");
+            fs::create_symlink(deliverable.library,
+                               bundle / "x86_64-linux" / (std::string(deliverable.name) + ".so"));
+            for (const auto& [name, shape] : bitmaps)
+            {
+                if (Bitmaps().resourceNumber(name) < 0)
+                    continue;
+                char file[32];
+                std::snprintf(file, sizeof file, "bmp%05d.png", Bitmaps().resourceNumber(name));
+                if (shape.second)
+                    writeImage(bundle / "Resources" / file, 200, 100, 1, 0xFF203040u);
+                else
+                    writeImage(bundle / "Resources" / file, 32, 32, shape.first, 0xFF008040u);
+            }
+        }
+    }
+    void TearDown() override
+    {
+        std::error_code ignored;
+        fs::remove_all(root, ignored);
+    }
+
+    std::string plugin(const Deliverable& deliverable) const
+    {
+        return (root / (std::string(deliverable.name) + ".vst") / "Contents" / "x86_64-linux" /
+                (std::string(deliverable.name) + ".so"))
+            .string();
+    }
+
+    // The host's environment: the temporary home with a configuration file
+    // that names the window.
+    std::string home(const std::string& layout) const
+    {
+        std::ofstream(root / "home/.config/com.vorlixworks.Zentrova2.sup")
+            << "Zentrova Configuration File\n{Layout}{" << layout << "}\n{Edit Mode}{Keyboard}\n";
+        const std::string h = (root / "home").string();
+        return "HOME=" + h + " XDG_CONFIG_HOME=" + h + "/.config XDG_DATA_HOME=" + h +
+               "/.local/share XDG_DATA_DIRS=" + (root / "share").string() +
+               " XDG_CONFIG_DIRS=" + (root / "etc").string();
+    }
+
+    // The centre of a widget in the window of a configuration, sized from
+    // the plain images written above.
+    bool centreOf(const std::string& configuration, const std::string& key, int& x, int& y)
+    {
+        GuiLayout layout;
+        if (layout.load() != 1)
+            return false;
+        for (const LayoutConfiguration& candidate : layout.getConfigurations())
+        {
+            if (candidate.name != configuration)
+                continue;
+            const LayoutModel model(layout, candidate, [this](const std::string& bitmap, int& width, int& height) {
+                const auto found = bitmaps.find(bitmap);
+                if (found == bitmaps.end())
+                    return false;
+                width = found->second.second ? 200 : 32;
+                height = found->second.second ? 100 : 32 * found->second.first;
+                return true;
+            });
+            const LayoutItem* item = model.find(key);
+            if (!item)
+                return false;
+            x = item->windowX + item->width / 2;
+            y = item->windowY + item->height / 2;
+            return true;
+        }
+        return false;
+    }
+
+    fs::path root;
+    std::map<std::string, std::pair<int, bool>> bitmaps;
+};
+
+std::uint32_t pixelAt(const std::string& png, int x, int y)
+{
+    cairo_surface_t* screen = cairo_image_surface_create_from_png(png.c_str());
+    std::uint32_t pixel = 0;
+    if (cairo_surface_status(screen) == CAIRO_STATUS_SUCCESS && x < cairo_image_surface_get_width(screen) &&
+        y < cairo_image_surface_get_height(screen))
+    {
+        cairo_surface_flush(screen);
+        pixel = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(screen) +
+                                                       y * cairo_image_surface_get_stride(screen))[x];
+    }
+    cairo_surface_destroy(screen);
+    return pixel & 0xFFFFFF;
+}
+
+} // namespace
+
+TEST_F(EditorWindow, EachDeliverableOpensEachConfigurationAtItsSize)
+{
+    REQUIRE_DISPLAY();
+    for (const Deliverable& deliverable : kDeliverables)
+        for (const Window& window : kWindows)
+        {
+            const std::string shot =
+                screenshotPath(std::string("editor-") + deliverable.name + "-" + window.configuration + ".png");
+            const HostRun run =
+                runEditorHostWith(plugin(deliverable), "wait 300\nscreenshot " + shot + "\n", "", home(window.configuration));
+            const std::string size = std::to_string(window.width) + " " + std::to_string(window.height);
+            EXPECT_TRUE(run.has("host 1 rect " + size)) << deliverable.name << "\n" << run.text();
+            EXPECT_TRUE(run.has("host 1 open 1")) << run.text();
+            EXPECT_EQ(run.status, 0);
+            EXPECT_TRUE(fs::exists(shot));
+        }
+}
+
+TEST_F(EditorWindow, AKnobDragIsBracketedByTheSameIndexAndHostValuesShowAtTheNextIdle)
+{
+    REQUIRE_DISPLAY();
+    // The filter frequency, parameter 2.
+    int knobX = 0;
+    int knobY = 0;
+    ASSERT_TRUE(centreOf("Regular", "FilterFreq", knobX, knobY));
+    for (const Deliverable& deliverable : kDeliverables)
+    {
+        const std::string low = screenshotPath("editor-knob-low.png");
+        const std::string high = screenshotPath("editor-knob-high.png");
+        const HostRun run = runEditorHostWith(
+            plugin(deliverable),
+            "wait 300\nmove " + std::to_string(knobX) + " " + std::to_string(knobY) +
+                "\npress 1\nwait 50\nmoveby -20 0\nwait 50\nmoveby 0 -20\nwait 50\nrelease 1\nwait 100\n"
+                "param 2 0\nwait 200\nscreenshot " + low + "\nparam 2 1\nwait 200\nscreenshot " + high + "\n",
+            "", home("Regular"));
+        const std::vector<std::string> automated = run.after("host 1 automate ");
+        ASSERT_FALSE(automated.empty()) << run.text();
+        const std::string index = automated.front().substr(0, automated.front().find(' '));
+        EXPECT_EQ(index, "2") << "the filter frequency";
+        const int begin = run.find("host 1 beginEdit " + index);
+        const int end = run.find("host 1 endEdit " + index);
+        ASSERT_GE(begin, 0) << run.text();
+        ASSERT_GT(end, begin);
+        EXPECT_EQ(run.countBetween("host 1 automate " + index + " ", begin, end), static_cast<int>(automated.size()))
+            << "every automation of the drag lies between its begin and end";
+        EXPECT_EQ(pixelAt(low, knobX, knobY) >> 16, 0u) << "frame 0 at value 0\n" << run.text();
+        EXPECT_EQ(pixelAt(high, knobX, knobY) >> 16, 4u * 63u) << "the last frame at value 1";
+    }
+}
+
+TEST_F(EditorWindow, FiftyOpenAndCloseCyclesAndAHostDestroyedWindowLeaveNothingBehind)
+{
+    REQUIRE_DISPLAY();
+    const HostRun run = runEditorHostWith(plugin(kDeliverables[0]),
+                                          "wait 100\nrepeat 50\nclose\nopen\nwait 10\nend\ndestroy\nwait 100\nclose\n",
+                                          "", home("Large"));
+    EXPECT_EQ(run.status, 0) << run.text();
+    int opened = 0;
+    for (const std::string& line : run.lines)
+        opened += line == "host 1 open 1" ? 1 : 0;
+    EXPECT_EQ(opened, 51) << run.text();
+    for (const std::string& line : run.lines)
+        EXPECT_EQ(line.find("ERROR: AddressSanitizer"), std::string::npos) << line;
+}

@@ -1,0 +1,63 @@
+#include "toolkit/BundleLocation.h"
+
+#include <cstdio>
+#include <mutex>
+
+#include <dlfcn.h>
+
+namespace
+{
+std::mutex bundleMutex;
+bool bundleKnown = false;
+std::string bundlePath;
+
+std::string findBundle()
+{
+    Dl_info info{};
+    if (!dladdr(reinterpret_cast<void*>(&BundleLocation::fromLibraryPath), &info) || !info.dli_fname)
+        return std::string();
+    std::string bundle = BundleLocation::fromLibraryPath(info.dli_fname);
+    if (bundle.empty())
+        std::fputs("Could not determine bundle location.\n", stdout);
+    return bundle;
+}
+} // namespace
+
+std::string BundleLocation::fromLibraryPath(const std::string& libraryPath)
+{
+    std::string path = libraryPath;
+    for (int cut = 0; cut < 3; ++cut)
+    {
+        std::string::size_type slash = path.rfind('/');
+        if (slash == std::string::npos)
+            return std::string();
+        path.erase(slash);
+    }
+    return path;
+}
+
+std::string BundleLocation::path()
+{
+    // Several plug-in instances, possibly built on different host threads,
+    // share the one answer; it is never released.
+    std::lock_guard<std::mutex> lock(bundleMutex);
+    if (!bundleKnown)
+    {
+        bundlePath = findBundle();
+        bundleKnown = true;
+    }
+    return bundlePath;
+}
+
+std::string BundleLocation::resourcesPath()
+{
+    std::string bundle = path();
+    return bundle.empty() ? bundle : bundle + "/Contents/Resources";
+}
+
+void BundleLocation::setPath(const std::string& newPath)
+{
+    std::lock_guard<std::mutex> lock(bundleMutex);
+    bundlePath = newPath;
+    bundleKnown = true;
+}

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "toolkit/CControlListener.h"
+#include "toolkit/CNewFileSelector.h"
+#include "toolkit/CViewContainer.h"
+
+class CDataBrowser;
+class CDialogFrame;
+class COptionMenu;
+class CTextButton;
+class CTextEdit;
+class CTextLabel;
+
+// The content of our own file dialog: the folder shown on a path line, its
+// subfolders in one list (".." goes up; a double click enters), its files
+// of the chosen type in another, a name field for saving, the type menu,
+// and Cancel and Open (or Save). Return confirms and Escape cancels; a
+// bare name to save under gets the chosen type's extension, and an
+// existing file is replaced only after asking.
+class CFileSelectorPanel : public CViewContainer, public CControlListener
+{
+public:
+    static constexpr CCoord kWidth = 520;
+    static constexpr CCoord kHeight = 372;
+    static constexpr CCoord kRowHeight = 18;
+    // Where the parts lie in the panel, for the panel and its tests.
+    static CRect pathRect() { return CRect(12, 10, 508, 30); }
+    static CRect folderListRect() { return CRect(12, 36, 180, 262); }
+    static CRect fileListRect() { return CRect(188, 36, 508, 262); }
+    static CRect nameRect() { return CRect(64, 272, 508, 294); }
+    static CRect typeMenuRect() { return CRect(64, 302, 300, 324); }
+    static CRect cancelRect() { return CRect(332, 336, 412, 360); }
+    static CRect okRect() { return CRect(428, 336, 508, 360); }
+
+    CFileSelectorPanel(CDialogFrame* dialog, const CNewFileSelector& selector);
+    ~CFileSelectorPanel() override;
+
+    // The chosen paths once the dialog has ended with 1.
+    const std::vector<std::string>& getResult() const { return m_result; }
+    const std::string& getDirectory() const { return m_directory; }
+    void changeDirectory(const std::string& path);
+    void confirm();
+    void cancel();
+
+    void valueChanged(CControl* control) override;
+    void drawBackgroundRect(CDrawContext* context, const CRect& updateRect) override;
+
+private:
+    class ListSource;
+    friend class ListSource;
+
+    void readDirectory();
+    void chooseType(std::size_t type);
+    void clickFolder(std::int32_t row, CButtonState buttons);
+    void clickFile(std::int32_t row, CButtonState buttons);
+    void confirmSave();
+    std::string pathOf(const std::string& name) const;
+    std::string withExtension(const std::string& name) const;
+    void startEditingName();
+
+    CDialogFrame* m_dialog;
+    CNewFileSelector::Style m_style;
+    bool m_multiple;
+    std::string m_title;
+    std::vector<CFileExtension> m_types;
+    std::size_t m_type = 0;
+
+    std::string m_directory;
+    std::vector<std::string> m_folders;
+    std::vector<std::string> m_files;
+    std::int32_t m_selectedFolder = -1;
+    std::vector<bool> m_selectedFiles;
+    std::int32_t m_anchor = -1;
+    std::vector<std::string> m_result;
+
+    ListSource* m_folderSource;
+    ListSource* m_fileSource;
+    CTextLabel* m_pathLabel;
+    CDataBrowser* m_folderList;
+    CDataBrowser* m_fileList;
+    CTextEdit* m_nameEdit = nullptr;
+    COptionMenu* m_typeMenu;
+};

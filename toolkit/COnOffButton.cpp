@@ -1,0 +1,51 @@
+#include "toolkit/COnOffButton.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "toolkit/CBitmap.h"
+
+COnOffButton::COnOffButton(const CRect& size, CControlListener* listener, std::int64_t tag, CBitmap* background,
+                           std::int64_t style)
+    : CControl(size, listener, tag, background), m_style(style)
+{
+}
+
+void COnOffButton::draw(CDrawContext* context)
+{
+    if (m_background)
+        drawBackground(context, CPoint(0, m_value == 0.0f ? 0 : m_background->getHeight() / 2));
+    setDirty(false);
+}
+
+CMouseEventResult COnOffButton::onMouseDown(CPoint&, const CButtonState& buttons)
+{
+    if (!(buttons & kButtonLeft))
+        return kMouseResultNotHandled;
+    m_value = std::trunc(m_value) == 0.0f ? 1.0f : 0.0f;
+    invalid();
+    if (m_listener && m_style == kNotifyBeforeIdle)
+    {
+        beginEdit();
+        m_listener->valueChanged(this);
+        endEdit();
+    }
+    processIdle();
+    if (m_listener && m_style == kNotifyAfterIdle)
+    {
+        beginEdit();
+        m_listener->valueChanged(this);
+        endEdit();
+    }
+    return kMouseResultHandledNoTracking;
+}
+
+bool COnOffButton::isTypeOf(const char* className) const
+{
+    return std::strcmp(className, "COnOffButton") == 0 || CControl::isTypeOf(className);
+}
+
+CView* COnOffButton::newCopy() const
+{
+    return new COnOffButton(*this);
+}

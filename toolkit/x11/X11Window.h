@@ -1,0 +1,152 @@
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include <cairo.h>
+
+#include <memory>
+#include <string>
+
+#include "toolkit/Platform.h"
+#include "toolkit/x11/X11Display.h"
+
+class X11DropTarget;
+class X11TextField;
+class X11TooltipWindow;
+
+// The window of one frame: a child of the host's window (the editor), or a
+// top-level dialog window above another of ours. It turns X events into the
+// frame's mouse, wheel and key calls, keeps a back buffer that the frame
+// draws its invalid region into and that is copied to the window, and
+// carries the pointer, cursor, menu, text field, dialog and clipboard
+// services of the platform interface.
+class X11Window : public PlatformWindow, public X11Display::Target
+{
+public:
+    // Null when parent is not a window we can make a child in.
+    static std::unique_ptr<X11Window> createChild(const std::shared_ptr<X11Display>& display, CFrame& frame,
+                                                  Window parent, const CRect& bounds);
+    static std::unique_ptr<X11Window> createDialog(X11Window& owner, CFrame& dialog, const std::string& title);
+    ~X11Window() override;
+    X11Window(const X11Window&) = delete;
+    X11Window& operator=(const X11Window&) = delete;
+
+    Window getWindow() const { return m_window; }
+    X11Display& getDisplay() const { return *m_display; }
+    const std::shared_ptr<X11Display>& getDisplayPointer() const { return m_display; }
+    CFrame& getFrame() const { return m_frame; }
+    bool usable() const { return m_display->usable() && !m_dead; }
+    // Expires when the window goes: handlers that call into the frame
+    // check it before they touch the window again.
+    std::weak_ptr<char> aliveToken() const { return m_alive; }
+
+    // The button press being handled, while the frame handles it: a menu
+    // opened by it treats that button's release as the end of the click.
+    const XButtonEvent* currentPress() const { return m_inPress ? &m_press : nullptr; }
+    // The cursor the frame asked for last.
+    CCursorType getCursorType() const { return m_cursorType; }
+
+    // What a nested loop (menu, dialog) runs between events: the editor's
+    // idle (timers, dirty views, painting), and a dialog's own frame.
+    void runNestedIdle();
+
+    // The text field that edits over this window; it takes the keyboard
+    // focus for its lifetime and gives it back afterwards.
+    void attachTextField(X11TextField* field);
+    void detachTextField(X11TextField* field);
+
+    // PlatformWindow
+    CRect getBounds() override { return m_bounds; }
+    void setBounds(const CRect& bounds) override;
+    void invalidRect(const CRect& rect) override;
+    void scrollPixels(const CRect& rect, const CPoint& distance) override;
+    cairo_surface_t* getSurface() override;
+    void pumpEvents() override;
+    void paint() override;
+    bool getMouseLocation(CPoint& where) override;
+    CButtonState getMouseButtons() override;
+    void setCursor(CCursorType type) override;
+    void setPointerHidden(bool hidden) override;
+    void warpPointer(const CPoint& screenPoint) override;
+    std::vector<CRect> getScreens() override;
+    bool getScreenMouseLocation(CPoint& screenPoint) override;
+    CPoint frameToScreen(const CPoint& where) override;
+    bool popupMenu(const PlatformMenu& menu, const CRect& anchor, std::vector<std::int32_t>& chosenPath) override;
+    std::unique_ptr<PlatformTextField> createTextField(const PlatformTextFieldOptions& options,
+                                                       PlatformTextFieldListener* listener) override;
+    std::int32_t runModalDialog(CFrame* dialog, const std::string& title) override;
+    void endModalDialog(CFrame* dialog, std::int32_t result) override;
+    void setClipboardText(const std::string& text) override;
+    bool getClipboardText(std::string& text) override;
+    void setDropTarget(bool active) override;
+    void showTooltip(const CRect& anchor, const std::string& text) override;
+    void setTooltipAlpha(double alpha) override;
+    void hideTooltip() override;
+
+    // X11Display::Target
+    void handleEvent(XEvent& event) override;
+
+private:
+    X11Window(const std::shared_ptr<X11Display>& display, CFrame& frame, X11Window* owner);
+
+    void onButtonPress(const XButtonEvent& event);
+    void onButtonRelease(const XButtonEvent& event);
+    void onMotion(const XMotionEvent& event);
+    void onLeave(const XCrossingEvent& event);
+    void onKey(XKeyEvent& event);
+    // Whether an event is the pointer motion (or crossing) that our own
+    // warp caused, or an older one that the warp made stale.
+    bool swallowedByWarp(unsigned long serial, int rootX, int rootY, bool crossing);
+    CButtonState heldButtons(unsigned int state) const;
+
+    void updateEventMask();
+    bool ensureBackBuffer();
+    void drawInvalidRegion();
+    void copyToWindow(cairo_region_t* region);
+    void destroyBackBuffer();
+    Window topLevelAncestor();
+
+    std::shared_ptr<X11Display> m_display;
+    CFrame& m_frame;
+    X11Window* m_owner;
+    Window m_window = 0;
+    Window m_parent = 0;
+    Visual* m_visual = nullptr;
+    CRect m_bounds;
+    bool m_dead = false;
+    bool m_closeRequested = false;
+    std::shared_ptr<char> m_alive = std::make_shared<char>();
+
+    int m_depth = 0;
+    GC m_gc = nullptr;
+    cairo_surface_t* m_backBuffer = nullptr;
+    // Drawn by the frame, then copied; and only copied (exposed, scrolled).
+    cairo_region_t* m_invalid;
+    cairo_region_t* m_exposed;
+
+    CCursorType m_cursorType = kCursorDefault;
+    bool m_pointerHidden = false;
+    bool m_warpPending = false;
+    unsigned long m_warpSerial = 0;
+    CPoint m_warpTarget;
+
+    // Buttons 8 and 9 have no bits in the event state.
+    CButtonState m_extraButtons = 0;
+    unsigned int m_lastClickButton = 0;
+    Time m_lastClickTime = 0;
+    int m_lastClickX = 0;
+    int m_lastClickY = 0;
+    int m_clickCount = 0;
+    bool m_inPress = false;
+    XButtonEvent m_press{};
+
+    X11TextField* m_textField = nullptr;
+    bool m_fieldTracking = false;
+    bool m_focusTaken = false;
+    Window m_savedFocus = None;
+    int m_savedRevert = RevertToParent;
+    long m_extraEventMask = 0;
+
+    std::unique_ptr<X11TooltipWindow> m_tooltip;
+    std::unique_ptr<X11DropTarget> m_dropTarget;
+};

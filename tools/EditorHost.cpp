@@ -1,0 +1,1004 @@
+#include "tools/EditorHost.h"
+
+#include <X11/XKBlib.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/extensions/Xfixes.h>
+#include <X11/keysym.h>
+#include <cairo.h>
+#include <poll.h>
+
+#include <atomic>
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdarg>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <mutex>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+#include "tools/HostedPlugin.h"
+#include "tools/InputScript.h"
+
+namespace
+{
+constexpr int kWindowGap = 40;
+constexpr int kDefaultWidth = 400;
+constexpr int kDefaultHeight = 300;
+// After a key had to be mapped for typing, the editor gets time to read
+// the new mapping before the next one.
+constexpr int kRemapPauseMillis = 40;
+
+std::uint64_t nowMillis()
+{
+    return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                          std::chrono::steady_clock::now().time_since_epoch())
+                                          .count());
+}
+
+// Errors of our own calls; the editor traps its own, so anything printed
+// here is a fault somewhere.
+int printError(Display* display, XErrorEvent* error)
+{
+    char text[256] = {};
+    XGetErrorText(display, error->error_code, text, sizeof text);
+    std::fprintf(stderr, "X error: %s (request %d.%d, resource 0x%lx)\n", text, error->request_code,
+                 error->minor_code, error->resourceid);
+    return 0;
+}
+
+std::vector<std::uint32_t> codePoints(const std::string& text)
+{
+    std::vector<std::uint32_t> result;
+    for (std::size_t i = 0; i < text.size();)
+    {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        int length = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+        std::uint32_t value = length == 1 ? c : c & (0x3F >> (length - 1));
+        for (int k = 1; k < length && i + static_cast<std::size_t>(k) < text.size(); ++k)
+            value = (value << 6) | (static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]) & 0x3F);
+        result.push_back(value);
+        i += static_cast<std::size_t>(length);
+    }
+    return result;
+}
+} // namespace
+
+struct EditorHost::Impl
+{
+    struct Editor
+    {
+        int number = 0;
+        std::unique_ptr<HostedPlugin> plugin;
+        Window window = 0;
+        int width = kDefaultWidth;
+        int height = kDefaultHeight;
+        // The editors' thread's view.
+        bool windowAlive = false;
+        bool open = false;
+    };
+
+    // What the script asks of the editors' thread.
+    struct Request
+    {
+        enum Kind
+        {
+            kOpen,
+            kClose,
+        };
+        Kind kind;
+        std::size_t editor;
+    };
+
+    class ScriptRunner;
+
+    EditorHostOptions options;
+    Display* display = nullptr;
+    FILE* log = stdout;
+    std::mutex logMutex;
+    std::vector<std::unique_ptr<Editor>> editors;
+    Atom deleteWindow = None;
+    std::atomic<bool> quit{false};
+
+    std::mutex requestMutex;
+    std::condition_variable requestDone;
+    std::deque<Request> requests;
+    std::uint64_t requestsPosted = 0;
+    std::uint64_t requestsDone = 0;
+    bool stopping = false;
+
+    explicit Impl(const EditorHostOptions& hostOptions) : options(hostOptions) {}
+
+    ~Impl()
+    {
+        for (auto& editor : editors)
+            editor->plugin.reset();
+        if (display)
+            XCloseDisplay(display);
+        if (log && log != stdout)
+            std::fclose(log);
+    }
+
+    void line(const char* format, ...) __attribute__((format(printf, 2, 3)))
+    {
+        char text[1024];
+        va_list arguments;
+        va_start(arguments, format);
+        std::vsnprintf(text, sizeof text, format, arguments);
+        va_end(arguments);
+        std::lock_guard<std::mutex> lock(logMutex);
+        std::fprintf(log, "%s\n", text);
+        std::fflush(log);
+    }
+
+    void start()
+    {
+        if (!options.logPath.empty())
+        {
+            log = std::fopen(options.logPath.c_str(), "w");
+            if (!log)
+            {
+                log = stdout;
+                throw std::runtime_error("cannot write the log " + options.logPath);
+            }
+        }
+        // Two threads talk to the server, each on its own connection.
+        XInitThreads();
+        display = XOpenDisplay(nullptr);
+        if (!display)
+            throw std::runtime_error("cannot open the X display (is DISPLAY set?)");
+        XSetErrorHandler(printError);
+        int event = 0, error = 0, major = 0, minor = 0;
+        if (!XTestQueryExtension(display, &event, &error, &major, &minor))
+            throw std::runtime_error("the X server has no XTest extension");
+        deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
+
+        int x = kWindowGap;
+        for (int i = 0; i < options.editors; ++i)
+        {
+            auto made = std::make_unique<Editor>();
+            made->number = i + 1;
+            made->plugin = std::make_unique<HostedPlugin>(options.pluginPath, HostSettings{});
+            Editor* e = made.get();
+            made->plugin->setCallObserver([this, e](VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                                                    float opt, VstIntPtr& answer) {
+                return observe(*e, opcode, index, value, ptr, opt, answer);
+            });
+            if (!(made->plugin->effect()->flags & effFlagsHasEditor))
+                throw std::runtime_error(options.pluginPath + " has no editor");
+            readRect(*made);
+            made->window = createWindow(x, kWindowGap, made->width, made->height);
+            made->windowAlive = true;
+            x += made->width + kWindowGap;
+            editors.push_back(std::move(made));
+        }
+        waitUntilViewable();
+        XSetInputFocus(display, editors.front()->window, RevertToPointerRoot, CurrentTime);
+        XSync(display, False);
+        for (auto& e : editors)
+            openEditor(*e);
+    }
+
+    void readRect(Editor& e)
+    {
+        ERect* rect = nullptr;
+        e.plugin->dispatch(effEditGetRect, 0, 0, &rect);
+        if (rect && rect->right > rect->left && rect->bottom > rect->top)
+        {
+            e.width = rect->right - rect->left;
+            e.height = rect->bottom - rect->top;
+        }
+        line("host %d rect %d %d", e.number, e.width, e.height);
+    }
+
+    Window createWindow(int x, int y, int width, int height)
+    {
+        XSetWindowAttributes attributes{};
+        attributes.background_pixel = BlackPixel(display, DefaultScreen(display));
+        attributes.event_mask = StructureNotifyMask;
+        Window window = XCreateWindow(display, DefaultRootWindow(display), x, y, static_cast<unsigned>(width),
+                                      static_cast<unsigned>(height), 0, CopyFromParent, InputOutput, CopyFromParent,
+                                      CWBackPixel | CWEventMask, &attributes);
+        XStoreName(display, window, "zentrova-editor-host");
+        XSetWMProtocols(display, window, &deleteWindow, 1);
+        XMapWindow(display, window);
+        return window;
+    }
+
+    void waitUntilViewable()
+    {
+        const std::uint64_t limit = nowMillis() + 2000;
+        for (auto& e : editors)
+            for (;;)
+            {
+                XWindowAttributes attributes{};
+                XGetWindowAttributes(display, e->window, &attributes);
+                if (attributes.map_state == IsViewable || nowMillis() > limit)
+                    break;
+                poll(nullptr, 0, 5);
+            }
+    }
+
+    void openEditor(Editor& e)
+    {
+        if (!e.windowAlive || e.open)
+            return;
+        void* parent = reinterpret_cast<void*>(static_cast<std::uintptr_t>(e.window));
+        e.open = e.plugin->dispatch(effEditOpen, 0, 0, parent) != 0;
+        line("host %d open %d", e.number, e.open ? 1 : 0);
+    }
+
+    void closeEditor(Editor& e)
+    {
+        if (!e.open)
+            return;
+        e.plugin->dispatch(effEditClose);
+        e.open = false;
+        line("host %d close", e.number);
+    }
+
+    bool observe(Editor& e, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt, VstIntPtr& answer)
+    {
+        switch (opcode)
+        {
+        case audioMasterAutomate:
+            line("host %d automate %d %g", e.number, index, static_cast<double>(opt));
+            return false;
+        case audioMasterBeginEdit:
+            line("host %d beginEdit %d", e.number, index);
+            return false;
+        case audioMasterEndEdit:
+            line("host %d endEdit %d", e.number, index);
+            return false;
+        case audioMasterIdle:
+            line("host %d idle", e.number);
+            answer = 1;
+            return true;
+        case audioMasterSizeWindow:
+            line("host %d sizeWindow %d %d", e.number, index, static_cast<int>(value));
+            if (e.windowAlive && index > 0 && value > 0)
+            {
+                e.width = index;
+                e.height = static_cast<int>(value);
+                XResizeWindow(display, e.window, static_cast<unsigned>(index), static_cast<unsigned>(value));
+                XSync(display, False);
+            }
+            answer = 1;
+            return true;
+        case audioMasterCanDo:
+            if (ptr && std::strcmp(static_cast<const char*>(ptr), "sizeWindow") == 0)
+            {
+                answer = 1;
+                return true;
+            }
+            return false;
+        default:
+            return false;
+        }
+    }
+
+    // --- The editors' thread ----------------------------------------------------------------
+
+    // The script's thread waits here until the editors' thread did it, or
+    // the host stops.
+    void ask(Request::Kind kind, std::size_t editor)
+    {
+        std::unique_lock<std::mutex> lock(requestMutex);
+        requests.push_back({kind, editor});
+        const std::uint64_t ticket = ++requestsPosted;
+        requestDone.wait(lock, [&] { return requestsDone >= ticket || stopping; });
+    }
+
+    void serveRequests()
+    {
+        std::unique_lock<std::mutex> lock(requestMutex);
+        while (!requests.empty())
+        {
+            const Request request = requests.front();
+            requests.pop_front();
+            lock.unlock();
+            Editor& e = *editors[request.editor];
+            if (request.kind == Request::kOpen)
+                openEditor(e);
+            else
+                closeEditor(e);
+            lock.lock();
+            ++requestsDone;
+            requestDone.notify_all();
+        }
+    }
+
+    void handleHostEvents()
+    {
+        while (XPending(display) > 0)
+        {
+            XEvent event;
+            XNextEvent(display, &event);
+            if (event.type == ClientMessage && static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow)
+                quit = true;
+            if (event.type == DestroyNotify)
+                for (auto& e : editors)
+                    if (e->window == event.xdestroywindow.window)
+                    {
+                        e->windowAlive = false;
+                        line("host %d destroyed", e->number);
+                    }
+        }
+    }
+
+    int run(const InputScript* script);
+};
+
+// Plays the script on a thread and a connection of its own, so that input
+// keeps coming while an editor runs a loop of its own inside its idle (a
+// pop-up menu, a dialog), as a user's would.
+class EditorHost::Impl::ScriptRunner
+{
+public:
+    explicit ScriptRunner(Impl& host) : m_host(host), m_display(XOpenDisplay(nullptr)) {}
+    ~ScriptRunner()
+    {
+        if (m_display)
+            XCloseDisplay(m_display);
+    }
+
+    void run(const InputScript& script)
+    {
+        if (!m_display)
+        {
+            m_host.line("host error: the script cannot open the display");
+            return;
+        }
+        for (const ScriptStep& step : script.steps())
+        {
+            if (m_host.quit)
+                return;
+            execute(step);
+            XSync(m_display, False);
+        }
+    }
+
+private:
+    Editor& editor() { return *m_host.editors[m_current]; }
+    int number() { return editor().number; }
+    bool windowUsable() { return !m_destroyed[m_current]; }
+
+    void sleep(int millis)
+    {
+        const std::uint64_t end = nowMillis() + static_cast<std::uint64_t>(std::max(0, millis));
+        while (!m_host.quit)
+        {
+            const std::uint64_t now = nowMillis();
+            if (now >= end)
+                break;
+            poll(nullptr, 0, static_cast<int>(std::min<std::uint64_t>(end - now, 20)));
+        }
+    }
+
+    void windowOrigin(int& x, int& y)
+    {
+        Window child = 0;
+        x = y = 0;
+        if (windowUsable())
+            XTranslateCoordinates(m_display, editor().window, DefaultRootWindow(m_display), 0, 0, &x, &y, &child);
+    }
+
+    // The key code that types sym, with whether it needs Shift; a spare
+    // key code is mapped for symbols no key has.
+    KeyCode keyCodeFor(KeySym sym, bool& shift)
+    {
+        shift = false;
+        KeyCode code = XKeysymToKeycode(m_display, sym);
+        if (code)
+        {
+            shift = XkbKeycodeToKeysym(m_display, code, 0, 0) != sym && XkbKeycodeToKeysym(m_display, code, 0, 1) == sym;
+            return code;
+        }
+        if (!m_spareKeyCode)
+        {
+            int low = 0, high = 0, perCode = 0;
+            XDisplayKeycodes(m_display, &low, &high);
+            KeySym* map = XGetKeyboardMapping(m_display, static_cast<KeyCode>(low), high - low + 1, &perCode);
+            for (int c = high; c >= low && !m_spareKeyCode; --c)
+            {
+                bool empty = true;
+                for (int k = 0; k < perCode; ++k)
+                    empty = empty && map[(c - low) * perCode + k] == NoSymbol;
+                if (empty)
+                    m_spareKeyCode = static_cast<KeyCode>(c);
+            }
+            XFree(map);
+            if (!m_spareKeyCode)
+                return 0;
+        }
+        KeySym symbols[2] = {sym, sym};
+        XChangeKeyboardMapping(m_display, m_spareKeyCode, 2, symbols, 1);
+        XSync(m_display, False);
+        return m_spareKeyCode;
+    }
+
+    static KeySym modifierSym(const std::string& name)
+    {
+        return name == "ctrl"    ? XK_Control_L
+               : name == "shift" ? XK_Shift_L
+               : name == "alt"   ? XK_Alt_L
+               : name == "super" ? XK_Super_L
+                                 : NoSymbol;
+    }
+
+    void keySpec(const ScriptStep& step, bool press, bool release)
+    {
+        std::vector<KeyCode> modifiers;
+        std::string rest = step.text;
+        for (std::size_t plus; (plus = rest.find('+')) != std::string::npos && plus + 1 < rest.size();)
+        {
+            const std::string name = rest.substr(0, plus);
+            rest = rest.substr(plus + 1);
+            const KeySym sym = modifierSym(name);
+            if (sym == NoSymbol)
+            {
+                m_host.line("host error line %d: unknown modifier %s", step.line, name.c_str());
+                return;
+            }
+            modifiers.push_back(XKeysymToKeycode(m_display, sym));
+        }
+        const KeySym sym = modifierSym(rest) != NoSymbol ? modifierSym(rest) : XStringToKeysym(rest.c_str());
+        bool shift = false;
+        const KeyCode code = sym != NoSymbol ? keyCodeFor(sym, shift) : 0;
+        if (!code)
+        {
+            m_host.line("host error line %d: unknown key %s", step.line, rest.c_str());
+            return;
+        }
+        if (shift)
+            modifiers.push_back(XKeysymToKeycode(m_display, XK_Shift_L));
+        if (press)
+        {
+            for (KeyCode modifier : modifiers)
+                XTestFakeKeyEvent(m_display, modifier, True, CurrentTime);
+            XTestFakeKeyEvent(m_display, code, True, CurrentTime);
+        }
+        if (release)
+        {
+            XTestFakeKeyEvent(m_display, code, False, CurrentTime);
+            for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it)
+                XTestFakeKeyEvent(m_display, *it, False, CurrentTime);
+        }
+    }
+
+    void type(const std::string& text)
+    {
+        const KeyCode shiftCode = XKeysymToKeycode(m_display, XK_Shift_L);
+        for (std::uint32_t c : codePoints(text))
+        {
+            const KeySym sym = c < 0x100 ? c : 0x01000000 | c;
+            const bool mapped = XKeysymToKeycode(m_display, sym) != 0;
+            bool shift = false;
+            const KeyCode code = keyCodeFor(sym, shift);
+            if (!code)
+                continue;
+            if (shift)
+                XTestFakeKeyEvent(m_display, shiftCode, True, CurrentTime);
+            XTestFakeKeyEvent(m_display, code, True, CurrentTime);
+            XTestFakeKeyEvent(m_display, code, False, CurrentTime);
+            if (shift)
+                XTestFakeKeyEvent(m_display, shiftCode, False, CurrentTime);
+            XSync(m_display, False);
+            if (!mapped)
+                sleep(kRemapPauseMillis);
+        }
+    }
+
+    void screenshot(const std::string& path)
+    {
+        XWindowAttributes attributes{};
+        if (!windowUsable() || !XGetWindowAttributes(m_display, editor().window, &attributes))
+            return;
+        // What the screen shows there, pop-ups over the window included.
+        int x = 0, y = 0;
+        windowOrigin(x, y);
+        XImage* image = XGetImage(m_display, DefaultRootWindow(m_display), x, y, static_cast<unsigned>(attributes.width),
+                                  static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+        if (!image)
+            return;
+        cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, attributes.width, attributes.height);
+        cairo_surface_flush(surface);
+        unsigned char* data = cairo_image_surface_get_data(surface);
+        const int stride = cairo_image_surface_get_stride(surface);
+        auto channel = [](unsigned long pixel, unsigned long mask) {
+            if (!mask)
+                return 0u;
+            int shift = 0;
+            while (!((mask >> shift) & 1))
+                ++shift;
+            return static_cast<unsigned>(((pixel & mask) >> shift) * 255 / (mask >> shift));
+        };
+        for (int y = 0; y < attributes.height; ++y)
+        {
+            auto* row = reinterpret_cast<std::uint32_t*>(data + y * stride);
+            for (int x = 0; x < attributes.width; ++x)
+            {
+                const unsigned long pixel = XGetPixel(image, x, y);
+                row[x] = 0xFF000000u | (channel(pixel, image->red_mask) << 16) |
+                         (channel(pixel, image->green_mask) << 8) | channel(pixel, image->blue_mask);
+            }
+        }
+        cairo_surface_mark_dirty(surface);
+        const bool written = cairo_surface_write_to_png(surface, path.c_str()) == CAIRO_STATUS_SUCCESS;
+        cairo_surface_destroy(surface);
+        XDestroyImage(image);
+        m_host.line("host %d screenshot %s%s", number(), path.c_str(), written ? "" : " failed");
+    }
+
+    std::string focusOwner()
+    {
+        Window focus = None;
+        int revert = 0;
+        XGetInputFocus(m_display, &focus, &revert);
+        if (focus == None)
+            return "none";
+        if (focus == PointerRoot)
+            return "pointerroot";
+        if (focus == editor().window)
+            return "host";
+        for (Window w = focus; w;)
+        {
+            Window root = 0, parent = 0;
+            Window* children = nullptr;
+            unsigned int count = 0;
+            if (!XQueryTree(m_display, w, &root, &parent, &children, &count))
+                break;
+            if (children)
+                XFree(children);
+            if (parent == editor().window)
+                return "editor";
+            w = parent == root ? 0 : parent;
+        }
+        return "other";
+    }
+
+    void geometry()
+    {
+        Window root = 0, parent = 0;
+        Window* children = nullptr;
+        unsigned int count = 0;
+        if (!windowUsable() || !XQueryTree(m_display, editor().window, &root, &parent, &children, &count) ||
+            count == 0)
+        {
+            m_host.line("host %d child none", number());
+            if (children)
+                XFree(children);
+            return;
+        }
+        XWindowAttributes attributes{};
+        XGetWindowAttributes(m_display, children[0], &attributes);
+        XFree(children);
+        m_host.line("host %d child %d %d %d %d %s", number(), attributes.x, attributes.y, attributes.width,
+                    attributes.height, attributes.map_state == IsViewable ? "viewable" : "hidden");
+    }
+
+    // Pop-up windows, relative to the current host window.
+    void popups()
+    {
+        int originX = 0, originY = 0;
+        windowOrigin(originX, originY);
+        Window root = 0, parent = 0;
+        Window* children = nullptr;
+        unsigned int count = 0;
+        if (!XQueryTree(m_display, DefaultRootWindow(m_display), &root, &parent, &children, &count))
+            return;
+        int shown = 0;
+        for (unsigned int i = 0; i < count; ++i)
+        {
+            XWindowAttributes attributes{};
+            if (!XGetWindowAttributes(m_display, children[i], &attributes) || !attributes.override_redirect ||
+                attributes.map_state != IsViewable)
+                continue;
+            m_host.line("host %d popup %d %d %d %d", number(), attributes.x - originX, attributes.y - originY,
+                        attributes.width, attributes.height);
+            ++shown;
+        }
+        if (children)
+            XFree(children);
+        if (shown == 0)
+            m_host.line("host %d popup none", number());
+    }
+
+    // Other top-level windows (the editor's dialogs), relative to the
+    // current host window, with their titles.
+    void dialogs()
+    {
+        int originX = 0, originY = 0;
+        windowOrigin(originX, originY);
+        Window root = 0, parent = 0;
+        Window* children = nullptr;
+        unsigned int count = 0;
+        if (!XQueryTree(m_display, DefaultRootWindow(m_display), &root, &parent, &children, &count))
+            return;
+        int shown = 0;
+        for (unsigned int i = 0; i < count; ++i)
+        {
+            XWindowAttributes attributes{};
+            if (!XGetWindowAttributes(m_display, children[i], &attributes) || attributes.override_redirect ||
+                attributes.map_state != IsViewable ||
+                std::any_of(m_host.editors.begin(), m_host.editors.end(),
+                            [&](const auto& e) { return e->window == children[i]; }))
+                continue;
+            char* name = nullptr;
+            XFetchName(m_display, children[i], &name);
+            m_host.line("host %d dialog %d %d %d %d %s", number(), attributes.x - originX, attributes.y - originY,
+                        attributes.width, attributes.height, name ? name : "");
+            if (name)
+                XFree(name);
+            ++shown;
+        }
+        if (children)
+            XFree(children);
+        if (shown == 0)
+            m_host.line("host %d dialog none", number());
+    }
+
+    // An XDND source: "X Y files URI..." offers a text/uri-list, "X Y
+    // text TEXT" a text, to the deepest drop-aware window under (X, Y);
+    // it drops when the target accepts and leaves when it refuses.
+    void drop(const ScriptStep& step)
+    {
+        std::istringstream words(step.text);
+        int x = 0, y = 0;
+        std::string kind;
+        if (!(words >> x >> y >> kind) || (kind != "files" && kind != "text"))
+        {
+            m_host.line("host error line %d: drop X Y files URI... | drop X Y text TEXT", step.line);
+            return;
+        }
+        std::string data, word;
+        if (kind == "files")
+            while (words >> word)
+                data += word + "\r\n";
+        else
+        {
+            std::getline(words >> std::ws, data);
+        }
+        Display* d = m_display;
+        const Window root = DefaultRootWindow(d);
+        auto atom = [d](const char* name) { return XInternAtom(d, name, False); };
+        int originX = 0, originY = 0;
+        windowOrigin(originX, originY);
+        const int rootX = originX + x, rootY = originY + y;
+
+        Window target = None;
+        long targetVersion = 0;
+        for (Window parent = root;;)
+        {
+            int cx = 0, cy = 0;
+            Window child = None;
+            if (!XTranslateCoordinates(d, root, parent, rootX, rootY, &cx, &cy, &child) || !child)
+                break;
+            Atom type = None;
+            int format = 0;
+            unsigned long items = 0, remaining = 0;
+            unsigned char* value = nullptr;
+            if (XGetWindowProperty(d, child, atom("XdndAware"), 0, 1, False, XA_ATOM, &type, &format, &items,
+                                   &remaining, &value) == Success &&
+                value && items == 1)
+            {
+                target = child;
+                targetVersion = static_cast<long>(*reinterpret_cast<Atom*>(value));
+            }
+            if (value)
+                XFree(value);
+            parent = child;
+        }
+        if (!target)
+        {
+            m_host.line("host %d drop target none", number());
+            return;
+        }
+
+        const Atom type = kind == "files" ? atom("text/uri-list") : atom("UTF8_STRING");
+        const Window source = XCreateSimpleWindow(d, root, -10, -10, 1, 1, 0, 0, 0);
+        XSelectInput(d, source, PropertyChangeMask);
+        XSetSelectionOwner(d, atom("XdndSelection"), source, CurrentTime);
+        auto send = [&](const char* message, long l1, long l2, long l3, long l4) {
+            XEvent event{};
+            event.xclient.type = ClientMessage;
+            event.xclient.window = target;
+            event.xclient.message_type = atom(message);
+            event.xclient.format = 32;
+            event.xclient.data.l[0] = static_cast<long>(source);
+            event.xclient.data.l[1] = l1;
+            event.xclient.data.l[2] = l2;
+            event.xclient.data.l[3] = l3;
+            event.xclient.data.l[4] = l4;
+            XSendEvent(d, target, False, NoEventMask, &event);
+            XFlush(d);
+        };
+        // Waits for the message, answering requests for the data meanwhile.
+        auto await = [&](const char* message, XClientMessageEvent& answer) {
+            const std::uint64_t limit = nowMillis() + 3000;
+            while (nowMillis() < limit)
+            {
+                while (XPending(d) > 0)
+                {
+                    XEvent event;
+                    XNextEvent(d, &event);
+                    if (event.type == SelectionRequest && event.xselectionrequest.owner == source)
+                    {
+                        const XSelectionRequestEvent& request = event.xselectionrequest;
+                        XSelectionEvent reply{};
+                        reply.type = SelectionNotify;
+                        reply.requestor = request.requestor;
+                        reply.selection = request.selection;
+                        reply.target = request.target;
+                        reply.time = request.time;
+                        reply.property = None;
+                        if (request.target == type && request.property != None)
+                        {
+                            XChangeProperty(d, request.requestor, request.property, type, 8, PropModeReplace,
+                                            reinterpret_cast<const unsigned char*>(data.data()),
+                                            static_cast<int>(data.size()));
+                            reply.property = request.property;
+                        }
+                        XSendEvent(d, request.requestor, False, 0, reinterpret_cast<XEvent*>(&reply));
+                        XFlush(d);
+                    }
+                    else if (event.type == ClientMessage && event.xclient.message_type == atom(message))
+                    {
+                        answer = event.xclient;
+                        return true;
+                    }
+                }
+                poll(nullptr, 0, 5);
+            }
+            return false;
+        };
+
+        const long version = std::min<long>(5, targetVersion);
+        send("XdndEnter", version << 24, static_cast<long>(type), 0, 0);
+        XClientMessageEvent status{};
+        bool accepted = false;
+        // Two positions, so the target sees a move as well.
+        for (int step = 0; step < 2; ++step)
+        {
+            send("XdndPosition", 0, (static_cast<long>(rootX + step) << 16) | rootY, CurrentTime,
+                 static_cast<long>(atom("XdndActionCopy")));
+            if (!await("XdndStatus", status))
+            {
+                m_host.line("host %d drop no status", number());
+                XDestroyWindow(d, source);
+                return;
+            }
+            accepted = (status.data.l[1] & 1) != 0;
+            m_host.line("host %d drop status %s", number(), accepted ? "accept" : "refuse");
+        }
+        if (!accepted)
+        {
+            send("XdndLeave", 0, 0, 0, 0);
+            m_host.line("host %d drop left", number());
+        }
+        else
+        {
+            send("XdndDrop", 0, CurrentTime, 0, 0);
+            XClientMessageEvent finished{};
+            if (await("XdndFinished", finished))
+                m_host.line("host %d drop finished %s", number(),
+                            (finished.data.l[1] & 1) ? "accepted" : "refused");
+            else
+                m_host.line("host %d drop no finish", number());
+        }
+        XDestroyWindow(d, source);
+        XSync(d, False);
+    }
+
+    bool cursorHidden()
+    {
+        XFixesCursorImage* image = XFixesGetCursorImage(m_display);
+        if (!image)
+            return false;
+        bool hidden = true;
+        for (int i = 0; i < image->width * image->height && hidden; ++i)
+            hidden = (image->pixels[i] >> 24) == 0;
+        XFree(image);
+        return hidden;
+    }
+
+    void execute(const ScriptStep& step)
+    {
+        int x = 0, y = 0;
+        switch (step.kind)
+        {
+        case ScriptStep::kMove:
+            windowOrigin(x, y);
+            XTestFakeMotionEvent(m_display, -1, x + step.x, y + step.y, CurrentTime);
+            break;
+        case ScriptStep::kMoveBy:
+            XTestFakeRelativeMotionEvent(m_display, step.x, step.y, CurrentTime);
+            break;
+        case ScriptStep::kPress:
+        case ScriptStep::kRelease:
+            XTestFakeButtonEvent(m_display, static_cast<unsigned>(step.value), step.kind == ScriptStep::kPress,
+                                 CurrentTime);
+            break;
+        case ScriptStep::kClick:
+            if (step.hasPoint)
+            {
+                windowOrigin(x, y);
+                XTestFakeMotionEvent(m_display, -1, x + step.x, y + step.y, CurrentTime);
+            }
+            XTestFakeButtonEvent(m_display, static_cast<unsigned>(step.value), True, CurrentTime);
+            XTestFakeButtonEvent(m_display, static_cast<unsigned>(step.value), False, CurrentTime);
+            break;
+        case ScriptStep::kKey:
+            keySpec(step, true, true);
+            break;
+        case ScriptStep::kKeyDown:
+            keySpec(step, true, false);
+            break;
+        case ScriptStep::kKeyUp:
+            keySpec(step, false, true);
+            break;
+        case ScriptStep::kType:
+            type(step.text);
+            break;
+        case ScriptStep::kWait:
+            sleep(step.value);
+            break;
+        case ScriptStep::kScreenshot:
+            screenshot(step.text);
+            break;
+        case ScriptStep::kMark:
+            m_host.line("mark %s", step.text.c_str());
+            break;
+        case ScriptStep::kPointer:
+        {
+            windowOrigin(x, y);
+            Window root = 0, child = 0;
+            int rootX = 0, rootY = 0, wx = 0, wy = 0;
+            unsigned int mask = 0;
+            XQueryPointer(m_display, DefaultRootWindow(m_display), &root, &child, &rootX, &rootY, &wx, &wy, &mask);
+            m_host.line("host %d pointer %d %d", number(), rootX - x, rootY - y);
+            break;
+        }
+        case ScriptStep::kCursor:
+            m_host.line("host %d cursor %s", number(), cursorHidden() ? "hidden" : "shown");
+            break;
+        case ScriptStep::kFocus:
+            m_host.line("host %d focus %s", number(), focusOwner().c_str());
+            break;
+        case ScriptStep::kGeometry:
+            geometry();
+            break;
+        case ScriptStep::kPopups:
+            popups();
+            break;
+        case ScriptStep::kDialogs:
+            dialogs();
+            break;
+        case ScriptStep::kDrop:
+            drop(step);
+            break;
+        case ScriptStep::kNumLock:
+        case ScriptStep::kCapsLock:
+        {
+            const unsigned int mask =
+                step.kind == ScriptStep::kNumLock ? XkbKeysymToModifiers(m_display, XK_Num_Lock) : LockMask;
+            XkbLockModifiers(m_display, XkbUseCoreKbd, mask, step.text == "on" ? mask : 0);
+            break;
+        }
+        case ScriptStep::kUse:
+            if (step.value < 1 || step.value > static_cast<int>(m_host.editors.size()))
+                m_host.line("host error line %d: no editor %d", step.line, step.value);
+            else
+                m_current = static_cast<std::size_t>(step.value - 1);
+            break;
+        case ScriptStep::kDestroy:
+            if (windowUsable())
+            {
+                XDestroyWindow(m_display, editor().window);
+                m_destroyed[m_current] = true;
+            }
+            break;
+        case ScriptStep::kClose:
+            m_host.ask(Request::kClose, m_current);
+            break;
+        case ScriptStep::kOpen:
+            m_host.ask(Request::kOpen, m_current);
+            break;
+        case ScriptStep::kQuit:
+            m_host.quit = true;
+            break;
+        case ScriptStep::kParam:
+        {
+            // From this thread, as a host's automation thread would.
+            int index = 0;
+            float value = 0.0f;
+            if (std::sscanf(step.text.c_str(), "%d %f", &index, &value) == 2 && editor().plugin)
+                editor().plugin->setParameter(index, value);
+            break;
+        }
+        case ScriptStep::kGetParam:
+            if (editor().plugin)
+                m_host.line("host %d param %d %g", number(), step.value,
+                            static_cast<double>(editor().plugin->getParameter(step.value)));
+            break;
+        }
+    }
+
+    Impl& m_host;
+    Display* m_display;
+    std::size_t m_current = 0;
+    std::vector<bool> m_destroyed = std::vector<bool>(m_host.editors.size(), false);
+    KeyCode m_spareKeyCode = 0;
+};
+
+int EditorHost::Impl::run(const InputScript* script)
+{
+    std::thread runner;
+    if (script)
+        runner = std::thread([this, script] {
+            ScriptRunner(*this).run(*script);
+            quit = true;
+        });
+    const std::uint64_t begin = nowMillis();
+    std::uint64_t nextIdle = begin;
+    while (!quit)
+    {
+        std::uint64_t now = nowMillis();
+        if (now >= nextIdle)
+        {
+            for (auto& e : editors)
+                if (e->open)
+                    e->plugin->dispatch(effEditIdle);
+            nextIdle += static_cast<std::uint64_t>(options.idleMillis);
+            if (nextIdle <= now)
+                nextIdle = now + static_cast<std::uint64_t>(options.idleMillis);
+        }
+        handleHostEvents();
+        serveRequests();
+        if (options.seconds > 0 && now - begin >= static_cast<std::uint64_t>(options.seconds * 1000.0))
+            quit = true;
+        if (!script && std::none_of(editors.begin(), editors.end(), [](auto& e) { return e->windowAlive; }))
+            quit = true;
+        now = nowMillis();
+        pollfd descriptor{ConnectionNumber(display), POLLIN, 0};
+        poll(&descriptor, 1, nextIdle > now ? static_cast<int>(nextIdle - now) : 0);
+    }
+    {
+        std::lock_guard<std::mutex> lock(requestMutex);
+        stopping = true;
+        requestDone.notify_all();
+    }
+    if (runner.joinable())
+        runner.join();
+    for (auto& e : editors)
+        closeEditor(*e);
+    for (auto& e : editors)
+        if (e->windowAlive)
+        {
+            XDestroyWindow(display, e->window);
+            e->windowAlive = false;
+        }
+    XSync(display, False);
+    line("host done");
+    return 0;
+}
+
+EditorHost::EditorHost(const EditorHostOptions& options) : m_impl(std::make_unique<Impl>(options))
+{
+    m_impl->start();
+}
+
+EditorHost::~EditorHost() = default;
+
+int EditorHost::run(const InputScript* script)
+{
+    return m_impl->run(script);
+}

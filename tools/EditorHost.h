@@ -1,0 +1,43 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+class InputScript;
+
+struct EditorHostOptions
+{
+    std::string pluginPath;
+    // Empty: the lines go to standard output.
+    std::string logPath;
+    // Editors side by side, one plug-in instance each.
+    int editors = 1;
+    int idleMillis = 15;
+    // Stops after this long; 0 runs until the script ends or, without a
+    // script, until a window is closed.
+    double seconds = 0.0;
+};
+
+// A small VST host for editors on X11: it loads a plug-in, opens a
+// top-level window of the editor's rectangle for each instance, opens the
+// editor in it, calls its idle every few milliseconds, logs the host calls
+// the editor makes ("host N automate 3 0.25", begin and end edit, size
+// window, idle) and plays an input script through XTest, with screenshots
+// and probes of pointer, cursor, focus and window geometry.
+class EditorHost
+{
+public:
+    // Throws std::runtime_error: no display, no XTest, a plug-in that does
+    // not load or has no editor.
+    explicit EditorHost(const EditorHostOptions& options);
+    ~EditorHost();
+    EditorHost(const EditorHost&) = delete;
+    EditorHost& operator=(const EditorHost&) = delete;
+
+    // Runs the script (or none) and closes the editors; the exit status.
+    int run(const InputScript* script);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};

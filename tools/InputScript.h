@@ -1,0 +1,64 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The input script of the editor test host: one command a line, "#"
+// starts a comment, "repeat N" ... "end" blocks are unrolled when read.
+struct ScriptStep
+{
+    enum Kind
+    {
+        kMove,       // move X Y: the pointer to (X, Y) of the current host window
+        kMoveBy,     // moveby DX DY
+        kPress,      // press B
+        kRelease,    // release B
+        kClick,      // click B [X Y]
+        kKey,        // key SPEC: a keysym name after modifiers, "ctrl+shift+Tab"
+        kKeyDown,    // keydown SPEC
+        kKeyUp,      // keyup SPEC
+        kType,       // type TEXT (the rest of the line, UTF-8)
+        kWait,       // wait MS
+        kScreenshot, // screenshot FILE.png
+        kMark,       // mark TEXT
+        kPointer,    // pointer: logs where the pointer is
+        kCursor,     // cursor: logs whether the cursor is hidden
+        kFocus,      // focus: logs who has the keyboard focus
+        kGeometry,   // geometry: logs the editor's window in the host's
+        kNumLock,    // numlock on|off
+        kCapsLock,   // capslock on|off
+        kPopups,     // popups: logs the pop-up (override-redirect) windows on screen
+        kDialogs,    // dialogs: logs the other top-level windows on screen (dialogs)
+        kDrop,       // drop X Y files URI... | drop X Y text TEXT: an XDND drag and drop there
+        kUse,        // use N: the N-th editor window (from 1)
+        kDestroy,    // destroy: the host destroys its window, the editor stays open
+        kClose,      // close: effEditClose
+        kOpen,       // open: effEditOpen in the current window
+        kQuit,       // quit
+        kParam,      // param I V: the host sets parameter I to V from the script's thread
+        kGetParam,   // getparam I: logs the plug-in's value of parameter I
+    };
+
+    Kind kind = kWait;
+    // The button, the milliseconds or the editor number.
+    int value = 0;
+    int x = 0;
+    int y = 0;
+    bool hasPoint = false;
+    std::string text;
+    int line = 0;
+};
+
+class InputScript
+{
+public:
+    // Throws std::runtime_error naming the line of the first bad command.
+    static InputScript parse(const std::string& text);
+    // "-" reads standard input.
+    static InputScript load(const std::string& path);
+
+    const std::vector<ScriptStep>& steps() const { return m_steps; }
+
+private:
+    std::vector<ScriptStep> m_steps;
+};
