@@ -10,6 +10,12 @@
 #include "dsp/AlignedMemory.h"
 #include "patches/Configuration.h"
 
+namespace
+{
+// The block size of a newly opened instance.
+constexpr VstInt32 kOpeningBlockSize = 64;
+} // namespace
+
 Zentrova::Zentrova(audioMasterCallback audioMaster, const Flavour& flavour)
     : VstInterface(audioMaster, kNumPrograms, kNumParameters), m_flavour(flavour), m_stateHandler(this),
       m_hostEvents(this)
@@ -47,8 +53,10 @@ Zentrova::Zentrova(audioMasterCallback audioMaster, const Flavour& flavour)
             m_stateHandler.toggleState();
         createVoiceEngine();
         // The engine and the buffers get their sizes now, so that a host that
-        // processes before setting them finds working defaults.
-        reinitialise(m_blockSize, m_sampleRate);
+        // processes before setting them finds working defaults: buffers of a
+        // short block, which longer blocks are rendered in pieces of, so that
+        // opening sizes nothing the host's own block size replaces at once.
+        reinitialise(std::min(m_blockSize, kOpeningBlockSize), m_sampleRate);
         suspend();
         ProgramChangeWorker::attach(this);
     }
@@ -287,11 +295,13 @@ void Zentrova::processBlock(float** inputs, float** outputs, VstInt32 sampleFram
     m_pTempo->processBlock(sampleFrames);
     const std::int64_t gatedGroups =
         m_keyboardHandler.processBlock(m_controlCues, m_groupMasks, m_groupLevels, getControlTickPhase());
-    m_pVoice->process(m_controlCues, inputs, m_mixBuffer, sampleFrames, gatedGroups, m_groupMasks, m_groupLevels);
+    const bool sounding = m_pVoice->process(m_controlCues, inputs, m_mixBuffer, sampleFrames, gatedGroups,
+                                            m_groupMasks, m_groupLevels);
     m_controlTickPhase.store((getControlTickPhase() + sampleFrames) % Engine::kTickFrames, std::memory_order_relaxed);
     if (m_effectsSection.delayTempoFromHost())
         m_effectsSection.setTempo(static_cast<float>(m_pTempo->getTempo()));
-    m_effectsSection.process(m_controlCues[kEffectsCue], m_mixBuffer, outputs[0], outputs[1], sampleFrames, replace);
+    m_effectsSection.process(m_controlCues[kEffectsCue], m_mixBuffer, outputs[0], outputs[1], sampleFrames, replace,
+                             !sounding);
     m_eventsProcessed = false;
     m_hostEvents.flush();
 }

@@ -18,9 +18,14 @@ void* alignedMalloc(std::size_t n)
 
 void* alignedCalloc(std::size_t n)
 {
-    void* p = alignedMalloc(n);
-    std::memset(p, 0, n);
-    return p;
+    // calloc leaves fresh pages from the system untouched: they take no
+    // memory until written.
+    void* raw = std::calloc(n + 23, 1);
+    if (raw == nullptr)
+        throw std::bad_alloc();
+    std::uintptr_t point = (reinterpret_cast<std::uintptr_t>(raw) + 23) & ~std::uintptr_t(15);
+    reinterpret_cast<void**>(point)[-1] = raw;
+    return reinterpret_cast<void*>(point);
 }
 
 void alignedFree(void* p)

@@ -1,10 +1,11 @@
 #include "dsp/Chorus.h"
 
-#include "dsp/AlignedMemory.h"
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <new>
+
+#include <sys/mman.h>
 
 namespace
 {
@@ -13,10 +14,19 @@ namespace
 constexpr std::size_t kDelayLineBytes = Chorus::kDelayFrames * 2 * sizeof(float) + 32;
 
 constexpr float kSmoothingHz = 3.0f;
+
+// Fresh zero pages from the system, lent only as they are written.
+float* zeroedLine()
+{
+    void* pages = mmap(nullptr, kDelayLineBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (pages == MAP_FAILED)
+        throw std::bad_alloc();
+    return static_cast<float*>(pages);
 }
+} // namespace
 
 Chorus::Chorus()
-    : m_delayLine(static_cast<float*>(alignedMalloc(kDelayLineBytes))),
+    : m_delayLine(zeroedLine()),
       // The sweep depth of one engine sample at the initial rate.
       m_depthMs(1000.0f / (2.0f * 44100.0f))
 {
@@ -25,7 +35,7 @@ Chorus::Chorus()
 
 Chorus::~Chorus()
 {
-    alignedFree(m_delayLine);
+    munmap(m_delayLine, kDelayLineBytes);
 }
 
 bool Chorus::process(const float* in, float* out, int n)
@@ -57,6 +67,7 @@ bool Chorus::process(const float* in, float* out, int n)
 
 void Chorus::processBlocks(const float* in, float* out, int n)
 {
+    m_lineWritten = true;
     while (n > 0)
     {
         int chunk = std::min(n, kChunk - m_chunkPhase);
@@ -72,7 +83,9 @@ void Chorus::clear()
 {
     m_writeIndex = 1;
     m_chunkPhase = 0;
-    std::memset(m_delayLine, 0, kDelayLineBytes);
+    if (m_lineWritten)
+        std::memset(m_delayLine, 0, kDelayLineBytes);
+    m_lineWritten = false;
     // Their states belong to the sound that was just wiped.
     m_crossLeft.reset();
     m_crossRight.reset();

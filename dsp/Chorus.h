@@ -53,6 +53,8 @@ protected:
     };
 
     float* m_delayLine;
+    // Written since it was last cleared.
+    bool m_lineWritten = false;
     uint32_t m_writeIndex = 1;
     float m_dryGain = 1.0f;
     float m_dryStep = 0.0f;

@@ -1,5 +1,6 @@
 #include "dsp/ChorusIntReference.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace
@@ -85,6 +86,37 @@ void ChorusIntReference::processChunk(const float* in, float* out, int n)
     }
 }
 
+bool ChorusIntReference::skip(int n)
+{
+    if (!canSkip())
+        return false;
+    const int taps = m_mode == 1 ? 2 : 4;
+    while (n > 0)
+    {
+        const int chunk = std::min(n, kChunk - m_chunkPhase);
+        m_writeIndex = (m_writeIndex - 2 * uint32_t(chunk)) & kDelayMask;
+        for (int k = 0; k < taps; ++k)
+            m_tapPosition[k] += 2 * int64_t(chunk) * m_tapIncrement[k];
+        if (completesChunk(chunk))
+            turnSweeps();
+        m_chunkPhase = (m_chunkPhase + chunk) % kChunk;
+        n -= chunk;
+    }
+    return true;
+}
+
+void ChorusIntReference::turnSweeps()
+{
+    // The rising tap of each pair turns the sweep at the upper bound; the
+    // falling one mirrors it around the base delay.
+    for (int pair = 0; pair < 4; pair += 2)
+    {
+        int rising = m_tapIncrement[pair] > 0 ? pair : (m_tapIncrement[pair + 1] > 0 ? pair + 1 : -1);
+        if (rising >= 0 && m_tapPosition[rising] > m_upperBound)
+            std::swap(m_tapIncrement[pair], m_tapIncrement[pair + 1]);
+    }
+}
+
 template <int Taps, bool Smoothed>
 void ChorusIntReference::readTaps(int n)
 {
@@ -110,16 +142,8 @@ void ChorusIntReference::readTaps(int n)
     }
     m_wetGain = wet;
 
-    // The rising tap of each pair turns the sweep at the upper bound; the
-    // falling one mirrors it around the base delay.
-    if (!completesChunk(n))
-        return;
-    for (int pair = 0; pair < 4; pair += 2)
-    {
-        int rising = m_tapIncrement[pair] > 0 ? pair : (m_tapIncrement[pair + 1] > 0 ? pair + 1 : -1);
-        if (rising >= 0 && m_tapPosition[rising] > m_upperBound)
-            std::swap(m_tapIncrement[pair], m_tapIncrement[pair + 1]);
-    }
+    if (completesChunk(n))
+        turnSweeps();
 }
 
 template <int Mode>

@@ -9,8 +9,15 @@ class ChorusIntReference : public ChorusIntIndex
 public:
     bool process(const float* in, float* out, int n) override;
     void processChunk(const float* in, float* out, int n) override;
+    // Moves the sweep and the delay line's place on as n frames of silence
+    // would, without reading or writing the line: for a silence in which the
+    // line holds nothing audible. False, with nothing moved, while a fade
+    // runs or the taps are smoothed.
+    bool skip(int n);
+    bool canSkip() const { return m_rampRemaining == 0 && m_mode != 4; }
 
 private:
+    void turnSweeps();
     template <int Taps, bool Smoothed>
     void readTaps(int n);
     template <int Mode>

@@ -5,7 +5,44 @@
 #include "dsp/FilterTables.h"
 
 #include <initializer_list>
+#include <iterator>
 #include <utility>
+
+namespace
+{
+// A group size and its kernels.
+using GroupKernels = std::pair<int, const FilterGroupKernel*>;
+
+// The group sizes of a path, largest first; what is left after the smallest
+// goes alone.
+const GroupKernels kSixteenLanes[] = {{kFilterWidePairs, FilterWideKernelTable},
+                                      {kFilterHalfWidePairs, FilterHalfWideKernelTable},
+                                      {4, FilterFourPairKernelTable},
+                                      {2, FilterTwoPairKernelTable}};
+const GroupKernels kEightLanes[] = {{kFilterAvx2Pairs, FilterAvx2KernelTable},
+                                    {kFilterHalfAvx2Pairs, FilterHalfAvx2KernelTable},
+                                    {2, FilterTwoPairKernelTable}};
+const GroupKernels kFourLanes[] = {{4, FilterFourPairKernelTable}, {2, FilterTwoPairKernelTable}};
+
+struct GroupSizes
+{
+    const GroupKernels* first;
+    int count;
+};
+
+GroupSizes groupSizes(SimdPath path)
+{
+    switch (path)
+    {
+    case SimdPath::Avx512:
+        return {kSixteenLanes, static_cast<int>(std::size(kSixteenLanes))};
+    case SimdPath::Avx2:
+        return {kEightLanes, static_cast<int>(std::size(kEightLanes))};
+    default:
+        return {kFourLanes, static_cast<int>(std::size(kFourLanes))};
+    }
+}
+} // namespace
 
 DualFilterSse::DualFilterSse() : m_state(), m_fourPoleScale{true, true}, m_startedSlots(0)
 {
@@ -132,17 +169,19 @@ void DualFilterSse::process(float* const* buffers, const std::uint32_t* const* s
 void DualFilterSse::processPairs(DualFilterSse* const* filters, float* const* const* buffers,
                                  const std::uint32_t* const* const* streams, const int* activeMasks, int count,
                                  std::int64_t offset, std::int64_t currentSamples, std::int64_t newSamples, int mode,
-                                 bool wide)
+                                 SimdPath path)
 {
     if (mode < 0 || mode > kFilterBypass)
         return;
+    const GroupSizes sizes = groupSizes(path);
+    const GroupKernels* const groups = sizes.first;
     DenormalGuard guard;
-    const int group = wide ? kFilterWidePairs : 4;
-    const FilterGroupKernel* const kernels = wide ? FilterWideKernelTable : FilterFourPairKernelTable;
-    FilterKernelState* states[kFilterWidePairs];
-    float* const* groupBuffers[kFilterWidePairs];
-    const std::uint32_t* const* groupStreams[kFilterWidePairs];
-    int masks[kFilterWidePairs];
+    const int group = groups[0].first;
+    constexpr int kMostPairs = kFilterWidePairs;
+    FilterKernelState* states[kMostPairs];
+    float* const* groupBuffers[kMostPairs];
+    const std::uint32_t* const* groupStreams[kMostPairs];
+    int masks[kMostPairs];
     const std::int64_t currentSteps = currentSamples / 2;
     const std::int64_t newSteps = newSamples / 2;
     const std::int32_t frames = static_cast<std::int32_t>((newSamples + 63) / 64);
@@ -158,19 +197,16 @@ void DualFilterSse::processPairs(DualFilterSse* const* filters, float* const* co
         masks[waiting] = mask;
         if (++waiting == group)
         {
-            kernels[mode](states, groupBuffers, groupStreams, masks, currentSteps, offset, newSteps, frames);
+            groups[0].second[mode](states, groupBuffers, groupStreams, masks, currentSteps, offset, newSteps, frames);
             waiting = 0;
         }
     }
     // The rest in the largest groups that fit.
     int done = 0;
-    const std::pair<int, const FilterGroupKernel*> smaller[] = {
-        {wide ? kFilterHalfWidePairs : 0, FilterHalfWideKernelTable},
-        {4, FilterFourPairKernelTable},
-        {2, FilterTwoPairKernelTable}};
-    for (const auto& [pairs, table] : smaller)
+    for (const GroupKernels* g = groups + 1; g != groups + sizes.count; ++g)
     {
-        while (pairs > 0 && waiting - done >= pairs)
+        const auto& [pairs, table] = *g;
+        while (waiting - done >= pairs)
         {
             table[mode](states + done, groupBuffers + done, groupStreams + done, masks + done, currentSteps, offset,
                         newSteps, frames);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "simd/SystemInfo.h"
 #include "dsp/DualFilter.h"
 #include "simd/FilterKernels.h"
 
@@ -17,13 +18,13 @@ public:
 
     // The same as process on each of count filters (for the same samples and
     // mode, each with its own buffers, streams and active mask), but the
-    // pairs go through the kernels several at a time: sixteen or eight at a
-    // time on sixteen-lane vectors when wide is set, which only a processor with
-    // SystemInfo::hasWideVectors may ask for.
+    // pairs go through the kernels several at a time: on the vectors of the
+    // path, which only a processor that runs it may ask for (sixteen or eight
+    // at a time on sixteen lanes, eight or four on eight lanes).
     static void processPairs(DualFilterSse* const* filters, float* const* const* buffers,
                              const std::uint32_t* const* const* streams, const int* activeMasks, int count,
                              std::int64_t offset, std::int64_t currentSamples, std::int64_t newSamples, int mode,
-                             bool wide = false);
+                             SimdPath path = SimdPath::Sse);
 
 private:
     // Starts and bypass; true when a kernel has to run.

@@ -1,28 +1,48 @@
 #include "dsp/Fft.h"
 
 #include <cmath>
+#include <map>
+#include <mutex>
 #include <utility>
 
-Fft::Fft(int size)
-    : m_size(size), m_half(size / 2), m_bitReverse(size / 2), m_cos(size / 2), m_sin(size / 2), m_work(size)
+std::shared_ptr<const Fft::Tables> Fft::tablesOfSize(int size)
 {
+    static std::mutex mutex;
+    static std::map<int, std::shared_ptr<const Tables>> made;
+    std::lock_guard<std::mutex> lock(mutex);
+    std::shared_ptr<const Tables>& entry = made[size];
+    if (entry)
+        return entry;
+    const int half = size / 2;
+    auto tables = std::make_shared<Tables>();
+    tables->bitReverse.resize(std::size_t(half));
+    tables->cosines.resize(std::size_t(half));
+    tables->sines.resize(std::size_t(half));
     int bits = 0;
-    while ((1 << bits) < m_half)
+    while ((1 << bits) < half)
         ++bits;
-    for (int i = 0; i < m_half; ++i)
+    for (int i = 0; i < half; ++i)
     {
         int r = 0;
         for (int b = 0; b < bits; ++b)
             if (i & (1 << b))
                 r |= 1 << (bits - 1 - b);
-        m_bitReverse[i] = r;
+        tables->bitReverse[std::size_t(i)] = r;
     }
     const double twoPi = 6.283185307179586476925286766559;
-    for (int k = 0; k < m_half; ++k)
+    for (int k = 0; k < half; ++k)
     {
-        m_cos[k] = std::cos(twoPi * k / size);
-        m_sin[k] = std::sin(twoPi * k / size);
+        tables->cosines[std::size_t(k)] = std::cos(twoPi * k / size);
+        tables->sines[std::size_t(k)] = std::sin(twoPi * k / size);
     }
+    entry = tables;
+    return entry;
+}
+
+Fft::Fft(int size)
+    : m_size(size), m_half(size / 2), m_tables(tablesOfSize(size)), m_bitReverse(m_tables->bitReverse.data()),
+      m_cos(m_tables->cosines.data()), m_sin(m_tables->sines.data()), m_work(size)
+{
 }
 
 Fft::~Fft() = default;

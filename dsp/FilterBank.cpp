@@ -28,7 +28,7 @@ FilterBank::FilterBank()
       m_outputs(nullptr),
       m_buffers(),
       m_sse(SystemInfo().hasSse()),
-      m_wide(SystemInfo().hasWideVectors())
+      m_simdPath(SystemInfo().simdPath())
 {
     try
     {
@@ -200,7 +200,7 @@ void FilterBank::process(const std::uint64_t* renderMask, std::int64_t carry, st
         }
         if (m_sse)
             DualFilterSse::processPairs(sseFilters, buffers, streams, masks, count, offset, current, length, mode,
-                                        m_wide);
+                                        m_simdPath);
         else
             for (int i = 0; i < count; ++i)
                 m_filters[pairs[i]]->process(buffers[i], streams[i], masks[i], offset, current, length, mode);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "simd/SystemInfo.h"
 #include "dsp/DualFilter.h"
 #include "dsp/EngineDimensions.h"
 
@@ -99,6 +100,6 @@ private:
     float* m_buffers[2 * kVoices];
     // The filters are DualFilterSse objects.
     bool m_sse;
-    // ... and their largest groups run on sixteen-lane vectors.
-    bool m_wide;
+    // ... and their groups run on the vectors of this path.
+    SimdPath m_simdPath;
 };

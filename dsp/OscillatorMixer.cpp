@@ -27,6 +27,19 @@ void mix(MixKernel kernel, Inputs& io, int count, const Gains& g)
     io.out += count;
 }
 
+MixKernel mixKernel(SimdPath path)
+{
+    switch (path)
+    {
+    case SimdPath::Avx512:
+        return mixOscillatorsWide;
+    case SimdPath::Avx2:
+        return mixOscillatorsAvx2;
+    default:
+        return mixOscillators;
+    }
+}
+
 float* allocateCleared(std::size_t count)
 {
     return static_cast<float*>(alignedCalloc(count * sizeof(float)));
@@ -35,7 +48,7 @@ float* allocateCleared(std::size_t count)
 
 OscillatorMixer::OscillatorMixer()
     : m_noiseGain{}, m_ringGain{}, m_osc1Gain{}, m_osc2Gain{}, m_noiseInput{}, m_osc1Input{}, m_osc2Input{},
-      m_output{}, m_lastGains{}, m_mix(SystemInfo().hasWideVectors() ? mixOscillatorsWide : mixOscillators),
+      m_output{}, m_lastGains{}, m_mix(mixKernel(SystemInfo().simdPath())),
       m_gainStorage{}, m_outputStorage(nullptr), m_ticks(0), m_stride(kTickSamples)
 {
 }

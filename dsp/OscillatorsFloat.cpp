@@ -18,7 +18,7 @@ std::unique_ptr<OscillatorsFloat> OscillatorsFloat::create()
 {
     const SystemInfo system;
     if (system.hasSse())
-        return std::make_unique<OscillatorsSse>(system.hasWideVectors());
+        return std::make_unique<OscillatorsSse>(system.simdPath());
     return std::make_unique<OscillatorsReference>();
 }
 

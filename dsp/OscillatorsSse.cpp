@@ -2,11 +2,21 @@
 
 #include "simd/OscillatorKernels.h"
 
-OscillatorsSse::OscillatorsSse(bool wide)
-    : m_carry{}, m_read(wide ? interpolateOscillatorWide : interpolateOscillatorAsm),
-      m_readPulse(wide ? interpolateOscillatorPwmWide : interpolateOscillatorPwmAsm),
-      m_noise(wide ? processNoiseWide : processNoiseAsm)
+OscillatorsSse::OscillatorsSse(SimdPath path)
+    : m_carry{}, m_read(interpolateOscillatorAsm), m_readPulse(interpolateOscillatorPwmAsm), m_noise(processNoiseAsm)
 {
+    if (path == SimdPath::Avx512)
+    {
+        m_read = interpolateOscillatorWide;
+        m_readPulse = interpolateOscillatorPwmWide;
+        m_noise = processNoiseWide;
+    }
+    else if (path == SimdPath::Avx2)
+    {
+        m_read = interpolateOscillatorAvx2;
+        m_readPulse = interpolateOscillatorPwmAvx2;
+        m_noise = processNoiseAvx2;
+    }
 }
 
 OscillatorsSse::~OscillatorsSse() = default;

@@ -1,15 +1,16 @@
 #pragma once
 
+#include "simd/SystemInfo.h"
 #include "dsp/OscillatorsFloat.h"
 
 // The four-lane variant. Its noise generator runs four samples ahead: the
-// carry vector holds a voice's next four samples. With wide set (only where
-// SystemInfo::hasWideVectors) its kernels run on sixteen-lane vectors, with
-// the same samples.
+// carry vector holds a voice's next four samples. On a wider path (only
+// where the processor runs it) its kernels run on eight- or sixteen-lane
+// vectors, with the same samples.
 class OscillatorsSse : public OscillatorsFloat
 {
 public:
-    explicit OscillatorsSse(bool wide = false);
+    explicit OscillatorsSse(SimdPath path = SimdPath::Sse);
     ~OscillatorsSse() override;
 
     void seedVoice(int voice, std::uint32_t seed) override;

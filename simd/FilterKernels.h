@@ -57,6 +57,13 @@ extern const FilterGroupKernel FilterWideKernelTable[9];
 constexpr int kFilterHalfWidePairs = 8;
 extern const FilterGroupKernel FilterHalfWideKernelTable[9];
 
+// Eight or four pairs in one loop on eight-lane vectors, for processors with
+// AVX2 and FMA only; the result is again that of the single kernels.
+constexpr int kFilterAvx2Pairs = 8;
+extern const FilterGroupKernel FilterAvx2KernelTable[9];
+constexpr int kFilterHalfAvx2Pairs = 4;
+extern const FilterGroupKernel FilterHalfAvx2KernelTable[9];
+
 // Twelve vectors for the four-pole modes, whose filter B runs at twice the
 // unit scale, then twelve for the parallel modes. In each group the six upper
 // bounds and biases come first, then the six lower bounds and floors.

@@ -36,9 +36,9 @@ std::uint32_t processNoiseAsm(float* output, std::int64_t firstTick, float* carr
 }
 
 // The same three on sixteen-lane vectors, with the same arguments and the
-// same samples; for processors with AVX-512 only (SystemInfo::hasWideVectors).
-// The readers take counts that make whole groups of sixteen samples (15 and
-// 16 for 64 samples, as above).
+// same samples; for processors with AVX-512 only (SimdPath::Avx512). The
+// readers take counts that make whole groups of sixteen samples (15 and 16
+// for 64 samples, as above).
 std::uint32_t interpolateOscillatorWide(const float* constants, const float* table, float* output,
                                         std::int64_t vectorCount, std::uint32_t phase, std::uint32_t step,
                                         std::uint32_t indexMask);
@@ -46,6 +46,17 @@ std::uint32_t interpolateOscillatorPwmWide(const float* constants, const float* 
                                            std::int64_t vectorCount, std::uint32_t phase, std::uint32_t step,
                                            std::uint32_t indexMask, std::uint32_t offset);
 std::uint32_t processNoiseWide(float* output, std::int64_t firstTick, float* carry, std::int64_t endTick,
+                               std::uint32_t state);
+
+// And on eight-lane vectors, for processors with AVX2 (SimdPath::Avx2 or
+// wider); counts that make whole groups of eight samples.
+std::uint32_t interpolateOscillatorAvx2(const float* constants, const float* table, float* output,
+                                        std::int64_t vectorCount, std::uint32_t phase, std::uint32_t step,
+                                        std::uint32_t indexMask);
+std::uint32_t interpolateOscillatorPwmAvx2(const float* constants, const float* table, float* output,
+                                           std::int64_t vectorCount, std::uint32_t phase, std::uint32_t step,
+                                           std::uint32_t indexMask, std::uint32_t offset);
+std::uint32_t processNoiseAvx2(float* output, std::int64_t firstTick, float* carry, std::int64_t endTick,
                                std::uint32_t state);
 
 std::uint32_t interpolateOscillator(const float* table, float* output, int sampleCount, std::uint32_t phase,

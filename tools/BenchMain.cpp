@@ -2,18 +2,26 @@
 // against a peer synthesizer loaded the same way, in one run:
 //   build/zentrova-bench [--plugin Zentrova2.so] [--peer amsynth_vst.so|none]
 //                        [--seconds S] [--repeats R] [--quick] [--silence S]
-//                        [--voices N,N,...] [--block N]
+//                        [--voices N,N,...] [--block N] [--simd PATH,PATH,...]
+//                        [--instances N]
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "simd/SystemInfo.h"
 #include "tools/CommandLine.h"
+#include "tools/InstanceBenchmark.h"
 #include "tools/VoiceBenchmark.h"
 
 #ifndef ZENTROVA_DEFAULT_PLUGIN
@@ -26,6 +34,9 @@ constexpr const char* kDefaultPeer = "/usr/lib/vst/amsynth_vst.so";
 constexpr double kTargetPercent = 15.0;
 constexpr double kTargetPeerRatio = 0.25;
 constexpr double kTargetBlockShare = 0.5;
+constexpr double kTargetInstanceMegabytes = 2.0;
+constexpr double kTargetOpenMilliseconds = 1.0;
+constexpr double kTargetSilencePercent = 0.02;
 
 struct Options
 {
@@ -39,6 +50,12 @@ struct Options
     bool quick = false;
     int block = 64;
     std::vector<int> voices{1, 16, 64, 128};
+    // Each measured in a process of its own; none: the path ZENTROVA_SIMD
+    // or the processor gives.
+    std::vector<SimdPath> simd;
+    // Instances of the project whose memory and opening are measured; 0
+    // measures neither them nor the late silence.
+    int instances = 20;
 };
 
 void usage()
@@ -52,7 +69,10 @@ void usage()
                  "  --quick            48 kHz with 64-sample blocks only\n"
                  "  --voices N,N,...   voice counts at 48 kHz (default 1,16,64,128)\n"
                  "  --block N          block size of those runs, 1 to 4096 (default 64)\n"
-                 "  --silence S        seconds of silence measured after the release, 0 for none (default 10)\n",
+                 "  --silence S        seconds of silence measured after the release, 0 for none (default 10)\n"
+                 "  --simd P,P,...     vector paths to measure one after the other: sse, avx2, avx512\n"
+                 "                     (default: the one ZENTROVA_SIMD or the processor gives)\n"
+                 "  --instances N      instances opened for the memory and opening figures, 0 for none (default 20)\n",
                  kDefaultPeer);
 }
 
@@ -76,6 +96,27 @@ bool parse(int argc, char** argv, Options& options)
         {
             options.block = std::atoi(argv[++i]);
             if (options.block < 1 || options.block > 4096)
+                return false;
+        }
+        else if (argument == "--simd" && hasValue)
+        {
+            options.simd.clear();
+            std::string list = argv[++i];
+            for (std::size_t start = 0; start <= list.size();)
+            {
+                const std::size_t end = std::min(list.find(',', start), list.size());
+                const std::string name = list.substr(start, end - start);
+                const std::optional<SimdPath> path = SystemInfo::parseSimdPath(name.c_str());
+                if (!path)
+                    return false;
+                options.simd.push_back(*path);
+                start = end + 1;
+            }
+        }
+        else if (argument == "--instances" && hasValue)
+        {
+            options.instances = std::atoi(argv[++i]);
+            if (options.instances < 0 || options.instances == 1 || options.instances > 1000)
                 return false;
         }
         else if (argument == "--quick")
@@ -145,7 +186,42 @@ const char* verdict(bool met)
     return met ? "met" : "NOT met";
 }
 
-int run(const Options& options)
+// The 128-voice figures of one run, for the summary of several paths.
+struct Figures
+{
+    double ours = -1.0;
+    double peer = -1.0;
+};
+
+void printInstances(const char* label, const InstanceBenchmark::Result& r)
+{
+    std::printf("  %-9s each further instance %6.2f MB, %7.2f ms (first %6.2f MB, %7.2f ms); "
+                "25-30 s after the release CPU %.4f%%, peak %.3g\n",
+                label, r.megabytesPerInstance, r.openMilliseconds, r.firstMegabytes, r.firstOpenMilliseconds,
+                r.silenceCpuPercent, r.silencePeak);
+}
+
+void measureInstances(const Options& options, const BenchmarkSubject& ours, const BenchmarkSubject* peer)
+{
+    InstanceBenchmark::Case c;
+    c.instances = options.instances;
+    std::printf("\n%d instances in one process, each opened and run one %d-sample block at %.0f Hz (medians of "
+                "the further ones);\none instance of one note, %.0f-%.0f s after its release\n",
+                c.instances, c.blockSize, c.sampleRate, c.silenceFrom, c.silenceTo);
+    const InstanceBenchmark::Result r = InstanceBenchmark::run(ours, c);
+    printInstances(ours.label.c_str(), r);
+    if (peer)
+        printInstances(peer->label.c_str(), InstanceBenchmark::run(*peer, c));
+    std::printf("  targets: at most %.0f MB and %.0f ms per further instance: %s, %s; silence at most %.2f%% "
+                "with exact zero: %s\n",
+                kTargetInstanceMegabytes, kTargetOpenMilliseconds,
+                verdict(r.megabytesPerInstance <= kTargetInstanceMegabytes),
+                verdict(r.openMilliseconds <= kTargetOpenMilliseconds), kTargetSilencePercent,
+                verdict(r.silenceCpuPercent <= kTargetSilencePercent && r.silencePeak == 0.0));
+    std::fflush(stdout);
+}
+
+int measure(const Options& options, Figures& figures)
 {
     BenchmarkHome home;
     const BenchmarkSubject ours = BenchmarkSubject::zentrova(options.plugin);
@@ -159,6 +235,11 @@ int run(const Options& options)
     std::printf("%.0f s of held notes per run, best of %d runs; CPU is the thread's CPU time per second of audio\n"
                 "(%% of one core); block times are wall-clock, against the block's duration (its budget).\n",
                 options.seconds, options.repeats);
+    std::printf("vector path %s (processor: %s)\n", SystemInfo::simdPathName(SystemInfo::processPath()),
+                SystemInfo::simdPathName(SystemInfo::processorPath()));
+
+    if (options.instances > 0)
+        measureInstances(options, ours, withPeer ? &peer : nullptr);
 
     VoiceBenchmark::Case mainCase;
     mainCase.seconds = options.seconds;
@@ -238,6 +319,8 @@ int run(const Options& options)
 
     if (!measured128)
         return 0;
+    figures.ours = ours128.cpuPercent;
+    figures.peer = withPeer ? peer128.cpuPercent : -1.0;
     std::printf("\nTargets, 128 voices at 48 kHz with 64-sample blocks\n");
     std::printf("  CPU %.2f%% of one core, target at most %.0f%%: %s\n", ours128.cpuPercent, kTargetPercent,
                 verdict(ours128.cpuPercent <= kTargetPercent));
@@ -259,6 +342,80 @@ int run(const Options& options)
         std::printf("; peer %.3f%% then %.3f%%", peer128.silenceCpuPercent, peer128.lateSilenceCpuPercent);
     std::printf("\n");
     return 0;
+}
+
+// A path in a child process, since the plug-in reads ZENTROVA_SIMD once per
+// process; its figures come back through a pipe.
+int measureOnPath(const Options& options, SimdPath path, Figures& figures)
+{
+    int channel[2];
+    if (pipe(channel) != 0)
+        throw std::runtime_error("cannot create a pipe");
+    std::fflush(stdout);
+    std::fflush(stderr);
+    const pid_t child = fork();
+    if (child < 0)
+        throw std::runtime_error("cannot start a process");
+    if (child == 0)
+    {
+        close(channel[0]);
+        setenv("ZENTROVA_SIMD", SystemInfo::simdPathName(path), 1);
+        int status = 1;
+        try
+        {
+            status = measure(options, figures);
+        }
+        catch (const std::exception& error)
+        {
+            std::fprintf(stderr, "zentrova-bench: %s\n", error.what());
+        }
+        std::fflush(stdout);
+        std::fflush(stderr);
+        const ssize_t written = write(channel[1], &figures, sizeof figures);
+        _exit(written == static_cast<ssize_t>(sizeof figures) ? status : 1);
+    }
+    close(channel[1]);
+    const ssize_t got = read(channel[0], &figures, sizeof figures);
+    close(channel[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (got != static_cast<ssize_t>(sizeof figures) || !WIFEXITED(status))
+        return 1;
+    return WEXITSTATUS(status);
+}
+
+int run(const Options& options)
+{
+    Figures figures;
+    if (options.simd.empty())
+        return measure(options, figures);
+    int result = 0;
+    std::vector<std::pair<SimdPath, Figures>> measured;
+    for (SimdPath path : options.simd)
+    {
+        if (static_cast<int>(path) > static_cast<int>(SystemInfo::processorPath()))
+        {
+            std::printf("\n== %s: not measured, this processor runs %s at most\n", SystemInfo::simdPathName(path),
+                        SystemInfo::simdPathName(SystemInfo::processorPath()));
+            continue;
+        }
+        std::printf("\n== ZENTROVA_SIMD=%s\n", SystemInfo::simdPathName(path));
+        Figures f;
+        result = std::max(result, measureOnPath(options, path, f));
+        measured.emplace_back(path, f);
+    }
+    if (measured.empty() || measured.front().second.ours < 0.0)
+        return result;
+    std::printf("\n128 voices at 48 kHz with %d-sample blocks, per vector path\n", options.block);
+    for (const auto& [path, f] : measured)
+    {
+        std::printf("  %-7s CPU %6.2f%%", SystemInfo::simdPathName(path), f.ours);
+        if (f.peer > 0.0)
+            std::printf(", peer %6.2f%%, ours/peer %.3f (target at most %.2f: %s)", f.peer, f.ours / f.peer,
+                        kTargetPeerRatio, verdict(f.ours <= kTargetPeerRatio * f.peer));
+        std::printf("\n");
+    }
+    return result;
 }
 } // namespace
 

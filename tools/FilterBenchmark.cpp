@@ -78,11 +78,14 @@ void dualFilter(benchmark::State& state, int mode)
     state.SetItemsProcessed(state.iterations() * kSamples);
 }
 
-void filterBank(benchmark::State& state, bool portable, int mode)
+// The portable bank, or the four-lane one with its groups on the path's vectors.
+void filterBank(benchmark::State& state, bool portable, SimdPath path, int mode)
 {
     SystemInfo::forcePortable(portable);
+    SystemInfo::forceSimdPath(path);
     FilterBank bank;
     SystemInfo::forcePortable(false);
+    SystemInfo::forceSimdPath(std::nullopt);
     bank.setSampleRate(kHostRate);
     bank.setBlockSize(kTicks);
     std::vector<float> mixer(FilterBank::kVoices * (kSamples + kFrameSamples));
@@ -147,6 +150,20 @@ public:
             std::printf("  lowest, one pair alone           %6.2fx\n", worstPair);
         if (worstBank < 1e30)
             std::printf("  lowest, filter bank              %6.2fx (at least 2.5x wanted)\n", worstBank);
+        std::printf("\nwider paths' speed-up over the four-lane bank:\n");
+        for (const auto& entry : m_seconds)
+        {
+            const std::string& name = entry.first;
+            for (const char* path : {"/avx2/", "/avx512/"})
+            {
+                const std::size_t at = name.find(path);
+                if (at == std::string::npos)
+                    continue;
+                const auto found = m_seconds.find(std::string(name).replace(at, std::string(path).size(), "/Sse/"));
+                if (found != m_seconds.end())
+                    std::printf("  %-32s %6.2fx\n", name.c_str(), found->second / entry.second);
+            }
+        }
     }
 
 private:
@@ -165,8 +182,13 @@ int main(int argc, char** argv)
     for (int mode = 0; mode < kFilterModeCount; ++mode)
     {
         const std::string name = modeNames[mode];
-        benchmark::RegisterBenchmark(("FilterBank/Portable/" + name).c_str(), filterBank, true, mode);
-        benchmark::RegisterBenchmark(("FilterBank/Sse/" + name).c_str(), filterBank, false, mode);
+        benchmark::RegisterBenchmark(("FilterBank/Portable/" + name).c_str(), filterBank, true, SimdPath::Sse, mode);
+        benchmark::RegisterBenchmark(("FilterBank/Sse/" + name).c_str(), filterBank, false, SimdPath::Sse, mode);
+        for (SimdPath path : {SimdPath::Avx2, SimdPath::Avx512})
+            if (static_cast<int>(path) <= static_cast<int>(SystemInfo::processorPath()))
+                benchmark::RegisterBenchmark(
+                    ("FilterBank/" + std::string(SystemInfo::simdPathName(path)) + "/" + name).c_str(), filterBank,
+                    false, path, mode);
     }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))

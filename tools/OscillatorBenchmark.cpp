@@ -3,6 +3,7 @@
 // The kernel pairs time one oscillator (or the noise of one voice); the
 // section pairs one voice's two oscillators and third source together.
 
+#include "simd/SystemInfo.h"
 #include "dsp/BasicWaves.h"
 #include "dsp/OscillatorsReference.h"
 #include "dsp/OscillatorsSse.h"
@@ -51,6 +52,47 @@ void readerSse(benchmark::State& state)
     {
         k.phase = interpolateOscillatorAsm(oscillatorConstants, k.table.data(), k.output.data(), 15, k.phase, k.step,
                                            kTableSize - 1);
+        benchmark::DoNotOptimize(k.output.data());
+    }
+    state.SetItemsProcessed(state.iterations() * 64);
+}
+
+// The reader of a path wider than four lanes, at the step in table samples
+// per output sample that the argument gives in 1/16ths: one window serves a
+// group up to about 2.1 (eight lanes) or 1.8 (sixteen), two windows serve
+// sixteen lanes up to about 3.7, rows anything.
+void readerWider(benchmark::State& state, decltype(&interpolateOscillatorWide) read)
+{
+    KernelSetUp k;
+    k.step = static_cast<std::uint32_t>(state.range(0)) << 12;
+    for (auto _ : state)
+    {
+        k.phase = read(oscillatorConstants, k.table.data(), k.output.data(), 15, k.phase, k.step, kTableSize - 1);
+        benchmark::DoNotOptimize(k.output.data());
+    }
+    state.SetItemsProcessed(state.iterations() * 64);
+}
+
+void pulseReaderWider(benchmark::State& state, decltype(&interpolateOscillatorPwmWide) read)
+{
+    KernelSetUp k;
+    k.step = static_cast<std::uint32_t>(state.range(0)) << 12;
+    for (auto _ : state)
+    {
+        k.phase =
+            read(oscillatorConstants, k.table.data(), k.output.data(), 16, k.phase, k.step, kTableSize - 1, 700);
+        benchmark::DoNotOptimize(k.output.data());
+    }
+    state.SetItemsProcessed(state.iterations() * 64);
+}
+
+void noiseWider(benchmark::State& state, decltype(&processNoiseWide) noise)
+{
+    KernelSetUp k;
+    alignas(16) float carry[4] = {};
+    for (auto _ : state)
+    {
+        k.phase = noise(k.output.data(), 0, carry, 1, k.phase);
         benchmark::DoNotOptimize(k.output.data());
     }
     state.SetItemsProcessed(state.iterations() * 64);
@@ -164,4 +206,34 @@ BENCHMARK(sectionWaveSse);
 BENCHMARK(sectionPulseReference);
 BENCHMARK(sectionPulseSse);
 
-BENCHMARK_MAIN();
+// The kernels of the wider paths, where the processor runs them, at steps
+// of 1.5, 2, 2.5 and 10 table samples.
+constexpr int kWiderSteps[] = {24, 32, 40, 160};
+
+int main(int argc, char** argv)
+{
+    if (SystemInfo::processorPath() != SimdPath::Sse)
+    {
+        for (int step : kWiderSteps)
+        {
+            benchmark::RegisterBenchmark("readerAvx2", readerWider, interpolateOscillatorAvx2)->Arg(step);
+            benchmark::RegisterBenchmark("pulseReaderAvx2", pulseReaderWider, interpolateOscillatorPwmAvx2)->Arg(step);
+        }
+        benchmark::RegisterBenchmark("noiseAvx2", noiseWider, processNoiseAvx2);
+    }
+    if (SystemInfo::processorPath() == SimdPath::Avx512)
+    {
+        for (int step : kWiderSteps)
+        {
+            benchmark::RegisterBenchmark("readerWide", readerWider, interpolateOscillatorWide)->Arg(step);
+            benchmark::RegisterBenchmark("pulseReaderWide", pulseReaderWider, interpolateOscillatorPwmWide)->Arg(step);
+        }
+        benchmark::RegisterBenchmark("noiseWide", noiseWider, processNoiseWide);
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

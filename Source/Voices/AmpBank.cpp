@@ -31,8 +31,11 @@ AmpBank::AmpBank()
     : m_function(0), m_unisonMode(0), m_pCue(nullptr), m_attackChanged(false), m_decayChanged(false),
       m_releaseChanged(false), m_sustainChanged(false), m_inputs{}, m_pGroups(nullptr)
 {
-    if (SystemInfo().hasWideVectors())
+    const SimdPath path = SystemInfo().simdPath();
+    if (path == SimdPath::Avx512)
         m_settings.panSteady = panSteadyLevelWide;
+    else if (path == SimdPath::Avx2)
+        m_settings.panSteady = panSteadyLevelAvx2;
     for (Amp& amp : m_amps)
         amp.bind(&m_settings);
 }

@@ -213,7 +213,7 @@ void Voice::applyHold2Scale()
     m_ampBank.setHold2Scale(scale);
 }
 
-void Voice::process(ControlCue<VoiceEvent>* cues, float** inputs, float* mix, int frames, std::int64_t channelMask,
+bool Voice::process(ControlCue<VoiceEvent>* cues, float** inputs, float* mix, int frames, std::int64_t channelMask,
                     std::int64_t* groupMasks, float* groupLevels)
 {
     if (m_blockSize <= 0 || frames <= 0 || frames > m_blockSize)
@@ -224,7 +224,7 @@ void Voice::process(ControlCue<VoiceEvent>* cues, float** inputs, float* mix, in
         drain(cues[0]);
         if (frames > 0)
             std::fill(mix, mix + 4 * static_cast<std::size_t>(frames), 0.0f);
-        return;
+        return false;
     }
     const std::int64_t samples = 2 * static_cast<std::int64_t>(frames);
     applyHold2Scale();
@@ -259,6 +259,7 @@ void Voice::process(ControlCue<VoiceEvent>* cues, float** inputs, float* mix, in
     }
     m_pMixer->process(static_cast<int>(samples), static_cast<int>(m_carry), m_renderMask);
     m_filterBank.process(m_renderMask, m_carry, samples);
+    const bool sounding = (m_renderMask[0] | m_renderMask[1]) != 0;
     m_ampBank.process(cues[0], mix, frames, m_renderMask, groupMasks, groupLevels, m_carry);
 
     m_carry -= samples;
@@ -272,6 +273,7 @@ void Voice::process(ControlCue<VoiceEvent>* cues, float** inputs, float* mix, in
         waves.rebuildStep();
     m_pControlCue = nullptr;
     m_pNoteCue = nullptr;
+    return sounding;
 }
 
 void Voice::carryLeadIn(const std::uint64_t* rendered)

@@ -60,8 +60,9 @@ public:
     // floats 4k..4k+3 are left and right of engine frames 2k and 2k + 1.
     // channelMask: the groups gated in this block; groupMasks and
     // groupLevels: the amplifiers' report, read at the start (the first mask
-    // holds the idle groups) and refreshed at the end.
-    virtual void process(ControlCue<VoiceEvent>* cues, float** inputs, float* mix, int frames,
+    // holds the idle groups) and refreshed at the end. Returns false when no
+    // voice sounded: the mix is exact zero.
+    virtual bool process(ControlCue<VoiceEvent>* cues, float** inputs, float* mix, int frames,
                          std::int64_t channelMask, std::int64_t* groupMasks, float* groupLevels);
 
     const NoteControl& noteControl(int group) const { return m_noteControls[group]; }

@@ -5,7 +5,10 @@
 #include <cassert>
 #include <cmath>
 #include <cstring>
+#include <new>
 #include <utility>
+
+#include <sys/mman.h>
 
 namespace
 {
@@ -48,6 +51,7 @@ struct EchoRun
 {
     EchoLane lanes[2];
     float* feedbackSource;
+    float writtenPeak;
     float envelope;
     float attack;
     float release;
@@ -80,6 +84,7 @@ void echoKernel(const float* in, float* out, int64_t frames, EchoRun& run)
                 v = lane.highPass->processHighPass(v);
             v += (feedbackSource[c ^ run.feedbackMode] - 1e-16f) * lane.feedback;
             *--lane.write = v;
+            run.writtenPeak = std::max(run.writtenPeak, std::fabs(v));
             float r;
             if (Fam == SteadyFamily)
             {
@@ -117,6 +122,18 @@ constexpr std::array<EchoKernel, sizeof...(I)> makeKernelTable(std::index_sequen
 const std::array<EchoKernel, 32> kEchoKernels = makeKernelTable(std::make_index_sequence<32>{});
 
 constexpr float kFadeSeconds = 0.02f;
+
+// Fresh zero pages straight from the system, which lends them only once
+// they are written: memory the delays never reach costs nothing. (The
+// allocator would hand back used memory and clear it, page by page.)
+boost::shared_array<float> zeroedSamples(int64_t count)
+{
+    const std::size_t bytes = std::size_t(count) * sizeof(float);
+    void* pages = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (pages == MAP_FAILED)
+        throw std::bad_alloc();
+    return boost::shared_array<float>(static_cast<float*>(pages), [bytes](float* samples) { munmap(samples, bytes); });
+}
 constexpr float kShrinkSeconds = 2.0f;
 }
 
@@ -244,7 +261,16 @@ void Echo::housekeeping(int c, int64_t remaining)
 
     if (channel.state == SilentRead)
     {
-        if (channel.delay < channel.filled)
+        // Forgotten memory is heard from the first sample a full delay
+        // reaches, as the memory would have been.
+        if (channel.delay <= channel.filled && m_forgotten)
+        {
+            channel.read = locate(c, channel.delay);
+            channel.state = Steady;
+            channel.currentDelay = channel.delay;
+            channel.pendingDelay = channel.delay;
+        }
+        else if (channel.delay < channel.filled)
         {
             channel.read = locate(c, channel.delay);
             channel.fadeCounter = m_fadeLength;
@@ -277,6 +303,7 @@ bool Echo::process(const float* in, float* out, int64_t frames)
         return m_levelOn;
     }
 
+    m_written = true;
     for (Channel& channel : m_channels)
     {
         channel.highPass.flushDenormals();
@@ -300,8 +327,9 @@ bool Echo::process(const float* in, float* out, int64_t frames)
             // the calls are split.
             const bool waiting = channel.state == SilentRead ||
                                  (channel.state == Steady && channel.delay != channel.currentDelay);
-            if (waiting && channel.delay >= channel.filled)
-                run = std::min(run, channel.delay - channel.filled + 1);
+            const int64_t needed = channel.delay + (m_forgotten && channel.state == SilentRead ? 0 : 1);
+            if (waiting && needed > channel.filled)
+                run = std::min(run, needed - channel.filled);
         }
 
         EchoRun echoRun;
@@ -347,6 +375,7 @@ bool Echo::process(const float* in, float* out, int64_t frames)
             lane.lowPass = &channel.lowPass;
         }
         echoRun.feedbackSource = m_feedbackSource;
+        echoRun.writtenPeak = m_writtenPeak;
         echoRun.envelope = m_envelope;
         echoRun.attack = m_attack;
         echoRun.release = m_release;
@@ -357,6 +386,7 @@ bool Echo::process(const float* in, float* out, int64_t frames)
         const int family = (anyFading ? FadingFamily : SteadyFamily) | (anySilent ? SilentFamily : SteadyFamily);
         kEchoKernels[std::size_t(family) * 8 + m_modeFlags](in, out, run, echoRun);
         m_envelope = echoRun.envelope;
+        m_writtenPeak = echoRun.writtenPeak;
 
         for (int c = 0; c < 2; ++c)
         {
@@ -533,6 +563,7 @@ void Echo::updateFollower()
 
 void Echo::releaseMemory()
 {
+    m_written = false;
     for (Channel& channel : m_channels)
     {
         channel.blocks.clear();
@@ -564,9 +595,9 @@ void Echo::setSampleRate(float rate)
     {
         channel.blocks.reserve(std::max<std::size_t>(30, spareCount + 1));
         channel.spare.reserve(spareCount);
-        channel.blocks.push_back(Block{boost::shared_array<float>(new float[firstLength]()), 0, firstLength});
+        channel.blocks.push_back(Block{zeroedSamples(firstLength), 0, firstLength});
         for (std::size_t i = 0; i < spareCount; ++i)
-            channel.spare.push_back(SpareBlock{boost::shared_array<float>(new float[m_blockLength]()), false});
+            channel.spare.push_back(SpareBlock{zeroedSamples(m_blockLength), false});
         channel.write = Pointer{0, firstLength};
         channel.read = channel.write;
         channel.filled = 0;
@@ -598,8 +629,9 @@ void Echo::clear()
         {
             grow(c);
         }
-        for (Block& block : channel.blocks)
-            std::fill_n(block.samples.get(), block.length, 0.0f);
+        if (m_written)
+            for (Block& block : channel.blocks)
+                std::fill_n(block.samples.get(), block.length, 0.0f);
         for (SpareBlock& spare : channel.spare)
         {
             if (spare.dirty)
@@ -616,6 +648,7 @@ void Echo::clear()
         channel.state = Steady;
         channel.idle = 0;
     }
+    m_written = false;
     m_envelope = 0.0f;
     updateFollower();
     for (Channel& channel : m_channels)
@@ -625,8 +658,27 @@ void Echo::clear()
     }
 }
 
+float Echo::takeWrittenPeak()
+{
+    const float peak = m_writtenPeak;
+    m_writtenPeak = 0.0f;
+    return peak;
+}
+
+int64_t Echo::longestDelay() const
+{
+    return std::max(m_channels[0].delay, m_channels[1].delay);
+}
+
+void Echo::forget()
+{
+    restart();
+    m_forgotten = true;
+}
+
 void Echo::restart()
 {
+    m_forgotten = false;
     for (int c = 0; c < 2; ++c)
     {
         Channel& channel = m_channels[c];

@@ -50,6 +50,14 @@ public:
     // Counts the memory as empty: silent until a full delay has been
     // written, then a fade in.
     void restart();
+    // Counts memory that holds nothing audible as empty: silent until a
+    // full delay has been written, then heard at once, as it would have
+    // been heard from the memory.
+    void forget();
+    // The largest magnitude written to the memory since the last call.
+    float takeWrittenPeak();
+    // The longer of the two channels' delays, in engine samples.
+    int64_t longestDelay() const;
 
     // The host tempo is held in this range; with the patch's own tempo
     // (32..192 bpm), 32 units and 4 units per beat it bounds the longest
@@ -145,6 +153,11 @@ private:
     float m_level = 0.0f;
     int64_t m_fadeLength = 0;
     bool m_levelOn = false;
+    // The memory was forgotten: no fade in once it holds a full delay.
+    bool m_forgotten = false;
+    float m_writtenPeak = 0.0f;
+    // The memory in the rings was written since it was last zeroed.
+    bool m_written = false;
     int64_t m_shrinkAfter = 0;
     int64_t m_maxDelay = 0;
     int64_t m_blockLength = 0;

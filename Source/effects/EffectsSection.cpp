@@ -1,6 +1,7 @@
 #include "Source/effects/EffectsSection.h"
 
 #include <algorithm>
+#include <cmath>
 #include <new>
 
 #include "Source/effects/Echo.h"
@@ -20,6 +21,10 @@ constexpr std::int64_t kDelayTempoFromHost = 31;
 // is brought down to the host's range here.
 constexpr float kVolumeScale = 0.125f;
 constexpr float kInitialGain = 0.5f;
+
+// What is left of a sound below this, at the outputs or in the echo's
+// memory, is far below hearing: the chain may rest.
+constexpr float kInaudible = 1e-7f;
 
 // Bits of the active mask.
 constexpr std::int64_t ChorusInChain = 1;
@@ -83,7 +88,7 @@ void EffectsSection::setTempo(float bpm)
 }
 
 void EffectsSection::process(ControlCue<VoiceEvent>& cue, const float* mix, float* outLeft, float* outRight,
-                             int frames, int replace)
+                             int frames, int replace, bool mixSilent)
 {
     m_heldEvent = cue.pop();
     if (frames <= 0 || !mix || !outLeft || !outRight)
@@ -108,9 +113,68 @@ void EffectsSection::process(ControlCue<VoiceEvent>& cue, const float* mix, floa
             m_heldEvent = cue.pop();
         }
         const int end = m_heldEvent.isEmpty() ? frames : timeOf(m_heldEvent);
-        processStretch(mix, outLeft, outRight, position, end, replace);
+        // The chorus's sweep moves on through the rest, so that the next
+        // sound meets it where it would have; one that cannot skip wakes
+        // the section.
+        const bool chorusInChain = m_effectsActive != 0 && (m_activeMask & ChorusInChain) != 0;
+        if (m_resting && mixSilent && chorusInChain && !m_chorus->skip(end - position))
+        {
+            m_resting = false;
+            m_quietSamples = 0;
+        }
+        if (m_resting && mixSilent)
+        {
+            if (replace)
+            {
+                std::fill(outLeft + position, outLeft + end, 0.0f);
+                std::fill(outRight + position, outRight + end, 0.0f);
+            }
+        }
+        else
+        {
+            processStretch(mix, outLeft, outRight, position, end, replace);
+        }
         position = end;
     }
+    watchForRest(outLeft, outRight, frames, mixSilent);
+}
+
+void EffectsSection::watchForRest(const float* outLeft, const float* outRight, int frames, bool mixSilent)
+{
+    if (!mixSilent)
+    {
+        m_resting = false;
+        m_quietSamples = 0;
+        return;
+    }
+    if (m_resting)
+        return;
+    if (m_effectsActive != 0 && (m_activeMask & ChorusInChain) != 0 && !m_chorus->canSkip())
+    {
+        m_quietSamples = 0;
+        return;
+    }
+    // Accumulated outputs hold the host's sound as well: only this block's
+    // own share would tell, so the peak errs towards sound.
+    float peak = m_echo->takeWrittenPeak();
+    for (int i = 0; i < frames; ++i)
+        peak = std::max({peak, std::fabs(outLeft[i]), std::fabs(outRight[i])});
+    if (!(peak < kInaudible))
+    {
+        m_quietSamples = 0;
+        return;
+    }
+    m_quietSamples += 2 * static_cast<std::int64_t>(frames);
+    // The echo's memory and the chorus's delay line, the longest either
+    // reaches back.
+    const std::int64_t reach = m_echo->longestDelay() + ChorusIntReference::kDelayFrames;
+    if (m_quietSamples <= reach)
+        return;
+    // What the chain still holds is forgotten, so that the next sound starts
+    // from exact zero rather than from the dust of the last one.
+    m_resting = true;
+    m_echo->forget();
+    m_halfBand->clear();
 }
 
 void EffectsSection::updateActiveMask()

@@ -32,9 +32,13 @@ public:
 
     // The mix holds four floats per host sample: left and right of engine
     // frame 2k, then of frame 2k + 1. replace 1 writes the outputs, 0 adds
-    // to them.
+    // to them. mixSilent: the mix is exact zero. Once it has been for as long
+    // as the chain's memory reaches back and nothing audible is left in the
+    // chain, the section rests: it writes exact zero and does no work per
+    // sample until the mix sounds again.
     void process(ControlCue<VoiceEvent>& cue, const float* mix, float* outLeft, float* outRight, int frames,
-                 int replace);
+                 int replace, bool mixSilent = false);
+    bool isResting() const { return m_resting; }
 
     // Set while the echo follows the host's tempo.
     bool delayTempoFromHost() const { return m_delayTempoFromHost != 0; }
@@ -44,6 +48,8 @@ private:
     void applyEvent(const VoiceEvent& event);
     void processStretch(const float* mix, float* outLeft, float* outRight, int from, int to, int replace);
     void updateActiveMask();
+    // Counts the block's quiet samples and comes to rest once enough are.
+    void watchForRest(const float* outLeft, const float* outRight, int frames, bool mixSilent);
 
     std::unique_ptr<Echo> m_echo;
     std::unique_ptr<CHalfBandFilter> m_halfBand;
@@ -60,4 +66,8 @@ private:
     // Set once audio has passed the chorus by: its delay line then holds
     // sound from before, which must not come back when it rejoins.
     bool m_chorusStale = false;
+    // Engine samples of silent mix since the chain last held anything
+    // audible.
+    std::int64_t m_quietSamples = 0;
+    bool m_resting = false;
 };

@@ -2,6 +2,7 @@
 // no file: all three are counted on the thread that processes a block, while
 // it does.
 
+#include "Source/parameters/ParameterTable.h"
 #include "tests/Source/patchtree/PatchLibraryTestSupport.h"
 #include "tests/support/Deliverables.h"
 #include "tests/support/SoundingPlugin.h"
@@ -375,7 +376,17 @@ TEST_P(BlockAllocation, BlocksAllocateNothing)
     synth.midi(at + 9000, 0xB0, 64, 0);
     synth.midi(at + 9100, 0xB0, 69, 0);
     synth.midi(at + 9200, 0xB0, 123, 0);
-    EXPECT_EQ(synth.countedRun(2 * 44100), 0);
+    synth.plugin->setParameter(Param::EffectActive, 1.0f);
+    synth.plugin->setParameter(Param::DelayLevel, 0.5f);
+    EXPECT_EQ(synth.countedRun(44100 + 3000), 0);
+    // The echo's lengths change while the notes sound: the longest and the
+    // shortest.
+    synth.plugin->setParameter(Param::DelayLengthLeft, 1.0f);
+    synth.plugin->setParameter(Param::DelayLengthRight, 0.0f);
+    EXPECT_EQ(synth.countedRun(44100), 0);
+    synth.plugin->setParameter(Param::DelayLengthLeft, 0.0f);
+    synth.plugin->setParameter(Param::DelayLengthRight, 1.0f);
+    EXPECT_EQ(synth.countedRun(44100), 0);
 }
 
 // The audio thread only leaves a MIDI program change for the worker, and the

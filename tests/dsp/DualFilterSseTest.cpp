@@ -1,6 +1,7 @@
 #include "dsp/DualFilterSse.h"
 #include "simd/SystemInfo.h"
 #include "tests/dsp/FilterTestSupport.h"
+#include "tests/support/SimdPaths.h"
 
 #include <gtest/gtest.h>
 
@@ -78,8 +79,8 @@ TEST(DualFilterSse, MatchesThePortableFilterAcrossChangesOfModeAndMask)
 
 namespace
 {
-// Thirty-one pairs: one group of each size, wide or four-lane, and one alone.
-void expectGroupsMatchPairsAlone(bool wide)
+// Thirty-one pairs: groups of every size of the path, and one alone.
+void expectGroupsMatchPairsAlone(SimdPath path)
 {
     std::mt19937 rng(5);
     const int pairs = 31;
@@ -122,7 +123,7 @@ void expectGroupsMatchPairsAlone(bool wide)
                 streamPointers.push_back(streams[p].data());
             }
             DualFilterSse::processPairs(filters.data(), bufferPointers.data(), streamPointers.data(), masks.data(),
-                                        pairs, 0, c.current, c.fresh, mode, wide);
+                                        pairs, 0, c.current, c.fresh, mode, path);
             for (int p = 0; p < pairs; ++p)
             {
                 grouped[p]->setStartMask(~static_cast<std::uint32_t>(masks[p]));
@@ -133,8 +134,10 @@ void expectGroupsMatchPairsAlone(bool wide)
         }
         for (int p = 0; p < pairs; ++p)
         {
-            EXPECT_EQ(alone[p].out[0], together[p].out[0]) << modeNames[std::min(mode, 8)] << " pair " << p << (wide ? " wide" : "");
-            EXPECT_EQ(alone[p].out[1], together[p].out[1]) << modeNames[std::min(mode, 8)] << " pair " << p << (wide ? " wide" : "");
+            const std::string what = std::string(modeNames[std::min(mode, 8)]) + " pair " + std::to_string(p) + " " +
+                                     SystemInfo::simdPathName(path);
+            EXPECT_EQ(alone[p].out[0], together[p].out[0]) << what;
+            EXPECT_EQ(alone[p].out[1], together[p].out[1]) << what;
         }
     }
 }
@@ -143,14 +146,21 @@ void expectGroupsMatchPairsAlone(bool wide)
 
 TEST(DualFilterSse, PairsFilteredTogetherMatchPairsFilteredAlone)
 {
-    expectGroupsMatchPairsAlone(false);
+    expectGroupsMatchPairsAlone(SimdPath::Sse);
+}
+
+TEST(DualFilterSse, PairsFilteredOnEightLaneVectorsMatchPairsFilteredAlone)
+{
+    if (!processorRuns(SimdPath::Avx2))
+        GTEST_SKIP() << "no eight-lane vectors on this processor";
+    expectGroupsMatchPairsAlone(SimdPath::Avx2);
 }
 
 TEST(DualFilterSse, PairsFilteredOnWideVectorsMatchPairsFilteredAlone)
 {
-    if (!SystemInfo().hasWideVectors())
+    if (!processorRuns(SimdPath::Avx512))
         GTEST_SKIP() << "no sixteen-lane vectors on this processor";
-    expectGroupsMatchPairsAlone(true);
+    expectGroupsMatchPairsAlone(SimdPath::Avx512);
 }
 
 TEST(DualFilterSse, AFourPoleRunOfOneStepWritesBothSamples)

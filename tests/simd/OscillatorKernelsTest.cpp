@@ -1,7 +1,7 @@
 #include "simd/OscillatorKernels.h"
 
 #include "TestSignals.h"
-#include "simd/SystemInfo.h"
+#include "tests/support/SimdPaths.h"
 
 #include <gtest/gtest.h>
 
@@ -22,9 +22,10 @@ std::vector<float> randomTable(std::mt19937& random, int size)
     return table;
 }
 
-// Read starts for the wide readers: anywhere, just before a wrap of the
-// table or of the 32-bit phase, and just before the guard samples.
-std::uint32_t startPhase(std::mt19937& random, int trial, std::uint32_t indexMask)
+// Read starts for the wider readers: anywhere, just before a wrap of the
+// table or of the 32-bit phase, and just before the guard samples, where a
+// window of two vectors of `lanes` samples no longer fits.
+std::uint32_t startPhase(std::mt19937& random, int trial, std::uint32_t indexMask, int lanes)
 {
     const std::uint32_t range = indexMask & 0xFFFFu;
     const std::uint32_t back = random() % 40;
@@ -37,7 +38,7 @@ std::uint32_t startPhase(std::mt19937& random, int trial, std::uint32_t indexMas
     case 2:
         return 0u - (back << 16) - (random() & 0xFFFFu);
     default:
-        return ((range - 28 - back % 8) << 16) | (random() & 0xFFFFu);
+        return ((range - (2 * lanes - 4) - back % 8) << 16) | (random() & 0xFFFFu);
     }
 }
 
@@ -156,57 +157,55 @@ TEST(OscillatorKernels, NoiseWritesOnlyItsTicks)
 
 namespace
 {
-// The wide reader (or pulse reader) against the four-lane one over tables of
-// every size, from starts near every wrap.
-void expectWideReaderMatches(unsigned seed, bool pulse)
+// The kernels of a path wider than four lanes.
+struct WiderKernels
+{
+    SimdPath path;
+    int lanes;
+    decltype(&interpolateOscillatorWide) read;
+    decltype(&interpolateOscillatorPwmWide) readPulse;
+    decltype(&processNoiseWide) noise;
+};
+
+const WiderKernels kEightLanes{SimdPath::Avx2, 8, interpolateOscillatorAvx2, interpolateOscillatorPwmAvx2,
+                               processNoiseAvx2};
+const WiderKernels kSixteenLanes{SimdPath::Avx512, 16, interpolateOscillatorWide, interpolateOscillatorPwmWide,
+                                 processNoiseWide};
+
+// The wider reader (or pulse reader) against the four-lane one over tables
+// of every size, from starts near every wrap.
+void expectWiderReaderMatches(const WiderKernels& kernels, unsigned seed, bool pulse)
 {
     std::mt19937 random(seed);
     for (int trial = 0; trial < 800; ++trial)
     {
         const int size = 256 << (trial % 11);
         std::vector<float> table = randomTable(random, size);
-        const std::uint32_t phase = startPhase(random, trial, size - 1);
+        const std::uint32_t phase = startPhase(random, trial, size - 1, kernels.lanes);
         const std::uint32_t step = anyStep(random, trial);
         // Any offset, and offsets that put the other read near the end.
         const std::uint32_t offset = trial % 2 ? static_cast<std::uint32_t>(random())
                                                : static_cast<std::uint32_t>(size - 40 + random() % 40);
-        std::vector<float> sse(64), wide(68, 7.0f);
+        std::vector<float> sse(64), wider(68, 7.0f);
         const float* t = table.data();
         const std::uint32_t a =
             pulse ? interpolateOscillatorPwmAsm(oscillatorConstants, t, sse.data(), 16, phase, step, size - 1, offset)
                   : interpolateOscillatorAsm(oscillatorConstants, t, sse.data(), 15, phase, step, size - 1);
         const std::uint32_t b =
-            pulse ? interpolateOscillatorPwmWide(oscillatorConstants, t, wide.data(), 16, phase, step, size - 1, offset)
-                  : interpolateOscillatorWide(oscillatorConstants, t, wide.data(), 15, phase, step, size - 1);
+            pulse ? kernels.readPulse(oscillatorConstants, t, wider.data(), 16, phase, step, size - 1, offset)
+                  : kernels.read(oscillatorConstants, t, wider.data(), 15, phase, step, size - 1);
         ASSERT_EQ(a, b);
         for (int n = 0; n < 64; ++n)
-            ASSERT_EQ(bitsOf(sse[n]), bitsOf(wide[n])) << "trial " << trial << " sample " << n;
-        EXPECT_EQ(wide[64], 7.0f);
+            ASSERT_EQ(bitsOf(sse[n]), bitsOf(wider[n])) << "trial " << trial << " sample " << n;
+        EXPECT_EQ(wider[64], 7.0f);
     }
 }
-}
 
-TEST(OscillatorKernels, WideReaderEqualsSseReader)
+void expectWiderNoiseMatches(const WiderKernels& kernels)
 {
-    if (!SystemInfo().hasWideVectors())
-        GTEST_SKIP() << "no sixteen-lane vectors on this processor";
-    expectWideReaderMatches(15, false);
-}
-
-TEST(OscillatorKernels, WidePulseReaderEqualsSsePulseReader)
-{
-    if (!SystemInfo().hasWideVectors())
-        GTEST_SKIP() << "no sixteen-lane vectors on this processor";
-    expectWideReaderMatches(16, true);
-}
-
-TEST(OscillatorKernels, WideNoiseContinuesTheSseSequence)
-{
-    if (!SystemInfo().hasWideVectors())
-        GTEST_SKIP() << "no sixteen-lane vectors on this processor";
     for (std::uint32_t seed : {0u, 1u, 0xDEADBEEFu, 0xFFFFFFFFu})
     {
-        std::vector<float> sse(64 * 6, 0.0f), wide(64 * 6, 0.0f);
+        std::vector<float> sse(64 * 6, 0.0f), wider(64 * 6, 0.0f);
         alignas(16) float sseCarry[4];
         std::uint32_t sseState = seed;
         for (float& sample : sseCarry)
@@ -214,18 +213,61 @@ TEST(OscillatorKernels, WideNoiseContinuesTheSseSequence)
             sample = noiseSample(sseState);
             sseState = nextNoiseState(sseState);
         }
-        alignas(16) float wideCarry[4] = {sseCarry[0], sseCarry[1], sseCarry[2], sseCarry[3]};
-        std::uint32_t wideState = sseState;
+        alignas(16) float widerCarry[4] = {sseCarry[0], sseCarry[1], sseCarry[2], sseCarry[3]};
+        std::uint32_t widerState = sseState;
         // Runs of several ticks, one tick and none.
         for (const auto& [first, end] : {std::pair<int, int>{0, 2}, {2, 2}, {2, 3}, {3, 6}})
         {
             sseState = processNoiseAsm(sse.data(), first, sseCarry, end, sseState);
-            wideState = processNoiseWide(wide.data(), first, wideCarry, end, wideState);
-            ASSERT_EQ(sseState, wideState);
+            widerState = kernels.noise(wider.data(), first, widerCarry, end, widerState);
+            ASSERT_EQ(sseState, widerState);
             for (int j = 0; j < 4; ++j)
-                ASSERT_EQ(bitsOf(sseCarry[j]), bitsOf(wideCarry[j]));
+                ASSERT_EQ(bitsOf(sseCarry[j]), bitsOf(widerCarry[j]));
         }
         for (int n = 0; n < 64 * 6; ++n)
-            ASSERT_EQ(bitsOf(sse[n]), bitsOf(wide[n])) << "seed " << seed << " sample " << n;
+            ASSERT_EQ(bitsOf(sse[n]), bitsOf(wider[n])) << "seed " << seed << " sample " << n;
     }
+}
+}
+
+TEST(OscillatorKernels, WideReaderEqualsSseReader)
+{
+    if (!processorRuns(SimdPath::Avx512))
+        GTEST_SKIP() << "no sixteen-lane vectors on this processor";
+    expectWiderReaderMatches(kSixteenLanes, 15, false);
+}
+
+TEST(OscillatorKernels, WidePulseReaderEqualsSsePulseReader)
+{
+    if (!processorRuns(SimdPath::Avx512))
+        GTEST_SKIP() << "no sixteen-lane vectors on this processor";
+    expectWiderReaderMatches(kSixteenLanes, 16, true);
+}
+
+TEST(OscillatorKernels, WideNoiseContinuesTheSseSequence)
+{
+    if (!processorRuns(SimdPath::Avx512))
+        GTEST_SKIP() << "no sixteen-lane vectors on this processor";
+    expectWiderNoiseMatches(kSixteenLanes);
+}
+
+TEST(OscillatorKernels, EightLaneReaderEqualsSseReader)
+{
+    if (!processorRuns(SimdPath::Avx2))
+        GTEST_SKIP() << "no eight-lane vectors on this processor";
+    expectWiderReaderMatches(kEightLanes, 17, false);
+}
+
+TEST(OscillatorKernels, EightLanePulseReaderEqualsSsePulseReader)
+{
+    if (!processorRuns(SimdPath::Avx2))
+        GTEST_SKIP() << "no eight-lane vectors on this processor";
+    expectWiderReaderMatches(kEightLanes, 18, true);
+}
+
+TEST(OscillatorKernels, EightLaneNoiseContinuesTheSseSequence)
+{
+    if (!processorRuns(SimdPath::Avx2))
+        GTEST_SKIP() << "no eight-lane vectors on this processor";
+    expectWiderNoiseMatches(kEightLanes);
 }

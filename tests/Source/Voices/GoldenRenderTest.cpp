@@ -5,7 +5,9 @@
 // ZENTROVA_REGENERATE_GOLDEN=1 writes them anew instead.
 
 #include "dsp/Random.h"
+#include "TestSignals.h"
 #include "tests/support/Deliverables.h"
+#include "tests/support/SimdPaths.h"
 #include "tests/support/SoundingPlugin.h"
 #include "tests/support/TemporaryHome.h"
 
@@ -262,4 +264,47 @@ INSTANTIATE_TEST_SUITE_P(Patches, GoldenRender,
                                  if (c == '-')
                                      c = '_';
                              return name + "_" + std::get<1>(info.param).name;
+                         });
+
+namespace
+{
+class GoldenRenderOnEveryPath : public ::testing::TestWithParam<int>
+{
+protected:
+    TemporaryHome home;
+};
+}
+
+// Every vector path the processor runs renders each patch with the samples
+// of the four-lane kernels, bit for bit.
+TEST_P(GoldenRenderOnEveryPath, MatchesTheFourLaneRender)
+{
+    const Golden golden = goldens()[GetParam()];
+    const Flavour& flavour = *effectDeliverable().flavour;
+    std::vector<float> fourLane;
+    {
+        ForcedSimdPath forced(SimdPath::Sse);
+        fourLane = render(golden, flavour);
+    }
+    for (SimdPath path : runnableSimdPaths())
+    {
+        if (path == SimdPath::Sse)
+            continue;
+        ForcedSimdPath forced(path);
+        const std::vector<float> rendered = render(golden, flavour);
+        ASSERT_EQ(rendered.size(), fourLane.size());
+        for (std::size_t i = 0; i < rendered.size(); ++i)
+            ASSERT_EQ(bitsOf(rendered[i]), bitsOf(fourLane[i]))
+                << golden.name << " on " << SystemInfo::simdPathName(path) << ": frame " << i / 2
+                << (i % 2 ? " right" : " left");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Patches, GoldenRenderOnEveryPath, ::testing::Range(0, static_cast<int>(goldens().size())),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             std::string name = goldens()[info.param].name;
+                             for (char& c : name)
+                                 if (c == '-')
+                                     c = '_';
+                             return name;
                          });

@@ -45,7 +45,7 @@ public:
     // Renders mix (four floats per host sample) in blocks whose sizes
     // nextBlock chooses; events are sorted by their absolute times.
     void render(const std::vector<float>& mix, const std::vector<VoiceEvent>& events,
-                const std::function<int()>& nextBlock, int replace = 1)
+                const std::function<int()>& nextBlock, int replace = 1, bool tellSilence = false)
     {
         const std::int64_t total = std::int64_t(mix.size() / 4);
         left.resize(std::size_t(total), 0.0f);
@@ -63,8 +63,10 @@ public:
             cue.beginRead();
             if (section.delayTempoFromHost())
                 section.setTempo(hostTempo);
+            const bool silent = tellSilence && std::all_of(mix.begin() + 4 * start, mix.begin() + 4 * (start + frames),
+                                                           [](float x) { return x == 0.0f; });
             section.process(cue, mix.data() + 4 * start, left.data() + start, right.data() + start, frames,
-                            replace);
+                            replace, silent);
             start += frames;
         }
     }
@@ -476,4 +478,33 @@ TEST(EffectsSection, InThePluginTheChainWritesOrAddsSilenceAndTakesEveryEvent)
         ASSERT_NEAR(right[std::size_t(k)], -0.5f, 1e-12f) << k;
     }
     effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
+}
+
+TEST(EffectsSection, RestsInALongSilenceAndTheNextSoundStartsAsItWouldHave)
+{
+    constexpr float kRate = 48000.0f;
+    const std::vector<VoiceEvent> events = fullChain(0);
+    const std::vector<float> burst = noiseMix(4800, 7, 0.2f);
+    std::vector<float> played = burst;
+    played.resize(played.size() + 4 * 48000, 0.0f);
+
+    SectionRun rested(kRate, 100);
+    std::vector<float> silence = burst;
+    silence.resize(silence.size() + 4 * std::size_t(12 * kRate), 0.0f);
+    rested.render(silence, events, fixedBlocks(100), 1, true);
+    ASSERT_TRUE(rested.section.isResting());
+    const std::size_t lastSecond = rested.left.size() - std::size_t(kRate);
+    EXPECT_TRUE(std::all_of(rested.left.begin() + lastSecond, rested.left.end(), [](float x) { return x == 0.0f; }));
+    EXPECT_TRUE(std::all_of(rested.right.begin() + lastSecond, rested.right.end(), [](float x) { return x == 0.0f; }));
+
+    rested.render(played, {}, fixedBlocks(100), 1, true);
+    EXPECT_FALSE(rested.section.isResting());
+    SectionRun awake(kRate, 100);
+    awake.render(silence, events, fixedBlocks(100));
+    awake.render(played, {}, fixedBlocks(100));
+    EXPECT_LT(maxDifference(rested.left, awake.left), 1e-6);
+    EXPECT_LT(maxDifference(rested.right, awake.right), 1e-6);
+    // The echo was heard, not faded in.
+    const std::size_t echoAt = std::size_t(0.375 * kRate) + 100;
+    EXPECT_GT(std::fabs(rested.left[echoAt]) + std::fabs(rested.left[echoAt + 1]), 1e-3);
 }

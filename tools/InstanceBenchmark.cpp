@@ -1,0 +1,144 @@
+#include "tools/InstanceBenchmark.h"
+
+#include "tools/HostedPlugin.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <ctime>
+#include <fstream>
+#include <memory>
+#include <vector>
+
+#include <unistd.h>
+
+namespace
+{
+double residentMegabytes()
+{
+    std::ifstream statm("/proc/self/statm");
+    long long size = 0, resident = 0;
+    statm >> size >> resident;
+    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+double threadCpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
+}
+
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0.0;
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : 0.5 * (values[n / 2 - 1] + values[n / 2]);
+}
+
+class Blocks
+{
+public:
+    Blocks(HostedPlugin& plugin)
+        : m_plugin(plugin), m_frames(plugin.settings().blockSize),
+          m_buffers(std::max(2, plugin.effect()->numOutputs) + std::max(0, plugin.effect()->numInputs),
+                    std::vector<float>(static_cast<std::size_t>(m_frames), 0.0f))
+    {
+        const int outputs = std::max(2, plugin.effect()->numOutputs);
+        for (std::size_t i = 0; i < m_buffers.size(); ++i)
+            (static_cast<int>(i) < outputs ? m_outputs : m_inputs).push_back(m_buffers[i].data());
+        if (m_inputs.empty())
+            m_inputs.push_back(nullptr);
+    }
+
+    void note(int channel, int key, bool on)
+    {
+        VstMidiEvent event{};
+        event.type = kVstMidiType;
+        event.byteSize = sizeof(VstMidiEvent);
+        event.midiData[0] = static_cast<char>((on ? 0x90 : 0x80) | channel);
+        event.midiData[1] = static_cast<char>(key);
+        event.midiData[2] = static_cast<char>(on ? 100 : 64);
+        m_events.push_back(event);
+    }
+
+    // Returns the block's peak output.
+    double block()
+    {
+        m_plugin.processBlock(m_events, m_inputs.data(), m_outputs.data(), m_frames);
+        m_events.clear();
+        double peak = 0.0;
+        for (int c = 0; c < 2; ++c)
+            for (float sample : m_buffers[static_cast<std::size_t>(c)])
+                peak = std::max(peak, std::fabs(static_cast<double>(sample)));
+        return peak;
+    }
+
+    void seconds(double duration, double* peak = nullptr)
+    {
+        const long long count = std::llround(duration * m_plugin.settings().sampleRate / m_frames);
+        for (long long i = 0; i < count; ++i)
+        {
+            const double p = block();
+            if (peak)
+                *peak = std::max(*peak, p);
+        }
+    }
+
+private:
+    HostedPlugin& m_plugin;
+    int m_frames;
+    std::vector<std::vector<float>> m_buffers;
+    std::vector<float*> m_outputs;
+    std::vector<float*> m_inputs;
+    std::vector<VstMidiEvent> m_events;
+};
+} // namespace
+
+InstanceBenchmark::Result InstanceBenchmark::run(const BenchmarkSubject& subject, const Case& benchmarkCase)
+{
+    HostSettings settings;
+    settings.sampleRate = benchmarkCase.sampleRate;
+    settings.blockSize = benchmarkCase.blockSize;
+    Result result;
+
+    std::vector<double> megabytes, milliseconds;
+    {
+        std::vector<std::unique_ptr<HostedPlugin>> project;
+        for (int i = 0; i < benchmarkCase.instances; ++i)
+        {
+            const double before = residentMegabytes();
+            const auto start = std::chrono::steady_clock::now();
+            project.push_back(std::make_unique<HostedPlugin>(subject.path, settings));
+            project.back()->resume();
+            Blocks(*project.back()).block();
+            const auto end = std::chrono::steady_clock::now();
+            megabytes.push_back(residentMegabytes() - before);
+            milliseconds.push_back(1e3 * std::chrono::duration<double>(end - start).count());
+        }
+    }
+    result.firstMegabytes = megabytes.front();
+    result.firstOpenMilliseconds = milliseconds.front();
+    result.megabytesPerInstance = median(std::vector<double>(megabytes.begin() + 1, megabytes.end()));
+    result.openMilliseconds = median(std::vector<double>(milliseconds.begin() + 1, milliseconds.end()));
+
+    // One note of the demanding patch, with its chorus and echo.
+    HostedPlugin plugin(subject.path, settings);
+    applySettings(plugin, subject.patch(1));
+    plugin.resume();
+    plugin.setPlaying(true);
+    Blocks blocks(plugin);
+    const BenchmarkNote note = subject.notes(1).front();
+    blocks.note(note.channel, note.note, true);
+    blocks.seconds(1.0);
+    blocks.note(note.channel, note.note, false);
+    blocks.seconds(benchmarkCase.silenceFrom);
+    const double start = threadCpuSeconds();
+    blocks.seconds(benchmarkCase.silenceTo - benchmarkCase.silenceFrom, &result.silencePeak);
+    result.silenceCpuPercent =
+        100.0 * (threadCpuSeconds() - start) / (benchmarkCase.silenceTo - benchmarkCase.silenceFrom);
+    plugin.setPlaying(false);
+    return result;
+}
