@@ -100,6 +100,9 @@ TEST_P(PanelScreenshots, ShowTheBrowserAndEachEditModeWithTheBundlesImages)
     // The edit-mode knob steps once per wheel notch: keyboard, the two
     // user waves, controller set-up.
     const char* modes[] = {"keyboard", "wave1", "wave2", "midi"};
+    // No shot of an earlier run may stand in for a missing one.
+    for (const std::string state : {"keyboard", "wave1", "wave2", "midi", "browser", "browser-closed"})
+        fs::remove(shot(state));
     std::string script = "wait 500\nscreenshot " + shot(modes[0]) + "\nclick 1 " + centre(*browserOpen) +
                          "\nwait 300\nscreenshot " + shot("browser") + "\nclick 1 " + centre(*browserClose) +
                          "\nwait 300\nscreenshot " + shot("browser-closed") + "\nmove " + centre(*editMode) + "\n";
