@@ -40,8 +40,26 @@ struct Window
 
 const Window kWindows[] = {{"Small", 836, 490}, {"Regular", 1024, 386}, {"Large", 1600, 602}};
 
-// The frames each bitmap is cut into, and whether it is a panel.
-void collectBitmaps(ticpp::Element* element, std::map<std::string, std::pair<int, bool>>& bitmaps)
+// A bitmap that needs a size of its own: width, frame height, frames.
+struct Shape
+{
+    int width;
+    int frameHeight;
+    int frames;
+};
+
+// Two states of a white key 24x100 and of a black key 14x60; bars of the
+// bar graph of 8x6 segments.
+constexpr int kWhiteKeyWidth = 24;
+constexpr int kWhiteKeyHeight = 100;
+const char* const kLearnButton = "1024_Learn_btn";
+const std::map<std::string, Shape> kShapes = {
+    {"whitebitmap", {kWhiteKeyWidth, kWhiteKeyHeight, 2}}, {"blackbitmap", {14, 60, 2}}, {"barbitmap", {8, 6, 2}}};
+
+// The frames each bitmap is cut into, and whether it is a panel; the
+// images that need a size of their own apart.
+void collectBitmaps(ticpp::Element* element, std::map<std::string, std::pair<int, bool>>& bitmaps,
+                    std::map<std::string, Shape>& sized)
 {
     ticpp::Iterator<ticpp::Element> child;
     for (child = child.begin(element); child != child.end(); ++child)
@@ -55,7 +73,10 @@ void collectBitmaps(ticpp::Element* element, std::map<std::string, std::pair<int
             entry.first = std::max({entry.first, frames, 1});
             entry.second = entry.second || child->GetAttribute("type") == "ViewContainer";
         }
-        collectBitmaps(child.Get(), bitmaps);
+        for (const auto& [attribute, shape] : kShapes)
+            if (!child->GetAttribute(attribute).empty())
+                sized.emplace(child->GetAttribute(attribute), shape);
+        collectBitmaps(child.Get(), bitmaps, sized);
     }
 }
 
@@ -87,7 +108,8 @@ protected:
         GuiLayout layout;
         ASSERT_EQ(layout.load(), 1);
         for (const LayoutConfiguration& configuration : layout.getConfigurations())
-            collectBitmaps(layout.frameElement(configuration.name), bitmaps);
+            collectBitmaps(layout.frameElement(configuration.name), bitmaps, sized);
+        bitmaps[kLearnButton] = {2, false};
         for (const Deliverable& deliverable : kDeliverables)
         {
             const fs::path bundle = root / (std::string(deliverable.name) + ".vst") / "Contents";
@@ -106,6 +128,14 @@ protected:
                 else
                     writeImage(bundle / "Resources" / file, 32, 32, shape.first, 0xFF008040u);
             }
+            for (const auto& [name, shape] : sized)
+            {
+                char file[32];
+                std::snprintf(file, sizeof file, "bmp%05d.png", Bitmaps().resourceNumber(name));
+                if (Bitmaps().resourceNumber(name) >= 0)
+                    writeImage(bundle / "Resources" / file, shape.width, shape.frameHeight, shape.frames,
+                               0xFF00C0C0u);
+            }
         }
     }
     void TearDown() override
@@ -123,10 +153,12 @@ protected:
 
     // The host's environment: the temporary home with a configuration file
     // that names the window.
-    std::string home(const std::string& layout) const
+    std::string home(const std::string& layout, const std::string& editMode = "Keyboard",
+                     const std::string& records = "") const
     {
         std::ofstream(root / "home/.config/com.vorlixworks.Zentrova2.sup")
-            << "Zentrova Configuration File\n{Layout}{" << layout << "}\n{Edit Mode}{Keyboard}\n";
+            << "Zentrova Configuration File\n{Layout}{" << layout << "}\n{Edit Mode}{" << editMode << "}\n"
+            << records;
         const std::string h = (root / "home").string();
         return "HOME=" + h + " XDG_CONFIG_HOME=" + h + "/.config XDG_DATA_HOME=" + h +
                "/.local/share XDG_DATA_DIRS=" + (root / "share").string() +
@@ -137,6 +169,16 @@ protected:
     // the plain images written above.
     bool centreOf(const std::string& configuration, const std::string& key, int& x, int& y)
     {
+        LayoutItem item;
+        if (!itemOf(configuration, key, item))
+            return false;
+        x = item.windowX + item.width / 2;
+        y = item.windowY + item.height / 2;
+        return true;
+    }
+
+    bool itemOf(const std::string& configuration, const std::string& key, LayoutItem& found)
+    {
         GuiLayout layout;
         if (layout.load() != 1)
             return false;
@@ -145,6 +187,13 @@ protected:
             if (candidate.name != configuration)
                 continue;
             const LayoutModel model(layout, candidate, [this](const std::string& bitmap, int& width, int& height) {
+                const auto shape = sized.find(bitmap);
+                if (shape != sized.end())
+                {
+                    width = shape->second.width;
+                    height = shape->second.frameHeight * shape->second.frames;
+                    return true;
+                }
                 const auto found = bitmaps.find(bitmap);
                 if (found == bitmaps.end())
                     return false;
@@ -155,8 +204,7 @@ protected:
             const LayoutItem* item = model.find(key);
             if (!item)
                 return false;
-            x = item->windowX + item->width / 2;
-            y = item->windowY + item->height / 2;
+            found = *item;
             return true;
         }
         return false;
@@ -164,6 +212,7 @@ protected:
 
     fs::path root;
     std::map<std::string, std::pair<int, bool>> bitmaps;
+    std::map<std::string, Shape> sized;
 };
 
 std::uint32_t pixelAt(const std::string& png, int x, int y)
@@ -246,4 +295,34 @@ TEST_F(EditorWindow, FiftyOpenAndCloseCyclesAndAHostDestroyedWindowLeaveNothingB
     EXPECT_EQ(opened, 51) << run.text();
     for (const std::string& line : run.lines)
         EXPECT_EQ(line.find("ERROR: AddressSanitizer"), std::string::npos) << line;
+}
+
+TEST_F(EditorWindow, AnOnScreenKeySoundsAndLightsOnlyOnceTheEnginePlayedIt)
+{
+    REQUIRE_DISPLAY();
+    // The lower half of the first white key, below the black ones.
+    LayoutItem keyboard;
+    ASSERT_TRUE(itemOf("Regular", "Keyboard", keyboard));
+    const int x = keyboard.windowX + kWhiteKeyWidth / 2;
+    const int y = keyboard.windowY + kWhiteKeyHeight * 4 / 5;
+    for (const Deliverable& deliverable : kDeliverables)
+    {
+        const std::string held = screenshotPath("editor-key-held.png");
+        const std::string played = screenshotPath("editor-key-played.png");
+        const std::string released = screenshotPath("editor-key-released.png");
+        const std::string at = std::to_string(x) + " " + std::to_string(y);
+        const HostRun run = runEditorHostWith(plugin(deliverable),
+                                              "wait 300\nprocess 1\nmove " + at + "\npress 1\nwait 200\nscreenshot " +
+                                                  held + "\nprocess 20\nwait 200\nscreenshot " + played +
+                                                  "\nrelease 1\nwait 100\nprocess 20\nwait 200\nscreenshot " +
+                                                  released + "\n",
+                                              "", home("Regular"));
+        const std::vector<std::string> peaks = run.after("host 1 peak ");
+        ASSERT_EQ(peaks.size(), 3u) << run.text();
+        EXPECT_LT(std::stod(peaks[0]), 1e-6) << "silent before the key";
+        EXPECT_GT(std::stod(peaks[1]), 1e-3) << deliverable.name << ": the held key sounds";
+        EXPECT_EQ(pixelAt(held, x, y) >> 16, 0u) << "unlit until the engine plays the note";
+        EXPECT_EQ(pixelAt(played, x, y) >> 16, 4u) << "lit once played";
+        EXPECT_EQ(pixelAt(released, x, y) >> 16, 0u) << "unlit once the note-off reached the engine";
+    }
 }
