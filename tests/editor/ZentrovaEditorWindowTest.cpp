@@ -326,3 +326,28 @@ TEST_F(EditorWindow, AnOnScreenKeySoundsAndLightsOnlyOnceTheEnginePlayedIt)
         EXPECT_EQ(pixelAt(released, x, y) >> 16, 0u) << "unlit once the note-off reached the engine";
     }
 }
+
+TEST_F(EditorWindow, CcSetupLearnBindsController74ToTheFilterFrequency)
+{
+    REQUIRE_DISPLAY();
+    // Controller 74 starts unbound; the learn button hangs below the knob's
+    // MIDI anchor.
+    LayoutItem knob;
+    ASSERT_TRUE(itemOf("Regular", "FilterFreq", knob));
+    const std::string learn =
+        std::to_string(knob.windowX + knob.midiX) + " " + std::to_string(knob.windowY + knob.midiY + 16);
+    for (const Deliverable& deliverable : kDeliverables)
+    {
+        const HostRun run = runEditorHostWith(plugin(deliverable),
+                                              "wait 300\ngetparam 2\nclick 1 " + learn +
+                                                  "\nwait 100\nmidi 0xB0 74 127\nwait 200\ngetparam 2\n"
+                                                  "midi 0xB0 74 0\ngetparam 2\nmidi 0xB0 74 127\ngetparam 2\n",
+                                              "", home("Regular", "CC Setup", "{Flt Frq}{-1}\n"));
+        const std::vector<std::string> values = run.after("host 1 param 2 ");
+        ASSERT_EQ(values.size(), 4u) << run.text();
+        EXPECT_EQ(values[1], values[0]) << deliverable.name << ": the controller that taught is not applied\n"
+                                        << run.text();
+        EXPECT_EQ(std::stod(values[2]), 0.0) << "controller 74 now moves the filter frequency";
+        EXPECT_EQ(std::stod(values[3]), 1.0);
+    }
+}
