@@ -351,3 +351,23 @@ TEST_F(EditorWindow, CcSetupLearnBindsController74ToTheFilterFrequency)
         EXPECT_EQ(std::stod(values[3]), 1.0);
     }
 }
+
+TEST_F(EditorWindow, ABarDragInTheSecondWavesEditModeAutomatesItsHarmonicBracketedByTheSameIndex)
+{
+    REQUIRE_DISPLAY();
+    // The second bar, half way up.
+    LayoutItem graph;
+    ASSERT_TRUE(itemOf("Regular", "HarmonicEditor", graph));
+    const std::string bar = std::to_string(graph.windowX + 12) + " " + std::to_string(graph.windowY + graph.height / 2);
+    const HostRun run = runEditorHostWith(plugin(kDeliverables[1]),
+                                          "wait 300\nmove " + bar +
+                                              "\npress 1\nwait 50\nmoveby 0 -20\nwait 50\nrelease 1\nwait 100\n",
+                                          "", home("Regular", "Wave 2"));
+    const int begin = run.find("host 1 beginEdit 132");
+    const int end = run.find("host 1 endEdit 132");
+    ASSERT_GE(begin, 0) << run.text();
+    ASSERT_GT(end, begin) << run.text();
+    const int automated = static_cast<int>(run.after("host 1 automate ").size());
+    EXPECT_GT(automated, 0);
+    EXPECT_EQ(run.countBetween("host 1 automate 132 ", begin, end), automated) << run.text();
+}
