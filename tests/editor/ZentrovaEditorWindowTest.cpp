@@ -7,6 +7,8 @@
 #include "Source/ticpp/ticpp.h"
 #include "editor/layout/Bitmaps.h"
 #include "editor/layout/GuiLayout.h"
+#include "patches/ChunkBuffer.h"
+#include "patches/PatchFileHandler.h"
 #include "tools/LayoutModel.h"
 
 #include <cairo.h>
@@ -370,4 +372,46 @@ TEST_F(EditorWindow, ABarDragInTheSecondWavesEditModeAutomatesItsHarmonicBracket
     const int automated = static_cast<int>(run.after("host 1 automate ").size());
     EXPECT_GT(automated, 0);
     EXPECT_EQ(run.countBetween("host 1 automate 132 ", begin, end), automated) << run.text();
+}
+
+TEST_F(EditorWindow, ThePatchBrowserListsALibraryAndLoadsAPatch)
+{
+    REQUIRE_DISPLAY();
+    // One bank of two patches, one of them band-passing; the library's
+    // first patch is the one playing at load.
+    const fs::path bank = root / "home/.local/share/Vorlix/Zentrova2/Patches/Instrument/Bank";
+    fs::create_directories(bank);
+    for (const char* name : {"Plain", "Bright"})
+    {
+        ChunkBuffer chunk;
+        ASSERT_EQ(chunk.assignCompressed(std::string("<zentrova version=\"609\">\n<patch name=\"") + name + "\">\n" +
+                                         (name[0] == 'B' ? "<parameter name=\"FilterType\" value=\"Bnd Pass\" />\n" : "") +
+                                         "</patch>\n</zentrova>\n"),
+                  0);
+        ASSERT_EQ(PatchFileHandler::writeFxp((bank / (std::string(name) + ".fxp")).string(), name, chunk, false), 0);
+    }
+    int openX = 0;
+    int openY = 0;
+    ASSERT_TRUE(centreOf("Regular", "BrowserOpen", openX, openY));
+    LayoutItem banks;
+    LayoutItem patches;
+    ASSERT_TRUE(itemOf("Regular", "BankList", banks));
+    ASSERT_TRUE(itemOf("Regular", "PatchList", patches));
+    // Rows are 14 high: the library, "Inst", its "Bank"; patches are sorted
+    // by name.
+    auto row = [](const LayoutItem& list, int index) {
+        return std::to_string(list.windowX + list.width / 3) + " " + std::to_string(list.windowY + 14 * index + 7);
+    };
+    const std::string shot = screenshotPath("editor-browser.png");
+    const HostRun run = runEditorHostWith(plugin(kDeliverables[1]),
+                                          "wait 300\ngetparam 0\nclick 1 " + std::to_string(openX) + " " +
+                                              std::to_string(openY) + "\nwait 300\nclick 1 " + row(banks, 2) +
+                                              "\nwait 300\nclick 1 " + row(patches, 1) + "\nwait 300\ngetparam 0\n" +
+                                              "click 1 " + row(patches, 0) + "\nwait 300\nscreenshot " + shot +
+                                              "\ngetparam 0\n",
+                                          "", home("Regular"));
+    const std::vector<std::string> filterType = run.after("host 1 param 0 ");
+    ASSERT_EQ(filterType.size(), 3u) << run.text();
+    EXPECT_NE(filterType[1], "0.125") << "the plain patch is loaded\n" << run.text();
+    EXPECT_EQ(filterType[2], "0.125") << "then the band-pass one";
 }
