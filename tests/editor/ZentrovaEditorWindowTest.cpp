@@ -415,3 +415,31 @@ TEST_F(EditorWindow, ThePatchBrowserListsALibraryAndLoadsAPatch)
     EXPECT_NE(filterType[1], "0.125") << "the plain patch is loaded\n" << run.text();
     EXPECT_EQ(filterType[2], "0.125") << "then the band-pass one";
 }
+
+TEST_F(EditorWindow, TheSaveDialogWritesAnFxp)
+{
+    REQUIRE_DISPLAY();
+    fs::create_directories(root / "home/.local/share/Vorlix/Zentrova2/Patches/Instrument/Bank");
+    int saveX = 0;
+    int saveY = 0;
+    ASSERT_TRUE(centreOf("Regular", "PatchSave", saveX, saveY));
+    // The name field has the keyboard; the first type is the VST patch.
+    const HostRun run = runEditorHostWith(plugin(kDeliverables[1]),
+                                          "wait 300\nclick 1 " + std::to_string(saveX) + " " + std::to_string(saveY) +
+                                              "\nwait 500\ndialogs\ntype Saved\nwait 100\nkey Return\nwait 500\ndialogs\n",
+                                          "", home("Regular"));
+    const std::vector<std::string> dialogs = run.after("host 1 dialog ");
+    ASSERT_EQ(dialogs.size(), 2u) << run.text();
+    EXPECT_NE(dialogs[0].find("Save Patch File"), std::string::npos);
+    EXPECT_EQ(dialogs[1], "none");
+    int written = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+        if (entry.path().filename() == "Saved.fxp")
+        {
+            char magic[5] = {};
+            std::ifstream(entry.path(), std::ios::binary).read(magic, 4);
+            EXPECT_STREQ(magic, "CcnK");
+            ++written;
+        }
+    EXPECT_EQ(written, 1) << run.text();
+}
