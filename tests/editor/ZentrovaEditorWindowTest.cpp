@@ -443,3 +443,33 @@ TEST_F(EditorWindow, TheSaveDialogWritesAnFxp)
         }
     EXPECT_EQ(written, 1) << run.text();
 }
+
+TEST_F(EditorWindow, AWaveMenuEntryIsChosenByTwoClicks)
+{
+    REQUIRE_DISPLAY();
+    // Two stored waves whose first harmonics differ; the menu lists
+    // "--Unnamed--", then the waves by name.
+    const fs::path content = root / "home/.local/share/Vorlix/Zentrova2/Content";
+    fs::create_directories(content);
+    std::ofstream waves(content / "Zentrova2.hrm");
+    waves << "{Alpha}{51 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0}\n"
+             "{Beta}{204 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0}\n";
+    waves.close();
+    // The menu pulls down under its view, 20 pixels an entry below a
+    // 5-pixel edge: "Beta" is the third.
+    LayoutItem menu;
+    ASSERT_TRUE(itemOf("Regular", "HarmonicWaveSelect0", menu));
+    const std::string open =
+        std::to_string(menu.windowX + menu.width / 2) + " " + std::to_string(menu.windowY + menu.height / 2);
+    const std::string beta =
+        std::to_string(menu.windowX + menu.width / 2) + " " + std::to_string(menu.windowY + menu.height + 5 + 50);
+    const HostRun run = runEditorHostWith(plugin(kDeliverables[1]),
+                                          "wait 300\ngetparam 107\nclick 1 " + open + "\nwait 300\nclick 1 " + beta +
+                                              "\nwait 300\npopups\ngetparam 107\n",
+                                          "", home("Regular"));
+    EXPECT_TRUE(run.has("host 1 popup none")) << run.text();
+    const std::vector<std::string> level = run.after("host 1 param 107 ");
+    ASSERT_EQ(level.size(), 2u) << run.text();
+    EXPECT_NE(std::stof(level[0]), 0.8f);
+    EXPECT_FLOAT_EQ(std::stof(level[1]), 0.8f) << "the first harmonic of the first wave is Beta's";
+}
