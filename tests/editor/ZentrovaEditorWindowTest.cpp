@@ -51,12 +51,13 @@ struct Shape
 };
 
 // Two states of a white key 24x100 and of a black key 14x60; bars of the
-// bar graph of 8x6 segments.
+// bar graph of 8x6 segments; 12x12 scroll buttons of the lists.
 constexpr int kWhiteKeyWidth = 24;
 constexpr int kWhiteKeyHeight = 100;
 const char* const kLearnButton = "1024_Learn_btn";
 const std::map<std::string, Shape> kShapes = {
-    {"whitebitmap", {kWhiteKeyWidth, kWhiteKeyHeight, 2}}, {"blackbitmap", {14, 60, 2}}, {"barbitmap", {8, 6, 2}}};
+    {"whitebitmap", {kWhiteKeyWidth, kWhiteKeyHeight, 2}}, {"blackbitmap", {14, 60, 2}}, {"barbitmap", {8, 6, 2}},
+    {"upbitmap", {12, 12, 2}}, {"downbitmap", {12, 12, 2}}};
 
 // The frames each bitmap is cut into, and whether it is a panel; the
 // images that need a size of their own apart.
@@ -230,6 +231,32 @@ std::uint32_t pixelAt(const std::string& png, int x, int y)
     }
     cairo_surface_destroy(screen);
     return pixel & 0xFFFFFF;
+}
+
+// The pixels of a rectangle that differ between two screenshots.
+int pixelsChanged(const std::string& first, const std::string& second, int x, int y, int width, int height)
+{
+    cairo_surface_t* a = cairo_image_surface_create_from_png(first.c_str());
+    cairo_surface_t* b = cairo_image_surface_create_from_png(second.c_str());
+    int changed = -1;
+    if (cairo_surface_status(a) == CAIRO_STATUS_SUCCESS && cairo_surface_status(b) == CAIRO_STATUS_SUCCESS &&
+        x + width <= std::min(cairo_image_surface_get_width(a), cairo_image_surface_get_width(b)) &&
+        y + height <= std::min(cairo_image_surface_get_height(a), cairo_image_surface_get_height(b)))
+    {
+        changed = 0;
+        for (int row = y; row < y + height; ++row)
+            for (int column = x; column < x + width; ++column)
+            {
+                auto at = [&](cairo_surface_t* s) {
+                    return reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(s) +
+                                                                  row * cairo_image_surface_get_stride(s))[column];
+                };
+                changed += at(a) != at(b) ? 1 : 0;
+            }
+    }
+    cairo_surface_destroy(a);
+    cairo_surface_destroy(b);
+    return changed;
 }
 
 } // namespace
@@ -472,4 +499,39 @@ TEST_F(EditorWindow, AWaveMenuEntryIsChosenByTwoClicks)
     ASSERT_EQ(level.size(), 2u) << run.text();
     EXPECT_NE(std::stof(level[0]), 0.8f);
     EXPECT_FLOAT_EQ(std::stof(level[1]), 0.8f) << "the first harmonic of the first wave is Beta's";
+}
+
+TEST_F(EditorWindow, HoldingAListsDownButtonScrollsIt)
+{
+    REQUIRE_DISPLAY();
+    // More patches than the list shows.
+    const fs::path bank = root / "home/.local/share/Vorlix/Zentrova2/Patches/Instrument/Bank";
+    fs::create_directories(bank);
+    for (int i = 0; i < 30; ++i)
+    {
+        const std::string name = "P" + std::to_string(10 + i);
+        ChunkBuffer chunk;
+        ASSERT_EQ(chunk.assignCompressed("<zentrova version=\"609\">\n<patch name=\"" + name + "\" />\n</zentrova>\n"), 0);
+        ASSERT_EQ(PatchFileHandler::writeFxp((bank / (name + ".fxp")).string(), name, chunk, false), 0);
+    }
+    int openX = 0;
+    int openY = 0;
+    ASSERT_TRUE(centreOf("Regular", "BrowserOpen", openX, openY));
+    LayoutItem banks;
+    LayoutItem patches;
+    ASSERT_TRUE(itemOf("Regular", "BankList", banks));
+    ASSERT_TRUE(itemOf("Regular", "PatchList", patches));
+    const std::string before = screenshotPath("editor-list-before.png");
+    const std::string after = screenshotPath("editor-list-after.png");
+    const HostRun run = runEditorHostWith(
+        plugin(kDeliverables[1]),
+        "wait 300\nclick 1 " + std::to_string(openX) + " " + std::to_string(openY) + "\nwait 300\nclick 1 " +
+            std::to_string(banks.windowX + banks.width / 3) + " " + std::to_string(banks.windowY + 2 * 14 + 7) +
+            "\nwait 300\nscreenshot " + before + "\nmove " + std::to_string(patches.windowX + patches.width - 6) +
+            " " + std::to_string(patches.windowY + patches.height - 6) + "\npress 1\nwait 1500\nrelease 1\nwait 200\n" +
+            "screenshot " + after + "\n",
+        "", home("Regular"));
+    // The rows, left of the buttons.
+    EXPECT_GT(pixelsChanged(before, after, patches.windowX, patches.windowY, patches.width - 12, patches.height), 0)
+        << run.text();
 }
