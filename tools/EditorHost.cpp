@@ -13,6 +13,7 @@
 #include <atomic>
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
 #include <cstdarg>
 #include <cstdint>
@@ -167,6 +168,8 @@ struct EditorHost::Impl
             auto made = std::make_unique<Editor>();
             made->number = i + 1;
             made->plugin = std::make_unique<HostedPlugin>(options.pluginPath, HostSettings{});
+            // Running, so that the script can render audio.
+            made->plugin->resume();
             Editor* e = made.get();
             made->plugin->setCallObserver([this, e](VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                                                     float opt, VstIntPtr& answer) {
@@ -798,6 +801,34 @@ private:
         XSync(d, False);
     }
 
+    // Audio blocks on this thread, as a host's audio thread would render
+    // them while the editors' thread idles; events go with the first.
+    void render(std::vector<VstMidiEvent>& events, int blocks)
+    {
+        HostedPlugin& plugin = *editor().plugin;
+        const int frames = plugin.settings().blockSize;
+        AEffect* effect = plugin.effect();
+        std::vector<std::vector<float>> inputs(static_cast<std::size_t>(std::max(0, effect->numInputs)),
+                                               std::vector<float>(static_cast<std::size_t>(frames)));
+        std::vector<std::vector<float>> outputs(static_cast<std::size_t>(std::max(0, effect->numOutputs)),
+                                                std::vector<float>(static_cast<std::size_t>(frames)));
+        std::vector<float*> in, out;
+        for (auto& channel : inputs)
+            in.push_back(channel.data());
+        for (auto& channel : outputs)
+            out.push_back(channel.data());
+        std::vector<VstMidiEvent> none;
+        float peak = 0.0f;
+        for (int block = 0; block < blocks; ++block)
+        {
+            plugin.processBlock(block == 0 ? events : none, in.data(), out.data(), frames);
+            for (const auto& channel : outputs)
+                for (float sample : channel)
+                    peak = std::max(peak, std::fabs(sample));
+        }
+        m_host.line("host %d peak %g", number(), static_cast<double>(peak));
+    }
+
     bool cursorHidden()
     {
         XFixesCursorImage* image = XFixesGetCursorImage(m_display);
@@ -922,6 +953,30 @@ private:
             float value = 0.0f;
             if (std::sscanf(step.text.c_str(), "%d %f", &index, &value) == 2 && editor().plugin)
                 editor().plugin->setParameter(index, value);
+            break;
+        }
+        case ScriptStep::kMidi:
+        {
+            unsigned int bytes[3] = {};
+            if (std::sscanf(step.text.c_str(), "%i %i %i", &bytes[0], &bytes[1], &bytes[2]) != 3 ||
+                std::any_of(std::begin(bytes), std::end(bytes), [](unsigned int b) { return b > 255; }))
+            {
+                m_host.line("host error line %d: midi STATUS DATA1 DATA2", step.line);
+                break;
+            }
+            VstMidiEvent event{};
+            event.type = kVstMidiType;
+            event.byteSize = sizeof event;
+            for (int i = 0; i < 3; ++i)
+                event.midiData[i] = static_cast<char>(bytes[i]);
+            std::vector<VstMidiEvent> events{event};
+            render(events, 1);
+            break;
+        }
+        case ScriptStep::kProcess:
+        {
+            std::vector<VstMidiEvent> none;
+            render(none, std::max(1, step.value));
             break;
         }
         case ScriptStep::kGetParam:

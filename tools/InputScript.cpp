@@ -51,6 +51,8 @@ const std::map<std::string, Command>& commands()
         {"quit", {ScriptStep::kQuit, 0, 0, false}},
         {"param", {ScriptStep::kParam, 0, 0, true}},
         {"getparam", {ScriptStep::kGetParam, 1, 0, false}},
+        {"midi", {ScriptStep::kMidi, 0, 0, true}},
+        {"process", {ScriptStep::kProcess, 1, 0, false}},
     };
     return table;
 }

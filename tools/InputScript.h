@@ -37,6 +37,8 @@ struct ScriptStep
         kQuit,       // quit
         kParam,      // param I V: the host sets parameter I to V from the script's thread
         kGetParam,   // getparam I: logs the plug-in's value of parameter I
+        kMidi,       // midi STATUS DATA1 DATA2: one MIDI event, then one audio block; logs its peak
+        kProcess,    // process N: N audio blocks; logs their peak
     };
 
     Kind kind = kWait;

@@ -7,6 +7,8 @@
 #include "Source/ticpp/ticpp.h"
 #include "editor/layout/Bitmaps.h"
 #include "editor/layout/GuiLayout.h"
+#include "patches/ChunkBuffer.h"
+#include "patches/PatchFileHandler.h"
 #include "tools/LayoutModel.h"
 
 #include <cairo.h>
@@ -40,8 +42,27 @@ struct Window
 
 const Window kWindows[] = {{"Small", 836, 490}, {"Regular", 1024, 386}, {"Large", 1600, 602}};
 
-// The frames each bitmap is cut into, and whether it is a panel.
-void collectBitmaps(ticpp::Element* element, std::map<std::string, std::pair<int, bool>>& bitmaps)
+// A bitmap that needs a size of its own: width, frame height, frames.
+struct Shape
+{
+    int width;
+    int frameHeight;
+    int frames;
+};
+
+// Two states of a white key 24x100 and of a black key 14x60; bars of the
+// bar graph of 8x6 segments; 12x12 scroll buttons of the lists.
+constexpr int kWhiteKeyWidth = 24;
+constexpr int kWhiteKeyHeight = 100;
+const char* const kLearnButton = "1024_Learn_btn";
+const std::map<std::string, Shape> kShapes = {
+    {"whitebitmap", {kWhiteKeyWidth, kWhiteKeyHeight, 2}}, {"blackbitmap", {14, 60, 2}}, {"barbitmap", {8, 6, 2}},
+    {"upbitmap", {12, 12, 2}}, {"downbitmap", {12, 12, 2}}};
+
+// The frames each bitmap is cut into, and whether it is a panel; the
+// images that need a size of their own apart.
+void collectBitmaps(ticpp::Element* element, std::map<std::string, std::pair<int, bool>>& bitmaps,
+                    std::map<std::string, Shape>& sized)
 {
     ticpp::Iterator<ticpp::Element> child;
     for (child = child.begin(element); child != child.end(); ++child)
@@ -55,7 +76,10 @@ void collectBitmaps(ticpp::Element* element, std::map<std::string, std::pair<int
             entry.first = std::max({entry.first, frames, 1});
             entry.second = entry.second || child->GetAttribute("type") == "ViewContainer";
         }
-        collectBitmaps(child.Get(), bitmaps);
+        for (const auto& [attribute, shape] : kShapes)
+            if (!child->GetAttribute(attribute).empty())
+                sized.emplace(child->GetAttribute(attribute), shape);
+        collectBitmaps(child.Get(), bitmaps, sized);
     }
 }
 
@@ -87,7 +111,8 @@ protected:
         GuiLayout layout;
         ASSERT_EQ(layout.load(), 1);
         for (const LayoutConfiguration& configuration : layout.getConfigurations())
-            collectBitmaps(layout.frameElement(configuration.name), bitmaps);
+            collectBitmaps(layout.frameElement(configuration.name), bitmaps, sized);
+        bitmaps[kLearnButton] = {2, false};
         for (const Deliverable& deliverable : kDeliverables)
         {
             const fs::path bundle = root / (std::string(deliverable.name) + ".vst") / "Contents";
@@ -106,6 +131,14 @@ protected:
                 else
                     writeImage(bundle / "Resources" / file, 32, 32, shape.first, 0xFF008040u);
             }
+            for (const auto& [name, shape] : sized)
+            {
+                char file[32];
+                std::snprintf(file, sizeof file, "bmp%05d.png", Bitmaps().resourceNumber(name));
+                if (Bitmaps().resourceNumber(name) >= 0)
+                    writeImage(bundle / "Resources" / file, shape.width, shape.frameHeight, shape.frames,
+                               0xFF00C0C0u);
+            }
         }
     }
     void TearDown() override
@@ -123,10 +156,12 @@ protected:
 
     // The host's environment: the temporary home with a configuration file
     // that names the window.
-    std::string home(const std::string& layout) const
+    std::string home(const std::string& layout, const std::string& editMode = "Keyboard",
+                     const std::string& records = "") const
     {
         std::ofstream(root / "home/.config/com.vorlixworks.Zentrova2.sup")
-            << "Zentrova Configuration File\n{Layout}{" << layout << "}\n{Edit Mode}{Keyboard}\n";
+            << "Zentrova Configuration File\n{Layout}{" << layout << "}\n{Edit Mode}{" << editMode << "}\n"
+            << records;
         const std::string h = (root / "home").string();
         return "HOME=" + h + " XDG_CONFIG_HOME=" + h + "/.config XDG_DATA_HOME=" + h +
                "/.local/share XDG_DATA_DIRS=" + (root / "share").string() +
@@ -137,6 +172,16 @@ protected:
     // the plain images written above.
     bool centreOf(const std::string& configuration, const std::string& key, int& x, int& y)
     {
+        LayoutItem item;
+        if (!itemOf(configuration, key, item))
+            return false;
+        x = item.windowX + item.width / 2;
+        y = item.windowY + item.height / 2;
+        return true;
+    }
+
+    bool itemOf(const std::string& configuration, const std::string& key, LayoutItem& found)
+    {
         GuiLayout layout;
         if (layout.load() != 1)
             return false;
@@ -145,6 +190,13 @@ protected:
             if (candidate.name != configuration)
                 continue;
             const LayoutModel model(layout, candidate, [this](const std::string& bitmap, int& width, int& height) {
+                const auto shape = sized.find(bitmap);
+                if (shape != sized.end())
+                {
+                    width = shape->second.width;
+                    height = shape->second.frameHeight * shape->second.frames;
+                    return true;
+                }
                 const auto found = bitmaps.find(bitmap);
                 if (found == bitmaps.end())
                     return false;
@@ -155,8 +207,7 @@ protected:
             const LayoutItem* item = model.find(key);
             if (!item)
                 return false;
-            x = item->windowX + item->width / 2;
-            y = item->windowY + item->height / 2;
+            found = *item;
             return true;
         }
         return false;
@@ -164,6 +215,7 @@ protected:
 
     fs::path root;
     std::map<std::string, std::pair<int, bool>> bitmaps;
+    std::map<std::string, Shape> sized;
 };
 
 std::uint32_t pixelAt(const std::string& png, int x, int y)
@@ -179,6 +231,32 @@ std::uint32_t pixelAt(const std::string& png, int x, int y)
     }
     cairo_surface_destroy(screen);
     return pixel & 0xFFFFFF;
+}
+
+// The pixels of a rectangle that differ between two screenshots.
+int pixelsChanged(const std::string& first, const std::string& second, int x, int y, int width, int height)
+{
+    cairo_surface_t* a = cairo_image_surface_create_from_png(first.c_str());
+    cairo_surface_t* b = cairo_image_surface_create_from_png(second.c_str());
+    int changed = -1;
+    if (cairo_surface_status(a) == CAIRO_STATUS_SUCCESS && cairo_surface_status(b) == CAIRO_STATUS_SUCCESS &&
+        x + width <= std::min(cairo_image_surface_get_width(a), cairo_image_surface_get_width(b)) &&
+        y + height <= std::min(cairo_image_surface_get_height(a), cairo_image_surface_get_height(b)))
+    {
+        changed = 0;
+        for (int row = y; row < y + height; ++row)
+            for (int column = x; column < x + width; ++column)
+            {
+                auto at = [&](cairo_surface_t* s) {
+                    return reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(s) +
+                                                                  row * cairo_image_surface_get_stride(s))[column];
+                };
+                changed += at(a) != at(b) ? 1 : 0;
+            }
+    }
+    cairo_surface_destroy(a);
+    cairo_surface_destroy(b);
+    return changed;
 }
 
 } // namespace
@@ -246,4 +324,214 @@ TEST_F(EditorWindow, FiftyOpenAndCloseCyclesAndAHostDestroyedWindowLeaveNothingB
     EXPECT_EQ(opened, 51) << run.text();
     for (const std::string& line : run.lines)
         EXPECT_EQ(line.find("ERROR: AddressSanitizer"), std::string::npos) << line;
+}
+
+TEST_F(EditorWindow, AnOnScreenKeySoundsAndLightsOnlyOnceTheEnginePlayedIt)
+{
+    REQUIRE_DISPLAY();
+    // The lower half of the first white key, below the black ones.
+    LayoutItem keyboard;
+    ASSERT_TRUE(itemOf("Regular", "Keyboard", keyboard));
+    const int x = keyboard.windowX + kWhiteKeyWidth / 2;
+    const int y = keyboard.windowY + kWhiteKeyHeight * 4 / 5;
+    for (const Deliverable& deliverable : kDeliverables)
+    {
+        const std::string held = screenshotPath("editor-key-held.png");
+        const std::string played = screenshotPath("editor-key-played.png");
+        const std::string released = screenshotPath("editor-key-released.png");
+        const std::string at = std::to_string(x) + " " + std::to_string(y);
+        const HostRun run = runEditorHostWith(plugin(deliverable),
+                                              "wait 300\nprocess 1\nmove " + at + "\npress 1\nwait 200\nscreenshot " +
+                                                  held + "\nprocess 20\nwait 200\nscreenshot " + played +
+                                                  "\nrelease 1\nwait 100\nprocess 20\nwait 200\nscreenshot " +
+                                                  released + "\n",
+                                              "", home("Regular"));
+        const std::vector<std::string> peaks = run.after("host 1 peak ");
+        ASSERT_EQ(peaks.size(), 3u) << run.text();
+        EXPECT_LT(std::stod(peaks[0]), 1e-6) << "silent before the key";
+        EXPECT_GT(std::stod(peaks[1]), 1e-3) << deliverable.name << ": the held key sounds";
+        EXPECT_EQ(pixelAt(held, x, y) >> 16, 0u) << "unlit until the engine plays the note";
+        EXPECT_EQ(pixelAt(played, x, y) >> 16, 4u) << "lit once played";
+        EXPECT_EQ(pixelAt(released, x, y) >> 16, 0u) << "unlit once the note-off reached the engine";
+    }
+}
+
+TEST_F(EditorWindow, CcSetupLearnBindsController74ToTheFilterFrequency)
+{
+    REQUIRE_DISPLAY();
+    // Controller 74 starts unbound; the learn button hangs below the knob's
+    // MIDI anchor.
+    LayoutItem knob;
+    ASSERT_TRUE(itemOf("Regular", "FilterFreq", knob));
+    const std::string learn =
+        std::to_string(knob.windowX + knob.midiX) + " " + std::to_string(knob.windowY + knob.midiY + 16);
+    for (const Deliverable& deliverable : kDeliverables)
+    {
+        const HostRun run = runEditorHostWith(plugin(deliverable),
+                                              "wait 300\ngetparam 2\nclick 1 " + learn +
+                                                  "\nwait 100\nmidi 0xB0 74 127\nwait 200\ngetparam 2\n"
+                                                  "midi 0xB0 74 0\ngetparam 2\nmidi 0xB0 74 127\ngetparam 2\n",
+                                              "", home("Regular", "CC Setup", "{Flt Frq}{-1}\n"));
+        const std::vector<std::string> values = run.after("host 1 param 2 ");
+        ASSERT_EQ(values.size(), 4u) << run.text();
+        EXPECT_EQ(values[1], values[0]) << deliverable.name << ": the controller that taught is not applied\n"
+                                        << run.text();
+        EXPECT_EQ(std::stod(values[2]), 0.0) << "controller 74 now moves the filter frequency";
+        EXPECT_EQ(std::stod(values[3]), 1.0);
+    }
+}
+
+TEST_F(EditorWindow, ABarDragInTheSecondWavesEditModeAutomatesItsHarmonicBracketedByTheSameIndex)
+{
+    REQUIRE_DISPLAY();
+    // The second bar, half way up.
+    LayoutItem graph;
+    ASSERT_TRUE(itemOf("Regular", "HarmonicEditor", graph));
+    const std::string bar = std::to_string(graph.windowX + 12) + " " + std::to_string(graph.windowY + graph.height / 2);
+    const HostRun run = runEditorHostWith(plugin(kDeliverables[1]),
+                                          "wait 300\nmove " + bar +
+                                              "\npress 1\nwait 50\nmoveby 0 -20\nwait 50\nrelease 1\nwait 100\n",
+                                          "", home("Regular", "Wave 2"));
+    const int begin = run.find("host 1 beginEdit 132");
+    const int end = run.find("host 1 endEdit 132");
+    ASSERT_GE(begin, 0) << run.text();
+    ASSERT_GT(end, begin) << run.text();
+    const int automated = static_cast<int>(run.after("host 1 automate ").size());
+    EXPECT_GT(automated, 0);
+    EXPECT_EQ(run.countBetween("host 1 automate 132 ", begin, end), automated) << run.text();
+}
+
+TEST_F(EditorWindow, ThePatchBrowserListsALibraryAndLoadsAPatch)
+{
+    REQUIRE_DISPLAY();
+    // One bank of two patches, one of them band-passing; the library's
+    // first patch is the one playing at load.
+    const fs::path bank = root / "home/.local/share/Vorlix/Zentrova2/Patches/Instrument/Bank";
+    fs::create_directories(bank);
+    for (const char* name : {"Plain", "Bright"})
+    {
+        ChunkBuffer chunk;
+        ASSERT_EQ(chunk.assignCompressed(std::string("<zentrova version=\"609\">\n<patch name=\"") + name + "\">\n" +
+                                         (name[0] == 'B' ? "<parameter name=\"FilterType\" value=\"Bnd Pass\" />\n" : "") +
+                                         "</patch>\n</zentrova>\n"),
+                  0);
+        ASSERT_EQ(PatchFileHandler::writeFxp((bank / (std::string(name) + ".fxp")).string(), name, chunk, false), 0);
+    }
+    int openX = 0;
+    int openY = 0;
+    ASSERT_TRUE(centreOf("Regular", "BrowserOpen", openX, openY));
+    LayoutItem banks;
+    LayoutItem patches;
+    ASSERT_TRUE(itemOf("Regular", "BankList", banks));
+    ASSERT_TRUE(itemOf("Regular", "PatchList", patches));
+    // Rows are 14 high: the library, "Inst", its "Bank"; patches are sorted
+    // by name.
+    auto row = [](const LayoutItem& list, int index) {
+        return std::to_string(list.windowX + list.width / 3) + " " + std::to_string(list.windowY + 14 * index + 7);
+    };
+    const std::string shot = screenshotPath("editor-browser.png");
+    const HostRun run = runEditorHostWith(plugin(kDeliverables[1]),
+                                          "wait 300\ngetparam 0\nclick 1 " + std::to_string(openX) + " " +
+                                              std::to_string(openY) + "\nwait 300\nclick 1 " + row(banks, 2) +
+                                              "\nwait 300\nclick 1 " + row(patches, 1) + "\nwait 300\ngetparam 0\n" +
+                                              "click 1 " + row(patches, 0) + "\nwait 300\nscreenshot " + shot +
+                                              "\ngetparam 0\n",
+                                          "", home("Regular"));
+    const std::vector<std::string> filterType = run.after("host 1 param 0 ");
+    ASSERT_EQ(filterType.size(), 3u) << run.text();
+    EXPECT_NE(filterType[1], "0.125") << "the plain patch is loaded\n" << run.text();
+    EXPECT_EQ(filterType[2], "0.125") << "then the band-pass one";
+}
+
+TEST_F(EditorWindow, TheSaveDialogWritesAnFxp)
+{
+    REQUIRE_DISPLAY();
+    fs::create_directories(root / "home/.local/share/Vorlix/Zentrova2/Patches/Instrument/Bank");
+    int saveX = 0;
+    int saveY = 0;
+    ASSERT_TRUE(centreOf("Regular", "PatchSave", saveX, saveY));
+    // The name field has the keyboard; the first type is the VST patch.
+    const HostRun run = runEditorHostWith(plugin(kDeliverables[1]),
+                                          "wait 300\nclick 1 " + std::to_string(saveX) + " " + std::to_string(saveY) +
+                                              "\nwait 500\ndialogs\ntype Saved\nwait 100\nkey Return\nwait 500\ndialogs\n",
+                                          "", home("Regular"));
+    const std::vector<std::string> dialogs = run.after("host 1 dialog ");
+    ASSERT_EQ(dialogs.size(), 2u) << run.text();
+    EXPECT_NE(dialogs[0].find("Save Patch File"), std::string::npos);
+    EXPECT_EQ(dialogs[1], "none");
+    int written = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+        if (entry.path().filename() == "Saved.fxp")
+        {
+            char magic[5] = {};
+            std::ifstream(entry.path(), std::ios::binary).read(magic, 4);
+            EXPECT_STREQ(magic, "CcnK");
+            ++written;
+        }
+    EXPECT_EQ(written, 1) << run.text();
+}
+
+TEST_F(EditorWindow, AWaveMenuEntryIsChosenByTwoClicks)
+{
+    REQUIRE_DISPLAY();
+    // Two stored waves whose first harmonics differ; the menu lists
+    // "--Unnamed--", then the waves by name.
+    const fs::path content = root / "home/.local/share/Vorlix/Zentrova2/Content";
+    fs::create_directories(content);
+    std::ofstream waves(content / "Zentrova2.hrm");
+    waves << "{Alpha}{51 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0}\n"
+             "{Beta}{204 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0}\n";
+    waves.close();
+    // The menu pulls down under its view, 20 pixels an entry below a
+    // 5-pixel edge: "Beta" is the third.
+    LayoutItem menu;
+    ASSERT_TRUE(itemOf("Regular", "HarmonicWaveSelect0", menu));
+    const std::string open =
+        std::to_string(menu.windowX + menu.width / 2) + " " + std::to_string(menu.windowY + menu.height / 2);
+    const std::string beta =
+        std::to_string(menu.windowX + menu.width / 2) + " " + std::to_string(menu.windowY + menu.height + 5 + 50);
+    const HostRun run = runEditorHostWith(plugin(kDeliverables[1]),
+                                          "wait 300\ngetparam 107\nclick 1 " + open + "\nwait 300\nclick 1 " + beta +
+                                              "\nwait 300\npopups\ngetparam 107\n",
+                                          "", home("Regular"));
+    EXPECT_TRUE(run.has("host 1 popup none")) << run.text();
+    const std::vector<std::string> level = run.after("host 1 param 107 ");
+    ASSERT_EQ(level.size(), 2u) << run.text();
+    EXPECT_NE(std::stof(level[0]), 0.8f);
+    EXPECT_FLOAT_EQ(std::stof(level[1]), 0.8f) << "the first harmonic of the first wave is Beta's";
+}
+
+TEST_F(EditorWindow, HoldingAListsDownButtonScrollsIt)
+{
+    REQUIRE_DISPLAY();
+    // More patches than the list shows.
+    const fs::path bank = root / "home/.local/share/Vorlix/Zentrova2/Patches/Instrument/Bank";
+    fs::create_directories(bank);
+    for (int i = 0; i < 30; ++i)
+    {
+        const std::string name = "P" + std::to_string(10 + i);
+        ChunkBuffer chunk;
+        ASSERT_EQ(chunk.assignCompressed("<zentrova version=\"609\">\n<patch name=\"" + name + "\" />\n</zentrova>\n"), 0);
+        ASSERT_EQ(PatchFileHandler::writeFxp((bank / (name + ".fxp")).string(), name, chunk, false), 0);
+    }
+    int openX = 0;
+    int openY = 0;
+    ASSERT_TRUE(centreOf("Regular", "BrowserOpen", openX, openY));
+    LayoutItem banks;
+    LayoutItem patches;
+    ASSERT_TRUE(itemOf("Regular", "BankList", banks));
+    ASSERT_TRUE(itemOf("Regular", "PatchList", patches));
+    const std::string before = screenshotPath("editor-list-before.png");
+    const std::string after = screenshotPath("editor-list-after.png");
+    const HostRun run = runEditorHostWith(
+        plugin(kDeliverables[1]),
+        "wait 300\nclick 1 " + std::to_string(openX) + " " + std::to_string(openY) + "\nwait 300\nclick 1 " +
+            std::to_string(banks.windowX + banks.width / 3) + " " + std::to_string(banks.windowY + 2 * 14 + 7) +
+            "\nwait 300\nscreenshot " + before + "\nmove " + std::to_string(patches.windowX + patches.width - 6) +
+            " " + std::to_string(patches.windowY + patches.height - 6) + "\npress 1\nwait 1500\nrelease 1\nwait 200\n" +
+            "screenshot " + after + "\n",
+        "", home("Regular"));
+    // The rows, left of the buttons.
+    EXPECT_GT(pixelsChanged(before, after, patches.windowX, patches.windowY, patches.width - 12, patches.height), 0)
+        << run.text();
 }
