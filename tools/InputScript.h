@@ -14,9 +14,9 @@ struct ScriptStep
         kPress,      // press B
         kRelease,    // release B
         kClick,      // click B [X Y]
-        kKey,        // key SPEC: a keysym name after modifiers, "ctrl+shift+Tab"
-        kKeyDown,    // keydown SPEC
-        kKeyUp,      // keyup SPEC
+        kKey,        // key KEYS: a keysym name after modifiers, "ctrl+shift+Tab"
+        kKeyDown,    // keydown KEYS
+        kKeyUp,      // keyup KEYS
         kType,       // type TEXT (the rest of the line, UTF-8)
         kWait,       // wait MS
         kScreenshot, // screenshot FILE.png
