@@ -78,6 +78,23 @@ void CControl::endEdit()
         m_listener->controlEndEdit(this);
 }
 
+void CControl::reportClick(bool beforeIdle)
+{
+    if (m_listener && beforeIdle)
+    {
+        beginEdit();
+        m_listener->valueChanged(this);
+        endEdit();
+    }
+    processIdle();
+    if (m_listener && !beforeIdle)
+    {
+        beginEdit();
+        m_listener->valueChanged(this);
+        endEdit();
+    }
+}
+
 void CControl::copyBackOffset()
 {
     m_backOffset = m_size.getTopLeft();

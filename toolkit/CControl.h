@@ -64,6 +64,9 @@ public:
     static CButtonState modifiersOfKey(unsigned char keyModifier);
 
 protected:
+    // A click's one edit, heard by the listener before or after the frame's
+    // idle has run.
+    void reportClick(bool beforeIdle);
     // The wheel as knobs and sliders take it: wheelInc per unit of
     // distance, a tenth of it with the zoom modifier.
     bool wheelStep(float distance, CButtonState buttons);

@@ -37,19 +37,7 @@ CMouseEventResult CTristateButton::onMouseDown(CPoint&, const CButtonState& butt
     else
         m_value = std::trunc(m_value) != 0.0f ? 0.0f : 1.0f;
     invalid();
-    if (m_listener && m_style == kNotifyBeforeIdle)
-    {
-        beginEdit();
-        m_listener->valueChanged(this);
-        endEdit();
-    }
-    processIdle();
-    if (m_listener && m_style == kNotifyAfterIdle)
-    {
-        beginEdit();
-        m_listener->valueChanged(this);
-        endEdit();
-    }
+    reportClick(m_style == kNotifyBeforeIdle);
     return kMouseResultHandledNoTracking;
 }
 
