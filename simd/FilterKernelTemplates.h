@@ -230,9 +230,13 @@ KERNEL_INLINE V pass(Lanes<V>& s, V x, const Limits<V>& k)
     const V h = sub(subOnMultipliers(x, v), l);
     const V hc = clamp(h, k.highPassUpper, k.highPassLower);
     s.overshoots = sub(h, hc);
-    s.bandPassIntegrators = clamp(addOnMultipliers(s.bandPassIntegrators, mul(s.cutoffs, hc)),
-                                  k.bandPassIntegratorUpper, k.bandPassIntegratorLower);
-    const V b = maxOf(sub(s.bandPassIntegrators, k.bandPassBias), k.bandPassFloor);
+    const V bandPassBelowTop = minOf(addOnMultipliers(s.bandPassIntegrators, mul(s.cutoffs, hc)),
+                                     k.bandPassIntegratorUpper);
+    s.bandPassIntegrators = maxOf(bandPassBelowTop, k.bandPassIntegratorLower);
+    // The integrator's lower bound less the bias lies below the floor, so the
+    // output is the same without waiting for that bound: the next pass starts
+    // one operation earlier.
+    const V b = maxOf(sub(bandPassBelowTop, k.bandPassBias), k.bandPassFloor);
     s.bandPassOutputs = b;
     const V a = UseA == kLowPass ? l : (UseA == kBandPass ? b : hc);
     if (UseA == UseB)
