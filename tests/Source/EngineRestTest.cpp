@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace
@@ -21,8 +22,8 @@ constexpr int kBlock = 64;
 // Long enough for the echo's tail to die away and the engine to rest.
 constexpr int kRestFrames = 8 * 48000;
 
-// Chorus and echo on, noise off (its seed would differ between instances),
-// an LFO on pitch and cutoff; the default LFOs follow the bars.
+// Chorus and echo on, noise off, an LFO on pitch and cutoff; the default
+// LFOs follow the bars.
 void lively(PatchEdit& patch)
 {
     patch.set(Param::ChorusLevel, "50");
@@ -41,6 +42,14 @@ void freeLfo(PatchEdit& patch)
     patch.set(Param::LFO2Sync, "Free");
     patch.set(Param::LFO2Rate, 0.41f);
     patch.set(Param::Osc2Waveform, "PWM");
+}
+
+// The envelopes restart on the clock, which keeps its grid through the rest.
+void clocked(PatchEdit& patch)
+{
+    lively(patch);
+    patch.set(Param::Triggering, "Rpt 1+2");
+    patch.set(Param::GateTime, "50");
 }
 
 double peak(const SoundingPlugin::Stereo& sound, std::size_t from = 0)
@@ -79,7 +88,8 @@ class EngineRest : public ::testing::TestWithParam<int>
 protected:
     std::function<void(PatchEdit&)> patch() const
     {
-        return GetParam() == 0 ? std::function<void(PatchEdit&)>(lively) : std::function<void(PatchEdit&)>(freeLfo);
+        const std::function<void(PatchEdit&)> patches[] = {lively, freeLfo, clocked};
+        return patches[GetParam()];
     }
 
     TemporaryHome m_home;
@@ -113,10 +123,10 @@ TEST_P(EngineRest, TheFirstNoteAfterRestSoundsAsIfTheEngineHadPlayedOn)
         EXPECT_EQ(plugin.plugin->isResting(), restAllowed);
         // A note in the middle of a block, then one at a block start.
         plugin.midi(24000 + kRestFrames + 17, 0x90, 64, 90);
-        plugin.midi(24000 + kRestFrames + 9600, 0x80, 64, 64);
+        plugin.midi(24000 + kRestFrames + 150000, 0x80, 64, 64);
         SoundingPlugin::Stereo sound = plugin.run(1000);
         EXPECT_FALSE(plugin.plugin->isResting());
-        SoundingPlugin::Stereo rest = plugin.run(48000);
+        SoundingPlugin::Stereo rest = plugin.run(200000);
         sound.left.insert(sound.left.end(), rest.left.begin(), rest.left.end());
         sound.right.insert(sound.right.end(), rest.right.begin(), rest.right.end());
         renders.push_back(sound);
@@ -141,16 +151,22 @@ TEST_P(EngineRest, AParameterChangeWakesTheEngineInItsBlock)
         plugin.run(kBlock);
         EXPECT_FALSE(plugin.plugin->isResting());
         plugin.midi(24000 + kRestFrames + 2 * kBlock, 0x90, 64, 90);
-        renders.push_back(plugin.run(24000));
+        renders.push_back(plugin.run(100000));
     }
     EXPECT_GT(peak(renders[0]), 0.01);
     EXPECT_LT(difference(renders[0], renders[1]), 1e-6);
 }
 
-INSTANTIATE_TEST_SUITE_P(Lfos, EngineRest, ::testing::Values(0, 1),
-                         [](const ::testing::TestParamInfo<int>& info) {
-                             return info.param == 0 ? std::string("FollowingTheBars") : std::string("FreeRunning");
-                         });
+namespace
+{
+std::string patchName(const ::testing::TestParamInfo<int>& info)
+{
+    const char* names[] = {"LfosFollowingTheBars", "LfosAndPulseWidthsRunningFree", "EnvelopesOnTheClock"};
+    return names[info.param];
+}
+} // namespace
+
+INSTANTIATE_TEST_SUITE_P(Patches, EngineRest, ::testing::Values(0, 1, 2), patchName);
 
 TEST(EngineRestInput, AnEffectWithSoundAtItsInputDoesNotRest)
 {
