@@ -363,8 +363,8 @@ bool Zentrova::restContinues(float** inputs, VstInt32 sampleFrames) const
     return inputsSilent(inputs, sampleFrames);
 }
 
-// Nothing is asked of the host: neither its time, which the wake reads, nor
-// an empty list of MIDI.
+// The host's time is not asked for: the wake reads it. The host still gets
+// its (empty) list of MIDI every block.
 void Zentrova::restBlock(float** outputs, VstInt32 sampleFrames, int replace)
 {
     m_pVoice->rest(sampleFrames);
@@ -373,6 +373,7 @@ void Zentrova::restBlock(float** outputs, VstInt32 sampleFrames, int replace)
     // The section rests as well; its chorus sweep moves on.
     m_effectsSection.process(m_controlCues[kEffectsCue], m_mixBuffer, outputs[0], outputs[1], sampleFrames, replace,
                              true);
+    m_hostEvents.flush();
 }
 
 void Zentrova::wakeUp()
