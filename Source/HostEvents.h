@@ -33,6 +33,8 @@ public:
     bool flush();
 
     int numEvents() const { return m_numEvents; }
+    // Messages from other threads wait for the next flush.
+    bool hasQueued() const { return m_queued.pending(0) != 0; }
 
 private:
     struct QueuedMessage

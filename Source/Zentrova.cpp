@@ -142,6 +142,7 @@ void Zentrova::suspend() {}
 
 void Zentrova::resume()
 {
+    wakeUp();
     ProgramChangeWorker::start();
     applyPendingProgram(ControlLane::kResume);
     AudioEffectX::resume();
@@ -158,6 +159,7 @@ void Zentrova::setSampleRate(float sampleRate)
     if (!(sampleRate > 0.0f))
         return;
     AudioEffect::setSampleRate(sampleRate);
+    wakeUp();
     // The engine drops what it rendered ahead; the tick grid starts again.
     m_controlTickPhase = 0;
     // The engine keeps running at an unsupported rate, so that notes,
@@ -176,6 +178,7 @@ void Zentrova::setBlockSize(VstInt32 blockSize)
     if (blockSize <= 0)
         return;
     AudioEffect::setBlockSize(blockSize);
+    wakeUp();
     alignedFree(m_mixBuffer);
     m_mixBuffer = nullptr;
     alignedFree(m_scratch);
@@ -290,6 +293,15 @@ void Zentrova::processDoubleReplacing(double** inputs, double** outputs, VstInt3
 
 void Zentrova::processBlock(float** inputs, float** outputs, VstInt32 sampleFrames, int replace)
 {
+    if (m_engineResting)
+    {
+        if (restContinues(inputs, sampleFrames))
+        {
+            restBlock(outputs, sampleFrames, replace);
+            return;
+        }
+        wakeUp();
+    }
     if (!m_eventsProcessed)
         processEvents(nullptr);
     m_pTempo->processBlock(sampleFrames);
@@ -304,6 +316,79 @@ void Zentrova::processBlock(float** inputs, float** outputs, VstInt32 sampleFram
                              !sounding);
     m_eventsProcessed = false;
     m_hostEvents.flush();
+    m_engineResting = mayRest(inputs, sampleFrames, sounding);
+}
+
+bool Zentrova::inputsSilent(float** inputs, VstInt32 sampleFrames)
+{
+    if (!inputs)
+        return true;
+    for (VstInt32 i = 0; i < kMaxInputs; ++i)
+    {
+        if (!inputs[i])
+            continue;
+        // Either zero, by its bits with the sign left out.
+        std::uint32_t bits = 0;
+        for (VstInt32 k = 0; k < sampleFrames; ++k)
+        {
+            std::uint32_t sample;
+            std::memcpy(&sample, &inputs[i][k], sizeof sample);
+            bits |= sample;
+        }
+        if ((bits & 0x7FFFFFFFu) != 0)
+            return false;
+    }
+    return true;
+}
+
+bool Zentrova::mayRest(float** inputs, VstInt32 sampleFrames, bool sounding) const
+{
+    return !sounding && m_restAllowed.load(std::memory_order_relaxed) && m_effectsSection.isResting() &&
+           m_keyboardHandler.isAtRest() && m_pVoice->isAtRest() && inputsSilent(inputs, sampleFrames);
+}
+
+// Whatever the engine would have to take in this block wakes it: MIDI, a
+// queued value or program, a setting waiting for the clock, MIDI for the
+// host, or sound at the input.
+bool Zentrova::restContinues(float** inputs, VstInt32 sampleFrames) const
+{
+    if (m_eventsProcessed || !m_restAllowed.load(std::memory_order_relaxed) || m_stateHandler.isSwitchPending() ||
+        m_hostDisplayPending.load(std::memory_order_relaxed) || m_hostEvents.hasQueued() ||
+        m_pTempo->hasPendingSettings())
+        return false;
+    for (const ControlCue<VoiceEvent>& cue : m_controlCues)
+        for (int lane = 0; lane < kQueueLanes; ++lane)
+            if (cue.pending(lane) != 0)
+                return false;
+    return inputsSilent(inputs, sampleFrames);
+}
+
+// The host's time is not asked for: the wake reads it. The host still gets
+// its (empty) list of MIDI every block.
+void Zentrova::restBlock(float** outputs, VstInt32 sampleFrames, int replace)
+{
+    m_pVoice->rest(sampleFrames);
+    m_controlTickPhase.store((getControlTickPhase() + sampleFrames) % Engine::kTickFrames, std::memory_order_relaxed);
+    m_restFrames += sampleFrames;
+    // The section rests as well; its chorus sweep moves on.
+    m_effectsSection.process(m_controlCues[kEffectsCue], m_mixBuffer, outputs[0], outputs[1], sampleFrames, replace,
+                             true);
+    m_hostEvents.flush();
+}
+
+void Zentrova::wakeUp()
+{
+    m_engineResting = false;
+    if (m_pVoice)
+        m_pVoice->wake();
+    catchUpTempo();
+}
+
+void Zentrova::catchUpTempo()
+{
+    if (m_pTempo)
+        m_pTempo->skip(m_restFrames);
+    m_restFrames = 0;
 }
 
 void Zentrova::beginBlock()
@@ -311,6 +396,8 @@ void Zentrova::beginBlock()
     m_eventsProcessed = true;
     for (ControlCue<VoiceEvent>& cue : m_controlCues)
         cue.beginRead();
+    // MIDI may arrive before the block wakes the engine.
+    catchUpTempo();
     m_pTempo->beginBlock();
     if (m_stateHandler.isSwitchPending() && m_stateHandler.toggleState())
         applyPendingProgram(ControlLane::kBlockStart);

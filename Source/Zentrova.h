@@ -217,6 +217,12 @@ public:
     // Samples of the current control tick that lay before this block.
     std::int64_t getControlTickPhase() const { return m_controlTickPhase.load(std::memory_order_relaxed); }
     const Flavour& getFlavour() const { return m_flavour; }
+    // Once nothing sounds, is held or moves, the engine rests: a block with
+    // no events then costs next to nothing and is exact zero, and the first
+    // event wakes it as if it had played on. Off keeps every block worked
+    // through, for comparisons.
+    void setRestAllowed(bool allowed) { m_restAllowed.store(allowed, std::memory_order_relaxed); }
+    bool isResting() const { return m_engineResting; }
 
 protected:
     // The editor the instance was given; also the keyboard handler's.
@@ -253,6 +259,14 @@ private:
     void listLoadedPatchOnly();
     void processBlock(float** inputs, float** outputs, VstInt32 sampleFrames, int replace);
     void processInPieces(float** inputs, float** outputs, VstInt32 sampleFrames, int replace);
+    // Resting: whether this block leaves the engine at rest, the block
+    // rested through, and the wake that catches up on the blocks rested.
+    bool restContinues(float** inputs, VstInt32 sampleFrames) const;
+    bool mayRest(float** inputs, VstInt32 sampleFrames, bool sounding) const;
+    void restBlock(float** outputs, VstInt32 sampleFrames, int replace);
+    void wakeUp();
+    void catchUpTempo();
+    static bool inputsSilent(float** inputs, VstInt32 sampleFrames);
     void beginBlock();
     void translateMidiEvent(const VstMidiEvent& event, VstInt32 time);
     // Controllers whose last value in a list of MIDI events is all that
@@ -312,6 +326,10 @@ private:
     // Read by parameter changes on any thread.
     std::atomic<std::int64_t> m_controlTickPhase{0};
     bool m_eventsProcessed = false;
+    bool m_engineResting = false;
+    std::atomic<bool> m_restAllowed{true};
+    // Host samples rested through that the tempo object has not caught up on.
+    std::int64_t m_restFrames = 0;
     bool m_transportRunning = false;
     std::int64_t m_groupMasks[kNumGroupMasks];
     float m_groupLevels[kNumGroups];

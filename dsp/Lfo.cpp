@@ -61,6 +61,39 @@ void Lfo::noteRestart()
     m_phase = m_pParameters->shift == 1 ? 0 : kPhaseMask / 2;
 }
 
+void Lfo::skip(std::int64_t ticks)
+{
+    if (ticks <= 0)
+        return;
+    const LfoParameters& p = *m_pParameters;
+    if (m_freeRunning || !m_pMaster || !followsMaster(p.syncMode))
+    {
+        const std::int64_t step = (p.increment + (((m_spread & p.spreadMask) * p.increment) >> 11)) >> p.shift;
+        // All ticks but the last at once, in modular arithmetic so that no
+        // rest is too long: each tick wraps at most once below a pass, and
+        // every tick does from a pass on.
+        const auto earlier = static_cast<std::uint64_t>(ticks - 1);
+        const auto stepBits = static_cast<std::uint64_t>(step);
+        constexpr std::uint64_t kTwoPasses = 2 * static_cast<std::uint64_t>(kPassLength);
+        if (stepBits < static_cast<std::uint64_t>(kPassLength))
+        {
+            const std::uint64_t position =
+                (static_cast<std::uint64_t>(m_phase) + (earlier & (kTwoPasses - 1)) * stepBits) & (kTwoPasses - 1);
+            m_half ^= static_cast<int>(position >> 24);
+            m_phase = static_cast<std::int64_t>(position) & kPhaseMask;
+        }
+        else
+        {
+            const std::uint64_t remainder = stepBits & static_cast<std::uint64_t>(kPhaseMask);
+            m_phase = static_cast<std::int64_t>(static_cast<std::uint64_t>(m_phase) +
+                                                (earlier & static_cast<std::uint64_t>(kPhaseMask)) * remainder) &
+                      kPhaseMask;
+            m_half ^= static_cast<int>(earlier & 1);
+        }
+    }
+    tick();
+}
+
 void Lfo::setParameter(int setting, std::int64_t tick, std::int64_t value)
 {
     LfoParameters& p = *m_pParameters;

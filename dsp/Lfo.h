@@ -40,6 +40,12 @@ public:
     void noteRestart();
     // Inline: every voice ticks two of these every tick.
     void tick();
+    // As many ticks at once, for an engine at rest: the phase and the half
+    // flag come out as the ticks would leave them. A follower copies its
+    // master, which must have moved on first.
+    void skip(std::int64_t ticks);
+    // skip keeps to tick while the rate is not about to change back.
+    bool canSkip() const { return !m_rateRestorePending && m_pParameters && m_pParameters->increment >= 0; }
 
     // Setting from the patch, applied at `tick` of the block; value is the
     // engine value (float bits for the free rate and the intro, else an

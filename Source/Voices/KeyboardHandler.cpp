@@ -159,6 +159,12 @@ std::int64_t KeyboardHandler::processBlock(ControlCue<VoiceEvent>* cues, std::in
     return m_gatedGroups;
 }
 
+bool KeyboardHandler::isAtRest() const
+{
+    return m_activeGroups == 0 && !m_arpeggiator.isOn() && !m_postsLost && !m_chordsUnpublished && !m_sustain &&
+           !m_sostenuto && m_legato == 0 && m_softScale == kNoSoftening;
+}
+
 bool KeyboardHandler::roomToPost() const
 {
     constexpr std::uint32_t kMostWaiting = ControlCue<VoiceEvent>::kLaneCapacity - kPostsPerEvent;

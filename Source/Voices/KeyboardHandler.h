@@ -70,6 +70,9 @@ public:
 
     int getDamperScale() const { return m_damperScale.load(std::memory_order_relaxed); }
     int getKeyboardMode() const { return m_keyboardMode; }
+    // No note, pedal or arpeggio is held: a block without events would
+    // change nothing here.
+    bool isAtRest() const;
     int getPolyphony() const { return m_polyphony; }
     // The keys down (or kept by a pedal) and the keys the arpeggiator, hold
     // and chord memory work on.

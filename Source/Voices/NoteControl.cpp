@@ -262,6 +262,60 @@ void NoteControl::tick(int t, bool quick)
         m_voices[i]->tick(t, quick, m_modulation);
 }
 
+bool NoteControl::isAtRest() const
+{
+    if (m_bendMoving || m_envelopes[0]->state() != ModEnvelope::kIdle ||
+        m_envelopes[1]->state() != ModEnvelope::kIdle)
+        return false;
+    for (int i = 0; i < m_voiceCount; ++i)
+        if (!m_voices[i]->glideSettled(m_note) || !m_voices[i]->canSkip())
+            return false;
+    return true;
+}
+
+void NoteControl::skip(std::int64_t ticks)
+{
+    if (ticks <= 0)
+        return;
+    // The glides have arrived: one tick does what any number would.
+    const VoiceControlSettings& control = *m_pSettings->control;
+    for (int i = 0; i < m_voiceCount; ++i)
+        m_voices[i]->glideTick(m_note, m_newPhrase, control);
+    m_newPhrase = false;
+    for (int i = 0; i < 2; ++i)
+    {
+        const std::int64_t step = m_pSettings->lfos[i].introStep;
+        std::int64_t left = ticks;
+        if (m_introDelay[i] < kIntroTop)
+        {
+            if (step <= 0)
+            {
+                m_introDelay[i] += step * left;
+                left = 0;
+            }
+            else
+            {
+                const std::int64_t used = std::min(left, (kIntroTop - m_introDelay[i] + step - 1) / step);
+                m_introDelay[i] = std::min(m_introDelay[i] + used * step, kIntroTop);
+                left -= used;
+            }
+        }
+        if (left > 0)
+        {
+            if (step <= 0)
+                m_introFade[i] = std::min(m_introFade[i] + step * left, kIntroTop);
+            else if (left >= (kIntroTop - m_introFade[i] + step - 1) / step)
+                m_introFade[i] = kIntroTop;
+            else
+                m_introFade[i] = m_introFade[i] + left * step;
+        }
+    }
+    for (int i = 0; i < 2; ++i)
+        m_modulation.pwmPhaseStep[i] = VoiceState::pwmPhaseStep(*m_pSettings->oscillators, i);
+    for (int i = 0; i < m_voiceCount; ++i)
+        m_voices[i]->skip(ticks);
+}
+
 void NoteControl::updateModulation()
 {
     const VoiceControlSettings& control = *m_pSettings->control;

@@ -43,6 +43,12 @@ public:
 
     void processEvent(const VoiceEvent& event);
     void tick(int t, bool quick);
+    // An idle group's quick ticks, all at once: what moves while the engine
+    // rests (the LFO phases and intro ramps) comes out as the ticks would
+    // leave it. The engine moves the pulse-width phases itself.
+    void skip(std::int64_t ticks);
+    // Nothing but what skip advances moves: no bend, glide or envelope.
+    bool isAtRest() const;
 
     // Takes voices from the end of the pool until the group holds n.
     void setVoiceCount(int n, VoicePool& pool);

@@ -64,7 +64,9 @@ Voice::Voice(bool hasAudioInput)
       m_pMixer(new OscillatorMixer), m_bends{}, m_bendRange(2 * 256), m_filterTarget{0, 0, 0},
       m_filterStep{0, 0, 0}, m_filterGlideActive(0), m_filterGlideCounter(0), m_filterSettling(true),
       m_pAudioInput(hasAudioInput ? new AudioInput : new SilentAudioInput),
-      m_sampleRate(44100.0f), m_blockSize(0), m_tickCapacity(0), m_blockTicks(0), m_carry(0), m_tickOffset(0),
+      m_sampleRate(44100.0f), m_blockSize(0), m_tickCapacity(0), m_blockTicks(0), m_carry(0), m_restTicks(0),
+      m_resting(false), m_restPwmStep{0.0f, 0.0f}, m_restPwmPhases{}, m_restPwmCount{0, 0}, m_restPwmIndex{},
+      m_renderedNone(true), m_tickOffset(0),
       m_voiceMode(-1), m_polyphony(-1), m_pControlCue(nullptr), m_pNoteCue(nullptr), m_buffers{}, m_hold2Scale(2.0f),
       m_hold2ScaleInForce(0.0f)
 {
@@ -112,6 +114,7 @@ void Voice::reset()
     settleFilter();
     std::fill(std::begin(m_bends), std::end(m_bends), 0);
     m_carry = 0;
+    wake();
     m_renderMask[0] = m_renderMask[1] = 0;
     for (NoteControl& group : m_noteControls)
         group.reset();
@@ -245,6 +248,7 @@ bool Voice::process(ControlCue<VoiceEvent>* cues, float** inputs, float* mix, in
     m_renderMask[0] &= ~m_freeVoices[0];
     m_renderMask[1] &= ~m_freeVoices[1];
     const std::uint64_t rendered[2] = {m_renderMask[0], m_renderMask[1]};
+    m_renderedNone = (rendered[0] | rendered[1]) == 0;
 
     if (m_blockTicks > 0)
     {
@@ -274,6 +278,100 @@ bool Voice::process(ControlCue<VoiceEvent>* cues, float** inputs, float* mix, in
     m_pControlCue = nullptr;
     m_pNoteCue = nullptr;
     return sounding;
+}
+
+bool Voice::isAtRest() const
+{
+    if (m_blockSize <= 0 || !m_renderedNone || (m_renderMask[0] | m_renderMask[1]) != 0 || m_filterGlideActive != 0 ||
+        m_envelopeParameters[0].hold2 || m_pOscillators->waveMipMap().rebuildPending())
+        return false;
+    for (int i = 0; i < 2; ++i)
+    {
+        // Locked to the clock, an LFO has its rate bent every block.
+        const std::int32_t mode = m_lfoParameters[i].syncMode;
+        if (mode == 4 || mode == 6 || !m_globalLfos[i].canSkip())
+            return false;
+    }
+    for (const NoteControl& group : m_noteControls)
+        if (!group.isAtRest())
+            return false;
+    return true;
+}
+
+void Voice::beginRest()
+{
+    m_resting = true;
+    for (int i = 0; i < 2; ++i)
+    {
+        m_restPwmStep[i] = VoiceState::pwmPhaseStep(m_oscillatorSettings, i);
+        m_restPwmCount[i] = 0;
+    }
+    for (const NoteControl& group : m_noteControls)
+    {
+        for (int v = 0; v < group.voiceCount(); ++v)
+        {
+            const VoiceState& voice = group.voice(v);
+            for (int i = 0; i < 2; ++i)
+            {
+                const float phase = voice.pwmPhase(i);
+                int place = 0;
+                while (place < m_restPwmCount[i] && m_restPwmPhases[i][place] != phase)
+                    ++place;
+                if (place == m_restPwmCount[i])
+                    m_restPwmPhases[i][m_restPwmCount[i]++] = phase;
+                m_restPwmIndex[voice.index()][i] = static_cast<std::uint8_t>(place);
+            }
+        }
+    }
+}
+
+void Voice::rest(int frames)
+{
+    if (!m_resting)
+        beginRest();
+    const std::int64_t ticks = std::max<std::int64_t>((frames - m_carry / 2 + kTickFrames - 1) / kTickFrames, 0);
+    m_restTicks += ticks;
+    for (int i = 0; i < 2; ++i)
+    {
+        const float step = m_restPwmStep[i];
+        float* const phases = m_restPwmPhases[i];
+        for (std::int64_t k = 0; k < ticks; ++k)
+            for (int p = 0; p < m_restPwmCount[i]; ++p)
+            {
+                // As VoiceState::tick steps them.
+                phases[p] += step;
+                if (phases[p] >= 2.0f)
+                    phases[p] -= 2.0f;
+            }
+    }
+    m_carry -= 2 * static_cast<std::int64_t>(frames);
+    if (m_carry < 0)
+        m_carry += kTickSamples * ticks;
+}
+
+void Voice::wake()
+{
+    const std::int64_t ticks = m_restTicks;
+    const bool resting = m_resting;
+    m_restTicks = 0;
+    m_resting = false;
+    if (!resting || ticks <= 0)
+        return;
+    // In the order of a tick: the global LFOs lead the voices that follow
+    // them.
+    m_oscillatorSettings.tick();
+    m_globalLfos[0].skip(ticks);
+    m_globalLfos[1].skip(ticks);
+    for (NoteControl& group : m_noteControls)
+    {
+        group.skip(ticks);
+        for (int v = 0; v < group.voiceCount(); ++v)
+        {
+            VoiceState& voice = group.voice(v);
+            for (int i = 0; i < 2; ++i)
+                voice.setPwmPhase(i, m_restPwmPhases[i][m_restPwmIndex[voice.index()][i]]);
+        }
+    }
 }
 
 void Voice::carryLeadIn(const std::uint64_t* rendered)

@@ -65,6 +65,17 @@ public:
     virtual bool process(ControlCue<VoiceEvent>* cues, float** inputs, float* mix, int frames,
                          std::int64_t channelMask, std::int64_t* groupMasks, float* groupLevels);
 
+    // After a block: no voice sounded in it, and nothing moves but the
+    // phases that wake can advance in one step (no glide, bend, envelope,
+    // wave rebuild or LFO bent onto the clock).
+    bool isAtRest() const;
+    // A block of frames with no events that the engine rests through: only
+    // its ticks are counted.
+    void rest(int frames);
+    // Advances what moved on while the engine rested, as the ticks would
+    // have; the next process carries on from there.
+    void wake();
+
     const NoteControl& noteControl(int group) const { return m_noteControls[group]; }
     const VoiceState& voiceState(int voice) const { return m_voiceStates[voice]; }
     const AmpBank& ampBank() const { return m_ampBank; }
@@ -112,6 +123,7 @@ private:
     void settleFilter();
     void filterGlideTick();
     void carryLeadIn(const std::uint64_t* rendered);
+    void beginRest();
     void applyHold2Scale();
 
     std::uint64_t m_renderMask[2];
@@ -148,6 +160,19 @@ private:
     int m_tickCapacity;
     int m_blockTicks;
     std::int64_t m_carry;
+    // Ticks rested through and not yet advanced.
+    std::int64_t m_restTicks;
+    // While resting, the distinct pulse-width phases of the voices in groups,
+    // stepped tick by tick as the voices would step them (a sum of floats
+    // has no shortcut); each such voice's place in the lists. The voices
+    // share a few values, all of them while no voice changed its group.
+    bool m_resting;
+    float m_restPwmStep[2];
+    float m_restPwmPhases[2][kVoices];
+    int m_restPwmCount[2];
+    std::uint8_t m_restPwmIndex[kVoices][2];
+    // The last block rendered no voice: every lead-in is silent.
+    bool m_renderedNone;
     // 1 when the block starts inside a tick already rendered: events stamped
     // with that tick apply at the first tick rendered now, the rest one tick
     // earlier than their number, so that every event lands on the tick that

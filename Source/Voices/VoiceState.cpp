@@ -184,6 +184,12 @@ void VoiceState::tick(int t, bool quick, const GroupModulation& group)
     writeOutputs(t, group);
 }
 
+void VoiceState::skip(std::int64_t ticks)
+{
+    m_lfo[0].skip(ticks);
+    m_lfo[1].skip(ticks);
+}
+
 void VoiceState::writeOutputs(int t, const GroupModulation& group)
 {
     const OscillatorSettings& osc = *m_pSettings->oscillators;

@@ -52,6 +52,18 @@ public:
     // A full tick writes the voice's streams at tick t; a quick tick (group
     // idle) only advances the LFO and pulse-width phases.
     void tick(int t, bool quick, const GroupModulation& group);
+    // The LFOs' share of quick ticks of an engine at rest, all at once.
+    void skip(std::int64_t ticks);
+    // The pulse-width LFO phases, which the engine moves on while it rests.
+    float pwmPhase(int i) const { return m_pwmPhase[i]; }
+    void setPwmPhase(int i, float phase) { m_pwmPhase[i] = phase; }
+    // The glide has arrived at the note and nothing moves.
+    bool glideSettled(int note) const
+    {
+        const std::int64_t target = static_cast<std::int64_t>(note) << 16;
+        return m_glideTarget == target && m_glidePitch == target;
+    }
+    bool canSkip() const { return m_lfo[0].canSkip() && m_lfo[1].canSkip(); }
     // In a block without a whole tick the filter still reads the first word
     // when a voice starts: give it the last word computed.
     void repeatFilterWord();

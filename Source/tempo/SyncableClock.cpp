@@ -188,6 +188,32 @@ void SyncableClock::tick()
     }
 }
 
+void SyncableClock::skip(std::int64_t length)
+{
+    if (m_period > 0 && m_next < length)
+    {
+        // Whole periods at once leave the gate as it was.
+        const std::int64_t periods = (length - m_next) / m_period;
+        m_next += periods * m_period;
+        m_lastGateOn += periods * m_period;
+        while (m_next < length)
+        {
+            if (m_gateOpen && m_offLength > 0)
+            {
+                m_gateOpen = false;
+                m_next += m_offLength;
+            }
+            else
+            {
+                m_gateOpen = true;
+                m_lastGateOn = m_next;
+                m_next += m_onLength;
+            }
+        }
+    }
+    endBlock(length);
+}
+
 void SyncableClock::endBlock(std::int64_t length)
 {
     m_next -= length;

@@ -45,6 +45,15 @@ public:
     void tick();
     // The block of this length is over: times move back by it.
     void endBlock(std::int64_t length);
+    // Blocks of this length in all that nothing listened to: the gate keeps
+    // to its grid, but no event is posted.
+    void skip(std::int64_t length);
+    // A deferred change waits for the next block start.
+    bool hasPendingSettings() const
+    {
+        return m_ticksPending.load(std::memory_order_acquire) || m_gatePending.load(std::memory_order_acquire) ||
+               m_modePending.load(std::memory_order_acquire);
+    }
 
     std::int64_t getNext() const { return m_next; }
     std::int64_t getLastGateOn() const { return m_lastGateOn; }

@@ -35,6 +35,7 @@ public:
     std::uint32_t getSyncMode() const { return m_syncMode; }
     // The mode that holds after the next block start.
     std::uint32_t getPendingSyncMode() const;
+    bool hasPendingSettings() const { return m_syncModePending.load(std::memory_order_acquire); }
 
 private:
     bool m_dirty = true;

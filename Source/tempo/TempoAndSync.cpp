@@ -70,6 +70,23 @@ void TempoAndSync::processBlock(std::int64_t length)
     m_pClock->endBlock(length);
 }
 
+void TempoAndSync::skip(std::int64_t length)
+{
+    if (length <= 0)
+        return;
+    m_pClock->skip(length);
+    if (needsHost())
+    {
+        m_barPhase += static_cast<double>(length);
+        wrapBarPhase();
+    }
+}
+
+bool TempoAndSync::hasPendingSettings() const
+{
+    return m_pClock->hasPendingSettings() || m_pLfos[0]->hasPendingSettings() || m_pLfos[1]->hasPendingSettings();
+}
+
 void TempoAndSync::reset()
 {
     for (std::unique_ptr<SyncableLfo>& lfo : m_pLfos)

@@ -41,6 +41,11 @@ public:
     void advance(std::int64_t offset);
     // Runs the clock to the end of the block.
     void processBlock(std::int64_t length);
+    // Host samples the engine rested through, outside any block: the clock
+    // and the bar keep their place, but nothing is posted.
+    void skip(std::int64_t length);
+    // A deferred setting waits for the next block start.
+    bool hasPendingSettings() const;
     void reset();
 
     SyncableClock& getClock() { return *m_pClock; }
