@@ -282,6 +282,7 @@ TEST(Echo, RestartedOrReenabledEchoDoesNotReplayOldMemory)
             run(*echo, silence, 0, 100);
             echo->setLengthLeft(30);
             echo->setLengthRight(30);
+            echo->serveMemory();
             silence.assign(std::size_t(delay) * 8 * 2, 0.0f);
         }
         run(*echo, silence);
@@ -325,8 +326,8 @@ TEST(Echo, MemoryGrownAgainHoldsNoStaleSound)
     s.tempo = 32;
     s.lengthLeft = 32;
     s.lengthRight = 32;
-    // Switch back to the long delay at several points of the ring, so that
-    // some read pointer wraps into the grown blocks before they are written.
+    // Switch back to the long delay at several points of the ring: the grown
+    // blocks hold nothing of the old sound, wherever they go in.
     for (int64_t offset = 0; offset < 2000; offset += 100)
     {
         auto echo = makeEcho(s);
@@ -338,6 +339,7 @@ TEST(Echo, MemoryGrownAgainHoldsNoStaleSound)
         run(*echo, quiet);
         echo->setLengthLeft(32);
         echo->setLengthRight(32);
+        echo->serveMemory();
         std::vector<float> later(std::size_t(20000) * 2, 0.0f);
         run(*echo, later);
         EXPECT_TRUE(hits(later, 0).empty()) << offset;
