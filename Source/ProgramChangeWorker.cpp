@@ -142,11 +142,17 @@ private:
         for (std::size_t unserved = 0; unserved < m_clients.size() && !m_stopping; ++unserved, ++next)
         {
             ProgramChangeWorker::Client* client = m_clients[next % m_clients.size()];
-            if (!client->hasProgramChangeRequest())
+            const bool memory = client->hasMemoryRequest();
+            const bool programChange = client->hasProgramChangeRequest();
+            if (!memory && !programChange)
                 continue;
             m_busy = client;
             lock.unlock();
-            client->serveProgramChangeRequest();
+            // Memory first: it is quick, and a delay waits for it.
+            if (memory)
+                client->serveMemoryRequest();
+            if (programChange)
+                client->serveProgramChangeRequest();
             lock.lock();
             m_busy = nullptr;
             m_served.notify_all();

@@ -1,8 +1,9 @@
 #pragma once
 
-// Loads the patches that MIDI program changes ask for, away from the audio
-// thread, which only leaves a request and wakes this worker. One thread
-// serves every instance of the process. It is started by the first instance
+// Loads the patches that MIDI program changes ask for, and allocates and
+// frees the echo's memory, away from the audio thread, which only leaves a
+// request and wakes this worker. One thread serves every instance of the
+// process. It is started by the first instance
 // that starts processing, never when the plug-in is loaded or an instance
 // created (a host that only scans starts none), and it ends with the last
 // instance, so no thread of the library outlives it.
@@ -16,6 +17,9 @@ public:
         virtual bool hasProgramChangeRequest() const = 0;
         // Takes the request and makes the program change; throws nothing.
         virtual void serveProgramChangeRequest() = 0;
+        virtual bool hasMemoryRequest() const { return false; }
+        // Allocates and frees what the audio thread asked for; throws nothing.
+        virtual void serveMemoryRequest() {}
 
     protected:
         ~Client() = default;

@@ -151,7 +151,23 @@ void Zentrova::resume()
     m_pVoice->reset();
     m_controlTickPhase = 0;
     m_transportRunning = false;
+    // The patch's events reach the echo only with the first block: its
+    // memory is sized for them now, off the audio thread.
+    const ZentrovaState& state = m_stateHandler.getCurrentState();
+    const auto value = [&state](int index) { return state.getParameter(index)->getEngineValue(); };
+    m_effectsSection.prepareEcho(value(Param::DelayTempo), value(Param::DelayUnits), value(Param::DelayLengthLeft),
+                                 value(Param::DelayLengthRight));
     m_effectsSection.resume();
+}
+
+bool Zentrova::hasMemoryRequest() const
+{
+    return m_effectsSection.hasMemoryRequest();
+}
+
+void Zentrova::serveMemoryRequest()
+{
+    m_effectsSection.serveMemory();
 }
 
 void Zentrova::setSampleRate(float sampleRate)

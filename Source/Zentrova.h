@@ -212,6 +212,7 @@ public:
     EditorPort* getEditorPort() const { return m_pEditorPort; }
     KeyboardHandler& getKeyboardHandler() { return m_keyboardHandler; }
     Voice* getVoiceEngine() { return m_pVoice.get(); }
+    const EffectsSection& getEffectsSection() const { return m_effectsSection; }
     ControlCue<VoiceEvent>* getControlCues() { return m_controlCues; }
     VstTempoAndSync* getTempo() { return m_pTempo.get(); }
     // Samples of the current control tick that lay before this block.
@@ -243,6 +244,9 @@ private:
     // The worker's side of a MIDI program change.
     bool hasProgramChangeRequest() const override;
     void serveProgramChangeRequest() override;
+    // The worker's side of the echo's memory.
+    bool hasMemoryRequest() const override;
+    void serveMemoryRequest() override;
     void changeMidiProgram(int bank, int program);
     // selectProgram but for telling the editor and the host; true when the
     // edit state took a patch.

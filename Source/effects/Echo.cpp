@@ -1,5 +1,7 @@
 #include "Source/effects/Echo.h"
 
+#include "Source/ProgramChangeWorker.h"
+
 #include <algorithm>
 #include <array>
 #include <cassert>
@@ -122,28 +124,62 @@ constexpr std::array<EchoKernel, sizeof...(I)> makeKernelTable(std::index_sequen
 const std::array<EchoKernel, 32> kEchoKernels = makeKernelTable(std::make_index_sequence<32>{});
 
 constexpr float kFadeSeconds = 0.02f;
+constexpr float kShrinkSeconds = 2.0f;
 
 // Fresh zero pages straight from the system, which lends them only once
 // they are written: memory the delays never reach costs nothing. (The
 // allocator would hand back used memory and clear it, page by page.)
-boost::shared_array<float> zeroedSamples(int64_t count)
+float* allocateBlock(int64_t samples)
 {
-    const std::size_t bytes = std::size_t(count) * sizeof(float);
-    void* pages = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (pages == MAP_FAILED)
-        throw std::bad_alloc();
-    return boost::shared_array<float>(static_cast<float*>(pages), [bytes](float* samples) { munmap(samples, bytes); });
+    void* pages = mmap(nullptr, std::size_t(samples) * sizeof(float), PROT_READ | PROT_WRITE,
+                       MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    return pages == MAP_FAILED ? nullptr : static_cast<float*>(pages);
 }
-constexpr float kShrinkSeconds = 2.0f;
+
+void freeBlock(float* block, int64_t samples)
+{
+    munmap(block, std::size_t(samples) * sizeof(float));
+}
+
+// Zero again, and no longer resident until written.
+void zeroBlock(float* block, int64_t samples)
+{
+    if (madvise(block, std::size_t(samples) * sizeof(float), MADV_DONTNEED) != 0)
+        std::fill_n(block, samples, 0.0f);
+}
+}
+
+bool Echo::BlockQueue::push(float* block)
+{
+    const unsigned tail = m_tail.load(std::memory_order_relaxed);
+    if (tail - m_head.load(std::memory_order_acquire) == kRoom)
+        return false;
+    m_slots[tail % kRoom] = block;
+    m_tail.store(tail + 1, std::memory_order_release);
+    return true;
+}
+
+float* Echo::BlockQueue::pop()
+{
+    const unsigned head = m_head.load(std::memory_order_relaxed);
+    if (head == m_tail.load(std::memory_order_acquire))
+        return nullptr;
+    float* block = m_slots[head % kRoom];
+    m_head.store(head + 1, std::memory_order_release);
+    return block;
 }
 
 Echo::Echo()
 {
     for (Channel& channel : m_channels)
-        channel.blocks.reserve(30);
+        channel.blocks.reserve(kMostBlocks);
 }
 
-Echo::~Echo() = default;
+Echo::~Echo()
+{
+    std::lock_guard<std::mutex> lock(m_memoryMutex);
+    releaseMemory();
+}
 
 int64_t Echo::capacity(int c) const
 {
@@ -205,40 +241,126 @@ void Echo::computeDelays(int firstChannel, int lastChannel)
         return;
     for (int c = firstChannel; c <= lastChannel; ++c)
     {
-        Channel& channel = m_channels[c];
-        // Any delay past the reserved memory is held at its end.
-        channel.delay = std::min(delayFor(channel.length, double(m_units), tempo), m_maxDelay);
-        if (!channel.blocks.empty() && channel.delay >= capacity(c))
-            grow(c);
+        // Any delay past the longest is held there.
+        m_channels[c].wanted = std::min(delayFor(m_channels[c].length, double(m_units), tempo), m_maxDelay);
+        fitMemory(c);
     }
+}
+
+int Echo::blocksFor(int64_t delay) const
+{
+    // The capacity stays above the delay by a sample.
+    const int64_t beyondFirst = delay + 1 - m_firstLength;
+    if (beyondFirst <= 0 || m_blockLength <= 0)
+        return 0;
+    return int(std::min<int64_t>((beyondFirst + m_blockLength - 1) / m_blockLength, kMostBlocks - 1));
+}
+
+void Echo::fitMemory(int c)
+{
+    Channel& channel = m_channels[c];
+    if (channel.blocks.empty())
+        return;
+    const int blocks = blocksFor(channel.wanted);
+    if (blocks != channel.wantedBlocks)
+    {
+        channel.wantedBlocks = blocks;
+        m_wantedBlocks[c].store(blocks, std::memory_order_release);
+        takeSupplied(c);
+        if (int(channel.blocks.size()) - 1 + channel.spareCount < blocks)
+            requestMemory();
+    }
+    if (channel.wanted >= capacity(c))
+        grow(c);
+    channel.delay = std::min(channel.wanted, capacity(c) - 1);
+}
+
+void Echo::takeSupplied(int c)
+{
+    Channel& channel = m_channels[c];
+    while (channel.spareCount < kMostBlocks)
+    {
+        float* block = m_supplied[c].pop();
+        if (!block)
+            break;
+        channel.spare[channel.spareCount++] = block;
+    }
+    // Blocks that came for a delay since shortened go straight back.
+    bool gaveBack = false;
+    while (channel.spareCount > 0 && int(channel.blocks.size()) - 1 + channel.spareCount > channel.wantedBlocks &&
+           m_returned[c].push(channel.spare[channel.spareCount - 1]))
+    {
+        --channel.spareCount;
+        gaveBack = true;
+    }
+    if (gaveBack)
+        requestMemory();
+}
+
+void Echo::requestMemory()
+{
+    m_memoryRequest.store(true, std::memory_order_release);
+    ProgramChangeWorker::wake();
 }
 
 void Echo::grow(int c)
 {
     Channel& channel = m_channels[c];
-    // Only the history behind the write pointer stays readable; never more
-    // than was valid before, so restarted memory stays unheard.
-    channel.filled = std::min(channel.filled, capacity(c) - positionOf(c, channel.write));
-    while (capacity(c) < channel.delay + 1 && !channel.spare.empty())
+    // New blocks go in where the write pointer stands on a block edge: there
+    // they lie beyond the oldest sample, so every pointer keeps its distance
+    // from the write pointer and all the history stays readable. (Anywhere
+    // else they would cut the history in two.)
+    const Pointer at = channel.write;
+    const int64_t edge = channel.blocks[at.block].length;
+    if (channel.spareCount == 0 || at.offset != edge)
+        return;
+    const int64_t oldCapacity = capacity(c);
+    int32_t added = 0;
+    int64_t addedLength = 0;
+    while (oldCapacity + addedLength < channel.wanted + 1 && channel.spareCount > 0)
     {
-        SpareBlock& spare = channel.spare.back();
-        if (spare.dirty)
-            std::fill_n(spare.samples.get(), m_blockLength, 0.0f);
-        channel.blocks.push_back(Block{std::move(spare.samples), capacity(c), m_blockLength});
-        channel.spare.pop_back();
+        // The room was reserved: the insertion allocates nothing.
+        channel.blocks.insert(channel.blocks.begin() + at.block + 1 + added,
+                              Block{channel.spare[--channel.spareCount], 0, m_blockLength});
+        ++added;
+        addedLength += m_blockLength;
     }
+    for (std::size_t b = std::size_t(at.block) + 1; b < channel.blocks.size(); ++b)
+        channel.blocks[b].start = channel.blocks[b - 1].start + channel.blocks[b - 1].length;
+    const auto move = [&](Pointer& p) {
+        if (p.block > at.block)
+            p.block += added;
+        else if (p.block == at.block && p.offset == edge)
+            p = Pointer{at.block + added, m_blockLength};
+    };
+    move(channel.write);
+    move(channel.read);
+    if (channel.state == Crossfade)
+        move(channel.newRead);
+    channel.idle = 0;
 }
 
-void Echo::dropLastBlock(int c)
+bool Echo::dropLastBlock(int c)
 {
     Channel& channel = m_channels[c];
-    channel.spare.push_back(SpareBlock{std::move(channel.blocks.back().samples), true});
+    if (!m_returned[c].push(channel.blocks.back().samples))
+        return false;
     channel.blocks.pop_back();
+    // What lay before the dropped block is older than what lies behind the
+    // write pointer up to the new top: the history stops there.
+    channel.filled = std::min(channel.filled, capacity(c) - positionOf(c, channel.write));
+    requestMemory();
+    return true;
 }
 
 void Echo::housekeeping(int c, int64_t remaining)
 {
     Channel& channel = m_channels[c];
+    if (channel.wanted > channel.delay && channel.spareCount > 0)
+    {
+        grow(c);
+        channel.delay = std::min(channel.wanted, capacity(c) - 1);
+    }
     const Block& last = channel.blocks.back();
     // The last block is spare once the delay fits below it with a sample
     // to spare, so a delay never equals the capacity.
@@ -248,11 +370,8 @@ void Echo::housekeeping(int c, int64_t remaining)
         const int64_t writePosition = positionOf(c, channel.write);
         const int64_t readPosition = positionOf(c, channel.read);
         if (channel.state == Steady && channel.idle > m_shrinkAfter && writePosition < readPosition &&
-            readPosition < last.start && channel.blocks.size() >= 2)
-        {
-            dropLastBlock(c);
+            readPosition < last.start && channel.blocks.size() >= 2 && dropLastBlock(c))
             channel.idle = 0;
-        }
     }
     else
     {
@@ -304,10 +423,11 @@ bool Echo::process(const float* in, float* out, int64_t frames)
     }
 
     m_written = true;
-    for (Channel& channel : m_channels)
+    for (int c = 0; c < 2; ++c)
     {
-        channel.highPass.flushDenormals();
-        channel.lowPass.flushDenormals();
+        takeSupplied(c);
+        m_channels[c].highPass.flushDenormals();
+        m_channels[c].lowPass.flushDenormals();
     }
 
     while (frames > 0)
@@ -339,8 +459,8 @@ bool Echo::process(const float* in, float* out, int64_t frames)
         {
             Channel& channel = m_channels[c];
             EchoLane& lane = echoRun.lanes[c];
-            lane.write = channel.blocks[channel.write.block].samples.get() + channel.write.offset;
-            lane.read = channel.blocks[channel.read.block].samples.get() + channel.read.offset;
+            lane.write = channel.blocks[channel.write.block].samples + channel.write.offset;
+            lane.read = channel.blocks[channel.read.block].samples + channel.read.offset;
             lane.newRead = lane.read;
             lane.keep = 1.0f;
             lane.fadeSlope = 0.0f;
@@ -354,7 +474,7 @@ bool Echo::process(const float* in, float* out, int64_t frames)
                 anySilent = true;
                 break;
             case Crossfade:
-                lane.newRead = channel.blocks[channel.newRead.block].samples.get() + channel.newRead.offset;
+                lane.newRead = channel.blocks[channel.newRead.block].samples + channel.newRead.offset;
                 lane.fadeSlope = -1.0f;
                 lane.newShare = 1.0f;
                 lane.fadeStep = m_fadeStep;
@@ -564,44 +684,150 @@ void Echo::updateFollower()
 void Echo::releaseMemory()
 {
     m_written = false;
-    for (Channel& channel : m_channels)
+    for (int c = 0; c < 2; ++c)
     {
+        Channel& channel = m_channels[c];
+        for (std::size_t b = 0; b < channel.blocks.size(); ++b)
+            freeBlock(channel.blocks[b].samples, b == 0 ? m_firstLength : m_blockLength);
         channel.blocks.clear();
-        channel.spare.clear();
+        while (channel.spareCount > 0)
+            freeBlock(channel.spare[--channel.spareCount], m_blockLength);
+        for (BlockQueue* queue : {&m_supplied[c], &m_returned[c]})
+            while (float* block = queue->pop())
+                freeBlock(block, m_blockLength);
         channel.write = Pointer();
         channel.read = Pointer();
         channel.newRead = Pointer();
+        channel.wantedBlocks = 0;
+        m_wantedBlocks[c].store(0, std::memory_order_relaxed);
+        m_givenBlocks[c] = 0;
     }
+    m_memoryRequest.store(false, std::memory_order_relaxed);
+    publishHeldBlocks();
+}
+
+void Echo::publishHeldBlocks()
+{
+    m_heldBlocks.store(m_givenBlocks[0] + m_givenBlocks[1], std::memory_order_relaxed);
+}
+
+void Echo::serveMemory()
+{
+    std::lock_guard<std::mutex> lock(m_memoryMutex);
+    // A request made from here on wakes the server again.
+    m_memoryRequest.exchange(false, std::memory_order_acq_rel);
+    for (int c = 0; c < 2; ++c)
+    {
+        while (float* block = m_returned[c].pop())
+        {
+            freeBlock(block, m_blockLength);
+            --m_givenBlocks[c];
+        }
+        const int wanted = m_wantedBlocks[c].load(std::memory_order_acquire);
+        while (m_givenBlocks[c] < wanted)
+        {
+            float* block = allocateBlock(m_blockLength);
+            if (!block)
+                break;
+            if (!m_supplied[c].push(block))
+            {
+                freeBlock(block, m_blockLength);
+                break;
+            }
+            ++m_givenBlocks[c];
+        }
+    }
+    publishHeldBlocks();
+}
+
+void Echo::settleMemory()
+{
+    for (int c = 0; c < 2; ++c)
+    {
+        Channel& channel = m_channels[c];
+        if (channel.blocks.empty())
+            continue;
+        while (float* block = m_returned[c].pop())
+        {
+            freeBlock(block, m_blockLength);
+            --m_givenBlocks[c];
+        }
+        while (channel.spareCount < kMostBlocks)
+        {
+            float* block = m_supplied[c].pop();
+            if (!block)
+                break;
+            channel.spare[channel.spareCount++] = block;
+        }
+        const int wanted = blocksFor(channel.wanted);
+        channel.wantedBlocks = wanted;
+        m_wantedBlocks[c].store(wanted, std::memory_order_relaxed);
+        // The ring is about to be emptied: its end may move.
+        while (int(channel.blocks.size()) - 1 > wanted)
+        {
+            freeBlock(channel.blocks.back().samples, m_blockLength);
+            channel.blocks.pop_back();
+            --m_givenBlocks[c];
+        }
+        while (int(channel.blocks.size()) - 1 < wanted)
+        {
+            float* block = nullptr;
+            if (channel.spareCount > 0)
+            {
+                block = channel.spare[--channel.spareCount];
+            }
+            else if ((block = allocateBlock(m_blockLength)))
+            {
+                ++m_givenBlocks[c];
+            }
+            else
+            {
+                break;
+            }
+            channel.blocks.push_back(Block{block, capacity(c), m_blockLength});
+        }
+        while (channel.spareCount > 0)
+        {
+            freeBlock(channel.spare[--channel.spareCount], m_blockLength);
+            --m_givenBlocks[c];
+        }
+        channel.delay = std::min(channel.wanted, capacity(c) - 1);
+    }
+    m_memoryRequest.store(false, std::memory_order_relaxed);
+    publishHeldBlocks();
 }
 
 void Echo::setSampleRate(float rate)
 {
-    releaseMemory();
-    if (!(rate > 0.0f) || !std::isfinite(rate))
     {
-        m_sampleRate = 0.0f;
-        return;
-    }
-    m_sampleRate = rate;
-    m_blockLength = std::max<int64_t>(1, int64_t(rate));
-    m_maxDelay = delayFor(double(kLongestLength), double(kFewestUnitsPerBeat), kSlowestTempo);
-
-    // One block of two seconds, then enough one-second blocks for the
-    // longest delay plus the sample that keeps it below the capacity.
-    const int64_t firstLength = std::max<int64_t>(1, int64_t(2.0f * rate));
-    const int64_t needed = m_maxDelay + 1 - firstLength;
-    const std::size_t spareCount = needed > 0 ? std::size_t((needed + m_blockLength - 1) / m_blockLength) : 0;
-    for (Channel& channel : m_channels)
-    {
-        channel.blocks.reserve(std::max<std::size_t>(30, spareCount + 1));
-        channel.spare.reserve(spareCount);
-        channel.blocks.push_back(Block{zeroedSamples(firstLength), 0, firstLength});
-        for (std::size_t i = 0; i < spareCount; ++i)
-            channel.spare.push_back(SpareBlock{zeroedSamples(m_blockLength), false});
-        channel.write = Pointer{0, firstLength};
-        channel.read = channel.write;
-        channel.filled = 0;
-        channel.idle = 0;
+        std::lock_guard<std::mutex> lock(m_memoryMutex);
+        releaseMemory();
+        if (!(rate > 0.0f) || !std::isfinite(rate))
+        {
+            m_sampleRate = 0.0f;
+            return;
+        }
+        m_sampleRate = rate;
+        m_maxDelay = delayFor(double(kLongestLength), double(kFewestUnitsPerBeat), kSlowestTempo);
+        // One block of two seconds, then one-second blocks as the delays
+        // need them.
+        m_firstLength = std::max<int64_t>(1, int64_t(2.0f * rate));
+        m_blockLength = std::max<int64_t>(1, int64_t(rate));
+        for (Channel& channel : m_channels)
+        {
+            float* first = allocateBlock(m_firstLength);
+            if (!first)
+            {
+                releaseMemory();
+                m_sampleRate = 0.0f;
+                throw std::bad_alloc();
+            }
+            channel.blocks.push_back(Block{first, 0, m_firstLength});
+            channel.write = Pointer{0, m_firstLength};
+            channel.read = channel.write;
+            channel.filled = 0;
+            channel.idle = 0;
+        }
     }
 
     computeDelays(0, 1);
@@ -617,27 +843,16 @@ void Echo::clear()
 {
     if (!(m_sampleRate > 0.0f) || m_channels[0].blocks.empty())
         return;
+    {
+        std::lock_guard<std::mutex> lock(m_memoryMutex);
+        settleMemory();
+    }
     for (int c = 0; c < 2; ++c)
     {
         Channel& channel = m_channels[c];
-        if (capacity(c) > channel.delay)
-        {
-            while (channel.blocks.size() >= 2 && channel.blocks.back().start > channel.delay)
-                dropLastBlock(c);
-        }
-        else
-        {
-            grow(c);
-        }
         if (m_written)
             for (Block& block : channel.blocks)
-                std::fill_n(block.samples.get(), block.length, 0.0f);
-        for (SpareBlock& spare : channel.spare)
-        {
-            if (spare.dirty)
-                std::fill_n(spare.samples.get(), m_blockLength, 0.0f);
-            spare.dirty = false;
-        }
+                zeroBlock(block.samples, block.length);
         channel.filled = capacity(c);
         m_feedbackSource[c] = 0.0f;
         channel.write = Pointer{int32_t(channel.blocks.size() - 1), channel.blocks.back().length};

@@ -3,15 +3,18 @@
 #include "Source/effects/EchoBase.h"
 #include "dsp/TwoPoleFilter.h"
 
-#include <boost/shared_array.hpp>
-
+#include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <vector>
 
 // Stereo echo with tempo-synced lengths. Each channel's memory is a ring of
-// blocks; a length change crossfades the read position over 20 ms. All the
-// memory that any reachable delay needs is allocated by setSampleRate, so
-// the audio thread only moves blocks between the ring and a spare list.
+// blocks; a length change crossfades the read position over 20 ms. The
+// memory held follows what the delays need: the audio thread only asks for
+// blocks and gives them back, through lock-free queues, and a thread that is
+// not the audio thread allocates and frees them (serveMemory). Until the
+// blocks for a longer delay arrive, the delay is held at the longest the
+// ring allows.
 class Echo : public EchoBase
 {
 public:
@@ -43,9 +46,11 @@ public:
     void setUnits(int64_t unitsPerBeat);
     void setLengthLeft(uint32_t units);
     void setLengthRight(uint32_t units);
-    // The engine rate. Allocates the memory; never call it on the audio thread.
+    // The engine rate. Sizes the memory for the current lengths; never call
+    // it on the audio thread.
     void setSampleRate(float rate);
-    // Zeroes the memory and starts from the current lengths at once.
+    // Zeroes the memory, sized for the current lengths, and starts from them
+    // at once. Never on the audio thread.
     void clear();
     // Counts the memory as empty: silent until a full delay has been
     // written, then a fade in.
@@ -59,6 +64,17 @@ public:
     // The longer of the two channels' delays, in engine samples.
     int64_t longestDelay() const;
 
+    // Set while the memory held and the memory the delays need differ, or
+    // blocks wait to be freed. The audio thread sets it and wakes the
+    // program change worker.
+    bool hasMemoryRequest() const { return m_memoryRequest.load(std::memory_order_acquire); }
+    // Any thread but the audio thread, while the echo is in use: allocates
+    // the blocks the delays need and frees those given back.
+    void serveMemory();
+    // Blocks held beyond each channel's first: in the rings, spare or on
+    // their way. Any thread.
+    int heldBlocks() const { return m_heldBlocks.load(std::memory_order_relaxed); }
+
     // The host tempo is held in this range; with the patch's own tempo
     // (32..192 bpm), 32 units and 4 units per beat it bounds the longest
     // delay to 15 seconds.
@@ -69,17 +85,31 @@ public:
     static constexpr float kSlowestTempo = 32.0f;
 
 private:
+    // Blocks per channel, the first included; the block length keeps the
+    // longest delay within them.
+    static constexpr int kMostBlocks = 30;
+
     struct Block
     {
-        boost::shared_array<float> samples;
+        float* samples;
         int64_t start;
         int64_t length;
     };
 
-    struct SpareBlock
+    // One producer, one consumer; neither allocates, locks or waits.
+    class BlockQueue
     {
-        boost::shared_array<float> samples;
-        bool dirty;
+    public:
+        bool push(float* block);
+        // Null when empty.
+        float* pop();
+
+    private:
+        // A power of two, so that the counters may wrap.
+        static constexpr unsigned kRoom = 32;
+        float* m_slots[kRoom] = {};
+        std::atomic<unsigned> m_head{0};
+        std::atomic<unsigned> m_tail{0};
     };
 
     // The next sample is element offset - 1 of the block.
@@ -100,7 +130,14 @@ private:
     struct Channel
     {
         std::vector<Block> blocks;
-        std::vector<SpareBlock> spare;
+        // Blocks supplied for the ring and not yet in it: never written.
+        float* spare[kMostBlocks] = {};
+        int spareCount = 0;
+        // Blocks beyond the first that the wanted delay needs.
+        int wantedBlocks = 0;
+        // The delay the settings ask for; delay is it as far as the ring
+        // allows.
+        int64_t wanted = 0;
         Pointer write;
         Pointer read;
         Pointer newRead;
@@ -126,12 +163,19 @@ private:
     void updateOffset(int c, Pointer& p, int64_t run);
     int64_t delayFor(double length, double unitsPerBeat, double tempo) const;
     void computeDelays(int firstChannel, int lastChannel);
+    int blocksFor(int64_t delay) const;
+    void fitMemory(int c);
+    void takeSupplied(int c);
+    void requestMemory();
     void grow(int c);
-    void dropLastBlock(int c);
+    bool dropLastBlock(int c);
     void housekeeping(int c, int64_t remaining);
     void updateFilters();
     void updateFollower();
+    // With m_memoryMutex held, and no audio thread running.
+    void settleMemory();
     void releaseMemory();
+    void publishHeldBlocks();
 
     Channel m_channels[2];
     float m_feedbackSource[2] = {0.0f, 0.0f};
@@ -160,5 +204,18 @@ private:
     bool m_written = false;
     int64_t m_shrinkAfter = 0;
     int64_t m_maxDelay = 0;
+    int64_t m_firstLength = 0;
     int64_t m_blockLength = 0;
+
+    // The hand-over between the audio thread and the memory's server.
+    BlockQueue m_supplied[2];
+    BlockQueue m_returned[2];
+    std::atomic<int> m_wantedBlocks[2] = {{0}, {0}};
+    std::atomic<bool> m_memoryRequest{false};
+    std::atomic<int> m_heldBlocks{0};
+    // Held by the server and by the host thread's calls that size the
+    // memory; never by the audio thread.
+    std::mutex m_memoryMutex;
+    // The server's count of blocks handed over and not given back.
+    int m_givenBlocks[2] = {0, 0};
 };

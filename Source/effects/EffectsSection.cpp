@@ -75,6 +75,16 @@ void EffectsSection::setBlockSize(int frames)
     }
 }
 
+void EffectsSection::prepareEcho(std::int64_t delayTempo, std::int64_t delayUnits, std::int64_t lengthLeft,
+                                 std::int64_t lengthRight)
+{
+    m_echo->setTempo(delayTempo);
+    m_delayTempoFromHost = delayTempo == kDelayTempoFromHost ? 1 : 0;
+    m_echo->setUnits(delayUnits);
+    m_echo->setLengthLeft(static_cast<std::uint32_t>(lengthLeft));
+    m_echo->setLengthRight(static_cast<std::uint32_t>(lengthRight));
+}
+
 void EffectsSection::resume()
 {
     m_echo->clear();
@@ -85,6 +95,16 @@ void EffectsSection::resume()
 void EffectsSection::setTempo(float bpm)
 {
     m_echo->setHostTempo(bpm);
+}
+
+bool EffectsSection::hasMemoryRequest() const
+{
+    return m_echo->hasMemoryRequest();
+}
+
+void EffectsSection::serveMemory()
+{
+    m_echo->serveMemory();
 }
 
 void EffectsSection::process(ControlCue<VoiceEvent>& cue, const float* mix, float* outLeft, float* outRight,

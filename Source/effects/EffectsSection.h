@@ -27,8 +27,18 @@ public:
     void setSampleRate(float rate);
     // The most host samples a block may bring.
     void setBlockSize(int frames);
+    // Host thread, before resume: the patch's delay settings, which its
+    // events bring later, so that the echo's memory for them is there
+    // before the first block.
+    void prepareEcho(std::int64_t delayTempo, std::int64_t delayUnits, std::int64_t lengthLeft,
+                     std::int64_t lengthRight);
     void resume();
     void setTempo(float bpm);
+
+    // The echo's memory, served off the audio thread (see Echo).
+    bool hasMemoryRequest() const;
+    void serveMemory();
+    const Echo& getEcho() const { return *m_echo; }
 
     // The mix holds four floats per host sample: left and right of engine
     // frame 2k, then of frame 2k + 1. replace 1 writes the outputs, 0 adds

@@ -2,6 +2,7 @@
 // no file: all three are counted on the thread that processes a block, while
 // it does.
 
+#include "Source/effects/Echo.h"
 #include "Source/parameters/ParameterTable.h"
 #include "tests/Source/patchtree/PatchLibraryTestSupport.h"
 #include "tests/support/Deliverables.h"
@@ -11,11 +12,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdarg>
 #include <cstdlib>
 #include <mutex>
 #include <new>
 #include <string>
+#include <thread>
 
 #include <dirent.h>
 #include <dlfcn.h>
@@ -387,6 +390,24 @@ TEST_P(BlockAllocation, BlocksAllocateNothing)
     synth.plugin->setParameter(Param::DelayLengthLeft, 0.0f);
     synth.plugin->setParameter(Param::DelayLengthRight, 1.0f);
     EXPECT_EQ(synth.countedRun(44100), 0);
+    // Four seconds need more than the ring's first two: the worker brings
+    // the memory and the audio thread takes it in at a block edge while a
+    // note sounds, taking no lock either.
+    const Echo& echo = synth.plugin->getEffectsSection().getEcho();
+    synth.midi(at + 44100 + 3000 + 2 * 44100, 0x90, 60, 100);
+    CountingPlugin::Counts counts;
+    for (int i = 0; i < 400 && echo.longestDelay() <= 2 * 2 * 44100; ++i)
+    {
+        counts += synth.countedRunOf(256);
+        if (echo.hasMemoryRequest())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_GT(echo.longestDelay(), 2 * 2 * 44100);
+    EXPECT_GT(echo.heldBlocks(), 0);
+    EXPECT_EQ(counts.allocations, 0);
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+    EXPECT_EQ(counts.locks, 0);
+#endif
 }
 
 // The audio thread only leaves a MIDI program change for the worker, and the

@@ -1,11 +1,14 @@
 #include "Source/effects/Echo.h"
+#include "Source/ProgramChangeWorker.h"
 #include "TestSignals.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace
@@ -279,6 +282,7 @@ TEST(Echo, RestartedOrReenabledEchoDoesNotReplayOldMemory)
             run(*echo, silence, 0, 100);
             echo->setLengthLeft(30);
             echo->setLengthRight(30);
+            echo->serveMemory();
             silence.assign(std::size_t(delay) * 8 * 2, 0.0f);
         }
         run(*echo, silence);
@@ -322,8 +326,8 @@ TEST(Echo, MemoryGrownAgainHoldsNoStaleSound)
     s.tempo = 32;
     s.lengthLeft = 32;
     s.lengthRight = 32;
-    // Switch back to the long delay at several points of the ring, so that
-    // some read pointer wraps into the grown blocks before they are written.
+    // Switch back to the long delay at several points of the ring: the grown
+    // blocks hold nothing of the old sound, wherever they go in.
     for (int64_t offset = 0; offset < 2000; offset += 100)
     {
         auto echo = makeEcho(s);
@@ -335,6 +339,7 @@ TEST(Echo, MemoryGrownAgainHoldsNoStaleSound)
         run(*echo, quiet);
         echo->setLengthLeft(32);
         echo->setLengthRight(32);
+        echo->serveMemory();
         std::vector<float> later(std::size_t(20000) * 2, 0.0f);
         run(*echo, later);
         EXPECT_TRUE(hits(later, 0).empty()) << offset;
@@ -411,4 +416,167 @@ TEST(Echo, GateOpensWithTheInputAndDuckingCloses)
         const float w = ducking > 0 ? 0.5f : 0.5f * 0.4f;
         EXPECT_NEAR(at(frames, 1000, 0), 1.0f - w, 1e-3f) << ducking;
     }
+}
+
+namespace
+{
+// Serves the echo's memory on the program change worker, as an instance
+// does.
+class MemoryServer : public ProgramChangeWorker::Client
+{
+public:
+    explicit MemoryServer(Echo& echo) : m_echo(echo)
+    {
+        ProgramChangeWorker::attach(this);
+        ProgramChangeWorker::start();
+    }
+    ~MemoryServer() { ProgramChangeWorker::detach(this); }
+
+    bool hasProgramChangeRequest() const override { return false; }
+    void serveProgramChangeRequest() override {}
+    bool hasMemoryRequest() const override { return m_echo.hasMemoryRequest(); }
+    void serveMemoryRequest() override { m_echo.serveMemory(); }
+
+private:
+    Echo& m_echo;
+};
+
+// Waits, at most ten seconds, for the worker to hold that many blocks.
+bool heldBlocksReach(const Echo& echo, int blocks)
+{
+    for (int waited = 0; echo.heldBlocks() != blocks && waited < 10000; ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return echo.heldBlocks() == blocks;
+}
+
+// Sines of 50 and 70 Hz on the left and the right, in host-sized blocks.
+struct SinePlayer
+{
+    Echo& echo;
+    float rate;
+    std::vector<float> in;
+    std::vector<float> out;
+
+    void play(double seconds)
+    {
+        const std::size_t start = out.size() / 2;
+        const std::size_t frames = std::size_t(seconds * rate);
+        for (std::size_t f = start; f < start + frames; ++f)
+            for (int c = 0; c < 2; ++c)
+                in.push_back(float(std::sin(2.0 * kTestPi * (c ? 70.0 : 50.0) * double(f) / rate)));
+        out.resize(in.size());
+        for (std::size_t f = start; f < start + frames; f += 64)
+        {
+            const std::size_t n = std::min<std::size_t>(64, start + frames - f);
+            echo.process(in.data() + 2 * f, out.data() + 2 * f, int64_t(n));
+        }
+    }
+};
+
+// The echo sounds without a click from the frame on, and ends at the delay.
+void expectSmoothFrom(const SinePlayer& player, std::size_t from, int64_t delay)
+{
+    const std::vector<float>& out = player.out;
+    const std::size_t frames = out.size() / 2;
+    const std::size_t window = std::size_t(0.04 * player.rate);
+    for (int c = 0; c < 2; ++c)
+    {
+        // A sine of 70 Hz moves by 0.055 a sample at most; a crossfade over
+        // 20 ms adds 2 / 160. Anything cut off or jumping moves more.
+        for (std::size_t f = from; f < frames; ++f)
+            ASSERT_LT(std::fabs(out[2 * f + c] - out[2 * f - 2 + c]), 0.07f) << c << ' ' << f;
+        // Every 40 ms holds most of the sine's peak.
+        for (std::size_t start = from; start + window <= frames; start += window / 2)
+        {
+            float peak = 0.0f;
+            for (std::size_t f = start; f < start + window; ++f)
+                peak = std::max(peak, std::fabs(out[2 * f + c]));
+            ASSERT_GT(peak, 0.5f) << c << ' ' << start;
+        }
+        for (std::size_t f = frames - std::size_t(player.rate); f < frames; ++f)
+            ASSERT_EQ(out[2 * f + c], player.in[2 * (f - std::size_t(delay)) + c]) << c << ' ' << f;
+    }
+}
+}
+
+TEST(EchoMemory, LengtheningWhilePlayingHoldsTheDelayUntilTheWorkerBringsTheMemory)
+{
+    Settings s;
+    auto echo = makeEcho(s);
+    SinePlayer player{*echo, s.rate, {}, {}};
+    player.play(3.0);
+    EXPECT_EQ(echo->heldBlocks(), 0);
+
+    std::size_t change = player.out.size() / 2;
+    echo->setLengthLeft(32);
+    echo->setLengthRight(32);
+    EXPECT_TRUE(echo->hasMemoryRequest());
+    // No worker yet: the delay goes as far as the ring allows.
+    player.play(0.5);
+    EXPECT_EQ(echo->longestDelay(), int64_t(2 * s.rate) - 1);
+    {
+        MemoryServer server(*echo);
+        // Two seconds and three of one second hold four and a sample.
+        ASSERT_TRUE(heldBlocksReach(*echo, 2 * 3));
+        // A block edge within two seconds, then a whole delay written.
+        player.play(8.0);
+    }
+    EXPECT_EQ(echo->longestDelay(), delayOf(s.rate, 32, 4, 120));
+    expectSmoothFrom(player, change, delayOf(s.rate, 32, 4, 120));
+
+    // Longer still, with blocks on both sides of the write pointer.
+    change = player.out.size() / 2;
+    echo->setTempo(60);
+    {
+        MemoryServer server(*echo);
+        player.play(11.0);
+    }
+    EXPECT_EQ(echo->heldBlocks(), 2 * 7);
+    EXPECT_EQ(echo->longestDelay(), delayOf(s.rate, 32, 4, 60));
+    expectSmoothFrom(player, change, delayOf(s.rate, 32, 4, 60));
+}
+
+TEST(EchoMemory, ShorteningGivesTheMemoryBack)
+{
+    Settings s;
+    s.lengthLeft = 32;
+    s.lengthRight = 20;
+    // Memory for the patch's delays is there before the first block.
+    auto echo = makeEcho(s);
+    EXPECT_EQ(echo->longestDelay(), delayOf(s.rate, 32, 4, 120));
+    EXPECT_EQ(echo->heldBlocks(), 3 + 1);
+    MemoryServer server(*echo);
+    SinePlayer player{*echo, s.rate, {}, {}};
+    player.play(1.0);
+    echo->setLengthLeft(3);
+    echo->setLengthRight(3);
+    // Each block leaves the ring after two seconds unused.
+    player.play(12.0);
+    EXPECT_TRUE(heldBlocksReach(*echo, 0));
+    EXPECT_EQ(echo->longestDelay(), delayOf(s.rate, 3, 4, 120));
+}
+
+TEST(EchoMemory, MemoryGrownBehindTheReadPointerKeepsEveryDistance)
+{
+    Settings s;
+    s.lengthLeft = 20;
+    s.lengthRight = 20;
+    // A ring of the first block and one more, a short delay reading from the
+    // second, and too little history for the longest the ring allows.
+    auto echo = makeEcho(s);
+    echo->setLengthLeft(3);
+    echo->setLengthRight(3);
+    echo->restart();
+    SinePlayer player{*echo, s.rate, {}, {}};
+    player.play(0.5);
+    MemoryServer server(*echo);
+    echo->setLengthLeft(32);
+    echo->setLengthRight(32);
+    ASSERT_TRUE(heldBlocksReach(*echo, 2 * 3));
+    const std::size_t from = player.out.size() / 2;
+    // The write pointer reaches the first block's top, where the memory goes
+    // in, after another half second.
+    player.play(6.0);
+    EXPECT_EQ(echo->longestDelay(), delayOf(s.rate, 32, 4, 120));
+    expectSmoothFrom(player, from, delayOf(s.rate, 32, 4, 120));
 }
