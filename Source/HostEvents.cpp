@@ -4,11 +4,9 @@
 
 #include "Source/vst/AudioEffectX.h"
 
-HostEvents::HostEvents(AudioEffectX* owner) : m_owner(owner)
-{
-    std::memset(m_storage, 0, sizeof m_storage);
-    std::memset(&m_list, 0, sizeof m_list);
-}
+// The event storage and the list are written before they are read: left
+// alone here, they take memory only as far as the plug-in ever sends.
+HostEvents::HostEvents(AudioEffectX* owner) : m_owner(owner) {}
 
 VstMidiEvent* HostEvents::allocEvent()
 {

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <new>
 
+#include <sys/mman.h>
+
 void* alignedMalloc(std::size_t n)
 {
     // 23 = 15 bytes of alignment slack + 8 bytes for the stored address.
@@ -33,4 +35,18 @@ void alignedFree(void* p)
     if (p == nullptr)
         return;
     std::free(static_cast<void**>(p)[-1]);
+}
+
+void* zeroPagesAllocate(std::size_t n)
+{
+    void* pages = mmap(nullptr, n, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (pages == MAP_FAILED)
+        throw std::bad_alloc();
+    return pages;
+}
+
+void zeroPagesFree(void* p, std::size_t n)
+{
+    if (p != nullptr)
+        munmap(p, n);
 }

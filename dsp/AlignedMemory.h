@@ -8,3 +8,8 @@ void* alignedMalloc(std::size_t n);
 // The same, filled with zero bytes.
 void* alignedCalloc(std::size_t n);
 void alignedFree(void* p);
+
+// Zero-filled memory straight from the system, whatever the heap holds: its
+// pages take no memory until first written. Free with the same size.
+void* zeroPagesAllocate(std::size_t n);
+void zeroPagesFree(void* p, std::size_t n);

@@ -39,9 +39,15 @@ std::shared_ptr<const Fft::Tables> Fft::tablesOfSize(int size)
     return entry;
 }
 
-Fft::Fft(int size)
+Fft::Fft(int size) : Fft(size, nullptr)
+{
+    m_ownWork.resize(std::size_t(size));
+    m_work = m_ownWork.data();
+}
+
+Fft::Fft(int size, double* work)
     : m_size(size), m_half(size / 2), m_tables(tablesOfSize(size)), m_bitReverse(m_tables->bitReverse.data()),
-      m_cos(m_tables->cosines.data()), m_sin(m_tables->sines.data()), m_work(size)
+      m_cos(m_tables->cosines.data()), m_sin(m_tables->sines.data()), m_work(work)
 {
 }
 
@@ -49,7 +55,7 @@ Fft::~Fft() = default;
 
 void Fft::complexTransform(bool inverse)
 {
-    double* z = m_work.data();
+    double* z = m_work;
     for (int i = 0; i < m_half; ++i)
     {
         int r = m_bitReverse[i];
@@ -87,7 +93,7 @@ void Fft::complexTransform(bool inverse)
 
 void Fft::forward(const float* in, float* out)
 {
-    double* z = m_work.data();
+    double* z = m_work;
     for (int i = 0; i < m_size; ++i)
         z[i] = in[i]; // even samples real, odd samples imaginary
     complexTransform(false);
@@ -120,7 +126,7 @@ void Fft::forward(const float* in, float* out)
 
 void Fft::inverse(const float* in, float* out)
 {
-    double* z = m_work.data();
+    double* z = m_work;
     const int m = m_half;
     auto re = [&](int k) { return static_cast<double>(in[k]); };
     auto im = [&](int k) { return (k == 0 || k == m) ? 0.0 : static_cast<double>(in[m + k]); };

@@ -13,6 +13,9 @@ class Fft
 {
 public:
     explicit Fft(int size); // size: a power of two, at least 4
+    // Works in the caller's memory of size doubles, which transforms that
+    // never run at the same time may share.
+    Fft(int size, double* work);
     ~Fft();
 
     Fft(const Fft&) = delete;
@@ -42,5 +45,6 @@ private:
     const int* m_bitReverse;
     const double* m_cos;
     const double* m_sin;
-    std::vector<double> m_work; // size / 2 complex values, interleaved
+    std::vector<double> m_ownWork;
+    double* m_work; // size / 2 complex values, interleaved
 };

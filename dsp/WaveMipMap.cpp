@@ -27,8 +27,8 @@ int bitLength(std::uint32_t value)
 const float WaveMipMap::kSilentTable[256 + 4] = {};
 
 WaveMipMap::WaveMipMap()
-    : m_storage{nullptr, nullptr}, m_rebuildPending(false), m_totalSteps(0), m_stepCounter{0, 0}, m_bigLevels(0),
-      m_rebuilding(0), m_busy(false), m_wave{}, m_waveFloats{}, m_sampleRate(-1.0f), m_storageTotal(0),
+    : m_storage{nullptr, nullptr}, m_rebuildPending(false), m_pristine(false), m_totalSteps(0), m_stepCounter{0, 0},
+      m_bigLevels(0), m_rebuilding(0), m_busy(false), m_wave{}, m_waveFloats{}, m_sampleRate(-1.0f), m_storageTotal(0),
       m_currentWave{-2, -2}, m_levelIndex{}, m_stepTable{}
 {
 }
@@ -51,9 +51,14 @@ void WaveMipMap::setSampleRate(float hostRate)
 {
     if (!std::isfinite(hostRate) || hostRate < 1.0f)
         return;
+    // Hosts set the rate again and again before they start: tables made for
+    // it and untouched since would only be made once more.
+    if (hostRate == m_sampleRate && m_pristine)
+        return;
     if (hostRate != m_sampleRate)
         buildLayout(hostRate);
     allocateTables();
+    m_pristine = true;
 }
 
 void WaveMipMap::buildLayout(float hostRate)
@@ -110,12 +115,12 @@ void WaveMipMap::buildLayout(float hostRate)
 
     int biggest = m_bigLevels > 0 ? m_levels[0].size() : 512;
     m_ffts.clear();
+    m_fftWork.assign(static_cast<std::size_t>(biggest), 0.0);
     for (int size = biggest; size >= 256; size /= 2)
-        m_ffts.push_back(std::make_unique<Fft>(size));
+        m_ffts.push_back(std::make_unique<Fft>(size, m_fftWork.data()));
     m_stairStep.assign(biggest / 2, 0.0f);
     m_forwardSpectrum.assign(biggest / 2, 0.0f);
     m_paddedSpectrum.assign(biggest, 0.0f);
-    m_transformWork.assign(biggest, 0.0f);
 }
 
 void WaveMipMap::allocateTables()
@@ -135,6 +140,7 @@ void WaveMipMap::select(int oscillator, int wave)
 {
     if (wave == m_currentWave[oscillator] && wave != -1)
         return;
+    m_pristine = false;
     if (wave != -1)
         m_currentWave[oscillator] = wave;
     buildBasicWave(m_currentWave[oscillator], m_userWaves[0], m_userWaves[1], m_wave[oscillator]);
@@ -184,9 +190,9 @@ void WaveMipMap::inverseToLevel(int oscillator, int levelIndex, const float* spe
     const Level& level = m_levels[levelIndex];
     const int size = level.size();
     float* table = m_storage[oscillator] + level.offset;
-    fftOfSize(size).inverse(spectrum, m_transformWork.data());
+    fftOfSize(size).inverse(spectrum, table);
     for (int i = 0; i < size; ++i)
-        table[i] = m_transformWork[i] * scale;
+        table[i] *= scale;
     writeGuard(table, size);
 }
 
@@ -214,6 +220,7 @@ void WaveMipMap::rebuildStep()
 {
     if (!m_rebuildPending)
         return;
+    m_pristine = false;
     const int o = m_rebuilding;
     const int s = m_stepCounter[o];
     const int n = m_bigLevels;

@@ -90,12 +90,16 @@ private:
 
     float* m_storage[kOscillators];
     std::vector<std::unique_ptr<Fft>> m_ffts;
+    // One rebuild step runs at a time: every size works in the same memory.
+    std::vector<double> m_fftWork;
     std::vector<float> m_stairStep;
     std::vector<float> m_forwardSpectrum;
     std::vector<float> m_paddedSpectrum;
-    std::vector<float> m_transformWork;
 
     bool m_rebuildPending;
+    // The tables are as the last allocation left them: nothing selected or
+    // rebuilt since.
+    bool m_pristine;
     int m_totalSteps;
     int m_stepCounter[kOscillators];
     int m_bigLevels;

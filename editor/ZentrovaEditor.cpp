@@ -111,7 +111,8 @@ ZentrovaEditor::ZentrovaEditor(Zentrova* effect)
 {
     if (Configuration* config = configuration())
         m_layoutName = config->getLayoutName();
-    loadLayout();
+    // The layout is read when the host first asks for the window, not when
+    // every instance of a project opens.
 }
 
 ZentrovaEditor::~ZentrovaEditor()
@@ -126,6 +127,7 @@ Configuration* ZentrovaEditor::configuration() const
 
 void ZentrovaEditor::loadLayout()
 {
+    m_layoutLoaded = true;
     m_layout.load();
     m_configurations = m_layout.getConfigurations();
     std::int64_t chosen = 0;
@@ -151,6 +153,8 @@ void ZentrovaEditor::loadLayout()
 
 bool ZentrovaEditor::getRect(ERect** rect)
 {
+    if (!m_layoutLoaded)
+        loadLayout();
     return AEffGUIEditor::getRect(rect);
 }
 

@@ -109,6 +109,8 @@ public:
     GuiCue<ParameterIndexAndValue>& parameterQueue() { return m_parameterQueue; }
     GuiInfo& getGuiInfo() { return m_guiInfo; }
     FrameWidget* getFrameWidget() const { return m_frameWidget.get(); }
+    // The configuration's until the host asks for the window's size or opens
+    // it, when the layout is read and the configurations known.
     const std::string& getLayoutName() const { return m_layoutName; }
     const std::vector<LayoutConfiguration>& getConfigurations() const { return m_configurations; }
     int getEditMode() const { return m_editMode; }
@@ -164,6 +166,7 @@ private:
     std::unique_ptr<CBendWheel> m_bendWheel;
     std::unique_ptr<FrameWidget> m_frameWidget;
     GuiLayout m_layout;
+    bool m_layoutLoaded = false;
     std::map<std::int64_t, Widget*> m_midiWidgets;
     KeyboardWidget* m_keyboardWidget = nullptr;
     CPatchSelector* m_patchSelector = nullptr;

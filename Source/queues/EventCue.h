@@ -3,6 +3,9 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <new>
+
+#include "dsp/AlignedMemory.h"
 
 // A queue of four lanes that carries items between threads without locks.
 // Each lane keeps its items in order; one consumer drains the whole queue.
@@ -23,13 +26,13 @@ public:
     // indices alone.
     static constexpr std::uint32_t kLaneCapacity = kLaneLength - 1;
 
-    EventCue() : m_slots(new Slot[Lanes * kLaneLength])
+    // The slots' pages stay untouched until a lane first reaches them: an
+    // instance holds only the room its traffic has used.
+    EventCue() : m_slots(static_cast<Slot*>(zeroPagesAllocate(kSlotBytes)))
     {
         for (int lane = 0; lane < Lanes; ++lane)
         {
-            m_laneStart[lane] = m_slots.get() + lane * kLaneLength;
-            for (std::uint32_t i = 0; i < kLaneLength; ++i)
-                m_laneStart[lane][i].sequence.store(i, std::memory_order_relaxed);
+            m_laneStart[lane] = m_slots + lane * kLaneLength;
             m_read[lane].store(0, std::memory_order_relaxed);
             m_write[lane].store(0, std::memory_order_relaxed);
             m_remaining[lane] = 0;
@@ -37,7 +40,11 @@ public:
         m_remaining[0] = 1;
     }
 
-    virtual ~EventCue() = default;
+    virtual ~EventCue()
+    {
+        drop();
+        zeroPagesFree(m_slots, kSlotBytes);
+    }
 
     EventCue(const EventCue&) = delete;
     EventCue& operator=(const EventCue&) = delete;
@@ -53,7 +60,7 @@ public:
         for (;;)
         {
             slot = &m_laneStart[lane][position & kIndexMask];
-            const std::uint32_t sequence = slot->sequence.load(std::memory_order_acquire);
+            const std::uint32_t sequence = sequenceOf(*slot, position);
             const auto difference = static_cast<std::int32_t>(sequence - position);
             if (difference == 0)
             {
@@ -71,8 +78,8 @@ public:
                 position = m_write[lane].load(std::memory_order_relaxed);
             }
         }
-        slot->item = item;
-        slot->sequence.store(position + 1, std::memory_order_release);
+        ::new (static_cast<void*>(slot->item)) T(item);
+        setSequence(*slot, position, position + 1);
         return true;
     }
 
@@ -116,14 +123,7 @@ public:
     }
 
     // Consumer only: drops every item that has arrived.
-    virtual void clear()
-    {
-        T item;
-        for (int lane = 0; lane < Lanes; ++lane)
-            while (take(lane, item))
-            {
-            }
-    }
+    virtual void clear() { drop(); }
 
     // Items waiting in a lane (including pushes still being written).
     std::uint32_t pending(int lane) const
@@ -134,28 +134,53 @@ public:
 private:
     static constexpr std::uint32_t kIndexMask = kLaneLength - 1;
 
+    // A slot's sequence number is kept less its index in the lane, so that
+    // the zero bytes of fresh pages read as the numbers of an empty lane.
+    // The item is made when pushed and ended when taken.
     struct Slot
     {
-        std::atomic<std::uint32_t> sequence{0};
-        T item{};
+        std::atomic<std::uint32_t> sequence;
+        alignas(T) unsigned char item[sizeof(T)];
     };
+    static constexpr std::size_t kSlotBytes = sizeof(Slot) * Lanes * kLaneLength;
+
+    static std::uint32_t sequenceOf(const Slot& slot, std::uint32_t position)
+    {
+        return slot.sequence.load(std::memory_order_acquire) + (position & kIndexMask);
+    }
+
+    static void setSequence(Slot& slot, std::uint32_t position, std::uint32_t sequence)
+    {
+        slot.sequence.store(sequence - (position & kIndexMask), std::memory_order_release);
+    }
 
     bool take(int lane, T& item)
     {
         const std::uint32_t position = m_read[lane].load(std::memory_order_relaxed);
         Slot& slot = m_laneStart[lane][position & kIndexMask];
-        if (slot.sequence.load(std::memory_order_acquire) != position + 1)
+        if (sequenceOf(slot, position) != position + 1)
             return false;
-        item = slot.item;
-        slot.sequence.store(position + kLaneLength, std::memory_order_release);
+        T* held = std::launder(reinterpret_cast<T*>(slot.item));
+        item = *held;
+        held->~T();
+        setSequence(slot, position, position + kLaneLength);
         m_read[lane].store(position + 1, std::memory_order_release);
         return true;
+    }
+
+    void drop()
+    {
+        T item;
+        for (int lane = 0; lane < Lanes; ++lane)
+            while (take(lane, item))
+            {
+            }
     }
 
     std::atomic<std::uint32_t> m_read[Lanes];
     std::atomic<std::uint32_t> m_write[Lanes];
     Slot* m_laneStart[Lanes];
-    std::unique_ptr<Slot[]> m_slots;
+    Slot* m_slots;
     const T m_emptyItem{};
     int m_currentLane = 0;
     std::uint32_t m_remaining[Lanes];

@@ -25,18 +25,26 @@ const char* const kBaseNames[] = {"12_Position_knob", "Additive_Save_DropDown_bt
     "White_key", "splashscreen"};
 
 const char* const kPrefixes[] = {"1024_", "1600_", "840_"};
-}
 
 static_assert(sizeof kBaseNames / sizeof kBaseNames[0] * 3 + 1 == Bitmaps::kNameCount);
 
-Bitmaps::Bitmaps()
+// The names' places, made once for every editor of the process.
+const std::map<std::string, std::int32_t>& positions()
 {
-    std::int32_t position = 0;
-    for (const char* prefix : kPrefixes)
-        for (const char* name : kBaseNames)
-            m_positions[std::string(prefix) + name] = position++;
-    m_positions["fadeblock"] = position;
+    static const std::map<std::string, std::int32_t> table = [] {
+        std::map<std::string, std::int32_t> made;
+        std::int32_t position = 0;
+        for (const char* prefix : kPrefixes)
+            for (const char* name : kBaseNames)
+                made[std::string(prefix) + name] = position++;
+        made["fadeblock"] = position;
+        return made;
+    }();
+    return table;
 }
+} // namespace
+
+Bitmaps::Bitmaps() = default;
 
 Bitmaps::~Bitmaps()
 {
@@ -72,6 +80,7 @@ void Bitmaps::reset()
 
 std::int32_t Bitmaps::resourceNumber(const std::string& name) const
 {
-    const auto found = m_positions.find(name);
-    return found != m_positions.end() ? kFirstResource + found->second : -1;
+    const std::map<std::string, std::int32_t>& table = positions();
+    const auto found = table.find(name);
+    return found != table.end() ? kFirstResource + found->second : -1;
 }

@@ -36,5 +36,4 @@ public:
 
 private:
     std::map<std::string, CBitmap*> m_cache;
-    std::map<std::string, std::int32_t> m_positions;
 };

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <fstream>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -25,6 +26,13 @@ std::vector<std::int64_t> drain(Cue& cue)
     for (VoiceEvent item = cue.pop(); !item.isEmpty(); item = cue.pop())
         codes.push_back(item.code);
     return codes;
+}
+double residentMegabytes()
+{
+    std::ifstream statm("/proc/self/statm");
+    long long size = 0, resident = 0;
+    statm >> size >> resident;
+    return static_cast<double>(resident) * 4096.0 / (1024.0 * 1024.0);
 }
 } // namespace
 
@@ -132,6 +140,27 @@ TEST(EventCue, WrapsAroundTheLaneManyTimes)
             ASSERT_EQ(item.code, expected++);
     }
     EXPECT_EQ(expected, next);
+}
+
+// Every instance holds five of these queues: room that no item has reached
+// takes no memory.
+TEST(EventCue, HoldsNoMemoryForRoomNotYetUsed)
+{
+    constexpr int kCues = 40; // 12.5 MB of slots
+    const double before = residentMegabytes();
+    std::vector<std::unique_ptr<Cue>> cues;
+    for (int i = 0; i < kCues; ++i)
+    {
+        cues.push_back(std::make_unique<Cue>());
+        for (int lane = 0; lane < 4; ++lane)
+            cues.back()->push(lane, event(lane));
+    }
+    EXPECT_LT(residentMegabytes() - before, 2.0);
+    for (auto& cue : cues)
+    {
+        cue->beginRead();
+        EXPECT_EQ(drain(*cue), (std::vector<std::int64_t>{3, 2, 1, 0}));
+    }
 }
 
 // Two threads produce into one lane (the host's automation and the editor
