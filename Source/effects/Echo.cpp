@@ -1,6 +1,7 @@
 #include "Source/effects/Echo.h"
 
 #include "Source/ProgramChangeWorker.h"
+#include "dsp/AlignedMemory.h"
 
 #include <algorithm>
 #include <array>
@@ -131,14 +132,29 @@ constexpr float kShrinkSeconds = 2.0f;
 // allocator would hand back used memory and clear it, page by page.)
 float* allocateBlock(int64_t samples)
 {
-    void* pages = mmap(nullptr, std::size_t(samples) * sizeof(float), PROT_READ | PROT_WRITE,
-                       MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    return pages == MAP_FAILED ? nullptr : static_cast<float*>(pages);
+    try
+    {
+        return static_cast<float*>(zeroPagesAllocate(std::size_t(samples) * sizeof(float)));
+    }
+    catch (const std::bad_alloc&)
+    {
+        return nullptr;
+    }
 }
 
 void freeBlock(float* block, int64_t samples)
 {
-    munmap(block, std::size_t(samples) * sizeof(float));
+    zeroPagesFree(block, std::size_t(samples) * sizeof(float));
+}
+
+// Memory grown while playing is written within one delay anyway: taking its
+// pages here spares the audio thread the faults.
+void makeResident(float* block, int64_t samples)
+{
+    volatile float* page = block;
+    const int64_t pageSamples = 4096 / int64_t(sizeof(float));
+    for (int64_t i = 0; i < samples; i += pageSamples)
+        page[i] = 0.0f;
 }
 
 // Zero again, and no longer resident until written.
@@ -729,12 +745,16 @@ void Echo::serveMemory()
             float* block = allocateBlock(m_blockLength);
             if (!block)
                 break;
+            makeResident(block, m_blockLength);
+            // Counted before the audio thread can take it.
+            ++m_givenBlocks[c];
+            publishHeldBlocks();
             if (!m_supplied[c].push(block))
             {
                 freeBlock(block, m_blockLength);
+                --m_givenBlocks[c];
                 break;
             }
-            ++m_givenBlocks[c];
         }
     }
     publishHeldBlocks();
