@@ -529,6 +529,7 @@ TEST(EchoMemory, LengtheningWhilePlayingHoldsTheDelayUntilTheWorkerBringsTheMemo
     echo->setTempo(60);
     {
         MemoryServer server(*echo);
+        ASSERT_TRUE(heldBlocksReach(*echo, 2 * 7));
         player.play(11.0);
     }
     EXPECT_EQ(echo->heldBlocks(), 2 * 7);
