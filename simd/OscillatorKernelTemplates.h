@@ -232,6 +232,20 @@ struct Kernels
                (lanesSpan >> 16) <= kWindowSpan && last + kWindowReach <= indexMask + 5;
     }
 
+    // Groups whose position lies below this read from one window without
+    // wrapping, whatever the position's fraction: a call that wraps
+    // somewhere sends only its groups near the wrap the long way.
+    static inline std::uint64_t oneWindowBelow(std::uint32_t step, std::uint32_t range, std::uint32_t indexMask)
+    {
+        const std::uint64_t lanes = static_cast<std::uint64_t>(kLanes - 1) * step;
+        if (((lanes + 0xFFFFu) >> 16) > kWindowSpan || indexMask + 5 < kWindowReach)
+            return 0;
+        const std::uint64_t windowEnd = static_cast<std::uint64_t>(indexMask + 6 - kWindowReach) << 16;
+        const std::uint64_t wrapEnd = static_cast<std::uint64_t>(range + 1) << 16;
+        const std::uint64_t noWrapEnd = wrapEnd > lanes ? wrapEnd - lanes : 0;
+        return windowEnd < noWrapEnd ? windowEnd : noWrapEnd;
+    }
+
     // fourLaneVectors as the four-lane readers count them (one less for the
     // plain reader) makes whole groups of kLanes samples.
     static std::uint32_t read(const float* constants, const float* table, float* output, std::int64_t groups,
@@ -255,11 +269,22 @@ struct Kernels
             }
             return phase + static_cast<std::uint32_t>(groups) * kLanes * step;
         }
+        const std::uint32_t positionMask = (range << 16) | 0xFFFFu;
+        const std::uint64_t below = oneWindowBelow(step, range, indexMask);
         for (std::int64_t n = groups; n > 0; --n)
         {
             const Int index = F::andInt(F::shiftRight16(phases), k.mask);
-            const Span s = span(phase, step, range);
-            const Points y = groupPoints(table, s, reach(s, s.last > range, indexMask), index);
+            const std::uint32_t position = phase & positionMask;
+            Points y;
+            if (position < below)
+            {
+                y = windowPoints(table, position >> 16, index);
+            }
+            else
+            {
+                const Span s = span(phase, step, range);
+                y = groupPoints(table, s, reach(s, s.last > range, indexMask), index);
+            }
             F::store(output, cubic(y.y0, y.y1, y.y2, y.y3, fraction(phases, k), k));
             output += kLanes;
             phases = F::addInt(phases, k.advance);
@@ -299,17 +324,31 @@ struct Kernels
                 return phase + static_cast<std::uint32_t>(groups) * kLanes * step;
             }
         }
+        const std::uint32_t positionMask = (range << 16) | 0xFFFFu;
+        const std::uint64_t below = oneWindowBelow(step, range, indexMask);
         for (std::int64_t n = groups; n > 0; --n)
         {
             const Int index = F::andInt(F::shiftRight16(phases), k.mask);
-            const Int other = F::andInt(F::addInt(index, shift), k.mask);
-            const Span s = span(phase, step, range);
-            const bool wraps = s.last > range;
-            // While the group does not wrap, the other points follow the same
-            // steps from their own start, itself wrapped at the table size.
-            const Span t = moved(s, (s.first + offset) & indexMask);
-            const Points d = differencePoints(table, s, reach(s, wraps, indexMask), t,
-                                              reach(t, wraps || t.last > indexMask, indexMask), index, other);
+            const std::uint32_t position = phase & positionMask;
+            const std::uint32_t at = position >> 16;
+            const std::uint32_t otherAt = (at + offset) & indexMask;
+            Points d;
+            if (position < below && otherAt + kWindowSpan <= indexMask && otherAt + kWindowReach <= indexMask + 5)
+            {
+                d = windowDifferences(table, at, otherAt, index);
+            }
+            else
+            {
+                const Int other = F::andInt(F::addInt(index, shift), k.mask);
+                const Span s = span(phase, step, range);
+                const bool wraps = s.last > range;
+                // While the group does not wrap, the other points follow the
+                // same steps from their own start, itself wrapped at the
+                // table size.
+                const Span t = moved(s, otherAt);
+                d = differencePoints(table, s, reach(s, wraps, indexMask), t,
+                                     reach(t, wraps || t.last > indexMask, indexMask), index, other);
+            }
             F::store(output, cubic(d.y0, d.y1, d.y2, d.y3, fraction(phases, k), k));
             output += kLanes;
             phases = F::addInt(phases, k.advance);
