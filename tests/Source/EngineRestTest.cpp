@@ -109,6 +109,14 @@ TEST_P(EngineRest, SilenceAfterANoteIsExactZeroOnceAtRest)
     EXPECT_TRUE(plugin.plugin->isResting());
 }
 
+// A note and its release, then long enough for the engine to rest.
+void playNoteThenWait(SoundingPlugin& plugin)
+{
+    plugin.midi(0, 0x90, 60, 100);
+    plugin.midi(12000, 0x80, 60, 64);
+    plugin.run(24000 + kRestFrames);
+}
+
 TEST_P(EngineRest, TheFirstNoteAfterRestSoundsAsIfTheEngineHadPlayedOn)
 {
     std::vector<SoundingPlugin::Stereo> renders;
@@ -117,9 +125,7 @@ TEST_P(EngineRest, TheFirstNoteAfterRestSoundsAsIfTheEngineHadPlayedOn)
         seedRandom(7);
         Session session(restAllowed, patch());
         SoundingPlugin& plugin = session.plugin;
-        plugin.midi(0, 0x90, 60, 100);
-        plugin.midi(12000, 0x80, 60, 64);
-        plugin.run(24000 + kRestFrames);
+        playNoteThenWait(plugin);
         EXPECT_EQ(plugin.plugin->isResting(), restAllowed);
         // A note in the middle of a block, then one at a block start.
         plugin.midi(24000 + kRestFrames + 17, 0x90, 64, 90);
@@ -143,9 +149,7 @@ TEST_P(EngineRest, AParameterChangeWakesTheEngineInItsBlock)
         seedRandom(7);
         Session session(restAllowed, patch());
         SoundingPlugin& plugin = session.plugin;
-        plugin.midi(0, 0x90, 60, 100);
-        plugin.midi(12000, 0x80, 60, 64);
-        plugin.run(24000 + kRestFrames);
+        playNoteThenWait(plugin);
         // The cutoff glides to its new value from the block it arrives in.
         plugin.parameter(24000 + kRestFrames, Param::FilterFreq, "0.80");
         plugin.run(kBlock);
