@@ -57,6 +57,7 @@ Zentrova::Zentrova(audioMasterCallback audioMaster, const Flavour& flavour)
         // short block, which longer blocks are rendered in pieces of, so that
         // opening sizes nothing the host's own block size replaces at once.
         reinitialise(std::min(m_blockSize, kOpeningBlockSize), m_sampleRate);
+        m_opening = false;
         suspend();
         ProgramChangeWorker::attach(this);
     }
@@ -149,6 +150,7 @@ void Zentrova::resume()
     m_keyboardHandler.reset();
     m_pTempo->reset();
     m_pVoice->reset();
+    m_pVoice->prepareWaves();
     m_controlTickPhase = 0;
     m_transportRunning = false;
     // The patch's events reach the echo only with the first block: its
@@ -184,7 +186,7 @@ void Zentrova::setSampleRate(float sampleRate)
     const bool supported = sampleRate <= kHighestSampleRate;
     const float engineRate = supported ? sampleRate : kHighestSampleRate;
     m_rateSupported.store(supported, std::memory_order_relaxed);
-    m_pVoice->setSampleRate(engineRate);
+    m_pVoice->setSampleRate(engineRate, !m_opening);
     m_effectsSection.setSampleRate(engineRate);
     m_pTempo->setSampleRate(engineRate);
 }
@@ -213,6 +215,9 @@ void Zentrova::setBlockSize(VstInt32 blockSize)
     m_controlTickPhase = 0;
     m_pVoice->setBlockSize(blockSize);
     m_effectsSection.setBlockSize(blockSize);
+    // A host that sets only the block size plays at the default rate.
+    if (!m_opening)
+        m_pVoice->prepareWaves();
 }
 
 void Zentrova::reinitialise(VstInt32 blockSize, float sampleRate)

@@ -324,6 +324,9 @@ private:
     std::int32_t m_lastControllerEvent[kCoalescingSlots];
     // Audio thread: the block's releases did not all fit and everything was
     // released; a program frame on the keyboard lane is open.
+    // The constructor's default rate builds no wave tables: the host's
+    // own rate would replace them at once.
+    bool m_opening = true;
     bool m_keyboardOverflow = false;
     bool m_programFrameOpen = false;
     const RoutingTable m_routingTable;

@@ -73,7 +73,7 @@ void FilterBank::resizeSegmentList(std::uint32_t capacity)
 void FilterBank::releaseBuffers()
 {
     alignedFree(m_streams);
-    alignedFree(m_outputs);
+    zeroPagesFree(m_outputs, kVoices * static_cast<std::size_t>(m_outputStride) * sizeof(float));
     m_streams = nullptr;
     m_outputs = nullptr;
     std::fill(std::begin(m_buffers), std::end(m_buffers), nullptr);
@@ -86,8 +86,10 @@ void FilterBank::setBlockSize(std::int32_t ticks)
     const std::size_t stride = static_cast<std::size_t>(kFrameSamples) * static_cast<std::size_t>(n + 1);
     auto freeAligned = [](void* p) { alignedFree(p); };
     std::unique_ptr<void, decltype(freeAligned)> streams(alignedMalloc(words * sizeof(std::uint32_t)), freeAligned);
-    std::unique_ptr<void, decltype(freeAligned)> outputs(alignedMalloc(kVoices * stride * sizeof(float)),
-                                                         freeAligned);
+    // Untouched zero pages: a voice's output takes memory only once it plays.
+    const std::size_t outputBytes = kVoices * stride * sizeof(float);
+    auto freeZeroPages = [outputBytes](void* p) { zeroPagesFree(p, outputBytes); };
+    std::unique_ptr<void, decltype(freeZeroPages)> outputs(zeroPagesAllocate(outputBytes), freeZeroPages);
     // One entry more than ticks: when the type changes at every tick the
     // closing entry still fits and the block's tail is filtered.
     resizeSegmentList(static_cast<std::uint32_t>(n) + 1);
@@ -95,7 +97,6 @@ void FilterBank::setBlockSize(std::int32_t ticks)
     m_streams = static_cast<std::uint32_t*>(streams.release());
     m_outputs = static_cast<float*>(outputs.release());
     std::memset(m_streams, 0, words * sizeof(std::uint32_t));
-    std::memset(m_outputs, 0, kVoices * stride * sizeof(float));
     m_ticks = n;
     m_outputStride = static_cast<std::int32_t>(stride);
 }

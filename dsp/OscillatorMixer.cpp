@@ -65,7 +65,7 @@ void OscillatorMixer::freeBuffers()
         alignedFree(gains);
         gains = nullptr;
     }
-    alignedFree(m_outputStorage);
+    zeroPagesFree(m_outputStorage, kVoices * m_stride * sizeof(float));
     m_outputStorage = nullptr;
 }
 
@@ -76,7 +76,8 @@ void OscillatorMixer::setBlockSize(int ticks)
     m_stride = static_cast<std::size_t>(m_ticks + 1) * kTickSamples;
     for (float*& gains : m_gainStorage)
         gains = allocateCleared(static_cast<std::size_t>(kVoices) * m_ticks);
-    m_outputStorage = allocateCleared(kVoices * m_stride);
+    // Untouched zero pages: a voice's output takes memory only once it plays.
+    m_outputStorage = static_cast<float*>(zeroPagesAllocate(kVoices * m_stride * sizeof(float)));
 }
 
 void OscillatorMixer::assignVoiceBuffers(VoiceBuffers* records)

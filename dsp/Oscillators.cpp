@@ -44,7 +44,7 @@ void Oscillators::freeBuffers()
     }
     for (float*& buffer : m_audio)
     {
-        alignedFree(buffer);
+        zeroPagesFree(buffer, kVoices * m_stride * sizeof(float));
         buffer = nullptr;
     }
 }
@@ -60,8 +60,9 @@ void Oscillators::setBlockSize(int ticks)
         m_pitch[o] = static_cast<std::int32_t*>(alignedCalloc(streamLength * sizeof(std::int32_t)));
         m_pulseWidth[o] = static_cast<std::int16_t*>(alignedCalloc(streamLength * sizeof(std::int16_t)));
     }
+    // Untouched zero pages: a voice's audio takes memory only once it plays.
     for (float*& buffer : m_audio)
-        buffer = static_cast<float*>(alignedCalloc(kVoices * m_stride * sizeof(float)));
+        buffer = static_cast<float*>(zeroPagesAllocate(kVoices * m_stride * sizeof(float)));
     for (int v = 0; v < kVoices; ++v)
     {
         std::uint32_t seed = static_cast<std::uint32_t>(randomInt()) * 65536u;

@@ -118,7 +118,6 @@ void WaveMipMap::buildLayout(float hostRate)
     m_fftWork.assign(static_cast<std::size_t>(biggest), 0.0);
     for (int size = biggest; size >= 256; size /= 2)
         m_ffts.push_back(std::make_unique<Fft>(size, m_fftWork.data()));
-    m_stairStep.assign(biggest / 2, 0.0f);
     m_forwardSpectrum.assign(biggest / 2, 0.0f);
     m_paddedSpectrum.assign(biggest, 0.0f);
 }
@@ -232,12 +231,14 @@ void WaveMipMap::rebuildStep()
     {
         // Spectrum of the stair-step wave at half the level's size, kept to
         // the bins below that half's Nyquist and padded to the full size.
+        // The stair steps wait in the padded spectrum's memory, which is
+        // written only after the transform.
         const int size = m_levels[s / 2].size();
         const int half = size / 2;
         const int repeat = size / 512;
         for (int i = 0; i < half; ++i)
-            m_stairStep[i] = wave[i / repeat];
-        fftOfSize(half).forward(m_stairStep.data(), forward);
+            padded[i] = wave[i / repeat];
+        fftOfSize(half).forward(padded, forward);
         std::fill(padded, padded + size, 0.0f);
         for (int k = 0; k < size / 4; ++k)
             padded[k] = forward[k];

@@ -92,7 +92,6 @@ private:
     std::vector<std::unique_ptr<Fft>> m_ffts;
     // One rebuild step runs at a time: every size works in the same memory.
     std::vector<double> m_fftWork;
-    std::vector<float> m_stairStep;
     std::vector<float> m_forwardSpectrum;
     std::vector<float> m_paddedSpectrum;
 

@@ -195,10 +195,10 @@ struct Figures
 
 void printInstances(const char* label, const InstanceBenchmark::Result& r)
 {
-    std::printf("  %-9s each further instance %6.2f MB, %7.2f ms (first %6.2f MB, %7.2f ms); "
+    std::printf("  %-9s each further instance %6.2f MB, %7.2f ms, %.0f page faults (first %6.2f MB, %7.2f ms); "
                 "25-30 s after the release CPU %.4f%%, peak %.3g\n",
-                label, r.megabytesPerInstance, r.openMilliseconds, r.firstMegabytes, r.firstOpenMilliseconds,
-                r.silenceCpuPercent, r.silencePeak);
+                label, r.megabytesPerInstance, r.openMilliseconds, r.faultsPerInstance, r.firstMegabytes,
+                r.firstOpenMilliseconds, r.silenceCpuPercent, r.silencePeak);
 }
 
 void measureInstances(const Options& options, const BenchmarkSubject& ours, const BenchmarkSubject* peer)

@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace
@@ -20,6 +21,13 @@ double residentMegabytes()
     long long size = 0, resident = 0;
     statm >> size >> resident;
     return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+double minorFaults()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_minflt);
 }
 
 double threadCpuSeconds()
@@ -104,17 +112,19 @@ InstanceBenchmark::Result InstanceBenchmark::run(const BenchmarkSubject& subject
     settings.blockSize = benchmarkCase.blockSize;
     Result result;
 
-    std::vector<double> megabytes, milliseconds;
+    std::vector<double> megabytes, milliseconds, faults;
     {
         std::vector<std::unique_ptr<HostedPlugin>> project;
         for (int i = 0; i < benchmarkCase.instances; ++i)
         {
             const double before = residentMegabytes();
+            const double faultsBefore = minorFaults();
             const auto start = std::chrono::steady_clock::now();
             project.push_back(std::make_unique<HostedPlugin>(subject.path, settings));
             project.back()->resume();
             Blocks(*project.back()).block();
             const auto end = std::chrono::steady_clock::now();
+            faults.push_back(minorFaults() - faultsBefore);
             megabytes.push_back(residentMegabytes() - before);
             milliseconds.push_back(1e3 * std::chrono::duration<double>(end - start).count());
         }
@@ -123,6 +133,7 @@ InstanceBenchmark::Result InstanceBenchmark::run(const BenchmarkSubject& subject
     result.firstOpenMilliseconds = milliseconds.front();
     result.megabytesPerInstance = median(std::vector<double>(megabytes.begin() + 1, megabytes.end()));
     result.openMilliseconds = median(std::vector<double>(milliseconds.begin() + 1, milliseconds.end()));
+    result.faultsPerInstance = median(std::vector<double>(faults.begin() + 1, faults.end()));
 
     // One note of the demanding patch, with its chorus and echo.
     HostedPlugin plugin(subject.path, settings);

@@ -28,6 +28,9 @@ public:
         double openMilliseconds = 0.0;
         double firstMegabytes = 0.0;
         double firstOpenMilliseconds = 0.0;
+        // Minor page faults of the opening: steadier than its time on a
+        // shared machine, where each first touch of a page is most of it.
+        double faultsPerInstance = 0.0;
         double silenceCpuPercent = 0.0;
         double silencePeak = 0.0;
     };

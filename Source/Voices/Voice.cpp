@@ -64,7 +64,7 @@ Voice::Voice(bool hasAudioInput)
       m_pMixer(new OscillatorMixer), m_bends{}, m_bendRange(2 * 256), m_filterTarget{0, 0, 0},
       m_filterStep{0, 0, 0}, m_filterGlideActive(0), m_filterGlideCounter(0), m_filterSettling(true),
       m_pAudioInput(hasAudioInput ? new AudioInput : new SilentAudioInput),
-      m_sampleRate(44100.0f), m_blockSize(0), m_tickCapacity(0), m_blockTicks(0), m_carry(0), m_restTicks(0),
+      m_sampleRate(44100.0f), m_wavesStale(true), m_blockSize(0), m_tickCapacity(0), m_blockTicks(0), m_carry(0), m_restTicks(0),
       m_resting(false), m_restPwmStep{0.0f, 0.0f}, m_restPwmPhases{}, m_restPwmCount{0, 0}, m_restPwmIndex{},
       m_renderedNone(true), m_tickOffset(0),
       m_voiceMode(-1), m_polyphony(-1), m_pControlCue(nullptr), m_pNoteCue(nullptr), m_buffers{}, m_hold2Scale(2.0f),
@@ -96,7 +96,7 @@ Voice::Voice(bool hasAudioInput)
     applyHold2Scale();
     for (ModEnvelopeParameters& parameters : m_envelopeParameters)
         parameters.releaseScale = 1.0f;
-    setSampleRate(m_sampleRate);
+    setSampleRate(m_sampleRate, false);
 }
 
 Voice::~Voice() = default;
@@ -120,20 +120,30 @@ void Voice::reset()
         group.reset();
 }
 
-void Voice::setSampleRate(float hostRate)
+void Voice::setSampleRate(float hostRate, bool buildWaves)
 {
     if (!std::isfinite(hostRate) || hostRate <= 0.0f)
         return;
     m_sampleRate = hostRate;
     m_oscillatorSettings.setSampleRate(hostRate);
     m_pOscillators->setSampleRate(hostRate);
-    m_pOscillators->waveMipMap().setSampleRate(hostRate);
+    m_wavesStale = true;
+    if (buildWaves)
+        prepareWaves();
     m_ampBank.setSampleRate(hostRate);
     m_filterBank.setSampleRate(hostRate);
     for (LfoParameters& parameters : m_lfoParameters)
         parameters.hostSampleRate = hostRate;
     // What was rendered ahead belongs to the old rate.
     m_carry = 0;
+}
+
+void Voice::prepareWaves()
+{
+    if (!m_wavesStale)
+        return;
+    m_pOscillators->waveMipMap().setSampleRate(m_sampleRate);
+    m_wavesStale = false;
 }
 
 void Voice::setBlockSize(int frames)

@@ -46,7 +46,11 @@ public:
 
     void reset();
     // Neither change is for the audio thread: the block size allocates.
-    void setSampleRate(float hostRate);
+    // Not for the audio thread. The wave tables are built now, or with
+    // buildWaves false at the next prepareWaves, so that a rate soon
+    // replaced costs nothing.
+    void setSampleRate(float hostRate, bool buildWaves = true);
+    void prepareWaves();
     void setBlockSize(int frames);
     // mode: the unison mode (0 off, 1 mono stack, 2..8 voices per group);
     // polyphony: the voices of a mono stack.
@@ -156,6 +160,7 @@ private:
     std::unique_ptr<AudioInput> m_pAudioInput;
     NoteSettings m_noteSettings;
     float m_sampleRate;
+    bool m_wavesStale;
     int m_blockSize;
     int m_tickCapacity;
     int m_blockTicks;

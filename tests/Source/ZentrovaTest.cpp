@@ -8,6 +8,7 @@
 #include "tools/MidiSequence.h"
 #include "tools/OfflineRenderer.h"
 #include "tests/support/Deliverables.h"
+#include "tests/support/MidiEvents.h"
 #include "tests/support/TemporaryHome.h"
 #include "tests/support/TimeBudget.h"
 
@@ -202,6 +203,40 @@ TEST_P(ZentrovaPlugin, ProcessesBeforeAnyBlockSizeIsSet)
     EXPECT_EQ(left[2999], 0.0f);
     EXPECT_EQ(right[0], 0.0f);
     EXPECT_EQ(effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f), 1);
+}
+
+// The wave tables wait for the host's rate; a host that only resumes, or only
+// sets the block size, still hears its notes at the default rate.
+TEST_P(ZentrovaPlugin, AHostThatSetsNoRateHearsItsNotes)
+{
+    PluginLibrary library(GetParam().libraryPath);
+    static auto host = [](AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) -> VstIntPtr {
+        return opcode == audioMasterVersion ? 2400 : 0;
+    };
+    for (const bool resume : {true, false})
+    {
+        AEffect* effect = library.entryPoint()(host);
+        ASSERT_NE(effect, nullptr);
+        if (resume)
+            effect->dispatcher(effect, effMainsChanged, 0, 1, nullptr, 0.0f);
+        else
+            effect->dispatcher(effect, effSetBlockSize, 0, 64, nullptr, 0.0f);
+        std::vector<VstMidiEvent> note = {midiEvent(0, 0x90, 69, 100)};
+        std::vector<unsigned char> storage;
+        effect->dispatcher(effect, effProcessEvents, 0, 0, eventList(note, storage), 0.0f);
+        std::vector<float> left(64), right(64), silence(64, 0.0f);
+        float* outputs[] = {left.data(), right.data()};
+        float* inputs[] = {silence.data(), silence.data()};
+        float peak = 0.0f;
+        for (int block = 0; block < 200; ++block)
+        {
+            effect->processReplacing(effect, inputs, outputs, 64);
+            for (float sample : left)
+                peak = std::max(peak, std::fabs(sample));
+        }
+        EXPECT_GT(peak, 0.01f) << resume;
+        EXPECT_EQ(effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f), 1);
+    }
 }
 
 TEST_P(ZentrovaPlugin, HostIndicesOutsideTheRangesAnswerNothing)
