@@ -138,7 +138,7 @@ TEST(X11Window, ALinearDragHidesThePointerAtTheMonitorsCentreAndBringsItBack)
 {
     REQUIRE_DISPLAY();
     HostRun run = runEditorHost(kSettle + "move 300 60\nwait 50\npress 1\nwait 100\ncursor\npointer\n"
-                                          "moveby 5 0\nwait 40\nmoveby 5 0\nwait 40\nmoveby 0 7\nwait 40\n"
+                                          "moveby 5 0\nwait 80\nmoveby 5 0\nwait 80\nmoveby 0 7\nwait 80\n"
                                           "release 1\nwait 100\npointer\ncursor\n");
     ASSERT_EQ(run.status, 0) << run.text();
     const std::vector<std::string> events = run.after("view 1 linear ");
