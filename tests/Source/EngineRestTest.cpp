@@ -109,24 +109,30 @@ TEST_P(EngineRest, SilenceAfterANoteIsExactZeroOnceAtRest)
     EXPECT_TRUE(plugin.plugin->isResting());
 }
 
-// A note and its release, then long enough for the engine to rest.
-void playNoteThenWait(SoundingPlugin& plugin)
-{
-    plugin.midi(0, 0x90, 60, 100);
-    plugin.midi(12000, 0x80, 60, 64);
-    plugin.run(24000 + kRestFrames);
-}
-
-TEST_P(EngineRest, TheFirstNoteAfterRestSoundsAsIfTheEngineHadPlayedOn)
+// Plays the same in an instance that rests and in one that never does, each
+// from a note whose release leaves time enough to rest; the two sound alike.
+void expectRestingChangesNothing(const std::function<void(PatchEdit&)>& patch,
+                                 const std::function<SoundingPlugin::Stereo(SoundingPlugin&)>& play)
 {
     std::vector<SoundingPlugin::Stereo> renders;
     for (bool restAllowed : {false, true})
     {
         seedRandom(7);
-        Session session(restAllowed, patch());
+        Session session(restAllowed, patch);
         SoundingPlugin& plugin = session.plugin;
-        playNoteThenWait(plugin);
+        plugin.midi(0, 0x90, 60, 100);
+        plugin.midi(12000, 0x80, 60, 64);
+        plugin.run(24000 + kRestFrames);
         EXPECT_EQ(plugin.plugin->isResting(), restAllowed);
+        renders.push_back(play(plugin));
+    }
+    EXPECT_GT(peak(renders[0]), 0.01);
+    EXPECT_LT(difference(renders[0], renders[1]), 1e-6);
+}
+
+TEST_P(EngineRest, TheFirstNoteAfterRestSoundsAsIfTheEngineHadPlayedOn)
+{
+    expectRestingChangesNothing(patch(), [](SoundingPlugin& plugin) {
         // A note in the middle of a block, then one at a block start.
         plugin.midi(24000 + kRestFrames + 17, 0x90, 64, 90);
         plugin.midi(24000 + kRestFrames + 150000, 0x80, 64, 64);
@@ -135,30 +141,20 @@ TEST_P(EngineRest, TheFirstNoteAfterRestSoundsAsIfTheEngineHadPlayedOn)
         SoundingPlugin::Stereo rest = plugin.run(200000);
         sound.left.insert(sound.left.end(), rest.left.begin(), rest.left.end());
         sound.right.insert(sound.right.end(), rest.right.begin(), rest.right.end());
-        renders.push_back(sound);
-    }
-    EXPECT_GT(peak(renders[0]), 0.01);
-    EXPECT_LT(difference(renders[0], renders[1]), 1e-6);
+        return sound;
+    });
 }
 
 TEST_P(EngineRest, AParameterChangeWakesTheEngineInItsBlock)
 {
-    std::vector<SoundingPlugin::Stereo> renders;
-    for (bool restAllowed : {false, true})
-    {
-        seedRandom(7);
-        Session session(restAllowed, patch());
-        SoundingPlugin& plugin = session.plugin;
-        playNoteThenWait(plugin);
+    expectRestingChangesNothing(patch(), [](SoundingPlugin& plugin) {
         // The cutoff glides to its new value from the block it arrives in.
         plugin.parameter(24000 + kRestFrames, Param::FilterFreq, "0.80");
         plugin.run(kBlock);
         EXPECT_FALSE(plugin.plugin->isResting());
         plugin.midi(24000 + kRestFrames + 2 * kBlock, 0x90, 64, 90);
-        renders.push_back(plugin.run(100000));
-    }
-    EXPECT_GT(peak(renders[0]), 0.01);
-    EXPECT_LT(difference(renders[0], renders[1]), 1e-6);
+        return plugin.run(100000);
+    });
 }
 
 namespace
