@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 
 // 16-byte aligned blocks for four-lane vector code. The address that the
 // underlying allocation returned is kept in the 8 bytes before the block.
@@ -13,3 +14,19 @@ void alignedFree(void* p);
 // pages take no memory until first written. Free with the same size.
 void* zeroPagesAllocate(std::size_t n);
 void zeroPagesFree(void* p, std::size_t n);
+
+struct ZeroPagesDeleter
+{
+    std::size_t bytes;
+    void operator()(void* p) const { zeroPagesFree(p, bytes); }
+};
+template <typename T>
+using ZeroPages = std::unique_ptr<T[], ZeroPagesDeleter>;
+
+// count elements of zero pages; none for a count of 0.
+template <typename T>
+ZeroPages<T> makeZeroPages(std::size_t count)
+{
+    const std::size_t bytes = count * sizeof(T);
+    return ZeroPages<T>(count == 0 ? nullptr : static_cast<T*>(zeroPagesAllocate(bytes)), ZeroPagesDeleter{bytes});
+}

@@ -5,12 +5,29 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <mutex>
 
 namespace
 {
 // The largest big level, 256 << 12 samples, is reached only at host rates
 // 64 times 44.1 kHz.
 constexpr int kLargestBigLevelShift = 12;
+
+// The built-in waves 0 to 9 have a set each; every other number but the user
+// waves names silence, which has the last.
+constexpr int kBuiltInWaves = 10;
+constexpr int kSharedSets = kBuiltInWaves + 1;
+
+bool isUserWave(int wave)
+{
+    return wave == kWaveUser1 || wave == kWaveUser2;
+}
+
+int sharedSetOf(int wave)
+{
+    return wave >= 0 && wave < kBuiltInWaves ? wave : kBuiltInWaves;
+}
 
 int bitLength(std::uint32_t value)
 {
@@ -26,26 +43,66 @@ int bitLength(std::uint32_t value)
 
 const float WaveMipMap::kSilentTable[256 + 4] = {};
 
-WaveMipMap::WaveMipMap()
-    : m_storage{nullptr, nullptr}, m_rebuildPending(false), m_pristine(false), m_totalSteps(0), m_stepCounter{0, 0},
+// Every level of every built-in wave, stepped and finished, laid out as in an
+// instance's storage. Waves whose tables come out the same (the sawtooth and
+// the pulses) share them; silence reads untouched zero pages.
+struct WaveMipMap::SharedTables
+{
+    float hostRate = 0.0f;
+    const float* stepped[kSharedSets] = {};
+    const float* finished[kSharedSets] = {};
+    std::vector<ZeroPages<float>> memory;
+};
+
+std::shared_ptr<const WaveMipMap::SharedTables> WaveMipMap::sharedTablesFor(float hostRate)
+{
+    static std::mutex mutex;
+    static std::vector<std::weak_ptr<const SharedTables>> made;
+    std::lock_guard<std::mutex> lock(mutex);
+    made.erase(std::remove_if(made.begin(), made.end(), [](const auto& set) { return set.expired(); }), made.end());
+    for (const auto& set : made)
+        if (auto tables = set.lock(); tables && tables->hostRate == hostRate)
+            return tables;
+
+    // Made by the very steps an instance would take, so that pointing at
+    // them sounds exactly as building them would.
+    auto tables = std::make_shared<SharedTables>();
+    tables->hostRate = hostRate;
+    WaveMipMap builder(false);
+    builder.setSampleRate(hostRate);
+    const std::size_t count = builder.m_storageTotal;
+    const std::size_t bytes = count * sizeof(float);
+    auto keep = [&](const float* table) -> const float* {
+        for (const ZeroPages<float>& kept : tables->memory)
+            if (std::memcmp(kept.get(), table, bytes) == 0)
+                return kept.get();
+        tables->memory.push_back(makeZeroPages<float>(count));
+        float* copy = tables->memory.back().get();
+        // All-zero bits stay untouched pages.
+        if (std::any_of(table, table + count, [](float x) { return x != 0.0f || std::signbit(x); }))
+            std::memcpy(copy, table, bytes);
+        return copy;
+    };
+    for (int set = 0; set < kSharedSets; ++set)
+    {
+        builder.select(0, set < kBuiltInWaves ? set : kWaveAudioInput);
+        tables->stepped[set] = keep(builder.m_storage[0].get());
+        while (builder.rebuildPending())
+            builder.rebuildStep();
+        tables->finished[set] = keep(builder.m_storage[0].get());
+    }
+    made.push_back(tables);
+    return tables;
+}
+
+WaveMipMap::WaveMipMap(bool shareBuiltInWaves)
+    : m_shareBuiltInWaves(shareBuiltInWaves), m_tables{}, m_rebuildPending(false), m_pristine(false), m_totalSteps(0), m_stepCounter{0, 0},
       m_bigLevels(0), m_rebuilding(0), m_busy(false), m_wave{}, m_waveFloats{}, m_sampleRate(-1.0f), m_storageTotal(0),
       m_currentWave{-2, -2}, m_levelIndex{}, m_stepTable{}
 {
 }
 
-WaveMipMap::~WaveMipMap()
-{
-    freeStorage();
-}
-
-void WaveMipMap::freeStorage()
-{
-    for (float*& storage : m_storage)
-    {
-        alignedFree(storage);
-        storage = nullptr;
-    }
-}
+WaveMipMap::~WaveMipMap() = default;
 
 void WaveMipMap::setSampleRate(float hostRate)
 {
@@ -115,22 +172,23 @@ void WaveMipMap::buildLayout(float hostRate)
 
     int biggest = m_bigLevels > 0 ? m_levels[0].size() : 512;
     m_ffts.clear();
-    m_fftWork.assign(static_cast<std::size_t>(biggest), 0.0);
+    m_fftWork = makeZeroPages<double>(static_cast<std::size_t>(biggest));
     for (int size = biggest; size >= 256; size /= 2)
-        m_ffts.push_back(std::make_unique<Fft>(size, m_fftWork.data()));
-    m_forwardSpectrum.assign(biggest / 2, 0.0f);
-    m_paddedSpectrum.assign(biggest, 0.0f);
+        m_ffts.push_back(std::make_unique<Fft>(size, m_fftWork.get()));
+    m_forwardSpectrum = makeZeroPages<float>(static_cast<std::size_t>(biggest / 2));
+    m_paddedSpectrum = makeZeroPages<float>(static_cast<std::size_t>(biggest));
 }
 
 void WaveMipMap::allocateTables()
 {
     m_rebuildPending = false;
     m_busy = false;
+    if (m_shareBuiltInWaves)
+        m_shared = sharedTablesFor(m_sampleRate);
     for (int o = 0; o < kOscillators; ++o)
     {
         m_stepCounter[o] = m_totalSteps;
-        alignedFree(m_storage[o]);
-        m_storage[o] = static_cast<float*>(alignedCalloc(m_storageTotal * sizeof(float)));
+        m_storage[o] = makeZeroPages<float>(m_storageTotal);
         select(o, -1);
     }
 }
@@ -162,17 +220,37 @@ void WaveMipMap::writeGuard(float* table, int size)
         table[size + i] = table[i];
 }
 
+const WaveMipMap::SharedTables* WaveMipMap::sharedWave(int oscillator) const
+{
+    return isUserWave(m_currentWave[oscillator]) ? nullptr : m_shared.get();
+}
+
+void WaveMipMap::pointLevels(int oscillator, int firstLevel, int endLevel, bool stepped)
+{
+    const int set = sharedSetOf(m_currentWave[oscillator]);
+    const float* tables = stepped ? m_shared->stepped[set] : m_shared->finished[set];
+    for (int l = firstLevel; l < endLevel; ++l)
+        m_tables[oscillator][l] = tables + m_levels[l].offset;
+}
+
 void WaveMipMap::fillStepped(int oscillator)
 {
-    const float* wave = m_waveFloats[oscillator];
-    for (const Level& level : m_levels)
+    if (sharedWave(oscillator))
     {
-        float* table = m_storage[oscillator] + level.offset;
+        pointLevels(oscillator, 0, levelCount(), true);
+        return;
+    }
+    const float* wave = m_waveFloats[oscillator];
+    for (int l = 0; l < levelCount(); ++l)
+    {
+        const Level& level = m_levels[l];
+        float* table = m_storage[oscillator].get() + level.offset;
         int repeat = level.size() / 256;
         for (int i = 0; i < 256; ++i)
             for (int r = 0; r < repeat; ++r)
                 table[i * repeat + r] = wave[i];
         writeGuard(table, level.size());
+        m_tables[oscillator][l] = table;
     }
 }
 
@@ -188,7 +266,7 @@ void WaveMipMap::inverseToLevel(int oscillator, int levelIndex, const float* spe
 {
     const Level& level = m_levels[levelIndex];
     const int size = level.size();
-    float* table = m_storage[oscillator] + level.offset;
+    float* table = m_storage[oscillator].get() + level.offset;
     fftOfSize(size).inverse(spectrum, table);
     for (int i = 0; i < size; ++i)
         table[i] *= scale;
@@ -199,12 +277,17 @@ void WaveMipMap::rebuildSmallLevels(int oscillator, int size)
 {
     // From the base wave's 256-point spectrum, kept to each level's limit;
     // 1 / 256 restores the wave's own amplitude at either size.
-    const float* forward = m_forwardSpectrum.data();
-    float* padded = m_paddedSpectrum.data();
+    const float* forward = m_forwardSpectrum.get();
+    float* padded = m_paddedSpectrum.get();
     for (int l = m_bigLevels; l < levelCount(); ++l)
     {
         if (m_levels[l].size() != size)
             continue;
+        if (sharedWave(oscillator))
+        {
+            pointLevels(oscillator, l, l + 1, false);
+            continue;
+        }
         const int m = std::min(m_levels[l].maxHarmonic, 127);
         std::fill(padded, padded + size, 0.0f);
         for (int k = 0; k <= m; ++k)
@@ -224,10 +307,17 @@ void WaveMipMap::rebuildStep()
     const int s = m_stepCounter[o];
     const int n = m_bigLevels;
     const float* wave = m_waveFloats[o];
-    float* padded = m_paddedSpectrum.data();
-    float* forward = m_forwardSpectrum.data();
+    float* padded = m_paddedSpectrum.get();
+    float* forward = m_forwardSpectrum.get();
+    // A built-in wave takes its finished levels at the steps that would have
+    // made them.
+    const bool shared = sharedWave(o) != nullptr;
 
-    if (s < 2 * n && s % 2 == 0)
+    if (s < 2 * n && s % 2 == 0 && shared)
+        m_busy = true;
+    else if (s < 2 * n && s % 2 != 0 && shared)
+        pointLevels(o, s / 2, s / 2 + 1, false);
+    else if (s < 2 * n && s % 2 == 0)
     {
         // Spectrum of the stair-step wave at half the level's size, kept to
         // the bins below that half's Nyquist and padded to the full size.
@@ -256,7 +346,8 @@ void WaveMipMap::rebuildStep()
         // The shared busy flag keeps the other oscillator from taking over
         // between this step and the next, which reuses this spectrum.
         m_busy = true;
-        fftOfSize(256).forward(wave, forward);
+        if (!shared)
+            fftOfSize(256).forward(wave, forward);
         rebuildSmallLevels(o, 512);
     }
     else if (s == 2 * n + 1)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dsp/AlignedMemory.h"
 #include "dsp/Fft.h"
 #include "dsp/HarmonicWaveform.h"
 
@@ -24,7 +25,10 @@ struct WaveTableRead
 // one chosen per tick by pitch. After a wave change every table first holds
 // the wave's 256 samples as stair steps; the band-limited versions are then
 // computed with FFTs, one step per host block, so that no block pays for a
-// whole rebuild.
+// whole rebuild. The built-in waves do not depend on the patch: their tables
+// are made once per process and host rate, and a wave change only points the
+// levels at them, one step per block as a rebuild would, so that both sound
+// the same.
 class WaveMipMap
 {
 public:
@@ -40,7 +44,8 @@ public:
         int size() const { return static_cast<int>(indexMask) + 1; }
     };
 
-    WaveMipMap();
+    // A map that does not share makes every table itself.
+    explicit WaveMipMap(bool shareBuiltInWaves = true);
     virtual ~WaveMipMap();
 
     WaveMipMap(const WaveMipMap&) = delete;
@@ -67,7 +72,7 @@ public:
     const Level& level(int index) const { return m_levels[index]; }
     int levelForPitchStep(int step) const { return m_levelIndex[step]; }
     int bigLevelCount() const { return m_bigLevels; }
-    const float* levelTable(int oscillator, int index) const { return m_storage[oscillator] + m_levels[index].offset; }
+    const float* levelTable(int oscillator, int index) const { return m_tables[oscillator][index]; }
 
 protected:
     virtual void inverseToLevel(int oscillator, int levelIndex, const float* spectrum, float scale);
@@ -75,6 +80,9 @@ protected:
     virtual void fillStepped(int oscillator);
 
 private:
+    struct SharedTables;
+    static std::shared_ptr<const SharedTables> sharedTablesFor(float hostRate);
+
     static constexpr std::int32_t kOctave = 12 * 65536;
     // Pitches beyond these bounds would shift the step table by a negative
     // amount or index outside it; transposition and modulation can get there.
@@ -83,17 +91,26 @@ private:
     static const float kSilentTable[256 + 4];
 
     void buildLayout(float hostRate);
-    void freeStorage();
     Fft& fftOfSize(int size);
     void writeGuard(float* table, int size);
     void rebuildSmallLevels(int oscillator, int size);
+    // The built-in wave's tables in the shared set, or null when the
+    // oscillator's wave is the patch's own.
+    const SharedTables* sharedWave(int oscillator) const;
+    void pointLevels(int oscillator, int firstLevel, int endLevel, bool stepped);
 
-    float* m_storage[kOscillators];
+    const bool m_shareBuiltInWaves;
+    std::shared_ptr<const SharedTables> m_shared;
+    // What the oscillators read, one table per level. User waves are made
+    // in the instance's own storage and scratch memory, zero pages that take
+    // no memory until a user wave is chosen.
+    const float* m_tables[kOscillators][kPitchSteps];
+    ZeroPages<float> m_storage[kOscillators];
     std::vector<std::unique_ptr<Fft>> m_ffts;
     // One rebuild step runs at a time: every size works in the same memory.
-    std::vector<double> m_fftWork;
-    std::vector<float> m_forwardSpectrum;
-    std::vector<float> m_paddedSpectrum;
+    ZeroPages<double> m_fftWork;
+    ZeroPages<float> m_forwardSpectrum;
+    ZeroPages<float> m_paddedSpectrum;
 
     bool m_rebuildPending;
     // The tables are as the last allocation left them: nothing selected or
@@ -129,9 +146,10 @@ inline std::uint32_t WaveMipMap::pitchToStep(std::int32_t pitch) const
 inline WaveTableRead WaveMipMap::getTable(int oscillator, std::int32_t pitch) const
 {
     const std::uint32_t step = pitchToStep(pitch);
-    if (m_storage[oscillator] == nullptr)
+    if (m_tables[oscillator][0] == nullptr)
         return {step, kSilentTable, 16, 255};
     const int u = (pitch >> 18) - 30;
-    const Level& level = m_levels[m_levelIndex[u < 0 ? 0 : (u > kPitchSteps - 1 ? kPitchSteps - 1 : u)]];
-    return {step, m_storage[oscillator] + level.offset, level.shift, level.indexMask};
+    const int index = m_levelIndex[u < 0 ? 0 : (u > kPitchSteps - 1 ? kPitchSteps - 1 : u)];
+    const Level& level = m_levels[index];
+    return {step, m_tables[oscillator][index], level.shift, level.indexMask};
 }

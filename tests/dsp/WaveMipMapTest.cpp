@@ -250,17 +250,20 @@ TEST(WaveMipMap, OneOscillatorRebuildsToTheEndBeforeTheOther)
     const int stepsPerOscillator = 2 * map.bigLevelCount() + 2;
     map.select(0, kWaveSquare);
     map.select(1, kWaveTriangle);
-    const float* lastOfSecond = map.levelTable(1, map.levelCount() - 1);
-    std::vector<float> stairs(lastOfSecond, lastOfSecond + 256);
+    auto lastOfSecond = [&] {
+        const float* table = map.levelTable(1, map.levelCount() - 1);
+        return std::vector<float>(table, table + 256);
+    };
+    const std::vector<float> stairs = lastOfSecond();
 
     for (int s = 0; s < stepsPerOscillator; ++s)
     {
         ASSERT_TRUE(map.rebuildPending());
         map.rebuildStep();
-        EXPECT_EQ(std::vector<float>(lastOfSecond, lastOfSecond + 256), stairs) << "after step " << s;
+        EXPECT_EQ(lastOfSecond(), stairs) << "after step " << s;
     }
     EXPECT_EQ(stepsToFinish(map), stepsPerOscillator);
-    EXPECT_NE(std::vector<float>(lastOfSecond, lastOfSecond + 256), stairs);
+    EXPECT_NE(lastOfSecond(), stairs);
 }
 
 TEST(WaveMipMap, SelectingTheSameWaveDoesNotRestartTheRebuild)
@@ -321,4 +324,47 @@ TEST(WaveMipMap, UnusableSampleRatesAreIgnored)
         EXPECT_EQ(map.pitchToStep(189 * 65536), step);
         EXPECT_EQ(map.levelCount(), 23);
     }
+}
+
+TEST(WaveMipMap, SharedTablesReadAsTheMapsOwnWouldAtEveryStep)
+{
+    WaveMipMap shared;
+    WaveMipMap own(false);
+    auto bothTables = [](const WaveMipMap& map) {
+        std::vector<float> all;
+        for (int o = 0; o < WaveMipMap::kOscillators; ++o)
+            for (int l = 0; l < map.levelCount(); ++l)
+                all.insert(all.end(), map.levelTable(o, l), map.levelTable(o, l) + map.level(l).size() + 4);
+        return all;
+    };
+    shared.userWave(0).harmonics().setLevel(2, 90);
+    own.userWave(0).harmonics().setLevel(2, 90);
+    // Built-in, user and silent waves, changed in the middle of rebuilds.
+    const int plan[][2] = {{0, kWaveSawtooth}, {1, kWaveUser1}, {0, kWaveGritty}, {1, kWaveAudioInput},
+                           {0, kWaveUser1},    {1, kWaveSquare}, {0, kWavePwm}};
+    for (WaveMipMap* map : {&shared, &own})
+        map->setSampleRate(48000.0f);
+    for (const auto& change : plan)
+    {
+        for (WaveMipMap* map : {&shared, &own})
+            map->select(change[0], change[1]);
+        for (int step = 0; step < 7; ++step)
+        {
+            ASSERT_EQ(bothTables(shared), bothTables(own)) << "wave " << change[1] << " step " << step;
+            shared.rebuildStep();
+            own.rebuildStep();
+        }
+    }
+    finishRebuild(shared);
+    finishRebuild(own);
+    EXPECT_EQ(bothTables(shared), bothTables(own));
+
+    // Another instance at the rate reads the same memory, but not for a user wave.
+    WaveMipMap other;
+    other.setSampleRate(48000.0f);
+    other.select(0, kWavePwm);
+    other.select(1, kWaveUser1);
+    finishRebuild(other);
+    EXPECT_EQ(other.levelTable(0, 0), shared.levelTable(0, 0));
+    EXPECT_NE(other.levelTable(1, 0), shared.levelTable(0, 0));
 }
