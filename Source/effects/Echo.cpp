@@ -277,6 +277,12 @@ void Echo::fitMemory(int c)
     Channel& channel = m_channels[c];
     if (channel.blocks.empty())
         return;
+    if (m_asleep)
+    {
+        // Waking asks for the memory.
+        channel.delay = std::min(channel.wanted, capacity(c) - 1);
+        return;
+    }
     const int blocks = blocksFor(channel.wanted);
     if (blocks != channel.wantedBlocks)
     {
@@ -354,6 +360,75 @@ void Echo::grow(int c)
     if (channel.state == Crossfade)
         move(channel.newRead);
     channel.idle = 0;
+}
+
+void Echo::sleep()
+{
+    if (m_channels[0].blocks.empty())
+        return;
+    if (!m_asleep)
+    {
+        m_asleep = true;
+        for (int c = 0; c < 2; ++c)
+        {
+            Channel& channel = m_channels[c];
+            channel.wantedBlocks = 0;
+            m_wantedBlocks[c].store(0, std::memory_order_release);
+            // Nothing written is kept: the writing starts again at the top
+            // of the first block. Memory brought on waking goes in when it
+            // comes round there, with all that was written since.
+            channel.write = Pointer{0, channel.blocks[0].length};
+            channel.read = channel.write;
+            channel.newRead = Pointer();
+            channel.state = SilentRead;
+            channel.filled = 0;
+            channel.idle = 0;
+        }
+    }
+    for (int c = 0; c < 2; ++c)
+    {
+        giveBackRing(c);
+        if (m_firstWritten[c])
+            swapFirstBlock(c);
+    }
+}
+
+void Echo::swapFirstBlock(int c)
+{
+    // Until the server has freed the last one, or brought a fresh one, the
+    // next block tries again.
+    if (m_staleFirst[c].load(std::memory_order_acquire))
+        return;
+    float* fresh = m_freshFirst[c].exchange(nullptr, std::memory_order_acq_rel);
+    if (!fresh)
+    {
+        if (!hasMemoryRequest())
+            requestMemory();
+        return;
+    }
+    Block& first = m_channels[c].blocks[0];
+    m_staleFirst[c].store(first.samples, std::memory_order_release);
+    first.samples = fresh;
+    m_firstWritten[c] = false;
+    requestMemory();
+}
+
+void Echo::giveBackRing(int c)
+{
+    Channel& channel = m_channels[c];
+    takeSupplied(c);
+    bool gaveBack = false;
+    // A full queue keeps the rest for the next block.
+    while (channel.blocks.size() > 1 && m_returned[c].push(channel.blocks.back().samples))
+    {
+        channel.blocks.pop_back();
+        gaveBack = true;
+    }
+    if (gaveBack)
+    {
+        channel.delay = std::min(channel.wanted, capacity(c) - 1);
+        requestMemory();
+    }
 }
 
 bool Echo::dropLastBlock(int c)
@@ -439,6 +514,14 @@ bool Echo::process(const float* in, float* out, int64_t frames)
     }
 
     m_written = true;
+    m_firstWritten[0] = true;
+    m_firstWritten[1] = true;
+    if (m_asleep)
+    {
+        m_asleep = false;
+        for (int c = 0; c < 2; ++c)
+            fitMemory(c);
+    }
     for (int c = 0; c < 2; ++c)
     {
         takeSupplied(c);
@@ -700,6 +783,7 @@ void Echo::updateFollower()
 void Echo::releaseMemory()
 {
     m_written = false;
+    m_asleep = false;
     for (int c = 0; c < 2; ++c)
     {
         Channel& channel = m_channels[c];
@@ -711,6 +795,9 @@ void Echo::releaseMemory()
         for (BlockQueue* queue : {&m_supplied[c], &m_returned[c]})
             while (float* block = queue->pop())
                 freeBlock(block, m_blockLength);
+        for (std::atomic<float*>* first : {&m_freshFirst[c], &m_staleFirst[c]})
+            freeBlock(first->exchange(nullptr, std::memory_order_acq_rel), m_firstLength);
+        m_firstWritten[c] = false;
         channel.write = Pointer();
         channel.read = Pointer();
         channel.newRead = Pointer();
@@ -734,6 +821,7 @@ void Echo::serveMemory()
     m_memoryRequest.exchange(false, std::memory_order_acq_rel);
     for (int c = 0; c < 2; ++c)
     {
+        serveFirstBlock(c);
         while (float* block = m_returned[c].pop())
         {
             freeBlock(block, m_blockLength);
@@ -760,13 +848,27 @@ void Echo::serveMemory()
     publishHeldBlocks();
 }
 
+void Echo::serveFirstBlock(int c)
+{
+    if (m_firstLength <= 0)
+        return;
+    if (float* stale = m_staleFirst[c].exchange(nullptr, std::memory_order_acq_rel))
+        freeBlock(stale, m_firstLength);
+    // Address space only: the pages are lent once written.
+    if (!m_freshFirst[c].load(std::memory_order_acquire))
+        m_freshFirst[c].store(allocateBlock(m_firstLength), std::memory_order_release);
+}
+
 void Echo::settleMemory()
 {
+    // Sized for the delays, the memory is ready for the first block.
+    m_asleep = false;
     for (int c = 0; c < 2; ++c)
     {
         Channel& channel = m_channels[c];
         if (channel.blocks.empty())
             continue;
+        serveFirstBlock(c);
         while (float* block = m_returned[c].pop())
         {
             freeBlock(block, m_blockLength);
