@@ -444,6 +444,14 @@ bool Echo::dropLastBlock(int c)
     return true;
 }
 
+int64_t Echo::heardLate(int c) const
+{
+    // A delay held short while its memory is on the way waits a sample
+    // more: the write pointer then stands on the edge where the memory
+    // goes in, and the whole delay is heard from its first sample.
+    return m_channels[c].delay < m_channels[c].wanted ? 1 : 0;
+}
+
 void Echo::housekeeping(int c, int64_t remaining)
 {
     Channel& channel = m_channels[c];
@@ -473,7 +481,7 @@ void Echo::housekeeping(int c, int64_t remaining)
     {
         // Forgotten memory is heard from the first sample a full delay
         // reaches, as the memory would have been.
-        if (channel.delay <= channel.filled && m_forgotten)
+        if (m_forgotten && channel.delay + heardLate(c) <= channel.filled)
         {
             channel.read = locate(c, channel.delay);
             channel.state = Steady;
@@ -546,7 +554,7 @@ bool Echo::process(const float* in, float* out, int64_t frames)
             // the calls are split.
             const bool waiting = channel.state == SilentRead ||
                                  (channel.state == Steady && channel.delay != channel.currentDelay);
-            const int64_t needed = channel.delay + (m_forgotten && channel.state == SilentRead ? 0 : 1);
+            const int64_t needed = channel.delay + (m_forgotten && channel.state == SilentRead ? heardLate(c) : 1);
             if (waiting && needed > channel.filled)
                 run = std::min(run, needed - channel.filled);
         }

@@ -178,6 +178,7 @@ private:
     void giveBackRing(int c);
     void swapFirstBlock(int c);
     bool dropLastBlock(int c);
+    int64_t heardLate(int c) const;
     void housekeeping(int c, int64_t remaining);
     void updateFilters();
     void updateFollower();
