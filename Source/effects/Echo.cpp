@@ -157,6 +157,18 @@ void makeResident(float* block, int64_t samples)
         page[i] = 0.0f;
 }
 
+// The pages of a block in use, taken without touching what it holds, so
+// that a thread writing it meanwhile loses nothing and faults no more.
+void makeResidentInPlace(float* block, int64_t samples)
+{
+#ifdef MADV_POPULATE_WRITE
+    madvise(block, std::size_t(samples) * sizeof(float), MADV_POPULATE_WRITE);
+#else
+    (void)block;
+    (void)samples;
+#endif
+}
+
 // Zero again, and no longer resident until written.
 void zeroBlock(float* block, int64_t samples)
 {
@@ -528,7 +540,12 @@ bool Echo::process(const float* in, float* out, int64_t frames)
     {
         m_asleep = false;
         for (int c = 0; c < 2; ++c)
+        {
             fitMemory(c);
+            // The first block may be of fresh pages: the worker takes them.
+            m_wokenFirst[c].store(m_channels[c].blocks[0].samples, std::memory_order_release);
+        }
+        requestMemory();
     }
     for (int c = 0; c < 2; ++c)
     {
@@ -805,6 +822,7 @@ void Echo::releaseMemory()
                 freeBlock(block, m_blockLength);
         for (std::atomic<float*>* first : {&m_freshFirst[c], &m_staleFirst[c]})
             freeBlock(first->exchange(nullptr, std::memory_order_acq_rel), m_firstLength);
+        m_wokenFirst[c].store(nullptr, std::memory_order_relaxed);
         m_firstWritten[c] = false;
         channel.write = Pointer();
         channel.read = Pointer();
@@ -860,8 +878,13 @@ void Echo::serveFirstBlock(int c)
 {
     if (m_firstLength <= 0)
         return;
-    if (float* stale = m_staleFirst[c].exchange(nullptr, std::memory_order_acq_rel))
-        freeBlock(stale, m_firstLength);
+    // A block woken before it was given back is still there: the stale one
+    // is freed only after it.
+    float* stale = m_staleFirst[c].exchange(nullptr, std::memory_order_acq_rel);
+    float* woken = m_wokenFirst[c].exchange(nullptr, std::memory_order_acq_rel);
+    if (woken && woken != stale)
+        makeResidentInPlace(woken, m_firstLength);
+    freeBlock(stale, m_firstLength);
     // Address space only: the pages are lent once written.
     if (!m_freshFirst[c].load(std::memory_order_acquire))
         m_freshFirst[c].store(allocateBlock(m_firstLength), std::memory_order_release);

@@ -239,4 +239,7 @@ private:
     // its way back. The server fills the first and empties the second.
     std::atomic<float*> m_freshFirst[2] = {{nullptr}, {nullptr}};
     std::atomic<float*> m_staleFirst[2] = {{nullptr}, {nullptr}};
+    // The first block of an echo just woken, whose pages the server takes
+    // so that the audio thread need not fault them in.
+    std::atomic<float*> m_wokenFirst[2] = {{nullptr}, {nullptr}};
 };
