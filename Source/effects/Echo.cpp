@@ -157,6 +157,18 @@ void makeResident(float* block, int64_t samples)
         page[i] = 0.0f;
 }
 
+// The pages of a block in use, taken without touching what it holds, so
+// that a thread writing it meanwhile loses nothing and faults no more.
+void makeResidentInPlace(float* block, int64_t samples)
+{
+#ifdef MADV_POPULATE_WRITE
+    madvise(block, std::size_t(samples) * sizeof(float), MADV_POPULATE_WRITE);
+#else
+    (void)block;
+    (void)samples;
+#endif
+}
+
 // Zero again, and no longer resident until written.
 void zeroBlock(float* block, int64_t samples)
 {
@@ -277,6 +289,12 @@ void Echo::fitMemory(int c)
     Channel& channel = m_channels[c];
     if (channel.blocks.empty())
         return;
+    if (m_asleep)
+    {
+        // Waking asks for the memory.
+        channel.delay = std::min(channel.wanted, capacity(c) - 1);
+        return;
+    }
     const int blocks = blocksFor(channel.wanted);
     if (blocks != channel.wantedBlocks)
     {
@@ -356,6 +374,75 @@ void Echo::grow(int c)
     channel.idle = 0;
 }
 
+void Echo::sleep()
+{
+    if (m_channels[0].blocks.empty())
+        return;
+    if (!m_asleep)
+    {
+        m_asleep = true;
+        for (int c = 0; c < 2; ++c)
+        {
+            Channel& channel = m_channels[c];
+            channel.wantedBlocks = 0;
+            m_wantedBlocks[c].store(0, std::memory_order_release);
+            // Nothing written is kept: the writing starts again at the top
+            // of the first block. Memory brought on waking goes in when it
+            // comes round there, with all that was written since.
+            channel.write = Pointer{0, channel.blocks[0].length};
+            channel.read = channel.write;
+            channel.newRead = Pointer();
+            channel.state = SilentRead;
+            channel.filled = 0;
+            channel.idle = 0;
+        }
+    }
+    for (int c = 0; c < 2; ++c)
+    {
+        giveBackRing(c);
+        if (m_firstWritten[c])
+            swapFirstBlock(c);
+    }
+}
+
+void Echo::swapFirstBlock(int c)
+{
+    // Until the server has freed the last one, or brought a fresh one, the
+    // next block tries again.
+    if (m_staleFirst[c].load(std::memory_order_acquire))
+        return;
+    float* fresh = m_freshFirst[c].exchange(nullptr, std::memory_order_acq_rel);
+    if (!fresh)
+    {
+        if (!hasMemoryRequest())
+            requestMemory();
+        return;
+    }
+    Block& first = m_channels[c].blocks[0];
+    m_staleFirst[c].store(first.samples, std::memory_order_release);
+    first.samples = fresh;
+    m_firstWritten[c] = false;
+    requestMemory();
+}
+
+void Echo::giveBackRing(int c)
+{
+    Channel& channel = m_channels[c];
+    takeSupplied(c);
+    bool gaveBack = false;
+    // A full queue keeps the rest for the next block.
+    while (channel.blocks.size() > 1 && m_returned[c].push(channel.blocks.back().samples))
+    {
+        channel.blocks.pop_back();
+        gaveBack = true;
+    }
+    if (gaveBack)
+    {
+        channel.delay = std::min(channel.wanted, capacity(c) - 1);
+        requestMemory();
+    }
+}
+
 bool Echo::dropLastBlock(int c)
 {
     Channel& channel = m_channels[c];
@@ -367,6 +454,14 @@ bool Echo::dropLastBlock(int c)
     channel.filled = std::min(channel.filled, capacity(c) - positionOf(c, channel.write));
     requestMemory();
     return true;
+}
+
+int64_t Echo::heardLate(int c) const
+{
+    // A delay held short while its memory is on the way waits a sample
+    // more: the write pointer then stands on the edge where the memory
+    // goes in, and the whole delay is heard from its first sample.
+    return m_channels[c].delay < m_channels[c].wanted ? 1 : 0;
 }
 
 void Echo::housekeeping(int c, int64_t remaining)
@@ -398,7 +493,7 @@ void Echo::housekeeping(int c, int64_t remaining)
     {
         // Forgotten memory is heard from the first sample a full delay
         // reaches, as the memory would have been.
-        if (channel.delay <= channel.filled && m_forgotten)
+        if (m_forgotten && channel.delay + heardLate(c) <= channel.filled)
         {
             channel.read = locate(c, channel.delay);
             channel.state = Steady;
@@ -439,6 +534,19 @@ bool Echo::process(const float* in, float* out, int64_t frames)
     }
 
     m_written = true;
+    m_firstWritten[0] = true;
+    m_firstWritten[1] = true;
+    if (m_asleep)
+    {
+        m_asleep = false;
+        for (int c = 0; c < 2; ++c)
+        {
+            fitMemory(c);
+            // The first block may be of fresh pages: the worker takes them.
+            m_wokenFirst[c].store(m_channels[c].blocks[0].samples, std::memory_order_release);
+        }
+        requestMemory();
+    }
     for (int c = 0; c < 2; ++c)
     {
         takeSupplied(c);
@@ -463,7 +571,7 @@ bool Echo::process(const float* in, float* out, int64_t frames)
             // the calls are split.
             const bool waiting = channel.state == SilentRead ||
                                  (channel.state == Steady && channel.delay != channel.currentDelay);
-            const int64_t needed = channel.delay + (m_forgotten && channel.state == SilentRead ? 0 : 1);
+            const int64_t needed = channel.delay + (m_forgotten && channel.state == SilentRead ? heardLate(c) : 1);
             if (waiting && needed > channel.filled)
                 run = std::min(run, needed - channel.filled);
         }
@@ -700,6 +808,7 @@ void Echo::updateFollower()
 void Echo::releaseMemory()
 {
     m_written = false;
+    m_asleep = false;
     for (int c = 0; c < 2; ++c)
     {
         Channel& channel = m_channels[c];
@@ -711,6 +820,10 @@ void Echo::releaseMemory()
         for (BlockQueue* queue : {&m_supplied[c], &m_returned[c]})
             while (float* block = queue->pop())
                 freeBlock(block, m_blockLength);
+        for (std::atomic<float*>* first : {&m_freshFirst[c], &m_staleFirst[c]})
+            freeBlock(first->exchange(nullptr, std::memory_order_acq_rel), m_firstLength);
+        m_wokenFirst[c].store(nullptr, std::memory_order_relaxed);
+        m_firstWritten[c] = false;
         channel.write = Pointer();
         channel.read = Pointer();
         channel.newRead = Pointer();
@@ -734,6 +847,7 @@ void Echo::serveMemory()
     m_memoryRequest.exchange(false, std::memory_order_acq_rel);
     for (int c = 0; c < 2; ++c)
     {
+        serveFirstBlock(c);
         while (float* block = m_returned[c].pop())
         {
             freeBlock(block, m_blockLength);
@@ -760,13 +874,32 @@ void Echo::serveMemory()
     publishHeldBlocks();
 }
 
+void Echo::serveFirstBlock(int c)
+{
+    if (m_firstLength <= 0)
+        return;
+    // A block woken before it was given back is still there: the stale one
+    // is freed only after it.
+    float* stale = m_staleFirst[c].exchange(nullptr, std::memory_order_acq_rel);
+    float* woken = m_wokenFirst[c].exchange(nullptr, std::memory_order_acq_rel);
+    if (woken && woken != stale)
+        makeResidentInPlace(woken, m_firstLength);
+    freeBlock(stale, m_firstLength);
+    // Address space only: the pages are lent once written.
+    if (!m_freshFirst[c].load(std::memory_order_acquire))
+        m_freshFirst[c].store(allocateBlock(m_firstLength), std::memory_order_release);
+}
+
 void Echo::settleMemory()
 {
+    // Sized for the delays, the memory is ready for the first block.
+    m_asleep = false;
     for (int c = 0; c < 2; ++c)
     {
         Channel& channel = m_channels[c];
         if (channel.blocks.empty())
             continue;
+        serveFirstBlock(c);
         while (float* block = m_returned[c].pop())
         {
             freeBlock(block, m_blockLength);

@@ -14,7 +14,8 @@
 // blocks and gives them back, through lock-free queues, and a thread that is
 // not the audio thread allocates and frees them (serveMemory). Until the
 // blocks for a longer delay arrive, the delay is held at the longest the
-// ring allows.
+// ring allows. While the chain leaves it out, the echo holds no written
+// memory (sleep).
 class Echo : public EchoBase
 {
 public:
@@ -74,6 +75,12 @@ public:
     // Blocks held beyond each channel's first: in the rings, spare or on
     // their way. Any thread.
     int heldBlocks() const { return m_heldBlocks.load(std::memory_order_relaxed); }
+    // Audio thread, every block the chain does not call the echo, and only
+    // while what its memory holds will never be heard (it is restarted or
+    // forgotten before it sounds again): the memory beyond the first block
+    // goes back to the worker, and a written first block is swapped for one
+    // of fresh pages. The next process asks for the memory again.
+    void sleep();
 
     // The host tempo is held in this range; with the patch's own tempo
     // (32..192 bpm), 32 units and 4 units per beat it bounds the longest
@@ -168,12 +175,16 @@ private:
     void takeSupplied(int c);
     void requestMemory();
     void grow(int c);
+    void giveBackRing(int c);
+    void swapFirstBlock(int c);
     bool dropLastBlock(int c);
+    int64_t heardLate(int c) const;
     void housekeeping(int c, int64_t remaining);
     void updateFilters();
     void updateFollower();
     // With m_memoryMutex held, and no audio thread running.
     void settleMemory();
+    void serveFirstBlock(int c);
     void releaseMemory();
     void publishHeldBlocks();
 
@@ -202,6 +213,11 @@ private:
     float m_writtenPeak = 0.0f;
     // The memory in the rings was written since it was last zeroed.
     bool m_written = false;
+    // The chain has stopped calling the echo: it holds only its first
+    // blocks and asks for no more.
+    bool m_asleep = false;
+    // The ring's first block was written since it came fresh.
+    bool m_firstWritten[2] = {false, false};
     int64_t m_shrinkAfter = 0;
     int64_t m_maxDelay = 0;
     int64_t m_firstLength = 0;
@@ -218,4 +234,12 @@ private:
     std::mutex m_memoryMutex;
     // The server's count of blocks handed over and not given back.
     int m_givenBlocks[2] = {0, 0};
+    // A first block the server keeps ready, never written, so that a
+    // sleeping echo need not hold the pages it wrote; and one written, on
+    // its way back. The server fills the first and empties the second.
+    std::atomic<float*> m_freshFirst[2] = {{nullptr}, {nullptr}};
+    std::atomic<float*> m_staleFirst[2] = {{nullptr}, {nullptr}};
+    // The first block of an echo just woken, whose pages the server takes
+    // so that the audio thread need not fault them in.
+    std::atomic<float*> m_wokenFirst[2] = {{nullptr}, {nullptr}};
 };

@@ -157,6 +157,10 @@ void EffectsSection::process(ControlCue<VoiceEvent>& cue, const float* mix, floa
         position = end;
     }
     watchForRest(outLeft, outRight, frames, mixSilent);
+    // An echo out of the chain is restarted before it sounds again, and a
+    // resting one was forgotten: meanwhile its memory is not held.
+    if (m_resting || m_effectsActive == 0 || (m_activeMask & EchoInChain) == 0 || !m_workBuffer)
+        m_echo->sleep();
 }
 
 void EffectsSection::watchForRest(const float* outLeft, const float* outRight, int frames, bool mixSilent)

@@ -404,6 +404,24 @@ TEST_P(BlockAllocation, BlocksAllocateNothing)
     }
     EXPECT_GT(echo.longestDelay(), 2 * 2 * 44100);
     EXPECT_GT(echo.heldBlocks(), 0);
+    // The echo leaves the chain and comes back: the worker frees its memory
+    // and brings it again, and the delay grows back to its length.
+    synth.plugin->setParameter(Param::DelayLevel, 0.0f);
+    for (int i = 0; i < 400 && echo.heldBlocks() > 0; ++i)
+    {
+        counts += synth.countedRunOf(256);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_EQ(echo.heldBlocks(), 0);
+    EXPECT_LE(echo.longestDelay(), 2 * 2 * 44100);
+    synth.plugin->setParameter(Param::DelayLevel, 0.5f);
+    for (int i = 0; i < 800 && echo.longestDelay() <= 2 * 2 * 44100; ++i)
+    {
+        counts += synth.countedRunOf(256);
+        if (echo.hasMemoryRequest())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_GT(echo.longestDelay(), 2 * 2 * 44100);
     EXPECT_EQ(counts.allocations, 0);
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
     EXPECT_EQ(counts.locks, 0);

@@ -581,3 +581,43 @@ TEST(EchoMemory, MemoryGrownBehindTheReadPointerKeepsEveryDistance)
     EXPECT_EQ(echo->longestDelay(), delayOf(s.rate, 32, 4, 120));
     expectSmoothFrom(player, from, delayOf(s.rate, 32, 4, 120));
 }
+
+TEST(EchoMemory, SleepingGivesTheMemoryBackAndWakingSoundsAsIfItWasKept)
+{
+    Settings s;
+    s.lengthLeft = 32;
+    s.lengthRight = 20;
+    s.feedbackLeft = 0.5f;
+    s.feedbackRight = 0.5f;
+    auto kept = makeEcho(s);
+    auto slept = makeEcho(s);
+    ASSERT_EQ(slept->heldBlocks(), 3 + 1);
+    MemoryServer server(*slept);
+    SinePlayer keptPlayer{*kept, s.rate, {}, {}};
+    SinePlayer sleptPlayer{*slept, s.rate, {}, {}};
+    keptPlayer.play(3.0);
+    sleptPlayer.play(3.0);
+
+    // The echo leaves the chain: the chain stops calling it and lets it
+    // sleep, block after block.
+    kept->setLevel(0);
+    slept->setLevel(0);
+    for (int block = 0; block < 100; ++block)
+        slept->sleep();
+    EXPECT_TRUE(heldBlocksReach(*slept, 0));
+
+    // Back in the chain: the worker brings the memory within the first
+    // blocks, as it does while playing.
+    kept->setLevel(100);
+    slept->setLevel(100);
+    const std::size_t from = keptPlayer.out.size();
+    keptPlayer.play(0.05);
+    sleptPlayer.play(0.05);
+    EXPECT_TRUE(heldBlocksReach(*slept, 3 + 1));
+    keptPlayer.play(8.0);
+    sleptPlayer.play(8.0);
+    EXPECT_EQ(slept->longestDelay(), delayOf(s.rate, 32, 4, 120));
+    for (std::size_t i = from; i < keptPlayer.out.size(); ++i)
+        ASSERT_EQ(sleptPlayer.out[i], keptPlayer.out[i]) << i;
+    EXPECT_GT(*std::max_element(keptPlayer.out.end() - 2000, keptPlayer.out.end()), 0.5f);
+}

@@ -1,5 +1,6 @@
 #include "Source/Flavour.h"
 #include "Source/Zentrova.h"
+#include "Source/effects/Echo.h"
 #include "Source/effects/EffectsSection.h"
 #include "Source/entry/PluginEntry.h"
 #include "Source/parameters/ParameterTable.h"
@@ -507,4 +508,38 @@ TEST(EffectsSection, RestsInALongSilenceAndTheNextSoundStartsAsItWouldHave)
     // The echo was heard, not faded in.
     const std::size_t echoAt = std::size_t(0.375 * kRate) + 100;
     EXPECT_GT(std::fabs(rested.left[echoAt]) + std::fabs(rested.left[echoAt + 1]), 1e-3);
+}
+
+TEST(EffectsSection, ARestingEchoHoldsNoMemoryBeyondItsFirstBlockAndWakesAsItWouldHave)
+{
+    constexpr float kRate = 48000.0f;
+    std::vector<VoiceEvent> events = fullChain(0);
+    // Two and a half seconds on the left, beyond the ring's first block;
+    // without feedback the echo is soon silent.
+    events.push_back(integerEvent(Param::DelayLengthLeft, 20, 0));
+    events.push_back(integerEvent(Param::DelayFeedbackLeft, 0, 0));
+    events.push_back(integerEvent(Param::DelayFeedbackRight, 0, 0));
+    const std::vector<float> burst = noiseMix(4800, 7, 0.2f);
+    SectionRun rested(kRate, 100);
+    SectionRun awake(kRate, 100);
+    // The test thread serves the memory where the worker would, between
+    // blocks.
+    const auto both = [&](const std::vector<float>& mix, const std::vector<VoiceEvent>& at) {
+        rested.render(mix, at, fixedBlocks(100), 1, true);
+        awake.render(mix, at, fixedBlocks(100));
+        rested.section.serveMemory();
+        awake.section.serveMemory();
+        EXPECT_LT(maxDifference(rested.left, awake.left), 1e-6);
+        EXPECT_LT(maxDifference(rested.right, awake.right), 1e-6);
+    };
+    both(burst, events);
+    EXPECT_EQ(rested.section.getEcho().heldBlocks(), 1);
+    both(constantMix(std::int64_t(8 * kRate), 0.0f), {});
+    ASSERT_TRUE(rested.section.isResting());
+    EXPECT_EQ(rested.section.getEcho().heldBlocks(), 0);
+
+    both(burst, {});
+    EXPECT_EQ(rested.section.getEcho().heldBlocks(), 1);
+    both(constantMix(std::int64_t(3 * kRate), 0.0f), {});
+    EXPECT_GT(*std::max_element(rested.left.begin(), rested.left.end()), 1e-3f);
 }
