@@ -328,6 +328,10 @@ struct QuickStretches
     static constexpr bool value = false;
 };
 
+// A group that reached a limit is likely to reach it again soon: it filters
+// this many stretches in full before it tries the quick passes again.
+constexpr float kFullStretchesAfterLimit = 64.0f;
+
 template <class V>
 KERNEL_INLINE void stepCoefficients(Lanes<V>& s, V cutoffSteps, V dampingSteps)
 {
@@ -514,13 +518,18 @@ void run(Lanes<V>& state, PairIo* pairs, std::int64_t steps)
 {
     const Limits<V> k = loadLimits<V>(FourPole ? kFourPoleLimits : kParallelLimits);
     Lanes<V> s = state;
+    float& fullStretches = pairs[0].state->fullStretches[0];
     alignas(16) float sink[kFrameSamples];
     while (steps > 0)
     {
         const std::int64_t stretch = steps < kRunSteps ? steps : kRunSteps;
         const Io<V> io(pairs, sink);
         bool done = false;
-        if (QuickStretches<V>::value && noOvershoot(s))
+        if (QuickStretches<V>::value && fullStretches > 0.0f)
+        {
+            fullStretches -= 1.0f;
+        }
+        else if (QuickStretches<V>::value && noOvershoot(s))
         {
             const Lanes<V> before = s;
             Watch<V> w = startWatch(k);
@@ -530,7 +539,10 @@ void run(Lanes<V>& state, PairIo* pairs, std::int64_t steps)
                 runParallel<UseA, UseB, true>(s, k, io, stretch, w);
             done = withinLimits(w, k);
             if (!done)
+            {
                 s = before;
+                fullStretches = kFullStretchesAfterLimit;
+            }
         }
         if (!done)
         {
