@@ -66,7 +66,7 @@ void DualFilterSse::startSlot(int slot, int mode)
         const float bias = (lane >= 2 && fourPole) ? 2.0f * kFilterBias : kFilterBias;
         m_state.bandPassIntegrators[lane] = bias;
         m_state.lowPassIntegrators[lane] = bias;
-        m_state.reserved[lane] = 0.0f;
+        m_state.fullStretches[lane] = 0.0f;
         m_state.bandPassOutputs[lane] = 0.0f;
         m_state.highPassOvershoots[lane] = 0.0f;
         m_state.cutoffs[lane] = 0.0f;

@@ -244,6 +244,94 @@ KERNEL_INLINE V pass(Lanes<V>& s, V x, const Limits<V>& k)
     return splitLanes(a, UseB == kLowPass ? l : (UseB == kBandPass ? b : hc));
 }
 
+// While no integrator reaches its limit, no output its floor and no
+// high-pass its limit, those clamps change nothing and the overshoot stays
+// zero: a pass is then the same without them, and the chain from one pass
+// to the next is much shorter. The extremes are watched, and a stretch that
+// came near a limit is filtered again in full.
+template <class V>
+struct Watch
+{
+    V integrators, highPasses, lowest;
+};
+
+template <class V>
+KERNEL_INLINE Watch<V> startWatch(const Limits<V>& k)
+{
+    return {k.lowPassIntegratorLower, k.highPassLower, k.lowPassIntegratorUpper};
+}
+
+template <int UseA, int UseB, bool Quick, class V>
+KERNEL_INLINE V pass(Lanes<V>& s, V x, const Limits<V>& k, Watch<V>& w)
+{
+    if (!Quick)
+        return pass<UseA, UseB>(s, x, k);
+    const V gain = splat<V>(_mm_set1_ps(kOvershootGain));
+    const V weight = splat<V>(_mm_set1_ps(kOvershootWeight));
+    // With no overshoot the full pass's sum t is the band-pass output, but
+    // for the sign of a zero, which its clamp and difference do not keep.
+    const V t = s.bandPassOutputs;
+    const V u = mul(sub(t, clamp(t, k.overshootUpper, k.overshootLower)), gain);
+    // The low-pass integrator does reach its upper limit now and then; its
+    // clamp lies off the chain.
+    s.lowPassIntegrators = minOf(add(s.lowPassIntegrators, mul(s.cutoffs, s.bandPassOutputs)),
+                                 k.lowPassIntegratorUpper);
+    const V v = add(mul(sub(s.bandPassOutputs, mul(weight, u)), s.dampings), u);
+    const V l = sub(s.lowPassIntegrators, k.lowPassBias);
+    const V h = sub(sub(x, v), l);
+    s.bandPassIntegrators = add(s.bandPassIntegrators, mul(s.cutoffs, h));
+    const V b = sub(s.bandPassIntegrators, k.bandPassBias);
+    s.bandPassOutputs = b;
+    s.overshoots = splat<V>(_mm_setzero_ps());
+    w.integrators = maxOf(w.integrators, s.bandPassIntegrators);
+    w.highPasses = maxOf(w.highPasses, h);
+    w.lowest = minOf(w.lowest, minOf(minOf(l, b), h));
+    const V a = UseA == kLowPass ? l : (UseA == kBandPass ? b : h);
+    if (UseA == UseB)
+        return a;
+    return splitLanes(a, UseB == kLowPass ? l : (UseB == kBandPass ? b : h));
+}
+
+// Each lane's band-pass integrator below its upper limit, its high-pass within its
+// limits and its outputs above their floors (the band-pass floor is the
+// highest of those, and also lies above the integrators' lower limit less
+// the bias). Any NaN fails.
+template <class V>
+KERNEL_INLINE bool withinLimits(const Watch<V>& w, const Limits<V>& k)
+{
+    for (int j = 0; j < pairsOf<V>(); ++j)
+    {
+        const __m128 ok =
+            _mm_and_ps(_mm_and_ps(_mm_cmple_ps(member(w.integrators, j).a, member(k.lowPassIntegratorUpper, j).a),
+                                  _mm_cmple_ps(member(w.highPasses, j).a, member(k.highPassUpper, j).a)),
+                       _mm_cmpge_ps(member(w.lowest, j).a, member(k.bandPassFloor, j).a));
+        if (_mm_movemask_ps(ok) != 15)
+            return false;
+    }
+    return true;
+}
+
+template <class V>
+KERNEL_INLINE bool noOvershoot(const Lanes<V>& s)
+{
+    for (int j = 0; j < pairsOf<V>(); ++j)
+        if (_mm_movemask_ps(_mm_cmpeq_ps(member(s.overshoots, j).a, _mm_setzero_ps())) != 15)
+            return false;
+    return true;
+}
+
+// Which group kernels take the quick passes; a unit turns them on for its
+// own vector types.
+template <class V>
+struct QuickStretches
+{
+    static constexpr bool value = false;
+};
+
+// A group that reached a limit is likely to reach it again soon: it filters
+// this many stretches in full before it tries the quick passes again.
+constexpr float kFullStretchesAfterLimit = 64.0f;
+
 template <class V>
 KERNEL_INLINE void stepCoefficients(Lanes<V>& s, V cutoffSteps, V dampingSteps)
 {
@@ -342,36 +430,36 @@ struct Io
 
 // Both filters of both slots see the slot's input; per slot the output
 // sample is (A2 + B2) + (A1 + B1).
-template <int UseA, int UseB, class V>
-KERNEL_INLINE V parallelSample(Lanes<V>& s, V x, const Limits<V>& k)
+template <int UseA, int UseB, bool Quick, class V>
+KERNEL_INLINE V parallelSample(Lanes<V>& s, V x, const Limits<V>& k, Watch<V>& w)
 {
     stepCoefficients(s, s.cutoffSteps, s.dampingSteps);
-    const V p1 = pass<UseA, UseB>(s, x, k);
+    const V p1 = pass<UseA, UseB, Quick>(s, x, k, w);
     const V s1 = add(p1, highHalves(p1, p1));
-    const V p2 = pass<UseA, UseB>(s, x, k);
+    const V p2 = pass<UseA, UseB, Quick>(s, x, k, w);
     const V s2 = add(p2, highHalves(p2, p2));
     return add(s2, s1);
 }
 
-template <int UseA, int UseB, class V>
-KERNEL_INLINE void runParallel(Lanes<V>& s, const Limits<V>& k, const Io<V>& io, std::int64_t steps)
+template <int UseA, int UseB, bool Quick, class V>
+KERNEL_INLINE void runParallel(Lanes<V>& s, const Limits<V>& k, const Io<V>& io, std::int64_t steps, Watch<V>& w)
 {
     for (std::int64_t i = 0; i < steps; ++i)
     {
         const V xy = io.load(i);
-        const V o0 = parallelSample<UseA, UseB>(s, lowHalves(xy, xy), k);
-        const V o1 = parallelSample<UseA, UseB>(s, highHalves(xy, xy), k);
+        const V o0 = parallelSample<UseA, UseB, Quick>(s, lowHalves(xy, xy), k, w);
+        const V o1 = parallelSample<UseA, UseB, Quick>(s, highHalves(xy, xy), k, w);
         io.store(interleaveLow(o0, o1), i);
     }
 }
 
 // Two passes with the same input; lanes 0-1 hold A1 + A2, lanes 2-3 B1 + B2.
-template <int UseA, int UseB, class V>
-KERNEL_INLINE V fourPoleSample(Lanes<V>& s, V x, const Limits<V>& k, V cutoffSteps, V dampingSteps)
+template <int UseA, int UseB, bool Quick, class V>
+KERNEL_INLINE V fourPoleSample(Lanes<V>& s, V x, const Limits<V>& k, V cutoffSteps, V dampingSteps, Watch<V>& w)
 {
     stepCoefficients(s, cutoffSteps, dampingSteps);
-    const V p1 = pass<UseA, UseB>(s, x, k);
-    const V p2 = pass<UseA, UseB>(s, x, k);
+    const V p1 = pass<UseA, UseB, Quick>(s, x, k, w);
+    const V p2 = pass<UseA, UseB, Quick>(s, x, k, w);
     return add(p1, p2);
 }
 
@@ -388,35 +476,36 @@ KERNEL_INLINE void keepLanes(Lanes<V>& s, V mask, const Lanes<V>& kept)
 // filters two new samples through A and A's previous two outputs through B.
 // A first step runs A alone and a last step B alone, so the run ends with
 // both filters at its last sample and the output has no added delay.
-template <int UseA, int UseB, class V>
-KERNEL_INLINE void runFourPole(Lanes<V>& s, const Limits<V>& k, const Io<V>& io, std::int64_t steps)
+template <int UseA, int UseB, bool Quick, class V>
+KERNEL_INLINE void runFourPole(Lanes<V>& s, const Limits<V>& k, const Io<V>& io, std::int64_t steps,
+                                 Watch<V>& w)
 {
     const V lanesA = splat<V>(laneMask(-1, -1, 0, 0));
     const V lanesB = splat<V>(laneMask(0, 0, -1, -1));
 
     Lanes<V> kept = s;
     V xy = io.load(0);
-    V a0 = fourPoleSample<UseA, UseB>(s, lowHalves(xy, xy), k, bitAnd(lanesA, s.cutoffSteps),
-                                      bitAnd(lanesA, s.dampingSteps));
-    V a1 = fourPoleSample<UseA, UseB>(s, highHalves(xy, xy), k, bitAnd(lanesA, s.cutoffSteps),
-                                      bitAnd(lanesA, s.dampingSteps));
+    V a0 = fourPoleSample<UseA, UseB, Quick>(s, lowHalves(xy, xy), k, bitAnd(lanesA, s.cutoffSteps),
+                                      bitAnd(lanesA, s.dampingSteps), w);
+    V a1 = fourPoleSample<UseA, UseB, Quick>(s, highHalves(xy, xy), k, bitAnd(lanesA, s.cutoffSteps),
+                                      bitAnd(lanesA, s.dampingSteps), w);
     keepLanes(s, lanesB, kept);
 
     for (std::int64_t i = 1; i < steps; ++i)
     {
         xy = io.load(i);
-        const V s0 = fourPoleSample<UseA, UseB>(s, lowHalves(xy, a0), k, s.cutoffSteps, s.dampingSteps);
-        const V s1 = fourPoleSample<UseA, UseB>(s, rotateHalves(xy, a1), k, s.cutoffSteps, s.dampingSteps);
+        const V s0 = fourPoleSample<UseA, UseB, Quick>(s, lowHalves(xy, a0), k, s.cutoffSteps, s.dampingSteps, w);
+        const V s1 = fourPoleSample<UseA, UseB, Quick>(s, rotateHalves(xy, a1), k, s.cutoffSteps, s.dampingSteps, w);
         io.store(interleaveHigh(s0, s1), i - 1);
         a0 = s0;
         a1 = s1;
     }
 
     kept = s;
-    const V s0 = fourPoleSample<UseA, UseB>(s, lowHalves(a0, a0), k, bitAnd(lanesB, s.cutoffSteps),
-                                            bitAnd(lanesB, s.dampingSteps));
-    const V s1 = fourPoleSample<UseA, UseB>(s, lowHalves(a1, a1), k, bitAnd(lanesB, s.cutoffSteps),
-                                            bitAnd(lanesB, s.dampingSteps));
+    const V s0 = fourPoleSample<UseA, UseB, Quick>(s, lowHalves(a0, a0), k, bitAnd(lanesB, s.cutoffSteps),
+                                            bitAnd(lanesB, s.dampingSteps), w);
+    const V s1 = fourPoleSample<UseA, UseB, Quick>(s, lowHalves(a1, a1), k, bitAnd(lanesB, s.cutoffSteps),
+                                            bitAnd(lanesB, s.dampingSteps), w);
     io.store(interleaveHigh(s0, s1), steps - 1);
     keepLanes(s, lanesA, kept);
 }
@@ -429,15 +518,40 @@ void run(Lanes<V>& state, PairIo* pairs, std::int64_t steps)
 {
     const Limits<V> k = loadLimits<V>(FourPole ? kFourPoleLimits : kParallelLimits);
     Lanes<V> s = state;
+    float& fullStretches = pairs[0].state->fullStretches[0];
     alignas(16) float sink[kFrameSamples];
     while (steps > 0)
     {
         const std::int64_t stretch = steps < kRunSteps ? steps : kRunSteps;
         const Io<V> io(pairs, sink);
-        if (FourPole)
-            runFourPole<UseA, UseB>(s, k, io, stretch);
-        else
-            runParallel<UseA, UseB>(s, k, io, stretch);
+        bool done = false;
+        if (QuickStretches<V>::value && fullStretches > 0.0f)
+        {
+            fullStretches -= 1.0f;
+        }
+        else if (QuickStretches<V>::value && noOvershoot(s))
+        {
+            const Lanes<V> before = s;
+            Watch<V> w = startWatch(k);
+            if (FourPole)
+                runFourPole<UseA, UseB, true>(s, k, io, stretch, w);
+            else
+                runParallel<UseA, UseB, true>(s, k, io, stretch, w);
+            done = withinLimits(w, k);
+            if (!done)
+            {
+                s = before;
+                fullStretches = kFullStretchesAfterLimit;
+            }
+        }
+        if (!done)
+        {
+            Watch<V> unused = startWatch(k);
+            if (FourPole)
+                runFourPole<UseA, UseB, false>(s, k, io, stretch, unused);
+            else
+                runParallel<UseA, UseB, false>(s, k, io, stretch, unused);
+        }
         for (int j = 0; j < pairsOf<V>(); ++j)
         {
             pairs[j].in0 += pairs[j].step0 * stretch;

@@ -9,7 +9,8 @@ struct alignas(16) FilterKernelState
 {
     float bandPassIntegrators[4]; // with the bias added
     float lowPassIntegrators[4];  // with the bias added
-    float reserved[4];
+    // Lane 0: stretches that a group led by this pair still filters in full.
+    float fullStretches[4];
     float bandPassOutputs[4];
     float highPassOvershoots[4];
     float cutoffs[4];

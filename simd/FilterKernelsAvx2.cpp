@@ -155,6 +155,18 @@ KERNEL_INLINE Y4 join<Y4>(const V1* x)
 {
     return {halves(x), halves(x + 2), halves(x + 4), halves(x + 6)};
 }
+
+template <>
+struct QuickStretches<Y2>
+{
+    static constexpr bool value = true;
+};
+
+template <>
+struct QuickStretches<Y4>
+{
+    static constexpr bool value = true;
+};
 } // namespace
 
 static_assert(sizeof(Y4) / sizeof(__m128) == kFilterAvx2Pairs, "one eight-lane group is eight pairs");
