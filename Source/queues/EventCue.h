@@ -168,11 +168,13 @@ private:
         return true;
     }
 
+    // A lane no item has reached is not read: its page would be taken only
+    // to find it empty.
     void drop()
     {
         T item;
         for (int lane = 0; lane < Lanes; ++lane)
-            while (take(lane, item))
+            while (pending(lane) != 0 && take(lane, item))
             {
             }
     }
