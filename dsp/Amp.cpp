@@ -9,11 +9,11 @@ constexpr int kNeutralVelocity = 64;
 }
 
 Amp::Amp(const AmpSettings* settings)
-    : m_pSettings(settings), m_releaseShape(false), m_startPending(false), m_gateHeld(false), m_level(0.0f),
-      m_stage(kIdle), m_stageSamples(0), m_segment(0), m_attackTable{}, m_decayTable{}, m_releaseTable{},
-      m_sustainTarget(1.0f), m_attackVelocity(kNeutralVelocity), m_releaseVelocity(kNeutralVelocity),
-      m_sustainChanged(false), m_gainLeft(0.5f), m_gainRight(0.5f), m_targetLeft(0.5f), m_targetRight(0.5f),
-      m_stepLeft(0.0f), m_stepRight(0.0f), m_rampCount(0)
+    : m_pSettings(settings), m_releaseShape(false), m_startPending(false), m_gateHeld(false), m_sustainChanged(false),
+      m_level(0.0f), m_stage(kIdle), m_segment(0), m_stageSamples(0), m_rampCount(0), m_attackTable{},
+      m_decayTable{}, m_releaseTable{}, m_sustainTarget(1.0f), m_attackVelocity(kNeutralVelocity),
+      m_releaseVelocity(kNeutralVelocity), m_gainLeft(0.5f), m_gainRight(0.5f), m_targetLeft(0.5f),
+      m_targetRight(0.5f), m_stepLeft(0.0f), m_stepRight(0.0f)
 {
 }
 

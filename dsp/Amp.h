@@ -21,7 +21,7 @@ public:
     };
 
     explicit Amp(const AmpSettings* settings = nullptr);
-    virtual ~Amp();
+    ~Amp();
 
     void bind(const AmpSettings* settings) { m_pSettings = settings; }
     // Idle and silent.
@@ -63,26 +63,27 @@ private:
     int sustainRun(const float* input, float* output, int count, bool accumulate);
     void emit(float sample, float* output, bool accumulate);
 
+    // Ordered to leave little padding: the bank holds one per voice.
     const AmpSettings* m_pSettings;
     bool m_releaseShape;
     bool m_startPending;
     bool m_gateHeld;
+    bool m_sustainChanged;
     float m_level;
     std::uint32_t m_stage;
-    std::int64_t m_stageSamples;
     std::uint32_t m_segment;
+    std::int64_t m_stageSamples;
+    std::int64_t m_rampCount;
     float m_attackTable[AmpSettings::kLevels];
     float m_decayTable[AmpSettings::kLevels];
     float m_releaseTable[AmpSettings::kLevels];
     float m_sustainTarget;
     std::uint32_t m_attackVelocity;
     std::uint32_t m_releaseVelocity;
-    bool m_sustainChanged;
     float m_gainLeft;
     float m_gainRight;
     float m_targetLeft;
     float m_targetRight;
     float m_stepLeft;
     float m_stepRight;
-    std::int64_t m_rampCount;
 };

@@ -7,14 +7,18 @@
 
 namespace
 {
-// Room for a full window of stereo steps (two vectors each) and the state
-// block copied to the top.
-constexpr int64_t kHistoryFloats = (kHalfBandWindow + kHalfBandBlockVectors) * 8;
+// The state walks down a short stretch of memory and is copied back to its
+// top when it reaches the bottom; only every window's last copy flushes, so
+// the results are those of a stretch a whole window long in far fewer pages.
+constexpr int64_t kStepsHeld = 64;
+static_assert(kHalfBandWindow % kStepsHeld == 0, "a flush falls on a copy");
+// Room for the steps held in stereo (two vectors each) and the state block
+// copied to the top.
+constexpr int64_t kHistoryFloats = (kStepsHeld + kHalfBandBlockVectors) * 8;
 }
 
 CHalfBandFilterSse::CHalfBandFilterSse() : m_history(static_cast<float*>(alignedMalloc(kHistoryFloats * sizeof(float))))
 {
-    std::memset(m_history, 0, kHistoryFloats * sizeof(float));
     setGain(1.0f);
     switchMode(Stereo);
 }
@@ -36,7 +40,8 @@ float* CHalfBandFilterSse::stateAt(int64_t position) const
 
 void CHalfBandFilterSse::clear()
 {
-    m_position = kHalfBandWindow;
+    m_position = kStepsHeld;
+    m_untilFlush = kHalfBandWindow;
     std::memset(stateAt(m_position), 0, blockFloats() * sizeof(float));
 }
 
@@ -91,7 +96,8 @@ void CHalfBandFilterSse::switchMode(Mode mode)
         }
     }
     m_mode = mode;
-    m_position = kHalfBandWindow;
+    m_position = kStepsHeld;
+    m_untilFlush = kHalfBandWindow;
     std::memcpy(stateAt(m_position), converted, blockFloats() * sizeof(float));
 }
 
@@ -105,15 +111,24 @@ void CHalfBandFilterSse::process(const float* input, float* outLeft, float* outR
         int64_t part = n < m_position ? n : m_position;
         kernel(input, stateAt(m_position), outLeft, outRight, part, m_gain);
         m_position -= part;
+        m_untilFlush -= part;
         if (m_position == 0)
         {
-            // Back to the top, flushing values too small to matter before
-            // they turn denormal and slow the next window down.
             const float* bottom = stateAt(0);
-            float* top = stateAt(kHalfBandWindow);
-            for (int i = 0; i < blockFloats(); ++i)
-                top[i] = (bottom[i] + 1e-16f) - 1e-16f;
-            m_position = kHalfBandWindow;
+            float* top = stateAt(kStepsHeld);
+            if (m_untilFlush == 0)
+            {
+                // Back to the top, flushing values too small to matter before
+                // they turn denormal and slow the next window down.
+                for (int i = 0; i < blockFloats(); ++i)
+                    top[i] = (bottom[i] + 1e-16f) - 1e-16f;
+                m_untilFlush = kHalfBandWindow;
+            }
+            else
+            {
+                std::memmove(top, bottom, static_cast<std::size_t>(blockFloats()) * sizeof(float));
+            }
+            m_position = kStepsHeld;
         }
         input += stride * part;
         outLeft += part;

@@ -35,5 +35,7 @@ private:
     float* m_history;
     alignas(16) float m_gain[4];
     Mode m_mode = Unset;
-    int64_t m_position = kHalfBandWindow;
+    int64_t m_position = 0;
+    // Steps before the state is next flushed.
+    int64_t m_untilFlush = kHalfBandWindow;
 };

@@ -34,8 +34,8 @@ const int spreadTable[16] = {0, 4, -3, 5, -1, -4, 2, 7, 1, 6, -8, 3, -2, -6, -5,
 }
 
 Lfo::Lfo()
-    : m_wrap(0), m_phase(0), m_half(0), m_pParameters(nullptr), m_freeRunning(true), m_pMaster(nullptr),
-      m_rateRestorePending(false), m_spread(0), m_rate(0.0f)
+    : m_wrap(0), m_phase(0), m_pParameters(nullptr), m_pMaster(nullptr), m_half(0), m_spread(0), m_rate(0.0f),
+      m_freeRunning(true), m_rateRestorePending(false)
 {
 }
 

@@ -30,7 +30,7 @@ public:
     static bool restartsOnNote(int syncMode) { return syncMode == 1 || syncMode == 3 || syncMode == 5 || syncMode >= 7; }
 
     Lfo();
-    virtual ~Lfo();
+    ~Lfo();
 
     void bind(LfoParameters* parameters) { m_pParameters = parameters; }
     // Makes this a per-voice LFO of the given global LFO.
@@ -77,15 +77,16 @@ public:
 private:
     void recomputeSync();
 
+    // Widest first: every voice holds two, so padding counts.
     std::int64_t m_wrap;
     std::int64_t m_phase;
-    int m_half;
     LfoParameters* m_pParameters;
-    bool m_freeRunning;
     const Lfo* m_pMaster;
-    bool m_rateRestorePending;
+    int m_half;
     int m_spread;
     float m_rate;
+    bool m_freeRunning;
+    bool m_rateRestorePending;
 };
 
 inline void Lfo::tick()

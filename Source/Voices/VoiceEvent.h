@@ -12,7 +12,7 @@ public:
     VoiceEvent() = default;
     VoiceEvent(std::int64_t code, std::int64_t value, std::int64_t time);
     VoiceEvent(std::int64_t code, std::int64_t time, float value);
-    virtual ~VoiceEvent();
+    ~VoiceEvent();
 
     VoiceEvent(const VoiceEvent&) = default;
     VoiceEvent& operator=(const VoiceEvent&) = default;

@@ -52,10 +52,10 @@ bool pwAffected(std::int64_t destination, int oscillator)
 }
 
 VoiceState::VoiceState()
-    : m_index(0), m_pGroup(nullptr), m_pSettings(nullptr), m_lfoOutput{0, 0}, m_randomByte{128, 128}, m_auxSum(0),
+    : m_pGroup(nullptr), m_pSettings(nullptr), m_index(0), m_lfoOutput{0, 0}, m_randomByte{128, 128}, m_auxSum(0),
       m_pwmPhase{0.0f, 0.0f}, m_glidePitch(60 * 65536), m_glideTarget(-1), m_glideStep(0), m_intervalFactor(1.0f),
-      m_glideOutput(60 * 65536), m_unisonPosition(0.0f), m_glideSpreadIndex(0), m_pBuffers(nullptr),
-      m_lastFilterWord(0)
+      m_lastFilterWord(0), m_glideOutput(60 * 65536), m_unisonPosition(0.0f), m_glideSpreadIndex(0),
+      m_pBuffers(nullptr)
 {
 }
 

@@ -25,7 +25,7 @@ public:
     static constexpr std::int32_t kPitchRounding = 1 << 10;
 
     VoiceState();
-    virtual ~VoiceState();
+    ~VoiceState();
 
     VoiceState(const VoiceState&) = delete;
     VoiceState& operator=(const VoiceState&) = delete;
@@ -91,10 +91,11 @@ public:
 private:
     void writeOutputs(int t, const GroupModulation& group);
 
-    int m_index;
+    // Ordered to leave no padding: the engine holds one per voice.
     Lfo m_lfo[2];
     NoteControl* m_pGroup;
     const NoteSettings* m_pSettings;
+    int m_index;
     std::int8_t m_lfoOutput[2];
     std::uint8_t m_randomByte[2];
     std::int64_t m_auxSum;
@@ -103,9 +104,9 @@ private:
     std::int64_t m_glideTarget;
     std::int64_t m_glideStep;
     float m_intervalFactor;
+    std::uint32_t m_lastFilterWord;
     std::int64_t m_glideOutput;
     float m_unisonPosition;
     int m_glideSpreadIndex;
     VoiceBuffers* m_pBuffers;
-    std::uint32_t m_lastFilterWord;
 };

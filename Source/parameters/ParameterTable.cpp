@@ -14,6 +14,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 const ParameterNames parameterNameTable[kNamedParameterCount + 1] = {
     {"Filter Type", "Flt Typ", "FilterType"},
@@ -202,31 +203,52 @@ Parameter choice(const ParameterNames& names, const char* const (&choices)[N], b
     return std::make_unique<StringParameter>(names, centred, label, choices, countOf(choices));
 }
 
-Parameter harmonic(int index)
+// The harmonic levels' names, made once for every parameter of the process.
+struct HarmonicNames
+{
+    std::string displayName;
+    std::string shortName;
+    std::string key;
+};
+
+HarmonicNames makeHarmonicNames(int index)
 {
     int wave = (index - Param::W1Fund) / kHarmonicCount;
     int h = (index - Param::W1Fund) % kHarmonicCount + 1;
-    std::string displayName = wave == 0 ? "Wave 1 " : "Wave 2 ";
-    std::string shortName = wave == 0 ? "W1" : "W2";
-    std::string key = shortName;
+    HarmonicNames names;
+    names.displayName = wave == 0 ? "Wave 1 " : "Wave 2 ";
+    names.shortName = wave == 0 ? "W1" : "W2";
+    names.key = names.shortName;
     char number[8];
     std::snprintf(number, sizeof number, "%02d", h);
     if (h == 1)
     {
-        displayName += "Fundamental";
-        shortName += " Fund";
-        key += "Fund";
+        names.displayName += "Fundamental";
+        names.shortName += " Fund";
+        names.key += "Fund";
     }
     else
     {
         static const char* const suffixes[] = {"th", "st", "nd", "rd"};
         int last = h % 10;
         bool teen = h >= 11 && h <= 13;
-        displayName += std::to_string(h) + (teen || last > 3 ? suffixes[0] : suffixes[last]) + " Harmonic";
-        shortName += std::string(" Hr ") + number;
-        key += std::string("Hr") + number;
+        names.displayName += std::to_string(h) + (teen || last > 3 ? suffixes[0] : suffixes[last]) + " Harmonic";
+        names.shortName += std::string(" Hr ") + number;
+        names.key += std::string("Hr") + number;
     }
-    ParameterNames names{displayName.c_str(), shortName.c_str(), key.c_str()};
+    return names;
+}
+
+Parameter harmonic(int index)
+{
+    static const std::vector<HarmonicNames> table = [] {
+        std::vector<HarmonicNames> made;
+        for (int i = Param::W1Fund; i < kParameterCount; ++i)
+            made.push_back(makeHarmonicNames(i));
+        return made;
+    }();
+    const HarmonicNames& held = table[static_cast<std::size_t>(index - Param::W1Fund)];
+    ParameterNames names{held.displayName.c_str(), held.shortName.c_str(), held.key.c_str()};
     return std::make_unique<IntParameter>(names, false, "", 0, 255, false);
 }
 }

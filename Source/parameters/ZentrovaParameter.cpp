@@ -4,10 +4,9 @@
 #include "Source/parameters/ParameterText.h"
 
 ZentrovaParameter::ZentrovaParameter(const ParameterNames& names, bool midiCentre, bool engineNormalised)
-    : m_midiCentre(midiCentre), m_key(names.key ? names.key : ""), m_engineNormalised(engineNormalised)
+    : m_midiCentre(midiCentre), m_name(names.shortName), m_displayName(names.displayName),
+      m_key(names.key ? names.key : ""), m_engineNormalised(engineNormalised)
 {
-    copyText(m_name, names.shortName, sizeof m_name);
-    copyText(m_displayName, names.displayName, sizeof m_displayName);
 }
 
 ZentrovaParameter::~ZentrovaParameter() = default;

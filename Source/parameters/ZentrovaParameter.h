@@ -27,6 +27,7 @@ public:
     static constexpr std::size_t kDisplayNameSize = 24;
     static constexpr std::size_t kTextSize = 32;
 
+    // The names' texts are kept, not copied: they outlive the parameter.
     ZentrovaParameter(const ParameterNames& names, bool midiCentre, bool engineNormalised);
     virtual ~ZentrovaParameter();
 
@@ -59,7 +60,7 @@ public:
     // What the engine receives: the normalised value as a float when the
     // engine works normalised, else the value in units.
     EngineValue getEngineValue() const;
-    const char* getKey() const { return m_key.c_str(); }
+    const char* getKey() const { return m_key; }
     bool isMidiCentred() const { return m_midiCentre; }
     bool isEngineNormalised() const { return m_engineNormalised; }
     float getDefaultValue() const { return m_defaultValue; }
@@ -74,9 +75,9 @@ protected:
     // Set on the host's thread, read on the audio thread at block starts.
     RelaxedFloat m_value = 0.0f;
     char m_label[kLabelSize] = {};
-    char m_name[kNameSize] = {};
-    char m_displayName[kDisplayNameSize] = {};
-    std::string m_key;
+    const char* m_name;
+    const char* m_displayName;
+    const char* m_key;
     char m_altLabel[kTextSize] = {};
     bool m_engineNormalised;
     float m_defaultValue = 0.0f;

@@ -89,7 +89,7 @@ public:
         if constexpr (Lanes == 1)
         {
             T item;
-            return take(0, item) ? item : m_emptyItem;
+            return pending(0) != 0 && take(0, item) ? item : m_emptyItem;
         }
         for (;;)
         {
@@ -98,7 +98,9 @@ public:
             T item;
             if (m_currentLane == 0)
             {
-                if (take(0, item))
+                // An empty lane's slot is not read: a lane no item has
+                // reached keeps its pages untouched.
+                if (pending(0) != 0 && take(0, item))
                     return item;
                 return m_emptyItem;
             }
@@ -168,11 +170,13 @@ private:
         return true;
     }
 
+    // A lane no item has reached is not read: its page would be taken only
+    // to find it empty.
     void drop()
     {
         T item;
         for (int lane = 0; lane < Lanes; ++lane)
-            while (take(lane, item))
+            while (pending(lane) != 0 && take(lane, item))
             {
             }
     }

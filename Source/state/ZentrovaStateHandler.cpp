@@ -19,7 +19,7 @@ ZentrovaStateHandler::ZentrovaStateHandler(ZentrovaStateOwner* owner) : m_pOwner
 {
     m_states[0].reset(new ZentrovaState(owner));
     m_states[0]->loadDefaultPatch();
-    m_states[1].reset(new ZentrovaState(owner));
+    // The second state waits for the first patch read into it.
     // Without this an instance that never loads a patch would have no state
     // whose changes reach the engine.
     m_states[0]->setCurrent();
@@ -34,6 +34,7 @@ ZentrovaStateHandler::~ZentrovaStateHandler()
 bool ZentrovaStateHandler::readChunkXml(const ChunkBuffer& chunk, bool patchOnly)
 {
     std::lock_guard<std::mutex> reading(m_chunkMutex);
+    makeSecondState();
     const int target = beginWrite();
     waitForEngine(*m_states[target]);
     const bool read = m_states[target]->readChunkXml(chunk, patchOnly, true, false);
@@ -73,6 +74,12 @@ void ZentrovaStateHandler::setEditPatchName(const char* name)
     endWrite(false);
 }
 
+void ZentrovaStateHandler::makeSecondState()
+{
+    if (!m_states[1])
+        m_states[1].reset(new ZentrovaState(m_pOwner));
+}
+
 int ZentrovaStateHandler::beginWrite()
 {
     int word = m_switch.load(std::memory_order_acquire);
@@ -91,6 +98,7 @@ void ZentrovaStateHandler::endWrite(bool pending)
 
 bool ZentrovaStateHandler::loadLocked(const PatchInfo& info, int programIndex)
 {
+    makeSecondState();
     const int target = beginWrite();
     waitForEngine(*m_states[target]);
     ZentrovaState& state = *m_states[target];

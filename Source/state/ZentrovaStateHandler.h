@@ -73,6 +73,9 @@ private:
     static constexpr int kPending = 2;
     static constexpr int kWriting = 4;
 
+    // Host threads, holding the lock: the second state is made for the
+    // first patch read into it.
+    void makeSecondState();
     // Host threads, holding the lock: claims the state that is not current
     // for writing (no switch can happen until endWrite) and answers its
     // index.

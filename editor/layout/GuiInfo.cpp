@@ -43,24 +43,36 @@ std::int32_t leadingNumber(const std::string& text)
 }
 }
 
-GuiInfo::GuiInfo(Zentrova* effect, ZentrovaEditor* editor) : m_editor(editor), m_effect(effect)
+// Every editor of the process reads the same names; they are made once.
+const GuiInfo::Names& GuiInfo::sharedNames()
 {
-    for (std::int64_t tag = 0; tag < kNamedParameterCount; ++tag)
-        m_tagsByName[parameterNameTable[tag].key] = tag;
-    for (const TagName& row : kEditorTags)
-        m_tagsByName[row.name] = row.tag;
+    static const Names names = [] {
+        Names made;
+        for (std::int64_t tag = 0; tag < kNamedParameterCount; ++tag)
+            made.tagsByName[parameterNameTable[tag].key] = tag;
+        for (const TagName& row : kEditorTags)
+            made.tagsByName[row.name] = row.tag;
 
-    m_colours = {{"ColorTransparent", kColorTransparent}, {"ColorBlack", kColorBlack}, {"ColorWhite", kColorWhite},
-        {"ColorGrey", kColorGrey}, {"ColorRed", kColorRed}, {"ColorGreen", kColorGreen}, {"ColorBlue", kColorBlue},
-        {"ColorYellow", kColorYellow}, {"ColorCyan", kColorCyan}, {"ColorMagenta", kColorMagenta}};
+        made.colours = {{"ColorTransparent", kColorTransparent}, {"ColorBlack", kColorBlack},
+            {"ColorWhite", kColorWhite}, {"ColorGrey", kColorGrey}, {"ColorRed", kColorRed},
+            {"ColorGreen", kColorGreen}, {"ColorBlue", kColorBlue}, {"ColorYellow", kColorYellow},
+            {"ColorCyan", kColorCyan}, {"ColorMagenta", kColorMagenta}};
 
-    // Plain name and size records: no font face exists before first drawn.
-    m_fonts = {{"SystemFont", kFontSystem}, {"NormalFontVeryBig", kFontHelvetica18},
-        {"NormalFontBig", kFontHelvetica14}, {"NormalFont", kFontHelvetica12}, {"NormalFontSmall", kFontHelvetica11},
-        {"NormalFontSmaller", kFontHelvetica10}, {"NormalFontVerySmall", kFontHelvetica9},
-        {"SymbolFont", kFontHelvetica12Alt}};
+        // Plain name and size records: no font face exists before first drawn.
+        made.fonts = {{"SystemFont", kFontSystem}, {"NormalFontVeryBig", kFontHelvetica18},
+            {"NormalFontBig", kFontHelvetica14}, {"NormalFont", kFontHelvetica12},
+            {"NormalFontSmall", kFontHelvetica11}, {"NormalFontSmaller", kFontHelvetica10},
+            {"NormalFontVerySmall", kFontHelvetica9}, {"SymbolFont", kFontHelvetica12Alt}};
 
-    m_alignments = {{"Left", kLeftText}, {"Centre", kCenterText}, {"Right", kRightText}};
+        made.alignments = {{"Left", kLeftText}, {"Centre", kCenterText}, {"Right", kRightText}};
+        return made;
+    }();
+    return names;
+}
+
+GuiInfo::GuiInfo(Zentrova* effect, ZentrovaEditor* editor)
+    : m_names(sharedNames()), m_editor(editor), m_effect(effect)
+{
 }
 
 Widget* GuiInfo::findWidget(const std::string& name) const
@@ -87,8 +99,8 @@ void GuiInfo::tickWidgets()
 
 bool GuiInfo::getColour(const std::string& name, CColor& colour) const
 {
-    const auto found = m_colours.find(name);
-    if (found == m_colours.end())
+    const auto found = m_names.colours.find(name);
+    if (found == m_names.colours.end())
         return false;
     colour = found->second;
     return true;
@@ -96,8 +108,8 @@ bool GuiInfo::getColour(const std::string& name, CColor& colour) const
 
 bool GuiInfo::getAlignment(const std::string& name, std::int32_t& alignment) const
 {
-    const auto found = m_alignments.find(name);
-    if (found == m_alignments.end())
+    const auto found = m_names.alignments.find(name);
+    if (found == m_names.alignments.end())
         return false;
     alignment = found->second;
     return true;
@@ -106,8 +118,8 @@ bool GuiInfo::getAlignment(const std::string& name, std::int32_t& alignment) con
 bool GuiInfo::parseFont(const std::string& text, CFontDesc*& font) const
 {
     const std::size_t colon = text.find(':');
-    const auto found = m_fonts.find(text.substr(0, colon));
-    if (found == m_fonts.end())
+    const auto found = m_names.fonts.find(text.substr(0, colon));
+    if (found == m_names.fonts.end())
         return false;
     const std::int32_t style = colon == std::string::npos ? 0 : leadingNumber(text.substr(colon + 1));
     if (font != nullptr)
@@ -140,6 +152,6 @@ std::uint64_t GuiInfo::getTicks() const
 
 std::int64_t GuiInfo::tagOf(const std::string& name) const
 {
-    const auto found = m_tagsByName.find(name);
-    return found != m_tagsByName.end() ? found->second : -1;
+    const auto found = m_names.tagsByName.find(name);
+    return found != m_names.tagsByName.end() ? found->second : -1;
 }

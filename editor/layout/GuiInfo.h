@@ -52,12 +52,12 @@ public:
 
     std::map<std::int64_t, WidgetList>& widgetsByTag() { return m_widgetsByTag; }
     std::map<std::int64_t, MonitoredControls>& monitorControls() { return m_monitorControls; }
-    const std::map<std::string, std::int64_t>& tagsByName() const { return m_tagsByName; }
+    const std::map<std::string, std::int64_t>& tagsByName() const { return m_names.tagsByName; }
     // The tag of a name, or -1.
     std::int64_t tagOf(const std::string& name) const;
-    const std::map<std::string, CColor>& colours() const { return m_colours; }
-    const std::map<std::string, CFontDesc*>& fonts() const { return m_fonts; }
-    const std::map<std::string, std::int32_t>& alignments() const { return m_alignments; }
+    const std::map<std::string, CColor>& colours() const { return m_names.colours; }
+    const std::map<std::string, CFontDesc*>& fonts() const { return m_names.fonts; }
+    const std::map<std::string, std::int32_t>& alignments() const { return m_names.alignments; }
     Bitmaps& bitmaps() { return m_bitmaps; }
     std::map<std::int64_t, CParamMonitorBase*>& monitors() { return m_monitors; }
     std::map<std::string, Widget*>& widgetsByName() { return m_widgetsByName; }
@@ -69,12 +69,19 @@ public:
     void tickWidgets();
 
 private:
+    // The names a layout may use, the same for every editor.
+    struct Names
+    {
+        std::map<std::string, std::int64_t> tagsByName;
+        std::map<std::string, CColor> colours;
+        std::map<std::string, CFontDesc*> fonts;
+        std::map<std::string, std::int32_t> alignments;
+    };
+    static const Names& sharedNames();
+
+    const Names& m_names;
     std::map<std::int64_t, WidgetList> m_widgetsByTag;
     std::map<std::int64_t, MonitoredControls> m_monitorControls;
-    std::map<std::string, std::int64_t> m_tagsByName;
-    std::map<std::string, CColor> m_colours;
-    std::map<std::string, CFontDesc*> m_fonts;
-    std::map<std::string, std::int32_t> m_alignments;
     Bitmaps m_bitmaps;
     std::map<std::int64_t, CParamMonitorBase*> m_monitors;
     std::map<std::string, Widget*> m_widgetsByName;

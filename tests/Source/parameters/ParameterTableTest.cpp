@@ -479,6 +479,8 @@ TEST(ParameterTable, HarmonicLevelsAreNamedByWaveAndNumber)
         EXPECT_EQ(parameter->getEngineValue(), 255);
         EXPECT_EQ(altLabelOf(*parameter), "###");
     }
+    // The names are made once per process; every object keeps their texts.
+    EXPECT_EQ(createParameterObject(Param::W2Fund)->getKey(), createParameterObject(Param::W2Fund)->getKey());
 }
 
 TEST(ParameterTable, FallingDelayUnits)

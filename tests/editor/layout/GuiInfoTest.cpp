@@ -23,6 +23,10 @@ TEST(GuiInfo, TagNamesAreTheParameterKeysThenTheEditorsOwn)
     EXPECT_EQ(tags.lower_bound(108), tags.find(131));
     EXPECT_EQ(info.tagOf("PatchModified"), 599);
     EXPECT_EQ(info.tagOf("filtertype"), -1);
+    // Every editor reads one table, made once per process.
+    GuiInfo other(nullptr, nullptr);
+    EXPECT_EQ(&other.tagsByName(), &info.tagsByName());
+    EXPECT_EQ(&other.fonts(), &info.fonts());
 }
 
 TEST(GuiInfo, ColourFontAndAlignmentNamesAreExact)
