@@ -10,16 +10,17 @@
 //
 // A family F holds the types Float and Int of F::kLanes lanes and, for them:
 // set1, seti, laneNumbers, add, sub, mul, toFloat, addInt, subInt, andInt,
-// orInt, shiftRight16, mulLow, load, store, loadInt, storeInt; windowPoints
-// (the four points of each lane from the F::kWindowReach table samples at a
-// start, at each lane's position relative to it, at most F::kWindowSpan)
-// and windowDifferences (the same from the differences of two such
-// stretches); halves (the lower half of the lanes from one vector, the upper
-// from another) where kTwoWindows lets a group read from two windows; row
-// (four table samples from each of the starts r, r + 4, ..., one 128-bit
-// lane each), interleaveLow, interleaveHigh, lowPairs and highPairs (the
+// orInt, shiftRight16, mulLow, load, store, loadInt, storeInt; row (four
+// table samples from each of the starts r, r + 4, ..., one 128-bit lane
+// each), interleaveLow, interleaveHigh, lowPairs and highPairs (the
 // four-lane shuffles within each 128-bit lane); for the noise fromCarry,
-// carried and toCarry.
+// carried and toCarry. A family whose kWindows is true reads groups that fit
+// from windows as well, and holds windowPoints (the four points of each lane
+// from the F::kWindowReach table samples at a start, at each lane's position
+// relative to it, at most F::kWindowSpan), windowDifferences (the same from
+// the differences of two such stretches) and halves (the lower half of the
+// lanes from one vector, the upper from another) where kTwoWindows lets a
+// group read from two windows. Otherwise every group reads rows.
 
 #include "simd/OscillatorKernels.h"
 
@@ -38,10 +39,6 @@ struct Kernels
     using Float = typename F::Float;
     using Int = typename F::Int;
     static constexpr int kLanes = F::kLanes;
-    // A window serves the lanes whose first points lie at most kWindowSpan
-    // table samples from its start, and reads kWindowReach samples from it.
-    static constexpr std::uint32_t kWindowSpan = F::kWindowSpan;
-    static constexpr std::uint32_t kWindowReach = F::kWindowReach;
 
     struct CubicConstants
     {
@@ -88,7 +85,7 @@ struct Kernels
     // up to `to`, within the table and its 4 guard samples.
     static inline bool fits(std::uint32_t from, std::uint32_t to, std::uint32_t indexMask)
     {
-        return to - from <= kWindowSpan && from + kWindowReach <= indexMask + 5;
+        return to - from <= F::kWindowSpan && from + F::kWindowReach <= indexMask + 5;
     }
 
     static inline Int relativeTo(Int index, std::uint32_t first)
@@ -123,18 +120,48 @@ struct Kernels
 
     // Anywhere else: the four-lane kernels' row loads and transposes, four
     // rows to a 128-bit lane.
-    static inline Points rowPoints(const float* table, Int index)
+    static inline Points transposed(const Float* rows)
     {
-        std::uint32_t at[kLanes];
-        F::storeInt(at, index);
-        Float rows[4];
-        for (int r = 0; r < 4; ++r)
-            rows[r] = F::row(table, at, r); // lane q then transposes to samples 4q..4q+3
         const Float t0 = F::interleaveLow(rows[0], rows[1]);
         const Float t1 = F::interleaveLow(rows[2], rows[3]);
         const Float t2 = F::interleaveHigh(rows[0], rows[1]);
         const Float t3 = F::interleaveHigh(rows[2], rows[3]);
         return {F::lowPairs(t0, t1), F::highPairs(t0, t1), F::lowPairs(t2, t3), F::highPairs(t2, t3)};
+    }
+
+    static inline Points rowPoints(const float* table, const std::uint32_t* at)
+    {
+        Float rows[4];
+        for (int r = 0; r < 4; ++r)
+            rows[r] = F::row(table, at, r); // lane q then transposes to samples 4q..4q+3
+        return transposed(rows);
+    }
+
+    static inline Points rowPoints(const float* table, Int index)
+    {
+        std::uint32_t at[kLanes];
+        F::storeInt(at, index);
+        return rowPoints(table, at);
+    }
+
+    // The pulse reader's rows: the differences of the rows at `at` and of
+    // those at `otherAt` in `other`, lane for lane, then transposed.
+    static inline Points rowDifferences(const float* table, const std::uint32_t* at, const float* other,
+                                        const std::uint32_t* otherAt)
+    {
+        Float rows[4];
+        for (int r = 0; r < 4; ++r)
+            rows[r] = F::sub(F::row(table, at, r), F::row(other, otherAt, r));
+        return transposed(rows);
+    }
+
+    // Each lane's index, worked out from the phase in general registers:
+    // cheaper than taking it out of a vector, which costs a store and
+    // reloads or a shuffle for every lane.
+    static inline void indices(std::uint32_t phase, std::uint32_t step, std::uint32_t indexMask, std::uint32_t* at)
+    {
+        for (int j = 0; j < kLanes; ++j)
+            at[j] = ((phase + static_cast<std::uint32_t>(j) * step) >> 16) & indexMask;
     }
 
     // The table positions of a group's first, middle and last lanes,
@@ -229,7 +256,7 @@ struct Kernels
         last = static_cast<std::uint32_t>(lastGroup >> 16);
         const std::uint64_t lanesSpan = static_cast<std::uint64_t>(kLanes - 1) * step + 0xFFFFu;
         return groups > 0 && ((lastGroup + static_cast<std::uint64_t>(kLanes - 1) * step) >> 16) <= range &&
-               (lanesSpan >> 16) <= kWindowSpan && last + kWindowReach <= indexMask + 5;
+               (lanesSpan >> 16) <= F::kWindowSpan && last + F::kWindowReach <= indexMask + 5;
     }
 
     // Groups whose position lies below this read from one window without
@@ -238,9 +265,9 @@ struct Kernels
     static inline std::uint64_t oneWindowBelow(std::uint32_t step, std::uint32_t range, std::uint32_t indexMask)
     {
         const std::uint64_t lanes = static_cast<std::uint64_t>(kLanes - 1) * step;
-        if (((lanes + 0xFFFFu) >> 16) > kWindowSpan || indexMask + 5 < kWindowReach)
+        if (((lanes + 0xFFFFu) >> 16) > F::kWindowSpan || indexMask + 5 < F::kWindowReach)
             return 0;
-        const std::uint64_t windowEnd = static_cast<std::uint64_t>(indexMask + 6 - kWindowReach) << 16;
+        const std::uint64_t windowEnd = static_cast<std::uint64_t>(indexMask + 6 - F::kWindowReach) << 16;
         const std::uint64_t wrapEnd = static_cast<std::uint64_t>(range + 1) << 16;
         const std::uint64_t noWrapEnd = wrapEnd > lanes ? wrapEnd - lanes : 0;
         return windowEnd < noWrapEnd ? windowEnd : noWrapEnd;
@@ -250,6 +277,26 @@ struct Kernels
     // plain reader) makes whole groups of kLanes samples.
     static std::uint32_t read(const float* constants, const float* table, float* output, std::int64_t groups,
                               std::uint32_t phase, std::uint32_t step, std::uint32_t indexMask)
+    {
+        if constexpr (F::kWindows)
+            return readWindows(constants, table, output, groups, phase, step, indexMask);
+        else
+            return readRows(constants, table, output, groups, phase, step, indexMask);
+    }
+
+    static std::uint32_t readPulse(const float* constants, const float* table, float* output, std::int64_t groups,
+                                   std::uint32_t phase, std::uint32_t step, std::uint32_t indexMask,
+                                   std::uint32_t offset)
+    {
+        if constexpr (F::kWindows)
+            return readPulseWindows(constants, table, output, groups, phase, step, indexMask, offset);
+        else
+            return readPulseRows(constants, table, output, groups, phase, step, indexMask, offset);
+    }
+
+    static std::uint32_t readWindows(const float* constants, const float* table, float* output,
+                                     std::int64_t groups, std::uint32_t phase, std::uint32_t step,
+                                     std::uint32_t indexMask)
     {
         const CubicConstants k = cubicConstants(constants, step, indexMask);
         const std::uint32_t range = indexRange(indexMask);
@@ -293,9 +340,9 @@ struct Kernels
         return phase;
     }
 
-    static std::uint32_t readPulse(const float* constants, const float* table, float* output, std::int64_t groups,
-                                   std::uint32_t phase, std::uint32_t step, std::uint32_t indexMask,
-                                   std::uint32_t offset)
+    static std::uint32_t readPulseWindows(const float* constants, const float* table, float* output,
+                                          std::int64_t groups, std::uint32_t phase, std::uint32_t step,
+                                          std::uint32_t indexMask, std::uint32_t offset)
     {
         const CubicConstants k = cubicConstants(constants, step, indexMask);
         const std::uint32_t range = indexRange(indexMask);
@@ -307,7 +354,7 @@ struct Kernels
             // The other points then follow the same steps from their own
             // start, itself wrapped at the table size.
             const std::uint32_t otherFirst = (first + offset) & indexMask;
-            if (otherFirst + (last - first) + kWindowReach <= indexMask + 5)
+            if (otherFirst + (last - first) + F::kWindowReach <= indexMask + 5)
             {
                 std::uint32_t position = phase & ((range << 16) | 0xFFFFu);
                 const std::uint32_t apart = otherFirst - first;
@@ -333,7 +380,7 @@ struct Kernels
             const std::uint32_t at = position >> 16;
             const std::uint32_t otherAt = (at + offset) & indexMask;
             Points d;
-            if (position < below && otherAt + kWindowSpan <= indexMask && otherAt + kWindowReach <= indexMask + 5)
+            if (position < below && otherAt + F::kWindowSpan <= indexMask && otherAt + F::kWindowReach <= indexMask + 5)
             {
                 d = windowDifferences(table, at, otherAt, index);
             }
@@ -349,6 +396,69 @@ struct Kernels
                 d = differencePoints(table, s, reach(s, wraps, indexMask), t,
                                      reach(t, wraps || t.last > indexMask, indexMask), index, other);
             }
+            F::store(output, cubic(d.y0, d.y1, d.y2, d.y3, fraction(phases, k), k));
+            output += kLanes;
+            phases = F::addInt(phases, k.advance);
+            phase += kLanes * step;
+        }
+        return phase;
+    }
+
+    static std::uint32_t readRows(const float* constants, const float* table, float* output, std::int64_t groups,
+                                  std::uint32_t phase, std::uint32_t step, std::uint32_t indexMask)
+    {
+        const CubicConstants k = cubicConstants(constants, step, indexMask);
+        Int phases = F::addInt(F::seti(phase), k.laneSteps);
+        for (std::int64_t n = groups; n > 0; --n)
+        {
+            std::uint32_t at[kLanes];
+            indices(phase, step, indexMask, at);
+            const Points y = rowPoints(table, at);
+            F::store(output, cubic(y.y0, y.y1, y.y2, y.y3, fraction(phases, k), k));
+            output += kLanes;
+            phases = F::addInt(phases, k.advance);
+            phase += kLanes * step;
+        }
+        return phase;
+    }
+
+    static std::uint32_t readPulseRows(const float* constants, const float* table, float* output,
+                                       std::int64_t groups, std::uint32_t phase, std::uint32_t step,
+                                       std::uint32_t indexMask, std::uint32_t offset)
+    {
+        const CubicConstants k = cubicConstants(constants, step, indexMask);
+        Int phases = F::addInt(F::seti(phase), k.laneSteps);
+        const std::uint32_t range = indexRange(indexMask);
+        const std::uint64_t position = phase & ((range << 16) | 0xFFFFu);
+        const std::uint32_t first = static_cast<std::uint32_t>(position >> 16);
+        const std::uint64_t end = position + static_cast<std::uint64_t>(groups * kLanes - 1) * step;
+        const std::uint32_t otherFirst = (first + offset) & indexMask;
+        if (groups > 0 && (end >> 16) <= range && otherFirst + ((end >> 16) - first) <= indexMask)
+        {
+            // Neither read wraps: the other points lie at the same indices
+            // in the table moved by the offset, and no index needs the mask.
+            const float* other = table + otherFirst - first;
+            std::uint32_t at32 = static_cast<std::uint32_t>(position);
+            for (std::int64_t n = groups; n > 0; --n)
+            {
+                std::uint32_t at[kLanes];
+                for (int j = 0; j < kLanes; ++j)
+                    at[j] = (at32 + static_cast<std::uint32_t>(j) * step) >> 16;
+                const Points d = rowDifferences(table, at, other, at);
+                F::store(output, cubic(d.y0, d.y1, d.y2, d.y3, fraction(phases, k), k));
+                output += kLanes;
+                phases = F::addInt(phases, k.advance);
+                at32 += kLanes * step;
+            }
+            return phase + static_cast<std::uint32_t>(groups) * kLanes * step;
+        }
+        for (std::int64_t n = groups; n > 0; --n)
+        {
+            std::uint32_t at[kLanes], otherAt[kLanes];
+            indices(phase, step, indexMask, at);
+            for (int j = 0; j < kLanes; ++j)
+                otherAt[j] = (at[j] + offset) & indexMask;
+            const Points d = rowDifferences(table, at, table, otherAt);
             F::store(output, cubic(d.y0, d.y1, d.y2, d.y3, fraction(phases, k), k));
             output += kLanes;
             phases = F::addInt(phases, k.advance);
