@@ -33,6 +33,31 @@ constexpr std::uint32_t kNoiseIncrement = 890123u;
 constexpr std::uint32_t kNoiseBits = 0x807FFF00u;
 constexpr std::uint32_t kNoiseExponent = 0x3F000000u;
 
+// Generator n of a tick from its first, x: x A^n + C (A^n - 1) / (A - 1),
+// for n = 0..63, and for n = 64 (the next tick's first).
+struct NoiseTerms
+{
+    alignas(64) std::uint32_t value[64];
+    std::uint32_t next;
+};
+
+constexpr NoiseTerms noiseTerms(bool powers)
+{
+    NoiseTerms terms{};
+    std::uint32_t a = 1, c = 0;
+    for (int n = 0; n < 64; ++n)
+    {
+        terms.value[n] = powers ? a : c;
+        c = c * kNoiseMultiplier + kNoiseIncrement;
+        a *= kNoiseMultiplier;
+    }
+    terms.next = powers ? a : c;
+    return terms;
+}
+
+constexpr NoiseTerms kNoisePowers = noiseTerms(true);
+constexpr NoiseTerms kNoiseSums = noiseTerms(false);
+
 template <class F>
 struct Kernels
 {
@@ -470,21 +495,6 @@ struct Kernels
     static std::uint32_t noise(float* output, std::int64_t firstTick, float* carry, std::int64_t endTick,
                                std::uint32_t state)
     {
-        // Lane j of a group is state x A^j + C (A^j - 1) / (A - 1).
-        alignas(64) std::uint32_t multipliers[kLanes];
-        alignas(64) std::uint32_t increments[kLanes];
-        std::uint32_t a = 1, c = 0;
-        for (int j = 0; j < kLanes; ++j)
-        {
-            multipliers[j] = a;
-            increments[j] = c;
-            c = c * kNoiseMultiplier + kNoiseIncrement;
-            a *= kNoiseMultiplier;
-        }
-        const std::uint32_t groupMultiplier = a;
-        const std::uint32_t groupIncrement = c;
-        const Int laneMultipliers = F::loadInt(multipliers);
-        const Int laneIncrements = F::loadInt(increments);
         const Int bits = F::seti(kNoiseBits);
         const Int exponent = F::seti(kNoiseExponent);
         // The carried four samples sit in the top lanes of the previous
@@ -492,14 +502,21 @@ struct Kernels
         Int previous = F::fromCarry(carry);
 
         float* write = output + 64 * firstTick;
-        for (std::int64_t group = (64 / kLanes) * (endTick - firstTick); group > 0; --group)
+        for (std::int64_t tick = endTick - firstTick; tick > 0; --tick)
         {
-            const Int x = F::addInt(F::mulLow(F::seti(state), laneMultipliers), laneIncrements);
-            const Int samples = F::orInt(F::andInt(x, bits), exponent);
-            F::storeInt(write, F::carried(samples, previous));
-            write += kLanes;
-            previous = samples;
-            state = state * groupMultiplier + groupIncrement;
+            // Every group of the tick from the tick's own state: the groups
+            // do not wait for each other's multiplies.
+            const Int x0 = F::seti(state);
+            for (int n = 0; n < 64; n += kLanes)
+            {
+                const Int x = F::addInt(F::mulLow(x0, F::loadInt(kNoisePowers.value + n)),
+                                        F::loadInt(kNoiseSums.value + n));
+                const Int samples = F::orInt(F::andInt(x, bits), exponent);
+                F::storeInt(write, F::carried(samples, previous));
+                write += kLanes;
+                previous = samples;
+            }
+            state = state * kNoisePowers.next + kNoiseSums.next;
         }
         F::toCarry(carry, previous);
         return state;
