@@ -460,20 +460,19 @@ struct Kernels
         const std::uint32_t otherFirst = (first + offset) & indexMask;
         if (groups > 0 && (end >> 16) <= range && otherFirst + ((end >> 16) - first) <= indexMask)
         {
-            // Neither read wraps: the other points lie at the same indices
-            // in the table moved by the offset, and no index needs the mask.
-            const float* other = table + otherFirst - first;
-            std::uint32_t at32 = static_cast<std::uint32_t>(position);
+            // Neither read wraps: both sets of points lie at the same
+            // indices from their first, and no index needs the mask.
+            std::uint32_t from = static_cast<std::uint32_t>(position) & 0xFFFFu;
             for (std::int64_t n = groups; n > 0; --n)
             {
                 std::uint32_t at[kLanes];
                 for (int j = 0; j < kLanes; ++j)
-                    at[j] = (at32 + static_cast<std::uint32_t>(j) * step) >> 16;
-                const Points d = rowDifferences(table, at, other, at);
+                    at[j] = (from + static_cast<std::uint32_t>(j) * step) >> 16;
+                const Points d = rowDifferences(table + first, at, table + otherFirst, at);
                 F::store(output, cubic(d.y0, d.y1, d.y2, d.y3, fraction(phases, k), k));
                 output += kLanes;
                 phases = F::addInt(phases, k.advance);
-                at32 += kLanes * step;
+                from += kLanes * step;
             }
             return phase + static_cast<std::uint32_t>(groups) * kLanes * step;
         }
