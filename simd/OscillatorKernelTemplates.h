@@ -10,16 +10,17 @@
 //
 // A family F holds the types Float and Int of F::kLanes lanes and, for them:
 // set1, seti, laneNumbers, add, sub, mul, toFloat, addInt, subInt, andInt,
-// orInt, shiftRight16, mulLow, load, store, loadInt, storeInt; windowPoints
-// (the four points of each lane from the F::kWindowReach table samples at a
-// start, at each lane's position relative to it, at most F::kWindowSpan)
-// and windowDifferences (the same from the differences of two such
-// stretches); halves (the lower half of the lanes from one vector, the upper
-// from another) where kTwoWindows lets a group read from two windows; row
-// (four table samples from each of the starts r, r + 4, ..., one 128-bit
-// lane each), interleaveLow, interleaveHigh, lowPairs and highPairs (the
+// orInt, shiftRight16, mulLow, load, store, loadInt, storeInt; row (four
+// table samples from each of the starts r, r + 4, ..., one 128-bit lane
+// each), interleaveLow, interleaveHigh, lowPairs and highPairs (the
 // four-lane shuffles within each 128-bit lane); for the noise fromCarry,
-// carried and toCarry.
+// carried and toCarry. A family whose kWindows is true reads groups that fit
+// from windows as well, and holds windowPoints (the four points of each lane
+// from the F::kWindowReach table samples at a start, at each lane's position
+// relative to it, at most F::kWindowSpan), windowDifferences (the same from
+// the differences of two such stretches) and halves (the lower half of the
+// lanes from one vector, the upper from another) where kTwoWindows lets a
+// group read from two windows. Otherwise every group reads rows.
 
 #include "simd/OscillatorKernels.h"
 
@@ -32,16 +33,37 @@ constexpr std::uint32_t kNoiseIncrement = 890123u;
 constexpr std::uint32_t kNoiseBits = 0x807FFF00u;
 constexpr std::uint32_t kNoiseExponent = 0x3F000000u;
 
+// Generator n of a tick from its first, x: x A^n + C (A^n - 1) / (A - 1),
+// for n = 0..63, and for n = 64 (the next tick's first).
+struct NoiseTerms
+{
+    alignas(64) std::uint32_t value[64];
+    std::uint32_t next;
+};
+
+constexpr NoiseTerms noiseTerms(bool powers)
+{
+    NoiseTerms terms{};
+    std::uint32_t a = 1, c = 0;
+    for (int n = 0; n < 64; ++n)
+    {
+        terms.value[n] = powers ? a : c;
+        c = c * kNoiseMultiplier + kNoiseIncrement;
+        a *= kNoiseMultiplier;
+    }
+    terms.next = powers ? a : c;
+    return terms;
+}
+
+constexpr NoiseTerms kNoisePowers = noiseTerms(true);
+constexpr NoiseTerms kNoiseSums = noiseTerms(false);
+
 template <class F>
 struct Kernels
 {
     using Float = typename F::Float;
     using Int = typename F::Int;
     static constexpr int kLanes = F::kLanes;
-    // A window serves the lanes whose first points lie at most kWindowSpan
-    // table samples from its start, and reads kWindowReach samples from it.
-    static constexpr std::uint32_t kWindowSpan = F::kWindowSpan;
-    static constexpr std::uint32_t kWindowReach = F::kWindowReach;
 
     struct CubicConstants
     {
@@ -88,7 +110,7 @@ struct Kernels
     // up to `to`, within the table and its 4 guard samples.
     static inline bool fits(std::uint32_t from, std::uint32_t to, std::uint32_t indexMask)
     {
-        return to - from <= kWindowSpan && from + kWindowReach <= indexMask + 5;
+        return to - from <= F::kWindowSpan && from + F::kWindowReach <= indexMask + 5;
     }
 
     static inline Int relativeTo(Int index, std::uint32_t first)
@@ -123,18 +145,48 @@ struct Kernels
 
     // Anywhere else: the four-lane kernels' row loads and transposes, four
     // rows to a 128-bit lane.
-    static inline Points rowPoints(const float* table, Int index)
+    static inline Points transposed(const Float* rows)
     {
-        std::uint32_t at[kLanes];
-        F::storeInt(at, index);
-        Float rows[4];
-        for (int r = 0; r < 4; ++r)
-            rows[r] = F::row(table, at, r); // lane q then transposes to samples 4q..4q+3
         const Float t0 = F::interleaveLow(rows[0], rows[1]);
         const Float t1 = F::interleaveLow(rows[2], rows[3]);
         const Float t2 = F::interleaveHigh(rows[0], rows[1]);
         const Float t3 = F::interleaveHigh(rows[2], rows[3]);
         return {F::lowPairs(t0, t1), F::highPairs(t0, t1), F::lowPairs(t2, t3), F::highPairs(t2, t3)};
+    }
+
+    static inline Points rowPoints(const float* table, const std::uint32_t* at)
+    {
+        Float rows[4];
+        for (int r = 0; r < 4; ++r)
+            rows[r] = F::row(table, at, r); // lane q then transposes to samples 4q..4q+3
+        return transposed(rows);
+    }
+
+    static inline Points rowPoints(const float* table, Int index)
+    {
+        std::uint32_t at[kLanes];
+        F::storeInt(at, index);
+        return rowPoints(table, at);
+    }
+
+    // The pulse reader's rows: the differences of the rows at `at` and of
+    // those at `otherAt` in `other`, lane for lane, then transposed.
+    static inline Points rowDifferences(const float* table, const std::uint32_t* at, const float* other,
+                                        const std::uint32_t* otherAt)
+    {
+        Float rows[4];
+        for (int r = 0; r < 4; ++r)
+            rows[r] = F::sub(F::row(table, at, r), F::row(other, otherAt, r));
+        return transposed(rows);
+    }
+
+    // Each lane's index, worked out from the phase in general registers:
+    // cheaper than taking it out of a vector, which costs a store and
+    // reloads or a shuffle for every lane.
+    static inline void indices(std::uint32_t phase, std::uint32_t step, std::uint32_t indexMask, std::uint32_t* at)
+    {
+        for (int j = 0; j < kLanes; ++j)
+            at[j] = ((phase + static_cast<std::uint32_t>(j) * step) >> 16) & indexMask;
     }
 
     // The table positions of a group's first, middle and last lanes,
@@ -229,7 +281,7 @@ struct Kernels
         last = static_cast<std::uint32_t>(lastGroup >> 16);
         const std::uint64_t lanesSpan = static_cast<std::uint64_t>(kLanes - 1) * step + 0xFFFFu;
         return groups > 0 && ((lastGroup + static_cast<std::uint64_t>(kLanes - 1) * step) >> 16) <= range &&
-               (lanesSpan >> 16) <= kWindowSpan && last + kWindowReach <= indexMask + 5;
+               (lanesSpan >> 16) <= F::kWindowSpan && last + F::kWindowReach <= indexMask + 5;
     }
 
     // Groups whose position lies below this read from one window without
@@ -238,9 +290,9 @@ struct Kernels
     static inline std::uint64_t oneWindowBelow(std::uint32_t step, std::uint32_t range, std::uint32_t indexMask)
     {
         const std::uint64_t lanes = static_cast<std::uint64_t>(kLanes - 1) * step;
-        if (((lanes + 0xFFFFu) >> 16) > kWindowSpan || indexMask + 5 < kWindowReach)
+        if (((lanes + 0xFFFFu) >> 16) > F::kWindowSpan || indexMask + 5 < F::kWindowReach)
             return 0;
-        const std::uint64_t windowEnd = static_cast<std::uint64_t>(indexMask + 6 - kWindowReach) << 16;
+        const std::uint64_t windowEnd = static_cast<std::uint64_t>(indexMask + 6 - F::kWindowReach) << 16;
         const std::uint64_t wrapEnd = static_cast<std::uint64_t>(range + 1) << 16;
         const std::uint64_t noWrapEnd = wrapEnd > lanes ? wrapEnd - lanes : 0;
         return windowEnd < noWrapEnd ? windowEnd : noWrapEnd;
@@ -250,6 +302,26 @@ struct Kernels
     // plain reader) makes whole groups of kLanes samples.
     static std::uint32_t read(const float* constants, const float* table, float* output, std::int64_t groups,
                               std::uint32_t phase, std::uint32_t step, std::uint32_t indexMask)
+    {
+        if constexpr (F::kWindows)
+            return readWindows(constants, table, output, groups, phase, step, indexMask);
+        else
+            return readRows(constants, table, output, groups, phase, step, indexMask);
+    }
+
+    static std::uint32_t readPulse(const float* constants, const float* table, float* output, std::int64_t groups,
+                                   std::uint32_t phase, std::uint32_t step, std::uint32_t indexMask,
+                                   std::uint32_t offset)
+    {
+        if constexpr (F::kWindows)
+            return readPulseWindows(constants, table, output, groups, phase, step, indexMask, offset);
+        else
+            return readPulseRows(constants, table, output, groups, phase, step, indexMask, offset);
+    }
+
+    static std::uint32_t readWindows(const float* constants, const float* table, float* output,
+                                     std::int64_t groups, std::uint32_t phase, std::uint32_t step,
+                                     std::uint32_t indexMask)
     {
         const CubicConstants k = cubicConstants(constants, step, indexMask);
         const std::uint32_t range = indexRange(indexMask);
@@ -293,9 +365,9 @@ struct Kernels
         return phase;
     }
 
-    static std::uint32_t readPulse(const float* constants, const float* table, float* output, std::int64_t groups,
-                                   std::uint32_t phase, std::uint32_t step, std::uint32_t indexMask,
-                                   std::uint32_t offset)
+    static std::uint32_t readPulseWindows(const float* constants, const float* table, float* output,
+                                          std::int64_t groups, std::uint32_t phase, std::uint32_t step,
+                                          std::uint32_t indexMask, std::uint32_t offset)
     {
         const CubicConstants k = cubicConstants(constants, step, indexMask);
         const std::uint32_t range = indexRange(indexMask);
@@ -307,7 +379,7 @@ struct Kernels
             // The other points then follow the same steps from their own
             // start, itself wrapped at the table size.
             const std::uint32_t otherFirst = (first + offset) & indexMask;
-            if (otherFirst + (last - first) + kWindowReach <= indexMask + 5)
+            if (otherFirst + (last - first) + F::kWindowReach <= indexMask + 5)
             {
                 std::uint32_t position = phase & ((range << 16) | 0xFFFFu);
                 const std::uint32_t apart = otherFirst - first;
@@ -333,7 +405,7 @@ struct Kernels
             const std::uint32_t at = position >> 16;
             const std::uint32_t otherAt = (at + offset) & indexMask;
             Points d;
-            if (position < below && otherAt + kWindowSpan <= indexMask && otherAt + kWindowReach <= indexMask + 5)
+            if (position < below && otherAt + F::kWindowSpan <= indexMask && otherAt + F::kWindowReach <= indexMask + 5)
             {
                 d = windowDifferences(table, at, otherAt, index);
             }
@@ -357,24 +429,71 @@ struct Kernels
         return phase;
     }
 
+    static std::uint32_t readRows(const float* constants, const float* table, float* output, std::int64_t groups,
+                                  std::uint32_t phase, std::uint32_t step, std::uint32_t indexMask)
+    {
+        const CubicConstants k = cubicConstants(constants, step, indexMask);
+        Int phases = F::addInt(F::seti(phase), k.laneSteps);
+        for (std::int64_t n = groups; n > 0; --n)
+        {
+            std::uint32_t at[kLanes];
+            indices(phase, step, indexMask, at);
+            const Points y = rowPoints(table, at);
+            F::store(output, cubic(y.y0, y.y1, y.y2, y.y3, fraction(phases, k), k));
+            output += kLanes;
+            phases = F::addInt(phases, k.advance);
+            phase += kLanes * step;
+        }
+        return phase;
+    }
+
+    static std::uint32_t readPulseRows(const float* constants, const float* table, float* output,
+                                       std::int64_t groups, std::uint32_t phase, std::uint32_t step,
+                                       std::uint32_t indexMask, std::uint32_t offset)
+    {
+        const CubicConstants k = cubicConstants(constants, step, indexMask);
+        Int phases = F::addInt(F::seti(phase), k.laneSteps);
+        const std::uint32_t range = indexRange(indexMask);
+        const std::uint64_t position = phase & ((range << 16) | 0xFFFFu);
+        const std::uint32_t first = static_cast<std::uint32_t>(position >> 16);
+        const std::uint64_t end = position + static_cast<std::uint64_t>(groups * kLanes - 1) * step;
+        const std::uint32_t otherFirst = (first + offset) & indexMask;
+        if (groups > 0 && (end >> 16) <= range && otherFirst + ((end >> 16) - first) <= indexMask)
+        {
+            // Neither read wraps: both sets of points lie at the same
+            // indices from their first, and no index needs the mask.
+            std::uint32_t from = static_cast<std::uint32_t>(position) & 0xFFFFu;
+            for (std::int64_t n = groups; n > 0; --n)
+            {
+                std::uint32_t at[kLanes];
+                for (int j = 0; j < kLanes; ++j)
+                    at[j] = (from + static_cast<std::uint32_t>(j) * step) >> 16;
+                const Points d = rowDifferences(table + first, at, table + otherFirst, at);
+                F::store(output, cubic(d.y0, d.y1, d.y2, d.y3, fraction(phases, k), k));
+                output += kLanes;
+                phases = F::addInt(phases, k.advance);
+                from += kLanes * step;
+            }
+            return phase + static_cast<std::uint32_t>(groups) * kLanes * step;
+        }
+        for (std::int64_t n = groups; n > 0; --n)
+        {
+            std::uint32_t at[kLanes], otherAt[kLanes];
+            indices(phase, step, indexMask, at);
+            for (int j = 0; j < kLanes; ++j)
+                otherAt[j] = (at[j] + offset) & indexMask;
+            const Points d = rowDifferences(table, at, table, otherAt);
+            F::store(output, cubic(d.y0, d.y1, d.y2, d.y3, fraction(phases, k), k));
+            output += kLanes;
+            phases = F::addInt(phases, k.advance);
+            phase += kLanes * step;
+        }
+        return phase;
+    }
+
     static std::uint32_t noise(float* output, std::int64_t firstTick, float* carry, std::int64_t endTick,
                                std::uint32_t state)
     {
-        // Lane j of a group is state x A^j + C (A^j - 1) / (A - 1).
-        alignas(64) std::uint32_t multipliers[kLanes];
-        alignas(64) std::uint32_t increments[kLanes];
-        std::uint32_t a = 1, c = 0;
-        for (int j = 0; j < kLanes; ++j)
-        {
-            multipliers[j] = a;
-            increments[j] = c;
-            c = c * kNoiseMultiplier + kNoiseIncrement;
-            a *= kNoiseMultiplier;
-        }
-        const std::uint32_t groupMultiplier = a;
-        const std::uint32_t groupIncrement = c;
-        const Int laneMultipliers = F::loadInt(multipliers);
-        const Int laneIncrements = F::loadInt(increments);
         const Int bits = F::seti(kNoiseBits);
         const Int exponent = F::seti(kNoiseExponent);
         // The carried four samples sit in the top lanes of the previous
@@ -382,14 +501,21 @@ struct Kernels
         Int previous = F::fromCarry(carry);
 
         float* write = output + 64 * firstTick;
-        for (std::int64_t group = (64 / kLanes) * (endTick - firstTick); group > 0; --group)
+        for (std::int64_t tick = endTick - firstTick; tick > 0; --tick)
         {
-            const Int x = F::addInt(F::mulLow(F::seti(state), laneMultipliers), laneIncrements);
-            const Int samples = F::orInt(F::andInt(x, bits), exponent);
-            F::storeInt(write, F::carried(samples, previous));
-            write += kLanes;
-            previous = samples;
-            state = state * groupMultiplier + groupIncrement;
+            // Every group of the tick from the tick's own state: the groups
+            // do not wait for each other's multiplies.
+            const Int x0 = F::seti(state);
+            for (int n = 0; n < 64; n += kLanes)
+            {
+                const Int x = F::addInt(F::mulLow(x0, F::loadInt(kNoisePowers.value + n)),
+                                        F::loadInt(kNoiseSums.value + n));
+                const Int samples = F::orInt(F::andInt(x, bits), exponent);
+                F::storeInt(write, F::carried(samples, previous));
+                write += kLanes;
+                previous = samples;
+            }
+            state = state * kNoisePowers.next + kNoiseSums.next;
         }
         F::toCarry(carry, previous);
         return state;

@@ -18,15 +18,30 @@ constexpr std::uint32_t kNoiseIncrement = 890123u;
 constexpr std::uint32_t kNoiseBits = 0x807FFF00u; // sign and upper mantissa
 constexpr std::uint32_t kNoiseExponent = 0x3F000000u; // magnitude in [0.5, 1)
 
-// Lane j of a group is state x A^j + C (A^j - 1) / (A - 1).
-constexpr std::uint32_t kA1 = kNoiseMultiplier;
-constexpr std::uint32_t kA2 = kA1 * kA1;
-constexpr std::uint32_t kA3 = kA2 * kA1;
-constexpr std::uint32_t kA4 = kA3 * kA1;
-constexpr std::uint32_t kC1 = kNoiseIncrement;
-constexpr std::uint32_t kC2 = kC1 * kA1 + kNoiseIncrement;
-constexpr std::uint32_t kC3 = kC2 * kA1 + kNoiseIncrement;
-constexpr std::uint32_t kC4 = kC3 * kA1 + kNoiseIncrement;
+// Generator n of a tick from its first, x: x A^n + C (A^n - 1) / (A - 1),
+// for n = 0..63, and for n = 64 (the next tick's first).
+struct NoiseTerms
+{
+    alignas(16) std::uint32_t value[64];
+    std::uint32_t next;
+};
+
+constexpr NoiseTerms noiseTerms(bool powers)
+{
+    NoiseTerms terms{};
+    std::uint32_t a = 1, c = 0;
+    for (int n = 0; n < 64; ++n)
+    {
+        terms.value[n] = powers ? a : c;
+        c = c * kNoiseMultiplier + kNoiseIncrement;
+        a *= kNoiseMultiplier;
+    }
+    terms.next = powers ? a : c;
+    return terms;
+}
+
+constexpr NoiseTerms kNoisePowers = noiseTerms(true);
+constexpr NoiseTerms kNoiseSums = noiseTerms(false);
 
 inline float cubic(float y0, float y1, float y2, float y3, float f)
 {
@@ -187,20 +202,26 @@ std::uint32_t interpolateOscillatorPwmAsm(const float* constants, const float* t
 std::uint32_t processNoiseAsm(float* output, std::int64_t firstTick, float* carry, std::int64_t endTick,
                               std::uint32_t state)
 {
-    const __m128i multipliers = _mm_setr_epi32(1, static_cast<int>(kA1), static_cast<int>(kA2), static_cast<int>(kA3));
-    const __m128i increments = _mm_setr_epi32(0, static_cast<int>(kC1), static_cast<int>(kC2), static_cast<int>(kC3));
     const __m128i bits = _mm_set1_epi32(static_cast<int>(kNoiseBits));
     const __m128i exponent = _mm_set1_epi32(static_cast<int>(kNoiseExponent));
     __m128 next = _mm_load_ps(carry);
 
     float* write = output + 64 * firstTick;
-    for (std::int64_t group = 16 * (endTick - firstTick); group > 0; --group)
+    for (std::int64_t tick = endTick - firstTick; tick > 0; --tick)
     {
-        _mm_storeu_ps(write, next);
-        write += 4;
-        __m128i x = _mm_add_epi32(multiplyLow(_mm_set1_epi32(static_cast<int>(state)), multipliers), increments);
-        next = _mm_castsi128_ps(_mm_or_si128(_mm_and_si128(x, bits), exponent));
-        state = state * kA4 + kC4;
+        // Every group of the tick from the tick's own state: the groups do
+        // not wait for each other's multiplies.
+        const __m128i first = _mm_set1_epi32(static_cast<int>(state));
+        for (int n = 0; n < 64; n += 4)
+        {
+            _mm_storeu_ps(write, next);
+            write += 4;
+            const __m128i multipliers = _mm_load_si128(reinterpret_cast<const __m128i*>(kNoisePowers.value + n));
+            const __m128i increments = _mm_load_si128(reinterpret_cast<const __m128i*>(kNoiseSums.value + n));
+            const __m128i x = _mm_add_epi32(multiplyLow(first, multipliers), increments);
+            next = _mm_castsi128_ps(_mm_or_si128(_mm_and_si128(x, bits), exponent));
+        }
+        state = state * kNoisePowers.next + kNoiseSums.next;
     }
     _mm_store_ps(carry, next);
     return state;

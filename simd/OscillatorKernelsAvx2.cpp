@@ -32,42 +32,9 @@ struct EightLanes
     static Int loadInt(const std::uint32_t* at) { return _mm256_load_si256(reinterpret_cast<const __m256i*>(at)); }
     static void storeInt(void* at, Int x) { _mm256_storeu_si256(static_cast<__m256i*>(at), x); }
 
-    // Point k from the sixteen samples k on: a lane permute reads the
-    // position's low three bits from both of their vectors, and bit 3, moved
-    // to the sign bit, picks one. Eight loads and no index arithmetic cost
-    // less than permutes of the next positions, and the lanes may span 15
-    // samples rather than 12.
-    static constexpr std::uint32_t kWindowSpan = 2 * kLanes - 1;
-    static constexpr std::uint32_t kWindowReach = 2 * kLanes + 3;
-    static void windowPoints(const float* at, Int relative, Float& y0, Float& y1, Float& y2, Float& y3)
-    {
-        const Float upper = _mm256_castsi256_ps(_mm256_slli_epi32(relative, 28));
-        y0 = pick(_mm256_loadu_ps(at), _mm256_loadu_ps(at + kLanes), relative, upper);
-        y1 = pick(_mm256_loadu_ps(at + 1), _mm256_loadu_ps(at + 1 + kLanes), relative, upper);
-        y2 = pick(_mm256_loadu_ps(at + 2), _mm256_loadu_ps(at + 2 + kLanes), relative, upper);
-        y3 = pick(_mm256_loadu_ps(at + 3), _mm256_loadu_ps(at + 3 + kLanes), relative, upper);
-    }
-    static void windowDifferences(const float* at, const float* other, Int relative, Float& y0, Float& y1,
-                                  Float& y2, Float& y3)
-    {
-        const Float upper = _mm256_castsi256_ps(_mm256_slli_epi32(relative, 28));
-        y0 = pick(difference(at, other), difference(at + kLanes, other + kLanes), relative, upper);
-        y1 = pick(difference(at + 1, other + 1), difference(at + 1 + kLanes, other + 1 + kLanes), relative, upper);
-        y2 = pick(difference(at + 2, other + 2), difference(at + 2 + kLanes, other + 2 + kLanes), relative, upper);
-        y3 = pick(difference(at + 3, other + 3), difference(at + 3 + kLanes, other + 3 + kLanes), relative, upper);
-    }
-    static Float difference(const float* at, const float* other)
-    {
-        return _mm256_sub_ps(_mm256_loadu_ps(at), _mm256_loadu_ps(other));
-    }
-    static Float pick(Float lower, Float upper, Int relative, Float fromUpper)
-    {
-        return _mm256_blendv_ps(_mm256_permutevar8x32_ps(lower, relative), _mm256_permutevar8x32_ps(upper, relative),
-                                fromUpper);
-    }
-    // Two windows cost more than rows here.
-    static constexpr bool kTwoWindows = false;
-    static Float halves(Float low, Float high) { return _mm256_blend_ps(low, high, 0xF0); }
+    // Rows for every group: its windows would each cost two lane permutes
+    // and a blend per point.
+    static constexpr bool kWindows = false;
     static Float row(const float* table, const std::uint32_t* at, int r)
     {
         return _mm256_insertf128_ps(_mm256_castps128_ps256(_mm_loadu_ps(table + at[r])),

@@ -34,6 +34,7 @@ struct SixteenLanes
 
     // From two loads: each point a permute of both, at the lane's position
     // and the next three.
+    static constexpr bool kWindows = true;
     static constexpr std::uint32_t kWindowSpan = 2 * kLanes - 4;
     static constexpr std::uint32_t kWindowReach = 2 * kLanes;
     static void windowPoints(const float* at, Int relative, Float& y0, Float& y1, Float& y2, Float& y3)

@@ -58,9 +58,9 @@ void readerSse(benchmark::State& state)
 }
 
 // The reader of a path wider than four lanes, at the step in table samples
-// per output sample that the argument gives in 1/16ths: one window serves a
-// group up to about 2.1 (eight lanes) or 1.8 (sixteen), two windows serve
-// sixteen lanes up to about 3.7, rows anything.
+// per output sample that the argument gives in 1/16ths: sixteen lanes read
+// from one window up to about 1.8, from two up to about 3.7 and rows beyond;
+// eight lanes read rows at any step.
 void readerWider(benchmark::State& state, decltype(&interpolateOscillatorWide) read)
 {
     KernelSetUp k;
