@@ -1,4 +1,5 @@
 #include "simd/OscillatorKernels.h"
+#include "simd/NoiseTerms.h"
 
 #include <cstring>
 #include <emmintrin.h>
@@ -13,36 +14,6 @@ alignas(16) const float oscillatorConstants[12] = {0.5f,  0.5f,  0.5f,  0.5f,  1
 
 namespace
 {
-constexpr std::uint32_t kNoiseMultiplier = 1234567u;
-constexpr std::uint32_t kNoiseIncrement = 890123u;
-constexpr std::uint32_t kNoiseBits = 0x807FFF00u; // sign and upper mantissa
-constexpr std::uint32_t kNoiseExponent = 0x3F000000u; // magnitude in [0.5, 1)
-
-// Generator n of a tick from its first, x: x A^n + C (A^n - 1) / (A - 1),
-// for n = 0..63, and for n = 64 (the next tick's first).
-struct NoiseTerms
-{
-    alignas(16) std::uint32_t value[64];
-    std::uint32_t next;
-};
-
-constexpr NoiseTerms noiseTerms(bool powers)
-{
-    NoiseTerms terms{};
-    std::uint32_t a = 1, c = 0;
-    for (int n = 0; n < 64; ++n)
-    {
-        terms.value[n] = powers ? a : c;
-        c = c * kNoiseMultiplier + kNoiseIncrement;
-        a *= kNoiseMultiplier;
-    }
-    terms.next = powers ? a : c;
-    return terms;
-}
-
-constexpr NoiseTerms kNoisePowers = noiseTerms(true);
-constexpr NoiseTerms kNoiseSums = noiseTerms(false);
-
 inline float cubic(float y0, float y1, float y2, float y3, float f)
 {
     float c = 0.5f * (y2 - y0);
