@@ -322,11 +322,11 @@ private:
     // Per list of MIDI events: the place of each controller's last event,
     // -1 for none; see coalescingSlot.
     std::int32_t m_lastControllerEvent[kCoalescingSlots];
-    // Audio thread: the block's releases did not all fit and everything was
-    // released; a program frame on the keyboard lane is open.
     // The constructor's default rate builds no wave tables: the host's
     // own rate would replace them at once.
     bool m_opening = true;
+    // Audio thread: the block's releases did not all fit and everything was
+    // released; a program frame on the keyboard lane is open.
     bool m_keyboardOverflow = false;
     bool m_programFrameOpen = false;
     const RoutingTable m_routingTable;
