@@ -65,6 +65,31 @@ bool Chorus::process(const float* in, float* out, int n)
     return m_running;
 }
 
+void Chorus::skipRamp(int n)
+{
+    const int ramp = std::min(n, m_rampRemaining);
+    // One step per host sample, in the order the chunks take them, so that
+    // the gains end where processing would leave them.
+    for (int i = 0; i < ramp; ++i)
+    {
+        m_dryGain += m_dryStep;
+        m_lpGain += m_lpStep;
+        m_wetGain += m_wetStep;
+    }
+    if (ramp == 0 || ramp < m_rampRemaining)
+    {
+        m_rampRemaining -= ramp;
+        return;
+    }
+    m_dryStep = 0.0f;
+    m_lpStep = 0.0f;
+    m_wetStep = 0.0f;
+    onRampEnd();
+    m_rampRemaining = 0;
+    if (m_level == 0)
+        m_running = false;
+}
+
 void Chorus::processBlocks(const float* in, float* out, int n)
 {
     m_lineWritten = true;

@@ -42,6 +42,9 @@ public:
     static constexpr int kHighestMode = 5;
 
 protected:
+    // Moves a level ramp on by n host samples of silence, as processing them
+    // would.
+    void skipRamp(int n);
     struct Preset
     {
         float inputHpFrequency;

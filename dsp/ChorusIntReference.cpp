@@ -90,6 +90,7 @@ bool ChorusIntReference::skip(int n)
 {
     if (!canSkip())
         return false;
+    skipRamp(n);
     const int taps = m_mode == 1 ? 2 : 4;
     while (n > 0)
     {

@@ -11,10 +11,10 @@ public:
     void processChunk(const float* in, float* out, int n) override;
     // Moves the sweep and the delay line's place on as n frames of silence
     // would, without reading or writing the line: for a silence in which the
-    // line holds nothing audible. False, with nothing moved, while a fade
-    // runs or the taps are smoothed.
+    // line holds nothing audible; a level ramp moves on too. False, with
+    // nothing moved, while the taps are smoothed.
     bool skip(int n);
-    bool canSkip() const { return m_rampRemaining == 0 && m_mode != 4; }
+    bool canSkip() const { return m_mode != 4; }
 
 private:
     void turnSweeps();

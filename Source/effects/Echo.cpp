@@ -405,6 +405,59 @@ void Echo::sleep()
     }
 }
 
+void Echo::passSilence(int64_t frames)
+{
+    if (!m_asleep || m_forgotten || frames <= 0)
+        return;
+    bool steady = true;
+    for (int c = 0; c < 2; ++c)
+    {
+        Channel& channel = m_channels[c];
+        int64_t left = frames;
+        // The steps housekeeping and the runs would take over the silence;
+        // the memory holds only silence, so where the read stands is all
+        // that matters.
+        if (channel.state == SilentRead)
+        {
+            const int64_t waited = std::min(left, std::max<int64_t>(0, channel.delay + 1 - channel.filled));
+            channel.filled = std::min(capacity(c), channel.filled + waited);
+            left -= waited;
+            if (channel.delay < channel.filled)
+            {
+                channel.read = locate(c, channel.delay);
+                channel.fadeCounter = m_fadeLength;
+                channel.state = FadeIn;
+                channel.currentDelay = channel.delay;
+                channel.pendingDelay = channel.delay;
+                channel.fade = 0.0f;
+            }
+        }
+        if (channel.state == FadeIn)
+        {
+            const int64_t faded = std::min(left, channel.fadeCounter);
+            for (int64_t i = 0; i < faded; ++i)
+                channel.fade += m_fadeStep;
+            channel.fadeCounter -= faded;
+            channel.filled = std::min(capacity(c), channel.filled + faded);
+            if (channel.fadeCounter == 0)
+                channel.state = Steady;
+        }
+        steady = steady && channel.state == Steady;
+    }
+    // Faded in over silence: as good as forgotten, which wakes without
+    // counting.
+    if (steady)
+    {
+        for (Channel& channel : m_channels)
+        {
+            channel.read = channel.write;
+            channel.state = SilentRead;
+            channel.filled = 0;
+        }
+        m_forgotten = true;
+    }
+}
+
 void Echo::swapFirstBlock(int c)
 {
     // Until the server has freed the last one, or brought a fresh one, the

@@ -81,6 +81,10 @@ public:
     // goes back to the worker, and a written first block is swapped for one
     // of fresh pages. The next process asks for the memory again.
     void sleep();
+    // While asleep: frames of silence pass as they would through the echo,
+    // so that one restarted meanwhile fades in when it would have. Nothing
+    // to do for a forgotten one.
+    void passSilence(int64_t frames);
 
     // The host tempo is held in this range; with the patch's own tempo
     // (32..192 bpm), 32 units and 4 units per beat it bounds the longest

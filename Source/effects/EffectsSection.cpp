@@ -90,6 +90,20 @@ void EffectsSection::resume()
     m_echo->clear();
     m_chorus->clear();
     m_chorusStale = false;
+    // Nothing has passed the chain yet: it starts at rest, as after a long
+    // silence, so that a silent first block does no work here.
+    rest();
+}
+
+void EffectsSection::rest()
+{
+    m_resting = true;
+    m_quietSamples = 0;
+    m_echo->forget();
+    // Asleep at once, so that the silence from here on is counted in case
+    // the echo is restarted meanwhile.
+    m_echo->sleep();
+    m_halfBand->clear();
 }
 
 void EffectsSection::setTempo(float bpm)
@@ -137,13 +151,25 @@ void EffectsSection::process(ControlCue<VoiceEvent>& cue, const float* mix, floa
         // sound meets it where it would have; one that cannot skip wakes
         // the section.
         const bool chorusInChain = m_effectsActive != 0 && (m_activeMask & ChorusInChain) != 0;
-        if (m_resting && mixSilent && chorusInChain && !m_chorus->skip(end - position))
+        if (m_resting && mixSilent && chorusInChain)
         {
-            m_resting = false;
-            m_quietSamples = 0;
+            if (!m_chorus->skip(end - position))
+            {
+                m_resting = false;
+                m_quietSamples = 0;
+            }
+            else if (!m_chorus->isRunning())
+            {
+                // A ramp down to nothing ended: the chorus leaves the chain
+                // as it would have while processing.
+                m_chorusRunning = 0;
+                updateActiveMask();
+            }
         }
         if (m_resting && mixSilent)
         {
+            if (m_effectsActive != 0 && (m_activeMask & EchoInChain) != 0 && m_workBuffer)
+                m_echo->passSilence(2 * static_cast<std::int64_t>(end - position));
             if (replace)
             {
                 std::fill(outLeft + position, outLeft + end, 0.0f);
@@ -196,9 +222,7 @@ void EffectsSection::watchForRest(const float* outLeft, const float* outRight, i
         return;
     // What the chain still holds is forgotten, so that the next sound starts
     // from exact zero rather than from the dust of the last one.
-    m_resting = true;
-    m_echo->forget();
-    m_halfBand->clear();
+    rest();
 }
 
 void EffectsSection::updateActiveMask()

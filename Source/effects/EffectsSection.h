@@ -60,6 +60,7 @@ private:
     void updateActiveMask();
     // Counts the block's quiet samples and comes to rest once enough are.
     void watchForRest(const float* outLeft, const float* outRight, int frames, bool mixSilent);
+    void rest();
 
     std::unique_ptr<Echo> m_echo;
     std::unique_ptr<CHalfBandFilter> m_halfBand;

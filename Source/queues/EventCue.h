@@ -1,11 +1,13 @@
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <memory>
 #include <new>
 
 #include "dsp/AlignedMemory.h"
+#include "dsp/ZeroPagePool.h"
 
 // A queue of four lanes that carries items between threads without locks.
 // Each lane keeps its items in order; one consumer drains the whole queue.
@@ -27,22 +29,38 @@ public:
     static constexpr std::uint32_t kLaneCapacity = kLaneLength - 1;
 
     // The slots' pages stay untouched until a lane first reaches them: an
-    // instance holds only the room its traffic has used.
+    // instance holds only the room its traffic has used. A lane's first
+    // page, which most traffic never leaves, comes from the process's pool,
+    // beside the first pages of every other queue.
     EventCue() : m_slots(static_cast<Slot*>(zeroPagesAllocate(kSlotBytes)))
     {
         for (int lane = 0; lane < Lanes; ++lane)
         {
-            m_laneStart[lane] = m_slots + lane * kLaneLength;
+            for (std::uint32_t page = 0; page < kPagesPerLane; ++page)
+                m_pages[lane][page] = m_slots + lane * kLaneLength + page * kSlotsPerPage;
             m_read[lane].store(0, std::memory_order_relaxed);
             m_write[lane].store(0, std::memory_order_relaxed);
             m_remaining[lane] = 0;
         }
         m_remaining[0] = 1;
+        int pooled = 0;
+        try
+        {
+            for (; pooled < Lanes; ++pooled)
+                m_pages[pooled][0] = static_cast<Slot*>(ZeroPagePool::take());
+        }
+        catch (const std::bad_alloc&)
+        {
+            // The lanes left keep their own first pages.
+        }
+        m_pooledLanes = pooled;
     }
 
     virtual ~EventCue()
     {
         drop();
+        for (int lane = 0; lane < m_pooledLanes; ++lane)
+            ZeroPagePool::give(m_pages[lane][0]);
         zeroPagesFree(m_slots, kSlotBytes);
     }
 
@@ -59,7 +77,7 @@ public:
         Slot* slot;
         for (;;)
         {
-            slot = &m_laneStart[lane][position & kIndexMask];
+            slot = slotAt(lane, position);
             const std::uint32_t sequence = sequenceOf(*slot, position);
             const auto difference = static_cast<std::int32_t>(sequence - position);
             if (difference == 0)
@@ -145,6 +163,10 @@ private:
         alignas(T) unsigned char item[sizeof(T)];
     };
     static constexpr std::size_t kSlotBytes = sizeof(Slot) * Lanes * kLaneLength;
+    static_assert(sizeof(Slot) <= ZeroPagePool::kPageBytes, "a slot fits a page");
+    static constexpr std::uint32_t kSlotsPerPage =
+        std::min<std::uint32_t>(kLaneLength, ZeroPagePool::kPageBytes / sizeof(Slot));
+    static constexpr std::uint32_t kPagesPerLane = (kLaneLength + kSlotsPerPage - 1) / kSlotsPerPage;
 
     static std::uint32_t sequenceOf(const Slot& slot, std::uint32_t position)
     {
@@ -159,7 +181,7 @@ private:
     bool take(int lane, T& item)
     {
         const std::uint32_t position = m_read[lane].load(std::memory_order_relaxed);
-        Slot& slot = m_laneStart[lane][position & kIndexMask];
+        Slot& slot = *slotAt(lane, position);
         if (sequenceOf(slot, position) != position + 1)
             return false;
         T* held = std::launder(reinterpret_cast<T*>(slot.item));
@@ -183,8 +205,15 @@ private:
 
     std::atomic<std::uint32_t> m_read[Lanes];
     std::atomic<std::uint32_t> m_write[Lanes];
-    Slot* m_laneStart[Lanes];
+    Slot* slotAt(int lane, std::uint32_t position) const
+    {
+        const std::uint32_t index = position & kIndexMask;
+        return m_pages[lane][index / kSlotsPerPage] + index % kSlotsPerPage;
+    }
+
+    Slot* m_pages[Lanes][kPagesPerLane];
     Slot* m_slots;
+    int m_pooledLanes = 0;
     const T m_emptyItem{};
     int m_currentLane = 0;
     std::uint32_t m_remaining[Lanes];

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <random>
+#include <utility>
 #include <vector>
 
 namespace
@@ -170,6 +171,30 @@ TEST(Chorus, LevelZeroFadesToDryThenStops)
     // Once the cross-feed filters have rung out, the output is the input.
     for (std::size_t i = 4 * 16000; i < 4 * 18000; ++i)
         ASSERT_NEAR(out[i], in[i], 1e-3f) << i;
+}
+
+TEST(Chorus, SkippingSilenceThroughALevelRampEndsWherePlayingItWould)
+{
+    // The ramp takes 4800 host samples: a silence inside it and one past
+    // its end, to a level and down to none.
+    for (const auto& [level, silence] : {std::pair{70, 1000}, std::pair{70, 6000}, std::pair{0, 6000}})
+    {
+        auto played = makeChorus(48000.0f, 0, 1.3f, 2.5f, 40);
+        auto skipped = makeChorus(48000.0f, 0, 1.3f, 2.5f, 40);
+        for (Chorus* chorus : {static_cast<Chorus*>(played.get()), static_cast<Chorus*>(skipped.get())})
+            runConstant(*chorus, 0.0f, 6000);
+        played->setLevel(level);
+        skipped->setLevel(level);
+        std::vector<float> zeros(4 * std::size_t(silence), 0.0f);
+        const bool running = played->process(zeros.data(), zeros.data(), silence);
+        ASSERT_TRUE(skipped->skip(silence));
+        EXPECT_EQ(skipped->isRunning(), running) << level << " " << silence;
+        const std::vector<float> in = whiteNoise(std::size_t(3000) * 4, 9);
+        std::vector<float> expected(in.size()), out(in.size());
+        played->process(in.data(), expected.data(), 3000);
+        skipped->process(in.data(), out.data(), 3000);
+        EXPECT_EQ(out, expected) << level << " " << silence;
+    }
 }
 
 TEST(Chorus, LivesOnSixteenByteBoundaries)

@@ -510,6 +510,41 @@ TEST(EffectsSection, RestsInALongSilenceAndTheNextSoundStartsAsItWouldHave)
     EXPECT_GT(std::fabs(rested.left[echoAt]) + std::fabs(rested.left[echoAt + 1]), 1e-3);
 }
 
+TEST(EffectsSection, AFreshSectionRestsThroughItsSilentStartAndThenPlaysAsAnAwakeOne)
+{
+    constexpr float kRate = 48000.0f;
+    // The patch's settings come with the first block and restart the echo;
+    // the sound comes before it would have faded in, while it fades in
+    // (a 1/16-beat delay, 1500 samples), and after. The chorus ramps up to
+    // its level over the shorter silences.
+    struct Case
+    {
+        std::int64_t silence;
+        std::int64_t units;
+        std::int64_t length;
+    };
+    for (const Case& c : {Case{300, 4, 3}, Case{1000, 4, 3}, Case{1900, 16, 1}})
+    {
+        std::vector<VoiceEvent> events = fullChain(0);
+        events.push_back(integerEvent(Param::DelayUnits, c.units, 0));
+        events.push_back(integerEvent(Param::DelayLengthLeft, c.length, 0));
+        std::vector<float> mix = constantMix(c.silence, 0.0f);
+        const std::vector<float> burst = noiseMix(4800, 7, 0.2f);
+        mix.insert(mix.end(), burst.begin(), burst.end());
+        mix.resize(mix.size() + 4 * 48000, 0.0f);
+        SectionRun rested(kRate, 100);
+        SectionRun awake(kRate, 100);
+        rested.render(constantMix(100, 0.0f), events, fixedBlocks(100), 1, true);
+        EXPECT_TRUE(rested.section.isResting());
+        awake.render(constantMix(100, 0.0f), events, fixedBlocks(100));
+        rested.render(mix, {}, fixedBlocks(100), 1, true);
+        awake.render(mix, {}, fixedBlocks(100));
+        EXPECT_LT(maxDifference(rested.left, awake.left), 1e-6) << c.silence;
+        EXPECT_LT(maxDifference(rested.right, awake.right), 1e-6) << c.silence;
+        EXPECT_GT(*std::max_element(rested.left.begin(), rested.left.end()), 1e-3f);
+    }
+}
+
 TEST(EffectsSection, ARestingEchoHoldsNoMemoryBeyondItsFirstBlockAndWakesAsItWouldHave)
 {
     constexpr float kRate = 48000.0f;
