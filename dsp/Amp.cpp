@@ -8,10 +8,10 @@ constexpr int kTopSegment = AmpSettings::kLevels - 1;
 constexpr int kNeutralVelocity = 64;
 }
 
-Amp::Amp(const AmpSettings* settings)
+Amp::Amp(const AmpSettings* settings, Tables* tables)
     : m_pSettings(settings), m_releaseShape(false), m_startPending(false), m_gateHeld(false), m_sustainChanged(false),
-      m_level(0.0f), m_stage(kIdle), m_segment(0), m_stageSamples(0), m_rampCount(0), m_attackTable{},
-      m_decayTable{}, m_releaseTable{}, m_sustainTarget(1.0f), m_attackVelocity(kNeutralVelocity),
+      m_level(0.0f), m_stage(kIdle), m_segment(0), m_stageSamples(0), m_rampCount(0), m_pTables(tables),
+      m_sustainTarget(1.0f), m_attackVelocity(kNeutralVelocity),
       m_releaseVelocity(kNeutralVelocity), m_gainLeft(0.5f), m_gainRight(0.5f), m_targetLeft(0.5f),
       m_targetRight(0.5f), m_stepLeft(0.0f), m_stepRight(0.0f)
 {
@@ -36,7 +36,7 @@ void Amp::start(int velocity, float pan)
 {
     m_attackVelocity = static_cast<std::uint32_t>(velocity);
     m_releaseVelocity = m_attackVelocity;
-    m_pSettings->attackTable(velocity, m_attackTable);
+    m_pSettings->attackTable(velocity, m_pTables->attack);
     m_gateHeld = true;
     m_startPending = true;
     m_sustainTarget = m_pSettings->sustain;
@@ -75,19 +75,19 @@ void Amp::setPan(float pan)
 void Amp::attackChanged()
 {
     if (m_stage == kAttack)
-        m_pSettings->attackTable(static_cast<int>(m_attackVelocity), m_attackTable);
+        m_pSettings->attackTable(static_cast<int>(m_attackVelocity), m_pTables->attack);
 }
 
 void Amp::decayChanged()
 {
     if (m_stage != kIdle)
-        m_pSettings->decayTable(kNeutralVelocity, m_decayTable);
+        m_pSettings->decayTable(kNeutralVelocity, m_pTables->decay);
 }
 
 void Amp::releaseChanged()
 {
     if (m_stage != kIdle)
-        m_pSettings->releaseTable(static_cast<int>(m_releaseVelocity), m_releaseTable);
+        m_pSettings->releaseTable(static_cast<int>(m_releaseVelocity), m_pTables->release);
 }
 
 void Amp::sustainChanged()
@@ -135,7 +135,7 @@ int Amp::attack(const float* input, float* output, int count, bool accumulate)
     while (n < count)
     {
         const float limit = m_pSettings->levels[m_segment];
-        const float multiplier = m_attackTable[m_segment];
+        const float multiplier = m_pTables->attack[m_segment];
         while (n < count && m_level < limit)
         {
             m_level *= multiplier;
@@ -156,7 +156,7 @@ int Amp::attack(const float* input, float* output, int count, bool accumulate)
         }
         else
         {
-            m_pSettings->decayTable(kNeutralVelocity, m_decayTable);
+            m_pSettings->decayTable(kNeutralVelocity, m_pTables->decay);
             enter(kDecay);
         }
         break;
@@ -237,7 +237,7 @@ void Amp::render(const float* input, float* output, int count, bool accumulate)
         case kIdle:
             if (m_startPending)
             {
-                settings.attackTable(static_cast<int>(m_attackVelocity), m_attackTable);
+                settings.attackTable(static_cast<int>(m_attackVelocity), m_pTables->attack);
                 enter(kAttack);
                 continue;
             }
@@ -254,7 +254,7 @@ void Amp::render(const float* input, float* output, int count, bool accumulate)
             }
             if (!m_gateHeld)
             {
-                settings.decayTable(kNeutralVelocity, m_decayTable);
+                settings.decayTable(kNeutralVelocity, m_pTables->decay);
                 enter(kDecay);
                 continue;
             }
@@ -273,13 +273,13 @@ void Amp::render(const float* input, float* output, int count, bool accumulate)
             }
             if (!m_gateHeld)
             {
-                settings.decayTable(kNeutralVelocity, m_decayTable);
-                settings.releaseTable(static_cast<int>(m_releaseVelocity), m_releaseTable);
+                settings.decayTable(kNeutralVelocity, m_pTables->decay);
+                settings.releaseTable(static_cast<int>(m_releaseVelocity), m_pTables->release);
                 m_releaseShape = settings.release > settings.decay;
                 enter(kRelease);
                 continue;
             }
-            n += fall(input + n, output + 2 * n, count - n, accumulate, m_decayTable, m_sustainTarget);
+            n += fall(input + n, output + 2 * n, count - n, accumulate, m_pTables->decay, m_sustainTarget);
             if (!(m_level > m_sustainTarget))
             {
                 m_level = m_sustainTarget;
@@ -289,7 +289,7 @@ void Amp::render(const float* input, float* output, int count, bool accumulate)
         case kSustain:
             if (!m_gateHeld)
             {
-                settings.releaseTable(static_cast<int>(m_releaseVelocity), m_releaseTable);
+                settings.releaseTable(static_cast<int>(m_releaseVelocity), m_pTables->release);
                 enter(kRelease);
                 continue;
             }
@@ -307,7 +307,7 @@ void Amp::render(const float* input, float* output, int count, bool accumulate)
                 continue;
             }
             n += fall(input + n, output + 2 * n, count - n, accumulate,
-                      m_releaseShape ? m_decayTable : m_releaseTable, settings.floor());
+                      m_releaseShape ? m_pTables->decay : m_pTables->release, settings.floor());
             if (!(m_level > settings.floor()))
             {
                 m_level = 0.0f;

@@ -20,10 +20,24 @@ public:
         kAttack = 4,
     };
 
-    explicit Amp(const AmpSettings* settings = nullptr);
+    // The multipliers of one note's stages, made as the stages begin. Kept
+    // apart from the amplifier, so that a bank's tables take memory only
+    // for the voices that have played.
+    struct Tables
+    {
+        float attack[AmpSettings::kLevels];
+        float decay[AmpSettings::kLevels];
+        float release[AmpSettings::kLevels];
+    };
+
+    explicit Amp(const AmpSettings* settings = nullptr, Tables* tables = nullptr);
     ~Amp();
 
-    void bind(const AmpSettings* settings) { m_pSettings = settings; }
+    void bind(const AmpSettings* settings, Tables* tables)
+    {
+        m_pSettings = settings;
+        m_pTables = tables;
+    }
     // Idle and silent.
     void reset();
     // Gate-on with a velocity byte and a pan position (-1 left .. 1 right).
@@ -74,9 +88,7 @@ private:
     std::uint32_t m_segment;
     std::int64_t m_stageSamples;
     std::int64_t m_rampCount;
-    float m_attackTable[AmpSettings::kLevels];
-    float m_decayTable[AmpSettings::kLevels];
-    float m_releaseTable[AmpSettings::kLevels];
+    Tables* m_pTables;
     float m_sustainTarget;
     std::uint32_t m_attackVelocity;
     std::uint32_t m_releaseVelocity;

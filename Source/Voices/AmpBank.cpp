@@ -36,8 +36,8 @@ AmpBank::AmpBank()
         m_settings.panSteady = panSteadyLevelWide;
     else if (path == SimdPath::Avx2)
         m_settings.panSteady = panSteadyLevelAvx2;
-    for (Amp& amp : m_amps)
-        amp.bind(&m_settings);
+    for (int v = 0; v < kVoices; ++v)
+        m_amps[v].bind(&m_settings, &m_tables[v]);
 }
 
 AmpBank::~AmpBank() = default;

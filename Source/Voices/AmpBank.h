@@ -65,6 +65,8 @@ private:
     std::int64_t m_unisonMode;
     AmpSettings m_settings;
     Amp m_amps[kVoices];
+    // Left unwritten until a voice plays: idle voices' pages stay untouched.
+    Amp::Tables m_tables[kVoices];
     ControlCue<VoiceEvent>* m_pCue;
     VoiceEvent m_event;
     bool m_attackChanged;

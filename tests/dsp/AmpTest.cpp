@@ -21,7 +21,7 @@ struct AmpRig
         settings.decay = 0.2f;
         settings.release = 0.1f;
         settings.sustain = 0.5f;
-        amp.bind(&settings);
+        amp.bind(&settings, &tables);
     }
 
     // Renders n samples; returns the left output.
@@ -56,6 +56,7 @@ struct AmpRig
     }
 
     AmpSettings settings;
+    Amp::Tables tables;
     Amp amp;
 };
 }
