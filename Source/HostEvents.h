@@ -53,10 +53,12 @@ private:
 
     bool send();
 
+    // What every block touches first and together, so that the large
+    // arrays' pages stay untouched until events fill them.
     AudioEffectX* m_owner;
-    VstMidiEvent m_storage[kMaxEvents];
-    EventList m_list;
     int m_next = 0;
     int m_numEvents = 0;
     EventCue<QueuedMessage, 1, 11> m_queued;
+    EventList m_list;
+    VstMidiEvent m_storage[kMaxEvents];
 };

@@ -142,6 +142,27 @@ TEST(EventCue, WrapsAroundTheLaneManyTimes)
     EXPECT_EQ(expected, next);
 }
 
+// Queues share the pages of their lanes' first slots with queues closed
+// before them: a new one finds none of the old items.
+TEST(EventCue, AQueueMadeAfterOthersClosedStartsEmpty)
+{
+    for (int round = 0; round < 2; ++round)
+    {
+        std::vector<std::unique_ptr<Cue>> cues;
+        for (int i = 0; i < 8; ++i)
+        {
+            cues.push_back(std::make_unique<Cue>());
+            cues.back()->beginRead();
+            EXPECT_TRUE(cues.back()->pop().isEmpty()) << round;
+            for (int lane = 0; lane < 4; ++lane)
+                for (int k = 0; k < 100 + lane; ++k)
+                    ASSERT_TRUE(cues.back()->push(lane, event(k)));
+        }
+        cues[3]->beginRead();
+        EXPECT_EQ(drain(*cues[3]).size(), 406u);
+    }
+}
+
 // Every instance holds five of these queues: room that no item has reached
 // takes no memory.
 TEST(EventCue, HoldsNoMemoryForRoomNotYetUsed)
