@@ -187,7 +187,8 @@ void Zentrova::setSampleRate(float sampleRate)
     const float engineRate = supported ? sampleRate : kHighestSampleRate;
     m_rateSupported.store(supported, std::memory_order_relaxed);
     m_pVoice->setSampleRate(engineRate, !m_opening);
-    m_effectsSection.setSampleRate(engineRate);
+    // The rate an instance opens at is a default the host replaces.
+    m_effectsSection.setSampleRate(engineRate, !m_opening);
     m_pTempo->setSampleRate(engineRate);
 }
 

@@ -102,10 +102,10 @@ void KeyboardHandler::reset()
     std::fill(std::begin(m_secondKey), std::end(m_secondKey), -1);
     std::fill(std::begin(m_lastNote), std::end(m_lastNote), -1);
     m_activeGroups = 0;
+    m_keyList.clear();
+    m_soundList.clear();
     for (int channel = 0; channel < kNumChannels; ++channel)
     {
-        m_keyList[channel].clear();
-        m_soundList[channel].clear();
         m_chordRoot[channel] = -1;
         m_chordTransposition[channel] = 0;
         m_chordOrder[channel] = KeyboardDescriptor::kPlayOrder;
@@ -707,8 +707,7 @@ void KeyboardHandler::setArpeggio(std::int64_t value)
 void KeyboardHandler::setOrder(std::int64_t value)
 {
     const int order = value == 0 ? KeyboardDescriptor::kPitchOrder : KeyboardDescriptor::kPlayOrder;
-    for (KeyboardDescriptor& list : m_soundList)
-        list.setOrder(order);
+    m_soundList.setOrder(order);
     if (!m_programLoading && m_pChordLists)
     {
         for (int channel = 0; channel < kNumChannels; ++channel)

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "Source/Voices/Arpeggiator.h"
+#include "Source/Voices/ChannelLists.h"
 #include "Source/Voices/KeyboardDescriptor.h"
 #include "Source/Voices/VoiceEvent.h"
 #include "Source/queues/ControlCue.h"
@@ -177,8 +178,8 @@ private:
     // handler's groups until the next block sets them right.
     bool m_postsLost = false;
 
-    KeyboardDescriptor m_keyList[kNumChannels];
-    KeyboardDescriptor m_soundList[kNumChannels];
+    ChannelLists m_keyList;
+    ChannelLists m_soundList;
 
     int m_keyboardMode = kMono;
     int m_function = 0;

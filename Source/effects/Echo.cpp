@@ -407,7 +407,7 @@ void Echo::sleep()
 
 void Echo::passSilence(int64_t frames)
 {
-    if (!m_asleep || m_forgotten || frames <= 0)
+    if (!m_asleep || m_forgotten || frames <= 0 || m_channels[0].blocks.empty())
         return;
     bool steady = true;
     for (int c = 0; c < 2; ++c)
@@ -1003,7 +1003,7 @@ void Echo::settleMemory()
     publishHeldBlocks();
 }
 
-void Echo::setSampleRate(float rate)
+void Echo::setSampleRate(float rate, bool takeMemory)
 {
     {
         std::lock_guard<std::mutex> lock(m_memoryMutex);
@@ -1019,21 +1019,8 @@ void Echo::setSampleRate(float rate)
         // need them.
         m_firstLength = std::max<int64_t>(1, int64_t(2.0f * rate));
         m_blockLength = std::max<int64_t>(1, int64_t(rate));
-        for (Channel& channel : m_channels)
-        {
-            float* first = allocateBlock(m_firstLength);
-            if (!first)
-            {
-                releaseMemory();
-                m_sampleRate = 0.0f;
-                throw std::bad_alloc();
-            }
-            channel.blocks.push_back(Block{first, 0, m_firstLength});
-            channel.write = Pointer{0, m_firstLength};
-            channel.read = channel.write;
-            channel.filled = 0;
-            channel.idle = 0;
-        }
+        if (takeMemory)
+            takeFirstBlocks();
     }
 
     computeDelays(0, 1);
@@ -1045,12 +1032,43 @@ void Echo::setSampleRate(float rate)
     clear();
 }
 
+void Echo::takeFirstBlocks()
+{
+    for (Channel& channel : m_channels)
+    {
+        float* first = allocateBlock(m_firstLength);
+        if (!first)
+        {
+            releaseMemory();
+            m_sampleRate = 0.0f;
+            throw std::bad_alloc();
+        }
+        channel.blocks.push_back(Block{first, 0, m_firstLength});
+        channel.write = Pointer{0, m_firstLength};
+        channel.read = channel.write;
+        channel.filled = 0;
+        channel.idle = 0;
+    }
+}
+
 void Echo::clear()
 {
-    if (!(m_sampleRate > 0.0f) || m_channels[0].blocks.empty())
+    if (!(m_sampleRate > 0.0f))
         return;
     {
         std::lock_guard<std::mutex> lock(m_memoryMutex);
+        if (m_channels[0].blocks.empty())
+        {
+            // Left without memory, the echo passes its input through.
+            try
+            {
+                takeFirstBlocks();
+            }
+            catch (const std::bad_alloc&)
+            {
+                return;
+            }
+        }
         settleMemory();
     }
     for (int c = 0; c < 2; ++c)

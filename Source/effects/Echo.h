@@ -47,9 +47,10 @@ public:
     void setUnits(int64_t unitsPerBeat);
     void setLengthLeft(uint32_t units);
     void setLengthRight(uint32_t units);
-    // The engine rate. Sizes the memory for the current lengths; never call
-    // it on the audio thread.
-    void setSampleRate(float rate);
+    // The engine rate. Sizes the memory for the current lengths, or with
+    // takeMemory false leaves that to the next clear (a rate that is only a
+    // default until the host's comes); never call it on the audio thread.
+    void setSampleRate(float rate, bool takeMemory = true);
     // Zeroes the memory, sized for the current lengths, and starts from them
     // at once. Never on the audio thread.
     void clear();
@@ -188,6 +189,8 @@ private:
     void updateFollower();
     // With m_memoryMutex held, and no audio thread running.
     void settleMemory();
+    // The first block of each channel, under the memory lock.
+    void takeFirstBlocks();
     void serveFirstBlock(int c);
     void releaseMemory();
     void publishHeldBlocks();

@@ -50,11 +50,11 @@ EffectsSection::~EffectsSection()
     alignedFree(m_workBuffer);
 }
 
-void EffectsSection::setSampleRate(float rate)
+void EffectsSection::setSampleRate(float rate, bool takeMemory)
 {
     m_sampleRate = rate;
     m_chorus->setSampleRate(rate);
-    m_echo->setSampleRate(2.0f * rate);
+    m_echo->setSampleRate(2.0f * rate, takeMemory);
 }
 
 void EffectsSection::setBlockSize(int frames)

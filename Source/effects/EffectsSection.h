@@ -23,8 +23,9 @@ public:
     EffectsSection(const EffectsSection&) = delete;
     EffectsSection& operator=(const EffectsSection&) = delete;
 
-    // The host rate. Sizes the echo's memory: never on the audio thread.
-    void setSampleRate(float rate);
+    // The host rate. Sizes the echo's memory, or with takeMemory false
+    // leaves that to resume: never on the audio thread.
+    void setSampleRate(float rate, bool takeMemory = true);
     // The most host samples a block may bring.
     void setBlockSize(int frames);
     // Host thread, before resume: the patch's delay settings, which its

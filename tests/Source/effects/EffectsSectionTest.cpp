@@ -545,6 +545,21 @@ TEST(EffectsSection, AFreshSectionRestsThroughItsSilentStartAndThenPlaysAsAnAwak
     }
 }
 
+TEST(EffectsSection, AnEchoWhoseRateCameWithoutMemoryTakesItOnResume)
+{
+    constexpr float kRate = 48000.0f;
+    SectionRun run(kRate, 100);
+    run.section.setSampleRate(kRate, false);
+    EXPECT_EQ(run.section.getEcho().heldBlocks(), 0);
+    run.section.resume();
+    std::vector<float> mix = noiseMix(4800, 7, 0.2f);
+    mix.resize(mix.size() + 4 * 24000, 0.0f);
+    run.render(mix, fullChain(0), fixedBlocks(100));
+    // The echo of the burst, 3/4 beat at 120 per minute later.
+    const auto echo = std::max_element(run.left.begin() + 18000, run.left.begin() + 18000 + 4800);
+    EXPECT_GT(*echo, 1e-3f);
+}
+
 TEST(EffectsSection, ARestingEchoHoldsNoMemoryBeyondItsFirstBlockAndWakesAsItWouldHave)
 {
     constexpr float kRate = 48000.0f;
