@@ -405,6 +405,17 @@ void Echo::sleep()
     }
 }
 
+void Echo::startFadeIn(int c)
+{
+    Channel& channel = m_channels[c];
+    channel.read = locate(c, channel.delay);
+    channel.fadeCounter = m_fadeLength;
+    channel.state = FadeIn;
+    channel.currentDelay = channel.delay;
+    channel.pendingDelay = channel.delay;
+    channel.fade = 0.0f;
+}
+
 void Echo::passSilence(int64_t frames)
 {
     if (!m_asleep || m_forgotten || frames <= 0 || m_channels[0].blocks.empty())
@@ -423,14 +434,7 @@ void Echo::passSilence(int64_t frames)
             channel.filled = std::min(capacity(c), channel.filled + waited);
             left -= waited;
             if (channel.delay < channel.filled)
-            {
-                channel.read = locate(c, channel.delay);
-                channel.fadeCounter = m_fadeLength;
-                channel.state = FadeIn;
-                channel.currentDelay = channel.delay;
-                channel.pendingDelay = channel.delay;
-                channel.fade = 0.0f;
-            }
+                startFadeIn(c);
         }
         if (channel.state == FadeIn)
         {
@@ -555,12 +559,7 @@ void Echo::housekeeping(int c, int64_t remaining)
         }
         else if (channel.delay < channel.filled)
         {
-            channel.read = locate(c, channel.delay);
-            channel.fadeCounter = m_fadeLength;
-            channel.state = FadeIn;
-            channel.currentDelay = channel.delay;
-            channel.pendingDelay = channel.delay;
-            channel.fade = 0.0f;
+            startFadeIn(c);
         }
     }
     else if (channel.state == Steady && channel.delay != channel.currentDelay)

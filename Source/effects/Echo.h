@@ -185,6 +185,8 @@ private:
     bool dropLastBlock(int c);
     int64_t heardLate(int c) const;
     void housekeeping(int c, int64_t remaining);
+    // The read goes to the delay, whose memory then fades in.
+    void startFadeIn(int c);
     void updateFilters();
     void updateFollower();
     // With m_memoryMutex held, and no audio thread running.
