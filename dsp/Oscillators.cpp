@@ -7,6 +7,7 @@
 #include "dsp/WaveMipMap.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace
 {
@@ -42,11 +43,10 @@ void Oscillators::freeBuffers()
         m_pitch[o] = nullptr;
         m_pulseWidth[o] = nullptr;
     }
+    // One mapping holds the three sources' buffers.
+    zeroPagesFree(m_audio[0], std::size(m_audio) * kVoices * m_stride * sizeof(float));
     for (float*& buffer : m_audio)
-    {
-        zeroPagesFree(buffer, kVoices * m_stride * sizeof(float));
         buffer = nullptr;
-    }
 }
 
 void Oscillators::setBlockSize(int ticks)
@@ -61,8 +61,10 @@ void Oscillators::setBlockSize(int ticks)
         m_pulseWidth[o] = static_cast<std::int16_t*>(alignedCalloc(streamLength * sizeof(std::int16_t)));
     }
     // Untouched zero pages: a voice's audio takes memory only once it plays.
-    for (float*& buffer : m_audio)
-        buffer = static_cast<float*>(zeroPagesAllocate(kVoices * m_stride * sizeof(float)));
+    const std::size_t sourceFloats = kVoices * m_stride;
+    float* const audio = static_cast<float*>(zeroPagesAllocate(std::size(m_audio) * sourceFloats * sizeof(float)));
+    for (std::size_t source = 0; source < std::size(m_audio); ++source)
+        m_audio[source] = audio + source * sourceFloats;
     for (int v = 0; v < kVoices; ++v)
     {
         std::uint32_t seed = static_cast<std::uint32_t>(randomInt()) * 65536u;

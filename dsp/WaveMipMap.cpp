@@ -86,17 +86,18 @@ std::shared_ptr<const WaveMipMap::SharedTables> WaveMipMap::sharedTablesFor(floa
     for (int set = 0; set < kSharedSets; ++set)
     {
         builder.select(0, set < kBuiltInWaves ? set : kWaveAudioInput);
-        tables->stepped[set] = keep(builder.m_storage[0].get());
+        tables->stepped[set] = keep(builder.m_storage[0]);
         while (builder.rebuildPending())
             builder.rebuildStep();
-        tables->finished[set] = keep(builder.m_storage[0].get());
+        tables->finished[set] = keep(builder.m_storage[0]);
     }
     made.push_back(tables);
     return tables;
 }
 
 WaveMipMap::WaveMipMap(bool shareBuiltInWaves)
-    : m_shareBuiltInWaves(shareBuiltInWaves), m_tables{}, m_rebuildPending(false), m_pristine(false), m_totalSteps(0), m_stepCounter{0, 0},
+    : m_shareBuiltInWaves(shareBuiltInWaves), m_tables{}, m_storage{}, m_fftWork(nullptr),
+      m_forwardSpectrum(nullptr), m_paddedSpectrum(nullptr), m_rebuildPending(false), m_pristine(false), m_totalSteps(0), m_stepCounter{0, 0},
       m_bigLevels(0), m_rebuilding(0), m_busy(false), m_wave{}, m_waveFloats{}, m_sampleRate(-1.0f), m_storageTotal(0),
       m_currentWave{-2, -2}, m_levelIndex{}, m_stepTable{}
 {
@@ -172,11 +173,15 @@ void WaveMipMap::buildLayout(float hostRate)
 
     int biggest = m_bigLevels > 0 ? m_levels[0].size() : 512;
     m_ffts.clear();
-    m_fftWork = makeZeroPages<double>(static_cast<std::size_t>(biggest));
+    // Work of biggest doubles, then spectra of biggest / 2 and biggest
+    // floats.
+    const std::size_t work = static_cast<std::size_t>(biggest);
+    m_scratch = makeZeroPages<double>(work + (work / 2 + work + 1) / 2);
+    m_fftWork = m_scratch.get();
+    m_forwardSpectrum = reinterpret_cast<float*>(m_fftWork + work);
+    m_paddedSpectrum = m_forwardSpectrum + work / 2;
     for (int size = biggest; size >= 256; size /= 2)
-        m_ffts.push_back(std::make_unique<Fft>(size, m_fftWork.get()));
-    m_forwardSpectrum = makeZeroPages<float>(static_cast<std::size_t>(biggest / 2));
-    m_paddedSpectrum = makeZeroPages<float>(static_cast<std::size_t>(biggest));
+        m_ffts.push_back(std::make_unique<Fft>(size, m_fftWork));
 }
 
 void WaveMipMap::allocateTables()
@@ -185,10 +190,12 @@ void WaveMipMap::allocateTables()
     m_busy = false;
     if (m_shareBuiltInWaves)
         m_shared = sharedTablesFor(m_sampleRate);
+    m_storageBlock = makeZeroPages<float>(kOscillators * m_storageTotal);
+    for (int o = 0; o < kOscillators; ++o)
+        m_storage[o] = m_storageBlock.get() + o * m_storageTotal;
     for (int o = 0; o < kOscillators; ++o)
     {
         m_stepCounter[o] = m_totalSteps;
-        m_storage[o] = makeZeroPages<float>(m_storageTotal);
         select(o, -1);
     }
 }
@@ -244,7 +251,7 @@ void WaveMipMap::fillStepped(int oscillator)
     for (int l = 0; l < levelCount(); ++l)
     {
         const Level& level = m_levels[l];
-        float* table = m_storage[oscillator].get() + level.offset;
+        float* table = m_storage[oscillator] + level.offset;
         int repeat = level.size() / 256;
         for (int i = 0; i < 256; ++i)
             for (int r = 0; r < repeat; ++r)
@@ -266,7 +273,7 @@ void WaveMipMap::inverseToLevel(int oscillator, int levelIndex, const float* spe
 {
     const Level& level = m_levels[levelIndex];
     const int size = level.size();
-    float* table = m_storage[oscillator].get() + level.offset;
+    float* table = m_storage[oscillator] + level.offset;
     fftOfSize(size).inverse(spectrum, table);
     for (int i = 0; i < size; ++i)
         table[i] *= scale;
@@ -277,8 +284,8 @@ void WaveMipMap::rebuildSmallLevels(int oscillator, int size)
 {
     // From the base wave's 256-point spectrum, kept to each level's limit;
     // 1 / 256 restores the wave's own amplitude at either size.
-    const float* forward = m_forwardSpectrum.get();
-    float* padded = m_paddedSpectrum.get();
+    const float* forward = m_forwardSpectrum;
+    float* padded = m_paddedSpectrum;
     for (int l = m_bigLevels; l < levelCount(); ++l)
     {
         if (m_levels[l].size() != size)
@@ -307,8 +314,8 @@ void WaveMipMap::rebuildStep()
     const int s = m_stepCounter[o];
     const int n = m_bigLevels;
     const float* wave = m_waveFloats[o];
-    float* padded = m_paddedSpectrum.get();
-    float* forward = m_forwardSpectrum.get();
+    float* padded = m_paddedSpectrum;
+    float* forward = m_forwardSpectrum;
     // A built-in wave takes its finished levels at the steps that would have
     // made them.
     const bool shared = sharedWave(o) != nullptr;

@@ -105,12 +105,16 @@ private:
     // in the instance's own storage and scratch memory, zero pages that take
     // no memory until a user wave is chosen.
     const float* m_tables[kOscillators][kPitchSteps];
-    ZeroPages<float> m_storage[kOscillators];
+    // Each oscillator's tables, in one mapping.
+    ZeroPages<float> m_storageBlock;
+    float* m_storage[kOscillators];
     std::vector<std::unique_ptr<Fft>> m_ffts;
-    // One rebuild step runs at a time: every size works in the same memory.
-    ZeroPages<double> m_fftWork;
-    ZeroPages<float> m_forwardSpectrum;
-    ZeroPages<float> m_paddedSpectrum;
+    // One rebuild step runs at a time: every size works in the same memory,
+    // the three parts of one mapping.
+    ZeroPages<double> m_scratch;
+    double* m_fftWork;
+    float* m_forwardSpectrum;
+    float* m_paddedSpectrum;
 
     bool m_rebuildPending;
     // The tables are as the last allocation left them: nothing selected or

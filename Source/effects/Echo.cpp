@@ -1028,7 +1028,9 @@ void Echo::setSampleRate(float rate, bool takeMemory)
     m_fadeLength = std::max<int64_t>(1, int64_t(kFadeSeconds * rate));
     m_fadeStep = 1.0f / float(m_fadeLength);
     m_shrinkAfter = int64_t(kShrinkSeconds * rate);
-    clear();
+    // Without memory the next clear takes it and starts from silence.
+    if (takeMemory)
+        clear();
 }
 
 void Echo::takeFirstBlocks()
