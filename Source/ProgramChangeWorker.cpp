@@ -70,6 +70,10 @@ public:
             // Without a thread program changes wait in their slots.
             return;
         }
+        // Named here rather than by the thread itself, so that it carries
+        // its name from the moment start returns, however late it first runs.
+        // A name lets a user (and our tests) tell it from the host's threads.
+        pthread_setname_np(m_thread.native_handle(), "zentrova-pc");
         m_running.store(true, std::memory_order_release);
         // Requests left before the thread ran.
         sem_post(&m_wake);
@@ -121,8 +125,6 @@ private:
 
     void run()
     {
-        // A name lets a user (and our tests) tell it from the host's threads.
-        pthread_setname_np(pthread_self(), "zentrova-pc");
         for (;;)
         {
             while (sem_wait(&m_wake) != 0 && errno == EINTR)

@@ -153,11 +153,27 @@ struct Kernels
 
     // Each lane's index, worked out from the phase in general registers:
     // cheaper than taking it out of a vector, which costs a store and
-    // reloads or a shuffle for every lane.
-    static inline void indices(std::uint32_t phase, std::uint32_t step, std::uint32_t indexMask, std::uint32_t* at)
+    // reloads or a shuffle for every lane. Every lane adds its own offset
+    // (j steps, from laneOffsets) to the group's phase: lanes that each add
+    // one step to the last would make a chain as long as the group.
+    static inline void indices(std::uint32_t phase, const std::uint32_t* offsets, std::uint32_t indexMask,
+                               std::uint32_t* at)
     {
         for (int j = 0; j < kLanes; ++j)
-            at[j] = ((phase + static_cast<std::uint32_t>(j) * step) >> 16) & indexMask;
+            at[j] = ((phase + offsets[j]) >> 16) & indexMask;
+    }
+
+    struct LaneOffsets
+    {
+        alignas(64) std::uint32_t value[kLanes];
+    };
+
+    // Written out of the vector, so that the compiler keeps them apart.
+    static inline LaneOffsets laneOffsets(const CubicConstants& k)
+    {
+        LaneOffsets offsets;
+        F::storeInt(offsets.value, k.laneSteps);
+        return offsets;
     }
 
     // The table positions of a group's first, middle and last lanes,
@@ -404,11 +420,12 @@ struct Kernels
                                   std::uint32_t phase, std::uint32_t step, std::uint32_t indexMask)
     {
         const CubicConstants k = cubicConstants(constants, step, indexMask);
+        const LaneOffsets offsets = laneOffsets(k);
         Int phases = F::addInt(F::seti(phase), k.laneSteps);
         for (std::int64_t n = groups; n > 0; --n)
         {
             std::uint32_t at[kLanes];
-            indices(phase, step, indexMask, at);
+            indices(phase, offsets.value, indexMask, at);
             const Points y = rowPoints(table, at);
             F::store(output, cubic(y.y0, y.y1, y.y2, y.y3, fraction(phases, k), k));
             output += kLanes;
@@ -423,6 +440,7 @@ struct Kernels
                                        std::uint32_t indexMask, std::uint32_t offset)
     {
         const CubicConstants k = cubicConstants(constants, step, indexMask);
+        const LaneOffsets offsets = laneOffsets(k);
         Int phases = F::addInt(F::seti(phase), k.laneSteps);
         const std::uint32_t range = indexRange(indexMask);
         const std::uint64_t position = phase & ((range << 16) | 0xFFFFu);
@@ -438,7 +456,7 @@ struct Kernels
             {
                 std::uint32_t at[kLanes];
                 for (int j = 0; j < kLanes; ++j)
-                    at[j] = (from + static_cast<std::uint32_t>(j) * step) >> 16;
+                    at[j] = (from + offsets.value[j]) >> 16;
                 const Points d = rowDifferences(table + first, at, table + otherFirst, at);
                 F::store(output, cubic(d.y0, d.y1, d.y2, d.y3, fraction(phases, k), k));
                 output += kLanes;
@@ -450,7 +468,7 @@ struct Kernels
         for (std::int64_t n = groups; n > 0; --n)
         {
             std::uint32_t at[kLanes], otherAt[kLanes];
-            indices(phase, step, indexMask, at);
+            indices(phase, offsets.value, indexMask, at);
             for (int j = 0; j < kLanes; ++j)
                 otherAt[j] = (at[j] + offset) & indexMask;
             const Points d = rowDifferences(table, at, table, otherAt);
