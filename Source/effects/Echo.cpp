@@ -1060,7 +1060,8 @@ void Echo::clear()
         std::lock_guard<std::mutex> lock(m_memoryMutex);
         if (m_channels[0].blocks.empty())
         {
-            // Left without memory, the echo passes its input through.
+            // The rate came without memory: it comes now. Should the system
+            // have none, the echo passes its input through.
             try
             {
                 takeFirstBlocks();

@@ -168,6 +168,12 @@ private:
         std::min<std::uint32_t>(kLaneLength, ZeroPagePool::kPageBytes / sizeof(Slot));
     static constexpr std::uint32_t kPagesPerLane = (kLaneLength + kSlotsPerPage - 1) / kSlotsPerPage;
 
+    Slot* slotAt(int lane, std::uint32_t position) const
+    {
+        const std::uint32_t index = position & kIndexMask;
+        return m_pages[lane][index / kSlotsPerPage] + index % kSlotsPerPage;
+    }
+
     static std::uint32_t sequenceOf(const Slot& slot, std::uint32_t position)
     {
         return slot.sequence.load(std::memory_order_acquire) + (position & kIndexMask);
@@ -205,12 +211,6 @@ private:
 
     std::atomic<std::uint32_t> m_read[Lanes];
     std::atomic<std::uint32_t> m_write[Lanes];
-    Slot* slotAt(int lane, std::uint32_t position) const
-    {
-        const std::uint32_t index = position & kIndexMask;
-        return m_pages[lane][index / kSlotsPerPage] + index % kSlotsPerPage;
-    }
-
     Slot* m_pages[Lanes][kPagesPerLane];
     Slot* m_slots;
     int m_pooledLanes = 0;
