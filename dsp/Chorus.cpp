@@ -53,16 +53,21 @@ bool Chorus::process(const float* in, float* out, int n)
     {
         int ramp = m_rampRemaining;
         processBlocks(in, out, ramp);
-        m_dryStep = 0.0f;
-        m_lpStep = 0.0f;
-        m_wetStep = 0.0f;
-        onRampEnd();
+        endRamp();
         processBlocks(in + 4 * ramp, out + 4 * ramp, n - ramp);
-        m_rampRemaining = 0;
-        if (m_level == 0)
-            m_running = false;
     }
     return m_running;
+}
+
+void Chorus::endRamp()
+{
+    m_dryStep = 0.0f;
+    m_lpStep = 0.0f;
+    m_wetStep = 0.0f;
+    onRampEnd();
+    m_rampRemaining = 0;
+    if (m_level == 0)
+        m_running = false;
 }
 
 void Chorus::skipRamp(int n)
@@ -77,17 +82,9 @@ void Chorus::skipRamp(int n)
         m_wetGain += m_wetStep;
     }
     if (ramp == 0 || ramp < m_rampRemaining)
-    {
         m_rampRemaining -= ramp;
-        return;
-    }
-    m_dryStep = 0.0f;
-    m_lpStep = 0.0f;
-    m_wetStep = 0.0f;
-    onRampEnd();
-    m_rampRemaining = 0;
-    if (m_level == 0)
-        m_running = false;
+    else
+        endRamp();
 }
 
 void Chorus::processBlocks(const float* in, float* out, int n)

@@ -45,6 +45,8 @@ protected:
     // Moves a level ramp on by n host samples of silence, as processing them
     // would.
     void skipRamp(int n);
+    // The gains stay where the ramp left them.
+    void endRamp();
     struct Preset
     {
         float inputHpFrequency;

@@ -97,9 +97,9 @@ std::shared_ptr<const WaveMipMap::SharedTables> WaveMipMap::sharedTablesFor(floa
 
 WaveMipMap::WaveMipMap(bool shareBuiltInWaves)
     : m_shareBuiltInWaves(shareBuiltInWaves), m_tables{}, m_storage{}, m_fftWork(nullptr),
-      m_forwardSpectrum(nullptr), m_paddedSpectrum(nullptr), m_rebuildPending(false), m_pristine(false), m_totalSteps(0), m_stepCounter{0, 0},
-      m_bigLevels(0), m_rebuilding(0), m_busy(false), m_wave{}, m_waveFloats{}, m_sampleRate(-1.0f), m_storageTotal(0),
-      m_currentWave{-2, -2}, m_levelIndex{}, m_stepTable{}
+      m_forwardSpectrum(nullptr), m_paddedSpectrum(nullptr), m_rebuildPending(false), m_pristine(false),
+      m_totalSteps(0), m_stepCounter{0, 0}, m_bigLevels(0), m_rebuilding(0), m_busy(false), m_wave{},
+      m_waveFloats{}, m_sampleRate(-1.0f), m_storageTotal(0), m_currentWave{-2, -2}, m_levelIndex{}, m_stepTable{}
 {
 }
 

@@ -4,30 +4,24 @@
 
 ChannelLists::~ChannelLists()
 {
-    for (int channel = 0; channel < kChannels; ++channel)
-        if ((m_made & (1u << channel)) != 0)
-            list(channel)->~KeyboardDescriptor();
+    forEachMade([](KeyboardDescriptor& list) { list.~KeyboardDescriptor(); });
 }
 
 void ChannelLists::clear()
 {
-    for (int channel = 0; channel < kChannels; ++channel)
-        if ((m_made & (1u << channel)) != 0)
-            list(channel)->clear();
+    forEachMade([](KeyboardDescriptor& list) { list.clear(); });
 }
 
 void ChannelLists::setOrder(int order)
 {
     m_order = order;
-    for (int channel = 0; channel < kChannels; ++channel)
-        if ((m_made & (1u << channel)) != 0)
-            list(channel)->setOrder(order);
+    forEachMade([order](KeyboardDescriptor& list) { list.setOrder(order); });
 }
 
 void ChannelLists::make(int channel)
 {
-    KeyboardDescriptor* made = ::new (static_cast<void*>(m_storage[channel])) KeyboardDescriptor;
-    made->setOrder(m_order);
+    KeyboardDescriptor* created = ::new (static_cast<void*>(m_storage[channel])) KeyboardDescriptor;
+    created->setOrder(m_order);
     m_made |= 1u << channel;
 }
 

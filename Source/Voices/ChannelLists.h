@@ -21,13 +21,13 @@ public:
     // Makes the channel's list if it is not there yet.
     KeyboardDescriptor& operator[](int channel)
     {
-        if ((m_made & (1u << channel)) == 0)
+        if (!made(channel))
             make(channel);
         return *list(channel);
     }
     const KeyboardDescriptor& operator[](int channel) const
     {
-        return (m_made & (1u << channel)) != 0 ? *list(channel) : empty();
+        return made(channel) ? *list(channel) : empty();
     }
 
     void clear();
@@ -35,6 +35,14 @@ public:
     void setOrder(int order);
 
 private:
+    bool made(int channel) const { return (m_made & (1u << channel)) != 0; }
+    template <typename Action>
+    void forEachMade(Action action)
+    {
+        for (int channel = 0; channel < kChannels; ++channel)
+            if (made(channel))
+                action(*list(channel));
+    }
     void make(int channel);
     KeyboardDescriptor* list(int channel) const;
     static const KeyboardDescriptor& empty();

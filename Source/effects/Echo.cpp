@@ -439,6 +439,8 @@ void Echo::passSilence(int64_t frames)
         if (channel.state == FadeIn)
         {
             const int64_t faded = std::min(left, channel.fadeCounter);
+            // Sample by sample, as the kernel adds it: the fade ends where
+            // it would have. At most one fade's length per restart.
             for (int64_t i = 0; i < faded; ++i)
                 channel.fade += m_fadeStep;
             channel.fadeCounter -= faded;

@@ -168,7 +168,7 @@ void EffectsSection::process(ControlCue<VoiceEvent>& cue, const float* mix, floa
         }
         if (m_resting && mixSilent)
         {
-            if (m_effectsActive != 0 && (m_activeMask & EchoInChain) != 0 && m_workBuffer)
+            if (echoInChain())
                 m_echo->passSilence(2 * static_cast<std::int64_t>(end - position));
             if (replace)
             {
@@ -185,7 +185,7 @@ void EffectsSection::process(ControlCue<VoiceEvent>& cue, const float* mix, floa
     watchForRest(outLeft, outRight, frames, mixSilent);
     // An echo out of the chain is restarted before it sounds again, and a
     // resting one was forgotten: meanwhile its memory is not held.
-    if (m_resting || m_effectsActive == 0 || (m_activeMask & EchoInChain) == 0 || !m_workBuffer)
+    if (m_resting || !echoInChain())
         m_echo->sleep();
 }
 
@@ -223,6 +223,11 @@ void EffectsSection::watchForRest(const float* outLeft, const float* outRight, i
     // What the chain still holds is forgotten, so that the next sound starts
     // from exact zero rather than from the dust of the last one.
     rest();
+}
+
+bool EffectsSection::echoInChain() const
+{
+    return m_effectsActive != 0 && (m_activeMask & EchoInChain) != 0 && m_workBuffer;
 }
 
 void EffectsSection::updateActiveMask()

@@ -59,6 +59,8 @@ private:
     void applyEvent(const VoiceEvent& event);
     void processStretch(const float* mix, float* outLeft, float* outRight, int from, int to, int replace);
     void updateActiveMask();
+    // The chain runs the echo (with the section awake).
+    bool echoInChain() const;
     // Counts the block's quiet samples and comes to rest once enough are.
     void watchForRest(const float* outLeft, const float* outRight, int frames, bool mixSilent);
     void rest();
