@@ -221,6 +221,16 @@ void measureInstances(const Options& options, const BenchmarkSubject& ours, cons
     std::fflush(stdout);
 }
 
+// Ours and, when there is one, the peer, their runs taken in turn.
+std::pair<VoiceBenchmark::Result, VoiceBenchmark::Result> measurePair(const BenchmarkSubject& ours,
+                                                                      const BenchmarkSubject* peer,
+                                                                      const VoiceBenchmark::Case& c, int repeats)
+{
+    if (peer == nullptr)
+        return {VoiceBenchmark::best(ours, c, repeats), VoiceBenchmark::Result()};
+    return VoiceBenchmark::bestOfBoth(ours, *peer, c, repeats);
+}
+
 int measure(const Options& options, Figures& figures)
 {
     BenchmarkHome home;
@@ -260,14 +270,12 @@ int measure(const Options& options, Figures& figures)
     {
         VoiceBenchmark::Case c = mainCase;
         c.voices = voices;
-        const VoiceBenchmark::Result r = VoiceBenchmark::best(ours, c, options.repeats);
+        const auto [r, p] = measurePair(ours, withPeer ? &peer : nullptr, c, options.repeats);
         std::printf("%-6d | %-5d %6.2f %8.1f %8.1f %8.1f %8.1f %5.1f%% |", voices, r.notes, r.cpuPercent,
                     r.nsPerVoiceSample, r.medianBlockUs, r.p99BlockUs, r.maxBlockUs,
                     100.0 * r.maxBlockUs / r.blockBudgetUs);
-        VoiceBenchmark::Result p;
         if (withPeer)
         {
-            p = VoiceBenchmark::best(peer, c, options.repeats);
             std::printf(" %-5d %6.2f %8.1f %8.1f %8.1f %8.1f | %.3f", p.notes, p.cpuPercent, p.nsPerVoiceSample,
                         p.medianBlockUs, p.p99BlockUs, p.maxBlockUs, r.cpuPercent / p.cpuPercent);
         }
@@ -303,13 +311,12 @@ int measure(const Options& options, Figures& figures)
                                                {48000.0, 512, 128, options.seconds, 0.0}};
         for (const VoiceBenchmark::Case& c : others)
         {
-            const VoiceBenchmark::Result r = VoiceBenchmark::best(ours, c, options.repeats);
+            const auto [r, p] = measurePair(ours, withPeer ? &peer : nullptr, c, options.repeats);
             std::printf("%-6.0f %-5d | %6.2f %8.1f %8.1f %8.1f %8.1f %5.1f%% |", c.sampleRate, c.blockSize,
                         r.cpuPercent, r.nsPerVoiceSample, r.medianBlockUs, r.p99BlockUs, r.maxBlockUs,
                         100.0 * r.maxBlockUs / r.blockBudgetUs);
             if (withPeer)
             {
-                const VoiceBenchmark::Result p = VoiceBenchmark::best(peer, c, options.repeats);
                 std::printf(" %6.2f | %.3f", p.cpuPercent, r.cpuPercent / p.cpuPercent);
             }
             std::printf("\n");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tools/BenchmarkSubject.h"
@@ -54,4 +55,9 @@ public:
     // Runs the case repeats times and keeps, figure by figure, the best
     // value: the one least disturbed by the rest of the machine.
     static Result best(const BenchmarkSubject& subject, const Case& benchmarkCase, int repeats);
+
+    // The same for two subjects, their runs taken in turn: a stretch in which
+    // the machine runs slow then falls on both, not on one of them only.
+    static std::pair<Result, Result> bestOfBoth(const BenchmarkSubject& first, const BenchmarkSubject& second,
+                                                const Case& benchmarkCase, int repeats);
 };
