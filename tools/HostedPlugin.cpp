@@ -242,6 +242,7 @@ VstIntPtr HostedPlugin::hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 
 
 VstIntPtr HostedPlugin::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt)
 {
+    if (m_settings.recordCalls)
     {
         std::lock_guard<std::mutex> lock(registryMutex);
         m_hostCalls.push_back(opcode);

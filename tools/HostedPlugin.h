@@ -16,6 +16,9 @@ struct HostSettings
     double tempo = 120.0;
     int timeSignatureNumerator = 4;
     int timeSignatureDenominator = 4;
+    // Whether the host records the instance's calls (for tests): the
+    // benchmarks leave it off, as the record costs a lock per call.
+    bool recordCalls = true;
 };
 
 // One plug-in instance driven by this program as its VST 2.4 host: loads

@@ -107,6 +107,7 @@ VoiceBenchmark::Result VoiceBenchmark::run(const BenchmarkSubject& subject, cons
     HostSettings settings;
     settings.sampleRate = benchmarkCase.sampleRate;
     settings.blockSize = benchmarkCase.blockSize;
+    settings.recordCalls = false;
     HostedPlugin plugin(subject.path, settings);
     Result result;
     result.patch = applySettings(plugin, subject.patch(benchmarkCase.voices));
