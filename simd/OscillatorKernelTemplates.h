@@ -422,6 +422,28 @@ struct Kernels
         const CubicConstants k = cubicConstants(constants, step, indexMask);
         const LaneOffsets offsets = laneOffsets(k);
         Int phases = F::addInt(F::seti(phase), k.laneSteps);
+        const std::uint32_t range = indexRange(indexMask);
+        const std::uint64_t position = phase & ((range << 16) | 0xFFFFu);
+        const std::uint64_t end = position + static_cast<std::uint64_t>(groups * kLanes - 1) * step;
+        if (groups > 0 && (end >> 16) <= range)
+        {
+            // No index wraps: all lie at their offsets from the first, and
+            // none needs the mask.
+            const float* first = table + (position >> 16);
+            std::uint32_t from = static_cast<std::uint32_t>(position) & 0xFFFFu;
+            for (std::int64_t n = groups; n > 0; --n)
+            {
+                std::uint32_t at[kLanes];
+                for (int j = 0; j < kLanes; ++j)
+                    at[j] = (from + offsets.value[j]) >> 16;
+                const Points y = rowPoints(first, at);
+                F::store(output, cubic(y.y0, y.y1, y.y2, y.y3, fraction(phases, k), k));
+                output += kLanes;
+                phases = F::addInt(phases, k.advance);
+                from += kLanes * step;
+            }
+            return phase + static_cast<std::uint32_t>(groups) * kLanes * step;
+        }
         for (std::int64_t n = groups; n > 0; --n)
         {
             std::uint32_t at[kLanes];
