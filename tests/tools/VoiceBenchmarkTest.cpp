@@ -84,3 +84,29 @@ TEST(VoiceBenchmark, AShortRunHoldsTheNotesAndEndsInSilence)
     EXPECT_GE(result.waveChangeMaxUs, result.medianBlockUs);
     EXPECT_GE(result.lateSilenceCpuPercent, 0.0);
 }
+
+TEST(VoiceBenchmark, AHostThatKeepsNoRecordOfCallsStillAnswersThem)
+{
+    TemporaryHome home;
+    HostSettings settings;
+    settings.blockSize = 64;
+    settings.recordCalls = false;
+    HostedPlugin plugin(ZENTROVA_INSTRUMENT_PLUGIN_PATH, settings);
+    plugin.resume();
+    std::vector<float> left(64), right(64);
+    float* outputs[2] = {left.data(), right.data()};
+    float* inputs[2] = {nullptr, nullptr};
+    std::vector<VstMidiEvent> events(1);
+    events[0].type = kVstMidiType;
+    events[0].byteSize = sizeof(VstMidiEvent);
+    events[0].midiData[0] = static_cast<char>(0x90);
+    events[0].midiData[1] = 60;
+    events[0].midiData[2] = 100;
+    for (int block = 0; block < 20; ++block)
+    {
+        plugin.processBlock(events, inputs, outputs, 64);
+        events.clear();
+    }
+    EXPECT_TRUE(plugin.hostCalls().empty());
+    EXPECT_GT(*std::max_element(left.begin(), left.end()), 0.0f) << "the note sounds";
+}
