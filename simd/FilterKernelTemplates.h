@@ -157,6 +157,52 @@ constexpr int pairsOf()
     return sizeof(V) / sizeof(__m128);
 }
 
+// The one-register type of a vector type's family; each unit names its own.
+template <class V>
+struct OneRegister;
+
+template <>
+struct OneRegister<V1>
+{
+    using type = V1;
+};
+
+template <>
+struct OneRegister<V2>
+{
+    using type = V1;
+};
+
+template <>
+struct OneRegister<V4>
+{
+    using type = V1;
+};
+
+template <class V>
+using One = typename OneRegister<V>::type;
+
+// A vector's first register: of a value splat over all of them, the value.
+template <class V>
+KERNEL_INLINE One<V> firstOf(const V& x)
+{
+    return {x.a};
+}
+
+// All of a vector's registers taken together, lane for lane.
+template <class V, class Operation>
+KERNEL_INLINE One<V> fold(const V& x, Operation operation)
+{
+    using O = One<V>;
+    constexpr int registers = sizeof(V) / sizeof(O);
+    if constexpr (registers == 1)
+        return O{x.a};
+    else if constexpr (registers == 2)
+        return operation(O{x.a}, O{x.b});
+    else
+        return operation(operation(O{x.a}, O{x.b}), operation(O{x.c}, O{x.d}));
+}
+
 KERNEL_INLINE __m128 laneMask(int a, int b, int c, int d)
 {
     return _mm_castsi128_ps(_mm_setr_epi32(a, b, c, d));
@@ -249,17 +295,44 @@ KERNEL_INLINE V pass(Lanes<V>& s, V x, const Limits<V>& k)
 // zero: a pass is then the same without them, and the chain from one pass
 // to the next is much shorter. The extremes are watched, and a stretch that
 // came near a limit is filtered again in full.
+//
+// A group's registers share one register per extreme (the limits are the
+// same in all of them): the watch then holds three registers, not three
+// per register of the group, and leaves them to the state. Folding maxima
+// or minima may lose a NaN; a NaN anywhere in a quick pass ends in the
+// band-pass integrators, though, and stays there, and those are checked
+// at the end.
 template <class V>
 struct Watch
 {
-    V integrators, highPasses, lowest;
+    One<V> integrators, highPasses, lowest;
 };
 
 template <class V>
 KERNEL_INLINE Watch<V> startWatch(const Limits<V>& k)
 {
-    return {k.lowPassIntegratorLower, k.highPassLower, k.lowPassIntegratorUpper};
+    return {firstOf(k.lowPassIntegratorLower), firstOf(k.highPassLower), firstOf(k.lowPassIntegratorUpper)};
 }
+
+// Functors, not functions: a function passed by its address may not be
+// inlined, and a call in the loop would spill every register.
+struct Highest
+{
+    template <class O>
+    KERNEL_INLINE O operator()(O x, O y) const
+    {
+        return maxOf(x, y);
+    }
+};
+
+struct Lowest
+{
+    template <class O>
+    KERNEL_INLINE O operator()(O x, O y) const
+    {
+        return minOf(x, y);
+    }
+};
 
 template <int UseA, int UseB, bool Quick, class V>
 KERNEL_INLINE V pass(Lanes<V>& s, V x, const Limits<V>& k, Watch<V>& w)
@@ -283,9 +356,9 @@ KERNEL_INLINE V pass(Lanes<V>& s, V x, const Limits<V>& k, Watch<V>& w)
     const V b = sub(s.bandPassIntegrators, k.bandPassBias);
     s.bandPassOutputs = b;
     s.overshoots = splat<V>(_mm_setzero_ps());
-    w.integrators = maxOf(w.integrators, s.bandPassIntegrators);
-    w.highPasses = maxOf(w.highPasses, h);
-    w.lowest = minOf(w.lowest, minOf(minOf(l, b), h));
+    w.integrators = maxOf(w.integrators, fold(s.bandPassIntegrators, Highest()));
+    w.highPasses = maxOf(w.highPasses, fold(h, Highest()));
+    w.lowest = minOf(w.lowest, fold(minOf(minOf(l, b), h), Lowest()));
     const V a = UseA == kLowPass ? l : (UseA == kBandPass ? b : h);
     if (UseA == UseB)
         return a;
@@ -295,11 +368,15 @@ KERNEL_INLINE V pass(Lanes<V>& s, V x, const Limits<V>& k, Watch<V>& w)
 // Each lane's band-pass integrator below its upper limit, its high-pass within its
 // limits and its outputs above their floors (the band-pass floor is the
 // highest of those, and also lies above the integrators' lower limit less
-// the bias). Any NaN fails.
+// the bias). Any NaN fails: in the integrators at the end, where a NaN of
+// the stretch ends, and in the extremes.
 template <class V>
-KERNEL_INLINE bool withinLimits(const Watch<V>& w, const Limits<V>& k)
+KERNEL_INLINE bool withinLimits(const Watch<V>& w, const Limits<V>& k, const Lanes<V>& s)
 {
     for (int j = 0; j < pairsOf<V>(); ++j)
+        if (_mm_movemask_ps(_mm_cmpord_ps(member(s.bandPassIntegrators, j).a, _mm_setzero_ps())) != 15)
+            return false;
+    for (int j = 0; j < pairsOf<One<V>>(); ++j)
     {
         const __m128 ok =
             _mm_and_ps(_mm_and_ps(_mm_cmple_ps(member(w.integrators, j).a, member(k.lowPassIntegratorUpper, j).a),
@@ -537,7 +614,7 @@ void run(Lanes<V>& state, PairIo* pairs, std::int64_t steps)
                 runFourPole<UseA, UseB, true>(s, k, io, stretch, w);
             else
                 runParallel<UseA, UseB, true>(s, k, io, stretch, w);
-            done = withinLimits(w, k);
+            done = withinLimits(w, k, s);
             if (!done)
             {
                 s = before;

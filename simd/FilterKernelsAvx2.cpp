@@ -157,6 +157,24 @@ KERNEL_INLINE Y4 join<Y4>(const V1* x)
 }
 
 template <>
+struct OneRegister<Y1>
+{
+    using type = Y1;
+};
+
+template <>
+struct OneRegister<Y2>
+{
+    using type = Y1;
+};
+
+template <>
+struct OneRegister<Y4>
+{
+    using type = Y1;
+};
+
+template <>
 struct QuickStretches<Y2>
 {
     static constexpr bool value = true;

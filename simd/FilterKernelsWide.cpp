@@ -178,6 +178,24 @@ KERNEL_INLINE Z4 join<Z4>(const V1* x)
 {
     return {quarters(x), quarters(x + 4), quarters(x + 8), quarters(x + 12)};
 }
+
+template <>
+struct OneRegister<Z1>
+{
+    using type = Z1;
+};
+
+template <>
+struct OneRegister<Z2>
+{
+    using type = Z1;
+};
+
+template <>
+struct OneRegister<Z4>
+{
+    using type = Z1;
+};
 } // namespace
 
 static_assert(sizeof(Z4) / sizeof(__m128) == kFilterWidePairs, "one wide group is sixteen pairs");

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <limits>
 
 using namespace filtertest;
 
@@ -79,6 +81,18 @@ TEST(DualFilterSse, MatchesThePortableFilterAcrossChangesOfModeAndMask)
 
 namespace
 {
+// Bit for bit, but any NaN matches any other: which NaN an operation
+// passes on may differ between instruction sets.
+bool sameSamples(const std::vector<float>& a, const std::vector<float>& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (!(std::isnan(a[i]) && std::isnan(b[i])) && std::memcmp(&a[i], &b[i], sizeof(float)) != 0)
+            return false;
+    return true;
+}
+
 // Thirty-one pairs: groups of every size of the path, and one alone.
 void expectGroupsMatchPairsAlone(SimdPath path)
 {
@@ -92,7 +106,13 @@ void expectGroupsMatchPairsAlone(SimdPath path)
         std::vector<int> masks;
         for (int p = 0; p < pairs; ++p)
         {
-            const PairRun run = randomRun(rng, samples, 1.0f);
+            PairRun run = randomRun(rng, samples, 1.0f);
+            // A NaN and an infinity from a host's input: whatever the
+            // filter makes of them, a group makes the same.
+            if (p == 5)
+                run.in[0][300] = std::numeric_limits<float>::quiet_NaN();
+            if (p == 9)
+                run.in[1][700] = std::numeric_limits<float>::infinity();
             alone.push_back(run);
             together.push_back(run);
             single.push_back(makeFilter(Variant::Sse));
@@ -136,8 +156,8 @@ void expectGroupsMatchPairsAlone(SimdPath path)
         {
             const std::string what = std::string(modeNames[std::min(mode, 8)]) + " pair " + std::to_string(p) + " " +
                                      SystemInfo::simdPathName(path);
-            EXPECT_EQ(alone[p].out[0], together[p].out[0]) << what;
-            EXPECT_EQ(alone[p].out[1], together[p].out[1]) << what;
+            for (int slot = 0; slot < 2; ++slot)
+                EXPECT_TRUE(sameSamples(alone[p].out[slot], together[p].out[slot])) << what << " slot " << slot;
         }
     }
 }
