@@ -30,16 +30,19 @@ enum Output
 struct V1
 {
     __m128 a;
+    using One = V1;
 };
 
 struct V2
 {
     __m128 a, b;
+    using One = V1;
 };
 
 struct V4
 {
     __m128 a, b, c, d;
+    using One = V1;
 };
 
 // One operation's overloads for the vector types of one, two and four
@@ -157,30 +160,9 @@ constexpr int pairsOf()
     return sizeof(V) / sizeof(__m128);
 }
 
-// The one-register type of a vector type's family; each unit names its own.
+// The one-register type of a vector type's family.
 template <class V>
-struct OneRegister;
-
-template <>
-struct OneRegister<V1>
-{
-    using type = V1;
-};
-
-template <>
-struct OneRegister<V2>
-{
-    using type = V1;
-};
-
-template <>
-struct OneRegister<V4>
-{
-    using type = V1;
-};
-
-template <class V>
-using One = typename OneRegister<V>::type;
+using One = typename V::One;
 
 // A vector's first register: of a value splat over all of them, the value.
 template <class V>

@@ -21,16 +21,19 @@ namespace
 struct Y1
 {
     __m256 a;
+    using One = Y1;
 };
 
 struct Y2
 {
     __m256 a, b;
+    using One = Y1;
 };
 
 struct Y4
 {
     __m256 a, b, c, d;
+    using One = Y1;
 };
 
 // x + y and x - y as y * 1 + x and -(y * 1) + x: the product is exact, so
@@ -155,24 +158,6 @@ KERNEL_INLINE Y4 join<Y4>(const V1* x)
 {
     return {halves(x), halves(x + 2), halves(x + 4), halves(x + 6)};
 }
-
-template <>
-struct OneRegister<Y1>
-{
-    using type = Y1;
-};
-
-template <>
-struct OneRegister<Y2>
-{
-    using type = Y1;
-};
-
-template <>
-struct OneRegister<Y4>
-{
-    using type = Y1;
-};
 
 template <>
 struct QuickStretches<Y2>

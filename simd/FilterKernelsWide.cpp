@@ -21,16 +21,19 @@ namespace
 struct Z1
 {
     __m512 a;
+    using One = Z1;
 };
 
 struct Z2
 {
     __m512 a, b;
+    using One = Z1;
 };
 
 struct Z4
 {
     __m512 a, b, c, d;
+    using One = Z1;
 };
 
 KERNEL_INLINE __m512 andBits(__m512 x, __m512 y)
@@ -178,24 +181,6 @@ KERNEL_INLINE Z4 join<Z4>(const V1* x)
 {
     return {quarters(x), quarters(x + 4), quarters(x + 8), quarters(x + 12)};
 }
-
-template <>
-struct OneRegister<Z1>
-{
-    using type = Z1;
-};
-
-template <>
-struct OneRegister<Z2>
-{
-    using type = Z1;
-};
-
-template <>
-struct OneRegister<Z4>
-{
-    using type = Z1;
-};
 } // namespace
 
 static_assert(sizeof(Z4) / sizeof(__m128) == kFilterWidePairs, "one wide group is sixteen pairs");
