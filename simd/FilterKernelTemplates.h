@@ -735,7 +735,12 @@ void runPairs(PairIo* io, std::int64_t currentSteps, std::int64_t newSteps, std:
     const V1 inactiveLanes[4] = {{laneMask(-1, -1, -1, -1)}, {laneMask(0, -1, 0, -1)}, {laneMask(-1, 0, -1, 0)},
                                  {laneMask(0, 0, 0, 0)}};
     for (int j = 0; j < pairs; ++j)
-        storeState(io[j].state, select(inactiveLanes[io[j].mask & 3], loadState(io[j].state), part(s, j)));
+    {
+        if ((io[j].mask & 3) == 3)
+            storeState(io[j].state, part(s, j));
+        else
+            storeState(io[j].state, select(inactiveLanes[io[j].mask & 3], loadState(io[j].state), part(s, j)));
+    }
 }
 
 template <int UseA, int UseB, bool FourPole, int Mask>
