@@ -245,9 +245,7 @@ void VoiceState::writeOutputs(int t, const GroupModulation& group)
                 std::clamp((affected ? static_cast<float>(m_auxSum) * 9.6542615e-5f : 0.0f) +
                                2.0f * static_cast<float>(osc.pulseWidth[i]) - 100.0f,
                            0.0f, 98.0f);
-            // A phase within 0..2 keeps this between 10 and 1015: there is
-            // nothing to saturate.
-            width = static_cast<std::int64_t>((depth * triangle + 50.0f) * 10.24f + 0.5f);
+            width = truncate((depth * triangle + 50.0f) * 10.24f + 0.5f);
         }
         else
         {
