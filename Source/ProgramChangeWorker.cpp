@@ -84,7 +84,7 @@ public:
         std::unique_lock<std::mutex> lock(m_mutex);
         m_served.wait(lock, [&] {
             return !m_running.load(std::memory_order_acquire) || m_stopping ||
-                   (m_busy != client && !client->hasProgramChangeRequest());
+                   (m_busy != client && !client->hasProgramChangeRequest() && !client->hasMemoryRequest());
         });
     }
 

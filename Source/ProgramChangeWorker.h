@@ -32,8 +32,8 @@ public:
     static void detach(Client* client);
     // Starts the thread when it is not running.
     static void start();
-    // Waits until the client's request, if any, has been served (returns at
-    // once while no thread runs).
+    // Waits until the client's requests, if any, have been served (returns
+    // at once while no thread runs).
     static void waitUntilServed(const Client* client);
     // Any thread, the audio thread included: never waits, allocates nothing
     // and takes no lock. False when no thread runs to be woken.

@@ -160,16 +160,23 @@ void Zentrova::resume()
     m_effectsSection.prepareEcho(value(Param::DelayTempo), value(Param::DelayUnits), value(Param::DelayLengthLeft),
                                  value(Param::DelayLengthRight));
     m_effectsSection.resume();
+    // Opening leaves the voices' buffers without memory. The worker gives
+    // them theirs once the instance has played a little, so that a host
+    // opening many instances is not slowed by it, and the audio thread need
+    // not take them at the first chord.
+    m_samplesBeforeVoicePages.store(kSamplesBeforeVoicePages, std::memory_order_relaxed);
 }
 
 bool Zentrova::hasMemoryRequest() const
 {
-    return m_effectsSection.hasMemoryRequest();
+    return m_effectsSection.hasMemoryRequest() || m_voicePagesWanted.load(std::memory_order_acquire);
 }
 
 void Zentrova::serveMemoryRequest()
 {
     m_effectsSection.serveMemory();
+    if (m_voicePagesWanted.exchange(false, std::memory_order_acq_rel))
+        m_pVoice->prefaultBuffers();
 }
 
 void Zentrova::setSampleRate(float sampleRate)
@@ -214,6 +221,11 @@ void Zentrova::setBlockSize(VstInt32 blockSize)
         m_mixBuffer = nullptr;
     }
     m_controlTickPhase = 0;
+    // The worker must not be giving memory to buffers about to be freed.
+    m_voicePagesWanted.store(false, std::memory_order_release);
+    m_samplesBeforeVoicePages.store(0, std::memory_order_relaxed);
+    if (!m_opening)
+        ProgramChangeWorker::waitUntilServed(this);
     m_pVoice->setBlockSize(blockSize);
     m_effectsSection.setBlockSize(blockSize);
     // A host that sets only the block size plays at the default rate.
@@ -251,6 +263,17 @@ void Zentrova::processInPieces(float** inputs, float** outputs, VstInt32 sampleF
             std::fill(outputs[1], outputs[1] + sampleFrames, 0.0f);
         }
         return;
+    }
+    const int beforeVoicePages = m_samplesBeforeVoicePages.load(std::memory_order_relaxed);
+    if (beforeVoicePages > 0)
+    {
+        const int left = std::max(beforeVoicePages - sampleFrames, 0);
+        m_samplesBeforeVoicePages.store(left, std::memory_order_relaxed);
+        if (left == 0)
+        {
+            m_voicePagesWanted.store(true, std::memory_order_release);
+            ProgramChangeWorker::wake();
+        }
     }
     const bool audible = m_rateSupported.load(std::memory_order_relaxed);
     const VstInt32 numInputs = inputs ? std::min(m_effect.numInputs, kMaxInputs) : 0;

@@ -109,9 +109,10 @@ public:
     // it at a later block start. A later program change replaces a request
     // not yet taken.
     virtual void onMidiProgramChange(int program, VstInt32 time);
-    // Host threads: waits until the MIDI program change asked for last has
-    // been made.
-    void waitForMidiProgramChange();
+    // Host threads: waits until the worker has served what this instance
+    // asked of it: the MIDI program change asked for last, the echo's memory,
+    // the voices' buffers.
+    void waitForWorker();
     // Moves through the current bank's programs, wrapping at its ends.
     virtual void stepProgram(int delta);
     virtual void getParameterDisplayName(VstInt32 index, char* text);
@@ -244,7 +245,7 @@ private:
     // The worker's side of a MIDI program change.
     bool hasProgramChangeRequest() const override;
     void serveProgramChangeRequest() override;
-    // The worker's side of the echo's memory.
+    // The worker's side of the echo's memory and the voices' buffers.
     bool hasMemoryRequest() const override;
     void serveMemoryRequest() override;
     void changeMidiProgram(int bank, int program);
@@ -325,6 +326,11 @@ private:
     // The constructor's default rate builds no wave tables: the host's
     // own rate would replace them at once.
     bool m_opening = true;
+    // The worker is to give the voices' buffers their memory, once this
+    // many samples have been processed since resuming (0: not asked).
+    static constexpr int kSamplesBeforeVoicePages = 2048;
+    std::atomic<int> m_samplesBeforeVoicePages{0};
+    std::atomic<bool> m_voicePagesWanted{false};
     // Audio thread: the block's releases did not all fit and everything was
     // released; a program frame on the keyboard lane is open.
     bool m_keyboardOverflow = false;

@@ -337,7 +337,7 @@ void Zentrova::stopMidiProgramChanges()
     ProgramChangeWorker::detach(this);
 }
 
-void Zentrova::waitForMidiProgramChange()
+void Zentrova::waitForWorker()
 {
     ProgramChangeWorker::waitUntilServed(this);
 }

@@ -1,5 +1,6 @@
 #include "dsp/AlignedMemory.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -49,4 +50,22 @@ void zeroPagesFree(void* p, std::size_t n)
 {
     if (p != nullptr)
         munmap(p, n);
+}
+
+void zeroPagesPrefault(void* p, std::size_t n)
+{
+#ifdef MADV_POPULATE_WRITE
+    // A page per call: the system holds the process's map while it works,
+    // and another instance opening meanwhile waits to map its memory.
+    constexpr std::size_t kStep = 4096;
+    char* const begin = static_cast<char*>(p);
+    for (std::size_t done = 0; p != nullptr && done < n; done += kStep)
+    {
+        if (madvise(begin + done, std::min(kStep, n - done), MADV_POPULATE_WRITE) != 0)
+            return;
+    }
+#else
+    (void)p;
+    (void)n;
+#endif
 }

@@ -70,6 +70,11 @@ void FilterBank::resizeSegmentList(std::uint32_t capacity)
     m_segmentCount = 0;
 }
 
+void FilterBank::prefaultBuffers() const
+{
+    zeroPagesPrefault(m_outputs, kVoices * static_cast<std::size_t>(m_outputStride) * sizeof(float));
+}
+
 void FilterBank::releaseBuffers()
 {
     alignedFree(m_streams);

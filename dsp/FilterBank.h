@@ -55,6 +55,9 @@ public:
     // records: the voice engine's 128 records, whose mixer outputs are set;
     // fills in their filter parameter streams and filter outputs.
     void assignVoiceBuffers(VoiceBuffers* records);
+    // Any thread but the audio thread, between block-size changes: gives the
+    // voices' buffers their memory, so that a first chord faults no pages.
+    void prefaultBuffers() const;
 
     // renderMask: two words, bit v % 64 of word v / 64 set when voice v
     // sounds in this block. carry: engine samples of the tick in progress still to be

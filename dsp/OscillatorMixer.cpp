@@ -69,6 +69,11 @@ void OscillatorMixer::freeBuffers()
     m_outputStorage = nullptr;
 }
 
+void OscillatorMixer::prefaultBuffers() const
+{
+    zeroPagesPrefault(m_outputStorage, kVoices * m_stride * sizeof(float));
+}
+
 void OscillatorMixer::setBlockSize(int ticks)
 {
     freeBuffers();

@@ -28,6 +28,9 @@ public:
     // Writes each voice's gain and output pointers and takes its oscillator
     // pointers, so the oscillators' records must be filled first.
     void assignVoiceBuffers(VoiceBuffers* records);
+    // Any thread but the audio thread, between block-size changes: gives the
+    // voices' buffers their memory, so that a first chord faults no pages.
+    void prefaultBuffers() const;
     // count engine samples from `carry` samples before the block start, for
     // the voices in the 128-bit mask (voice v: bit v % 64 of word v / 64).
     void process(int count, int carry, const std::uint64_t* renderMask);

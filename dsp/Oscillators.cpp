@@ -49,6 +49,11 @@ void Oscillators::freeBuffers()
         buffer = nullptr;
 }
 
+void Oscillators::prefaultBuffers() const
+{
+    zeroPagesPrefault(m_audio[0], std::size(m_audio) * kVoices * m_stride * sizeof(float));
+}
+
 void Oscillators::setBlockSize(int ticks)
 {
     freeBuffers();

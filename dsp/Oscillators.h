@@ -49,6 +49,9 @@ public:
     void setBlockSize(int ticks);
     // Writes each voice's pitch, pulse width and audio pointers.
     void assignVoiceBuffers(VoiceBuffers* records) const;
+    // Any thread but the audio thread, between block-size changes: gives the
+    // voices' buffers their memory, so that a first chord faults no pages.
+    void prefaultBuffers() const;
     void setAudioInput(AudioInput* input) { m_pAudioInput = input; }
 
     virtual void reset();

@@ -146,6 +146,13 @@ void Voice::prepareWaves()
     m_wavesStale = false;
 }
 
+void Voice::prefaultBuffers() const
+{
+    m_pOscillators->prefaultBuffers();
+    m_pMixer->prefaultBuffers();
+    m_filterBank.prefaultBuffers();
+}
+
 void Voice::setBlockSize(int frames)
 {
     if (frames == m_blockSize || frames <= 0)

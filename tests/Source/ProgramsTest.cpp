@@ -115,7 +115,7 @@ protected:
     {
         sendMidi(zentrova(), {midiEvent(0, 0xC0 | channel, program)});
         render();
-        zentrova().waitForMidiProgramChange();
+        zentrova().waitForWorker();
     }
 
     void programChangeWithoutWaiting(int program)
@@ -432,7 +432,7 @@ TEST_P(Programs, MidiProgramChangesPlayTheMidiBankTablesPatches)
     EXPECT_EQ(enginePatchName(), "P000");
 
     sendMidi(zentrova(), {midiEvent(3, 0xC4, 5)});
-    zentrova().waitForMidiProgramChange();
+    zentrova().waitForWorker();
     EXPECT_EQ(zentrova().getCurrentBank().address, at("Pads/"));
     EXPECT_EQ(currentProgram(), 3);
     EXPECT_EQ(currentName(), "P003");
@@ -443,11 +443,11 @@ TEST_P(Programs, MidiProgramChangesPlayTheMidiBankTablesPatches)
     render();
 
     sendMidi(zentrova(), {midiEvent(0, 0xB0, 0, 1), midiEvent(1, 0xC0, 5)});
-    zentrova().waitForMidiProgramChange();
+    zentrova().waitForWorker();
     render();
     EXPECT_EQ(currentName(), "P001") << "bank select picks the table's bank";
     sendMidi(zentrova(), {midiEvent(0, 0xB0, 0, 0x85), midiEvent(1, 0xC0, 5)});
-    zentrova().waitForMidiProgramChange();
+    zentrova().waitForWorker();
     render();
     EXPECT_EQ(zentrova().getMidiBank(), 1) << "a bank above the table is ignored";
     EXPECT_EQ(currentName(), "P001");
@@ -478,7 +478,7 @@ TEST_P(Programs, AMidiProgramChangeNeverWaitsForABusyLibrary)
         EXPECT_EQ(currentName(), before) << "the library is busy: the change waits";
         holder.release();
     }
-    zentrova().waitForMidiProgramChange();
+    zentrova().waitForWorker();
     EXPECT_EQ(currentName(), "P002") << "made once the library is free";
     sendMidi(zentrova(), {});
     EXPECT_EQ(enginePatchName(), "P002") << "played from the next block start";
