@@ -22,7 +22,6 @@ Zentrova::Zentrova(audioMasterCallback audioMaster, const Flavour& flavour)
 {
     for (std::atomic<std::int32_t>& parameter : m_midiControllerMap)
         parameter.store(-1, std::memory_order_relaxed);
-    std::fill(std::begin(m_lastControllerEvent), std::end(m_lastControllerEvent), -1);
     std::fill(std::begin(m_groupLevels), std::end(m_groupLevels), 0.0f);
     std::fill(std::begin(m_groupMasks), std::end(m_groupMasks), 0);
 

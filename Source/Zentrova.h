@@ -320,8 +320,10 @@ private:
     // outputs, and the outputs rendered at an unsupported rate.
     float* m_scratch = nullptr;
     std::atomic<bool> m_rateSupported{true};
-    // Per list of MIDI events: the place of each controller's last event,
-    // -1 for none; see coalescingSlot.
+    // Per list of MIDI events: the place of each controller's last event;
+    // see coalescingSlot. A list sets the slot of each of its controllers
+    // before it reads one, so the slots are never cleared, and their pages
+    // take memory only once MIDI controllers come.
     std::int32_t m_lastControllerEvent[kCoalescingSlots];
     // The constructor's default rate builds no wave tables: the host's
     // own rate would replace them at once.

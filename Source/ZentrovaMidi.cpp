@@ -66,7 +66,6 @@ VstInt32 Zentrova::processEvents(VstEvents* events)
         {
             if (m_lastControllerEvent[slot] != i)
                 continue;
-            m_lastControllerEvent[slot] = -1;
         }
         // Events stamped before the block (as some hosts send them) are taken
         // as its first sample, events beyond it as its last.

@@ -41,9 +41,16 @@ void ChorusIntReference::processChunk(const float* in, float* out, int n)
     const int frames = 2 * n;
 
     // Input pass: the whole chunk is consumed before any output is written.
+    // The filters run on copies, which stay in registers: through the
+    // members every sample would wait for the last one's stores, which the
+    // buffer writes might have overwritten.
     float dryGain = m_dryGain;
     float lpGain = m_lpGain;
     uint32_t write = m_writeIndex;
+    OnePoleFilter toneLeft = m_toneLeft;
+    OnePoleFilter toneRight = m_toneRight;
+    TwoPoleFilter inputHpLeft = m_inputHpLeft;
+    TwoPoleFilter inputHpRight = m_inputHpRight;
     for (int i = 0; i < n; ++i)
     {
         for (int j = 0; j < 2; ++j)
@@ -52,15 +59,19 @@ void ChorusIntReference::processChunk(const float* in, float* out, int n)
             const float left = in[2 * f];
             const float right = in[2 * f + 1];
             float* frame = m_delayLine + 2 * (write & kDelayMask);
-            m_dryValues[2 * f] = dryGain * (left + lpGain * m_toneLeft.process(left));
-            frame[1] = m_inputHpLeft.processHighPass(left);
-            m_dryValues[2 * f + 1] = dryGain * (right + lpGain * m_toneRight.process(right));
-            frame[0] = m_inputHpRight.processHighPass(right);
+            m_dryValues[2 * f] = dryGain * (left + lpGain * toneLeft.process(left));
+            frame[1] = inputHpLeft.processHighPass(left);
+            m_dryValues[2 * f + 1] = dryGain * (right + lpGain * toneRight.process(right));
+            frame[0] = inputHpRight.processHighPass(right);
             --write;
         }
         dryGain += m_dryStep;
         lpGain += m_lpStep;
     }
+    m_toneLeft = toneLeft;
+    m_toneRight = toneRight;
+    m_inputHpLeft = inputHpLeft;
+    m_inputHpRight = inputHpRight;
     m_dryGain = dryGain;
     m_lpGain = lpGain;
     m_writeIndex = write & kDelayMask;
@@ -150,6 +161,10 @@ void ChorusIntReference::readTaps(int n)
 template <int Mode>
 void ChorusIntReference::mixOutput(float* out, int frames)
 {
+    // On copies, as in the input pass.
+    TwoPoleFilter crossLeft = m_crossLeft;
+    TwoPoleFilter crossRight = m_crossRight;
+    const float crossAmount = m_crossAmount;
     for (int f = 0; f < frames; ++f)
     {
         const float* t = m_tapValues + 4 * f;
@@ -159,20 +174,22 @@ void ChorusIntReference::mixOutput(float* out, int frames)
         float right;
         if (Mode == 1)
         {
-            left = t[0] + dryLeft - m_crossAmount * m_crossLeft.processHighPass(t[1]);
-            right = t[1] + dryRight - m_crossAmount * m_crossRight.processHighPass(t[0]);
+            left = t[0] + dryLeft - crossAmount * crossLeft.processHighPass(t[1]);
+            right = t[1] + dryRight - crossAmount * crossRight.processHighPass(t[0]);
         }
         else if (Mode == 3)
         {
-            left = t[0] + dryLeft + t[1] - m_crossLeft.processHighPass(t[2]);
-            right = t[2] + dryRight + t[3] - m_crossRight.processHighPass(t[0]);
+            left = t[0] + dryLeft + t[1] - crossLeft.processHighPass(t[2]);
+            right = t[2] + dryRight + t[3] - crossRight.processHighPass(t[0]);
         }
         else
         {
-            left = t[0] + dryLeft + t[2] - m_crossLeft.processHighPass(t[1]);
-            right = t[1] + dryRight + t[3] - m_crossRight.processHighPass(t[0]);
+            left = t[0] + dryLeft + t[2] - crossLeft.processHighPass(t[1]);
+            right = t[1] + dryRight + t[3] - crossRight.processHighPass(t[0]);
         }
         out[2 * f] = left;
         out[2 * f + 1] = right;
     }
+    m_crossLeft = crossLeft;
+    m_crossRight = crossRight;
 }

@@ -66,7 +66,27 @@ struct EchoRun
 template <int Fam, unsigned Flags>
 void echoKernel(const float* in, float* out, int64_t frames, EchoRun& run)
 {
-    float* feedbackSource = run.feedbackSource;
+    // The run's lanes, filters and feedback on copies, which stay in
+    // registers: through their homes every sample would wait for the last
+    // one's stores, which the delay line's writes might have overwritten.
+    EchoLane lanes[2] = {run.lanes[0], run.lanes[1]};
+    TwoPoleFilter highPass[2];
+    TwoPoleFilter lowPass[2];
+    for (int c = 0; c < 2; ++c)
+    {
+        if (Flags & HighPassOn)
+            highPass[c] = *lanes[c].highPass;
+        if (Flags & LowPassOn)
+            lowPass[c] = *lanes[c].lowPass;
+    }
+    float feedbackSource[2] = {run.feedbackSource[0], run.feedbackSource[1]};
+    float writtenPeak = run.writtenPeak;
+    float envelope = run.envelope;
+    const float attack = run.attack;
+    const float release = run.release;
+    const float duckDepth = run.duckDepth;
+    const float duckOffset = run.duckOffset;
+    const int feedbackMode = run.feedbackMode;
     for (int64_t i = 0; i < frames; ++i)
     {
         // Both inputs are read first, so the echo may run in place.
@@ -74,20 +94,20 @@ void echoKernel(const float* in, float* out, int64_t frames, EchoRun& run)
         float g = 1.0f;
         if (Flags & GateOn)
         {
-            float d = std::max(std::fabs(x[0]), std::fabs(x[1])) - run.envelope + 1e-16f;
-            run.envelope += (std::fabs(d) + d) * run.attack + (d - std::fabs(d)) * run.release;
-            g = std::min(run.envelope, 1.0f) * run.duckDepth + run.duckOffset;
+            float d = std::max(std::fabs(x[0]), std::fabs(x[1])) - envelope + 1e-16f;
+            envelope += (std::fabs(d) + d) * attack + (d - std::fabs(d)) * release;
+            g = std::min(envelope, 1.0f) * duckDepth + duckOffset;
         }
         for (int c = 0; c < 2; ++c)
         {
-            EchoLane& lane = run.lanes[c];
+            EchoLane& lane = lanes[c];
             const float w = g * lane.wet;
             float v = x[c];
             if (Flags & HighPassOn)
-                v = lane.highPass->processHighPass(v);
-            v += (feedbackSource[c ^ run.feedbackMode] - 1e-16f) * lane.feedback;
+                v = highPass[c].processHighPass(v);
+            v += (feedbackSource[c ^ feedbackMode] - 1e-16f) * lane.feedback;
             *--lane.write = v;
-            run.writtenPeak = std::max(run.writtenPeak, std::fabs(v));
+            writtenPeak = std::max(writtenPeak, std::fabs(v));
             float r;
             if (Fam == SteadyFamily)
             {
@@ -104,13 +124,24 @@ void echoKernel(const float* in, float* out, int64_t frames, EchoRun& run)
             }
             // The offset keeps the low-pass's ringing out of denormal range.
             if (Flags & LowPassOn)
-                r = lane.lowPass->process(r + 1e-16f);
+                r = lowPass[c].process(r + 1e-16f);
             feedbackSource[c] = r + 1e-16f;
             out[c] = x[c] * (1.0f - w) + w * r;
         }
         in += 2;
         out += 2;
     }
+    for (int c = 0; c < 2; ++c)
+    {
+        if (Flags & HighPassOn)
+            *lanes[c].highPass = highPass[c];
+        if (Flags & LowPassOn)
+            *lanes[c].lowPass = lowPass[c];
+        run.lanes[c] = lanes[c];
+        run.feedbackSource[c] = feedbackSource[c];
+    }
+    run.writtenPeak = writtenPeak;
+    run.envelope = envelope;
 }
 
 using EchoKernel = void (*)(const float*, float*, int64_t, EchoRun&);
