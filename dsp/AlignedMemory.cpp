@@ -58,10 +58,15 @@ void zeroPagesPrefault(void* p, std::size_t n)
     // A page per call: the system holds the process's map while it works,
     // and another instance opening meanwhile waits to map its memory.
     constexpr std::size_t kStep = 4096;
-    char* const begin = static_cast<char*>(p);
-    for (std::size_t done = 0; p != nullptr && done < n; done += kStep)
+    if (p == nullptr || n == 0)
+        return;
+    const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(p);
+    const std::uintptr_t first = start & ~std::uintptr_t(kStep - 1);
+    char* const begin = reinterpret_cast<char*>(first);
+    const std::size_t length = n + (start - first);
+    for (std::size_t done = 0; done < length; done += kStep)
     {
-        if (madvise(begin + done, std::min(kStep, n - done), MADV_POPULATE_WRITE) != 0)
+        if (madvise(begin + done, std::min(kStep, length - done), MADV_POPULATE_WRITE) != 0)
             return;
     }
 #else

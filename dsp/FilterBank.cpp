@@ -70,9 +70,16 @@ void FilterBank::resizeSegmentList(std::uint32_t capacity)
     m_segmentCount = 0;
 }
 
-void FilterBank::prefaultBuffers() const
+void FilterBank::prefaultBuffers(int firstVoice) const
 {
-    zeroPagesPrefault(m_outputs, kVoices * static_cast<std::size_t>(m_outputStride) * sizeof(float));
+    const std::size_t stride = static_cast<std::size_t>(m_outputStride);
+    if (m_outputs != nullptr)
+        zeroPagesPrefault(m_outputs + firstVoice * stride, (kVoices - firstVoice) * stride * sizeof(float));
+}
+
+std::size_t FilterBank::voiceBufferBytes() const
+{
+    return static_cast<std::size_t>(m_outputStride) * sizeof(float);
 }
 
 void FilterBank::releaseBuffers()

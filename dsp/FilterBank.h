@@ -56,8 +56,11 @@ public:
     // fills in their filter parameter streams and filter outputs.
     void assignVoiceBuffers(VoiceBuffers* records);
     // Any thread but the audio thread, between block-size changes: gives the
-    // voices' buffers their memory, so that a first chord faults no pages.
-    void prefaultBuffers() const;
+    // buffers of voices firstVoice to the last their memory, so that a first
+    // chord faults no pages.
+    void prefaultBuffers(int firstVoice) const;
+    // What prefaultBuffers gives each voice.
+    std::size_t voiceBufferBytes() const;
 
     // renderMask: two words, bit v % 64 of word v / 64 set when voice v
     // sounds in this block. carry: engine samples of the tick in progress still to be

@@ -69,9 +69,15 @@ void OscillatorMixer::freeBuffers()
     m_outputStorage = nullptr;
 }
 
-void OscillatorMixer::prefaultBuffers() const
+void OscillatorMixer::prefaultBuffers(int firstVoice) const
 {
-    zeroPagesPrefault(m_outputStorage, kVoices * m_stride * sizeof(float));
+    if (m_outputStorage != nullptr)
+        zeroPagesPrefault(m_outputStorage + firstVoice * m_stride, (kVoices - firstVoice) * m_stride * sizeof(float));
+}
+
+std::size_t OscillatorMixer::voiceBufferBytes() const
+{
+    return m_stride * sizeof(float);
 }
 
 void OscillatorMixer::setBlockSize(int ticks)

@@ -29,8 +29,11 @@ public:
     // pointers, so the oscillators' records must be filled first.
     void assignVoiceBuffers(VoiceBuffers* records);
     // Any thread but the audio thread, between block-size changes: gives the
-    // voices' buffers their memory, so that a first chord faults no pages.
-    void prefaultBuffers() const;
+    // buffers of voices firstVoice to the last their memory, so that a first
+    // chord faults no pages.
+    void prefaultBuffers(int firstVoice) const;
+    // What prefaultBuffers gives each voice.
+    std::size_t voiceBufferBytes() const;
     // count engine samples from `carry` samples before the block start, for
     // the voices in the 128-bit mask (voice v: bit v % 64 of word v / 64).
     void process(int count, int carry, const std::uint64_t* renderMask);

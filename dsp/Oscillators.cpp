@@ -49,9 +49,16 @@ void Oscillators::freeBuffers()
         buffer = nullptr;
 }
 
-void Oscillators::prefaultBuffers() const
+void Oscillators::prefaultBuffers(int firstVoice) const
 {
-    zeroPagesPrefault(m_audio[0], std::size(m_audio) * kVoices * m_stride * sizeof(float));
+    for (float* source : m_audio)
+        if (source != nullptr)
+            zeroPagesPrefault(source + firstVoice * m_stride, (kVoices - firstVoice) * m_stride * sizeof(float));
+}
+
+std::size_t Oscillators::voiceBufferBytes() const
+{
+    return std::size(m_audio) * m_stride * sizeof(float);
 }
 
 void Oscillators::setBlockSize(int ticks)

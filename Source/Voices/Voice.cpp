@@ -148,9 +148,17 @@ void Voice::prepareWaves()
 
 void Voice::prefaultBuffers() const
 {
-    m_pOscillators->prefaultBuffers();
-    m_pMixer->prefaultBuffers();
-    m_filterBank.prefaultBuffers();
+    // Every voice at short blocks, where a page fault weighs most against a
+    // block's time; at longer ones the voices a big chord takes first, the
+    // last (the pool hands them out from its end).
+    constexpr std::size_t kMostBytes = std::size_t(1) << 20;
+    const std::size_t perVoice =
+        m_pOscillators->voiceBufferBytes() + m_pMixer->voiceBufferBytes() + m_filterBank.voiceBufferBytes();
+    const int voices = static_cast<int>(std::min<std::size_t>(kVoices, kMostBytes / std::max<std::size_t>(perVoice, 1)));
+    const int firstVoice = kVoices - voices;
+    m_pOscillators->prefaultBuffers(firstVoice);
+    m_pMixer->prefaultBuffers(firstVoice);
+    m_filterBank.prefaultBuffers(firstVoice);
 }
 
 void Voice::setBlockSize(int frames)

@@ -53,7 +53,8 @@ public:
     void prepareWaves();
     void setBlockSize(int frames);
     // Any thread but the audio thread, between block-size changes: gives the
-    // voices' buffers their memory, so that a first chord faults no pages.
+    // voices' buffers their memory (up to a bound), so that a first chord
+    // faults no pages.
     void prefaultBuffers() const;
     // mode: the unison mode (0 off, 1 mono stack, 2..8 voices per group);
     // polyphony: the voices of a mono stack.
