@@ -82,7 +82,12 @@ public:
             const auto difference = static_cast<std::int32_t>(sequence - position);
             if (difference == 0)
             {
-                if (position - m_read[lane].load(std::memory_order_acquire) >= kLaneCapacity)
+                // Below zero, the position went stale while the slot was
+                // filled and taken: the exchange fails and brings it up to
+                // date. (Unsigned, it read as a full lane and the item was
+                // lost.)
+                const auto used = static_cast<std::int32_t>(position - m_read[lane].load(std::memory_order_acquire));
+                if (used >= static_cast<std::int32_t>(kLaneCapacity))
                     return false;
                 if (m_write[lane].compare_exchange_weak(position, position + 1, std::memory_order_relaxed))
                     break;

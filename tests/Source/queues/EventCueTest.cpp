@@ -230,3 +230,40 @@ TEST(EventCue, TwoProducersOnOneLaneLoseNothing)
     EXPECT_EQ(nextExpected[0], kPerProducer);
     EXPECT_EQ(nextExpected[1], kPerProducer);
 }
+
+// A lane that cannot fill never refuses an item, however the producers'
+// pushes fall against the reader's pops: a producer whose position went
+// stale while its slot was filled and taken must not take the lane for full.
+TEST(EventCue, ALaneWithRoomRefusesNothingWhileRead)
+{
+    constexpr int kRounds = 200;
+    constexpr int kPerProducer = 1000; // two of them stay within the lane's room
+    static_assert(2 * kPerProducer < int(Cue::kLaneCapacity), "the lane never fills");
+    int refused = 0;
+    for (int round = 0; round < kRounds && refused == 0; ++round)
+    {
+        auto cue = std::make_unique<Cue>();
+        std::atomic<int> refusals{0};
+        std::atomic<int> running{2};
+        auto produce = [&](int producer) {
+            for (int i = 0; i < kPerProducer; ++i)
+                if (!cue->push(0, VoiceEvent(producer, std::int64_t(i), std::int64_t(i))))
+                    ++refusals;
+            --running;
+        };
+        std::thread first(produce, 0);
+        std::thread second(produce, 1);
+        int taken = 0;
+        while (running.load() > 0 || taken + refusals.load() < 2 * kPerProducer)
+        {
+            cue->beginRead();
+            for (VoiceEvent item = cue->pop(); !item.isEmpty(); item = cue->pop())
+                ++taken;
+        }
+        first.join();
+        second.join();
+        refused = refusals.load();
+        EXPECT_EQ(taken + refused, 2 * kPerProducer);
+    }
+    EXPECT_EQ(refused, 0);
+}
