@@ -168,14 +168,15 @@ void Zentrova::resume()
 
 bool Zentrova::hasMemoryRequest() const
 {
-    return m_effectsSection.hasMemoryRequest() || m_voicePagesWanted.load(std::memory_order_acquire);
+    return m_effectsSection.hasMemoryRequest() || m_voicePagePartsLeft.load(std::memory_order_acquire) > 0;
 }
 
 void Zentrova::serveMemoryRequest()
 {
     m_effectsSection.serveMemory();
-    if (m_voicePagesWanted.exchange(false, std::memory_order_acq_rel))
-        m_pVoice->prefaultBuffers();
+    int left = m_voicePagePartsLeft.load(std::memory_order_acquire);
+    if (left > 0 && m_voicePagePartsLeft.compare_exchange_strong(left, left - 1, std::memory_order_acq_rel))
+        m_pVoice->prefaultBuffers(kVoicePageParts - left, kVoicePageParts);
 }
 
 void Zentrova::setSampleRate(float sampleRate)
@@ -221,7 +222,7 @@ void Zentrova::setBlockSize(VstInt32 blockSize)
     }
     m_controlTickPhase = 0;
     // The worker must not be giving memory to buffers about to be freed.
-    m_voicePagesWanted.store(false, std::memory_order_release);
+    m_voicePagePartsLeft.store(0, std::memory_order_release);
     m_samplesBeforeVoicePages.store(0, std::memory_order_relaxed);
     if (!m_opening)
         ProgramChangeWorker::waitUntilServed(this);
@@ -270,7 +271,7 @@ void Zentrova::processInPieces(float** inputs, float** outputs, VstInt32 sampleF
         m_samplesBeforeVoicePages.store(left, std::memory_order_relaxed);
         if (left == 0)
         {
-            m_voicePagesWanted.store(true, std::memory_order_release);
+            m_voicePagePartsLeft.store(kVoicePageParts, std::memory_order_release);
             ProgramChangeWorker::wake();
         }
     }

@@ -332,7 +332,11 @@ private:
     // many samples have been processed since resuming (0: not asked).
     static constexpr int kSamplesBeforeVoicePages = 2048;
     std::atomic<int> m_samplesBeforeVoicePages{0};
-    std::atomic<bool> m_voicePagesWanted{false};
+    // Parts of the voices' buffers the worker is still to give memory to,
+    // one part per turn, so that the echo's memory does not wait behind
+    // them all.
+    static constexpr int kVoicePageParts = 8;
+    std::atomic<int> m_voicePagePartsLeft{0};
     // Audio thread: the block's releases did not all fit and everything was
     // released; a program frame on the keyboard lane is open.
     bool m_keyboardOverflow = false;

@@ -70,11 +70,11 @@ void FilterBank::resizeSegmentList(std::uint32_t capacity)
     m_segmentCount = 0;
 }
 
-void FilterBank::prefaultBuffers(int firstVoice) const
+void FilterBank::prefaultBuffers(int begin, int end) const
 {
     const std::size_t stride = static_cast<std::size_t>(m_outputStride);
-    if (m_outputs != nullptr)
-        zeroPagesPrefault(m_outputs + firstVoice * stride, (kVoices - firstVoice) * stride * sizeof(float));
+    if (m_outputs != nullptr && end > begin)
+        zeroPagesPrefault(m_outputs + begin * stride, (end - begin) * stride * sizeof(float));
 }
 
 std::size_t FilterBank::voiceBufferBytes() const

@@ -56,9 +56,9 @@ public:
     // fills in their filter parameter streams and filter outputs.
     void assignVoiceBuffers(VoiceBuffers* records);
     // Any thread but the audio thread, between block-size changes: gives the
-    // buffers of voices firstVoice to the last their memory, so that a first
-    // chord faults no pages.
-    void prefaultBuffers(int firstVoice) const;
+    // buffers of voices begin to end - 1 their memory, so that a first chord
+    // faults no pages.
+    void prefaultBuffers(int begin, int end) const;
     // What prefaultBuffers gives each voice.
     std::size_t voiceBufferBytes() const;
 

@@ -69,10 +69,10 @@ void OscillatorMixer::freeBuffers()
     m_outputStorage = nullptr;
 }
 
-void OscillatorMixer::prefaultBuffers(int firstVoice) const
+void OscillatorMixer::prefaultBuffers(int begin, int end) const
 {
-    if (m_outputStorage != nullptr)
-        zeroPagesPrefault(m_outputStorage + firstVoice * m_stride, (kVoices - firstVoice) * m_stride * sizeof(float));
+    if (m_outputStorage != nullptr && end > begin)
+        zeroPagesPrefault(m_outputStorage + begin * m_stride, (end - begin) * m_stride * sizeof(float));
 }
 
 std::size_t OscillatorMixer::voiceBufferBytes() const

@@ -29,9 +29,9 @@ public:
     // pointers, so the oscillators' records must be filled first.
     void assignVoiceBuffers(VoiceBuffers* records);
     // Any thread but the audio thread, between block-size changes: gives the
-    // buffers of voices firstVoice to the last their memory, so that a first
-    // chord faults no pages.
-    void prefaultBuffers(int firstVoice) const;
+    // buffers of voices begin to end - 1 their memory, so that a first chord
+    // faults no pages.
+    void prefaultBuffers(int begin, int end) const;
     // What prefaultBuffers gives each voice.
     std::size_t voiceBufferBytes() const;
     // count engine samples from `carry` samples before the block start, for

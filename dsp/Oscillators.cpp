@@ -49,11 +49,11 @@ void Oscillators::freeBuffers()
         buffer = nullptr;
 }
 
-void Oscillators::prefaultBuffers(int firstVoice) const
+void Oscillators::prefaultBuffers(int begin, int end) const
 {
     for (float* source : m_audio)
-        if (source != nullptr)
-            zeroPagesPrefault(source + firstVoice * m_stride, (kVoices - firstVoice) * m_stride * sizeof(float));
+        if (source != nullptr && end > begin)
+            zeroPagesPrefault(source + begin * m_stride, (end - begin) * m_stride * sizeof(float));
 }
 
 std::size_t Oscillators::voiceBufferBytes() const

@@ -50,9 +50,9 @@ public:
     // Writes each voice's pitch, pulse width and audio pointers.
     void assignVoiceBuffers(VoiceBuffers* records) const;
     // Any thread but the audio thread, between block-size changes: gives the
-    // buffers of voices firstVoice to the last their memory, so that a first
-    // chord faults no pages.
-    void prefaultBuffers(int firstVoice) const;
+    // buffers of voices begin to end - 1 their memory, so that a first chord
+    // faults no pages.
+    void prefaultBuffers(int begin, int end) const;
     // What prefaultBuffers gives each voice.
     std::size_t voiceBufferBytes() const;
     void setAudioInput(AudioInput* input) { m_pAudioInput = input; }

@@ -146,7 +146,7 @@ void Voice::prepareWaves()
     m_wavesStale = false;
 }
 
-void Voice::prefaultBuffers() const
+void Voice::prefaultBuffers(int part, int parts) const
 {
     // Every voice at short blocks, where a page fault weighs most against a
     // block's time; at longer ones the voices a big chord takes first, the
@@ -155,10 +155,12 @@ void Voice::prefaultBuffers() const
     const std::size_t perVoice =
         m_pOscillators->voiceBufferBytes() + m_pMixer->voiceBufferBytes() + m_filterBank.voiceBufferBytes();
     const int voices = static_cast<int>(std::min<std::size_t>(kVoices, kMostBytes / std::max<std::size_t>(perVoice, 1)));
-    const int firstVoice = kVoices - voices;
-    m_pOscillators->prefaultBuffers(firstVoice);
-    m_pMixer->prefaultBuffers(firstVoice);
-    m_filterBank.prefaultBuffers(firstVoice);
+    // Part 0 the last voices, which come first.
+    const int end = kVoices - voices * part / parts;
+    const int begin = kVoices - voices * (part + 1) / parts;
+    m_pOscillators->prefaultBuffers(begin, end);
+    m_pMixer->prefaultBuffers(begin, end);
+    m_filterBank.prefaultBuffers(begin, end);
 }
 
 void Voice::setBlockSize(int frames)

@@ -52,10 +52,10 @@ public:
     void setSampleRate(float hostRate, bool buildWaves = true);
     void prepareWaves();
     void setBlockSize(int frames);
-    // Any thread but the audio thread, between block-size changes: gives the
-    // voices' buffers their memory (up to a bound), so that a first chord
-    // faults no pages.
-    void prefaultBuffers() const;
+    // Any thread but the audio thread, between block-size changes: gives
+    // part `part` of `parts` of the voices' buffers their memory (up to a
+    // bound for all parts), so that a first chord faults no pages.
+    void prefaultBuffers(int part, int parts) const;
     // mode: the unison mode (0 off, 1 mono stack, 2..8 voices per group);
     // polyphony: the voices of a mono stack.
     void setVoiceMode(int mode, int polyphony);

@@ -400,8 +400,8 @@ TEST_P(BlockAllocation, BlocksAllocateNothing)
     for (int i = 0; i < 400 && echo.longestDelay() <= 2 * 2 * 44100; ++i)
     {
         counts += synth.countedRunOf(256);
-        if (echo.hasMemoryRequest())
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        // The worker has other work too: it gets real time whatever it does.
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     EXPECT_GT(echo.longestDelay(), 2 * 2 * 44100);
     EXPECT_GT(echo.heldBlocks(), 0);
@@ -419,8 +419,7 @@ TEST_P(BlockAllocation, BlocksAllocateNothing)
     for (int i = 0; i < 800 && echo.longestDelay() <= 2 * 2 * 44100; ++i)
     {
         counts += synth.countedRunOf(256);
-        if (echo.hasMemoryRequest())
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     EXPECT_GT(echo.longestDelay(), 2 * 2 * 44100);
     EXPECT_EQ(counts.allocations, 0);
