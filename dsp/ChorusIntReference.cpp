@@ -135,6 +135,15 @@ void ChorusIntReference::readTaps(int n)
     // The write position of the chunk's first frame.
     const int64_t first = (int64_t(m_writeIndex) + 2 * n) << 16;
     float wet = m_wetGain;
+    // The sweeps and their smoothers run on copies, as in the input pass.
+    int64_t tapPosition[Taps];
+    OnePoleFilter tapSmooth[Taps];
+    for (int k = 0; k < Taps; ++k)
+    {
+        tapPosition[k] = m_tapPosition[k];
+        if (Smoothed)
+            tapSmooth[k] = m_tapSmooth[k];
+    }
     for (int i = 0; i < n; ++i)
     {
         const int64_t p0 = first - int64_t(i) * 2 * 65536;
@@ -143,14 +152,20 @@ void ChorusIntReference::readTaps(int n)
         {
             for (int j = 0; j < 2; ++j)
             {
-                int64_t position = m_tapPosition[k];
+                int64_t position = tapPosition[k];
                 if (Smoothed)
-                    position = int64_t(double(m_tapSmooth[k].process(float(position))) + 0.5);
+                    position = int64_t(double(tapSmooth[k].process(float(position))) + 0.5);
                 values[4 * j + k] = readAt(m_delayLine, p0 - j * 65536 + position, kTapChannel[k]) * wet;
-                m_tapPosition[k] += m_tapIncrement[k];
+                tapPosition[k] += m_tapIncrement[k];
             }
         }
         wet += m_wetStep;
+    }
+    for (int k = 0; k < Taps; ++k)
+    {
+        m_tapPosition[k] = tapPosition[k];
+        if (Smoothed)
+            m_tapSmooth[k] = tapSmooth[k];
     }
     m_wetGain = wet;
 
