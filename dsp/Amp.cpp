@@ -102,29 +102,39 @@ void Amp::enter(Stage stage)
     m_stageSamples = 0;
 }
 
-inline void Amp::emit(float sample, float* output, bool accumulate)
+void Amp::setPanState(const Pan& pan)
+{
+    m_gainLeft = pan.left;
+    m_gainRight = pan.right;
+    m_rampCount = pan.rampCount;
+}
+
+// The loops below run the level and the pan on copies, which stay in
+// registers: through the members every sample would wait for the last one's
+// stores, which the output writes might have overwritten.
+inline void Amp::emit(float sample, float* output, bool accumulate, Pan& pan) const
 {
     if (accumulate)
     {
-        output[0] += sample * m_gainLeft;
-        output[1] += sample * m_gainRight;
+        output[0] += sample * pan.left;
+        output[1] += sample * pan.right;
     }
     else
     {
-        output[0] = sample * m_gainLeft;
-        output[1] = sample * m_gainRight;
+        output[0] = sample * pan.left;
+        output[1] = sample * pan.right;
     }
-    if (m_rampCount > 0)
+    if (pan.rampCount > 0)
     {
-        if (--m_rampCount == 0)
+        if (--pan.rampCount == 0)
         {
-            m_gainLeft = m_targetLeft;
-            m_gainRight = m_targetRight;
+            pan.left = m_targetLeft;
+            pan.right = m_targetRight;
         }
         else
         {
-            m_gainLeft += m_stepLeft;
-            m_gainRight += m_stepRight;
+            pan.left += m_stepLeft;
+            pan.right += m_stepRight;
         }
     }
 }
@@ -132,24 +142,26 @@ inline void Amp::emit(float sample, float* output, bool accumulate)
 int Amp::attack(const float* input, float* output, int count, bool accumulate)
 {
     int n = 0;
+    float level = m_level;
+    Pan gains = panState();
     while (n < count)
     {
         const float limit = m_pSettings->levels[m_segment];
         const float multiplier = m_pTables->attack[m_segment];
-        while (n < count && m_level < limit)
+        while (n < count && level < limit)
         {
-            m_level *= multiplier;
-            emit(m_level * input[n], output + 2 * n, accumulate);
+            level *= multiplier;
+            emit(level * input[n], output + 2 * n, accumulate, gains);
             ++n;
         }
-        if (m_level < limit)
+        if (level < limit)
             break;
         if (m_segment < static_cast<std::uint32_t>(kTopSegment))
         {
             ++m_segment;
             continue;
         }
-        m_level = m_pSettings->unity;
+        level = m_pSettings->unity;
         if (m_sustainTarget >= m_pSettings->unity)
         {
             enter(kSustain);
@@ -161,6 +173,8 @@ int Amp::attack(const float* input, float* output, int count, bool accumulate)
         }
         break;
     }
+    m_level = level;
+    setPanState(gains);
     m_stageSamples += n;
     return n;
 }
@@ -168,31 +182,37 @@ int Amp::attack(const float* input, float* output, int count, bool accumulate)
 int Amp::fall(const float* input, float* output, int count, bool accumulate, const float* table, float stopLevel)
 {
     const float* levels = m_pSettings->levels;
+    float level = m_level;
+    std::uint32_t segment = m_segment;
     // The segment that holds the level now (a sustain glide may have moved
     // it across segment bounds).
-    if (m_segment < 1)
-        m_segment = 1;
-    while (m_segment < static_cast<std::uint32_t>(kTopSegment) && m_level > levels[m_segment])
-        ++m_segment;
-    while (m_segment > 1 && m_level <= levels[m_segment - 1])
-        --m_segment;
+    if (segment < 1)
+        segment = 1;
+    while (segment < static_cast<std::uint32_t>(kTopSegment) && level > levels[segment])
+        ++segment;
+    while (segment > 1 && level <= levels[segment - 1])
+        --segment;
 
+    Pan gains = panState();
     int n = 0;
-    float bound = levels[m_segment - 1];
-    float multiplier = table[m_segment];
-    while (n < count && m_level > stopLevel)
+    float bound = levels[segment - 1];
+    float multiplier = table[segment];
+    while (n < count && level > stopLevel)
     {
-        if (m_level <= bound && m_segment > 1)
+        if (level <= bound && segment > 1)
         {
-            --m_segment;
-            bound = levels[m_segment - 1];
-            multiplier = table[m_segment];
+            --segment;
+            bound = levels[segment - 1];
+            multiplier = table[segment];
             continue;
         }
-        m_level = std::max(m_level * multiplier, stopLevel);
-        emit(m_level * input[n], output + 2 * n, accumulate);
+        level = std::max(level * multiplier, stopLevel);
+        emit(level * input[n], output + 2 * n, accumulate, gains);
         ++n;
     }
+    m_level = level;
+    m_segment = segment;
+    setPanState(gains);
     m_stageSamples += n;
     return n;
 }
@@ -200,28 +220,34 @@ int Amp::fall(const float* input, float* output, int count, bool accumulate, con
 int Amp::sustainRun(const float* input, float* output, int count, bool accumulate)
 {
     int n = 0;
+    float level = m_level;
+    Pan gains = panState();
     if (m_sustainChanged)
     {
         const float target = m_sustainTarget;
-        while (n < count && m_level != target)
+        const float rampUp = m_pSettings->rampUp;
+        const float rampDown = m_pSettings->rampDown;
+        while (n < count && level != target)
         {
-            if (m_level < target)
-                m_level = std::min(m_level * m_pSettings->rampUp, target);
+            if (level < target)
+                level = std::min(level * rampUp, target);
             else
-                m_level = std::max(m_level * m_pSettings->rampDown, target);
-            emit(m_level * input[n], output + 2 * n, accumulate);
+                level = std::max(level * rampDown, target);
+            emit(level * input[n], output + 2 * n, accumulate, gains);
             ++n;
         }
-        if (m_level == target)
+        if (level == target)
             m_sustainChanged = false;
     }
-    if (m_rampCount == 0)
+    if (gains.rampCount == 0)
     {
-        m_pSettings->panSteady(input + n, output + 2 * n, count - n, m_level, m_gainLeft, m_gainRight, accumulate);
+        m_pSettings->panSteady(input + n, output + 2 * n, count - n, level, gains.left, gains.right, accumulate);
         n = count;
     }
     for (; n < count; ++n)
-        emit(m_level * input[n], output + 2 * n, accumulate);
+        emit(level * input[n], output + 2 * n, accumulate, gains);
+    m_level = level;
+    setPanState(gains);
     m_stageSamples += count;
     return count;
 }

@@ -75,7 +75,17 @@ private:
     int attack(const float* input, float* output, int count, bool accumulate);
     int fall(const float* input, float* output, int count, bool accumulate, const float* table, float stopLevel);
     int sustainRun(const float* input, float* output, int count, bool accumulate);
-    void emit(float sample, float* output, bool accumulate);
+
+    // The pan gains and their ramp, copied out for a loop over samples.
+    struct Pan
+    {
+        float left;
+        float right;
+        std::int64_t rampCount;
+    };
+    Pan panState() const { return {m_gainLeft, m_gainRight, m_rampCount}; }
+    void setPanState(const Pan& pan);
+    void emit(float sample, float* output, bool accumulate, Pan& pan) const;
 
     // Ordered to leave little padding: the bank holds one per voice.
     const AmpSettings* m_pSettings;
