@@ -82,10 +82,10 @@ public:
             const auto difference = static_cast<std::int32_t>(sequence - position);
             if (difference == 0)
             {
-                // Below zero, the position went stale while the slot was
-                // filled and taken: the exchange fails and brings it up to
-                // date. (Unsigned, it read as a full lane and the item was
-                // lost.)
+                // Signed: a position that went stale while its slot was
+                // filled and taken lies behind the reader, which must not
+                // read as a full lane; the exchange fails and brings it up
+                // to date.
                 const auto used = static_cast<std::int32_t>(position - m_read[lane].load(std::memory_order_acquire));
                 if (used >= static_cast<std::int32_t>(kLaneCapacity))
                     return false;
