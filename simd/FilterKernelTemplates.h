@@ -177,6 +177,7 @@ KERNEL_INLINE One<V> fold(const V& x, Operation operation)
 {
     using O = One<V>;
     constexpr int registers = sizeof(V) / sizeof(O);
+    static_assert(registers == 1 || registers == 2 || registers == 4, "a group of one, two or four registers");
     if constexpr (registers == 1)
         return O{x.a};
     else if constexpr (registers == 2)
