@@ -52,25 +52,32 @@ void zeroPagesFree(void* p, std::size_t n)
         munmap(p, n);
 }
 
+namespace
+{
+// A locked add of nothing: a write as far as the memory system goes, so the
+// page is mapped for this process's writes, yet a store another thread makes
+// to the same word meanwhile is kept, whether it lands before or after.
+inline void touchForWrite(char* word)
+{
+#if defined(__x86_64__)
+    asm volatile("lock orl $0, %0" : "+m"(*reinterpret_cast<unsigned*>(word)) : : "memory");
+#else
+    __atomic_fetch_or(reinterpret_cast<unsigned*>(word), 0u, __ATOMIC_RELAXED);
+#endif
+}
+}
+
 void zeroPagesPrefault(void* p, std::size_t n)
 {
-#ifdef MADV_POPULATE_WRITE
-    // A page per call: the system holds the process's map while it works,
-    // and another instance opening meanwhile waits to map its memory.
-    constexpr std::size_t kStep = 4096;
+    // A write from user space, not the system's own prefault: under some
+    // hypervisors a page the system filled is mapped for the process only
+    // at its first write from user space, which would then cost the writer
+    // nearly a fresh fault.
+    constexpr std::size_t kPage = 4096;
     if (p == nullptr || n == 0)
         return;
     const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(p);
-    const std::uintptr_t first = start & ~std::uintptr_t(kStep - 1);
-    char* const begin = reinterpret_cast<char*>(first);
-    const std::size_t length = n + (start - first);
-    for (std::size_t done = 0; done < length; done += kStep)
-    {
-        if (madvise(begin + done, std::min(kStep, length - done), MADV_POPULATE_WRITE) != 0)
-            return;
-    }
-#else
-    (void)p;
-    (void)n;
-#endif
+    const std::uintptr_t end = start + n;
+    for (std::uintptr_t page = start & ~std::uintptr_t(kPage - 1); page < end; page += kPage)
+        touchForWrite(reinterpret_cast<char*>(page));
 }

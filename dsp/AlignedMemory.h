@@ -14,10 +14,9 @@ void alignedFree(void* p);
 // pages take no memory until first written. Free with the same size.
 void* zeroPagesAllocate(std::size_t n);
 void zeroPagesFree(void* p, std::size_t n);
-// Gives the zero pages that n bytes from p lie on their memory now, without
-// writing them, so that the thread that first writes them takes no page
-// fault. Safe while another thread writes the pages. Does nothing where the
-// system cannot.
+// Gives the pages that n bytes from p lie on their memory now, without
+// changing what they hold, so that the thread that first writes them takes
+// no page fault. Safe while another thread writes the pages.
 void zeroPagesPrefault(void* p, std::size_t n);
 
 struct ZeroPagesDeleter

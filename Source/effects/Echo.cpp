@@ -192,12 +192,7 @@ void makeResident(float* block, int64_t samples)
 // that a thread writing it meanwhile loses nothing and faults no more.
 void makeResidentInPlace(float* block, int64_t samples)
 {
-#ifdef MADV_POPULATE_WRITE
-    madvise(block, std::size_t(samples) * sizeof(float), MADV_POPULATE_WRITE);
-#else
-    (void)block;
-    (void)samples;
-#endif
+    zeroPagesPrefault(block, std::size_t(samples) * sizeof(float));
 }
 
 // Zero again, and no longer resident until written.
