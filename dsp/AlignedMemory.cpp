@@ -52,6 +52,21 @@ void zeroPagesFree(void* p, std::size_t n)
         munmap(p, n);
 }
 
+void populatePages(void* p, std::size_t n)
+{
+#ifdef MADV_POPULATE_WRITE
+    constexpr std::uintptr_t kPage = 4096;
+    if (p == nullptr || n == 0)
+        return;
+    const std::uintptr_t first = reinterpret_cast<std::uintptr_t>(p) & ~(kPage - 1);
+    const std::uintptr_t end = reinterpret_cast<std::uintptr_t>(p) + n;
+    madvise(reinterpret_cast<void*>(first), end - first, MADV_POPULATE_WRITE);
+#else
+    (void)p;
+    (void)n;
+#endif
+}
+
 namespace
 {
 // A locked add of nothing: a write as far as the memory system goes, so the

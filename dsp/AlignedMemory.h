@@ -19,6 +19,11 @@ void zeroPagesFree(void* p, std::size_t n);
 // no page fault. Safe while another thread writes the pages.
 void zeroPagesPrefault(void* p, std::size_t n);
 
+// Maps the pages under n bytes from p in one call, for memory about to be
+// written in full: far cheaper than a page fault for each. Does nothing
+// where the system cannot.
+void populatePages(void* p, std::size_t n);
+
 struct ZeroPagesDeleter
 {
     std::size_t bytes;

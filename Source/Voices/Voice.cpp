@@ -4,6 +4,7 @@
 #include "Source/Voices/ParameterScaling.h"
 #include "Source/parameters/EngineValue.h"
 #include "Source/parameters/ParameterIndices.h"
+#include "dsp/AlignedMemory.h"
 #include "dsp/Conversions.h"
 #include "dsp/ModEnvelope.h"
 #include "dsp/SilentAudioInput.h"
@@ -57,6 +58,18 @@ constexpr std::int64_t kEngineTickSamples = Engine::kTickSamples;
 // the bend.
 constexpr std::int64_t kBendRangeUnitsPerSemitone = 256;
 constexpr int kBendTargetShift = 6;
+}
+
+void* Voice::operator new(std::size_t size)
+{
+    void* memory = ::operator new(size);
+    populatePages(memory, size);
+    return memory;
+}
+
+void Voice::operator delete(void* p)
+{
+    ::operator delete(p);
 }
 
 Voice::Voice(bool hasAudioInput)

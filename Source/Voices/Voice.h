@@ -44,6 +44,10 @@ public:
     Voice(const Voice&) = delete;
     Voice& operator=(const Voice&) = delete;
 
+    // Making a voice engine writes all of it.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* p);
+
     void reset();
     // Neither change is for the audio thread: the block size allocates.
     // Not for the audio thread. The wave tables are built now, or with
