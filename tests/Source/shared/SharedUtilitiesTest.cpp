@@ -5,10 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include <sys/mman.h>
 
 namespace
 {
@@ -110,6 +114,43 @@ TEST(AlignedMemory, BlocksAreAlignedAndDistinct)
     alignedFree(empty1);
     alignedFree(empty2);
     alignedFree(nullptr);
+}
+
+// The worker maps the pages of buffers the audio thread may be writing: it
+// must map them all and lose none of those writes.
+TEST(AlignedMemory, PrefaultMapsPagesAndKeepsAnotherThreadsWrites)
+{
+    constexpr std::size_t kPages = 64;
+    constexpr std::size_t kPage = 4096;
+    ZeroPages<std::uint32_t> pages = makeZeroPages<std::uint32_t>(kPages * kPage / sizeof(std::uint32_t));
+    std::uint32_t* words = pages.get();
+    zeroPagesPrefault(words, kPages * kPage);
+    unsigned char resident[kPages] = {};
+    ASSERT_EQ(mincore(words, kPages * kPage, resident), 0);
+    for (std::size_t page = 0; page < kPages; ++page)
+    {
+        EXPECT_NE(resident[page] & 1, 0) << "page " << page;
+        EXPECT_EQ(words[page * kPage / sizeof(std::uint32_t)], 0u) << "page " << page;
+    }
+
+    // The writer finds each word as it left it, however the mapping runs.
+    std::atomic<bool> stop{false};
+    int changed = 0;
+    std::thread writer([&] {
+        volatile std::uint32_t* cells = words;
+        for (std::uint32_t round = 1; !stop.load(std::memory_order_relaxed) || round < 1000; ++round)
+            for (std::size_t page = 0; page < kPages; ++page)
+            {
+                volatile std::uint32_t& cell = cells[page * kPage / sizeof(std::uint32_t)];
+                changed += cell != round - 1;
+                cell = round;
+            }
+    });
+    for (int pass = 0; pass < 2000; ++pass)
+        zeroPagesPrefault(words, kPages * kPage);
+    stop = true;
+    writer.join();
+    EXPECT_EQ(changed, 0);
 }
 
 namespace
