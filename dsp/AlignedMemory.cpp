@@ -1,9 +1,7 @@
 #include "dsp/AlignedMemory.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <new>
 
 #include <sys/mman.h>
