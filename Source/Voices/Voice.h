@@ -44,7 +44,8 @@ public:
     Voice(const Voice&) = delete;
     Voice& operator=(const Voice&) = delete;
 
-    // Making a voice engine writes all of it.
+    // Making a voice engine writes nearly all of it: its pages are mapped
+    // in one call.
     static void* operator new(std::size_t size);
     static void operator delete(void* p);
 
