@@ -98,6 +98,7 @@ public:
     bool getProductString(char* text) override;
     VstInt32 getVendorVersion() override;
     VstIntPtr vendorSpecific(VstInt32 index, VstIntPtr value, void* ptr, float opt) override;
+    VstPlugCategory getPlugCategory() override;
     VstInt32 canDo(char* text) override;
     bool updateDisplay() override;
 
@@ -160,9 +161,10 @@ public:
     MidiProgramEntry getMidiProgramEntry(int program);
     void setMidiProgramPath(int program, const std::string& path);
 
-    // Saves the edit state's patch as name into the bank that the disk
-    // folder backs (in every folder of it), or into that folder alone in
-    // formats (0: the configured ones) when no bank does. replace removes
+    // Saves the edit state's patch as name in formats into that disk
+    // folder alone; with formats 0, into every folder of the bank that the
+    // folder backs in their formats, or the configured formats when no bank
+    // does. replace removes
     // the patch's previous files; refresh brings the lists up to date.
     void savePatchAs(const std::string& folderPath, const std::string& name, std::uint32_t formats, bool refresh,
                      bool replace);

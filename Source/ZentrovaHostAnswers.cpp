@@ -13,7 +13,9 @@ namespace
 constexpr char kVendor[] = "Vorlix";
 constexpr VstInt32 kVendorVersion = 2;
 
-const char* const kReceivedOrSent[] = {"receiveVstEvents", "receiveVstMidiEvent", "vVstEvents", "sendVstMidiEvent"};
+// "vVstEvents" is a misspelling some hosts may have learnt to ask for.
+const char* const kReceivedOrSent[] = {"receiveVstEvents", "receiveVstMidiEvent", "sendVstEvents", "vVstEvents",
+                                       "sendVstMidiEvent"};
 } // namespace
 
 ZentrovaParameter* Zentrova::editParameter(VstInt32 index)
@@ -170,6 +172,11 @@ VstIntPtr Zentrova::vendorSpecific(VstInt32 index, VstIntPtr value, void* ptr, f
             m_pEditorPort->draw(static_cast<ERect*>(ptr));
     }
     return 0;
+}
+
+VstPlugCategory Zentrova::getPlugCategory()
+{
+    return m_flavour.isSynth ? kPlugCategSynth : kPlugCategEffect;
 }
 
 VstInt32 Zentrova::canDo(char* text)

@@ -78,15 +78,22 @@ bool Zentrova::chooseProgram(int index, bool keepEditBuffer, bool load)
         m_curProgram = index;
         m_editBufferSource = kEditBufferProgram;
     }
+    // The patch menu follows at once, whether or not the host ever
+    // processes the block that applies the patch.
     if (!load)
+    {
+        setEditorParameter(EditorTag::kRefreshBankViews, 0.0f);
         return false;
+    }
     const std::shared_ptr<const ProgramList::Bank> bank = m_programs.currentBank();
-    if (toLoad >= 0 && toLoad < static_cast<int>(bank->patches.size()) &&
-        loadPatch(bank->patches[static_cast<std::size_t>(toLoad)]->address, toLoad))
-        return true;
-    m_stateHandler.setDefaultPatch();
-    m_curProgram = 0;
-    m_editBufferSource = kEditBufferProgram;
+    if (!(toLoad >= 0 && toLoad < static_cast<int>(bank->patches.size()) &&
+          loadPatch(bank->patches[static_cast<std::size_t>(toLoad)]->address, toLoad)))
+    {
+        m_stateHandler.setDefaultPatch();
+        m_curProgram = 0;
+        m_editBufferSource = kEditBufferProgram;
+    }
+    setEditorParameter(EditorTag::kRefreshBankViews, 0.0f);
     return true;
 }
 
@@ -393,23 +400,28 @@ void Zentrova::savePatchAs(const std::string& folderPath, const std::string& nam
     ZentrovaState& state = m_stateHandler.getEditState();
     std::string oldAddress = state.m_patchInfo.address;
     int unwritten = 0;
-    if (const PatchTreeNode::Pointer node = tree.findNodeByFilePath(folderPath))
+    const PatchTreeNode::Pointer node = tree.findNodeByFilePath(folderPath);
+    if (node && formats == 0)
     {
         unwritten = state.savePatch(tree.folderForNode(node, true), name);
+    }
+    else
+    {
+        // Formats asked for are the user's choice, written where chosen, in
+        // the library or outside it; outside, none asked for means the
+        // configured ones.
+        if (formats == 0)
+            formats = static_cast<std::uint32_t>(m_pConfiguration->getPatchFormatFlags());
+        unwritten = state.savePatch({BankFolder{folderPath, formats}}, name, formats);
+    }
+    if (node)
+    {
         // Saved under its old name into its own bank, the patch's files are
         // the ones just written.
         const std::shared_ptr<PatchTreeBranch> bank =
             node->isBranch() ? std::static_pointer_cast<PatchTreeBranch>(node) : node->getParent();
         if (bank && bank->getAddress() + name == oldAddress)
             oldAddress.clear();
-    }
-    else
-    {
-        // A folder outside the library takes the formats asked for, even
-        // those not configured for the library.
-        if (formats == 0)
-            formats = static_cast<std::uint32_t>(m_pConfiguration->getPatchFormatFlags());
-        unwritten = state.savePatch({BankFolder{folderPath, formats}}, name, formats);
     }
     try
     {
@@ -531,7 +543,18 @@ bool Zentrova::getProgramNameIndexed(VstInt32, VstInt32 index, char* text)
     const std::shared_ptr<const ProgramList::Bank> bank = m_programs.currentBank();
     const auto count = static_cast<VstInt32>(bank->patches.size());
     const int patch = index == kEditBufferProgram ? m_editBufferSource.load() : index;
-    if (index >= count || patch < 0 || patch >= count)
+    const bool listed = index < count && patch >= 0 && patch < count;
+    // The current program goes by the name of the patch it plays (renamed,
+    // or with no bank behind it), so that a host's menu agrees with
+    // effGetProgramName; after a bank change without a load its slot is
+    // the new bank's.
+    if (index == m_curProgram &&
+        (!listed || bank->patches[static_cast<std::size_t>(patch)]->address == m_stateHandler.editPatchAddress()))
+    {
+        getProgramName(text);
+        return true;
+    }
+    if (!listed)
     {
         if (index >= kNumPrograms)
             return false;

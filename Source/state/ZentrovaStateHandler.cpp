@@ -66,6 +66,12 @@ std::string ZentrovaStateHandler::editPatchName()
     return state.m_patchData.name.empty() ? state.m_patchInfo.shownName() : state.m_patchData.name;
 }
 
+std::string ZentrovaStateHandler::editPatchAddress()
+{
+    std::lock_guard<std::mutex> reading(m_chunkMutex);
+    return getEditState().m_patchInfo.address;
+}
+
 void ZentrovaStateHandler::setEditPatchName(const char* name)
 {
     std::lock_guard<std::mutex> writing(m_chunkMutex);

@@ -45,6 +45,8 @@ public:
     // Host threads: the edit state's patch name (its file's name when it has
     // none), which the audio thread may be writing.
     std::string editPatchName();
+    // Host threads: the edit state's library address.
+    std::string editPatchAddress();
     void setEditPatchName(const char* name);
 
     bool isSwitchPending() const { return (m_switch.load(std::memory_order_acquire) & kPending) != 0; }

@@ -100,9 +100,9 @@ TEST_P(ZentrovaPlugin, AnswersItsVendorAndVersions)
 TEST_P(ZentrovaPlugin, CanDoAnswersForMidiInAndOutOnly)
 {
     auto plugin = load();
-    for (const char* yes : {"receiveVstEvents", "receiveVstMidiEvent", "vVstEvents", "sendVstMidiEvent"})
+    for (const char* yes : {"receiveVstEvents", "receiveVstMidiEvent", "sendVstEvents", "vVstEvents", "sendVstMidiEvent"})
         EXPECT_EQ(plugin->canDo(yes), 1) << yes;
-    for (const char* no : {"sendVstEvents", "receiveVstTimeInfo", "bypass", ""})
+    for (const char* no : {"receiveVstTimeInfo", "bypass", ""})
         EXPECT_EQ(plugin->canDo(no), -1) << no;
 }
 
@@ -268,11 +268,18 @@ TEST_P(ZentrovaPlugin, KeepsParameterValuesAndNamesUnusedPrograms)
     EXPECT_EQ(plugin->getParameter(0), 0.25f);
     EXPECT_EQ(plugin->getParameter(154), 0.75f);
     char name[64];
-    for (int program : {0, 64, 127})
+    for (int program : {64, 127})
     {
         ASSERT_EQ(plugin->dispatch(effGetProgramNameIndexed, program, 0, name), 1);
         EXPECT_STREQ(name, "empty");
     }
+    // The current program goes by the name of the patch that plays, as
+    // hosts' menus expect.
+    char current[64];
+    ASSERT_EQ(plugin->dispatch(effGetProgramNameIndexed, 0, 0, name), 1);
+    plugin->dispatch(effGetProgramName, 0, 0, current);
+    EXPECT_STREQ(name, current);
+    EXPECT_STREQ(name, "Default");
     // With no patch in the bank every program falls back to program 0.
     plugin->dispatch(effSetProgram, 0, 5);
     EXPECT_EQ(plugin->dispatch(effGetProgram), 0);

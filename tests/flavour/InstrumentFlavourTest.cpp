@@ -84,7 +84,7 @@ TEST_F(InstrumentFlavour, EachDeliverableAnnouncesItsOwnIdentity)
         VstIntPtr category;
     };
     for (const Identity& expected : {
-             Identity{effectDeliverable(), "Zentrova2FX", "Zentrova2 Effect", fourCharCode("Z2FX"), 2, false, kPlugCategUnknown},
+             Identity{effectDeliverable(), "Zentrova2FX", "Zentrova2 Effect", fourCharCode("Z2FX"), 2, false, kPlugCategEffect},
              Identity{instrumentDeliverable(), "Zentrova2", "Zentrova2 Synth", fourCharCode("Zen2"), 0, true, kPlugCategSynth},
          })
     {
