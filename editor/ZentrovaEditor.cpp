@@ -243,6 +243,8 @@ bool ZentrovaEditor::buildWindow(void* parentWindow)
 
     if (auto* selector = dynamic_cast<PatchSelectorWidget*>(findWidget("PatchSelector")))
         m_patchSelector = selector->getSelector();
+    if (m_patchSelector)
+        m_patchSelector->rebuild();
     m_patchAndParameter = findWidget("PatchAndParameter");
     m_monitorSwitcher.reset(new CParamMonitor("ParamMonitor", "PatchSelector", "SelectionHeader", m_guiInfo));
 
@@ -1005,8 +1007,11 @@ void ZentrovaEditor::buildPresetList()
     widget->getList()->setRows(list, false);
 }
 
-std::string ZentrovaEditor::chooseSaveFile(const std::string& title, const std::string& initialFolder)
+std::string ZentrovaEditor::chooseSaveFile(const std::string& title, const std::string& initialFolder,
+                                           bool& typeGiven)
 {
+    // A chooser's answer is the name as the user typed it.
+    typeGiven = true;
     if (m_saveFileChooser)
         return m_saveFileChooser(title, initialFolder);
     if (!m_frame)
@@ -1022,6 +1027,7 @@ std::string ZentrovaEditor::chooseSaveFile(const std::string& title, const std::
     std::string chosen;
     if (selector->runModal() && selector->getNumSelectedFiles() > 0 && selector->getSelectedFile(0))
         chosen = selector->getSelectedFile(0);
+    typeGiven = selector->isTypeGiven();
     selector->forget();
     return chosen;
 }
@@ -1034,7 +1040,8 @@ void ZentrovaEditor::savePatchDialog(bool move, bool startInLastFolder)
         initialFolder = m_lastSaveFolder;
     else if (m_patchBrowser)
         initialFolder = m_patchBrowser->getSelectedPatchPath();
-    const std::string path = chooseSaveFile(title, initialFolder);
+    bool typeGiven = false;
+    const std::string path = chooseSaveFile(title, initialFolder, typeGiven);
     if (path.empty())
         return;
     const std::size_t slash = path.find_last_of('/');
@@ -1045,16 +1052,11 @@ void ZentrovaEditor::savePatchDialog(bool move, bool startInLastFolder)
     const std::string extension = dot == std::string::npos ? std::string() : lowerCase(file.substr(dot));
     m_lastSaveFolder = folder;
 
+    // The type the user gave wins; the one the dialog appended to a bare
+    // name leaves the formats to the folder (0).
     std::uint32_t formats = 0;
-    if (extension == ".fxp")
-        formats = 2;
-    else if (extension == ".aupreset")
-        formats = 1;
-    else if (extension == ".tfx")
-        formats = 4;
-    else if (const Configuration* config = configuration())
-        // ".*" and anything unknown: the formats the user configured.
-        formats = static_cast<std::uint32_t>(config->getPatchFormatFlags());
+    if (typeGiven)
+        formats = extension == ".fxp" ? 2 : extension == ".aupreset" ? 1 : extension == ".tfx" ? 4 : 0;
     if (m_pZentrova && !name.empty())
         m_pZentrova->savePatchAs(folder, name, formats, true, move);
     if (m_patchBrowser)

@@ -129,7 +129,7 @@ public:
     void setSaveFileChooser(SaveFileChooser chooser) { m_saveFileChooser = std::move(chooser); }
 
 private:
-    std::string chooseSaveFile(const std::string& title, const std::string& initialFolder);
+    std::string chooseSaveFile(const std::string& title, const std::string& initialFolder, bool& typeGiven);
     void loadLayout();
     bool buildWindow(void* parentWindow);
     void destroyWindow();

@@ -308,6 +308,7 @@ void CFileSelectorPanel::chooseType(std::size_t type)
     if (type >= m_types.size() || type == m_type)
         return;
     m_type = type;
+    m_typePicked = true;
     const std::int32_t folder = m_selectedFolder;
     readDirectory();
     m_selectedFolder = folder;
@@ -436,6 +437,7 @@ void CFileSelectorPanel::confirmSave()
             return;
     }
     m_result = {path};
+    m_typeGiven = m_typePicked || name == typed;
     m_dialog->end(1);
 }
 

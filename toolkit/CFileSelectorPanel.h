@@ -40,6 +40,8 @@ public:
 
     // The chosen paths once the dialog has ended with 1.
     const std::vector<std::string>& getResult() const { return m_result; }
+    // Whether the saved name's type is the user's: typed or picked.
+    bool isTypeGiven() const { return m_typeGiven; }
     const std::string& getDirectory() const { return m_directory; }
     void changeDirectory(const std::string& path);
     void confirm();
@@ -67,6 +69,8 @@ private:
     std::string m_title;
     std::vector<CFileExtension> m_types;
     std::size_t m_type = 0;
+    bool m_typePicked = false;
+    bool m_typeGiven = false;
 
     std::string m_directory;
     std::vector<std::string> m_folders;

@@ -49,6 +49,9 @@ public:
     std::int32_t getNumSelectedFiles() const { return static_cast<std::int32_t>(m_result.size()); }
     // Null past the last.
     const char* getSelectedFile(std::uint32_t index) const;
+    // A saved file's type came from the user (an extension typed or a type
+    // picked), not from the default the dialog appended.
+    bool isTypeGiven() const { return m_typeGiven; }
 
     Style getStyle() const { return m_style; }
     CFrame* getFrame() const { return m_frame; }
@@ -77,4 +80,5 @@ protected:
     bool m_allowMultiFileSelection = false;
     std::vector<CFileExtension> m_extensions;
     std::vector<std::string> m_result;
+    bool m_typeGiven = false;
 };

@@ -30,6 +30,7 @@ bool CPanelFileSelector::runInternal(CBaseObject* delegate)
         return false;
     SharedPointer<CBaseObject> keepDelegate(delegate);
     m_result.clear();
+    m_typeGiven = false;
 
     auto* dialog = new CDialogFrame(CRect(0, 0, CFileSelectorPanel::kWidth, CFileSelectorPanel::kHeight));
     auto* panel = new CFileSelectorPanel(dialog, *this);
@@ -38,7 +39,10 @@ bool CPanelFileSelector::runInternal(CBaseObject* delegate)
     const std::int32_t result = dialog->runModal(owner, m_title ? *m_title : defaultTitle(m_style));
     m_dialog = nullptr;
     if (result == 1)
+    {
         m_result = panel->getResult();
+        m_typeGiven = panel->isTypeGiven();
+    }
     dialog->release();
 
     if (delegate)

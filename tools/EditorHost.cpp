@@ -984,6 +984,15 @@ private:
                 m_host.line("host %d param %d %g", number(), step.value,
                             static_cast<double>(editor().plugin->getParameter(step.value)));
             break;
+        case ScriptStep::kProgram:
+            if (editor().plugin)
+            {
+                char name[kVstMaxProgNameLen + 1] = {};
+                editor().plugin->dispatch(effSetProgram, 0, step.value);
+                editor().plugin->dispatch(effGetProgramName, 0, 0, name);
+                m_host.line("host %d program %d %s", number(), step.value, name);
+            }
+            break;
         }
     }
 

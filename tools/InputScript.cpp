@@ -53,6 +53,7 @@ const std::map<std::string, Command>& commands()
         {"getparam", {ScriptStep::kGetParam, 1, 0, false}},
         {"midi", {ScriptStep::kMidi, 0, 0, true}},
         {"process", {ScriptStep::kProcess, 1, 0, false}},
+        {"program", {ScriptStep::kProgram, 1, 0, false}},
     };
     return table;
 }

@@ -39,6 +39,7 @@ struct ScriptStep
         kGetParam,   // getparam I: logs the plug-in's value of parameter I
         kMidi,       // midi STATUS DATA1 DATA2: one MIDI event, then one audio block; logs its peak
         kProcess,    // process N: N audio blocks; logs their peak
+        kProgram,    // program N: the host sets program N; logs the program's name
     };
 
     Kind kind = kWait;

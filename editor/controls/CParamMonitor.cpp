@@ -18,6 +18,10 @@ CParamMonitor::CParamMonitor(const std::string& monitorName, const std::string& 
     if (header && header->isTypeOf("CControl"))
         m_header = static_cast<CControl*>(header);
     m_parameterVisible = m_monitor && m_monitor->isVisible();
+    // At rest the patch side shows as a fade-out leaves it: the playing
+    // patch's name in full, not half faded.
+    if (m_selector && !m_parameterVisible)
+        m_selector->setOpacity(1.0f);
 }
 
 void CParamMonitor::requestPatchMessage(const std::string& text)

@@ -35,6 +35,11 @@ void CPatchSelector::rebuild()
     if (m_effect)
         for (const PatchInfoPointer& patch : m_effect->getCurrentBankPatches())
             m_menu->addEntry(new CMenuItem(patch ? patch->name.c_str() : ""));
+    // An empty bank still names the patch that plays, in an entry that
+    // opens no menu.
+    m_standIn = m_menu->getNbEntries() == 0;
+    if (m_standIn)
+        m_menu->addEntry(new CMenuItem(""));
     selectCurrent();
     m_menu->setDirty(true);
 }
@@ -43,12 +48,16 @@ void CPatchSelector::selectCurrent()
 {
     if (!m_effect)
         return;
-    const int program = m_effect->getCurrentProgramIndex();
-    if (program >= 0 && program < m_menu->getNbEntries())
+    if (m_standIn)
     {
-        m_menu->setCurrent(program);
-        m_menu->setDirty(true);
+        renameEntry(0);
+        m_menu->setValue(0.0f);
+        return;
     }
+    const int program = m_effect->getCurrentProgramIndex();
+    // The value, not only the index: the pop-up ticks the value's entry.
+    if (program >= 0 && program < m_menu->getNbEntries())
+        m_menu->setValue(static_cast<float>(program));
 }
 
 void CPatchSelector::renameEntry(std::int64_t program)
@@ -57,7 +66,10 @@ void CPatchSelector::renameEntry(std::int64_t program)
     if (!m_effect || program < 0 || !entry)
         return;
     char name[CParamDisplay::kTextBufferSize] = {};
-    m_effect->getProgramNameIndexed(0, static_cast<VstInt32>(program), name);
+    if (m_standIn)
+        m_effect->getProgramName(name);
+    else
+        m_effect->getProgramNameIndexed(0, static_cast<VstInt32>(program), name);
     name[sizeof name - 1] = 0;
     entry->setTitle(name);
     m_menu->setDirty(true);
@@ -128,7 +140,7 @@ CMouseEventResult CPatchSelector::onMouseDown(CPoint& where, const CButtonState&
 {
     if (!(buttons & kButtonLeft))
         return kMouseResultHandled;
-    if (!isChild(m_menu))
+    if (!isChild(m_menu) || m_standIn)
         return kMouseResultHandled;
     SharedPointer<CPatchSelector> self(this);
     m_busy = true;

@@ -23,10 +23,10 @@ public:
     CPatchSelector(const CPatchSelector&) = delete;
     CPatchSelector& operator=(const CPatchSelector&) = delete;
 
-    // The current bank's patch names, then the current program.
+    // The current bank's patch names, then the current program; an empty
+    // bank shows the current patch's name and opens no menu.
     void rebuild();
-    // A program outside the menu (the edit buffer, an empty bank) selects
-    // nothing.
+    // A program outside the menu selects nothing.
     void selectCurrent();
     void renameEntry(std::int64_t program);
     void showText(const char* text);
@@ -56,4 +56,6 @@ private:
     COptionMenu* m_menu;
     CTextLabel* m_label;
     bool m_busy = false;
+    // The menu holds only the current patch's name: the bank is empty.
+    bool m_standIn = false;
 };

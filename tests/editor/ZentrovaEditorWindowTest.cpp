@@ -535,3 +535,234 @@ TEST_F(EditorWindow, HoldingAListsDownButtonScrollsIt)
     EXPECT_GT(pixelsChanged(before, after, patches.windowX, patches.windowY, patches.width - 12, patches.height), 0)
         << run.text();
 }
+
+namespace
+{
+template <typename Counted> int countPixels(const std::string& png, const LayoutItem& item, Counted counted)
+{
+    cairo_surface_t* screen = cairo_image_surface_create_from_png(png.c_str());
+    int count = -1;
+    if (cairo_surface_status(screen) == CAIRO_STATUS_SUCCESS &&
+        item.windowX + item.width <= cairo_image_surface_get_width(screen) &&
+        item.windowY + item.height <= cairo_image_surface_get_height(screen))
+    {
+        cairo_surface_flush(screen);
+        auto at = [&](int x, int y) {
+            return reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(screen) +
+                                                          y * cairo_image_surface_get_stride(screen))[x] &
+                   0xFFFFFFu;
+        };
+        count = 0;
+        for (int y = item.windowY; y < item.windowY + item.height; ++y)
+            for (int x = item.windowX; x < item.windowX + item.width; ++x)
+                count += counted(at(x, y), at(item.windowX, item.windowY)) ? 1 : 0;
+    }
+    cairo_surface_destroy(screen);
+    return count;
+}
+
+// Pixels of a rectangle unlike its top-left corner: text drawn on a plain
+// image.
+int pixelsUnlikeCorner(const std::string& png, const LayoutItem& item)
+{
+    return countPixels(png, item, [](std::uint32_t pixel, std::uint32_t corner) { return pixel != corner; });
+}
+
+// The panel's warm text, its green near its red and its blue well below:
+// none of the plain images has that colour.
+bool isPanelText(std::uint32_t pixel)
+{
+    const int red = (pixel >> 16) & 0xFF;
+    const int green = (pixel >> 8) & 0xFF;
+    return red > 0x50 && red >= green && green * 4 > red * 3 && static_cast<int>(pixel & 0xFF) + 0x20 < red;
+}
+
+int warmPixels(const std::string& png, const LayoutItem& item)
+{
+    return countPixels(png, item, [](std::uint32_t pixel, std::uint32_t) { return isPanelText(pixel); });
+}
+
+// The entry of a pop-up menu ("X Y W H" in the window) whose tick is drawn:
+// entries are 20 high below a 5-pixel edge, the tick in their first 20
+// pixels. -1 when none is ticked.
+int tickedEntry(const std::string& png, const std::string& popup)
+{
+    int x = 0, y = 0, width = 0, height = 0;
+    if (std::sscanf(popup.c_str(), "%d %d %d %d", &x, &y, &width, &height) != 4)
+        return -2;
+    int ticked = -1;
+    for (int entry = 0; 5 + 20 * (entry + 1) <= height; ++entry)
+    {
+        LayoutItem tick;
+        tick.windowX = x + 4;
+        tick.windowY = y + 5 + 20 * entry;
+        tick.width = 14;
+        tick.height = 20;
+        if (pixelsUnlikeCorner(png, tick) > 4)
+            ticked = ticked == -1 ? entry : -3;
+    }
+    return ticked;
+}
+} // namespace
+
+TEST_F(EditorWindow, TheProgramDisplayNamesThePlayingPatchAndItsMenuTicksIt)
+{
+    REQUIRE_DISPLAY();
+    for (const Deliverable& deliverable : kDeliverables)
+        for (const Window& window : kWindows)
+        {
+            SCOPED_TRACE(std::string(deliverable.name) + " " + window.configuration);
+            const std::string size = window.configuration;
+            LayoutItem selector;
+            int previousX = 0, previousY = 0, nextX = 0, nextY = 0;
+            ASSERT_TRUE(itemOf(size, "PatchSelector", selector));
+            ASSERT_TRUE(centreOf(size, "PatchInc", previousX, previousY));
+            ASSERT_TRUE(centreOf(size, "PatchDec", nextX, nextY));
+            const std::string menu = std::to_string(selector.windowX + selector.width / 2) + " " +
+                                     std::to_string(selector.windowY + selector.height / 2);
+            auto shot = [&](const char* name) { return screenshotPath(std::string("editor-program-") + name + ".png"); };
+
+            // No library: the default patch is named, and a click opens nothing.
+            fs::remove_all(root / "home/.local/share/Vorlix");
+            const HostRun alone = runEditorHostWith(plugin(deliverable),
+                                                    "wait 300\nscreenshot " + shot("alone") + "\nclick 1 " + menu +
+                                                        "\nwait 300\npopups\n",
+                                                    "", home(size));
+            EXPECT_TRUE(alone.has("host 1 popup none")) << alone.text();
+
+            // A bank of two patches that differ only in their names, the
+            // second named as the default patch.
+            const bool effect = std::string(deliverable.name) == "Zentrova2FX";
+            const fs::path bank = root / "home/.local/share/Vorlix/Zentrova2/Patches" /
+                                  (effect ? "Effect" : "Instrument") / "Bank";
+            fs::create_directories(bank);
+            for (const char* name : {"Alpha", "Default"})
+            {
+                ChunkBuffer chunk;
+                ASSERT_EQ(chunk.assignCompressed(std::string("<zentrova version=\"609\">\n<patch name=\"") + name +
+                                                 "\" />\n</zentrova>\n"),
+                          0);
+                ASSERT_EQ(PatchFileHandler::writeFxp((bank / (std::string(name) + ".fxp")).string(), name, chunk,
+                                                     effect),
+                          0);
+            }
+            auto click = [](int x, int y) { return "click 1 " + std::to_string(x) + " " + std::to_string(y) + "\n"; };
+            const HostRun run = runEditorHostWith(
+                plugin(deliverable),
+                "wait 300\nscreenshot " + shot("first") + "\nprogram 1\nwait 300\nscreenshot " + shot("second") + "\n" +
+                    click(nextX, nextY) + "wait 300\nscreenshot " + shot("next") + "\n" + click(previousX, previousY) +
+                    "wait 300\nscreenshot " + shot("previous") + "\nclick 1 " + menu + "\nwait 300\npopups\nscreenshot " +
+                    shot("menu") + "\nkey Escape\nwait 200\n",
+                "", home(size));
+            ASSERT_TRUE(run.has("host 1 program 1 Default")) << run.text();
+
+            EXPECT_GT(warmPixels(shot("first"), selector), 20) << "a name is shown at open\n" << run.text();
+            EXPECT_GT(warmPixels(shot("alone"), selector), 20) << "and without a library\n" << alone.text();
+            EXPECT_GT(pixelsChanged(shot("first"), shot("second"), selector.windowX, selector.windowY, selector.width,
+                                    selector.height),
+                      0)
+                << "the host's program change is shown";
+            EXPECT_EQ(pixelsChanged(shot("second"), shot("alone"), selector.windowX, selector.windowY, selector.width,
+                                    selector.height),
+                      0)
+                << "without a library the default patch is named";
+            EXPECT_EQ(pixelsChanged(shot("first"), shot("next"), selector.windowX, selector.windowY, selector.width,
+                                    selector.height),
+                      0)
+                << "the next patch, past the last, is the first";
+            EXPECT_EQ(pixelsChanged(shot("second"), shot("previous"), selector.windowX, selector.windowY,
+                                    selector.width, selector.height),
+                      0)
+                << "the previous patch, before the first, is the last";
+            const std::vector<std::string> popups = run.after("host 1 popup ");
+            ASSERT_FALSE(popups.empty()) << run.text();
+            EXPECT_EQ(tickedEntry(shot("menu"), popups.front()), 1) << "the pop-up ticks the shown patch";
+        }
+}
+
+TEST_F(EditorWindow, TheSaveDialogWritesTheTypedFormatInALibraryFolderAndABareNameTheFolders)
+{
+    REQUIRE_DISPLAY();
+    // The library keeps two formats; the dialog starts in the current bank's
+    // folder.
+    const fs::path bank = root / "home/.local/share/Vorlix/Zentrova2/Patches/Instrument/Bank";
+    fs::create_directories(bank);
+    ChunkBuffer chunk;
+    ASSERT_EQ(chunk.assignCompressed("<zentrova version=\"609\">\n<patch name=\"Alpha\" />\n</zentrova>\n"), 0);
+    ASSERT_EQ(PatchFileHandler::writeFxp((bank / "Alpha.fxp").string(), "Alpha", chunk, false), 0);
+    int saveX = 0;
+    int saveY = 0;
+    ASSERT_TRUE(centreOf("Regular", "PatchSave", saveX, saveY));
+    const std::string save = "click 1 " + std::to_string(saveX) + " " + std::to_string(saveY) + "\nwait 500\n";
+    const HostRun run = runEditorHostWith(plugin(kDeliverables[1]),
+                                          "wait 300\n" + save + "type X.aupreset\nwait 100\nkey Return\nwait 500\n" +
+                                              save + "type Y\nwait 100\nkey Return\nwait 500\ndialogs\n",
+                                          "", home("Regular", "Keyboard", "{Patch Format}{AU+VST}\n"));
+    EXPECT_TRUE(run.has("host 1 dialog none")) << run.text();
+    // The current bank is the library's top, its folder the patch folder.
+    const fs::path folder = bank.parent_path();
+    EXPECT_TRUE(fs::exists(folder / "X.aupreset")) << run.text();
+    EXPECT_FALSE(fs::exists(folder / "X.fxp")) << "the typed format alone";
+    EXPECT_TRUE(fs::exists(folder / "Y.fxp"));
+    EXPECT_TRUE(fs::exists(folder / "Y.aupreset")) << "a bare name takes the library's formats";
+}
+
+TEST_F(EditorWindow, TheBrowsersCurrentRowsAreDrawnInLegibleLetters)
+{
+    REQUIRE_DISPLAY();
+    const fs::path bank = root / "home/.local/share/Vorlix/Zentrova2/Patches/Instrument/Bank";
+    fs::create_directories(bank);
+    for (const char* name : {"Alpha", "Bravo", "Charlie"})
+    {
+        ChunkBuffer chunk;
+        ASSERT_EQ(chunk.assignCompressed(std::string("<zentrova version=\"609\">\n<patch name=\"") + name +
+                                         "\" />\n</zentrova>\n"),
+                  0);
+        ASSERT_EQ(PatchFileHandler::writeFxp((bank / (std::string(name) + ".fxp")).string(), name, chunk, false), 0);
+    }
+    for (const Window& window : kWindows)
+    {
+        SCOPED_TRACE(window.configuration);
+        int openX = 0;
+        int openY = 0;
+        ASSERT_TRUE(centreOf(window.configuration, "BrowserOpen", openX, openY));
+        const std::string shot = screenshotPath(std::string("editor-browser-") + window.configuration + ".png");
+        const HostRun run = runEditorHostWith(plugin(kDeliverables[1]),
+                                              "wait 300\nclick 1 " + std::to_string(openX) + " " +
+                                                  std::to_string(openY) + "\nwait 300\nscreenshot " + shot + "\n",
+                                              "", home(window.configuration));
+        cairo_surface_t* screen = cairo_image_surface_create_from_png(shot.c_str());
+        ASSERT_EQ(cairo_surface_status(screen), CAIRO_STATUS_SUCCESS) << run.text();
+        cairo_surface_flush(screen);
+        auto pixel = [&](int x, int y) {
+            return reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(screen) +
+                                                          y * cairo_image_surface_get_stride(screen))[x];
+        };
+        for (const char* name : {"BankList", "PatchList", "ProgramList"})
+        {
+            SCOPED_TRACE(name);
+            LayoutItem list;
+            ASSERT_TRUE(itemOf(window.configuration, name, list));
+            // The current row is the first with text in the bright colour;
+            // its text runs over the pixel lines around with any text.
+            auto lineHas = [&](int y, int brighterThan) {
+                for (int x = list.windowX; x < list.windowX + list.width - 16; ++x)
+                    if (isPanelText(pixel(x, y)) && static_cast<int>((pixel(x, y) >> 16) & 0xFF) > brighterThan)
+                        return true;
+                return false;
+            };
+            const int bottom = list.windowY + list.height;
+            int first = list.windowY;
+            while (first < bottom && !lineHas(first, 0xF0))
+                ++first;
+            ASSERT_LT(first, bottom) << "a current row";
+            int last = first;
+            while (first > list.windowY && lineHas(first - 1, 0))
+                --first;
+            while (last + 1 < bottom && lineHas(last + 1, 0))
+                ++last;
+            EXPECT_GE(last - first + 1, 6) << "its text as tall as letters";
+        }
+        cairo_surface_destroy(screen);
+    }
+}
