@@ -582,6 +582,21 @@ int warmPixels(const std::string& png, const LayoutItem& item)
     return countPixels(png, item, [](std::uint32_t pixel, std::uint32_t) { return isPanelText(pixel); });
 }
 
+// Patches that differ only in their names, as fxp files in folder.
+void writeNamedPatches(const fs::path& folder, std::initializer_list<const char*> names, bool effect = false)
+{
+    fs::create_directories(folder);
+    for (const char* name : names)
+    {
+        ChunkBuffer chunk;
+        ASSERT_EQ(chunk.assignCompressed(std::string("<zentrova version=\"609\">\n<patch name=\"") + name +
+                                         "\" />\n</zentrova>\n"),
+                  0);
+        ASSERT_EQ(PatchFileHandler::writeFxp((folder / (std::string(name) + ".fxp")).string(), name, chunk, effect),
+                  0);
+    }
+}
+
 // The entry of a pop-up menu ("X Y W H" in the window) whose tick is drawn:
 // entries are 20 high below a 5-pixel edge, the tick in their first 20
 // pixels. -1 when none is ticked.
@@ -635,17 +650,7 @@ TEST_F(EditorWindow, TheProgramDisplayNamesThePlayingPatchAndItsMenuTicksIt)
             const bool effect = std::string(deliverable.name) == "Zentrova2FX";
             const fs::path bank = root / "home/.local/share/Vorlix/Zentrova2/Patches" /
                                   (effect ? "Effect" : "Instrument") / "Bank";
-            fs::create_directories(bank);
-            for (const char* name : {"Alpha", "Default"})
-            {
-                ChunkBuffer chunk;
-                ASSERT_EQ(chunk.assignCompressed(std::string("<zentrova version=\"609\">\n<patch name=\"") + name +
-                                                 "\" />\n</zentrova>\n"),
-                          0);
-                ASSERT_EQ(PatchFileHandler::writeFxp((bank / (std::string(name) + ".fxp")).string(), name, chunk,
-                                                     effect),
-                          0);
-            }
+            writeNamedPatches(bank, {"Alpha", "Default"}, effect);
             auto click = [](int x, int y) { return "click 1 " + std::to_string(x) + " " + std::to_string(y) + "\n"; };
             const HostRun run = runEditorHostWith(
                 plugin(deliverable),
@@ -686,10 +691,7 @@ TEST_F(EditorWindow, TheSaveDialogWritesTheTypedFormatInALibraryFolderAndABareNa
     // The library keeps two formats; the dialog starts in the current bank's
     // folder.
     const fs::path bank = root / "home/.local/share/Vorlix/Zentrova2/Patches/Instrument/Bank";
-    fs::create_directories(bank);
-    ChunkBuffer chunk;
-    ASSERT_EQ(chunk.assignCompressed("<zentrova version=\"609\">\n<patch name=\"Alpha\" />\n</zentrova>\n"), 0);
-    ASSERT_EQ(PatchFileHandler::writeFxp((bank / "Alpha.fxp").string(), "Alpha", chunk, false), 0);
+    writeNamedPatches(bank, {"Alpha"});
     int saveX = 0;
     int saveY = 0;
     ASSERT_TRUE(centreOf("Regular", "PatchSave", saveX, saveY));
@@ -711,15 +713,7 @@ TEST_F(EditorWindow, TheBrowsersCurrentRowsAreDrawnInLegibleLetters)
 {
     REQUIRE_DISPLAY();
     const fs::path bank = root / "home/.local/share/Vorlix/Zentrova2/Patches/Instrument/Bank";
-    fs::create_directories(bank);
-    for (const char* name : {"Alpha", "Bravo", "Charlie"})
-    {
-        ChunkBuffer chunk;
-        ASSERT_EQ(chunk.assignCompressed(std::string("<zentrova version=\"609\">\n<patch name=\"") + name +
-                                         "\" />\n</zentrova>\n"),
-                  0);
-        ASSERT_EQ(PatchFileHandler::writeFxp((bank / (std::string(name) + ".fxp")).string(), name, chunk, false), 0);
-    }
+    writeNamedPatches(bank, {"Alpha", "Bravo", "Charlie"});
     for (const Window& window : kWindows)
     {
         SCOPED_TRACE(window.configuration);
