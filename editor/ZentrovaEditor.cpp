@@ -33,6 +33,7 @@
 #include "toolkit/CNewFileSelector.h"
 #include "toolkit/CTooltipSupport.h"
 #include "toolkit/COptionMenu.h"
+#include "toolkit/WindowAlertHandler.h"
 
 namespace
 {
@@ -209,6 +210,9 @@ bool ZentrovaEditor::buildWindow(void* parentWindow)
     m_frame = m_frameWidget->getFrame();
     if (parentWindow && (!m_frame || !m_frame->getPlatformWindow()))
         return false;
+    // Alerts raised on this thread while the window is open show above it.
+    if (m_frame && m_frame->getPlatformWindow())
+        WindowAlertHandler::install(m_frame);
 
     m_bendWheel.reset(new CBendWheel(m_guiInfo, "BendWheel"));
     m_harmonicSelect.reset(new CHarmonicSelect(m_guiInfo, "HarmonicWaveSelect", 2, "HarmonicEditNameMenu",
@@ -310,6 +314,7 @@ void ZentrovaEditor::destroyWindow()
     m_patchAndParameter = nullptr;
     if (m_frame)
     {
+        WindowAlertHandler::uninstall(m_frame);
         // The window goes before the views it shows.
         m_frame->setPlatformWindow(nullptr);
     }

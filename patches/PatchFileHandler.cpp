@@ -7,7 +7,9 @@
 #include "patches/PatchFileIo.h"
 #include "patches/PatchTypeBits.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,6 +32,41 @@ int writeFormat(std::uint32_t bit, const std::string& path, const std::string& p
     if (bit == kFileTypeAupreset)
         return PatchFileHandler::writeAupreset(path, patchName, chunk, isEffect);
     return PatchFileHandler::writeTfx(path, chunk, isEffect);
+}
+
+// The first file a save could not write: error is its errno, or -1 for a
+// file the user keeps read-only.
+struct SaveFailure
+{
+    std::string folder;
+    std::string path;
+    int error = 0;
+};
+
+void reportSaveFailure(const SaveFailure& failure, int failures)
+{
+    std::string title = "Patch Save Error";
+    std::string text;
+    if (failure.error == -1)
+    {
+        title = "File Permissions Error";
+        text = "You do not have write access to the file " + failure.path + "\n";
+    }
+    else
+    {
+        if (failure.error == EACCES || failure.error == EPERM || failure.error == EROFS)
+        {
+            title = "Folder Permissions Error";
+            text = "You do not have write access to the folder " + failure.folder + "\n";
+        }
+        // No errno: the writer had nothing it could put in the file.
+        text += "Could not write " + failure.path + ": " +
+                (failure.error != 0 ? std::strerror(failure.error) : "the patch has no data") + "\n";
+    }
+    if (failures > 1)
+        text += std::to_string(failures - 1) + (failures == 2 ? " other file" : " other files") +
+                " could not be written either\n";
+    showAlert(title.c_str(), text.c_str());
 }
 
 struct IssueLine
@@ -135,39 +172,46 @@ int PatchFileHandler::savePatch(const std::vector<Folder>& folders, const std::s
     const std::string fileName = safePatchFileName(patchName);
     int failures = 0;
     int written = 0;
+    SaveFailure first;
     for (const Folder& folder : folders)
     {
         const std::uint32_t wanted = formatMask & folder.requiredFileTypes;
         const std::string stem = folder.path + "/" + fileName;
-        if (fileExists(folder.path) && !isWritable(folder.path))
-        {
-            showAlert("Folder Permissions Error",
-                      ("You do not have write access to the folder " + folder.path + "\n").c_str());
-            // Its files are as unwritten as any that failed: callers must
-            // not take the patch for saved.
-            for (const Format& format : kFormats)
-                failures += (wanted & format.bit) != 0 ? 1 : 0;
-            continue;
-        }
         for (const Format& format : kFormats)
         {
             if ((wanted & format.bit) == 0)
                 continue;
             const std::string path = stem + format.extension;
+            // A file the user made read-only is kept as it is. Whether the
+            // folder takes a file only writing tells: its mode bits do not
+            // bind every user, and a full disk has none.
+            int error = 0;
             if (isReadOnly(path))
+                error = -1;
+            else
             {
-                showAlert("File Permissions Error", ("You do not have write access to the file " + path + "\n").c_str());
-                ++failures;
-                continue;
+                errno = 0;
+                if (writeFormat(format.bit, path, patchName, chunk, isEffect) == 0)
+                {
+                    ++written;
+                    continue;
+                }
+                error = errno;
             }
-            const int failed = writeFormat(format.bit, path, patchName, chunk, isEffect);
-            failures += failed;
-            written += failed == 0 ? 1 : 0;
+            if (failures++ == 0)
+                first = {folder.path, path, error};
         }
     }
+    // One alert for the save, however many of its files failed.
+    if (failures != 0)
+        reportSaveFailure(first, failures);
     // A save that wrote nothing anywhere has not saved the patch either.
     if (failures == 0 && written == 0)
+    {
+        showAlert("Patch Save Error",
+                  ("No file was written for the patch " + patchName + ": no folder takes its formats\n").c_str());
         return 1;
+    }
     // The other formats' files go only once the patch is safely in every
     // wanted one, in every folder; a folder with nothing to write keeps its
     // files.

@@ -35,11 +35,11 @@ public:
     // Writes the chunk as patchName in each format of (formatMask AND each
     // folder's required types), and once every one of those writes succeeded
     // retires the folders' files of that name in the other formats (renamed
-    // with "._bk" appended, or removed with deleteOriginal). Unwritable
-    // folders and files are reported by an alert and skipped. Returns the
-    // number of files that could not be written, those of unwritable folders
-    // and files included; a save that has no file to write counts one, as the
-    // patch is then nowhere.
+    // with "._bk" appended, or removed with deleteOriginal). Read-only files
+    // are skipped; a save with files it could not write raises one alert that
+    // names the first and why. Returns the number of files that could not be
+    // written; a save that has no file to write counts one (and alerts), as
+    // the patch is then nowhere.
     virtual int savePatch(const std::vector<Folder>& folders, const std::string& patchName, const ChunkBuffer& chunk,
                           std::uint32_t formatMask, bool isEffect, bool deleteOriginal);
 

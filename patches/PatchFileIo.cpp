@@ -110,7 +110,12 @@ bool writeFully(int fd, const unsigned char* bytes, std::size_t n)
         if (put < 0 && errno == EINTR)
             continue;
         if (put <= 0)
+        {
+            // No byte taken and no error given: nowhere left to put them.
+            if (put == 0)
+                errno = ENOSPC;
             return false;
+        }
         bytes += put;
         n -= static_cast<std::size_t>(put);
     }
@@ -176,7 +181,10 @@ bool writeFileReplacing(const std::string& path, const ByteVector& bytes)
     // keeps elsewhere.
     const std::string target = linkTarget(path);
     if (target.empty())
+    {
+        errno = ELOOP;
         return false;
+    }
     // The temporary ends in an extension no patch format has, so a scan that
     // meets one left behind by a crash ignores it.
     const std::string temporary =
@@ -189,13 +197,22 @@ bool writeFileReplacing(const std::string& path, const ByteVector& bytes)
     struct stat existing;
     if (::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
         ::fchmod(file.get(), existing.st_mode & 0777);
-    const bool written = writeFully(file.get(), bytes.data(), bytes.size()) && ::fsync(file.get()) == 0;
-    if (!file.close() || !written || std::rename(temporary.c_str(), target.c_str()) != 0)
+    bool written = writeFully(file.get(), bytes.data(), bytes.size()) && ::fsync(file.get()) == 0;
+    int error = errno;
+    // A full disk may show only when the file is closed.
+    if (!file.close() && written)
     {
-        ::unlink(temporary.c_str());
-        return false;
+        written = false;
+        error = errno;
     }
-    return true;
+    if (written && std::rename(temporary.c_str(), target.c_str()) == 0)
+        return true;
+    if (written)
+        error = errno;
+    ::unlink(temporary.c_str());
+    // The caller tells the user why.
+    errno = error;
+    return false;
 }
 
 std::string linkTarget(const std::string& path)

@@ -54,7 +54,7 @@ bool readFileStart(const std::string& path, std::size_t n, ByteVector* out, std:
 // renames them over path, so that path holds either its old or its complete new
 // contents. A symbolic link stays a link: the file it leads to is the one
 // replaced, and a replaced file keeps its permission bits. False (path
-// untouched, no temporary left) on any failure.
+// untouched, no temporary left, errno telling why) on any failure.
 bool writeFileReplacing(const std::string& path, const ByteVector& bytes);
 
 // The file that opening path reaches: symbolic links followed (relative ones

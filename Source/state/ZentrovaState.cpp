@@ -7,6 +7,7 @@
 #include "Source/parameters/ParameterText.h"
 #include "Source/patchtree/PatchTree.h"
 #include "Source/queues/QueueLanes.h"
+#include "Source/shared/Alerts.h"
 #include "Source/shared/FileAccess.h"
 #include "Source/state/PatchVersion.h"
 #include "Source/state/Version1Conversion.h"
@@ -592,7 +593,10 @@ int ZentrovaState::savePatch(const std::vector<BankFolder>& folders, const std::
     const ZentrovaStateOwner::PatchFileSettings settings = m_pZentrova->getPatchFileSettings();
     ChunkBuffer chunk;
     if (!writeChunkXml(chunk, true, name))
+    {
+        showAlert("Patch Save Error", ("The patch " + name + " could not be compressed for saving\n").c_str());
         return 1;
+    }
     // The count of files not written: callers must not retire or delete the
     // patch's other copies when it is not zero.
     return PatchFileHandler().savePatch(folders, name, chunk, formatFlags, settings.isEffect, settings.deleteOriginal);

@@ -471,6 +471,31 @@ TEST_F(EditorWindow, TheSaveDialogWritesAnFxp)
     EXPECT_EQ(written, 1) << run.text();
 }
 
+TEST_F(EditorWindow, ASaveThatCannotBeWrittenShowsAnAlert)
+{
+    REQUIRE_DISPLAY();
+    // The library keeps presets alone, and a folder stands where the bare
+    // name's preset should go: the replace fails, for the superuser too.
+    const fs::path folder = root / "home/.local/share/Vorlix/Zentrova2/Patches/Instrument";
+    fs::create_directories(folder / "Bank");
+    fs::create_directories(folder / "Saved.aupreset");
+    int saveX = 0;
+    int saveY = 0;
+    ASSERT_TRUE(centreOf("Regular", "PatchSave", saveX, saveY));
+    const HostRun run = runEditorHostWith(plugin(kDeliverables[1]),
+                                          "wait 300\nclick 1 " + std::to_string(saveX) + " " + std::to_string(saveY) +
+                                              "\nwait 500\ntype Saved\nwait 100\nkey Return\nwait 500\ndialogs\n"
+                                              "key Return\nwait 300\ndialogs\n",
+                                          "", home("Regular", "Keyboard", "{Patch Format}{AU}\n"));
+    const std::vector<std::string> dialogs = run.after("host 1 dialog ");
+    ASSERT_EQ(dialogs.size(), 2u) << run.text();
+    EXPECT_NE(dialogs[0].find("Zentrova2"), std::string::npos) << "the alert, not the save dialog: " << run.text();
+    EXPECT_EQ(dialogs[1], "none") << "the alert answered";
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+        EXPECT_FALSE(entry.is_regular_file() && entry.path().filename().string().rfind("Saved", 0) == 0)
+            << entry.path();
+}
+
 TEST_F(EditorWindow, AWaveMenuEntryIsChosenByTwoClicks)
 {
     REQUIRE_DISPLAY();

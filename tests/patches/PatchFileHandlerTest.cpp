@@ -6,6 +6,8 @@
 
 #include "tests/patches/PatchFileTestSupport.h"
 
+#include <cerrno>
+#include <cstring>
 #include <dirent.h>
 #include <set>
 
@@ -144,13 +146,32 @@ TEST(PatchFileHandler, ReadOnlyFolderIsReportedAndSkipped)
     const std::string open = makeFolder(temp, "open");
     writeFile(locked + "/Pad.aupreset", std::string("old"));
     ::chmod(locked.c_str(), 0555);
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "mode bits do not stop the superuser's writes";
 
     EXPECT_EQ(handler.savePatch({{locked, 0x43}, {open, 0x42}}, "Pad", sampleChunk(), 0x43, true, true), 2)
         << "the two files the locked folder should hold are not written";
     ASSERT_EQ(alerts.alerts.size(), 1u);
-    EXPECT_EQ(alerts.alerts[0], "Folder Permissions Error|You do not have write access to the folder " + locked + "\n");
+    EXPECT_EQ(alerts.alerts[0], "Folder Permissions Error|You do not have write access to the folder " + locked +
+                                    "\nCould not write " + locked + "/Pad.fxp: " + std::strerror(EACCES) +
+                                    "\n1 other file could not be written either\n");
     EXPECT_EQ(filesIn(locked), (std::set<std::string>{"Pad.aupreset"}));
     EXPECT_EQ(filesIn(open), (std::set<std::string>{"Pad.fxp"}));
+}
+
+TEST(PatchFileHandler, AFolderThatTakesNoFileIsReportedOnceWithTheFileAndWhy)
+{
+    TempFolder temp;
+    RecordingAlerts alerts;
+    PatchFileHandler handler;
+    // A plain file where the folder should be stops the superuser too.
+    const std::string notAFolder = temp / "bank";
+    writeFile(notAFolder, std::string("x"));
+
+    EXPECT_EQ(handler.savePatch({{notAFolder, 0x47}}, "Pad", sampleChunk(), 0x47, false, false), 3);
+    ASSERT_EQ(alerts.alerts.size(), 1u);
+    EXPECT_EQ(alerts.alerts[0], "Patch Save Error|Could not write " + notAFolder + "/Pad.fxp: " +
+                                    std::strerror(ENOTDIR) + "\n2 other files could not be written either\n");
 }
 
 TEST(PatchFileHandler, ReadOnlyFileIsReportedAndNothingIsRetired)
