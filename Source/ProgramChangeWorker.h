@@ -25,7 +25,8 @@ public:
         ~Client() = default;
     };
 
-    // Host threads.
+    // Host threads. A client is attached once it is completely built: the
+    // worker may call it at once, from its own thread.
     static void attach(Client* client);
     // Waits while the worker serves the client; the last client to leave
     // stops the thread.

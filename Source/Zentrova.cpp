@@ -58,7 +58,6 @@ Zentrova::Zentrova(audioMasterCallback audioMaster, const Flavour& flavour)
         reinitialise(std::min(m_blockSize, kOpeningBlockSize), m_sampleRate);
         m_opening = false;
         suspend();
-        ProgramChangeWorker::attach(this);
     }
     catch (...)
     {

@@ -110,6 +110,9 @@ public:
     // it at a later block start. A later program change replaces a request
     // not yet taken.
     virtual void onMidiProgramChange(int program, VstInt32 time);
+    // Lets the program change worker serve this instance, which it calls
+    // into whole: whoever builds the instance calls this once it is complete.
+    void startMidiProgramChanges();
     // Host threads: waits until the worker has served what this instance
     // asked of it: the MIDI program change asked for last, the echo's memory,
     // the voices' buffers.

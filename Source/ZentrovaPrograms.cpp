@@ -339,6 +339,11 @@ void Zentrova::onMidiProgramChange(int program, VstInt32)
         ProgramChangeWorker::start();
 }
 
+void Zentrova::startMidiProgramChanges()
+{
+    ProgramChangeWorker::attach(this);
+}
+
 void Zentrova::stopMidiProgramChanges()
 {
     ProgramChangeWorker::detach(this);

@@ -1,21 +1,25 @@
 #include "toolkit/CTimerRegistry.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "toolkit/CVSTGUITimer.h"
 
 namespace
 {
-CTimerRegistry* currentRegistry = nullptr;
-}
+// Instances, and with them editors' registries, are made and destroyed on
+// any host thread while an editor of another instance runs on the UI thread.
+std::atomic<CTimerRegistry*> currentRegistry{nullptr};
+} // namespace
 
 CTimerRegistry::~CTimerRegistry()
 {
     for (CVSTGUITimer* timer : m_timers)
         if (timer)
             timer->m_registry = nullptr;
-    if (currentRegistry == this)
-        currentRegistry = nullptr;
+    // Only this registry's turn ends: another one made current meanwhile stays.
+    CTimerRegistry* self = this;
+    currentRegistry.compare_exchange_strong(self, nullptr, std::memory_order_acq_rel);
 }
 
 CTimerRegistry& CTimerRegistry::defaultRegistry()
@@ -26,12 +30,13 @@ CTimerRegistry& CTimerRegistry::defaultRegistry()
 
 CTimerRegistry* CTimerRegistry::current()
 {
-    return currentRegistry ? currentRegistry : &defaultRegistry();
+    CTimerRegistry* registry = currentRegistry.load(std::memory_order_acquire);
+    return registry ? registry : &defaultRegistry();
 }
 
 void CTimerRegistry::setCurrent(CTimerRegistry* registry)
 {
-    currentRegistry = registry;
+    currentRegistry.store(registry, std::memory_order_release);
 }
 
 std::size_t CTimerRegistry::getNbRunning() const

@@ -20,6 +20,9 @@ AEffect* createPluginInstance(audioMasterCallback audioMaster, const Flavour& fl
         delete plugin;
         return nullptr;
     }
+    // Only now is the whole object built: the worker serving the other
+    // instances calls into all of it.
+    plugin->startMidiProgramChanges();
     plugin->markHandedToHost();
     return plugin->getAeffect();
 }

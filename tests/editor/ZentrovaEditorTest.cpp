@@ -41,6 +41,11 @@ VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, vo
     return 0;
 }
 
+VstIntPtr quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
+{
+    return opcode == audioMasterVersion ? 2400 : 0;
+}
+
 // The controller box needs only its text here.
 class TextBox : public Widget
 {
@@ -106,6 +111,16 @@ protected:
         event.midiData[0] = static_cast<char>(0xB0);
         event.midiData[1] = static_cast<char>(number);
         event.midiData[2] = static_cast<char>(value);
+        VstEvents list{1, 0, {reinterpret_cast<VstEvent*>(&event), nullptr}};
+        plugin->processEvents(&list);
+    }
+    void programChange(int program)
+    {
+        VstMidiEvent event{};
+        event.type = kVstMidiType;
+        event.byteSize = sizeof(VstMidiEvent);
+        event.midiData[0] = static_cast<char>(0xC0);
+        event.midiData[1] = static_cast<char>(program);
         VstEvents list{1, 0, {reinterpret_cast<VstEvent*>(&event), nullptr}};
         plugin->processEvents(&list);
     }
@@ -377,4 +392,25 @@ TEST_F(EditorObject, DroppedHarmonicListsAndSettingsAreTakenWhateverTheirCase)
     CListDragContainer* patch = CListDragContainer::makeFiles({home.path() + "/a.fxp"});
     EXPECT_FALSE(frame->onDrop(patch, where)) << "patches go to the view under the point";
     patch->forget();
+}
+
+TEST_F(EditorObject, AnOpenEditorIdlesWhileAnotherThreadMakesAndClosesInstances)
+{
+    ASSERT_TRUE(editor->open(nullptr));
+    // A playing instance: the program change worker runs and is woken.
+    effect->dispatcher(effect, effMainsChanged, 0, 1, nullptr, 0.0f);
+    std::atomic<bool> done{false};
+    std::thread host([&] {
+        for (int i = 0; i < 10; ++i)
+            if (AEffect* other = createPluginInstance(&quietHost, effectFlavour()))
+                other->dispatcher(other, effClose, 0, 0, nullptr, 0.0f);
+        done = true;
+    });
+    while (!done)
+    {
+        programChange(0);
+        editor->idle();
+    }
+    host.join();
+    EXPECT_TRUE(editor->isOpen());
 }

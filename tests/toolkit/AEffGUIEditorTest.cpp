@@ -12,7 +12,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace
@@ -168,4 +170,32 @@ TEST(AEffGUIEditor, TheBundleIsTheLibraryPathCutThreeTimes)
               "/usr/lib/vst/Zentrova2.vst");
     EXPECT_EQ(BundleLocation::fromLibraryPath("Contents/x86_64-linux/Zentrova2.so"), "");
     EXPECT_EQ(BundleLocation::fromLibraryPath("Zentrova2.so"), "");
+}
+
+// A host makes and destroys instances on threads of its own while the UI
+// thread runs an editor of another one.
+TEST(EditorThreads, AnEditorOpensAndIdlesWhileAnotherThreadMakesAndDestroysEditors)
+{
+    OpenEditor open;
+    std::atomic<bool> done{false};
+    std::thread host([&] {
+        const Platform::WindowFactory factory = Platform::getWindowFactory();
+        for (int i = 0; i < 200; ++i)
+        {
+            // As every instance's entry does.
+            Platform::setWindowFactory(factory);
+            ToolkitHostEffect effect;
+            new ToolkitTestEditor(&effect); // owned by the effect
+        }
+        done = true;
+    });
+    while (!done)
+    {
+        open.editor->idle();
+        open.editor->close();
+        open.editor->open(open.platform.parentWindow());
+    }
+    host.join();
+    EXPECT_NE(FakePlatform::windowOf(open.editor->getFrame()), nullptr);
+    EXPECT_EQ(CTimerRegistry::current(), &open.editor->getTimers());
 }
