@@ -651,7 +651,7 @@ bool X11Window::releaseStillToCome()
     Window root = 0, child = 0;
     int rootX = 0, rootY = 0, x = 0, y = 0;
     unsigned int mask = 0;
-    if (!XQueryPointer(m_display->get(), m_window, &root, &child, &rootX, &rootY, &x, &y, &mask))
+    if (!XQueryPointer(m_display->get(), m_display->root(), &root, &child, &rootX, &rootY, &x, &y, &mask))
         return false;
     if ((mask & (Button1Mask | Button2Mask | Button3Mask)) != 0 || m_extraButtons != 0)
         return true;
