@@ -482,7 +482,7 @@ void X11Window::handleEvent(XEvent& event)
             m_textField->onFocusChange(event.type == FocusIn);
         // Losing the focus ends a press whose release went elsewhere.
         if (event.type == FocusOut && event.xfocus.detail != NotifyInferior && !m_display->inNestedLoop() &&
-            !releaseStillToCome())
+            (m_frame.getMouseDownView() || m_fieldTracking) && !releaseStillToCome())
             cancelPress();
         break;
     case DestroyNotify:
