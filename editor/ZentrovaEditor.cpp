@@ -291,6 +291,10 @@ void ZentrovaEditor::close()
 void ZentrovaEditor::destroyWindow()
 {
     m_open.store(false, std::memory_order_release);
+    // A press cut off by the close ends while the listeners of its control
+    // are still there: its edit closes, a held note or wheel is let go.
+    if (m_frame)
+        m_frame->onMouseCancel();
     if (m_tooltipSupport)
         m_tooltipSupport->forget();
     m_tooltipSupport = nullptr;

@@ -61,6 +61,7 @@ bool CControl::checkDefaultValue(CButtonState buttons)
 
 void CControl::beginEdit()
 {
+    ++m_openEdits;
     if (m_listener)
         m_listener->controlBeginEdit(this);
     if (m_frame)
@@ -72,10 +73,19 @@ void CControl::beginEdit()
 
 void CControl::endEdit()
 {
+    if (m_openEdits > 0)
+        --m_openEdits;
     if (m_frame)
         m_frame->endEdit(static_cast<std::int32_t>(m_tag));
     if (m_listener)
         m_listener->controlEndEdit(this);
+}
+
+void CControl::onMouseCancel()
+{
+    for (std::int32_t open = m_openEdits; open > 0; --open)
+        endEdit();
+    m_openEdits = 0;
 }
 
 void CControl::reportClick(bool beforeIdle)

@@ -49,6 +49,8 @@ public:
 
     bool isDirty() const override;
     void setDirty(bool state = true) override;
+    // Ends the edits the press began.
+    void onMouseCancel() override;
     std::int32_t modifierClicked(const CButtonState& buttons) override;
     bool isTypeOf(const char* className) const override;
     void draw(CDrawContext* context) override = 0;
@@ -91,6 +93,8 @@ protected:
     CPoint m_backOffset;
 
 private:
+    // Begun and not yet ended: a cut-off gesture ends them.
+    std::int32_t m_openEdits = 0;
     static CButtonState s_zoomModifier;
     static CButtonState s_defaultValueModifier;
 };

@@ -60,6 +60,8 @@ CFrame::CFrame(const CFrame& frame)
 
 CFrame::~CFrame()
 {
+    // A press still held when the frame goes gets no release.
+    CFrame::onMouseCancel();
     if (m_modalView)
     {
         CView* modal = m_modalView;
@@ -497,6 +499,17 @@ CMouseEventResult CFrame::onMouseExited(CPoint& where, const CButtonState& butto
 {
     exitMouseOverView(where, buttons);
     return kMouseResultHandled;
+}
+
+void CFrame::onMouseCancel()
+{
+    if (!m_mouseDownView)
+        return;
+    CViewContainer::onMouseCancel();
+    m_cursorStack.clear();
+    applyCursor();
+    if (m_platformWindow)
+        m_platformWindow->setPointerHidden(false);
 }
 
 bool CFrame::onWheel(const CPoint& where, const float& distance, const CButtonState& buttons)

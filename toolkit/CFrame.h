@@ -99,6 +99,8 @@ public:
     CMouseEventResult onMouseMoved(CPoint& where, const CButtonState& buttons) override;
     // The pointer left the window.
     CMouseEventResult onMouseExited(CPoint& where, const CButtonState& buttons) override;
+    // Ends the press being tracked, and the cursor changes its drag made.
+    void onMouseCancel() override;
     bool onWheel(const CPoint& where, const float& distance, const CButtonState& buttons) override;
     bool onWheel(const CPoint& where, const CMouseWheelAxis& axis, const float& distance,
                  const CButtonState& buttons) override;

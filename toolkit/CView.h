@@ -53,6 +53,10 @@ public:
     virtual CMouseEventResult onMouseMoved(CPoint& where, const CButtonState& buttons);
     virtual CMouseEventResult onMouseEntered(CPoint& where, const CButtonState& buttons);
     virtual CMouseEventResult onMouseExited(CPoint& where, const CButtonState& buttons);
+    // The gesture that a handled mouse-down started ends without its
+    // mouse-up (window destroyed, editor closed, grab lost): whatever the
+    // press holds is let go, as no release will come.
+    virtual void onMouseCancel() {}
 
     virtual bool hitTest(const CPoint& where, const CButtonState& buttons = -1);
 

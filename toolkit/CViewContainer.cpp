@@ -485,6 +485,15 @@ CMouseEventResult CViewContainer::onMouseMoved(CPoint& where, const CButtonState
     return kMouseResultHandled;
 }
 
+void CViewContainer::onMouseCancel()
+{
+    if (!m_mouseDownView)
+        return;
+    SharedPointer<CView> view(m_mouseDownView);
+    m_mouseDownView = nullptr;
+    view->onMouseCancel();
+}
+
 bool CViewContainer::hitTest(const CPoint& where, const CButtonState& buttons)
 {
     return CView::hitTest(where, buttons);

@@ -28,6 +28,7 @@ public:
     CMouseEventResult onMouseDown(CPoint& where, const CButtonState& buttons) override;
     CMouseEventResult onMouseUp(CPoint& where, const CButtonState& buttons) override;
     CMouseEventResult onMouseMoved(CPoint& where, const CButtonState& buttons) override;
+    void onMouseCancel() override;
     bool hitTest(const CPoint& where, const CButtonState& buttons = -1) override;
     bool onWheel(const CPoint& where, const float& distance, const CButtonState& buttons) override;
     bool onWheel(const CPoint& where, const CMouseWheelAxis& axis, const float& distance,

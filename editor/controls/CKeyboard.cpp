@@ -299,6 +299,12 @@ CMouseEventResult CKeyboard::onMouseUp(CPoint& where, const CButtonState& button
     return CViewContainer::onMouseUp(where, buttons);
 }
 
+void CKeyboard::onMouseCancel()
+{
+    releaseMouseNote();
+    CViewContainer::onMouseCancel();
+}
+
 bool CKeyboard::removed(CView* parent)
 {
     // Once out of the window no mouse-up can reach the keyboard.

@@ -47,6 +47,7 @@ public:
     CMouseEventResult onMouseDown(CPoint& where, const CButtonState& buttons) override;
     CMouseEventResult onMouseMoved(CPoint& where, const CButtonState& buttons) override;
     CMouseEventResult onMouseUp(CPoint& where, const CButtonState& buttons) override;
+    void onMouseCancel() override;
     bool removed(CView* parent) override;
     bool isTypeOf(const char* className) const override;
 

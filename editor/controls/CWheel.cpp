@@ -71,6 +71,12 @@ CMouseEventResult CWheel::onMouseUp(CPoint&, const CButtonState&)
     return kMouseResultHandled;
 }
 
+void CWheel::onMouseCancel()
+{
+    m_dragging = false;
+    CAnimKnobHoriz::onMouseCancel();
+}
+
 void CWheel::getMidiEditRect(CRect& rect) const
 {
     midiEditRectOver(m_size, rect);

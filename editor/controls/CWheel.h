@@ -16,6 +16,8 @@ public:
     CMouseEventResult onMouseDown(CPoint& where, const CButtonState& buttons) override;
     CMouseEventResult onMouseUp(CPoint& where, const CButtonState& buttons) override;
     CMouseEventResult onMouseMoved(CPoint& where, const CButtonState& buttons) override;
+    // Let go: the bend wheel springs back.
+    void onMouseCancel() override;
     void getMidiEditRect(CRect& rect) const override;
     bool isTypeOf(const char* className) const override;
 

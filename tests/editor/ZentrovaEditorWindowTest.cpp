@@ -311,6 +311,27 @@ TEST_F(EditorWindow, AKnobDragIsBracketedByTheSameIndexAndHostValuesShowAtTheNex
     }
 }
 
+TEST_F(EditorWindow, AKnobDragCutOffByTheHostStillEndsItsEdit)
+{
+    REQUIRE_DISPLAY();
+    int knobX = 0;
+    int knobY = 0;
+    ASSERT_TRUE(centreOf("Regular", "FilterFreq", knobX, knobY));
+    for (const char* cut : {"destroy", "close"})
+    {
+        const HostRun run = runEditorHostWith(plugin(kDeliverables[1]),
+                                              "wait 300\nmove " + std::to_string(knobX) + " " + std::to_string(knobY) +
+                                                  "\npress 1\nwait 50\nmoveby -20 0\nwait 100\n" + cut +
+                                                  "\nwait 300\nrelease 1\nwait 100\nmark released\nclose\nopen\nwait 200\n",
+                                              "", home("Regular"));
+        const int begin = run.find("host 1 beginEdit 2");
+        ASSERT_GE(begin, 0) << run.text();
+        const int end = run.find("host 1 endEdit 2", begin);
+        EXPECT_GT(end, begin) << cut << "\n" << run.text();
+        EXPECT_LT(end, run.find("mark released")) << cut << ": when the drag is cut off\n" << run.text();
+    }
+}
+
 TEST_F(EditorWindow, FiftyOpenAndCloseCyclesAndAHostDestroyedWindowLeaveNothingBehind)
 {
     REQUIRE_DISPLAY();
@@ -354,6 +375,24 @@ TEST_F(EditorWindow, AnOnScreenKeySoundsAndLightsOnlyOnceTheEnginePlayedIt)
         EXPECT_EQ(pixelAt(played, x, y) >> 16, 4u) << "lit once played";
         EXPECT_EQ(pixelAt(released, x, y) >> 16, 0u) << "unlit once the note-off reached the engine";
     }
+}
+
+TEST_F(EditorWindow, AnOnScreenKeyHeldWhenTheHostDestroysTheWindowFallsSilentAtTheRelease)
+{
+    REQUIRE_DISPLAY();
+    LayoutItem keyboard;
+    ASSERT_TRUE(itemOf("Regular", "Keyboard", keyboard));
+    const std::string at = std::to_string(keyboard.windowX + kWhiteKeyWidth / 2) + " " +
+                           std::to_string(keyboard.windowY + kWhiteKeyHeight * 4 / 5);
+    const HostRun run = runEditorHostWith(plugin(kDeliverables[1]),
+                                          "wait 300\nprocess 1\nmove " + at +
+                                              "\npress 1\nwait 200\nprocess 20\ndestroy\nwait 300\nrelease 1\n"
+                                              "wait 100\nprocess 400\nprocess 20\nclose\n",
+                                          "", home("Regular"));
+    const std::vector<std::string> peaks = run.after("host 1 peak ");
+    ASSERT_EQ(peaks.size(), 4u) << run.text();
+    EXPECT_GT(std::stod(peaks[1]), 1e-3) << "the held key sounds";
+    EXPECT_LT(std::stod(peaks[3]), 1e-4) << "silent once released, before the editor closes\n" << run.text();
 }
 
 TEST_F(EditorWindow, CcSetupLearnBindsController74ToTheFilterFrequency)

@@ -429,10 +429,17 @@ void X11Window::copyToWindow(cairo_region_t* region)
 
 void X11Window::pumpEvents()
 {
+    std::weak_ptr<char> alive = m_alive;
     // A menu or dialog loop handles the events itself.
-    if (!usable() || m_display->inNestedLoop())
-        return;
-    m_display->pumpEvents(kMaxEventsPerPump, kMaxPumpMillis);
+    if (usable() && !m_display->inNestedLoop())
+        m_display->pumpEvents(kMaxEventsPerPump, kMaxPumpMillis);
+    // An error on the window may tell of its end before its destruction
+    // event: a press it had gets no release either way.
+    if (!alive.expired() && !usable() && !m_endSeen)
+    {
+        m_endSeen = true;
+        cancelPress();
+    }
 }
 
 void X11Window::handleEvent(XEvent& event)
@@ -454,8 +461,15 @@ void X11Window::handleEvent(XEvent& event)
     case MotionNotify:
         onMotion(event.xmotion);
         break;
+    case EnterNotify:
     case LeaveNotify:
-        onLeave(event.xcrossing);
+        // A grab that begins or ends without our release took the pointer
+        // from a press; our own menus' grabs come inside their loops.
+        if ((event.xcrossing.mode == NotifyGrab || event.xcrossing.mode == NotifyUngrab) &&
+            !m_display->inNestedLoop())
+            cancelPress();
+        else if (event.type == LeaveNotify)
+            onLeave(event.xcrossing);
         break;
     case KeyPress:
     case KeyRelease:
@@ -466,6 +480,10 @@ void X11Window::handleEvent(XEvent& event)
         if (m_textField && event.xfocus.mode == NotifyNormal && event.xfocus.detail != NotifyInferior &&
             event.xfocus.detail != NotifyPointer)
             m_textField->onFocusChange(event.type == FocusIn);
+        // Losing the focus ends a press whose release went elsewhere.
+        if (event.type == FocusOut && event.xfocus.detail != NotifyInferior && !m_display->inNestedLoop() &&
+            (m_frame.getMouseDownView() || m_fieldTracking) && !releaseStillToCome())
+            cancelPress();
         break;
     case DestroyNotify:
         if (event.xdestroywindow.window != m_window)
@@ -475,6 +493,13 @@ void X11Window::handleEvent(XEvent& event)
         m_dead = true;
         if (!m_owner)
             m_display->setGone();
+        m_endSeen = true;
+        cancelPress();
+        break;
+    case UnmapNotify:
+        // The press's grab ends with the window's visibility.
+        if (event.xunmap.window == m_window)
+            cancelPress();
         break;
     case MapNotify:
         // A dialog takes the keys (Return, Escape) as soon as it shows.
@@ -609,6 +634,45 @@ void X11Window::onLeave(const XCrossingEvent& event)
         return;
     CPoint where(event.x, event.y);
     m_frame.onMouseExited(where, heldButtons(event.state) | m_display->modifiers(event.state));
+}
+
+void X11Window::cancelPress()
+{
+    m_fieldTracking = false;
+    m_extraButtons = 0;
+    m_frame.onMouseCancel();
+}
+
+bool X11Window::releaseStillToCome()
+{
+    if (!usable())
+        return false;
+    X11ErrorTrap trap(*m_display);
+    Window root = 0, child = 0;
+    int rootX = 0, rootY = 0, x = 0, y = 0;
+    unsigned int mask = 0;
+    if (!XQueryPointer(m_display->get(), m_display->root(), &root, &child, &rootX, &rootY, &x, &y, &mask))
+        return false;
+    if ((mask & (Button1Mask | Button2Mask | Button3Mask)) != 0 || m_extraButtons != 0)
+        return true;
+    // A release before the query's answer is in the queue by now; the
+    // predicate only looks, it takes nothing.
+    struct Search
+    {
+        Window window;
+        bool found;
+    } search{m_window, false};
+    XEvent ignored;
+    XCheckIfEvent(
+        m_display->get(), &ignored,
+        [](Display*, XEvent* event, XPointer argument) -> Bool {
+            auto* s = reinterpret_cast<Search*>(argument);
+            if (event->type == ButtonRelease && event->xbutton.window == s->window)
+                s->found = true;
+            return False;
+        },
+        reinterpret_cast<XPointer>(&search));
+    return search.found;
 }
 
 void X11Window::onKey(XKeyEvent& event)

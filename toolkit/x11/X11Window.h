@@ -94,6 +94,10 @@ private:
     void onMotion(const XMotionEvent& event);
     void onLeave(const XCrossingEvent& event);
     void onKey(XKeyEvent& event);
+    // The press the frame tracks ends without its release.
+    void cancelPress();
+    // A button is still held, or its release waits in the queue.
+    bool releaseStillToCome();
     // Whether an event is the pointer motion (or crossing) that our own
     // warp caused, or an older one that the warp made stale.
     bool swallowedByWarp(unsigned long serial, int rootX, int rootY, bool crossing);
@@ -115,6 +119,7 @@ private:
     CRect m_bounds;
     bool m_dead = false;
     bool m_closeRequested = false;
+    bool m_endSeen = false;
     std::shared_ptr<char> m_alive = std::make_shared<char>();
 
     int m_depth = 0;

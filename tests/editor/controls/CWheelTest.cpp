@@ -109,6 +109,24 @@ TEST(CBendWheel, SpringsBackToTheCentreIn300Milliseconds)
     EXPECT_FALSE(none.springBack());
 }
 
+TEST(CBendWheel, ADragTheFrameCutsOffSpringsBackAsAtARelease)
+{
+    FakeClock clock(1000);
+    WheelBench bench;
+    CBendWheel bend(bench.bench->guiInfo, "BendWheel");
+    CFrame* frame = bench.bench->frame;
+    CPoint where(5, 50);
+    frame->onMouseDown(where, kButtonLeft);
+    CPoint up(5, 10);
+    frame->onMouseMoved(up, kButtonLeft);
+    ASSERT_FLOAT_EQ(bench.wheel->getValue(), 0.9f);
+    frame->onMouseCancel();
+    EXPECT_FALSE(bench.wheel->isDragging());
+    clock.advance(500);
+    EXPECT_TRUE(bend.springBack());
+    EXPECT_EQ(bench.wheel->getValue(), 0.5f);
+}
+
 TEST(CBendWheel, ClosingTheEditorMidBendCentresTheEnginesBend)
 {
     InProcessPlugin instance;
