@@ -192,7 +192,7 @@ bool ZentrovaEditor::buildWindow(void* parentWindow)
 
     if (!m_frameElement)
     {
-        m_frameElement = m_layout.frameElement(m_layoutName);
+        m_frameElement.reset(new ticpp::Element(*m_layout.frameElement(m_layoutName)));
         m_guiInfo.bitmaps().init(m_layout.readBitmaps(), m_layoutPrefix);
         // Without its background image the frame still takes the window's size.
         const LayoutConfiguration& chosen =
@@ -205,7 +205,7 @@ bool ZentrovaEditor::buildWindow(void* parentWindow)
 
     // The window keeps the configuration's size whatever the image says.
     ERect frameRect = m_rect;
-    m_frameWidget.reset(new FrameWidget(m_frameElement, this, m_guiInfo, parentWindow, frameRect, this));
+    m_frameWidget.reset(new FrameWidget(m_frameElement.get(), this, m_guiInfo, parentWindow, frameRect, this));
     m_frame = m_frameWidget->getFrame();
     if (parentWindow && (!m_frame || !m_frame->getPlatformWindow()))
         return false;
@@ -315,6 +315,8 @@ void ZentrovaEditor::destroyWindow()
     }
     m_frameWidget.reset();
     m_frame = nullptr;
+    // Every open walks the kept layout again with new wrappers.
+    m_layout.releaseWrappers();
 }
 
 bool ZentrovaEditor::isOpen()
@@ -741,7 +743,7 @@ void ZentrovaEditor::valueChanged(VstInt32 tag, CControl* control, float value)
             m_layoutName = entry->getTitle();
             if (Configuration* config = configuration())
                 config->setLayoutName(m_layoutName);
-            m_frameElement = nullptr;
+            m_frameElement.reset();
             // A host that asks before the next open gets the new size.
             for (std::size_t i = 0; i < m_configurations.size(); ++i)
                 if (m_configurations[i].name == m_layoutName)

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <malloc.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -303,6 +308,22 @@ TEST_F(EditorObject, TooltipsFileEntriesAttachToTheirControlsTheLaterWinning)
     ASSERT_TRUE(control("FilterFreq")->getAttribute(kTooltipId, sizeof text, text, size));
     EXPECT_EQ(size, 8);
     EXPECT_STREQ(text, "Cut-off");
+}
+
+TEST_F(EditorObject, OpeningAndClosingAgainKeepsNoMemory)
+{
+    auto cycle = [this](int times) {
+        for (int i = 0; i < times; ++i)
+        {
+            ASSERT_TRUE(editor->open(nullptr));
+            editor->close();
+        }
+    };
+    cycle(5);
+    const std::size_t before = mallinfo2().uordblks;
+    cycle(40);
+    const std::size_t after = mallinfo2().uordblks;
+    EXPECT_LT(after, before + 8 * 1024) << "bytes kept by 40 opens: " << after - before;
 }
 
 TEST_F(EditorObject, PatchKeysAreUsedAndOthersPassToTheHost)
