@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
-#include <fstream>
 
 #include "Source/Zentrova.h"
 #include "Source/editorport/EditorTags.h"
@@ -26,6 +26,7 @@
 #include "editor/widgets/TextListWidget.h"
 #include "editor/widgets/Widget.h"
 #include "patches/Configuration.h"
+#include "patches/PatchFileIo.h"
 #include "toolkit/CControl.h"
 #include "toolkit/CFrame.h"
 #include "toolkit/CFileExtension.h"
@@ -45,6 +46,8 @@ constexpr std::int64_t kLastWave1Harmonic = kNamedParameterCount + kHarmonicCoun
 constexpr std::int64_t kFirstWave2Harmonic = kNamedParameterCount + kHarmonicCount;
 constexpr std::int64_t kHarmonicsPerWave = kHarmonicCount;
 constexpr std::int64_t kNumSynthParameters = kNamedParameterCount;
+// Far beyond any list of tooltips.
+constexpr std::uint64_t kMaxTooltipsFileSize = 1u << 20;
 
 enum Tag : std::int64_t
 {
@@ -1071,12 +1074,18 @@ ticpp::Element* ZentrovaEditor::loadTooltips()
     if (!config)
         return nullptr;
     const std::string path = config->getSupportFiles().contentFolder + "/tooltips.xml";
-    if (!std::ifstream(path).good())
+    // A pipe or a device under that name would stall or flood the opening.
+    ByteVector bytes;
+    if (!readWholeFile(path, &bytes, kMaxTooltipsFileSize))
+    {
+        if (fileExists(path))
+            std::fprintf(stderr, "Zentrova: %s skipped: not a regular file of at most 1 MB\n", path.c_str());
         return nullptr;
+    }
     try
     {
         m_tooltipDocument.Clear();
-        m_tooltipDocument.LoadFile(path);
+        m_tooltipDocument.Parse(std::string(bytes.begin(), bytes.end()));
         return m_tooltipDocument.FirstChildElement("tooltips", false);
     }
     catch (const ticpp::Exception&)
