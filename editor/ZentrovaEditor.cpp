@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
-#include <fstream>
 
 #include "Source/Zentrova.h"
 #include "Source/editorport/EditorTags.h"
@@ -26,6 +26,7 @@
 #include "editor/widgets/TextListWidget.h"
 #include "editor/widgets/Widget.h"
 #include "patches/Configuration.h"
+#include "patches/PatchFileIo.h"
 #include "toolkit/CControl.h"
 #include "toolkit/CFrame.h"
 #include "toolkit/CFileExtension.h"
@@ -46,6 +47,8 @@ constexpr std::int64_t kLastWave1Harmonic = kNamedParameterCount + kHarmonicCoun
 constexpr std::int64_t kFirstWave2Harmonic = kNamedParameterCount + kHarmonicCount;
 constexpr std::int64_t kHarmonicsPerWave = kHarmonicCount;
 constexpr std::int64_t kNumSynthParameters = kNamedParameterCount;
+// Far beyond any list of tooltips.
+constexpr std::uint64_t kMaxTooltipsFileSize = 1u << 20;
 
 enum Tag : std::int64_t
 {
@@ -193,7 +196,7 @@ bool ZentrovaEditor::buildWindow(void* parentWindow)
 
     if (!m_frameElement)
     {
-        m_frameElement = m_layout.frameElement(m_layoutName);
+        m_frameElement.reset(new ticpp::Element(*m_layout.frameElement(m_layoutName)));
         m_guiInfo.bitmaps().init(m_layout.readBitmaps(), m_layoutPrefix);
         // Without its background image the frame still takes the window's size.
         const LayoutConfiguration& chosen =
@@ -206,7 +209,7 @@ bool ZentrovaEditor::buildWindow(void* parentWindow)
 
     // The window keeps the configuration's size whatever the image says.
     ERect frameRect = m_rect;
-    m_frameWidget.reset(new FrameWidget(m_frameElement, this, m_guiInfo, parentWindow, frameRect, this));
+    m_frameWidget.reset(new FrameWidget(m_frameElement.get(), this, m_guiInfo, parentWindow, frameRect, this));
     m_frame = m_frameWidget->getFrame();
     if (parentWindow && (!m_frame || !m_frame->getPlatformWindow()))
         return false;
@@ -324,6 +327,8 @@ void ZentrovaEditor::destroyWindow()
     }
     m_frameWidget.reset();
     m_frame = nullptr;
+    // Every open walks the kept layout again with new wrappers.
+    m_layout.releaseWrappers();
 }
 
 bool ZentrovaEditor::isOpen()
@@ -750,7 +755,7 @@ void ZentrovaEditor::valueChanged(VstInt32 tag, CControl* control, float value)
             m_layoutName = entry->getTitle();
             if (Configuration* config = configuration())
                 config->setLayoutName(m_layoutName);
-            m_frameElement = nullptr;
+            m_frameElement.reset();
             // A host that asks before the next open gets the new size.
             for (std::size_t i = 0; i < m_configurations.size(); ++i)
                 if (m_configurations[i].name == m_layoutName)
@@ -1078,12 +1083,18 @@ ticpp::Element* ZentrovaEditor::loadTooltips()
     if (!config)
         return nullptr;
     const std::string path = config->getSupportFiles().contentFolder + "/tooltips.xml";
-    if (!std::ifstream(path).good())
+    // A pipe or a device under that name would stall or flood the opening.
+    ByteVector bytes;
+    if (!readWholeFile(path, &bytes, kMaxTooltipsFileSize))
+    {
+        if (fileExists(path))
+            std::fprintf(stderr, "Zentrova: %s skipped: not a regular file of at most 1 MB\n", path.c_str());
         return nullptr;
+    }
     try
     {
         m_tooltipDocument.Clear();
-        m_tooltipDocument.LoadFile(path);
+        m_tooltipDocument.Parse(std::string(bytes.begin(), bytes.end()));
         return m_tooltipDocument.FirstChildElement("tooltips", false);
     }
     catch (const ticpp::Exception&)

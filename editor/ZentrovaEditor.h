@@ -180,7 +180,8 @@ private:
     COptionMenu* m_layoutSelector = nullptr;
     Widget* m_splashWidget = nullptr;
     Widget* m_patchAndParameter = nullptr;
-    ticpp::Element* m_frameElement = nullptr;
+    // A copy: the layout's own wrappers go at every close.
+    std::unique_ptr<ticpp::Element> m_frameElement;
     std::string m_lastSaveFolder;
     CControl* m_lastUpdatedControl = nullptr;
     std::vector<LayoutConfiguration> m_configurations;

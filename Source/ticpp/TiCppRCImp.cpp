@@ -101,6 +101,22 @@ void TiCppRCImp::ReleaseSubtree(TiXmlNode* node)
     Release(node);
 }
 
+void TiCppRCImp::DropSpawnedBeneath(TiXmlNode* node)
+{
+    auto drop = [](TiXmlBase* object) {
+        if (auto* record = static_cast<TiCppRCImp*>(object->GetUserData()))
+            record->DestroySpawned();
+    };
+    for (TiXmlNode* child = node->FirstChild(); child != nullptr; child = child->NextSibling())
+    {
+        DropSpawnedBeneath(child);
+        drop(child);
+    }
+    if (TiXmlElement* element = node->ToElement())
+        for (TiXmlAttribute* a = element->FirstAttribute(); a != nullptr; a = a->Next())
+            drop(a);
+}
+
 void TiCppRCImp::ForgetRecords(TiXmlNode* node)
 {
     node->SetUserData(nullptr);

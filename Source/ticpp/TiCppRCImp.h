@@ -36,6 +36,9 @@ public:
     static void ReleaseBeneath(TiXmlNode* node);
     // The same for node itself and everything beneath it.
     static void ReleaseSubtree(TiXmlNode* node);
+    // Destroys the spawned wrappers of every object beneath node; the objects
+    // and their records stay.
+    static void DropSpawnedBeneath(TiXmlNode* node);
     // The parser's copies carry the original's user data along; a copy is a
     // new object without a record.
     static void ForgetRecords(TiXmlNode* node);

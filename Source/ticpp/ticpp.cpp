@@ -163,6 +163,11 @@ void Node::Clear()
     node->Clear();
 }
 
+void Node::ReleaseWrappersBeneath()
+{
+    TiCppRCImp::DropSpawnedBeneath(GetTiXmlPointer());
+}
+
 Node* Node::Parent(bool throwIfNoParent) const
 {
     TiXmlNode* parent = GetTiXmlPointer()->Parent();

@@ -106,6 +106,11 @@ public:
     }
 
     void Clear();
+    // Destroys the wrappers that navigation handed out for the nodes and
+    // attributes beneath this one; the nodes stay, and so do wrappers held
+    // by value. For a tree that outlives many walks over it: each walk makes
+    // new wrappers, which would otherwise stay until the tree goes.
+    void ReleaseWrappersBeneath();
 
     Node* Parent(bool throwIfNoParent = true) const;
 

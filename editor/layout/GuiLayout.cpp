@@ -357,6 +357,13 @@ ticpp::Element* GuiLayout::tooltipsElement() const
     return root != nullptr ? root->FirstChildElement("tooltips", false) : nullptr;
 }
 
+void GuiLayout::releaseWrappers()
+{
+    m_document.ReleaseWrappersBeneath();
+    if (m_expanded)
+        m_expanded->ReleaseWrappersBeneath();
+}
+
 GuiLayout::BitmapMap GuiLayout::readBitmaps() const
 {
     BitmapMap bitmaps;

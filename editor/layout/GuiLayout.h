@@ -52,6 +52,9 @@ public:
     // Bitmap name (group prefixes + name) -> file (group folders + file name),
     // from the expanded `bitmaps`.
     BitmapMap readBitmaps() const;
+    // Destroys the wrappers that walks over the documents left behind, the
+    // elements handed out among them; a wrapper copied by value stays good.
+    void releaseWrappers();
 
     // The macro language. expandElement rewrites the element's children in
     // place; templates collects the template definitions of one expansion.

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <malloc.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -318,6 +323,59 @@ TEST_F(EditorObject, TooltipsFileEntriesAttachToTheirControlsTheLaterWinning)
     ASSERT_TRUE(control("FilterFreq")->getAttribute(kTooltipId, sizeof text, text, size));
     EXPECT_EQ(size, 8);
     EXPECT_STREQ(text, "Cut-off");
+}
+
+TEST_F(EditorObject, ATooltipsFileThatIsAPipeOrADeviceIsSkippedForTheLayoutsTooltips)
+{
+    const std::string content = config->getSupportFiles().contentFolder;
+    std::filesystem::create_directories(content);
+    const std::string path = content + "/tooltips.xml";
+    auto opensPromptlyWithTheLayoutsTooltip = [&] {
+        // Writers come and go so that an opening stuck on the pipe ends at last.
+        std::atomic<bool> opened{false};
+        std::thread writer([&] {
+            for (int tick = 1; !opened && tick < 3000; ++tick)
+            {
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                const int fd = tick % 150 == 0 ? ::open(path.c_str(), O_WRONLY | O_NONBLOCK) : -1;
+                if (fd >= 0)
+                    ::close(fd);
+            }
+        });
+        const auto start = std::chrono::steady_clock::now();
+        const bool open = editor->open(nullptr);
+        const auto took = std::chrono::steady_clock::now() - start;
+        opened = true;
+        writer.join();
+        ASSERT_TRUE(open);
+        EXPECT_LT(took, std::chrono::seconds(1));
+        char text[64] = {};
+        std::int64_t size = 0;
+        ASSERT_TRUE(control("FilterFreq")->getAttribute(kTooltipId, sizeof text, text, size));
+        EXPECT_STREQ(text, "Filter cutoff frequency");
+        editor->close();
+    };
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    opensPromptlyWithTheLayoutsTooltip();
+    std::filesystem::remove(path);
+    std::filesystem::create_symlink("/dev/zero", path);
+    opensPromptlyWithTheLayoutsTooltip();
+}
+
+TEST_F(EditorObject, OpeningAndClosingAgainKeepsNoMemory)
+{
+    auto cycle = [this](int times) {
+        for (int i = 0; i < times; ++i)
+        {
+            ASSERT_TRUE(editor->open(nullptr));
+            editor->close();
+        }
+    };
+    cycle(5);
+    const std::size_t before = mallinfo2().uordblks;
+    cycle(40);
+    const std::size_t after = mallinfo2().uordblks;
+    EXPECT_LT(after, before + 8 * 1024) << "bytes kept by 40 opens: " << after - before;
 }
 
 TEST_F(EditorObject, PatchKeysAreUsedAndOthersPassToTheHost)

@@ -458,6 +458,16 @@ TEST(XmlLifecycle, WrappersHeldByValueOutliveTheirDocumentSafely)
     EXPECT_EQ(textOf(messageOf([&] { heldAttribute.Name(); })), "Internal TiXml Pointer is NULL");
 }
 
+TEST(XmlLifecycle, ReleasingWrappersBeneathKeepsTheTreeAndWrappersHeldByValue)
+{
+    ticpp::Document doc;
+    doc.Parse(kPatchXml);
+    ticpp::Element patch = *doc.FirstChildElement()->FirstChildElement("patch");
+    doc.ReleaseWrappersBeneath();
+    EXPECT_EQ(patch.FirstChildElement("parameter")->GetAttribute("key"), "a");
+    EXPECT_TRUE(*doc.FirstChildElement()->FirstChildElement("patch") == patch);
+}
+
 TEST(XmlLifecycle, ClearRemoveReplaceAndReloadCutOffHeldWrappers)
 {
     ticpp::Document doc;

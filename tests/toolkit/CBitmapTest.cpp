@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <cairo.h>
+#include <zlib.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -58,6 +60,37 @@ public:
         fs::create_directories((resources() / name).parent_path());
         cairo_surface_write_to_png(surface, (resources() / name).c_str());
         cairo_surface_destroy(surface);
+    }
+    // A valid one-bit grey PNG of side by side pixels, small on disk.
+    void writeSquarePng(const std::string& name, std::uint32_t side)
+    {
+        auto chunk = [](std::string& out, const char* type, const std::string& data) {
+            auto bigEndian = [&out](std::uint32_t value) {
+                for (int shift = 24; shift >= 0; shift -= 8)
+                    out.push_back(static_cast<char>(value >> shift));
+            };
+            const std::string typed = type + data;
+            bigEndian(static_cast<std::uint32_t>(data.size()));
+            out += typed;
+            bigEndian(static_cast<std::uint32_t>(
+                crc32(0, reinterpret_cast<const Bytef*>(typed.data()), static_cast<uInt>(typed.size()))));
+        };
+        std::string header;
+        for (int i = 0; i < 2; ++i)
+            for (int shift = 24; shift >= 0; shift -= 8)
+                header.push_back(static_cast<char>(side >> shift));
+        header += std::string("\x01\x00\x00\x00\x00", 5);
+        const std::string rows(static_cast<std::size_t>(side) * (1 + (side + 7) / 8), '\0');
+        std::string packed(compressBound(static_cast<uLong>(rows.size())), '\0');
+        uLongf packedSize = static_cast<uLongf>(packed.size());
+        compress2(reinterpret_cast<Bytef*>(&packed[0]), &packedSize, reinterpret_cast<const Bytef*>(rows.data()),
+                  static_cast<uLong>(rows.size()), Z_BEST_SPEED);
+        packed.resize(packedSize);
+        std::string png("\x89PNG\r\n\x1a\n", 8);
+        chunk(png, "IHDR", header);
+        chunk(png, "IDAT", packed);
+        chunk(png, "IEND", std::string());
+        writeFile(name, png);
     }
     void writeFile(const std::string& name, const std::string& bytes)
     {
@@ -171,4 +204,19 @@ TEST(CBitmap, OnlyTransparentDrawingOfAnImageWithoutAlphaKeysItsColourOut)
     EXPECT_FALSE(withAlpha->getNoAlpha());
     EXPECT_EQ(paintedOverGreen(withAlpha, true)->pixel(0, 0), argb(kColorWhite));
     withAlpha->release();
+}
+
+TEST(CBitmap, AnImageBeyondTheSizeBoundIsRefusedBeforeDecodingAndOneWithinIsRead)
+{
+    TestBundle bundle;
+    bundle.writeSquarePng("bmp00005.png", 20000);
+    bundle.writeSquarePng("bmp00006.png", 300);
+    const auto start = std::chrono::steady_clock::now();
+    auto* huge = new CBitmap(CResourceDescription(5));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    EXPECT_FALSE(huge->isLoaded());
+    huge->release();
+    auto* fair = new CBitmap(CResourceDescription(6));
+    EXPECT_EQ(fair->getWidth(), 300);
+    fair->release();
 }
