@@ -26,7 +26,9 @@ class CDrawContext::DrawScope
 public:
     explicit DrawScope(CDrawContext& context) : m_context(context)
     {
-        if (!context.m_cairo || context.m_clip.isEmpty())
+        // A context in error draws nothing more, and Cairo hands out new
+        // objects for its state that nobody would free.
+        if (!context.m_cairo || context.m_clip.isEmpty() || cairo_status(context.m_cairo) != CAIRO_STATUS_SUCCESS)
             return;
         m_cairo = context.m_cairo;
         cairo_save(m_cairo);
@@ -255,7 +257,9 @@ void CDrawContext::drawArc(const CRect& rect, CDrawStyle style, float startAngle
 
 void CDrawContext::drawImage(cairo_surface_t* image, const CRect& rect, const CPoint& offset, std::uint8_t alpha)
 {
-    if (!image || alpha == 0)
+    // An image that failed would put the context in error, and Cairo leaks
+    // the pattern it makes for it.
+    if (!image || alpha == 0 || cairo_surface_status(image) != CAIRO_STATUS_SUCCESS)
         return;
     DrawScope scope(*this);
     if (!scope)
@@ -266,8 +270,15 @@ void CDrawContext::drawImage(cairo_surface_t* image, const CRect& rect, const CP
     cairo_rectangle(cr, static_cast<double>(r.left), static_cast<double>(r.top), static_cast<double>(r.width()),
                     static_cast<double>(r.height()));
     cairo_clip(cr);
-    cairo_set_source_surface(cr, image, static_cast<double>(r.left - offset.h), static_cast<double>(r.top - offset.v));
-    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+    // Our own pattern, set and let go: the context holds it only until the
+    // scope restores its state.
+    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(image);
+    cairo_matrix_t matrix;
+    cairo_matrix_init_translate(&matrix, static_cast<double>(offset.h - r.left), static_cast<double>(offset.v - r.top));
+    cairo_pattern_set_matrix(pattern, &matrix);
+    cairo_pattern_set_filter(pattern, CAIRO_FILTER_NEAREST);
+    cairo_set_source(cr, pattern);
+    cairo_pattern_destroy(pattern);
     if (alpha == 255)
         cairo_paint(cr);
     else

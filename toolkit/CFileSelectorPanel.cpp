@@ -375,7 +375,9 @@ void CFileSelectorPanel::confirm()
     switch (m_style)
     {
     case CNewFileSelector::kSelectSaveFile:
-        confirmSave();
+        // A name refused or not to be replaced is typed again.
+        if (!confirmSave() && m_dialog->isRunning())
+            startEditingName();
         return;
     case CNewFileSelector::kSelectDirectory:
     {
@@ -411,20 +413,20 @@ std::string CFileSelectorPanel::withExtension(const std::string& name) const
     return name + "." + extension;
 }
 
-void CFileSelectorPanel::confirmSave()
+bool CFileSelectorPanel::confirmSave()
 {
     if (m_nameEdit->isEditing())
         m_nameEdit->looseFocus();
     const std::string typed = m_nameEdit->getTextPointer();
     // A name is one entry of the folder shown.
     if (typed.empty() || typed == "." || typed == ".." || typed.find('/') != std::string::npos)
-        return;
+        return false;
     const std::string name = withExtension(typed);
     const std::string path = pathOf(name);
     std::error_code error;
     const fs::file_status status = fs::symlink_status(path, error);
     if (fs::is_directory(fs::status(path, error)))
-        return;
+        return false;
     if (fs::exists(status))
     {
         const int answer = CAlertPanel::run(
@@ -434,11 +436,12 @@ void CFileSelectorPanel::confirmSave()
                 "\". Replacing it will overwrite its current contents.",
             {"Replace", "Cancel"}, 1, 1);
         if (answer != 0)
-            return;
+            return false;
     }
     m_result = {path};
     m_typeGiven = m_typePicked || name == typed;
     m_dialog->end(1);
+    return true;
 }
 
 void CFileSelectorPanel::cancel()

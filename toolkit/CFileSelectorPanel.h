@@ -58,7 +58,8 @@ private:
     void chooseType(std::size_t type);
     void clickFolder(std::int32_t row, CButtonState buttons);
     void clickFile(std::int32_t row, CButtonState buttons);
-    void confirmSave();
+    // False when the dialog goes on.
+    bool confirmSave();
     std::string pathOf(const std::string& name) const;
     std::string withExtension(const std::string& name) const;
     void startEditingName();

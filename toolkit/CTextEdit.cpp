@@ -4,6 +4,7 @@
 
 #include "toolkit/CFrame.h"
 #include "toolkit/SharedPointer.h"
+#include "toolkit/TextFieldEngine.h"
 #include "toolkit/Utf8.h"
 
 CTextEdit::CTextEdit(const CRect& size, CControlListener* listener, std::int64_t tag, const char* text,
@@ -34,8 +35,11 @@ CTextEdit::~CTextEdit()
 
 void CTextEdit::copyText(const char* text, std::size_t size)
 {
-    std::size_t length = Utf8::cutLength(text, size, kMaxTextBytes);
-    std::memmove(m_text, text, length);
+    // A name (or any one line) never wants a control character, not even
+    // one pasted or set.
+    const std::string clean = TextFieldEngine::withoutControls(std::string(text, size));
+    std::size_t length = Utf8::cutLength(clean.data(), clean.size(), kMaxTextBytes);
+    std::memcpy(m_text, clean.data(), length);
     m_text[length] = 0;
 }
 
@@ -43,9 +47,10 @@ void CTextEdit::setText(const char* text)
 {
     if (text)
     {
-        if (std::strcmp(text, m_text) == 0)
+        const std::string clean = TextFieldEngine::withoutControls(text);
+        if (clean == m_text)
             return;
-        copyText(text, std::strlen(text));
+        copyText(clean.data(), clean.size());
     }
     else
     {

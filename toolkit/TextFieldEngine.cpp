@@ -41,9 +41,20 @@ std::string encode(std::uint32_t codePoint)
 
 TextFieldEngine::TextFieldEngine(std::size_t maxBytes) : m_maxBytes(maxBytes) {}
 
+std::string TextFieldEngine::withoutControls(const std::string& text)
+{
+    // The bytes of a multi-byte character are all 0x80 or above.
+    std::string clean;
+    clean.reserve(text.size());
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F)
+            clean += c;
+    return clean;
+}
+
 void TextFieldEngine::setText(const std::string& text)
 {
-    std::string valid = Utf8::makeValid(text);
+    std::string valid = withoutControls(Utf8::makeValid(text));
     valid.resize(Utf8::cutLength(valid.data(), valid.size(), m_maxBytes));
     m_text = std::move(valid);
     selectAll();
@@ -109,10 +120,7 @@ void TextFieldEngine::deleteSelection()
 
 bool TextFieldEngine::insert(const std::string& text)
 {
-    std::string clean;
-    for (char c : Utf8::makeValid(text))
-        if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F)
-            clean += c;
+    std::string clean = withoutControls(Utf8::makeValid(text));
     std::size_t room = m_maxBytes - (m_text.size() - (getSelectionEnd() - getSelectionStart()));
     clean.resize(Utf8::cutLength(clean.data(), clean.size(), room));
     if (clean.empty() && !hasSelection())

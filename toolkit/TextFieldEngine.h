@@ -28,8 +28,13 @@ public:
 
     explicit TextFieldEngine(std::size_t maxBytes = 255);
 
-    // Made valid UTF-8, cut to the limit at a character boundary; every
-    // character is selected, as when a field starts editing.
+    // Text without control characters (below 0x20, and 0x7F): a single
+    // line never holds them, however they came (typed, pasted, set).
+    static std::string withoutControls(const std::string& text);
+
+    // Made valid UTF-8 without control characters, cut to the limit at a
+    // character boundary; every character is selected, as when a field
+    // starts editing.
     void setText(const std::string& text);
     const std::string& getText() const { return m_text; }
     std::size_t getMaxBytes() const { return m_maxBytes; }

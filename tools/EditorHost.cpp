@@ -550,6 +550,8 @@ private:
             return "none";
         if (focus == PointerRoot)
             return "pointerroot";
+        if (focus == DefaultRootWindow(m_display))
+            return "root";
         if (focus == editor().window)
             return "host";
         for (Window w = focus; w;)

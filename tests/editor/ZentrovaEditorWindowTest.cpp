@@ -535,6 +535,47 @@ TEST_F(EditorWindow, ASaveThatCannotBeWrittenShowsAnAlert)
             << entry.path();
 }
 
+// The pointer rests away from the dialog, so that keys reach only the window
+// holding the focus; at the end an Escape with the pointer over the dialog
+// ends a dialog that lost the keys, which would hold the host forever.
+const std::string kEscapeOverTheDialog = "move 512 193\nkey Escape\nwait 300\n";
+
+TEST_F(EditorWindow, TheSaveDialogKeepsTheKeysAfterARefusedName)
+{
+    REQUIRE_DISPLAY();
+    int saveX = 0;
+    int saveY = 0;
+    ASSERT_TRUE(centreOf("Regular", "PatchSave", saveX, saveY));
+    const HostRun run = runEditorHostWith(plugin(kDeliverables[1]),
+                                          "wait 300\nclick 1 " + std::to_string(saveX) + " " + std::to_string(saveY) +
+                                              "\nmove 5 5\nwait 500\ntype ..\nkey Return\nwait 300\nfocus\n"
+                                              "key Escape\nwait 300\ndialogs\n" + kEscapeOverTheDialog,
+                                          "", home("Regular"));
+    EXPECT_EQ(run.after("host 1 focus "), std::vector<std::string>{"other"}) << run.text();
+    EXPECT_EQ(run.after("host 1 dialog "), std::vector<std::string>{"none"}) << run.text();
+}
+
+TEST_F(EditorWindow, TheSaveDialogKeepsTheKeysAfterTheReplaceAlert)
+{
+    REQUIRE_DISPLAY();
+    fs::create_directories(root / "home/.local/share/Vorlix/Zentrova2/Patches/Instrument/Bank");
+    int saveX = 0;
+    int saveY = 0;
+    ASSERT_TRUE(centreOf("Regular", "PatchSave", saveX, saveY));
+    const std::string openSave =
+        "click 1 " + std::to_string(saveX) + " " + std::to_string(saveY) + "\nmove 5 5\nwait 500\n";
+    // The second save of the same name asks; Escape answers Cancel.
+    const HostRun run = runEditorHostWith(plugin(kDeliverables[1]),
+                                          "wait 300\n" + openSave + "type Saved\nkey Return\nwait 500\n" + openSave +
+                                              "type Saved\nkey Return\nwait 500\ndialogs\nkey Escape\nwait 300\n"
+                                              "focus\nkey Escape\nwait 300\ndialogs\n" + kEscapeOverTheDialog,
+                                          "", home("Regular"));
+    const std::vector<std::string> dialogs = run.after("host 1 dialog ");
+    ASSERT_EQ(dialogs.size(), 3u) << run.text();
+    EXPECT_EQ(dialogs[2], "none") << run.text();
+    EXPECT_EQ(run.after("host 1 focus "), std::vector<std::string>{"other"}) << run.text();
+}
+
 TEST_F(EditorWindow, AWaveMenuEntryIsChosenByTwoClicks)
 {
     REQUIRE_DISPLAY();

@@ -99,6 +99,25 @@ TEST(CDrawContext, WithoutACairoContextEveryOperationDoesNothing)
     context->release();
 }
 
+// Cairo makes a pattern that nobody frees for an image that failed and for
+// the source of a context in error: LeakSanitizer sees those.
+TEST(CDrawContext, AnImageThatFailedOrATargetInErrorLeavesNoPatternAndNoBrokenContext)
+{
+    TestCanvas canvas(20, 20);
+    cairo_surface_t* failed = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, -1, -1);
+    canvas.context()->drawImage(failed, CRect(0, 0, 10, 10), CPoint());
+    canvas.context()->setFillColor(kColorRed);
+    canvas.context()->drawRect(CRect(0, 0, 4, 4), kDrawFilled);
+    EXPECT_EQ(canvas.pixel(1, 1), argb(kColorRed));
+
+    TestCanvas image(4, 4);
+    TestCanvas gone(20, 20);
+    cairo_surface_finish(gone.surface());
+    gone.context()->drawRect(CRect(0, 0, 4, 4), kDrawFilled);
+    for (int i = 0; i < 3; ++i)
+        gone.context()->drawImage(image.surface(), CRect(0, 0, 4, 4), CPoint());
+}
+
 TEST(CDrawContext, SetFontKeepsTheObjectUnlessSizeOrStyleDiffer)
 {
     auto* context = new CDrawContext(nullptr, nullptr);

@@ -138,6 +138,20 @@ TEST(CTextEdit, EveryCopyOfTheTextIsCutAtACharacterBoundaryWithin255Bytes)
     EXPECT_EQ(std::string(e.edit->getTextPointer()), std::string(253, 'd'));
 }
 
+TEST(CTextEdit, ControlCharactersTypedPastedOrSetNeverEnterTheText)
+{
+    OpenEdit e;
+    e.click();
+    // As a field would hold them after a paste.
+    e.field()->text = "Sa\x1B" "ved\t\x7F";
+    e.command(PlatformTextFieldListener::kReturn);
+    EXPECT_STREQ(e.edit->getTextPointer(), "Saved");
+    e.edit->setText("New\x1B" "er\n");
+    EXPECT_STREQ(e.edit->getTextPointer(), "Newer");
+    e.click();
+    EXPECT_EQ(e.field()->text, "Newer");
+}
+
 TEST(CTextEdit, ADoubleClickStyleIgnoresSingleClicks)
 {
     OpenEdit e(kDoubleClickStyle);

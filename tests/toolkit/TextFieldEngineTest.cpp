@@ -85,6 +85,8 @@ TEST(TextFieldEngine, ControlCharactersNeverEnterTheText)
     engine.insert("one\ttwo\nthree\x7F");
     EXPECT_EQ(engine.getText(), "onetwothree");
     EXPECT_EQ(engine.onKeyDown(character(0x1B)), TextFieldEngine::kNotHandled);
+    engine.setText("a\x1B" "b\x7F");
+    EXPECT_EQ(engine.getText(), "ab");
 }
 
 TEST(TextFieldEngine, ArrowsCollapseASelectionAndHomeEndMove)

@@ -749,6 +749,10 @@ std::int32_t X11Window::runModalDialog(CFrame* dialog, const std::string& title)
     std::weak_ptr<char> alive = m_alive;
     Window previousFocus = None;
     int previousRevert = RevertToParent;
+    if (m_owner)
+        // A dialog over a dialog: the keys come back to the one below.
+        previousFocus = m_window;
+    else
     {
         X11ErrorTrap trap(*display);
         XGetInputFocus(display->get(), &previousFocus, &previousRevert);
@@ -924,12 +928,14 @@ void X11Window::attachTextField(X11TextField* field)
     if (!usable())
         return;
     X11ErrorTrap trap(*m_display);
-    if (!m_focusTaken)
+    // A dialog holds the keys all the time it shows: it has nothing to give
+    // back when the field ends.
+    if (!m_focusTaken && !m_owner)
     {
         XGetInputFocus(m_display->get(), &m_savedFocus, &m_savedRevert);
         if (m_savedFocus == None || m_savedFocus == m_window)
         {
-            m_savedFocus = m_owner ? PointerRoot : m_parent;
+            m_savedFocus = m_parent;
             m_savedRevert = RevertToParent;
         }
         m_focusTaken = true;
@@ -959,7 +965,7 @@ void X11Window::detachTextField(X11TextField* field)
     m_display->syncIfPending();
     // The window that had the focus may be gone meanwhile.
     if (m_display->getErrorCount() != errorsBefore)
-        XSetInputFocus(m_display->get(), m_owner ? PointerRoot : m_parent, RevertToParent, CurrentTime);
+        XSetInputFocus(m_display->get(), m_parent, RevertToParent, CurrentTime);
 }
 
 void X11Window::setClipboardText(const std::string& text)

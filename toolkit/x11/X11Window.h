@@ -51,7 +51,8 @@ public:
     void runNestedIdle();
 
     // The text field that edits over this window; it takes the keyboard
-    // focus for its lifetime and gives it back afterwards.
+    // focus for its lifetime and gives it back afterwards (a dialog's
+    // window keeps it).
     void attachTextField(X11TextField* field);
     void detachTextField(X11TextField* field);
 
