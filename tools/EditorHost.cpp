@@ -56,6 +56,36 @@ int printError(Display* display, XErrorEvent* error)
     return 0;
 }
 
+// A lost X server ends none of the host's own connections' users: the
+// host notes it and goes on without a display, playing and closing its
+// editors. Any other connection's loss (an editor's, outside its own
+// handlers) is left to Xlib's default, as a plain host would.
+std::atomic<bool> displayLost{false};
+std::atomic<Display*> hostDisplays[2] = {};
+XIOErrorHandler defaultIOError = nullptr;
+
+void hostConnectionLost(Display*, void*)
+{
+    displayLost = true;
+}
+
+int hostIOError(Display* display)
+{
+    for (const auto& ours : hostDisplays)
+        if (ours.load() == display)
+        {
+            displayLost = true;
+            return 0;
+        }
+    return defaultIOError ? defaultIOError(display) : 0;
+}
+
+void surviveLoss(Display* display, std::size_t slot)
+{
+    hostDisplays[slot] = display;
+    XSetIOErrorExitHandler(display, hostConnectionLost, nullptr);
+}
+
 std::vector<std::uint32_t> codePoints(const std::string& text)
 {
     std::vector<std::uint32_t> result;
@@ -108,6 +138,7 @@ struct EditorHost::Impl
     std::vector<std::unique_ptr<Editor>> editors;
     Atom deleteWindow = None;
     std::atomic<bool> quit{false};
+    bool lostReported = false;
 
     std::mutex requestMutex;
     std::condition_variable requestDone;
@@ -122,6 +153,7 @@ struct EditorHost::Impl
     {
         for (auto& editor : editors)
             editor->plugin.reset();
+        hostDisplays[0] = nullptr;
         if (display)
             XCloseDisplay(display);
         if (log && log != stdout)
@@ -157,6 +189,8 @@ struct EditorHost::Impl
         if (!display)
             throw std::runtime_error("cannot open the X display (is DISPLAY set?)");
         XSetErrorHandler(printError);
+        defaultIOError = XSetIOErrorHandler(hostIOError);
+        surviveLoss(display, 0);
         int event = 0, error = 0, major = 0, minor = 0;
         if (!XTestQueryExtension(display, &event, &error, &major, &minor))
             throw std::runtime_error("the X server has no XTest extension");
@@ -321,6 +355,13 @@ struct EditorHost::Impl
 
     void handleHostEvents()
     {
+        if (displayLost)
+        {
+            if (!lostReported)
+                line("host display lost");
+            lostReported = true;
+            return;
+        }
         while (XPending(display) > 0)
         {
             XEvent event;
@@ -346,9 +387,14 @@ struct EditorHost::Impl
 class EditorHost::Impl::ScriptRunner
 {
 public:
-    explicit ScriptRunner(Impl& host) : m_host(host), m_display(XOpenDisplay(nullptr)) {}
+    explicit ScriptRunner(Impl& host) : m_host(host), m_display(XOpenDisplay(nullptr))
+    {
+        if (m_display)
+            surviveLoss(m_display, 1);
+    }
     ~ScriptRunner()
     {
+        hostDisplays[1] = nullptr;
         if (m_display)
             XCloseDisplay(m_display);
     }
@@ -1031,11 +1077,14 @@ int EditorHost::Impl::run(const InputScript* script)
         serveRequests();
         if (options.seconds > 0 && now - begin >= static_cast<std::uint64_t>(options.seconds * 1000.0))
             quit = true;
-        if (!script && std::none_of(editors.begin(), editors.end(), [](auto& e) { return e->windowAlive; }))
+        // A lost display takes every window with it.
+        if (!script && (displayLost || std::none_of(editors.begin(), editors.end(),
+                                                    [](auto& e) { return e->windowAlive; })))
             quit = true;
         now = nowMillis();
         pollfd descriptor{ConnectionNumber(display), POLLIN, 0};
-        poll(&descriptor, 1, nextIdle > now ? static_cast<int>(nextIdle - now) : 0);
+        poll(displayLost ? nullptr : &descriptor, displayLost ? 0 : 1,
+             nextIdle > now ? static_cast<int>(nextIdle - now) : 0);
     }
     {
         std::lock_guard<std::mutex> lock(requestMutex);
@@ -1047,12 +1096,13 @@ int EditorHost::Impl::run(const InputScript* script)
     for (auto& e : editors)
         closeEditor(*e);
     for (auto& e : editors)
-        if (e->windowAlive)
+        if (e->windowAlive && !displayLost)
         {
             XDestroyWindow(display, e->window);
             e->windowAlive = false;
         }
-    XSync(display, False);
+    if (!displayLost)
+        XSync(display, False);
     line("host done");
     return 0;
 }

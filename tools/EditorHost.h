@@ -23,7 +23,8 @@ struct EditorHostOptions
 // editor in it, calls its idle every few milliseconds, logs the host calls
 // the editor makes ("host N automate 3 0.25", begin and end edit, size
 // window, idle) and plays an input script through XTest, with screenshots
-// and probes of pointer, cursor, focus and window geometry.
+// and probes of pointer, cursor, focus and window geometry. A lost X server
+// is logged ("host display lost"); the host goes on without a display.
 class EditorHost
 {
 public:

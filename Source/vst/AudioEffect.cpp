@@ -259,7 +259,8 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
     case effEditGetRect:
         return m_editor ? m_editor->getRect(static_cast<ERect**>(ptr)) : 0;
     case effEditOpen:
-        return m_editor ? m_editor->open(ptr) : 0;
+        // No window, no editor: a host that gave none must not count on one.
+        return m_editor && ptr ? m_editor->open(ptr) : 0;
     case effEditClose:
         if (m_editor)
             m_editor->close();

@@ -308,7 +308,7 @@ TEST_P(ZentrovaPlugin, LifecycleCallsInAnyOrderAreHarmless)
     EXPECT_EQ(result.left.size(), 4800u);
 }
 
-TEST_P(ZentrovaPlugin, EditorOpensWithoutAWindowAndCloses)
+TEST_P(ZentrovaPlugin, EditorOpenWithoutAWindowAnswersZero)
 {
     auto plugin = load();
     ERect* rect = reinterpret_cast<ERect*>(1);
@@ -316,7 +316,7 @@ TEST_P(ZentrovaPlugin, EditorOpensWithoutAWindowAndCloses)
     ASSERT_NE(rect, nullptr);
     EXPECT_GT(rect->right, 0) << "the layout's window size, known before any window";
     EXPECT_GT(rect->bottom, 0);
-    EXPECT_EQ(plugin->dispatch(effEditOpen, 0, 0, nullptr), 1);
+    EXPECT_EQ(plugin->dispatch(effEditOpen, 0, 0, nullptr), 0);
     plugin->setParameter(3, 0.5f);
     plugin->dispatch(effEditIdle);
     EXPECT_EQ(plugin->dispatch(effSetEditKnobMode, 0, 2), 1);

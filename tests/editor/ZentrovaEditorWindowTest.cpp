@@ -12,7 +12,12 @@
 #include "tools/LayoutModel.h"
 
 #include <cairo.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -98,6 +103,56 @@ void writeImage(const fs::path& file, int width, int frameHeight, int frames, st
     cairo_surface_write_to_png(surface, file.c_str());
     cairo_surface_destroy(surface);
 }
+
+// An X server of the test's own on a free display, so that it can be taken
+// away under a running host. Its name is empty when none could be started.
+class OwnXServer
+{
+public:
+    OwnXServer()
+    {
+        int ready[2];
+        if (pipe(ready) != 0)
+            return;
+        m_pid = fork();
+        if (m_pid == 0)
+        {
+            const int quiet = open("/dev/null", O_WRONLY);
+            dup2(quiet, STDOUT_FILENO);
+            dup2(quiet, STDERR_FILENO);
+            close(ready[0]);
+            const std::string fd = std::to_string(ready[1]);
+            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1920x1080x24", "-nolisten", "tcp",
+                   static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(ready[1]);
+        // The number comes once the server takes clients; nothing if it fails.
+        char number[16] = {};
+        const ssize_t got = m_pid > 0 ? read(ready[0], number, sizeof number - 1) : 0;
+        close(ready[0]);
+        if (got > 0 && number[0] >= '0' && number[0] <= '9')
+            m_name = ":" + std::to_string(std::atoi(number));
+    }
+    ~OwnXServer() { kill(); }
+    OwnXServer(const OwnXServer&) = delete;
+    OwnXServer& operator=(const OwnXServer&) = delete;
+
+    const std::string& name() const { return m_name; }
+    void kill()
+    {
+        if (m_pid <= 0)
+            return;
+        // Its clients find their connections broken, as when a server dies.
+        ::kill(m_pid, SIGTERM);
+        waitpid(m_pid, nullptr, 0);
+        m_pid = -1;
+    }
+
+private:
+    pid_t m_pid = -1;
+    std::string m_name;
+};
 
 class EditorWindow : public testing::Test
 {
@@ -574,6 +629,50 @@ TEST_F(EditorWindow, TheSaveDialogKeepsTheKeysAfterTheReplaceAlert)
     ASSERT_EQ(dialogs.size(), 3u) << run.text();
     EXPECT_EQ(dialogs[2], "none") << run.text();
     EXPECT_EQ(run.after("host 1 focus "), std::vector<std::string>{"other"}) << run.text();
+}
+
+TEST_F(EditorWindow, DestroyingTheWindowUnderTheSaveDialogThenClosingLeavesNothingBehind)
+{
+    REQUIRE_DISPLAY();
+    int saveX = 0;
+    int saveY = 0;
+    ASSERT_TRUE(centreOf("Regular", "PatchSave", saveX, saveY));
+    const HostRun run = runEditorHostWith(plugin(kDeliverables[1]),
+                                          "wait 300\nclick 1 " + std::to_string(saveX) + " " + std::to_string(saveY) +
+                                              "\nwait 500\ndialogs\ndestroy\nwait 300\nclose\n",
+                                          "", home("Regular"));
+    const std::vector<std::string> dialogs = run.after("host 1 dialog ");
+    ASSERT_EQ(dialogs.size(), 1u) << run.text();
+    EXPECT_NE(dialogs[0].find("Save Patch File"), std::string::npos);
+    EXPECT_TRUE(run.has("host 1 close")) << run.text();
+    // Under the sanitizers a lost graphics context is a leak report.
+    EXPECT_TRUE(std::none_of(run.lines.begin(), run.lines.end(), [](const std::string& line) {
+        return line.find("Sanitizer") != std::string::npos || line.find("X error") != std::string::npos;
+    })) << run.text();
+    EXPECT_EQ(run.status, 0) << run.text();
+}
+
+TEST_F(EditorWindow, AnInstanceOutlivesTheXServerOfItsOpenEditor)
+{
+    OwnXServer server;
+    if (server.name().empty())
+        GTEST_SKIP() << "no Xvfb to start";
+    const HostRun run = runEditorHostWith(
+        plugin(kDeliverables[1]), "wait 300\nmark kill\nwait 1000\nmidi 0x90 60 100\nprocess 8\nclose\n", "",
+        home("Regular") + " DISPLAY=" + server.name(), [&](const std::string& line) {
+            if (line == "mark kill")
+                server.kill();
+        });
+    const int killed = run.find("mark kill");
+    ASSERT_GE(killed, 0) << run.text();
+    EXPECT_TRUE(run.has("host 1 open 1")) << run.text();
+    EXPECT_GT(run.find("host display lost"), killed) << run.text();
+    const std::vector<std::string> peaks = run.after("host 1 peak ");
+    ASSERT_EQ(peaks.size(), 2u) << run.text();
+    EXPECT_GT(std::stof(peaks[1]), 0.0f) << "the instance still plays";
+    EXPECT_GT(run.find("host 1 close"), killed) << run.text();
+    EXPECT_TRUE(run.has("host done")) << run.text();
+    EXPECT_EQ(run.status, 0) << run.text();
 }
 
 TEST_F(EditorWindow, AWaveMenuEntryIsChosenByTwoClicks)

@@ -91,8 +91,14 @@ std::shared_ptr<X11Display> X11Display::open()
 X11Display::X11Display(Display* display)
     : m_display(display), m_screen(DefaultScreen(display)), m_root(RootWindow(display, DefaultScreen(display)))
 {
+    XSetIOErrorExitHandler(display, &X11Display::connectionLost, this);
     X11ErrorTrap::addDisplay(this);
     readModifierMasks();
+}
+
+void X11Display::connectionLost(Display*, void* self)
+{
+    static_cast<X11Display*>(self)->setLost();
 }
 
 X11Display::~X11Display()
@@ -105,6 +111,8 @@ void X11Display::close()
     if (!m_display)
         return;
     {
+        // On a lost connection Xlib sends nothing more: closing it only
+        // frees its memory.
         X11ErrorTrap trap(*this);
         if (m_inputMethod)
             XCloseIM(m_inputMethod);
@@ -128,7 +136,7 @@ void X11Display::noteError(const XErrorEvent& error)
 
 void X11Display::syncIfPending()
 {
-    if (m_display && NextRequest(m_display) - 1 > LastKnownRequestProcessed(m_display))
+    if (m_display && !m_lost && NextRequest(m_display) - 1 > LastKnownRequestProcessed(m_display))
         XSync(m_display, False);
 }
 

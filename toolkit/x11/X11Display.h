@@ -20,7 +20,8 @@ class CFrame;
 // it, answers clipboard requests, keeps the modifier masks, cursors and
 // input method, and notes the errors its calls cause. Once the host has
 // destroyed our window the connection is "gone" and no X call is made on
-// it any more.
+// it any more; once the server itself went away it is also "lost", and
+// only the calls that free our own memory are made.
 class X11Display
 {
 public:
@@ -41,6 +42,12 @@ public:
     bool usable() const { return m_display && !m_gone; }
     bool isGone() const { return m_gone; }
     void setGone() { m_gone = true; }
+    bool isLost() const { return m_lost; }
+    void setLost()
+    {
+        m_lost = true;
+        m_gone = true;
+    }
     // Closes the connection now; every later call finds it unusable.
     void close();
 
@@ -113,6 +120,9 @@ public:
 
 private:
     explicit X11Display(Display* display);
+    // Xlib's exit on a broken connection, for this one: returning keeps the
+    // host alive, and the connection is never used again.
+    static void connectionLost(Display* display, void* self);
     void readModifierMasks();
     void answerSelectionRequest(const XSelectionRequestEvent& request);
     static bool isInput(int type);
@@ -121,6 +131,7 @@ private:
     int m_screen = 0;
     Window m_root = 0;
     bool m_gone = false;
+    bool m_lost = false;
     Window m_watched = 0;
     std::uint64_t m_errorCount = 0;
     Time m_lastEventTime = CurrentTime;

@@ -9,6 +9,7 @@ namespace
 {
 int trapDepth = 0;
 XErrorHandler previousHandler = nullptr;
+XIOErrorHandler previousIOHandler = nullptr;
 
 std::vector<X11Display*>& ourDisplays()
 {
@@ -26,12 +27,27 @@ int trapHandler(Display* display, XErrorEvent* error)
         }
     return previousHandler ? previousHandler(display, error) : 0;
 }
+
+// Xlib's default prints and exits before the display's exit handler runs.
+int trapIOHandler(Display* display)
+{
+    for (X11Display* ours : ourDisplays())
+        if (ours->get() == display)
+        {
+            ours->setLost();
+            return 0;
+        }
+    return previousIOHandler ? previousIOHandler(display) : 0;
+}
 } // namespace
 
 X11ErrorTrap::X11ErrorTrap(X11Display& display) : m_display(display)
 {
     if (trapDepth++ == 0)
+    {
         previousHandler = XSetErrorHandler(trapHandler);
+        previousIOHandler = XSetIOErrorHandler(trapIOHandler);
+    }
 }
 
 X11ErrorTrap::~X11ErrorTrap()
@@ -42,7 +58,9 @@ X11ErrorTrap::~X11ErrorTrap()
     if (--trapDepth == 0)
     {
         XSetErrorHandler(previousHandler);
+        XSetIOErrorHandler(previousIOHandler);
         previousHandler = nullptr;
+        previousIOHandler = nullptr;
     }
 }
 

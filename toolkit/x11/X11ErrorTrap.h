@@ -5,10 +5,11 @@
 class X11Display;
 
 // Brackets our own X calls: while one lives, errors of our connections are
-// noted on their display instead of ending the process, and errors of any
-// other connection go on to the handler that was there before. The outermost
-// trap syncs what it sent and puts the previous handler back, so the host's
-// handler is in place whenever control returns to the host.
+// noted on their display instead of ending the process, a broken connection
+// of ours marks its display lost instead of exiting, and errors of any other
+// connection go on to the handlers that were there before. The outermost
+// trap syncs what it sent and puts the previous handlers back, so the
+// host's handlers are in place whenever control returns to the host.
 class X11ErrorTrap
 {
 public:

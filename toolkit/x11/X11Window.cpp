@@ -208,16 +208,13 @@ X11Window::~X11Window()
         X11ErrorTrap trap(*m_display);
         XFreeGC(m_display->get(), m_gc);
     }
-    if (m_display->isGone())
-    {
-        // Nothing more is sent about the window: closing the connection
-        // frees our part of the server.
-        m_display->close();
-    }
-    else if (m_display->usable() && m_window)
+    // After the host destroyed its window nothing more is sent about ours,
+    // but a dialog is a top-level window of our own: it goes now. The
+    // connection closes with its last window, which frees the rest.
+    if (m_window && !m_dead && m_display->get() && !m_display->isLost() && (m_display->usable() || m_owner))
     {
         X11ErrorTrap trap(*m_display);
-        if (m_focusTaken)
+        if (m_focusTaken && m_display->usable())
             XSetInputFocus(m_display->get(), m_savedFocus, m_savedRevert, CurrentTime);
         XDestroyWindow(m_display->get(), m_window);
     }

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -69,8 +70,10 @@ struct HostRun
     }
 };
 
+// onLine sees each line as it comes, while the host still runs.
 inline HostRun runEditorHostWith(const std::string& plugin, const std::string& script,
-                                 const std::string& arguments = "", const std::string& environment = "")
+                                 const std::string& arguments = "", const std::string& environment = "",
+                                 const std::function<void(const std::string&)>& onLine = nullptr)
 {
     static int runs = 0;
     const std::string scriptPath =
@@ -91,6 +94,8 @@ inline HostRun runEditorHostWith(const std::string& plugin, const std::string& s
         if (!line.empty() && line.back() == '\n')
         {
             line.pop_back();
+            if (onLine)
+                onLine(line);
             run.lines.push_back(line);
             line.clear();
         }
