@@ -253,6 +253,8 @@ bool HarmonicList::mergeLocked(const std::vector<HarmonicWave>& waves, std::size
         if (!name.empty())
             incoming.emplace_back(std::move(name), wave.harmonics());
     }
+    if (incoming.empty())
+        return true;
     const std::size_t total = stored + incoming.size();
     auto waveOf = [&](std::size_t id) -> const HarmonicWave& {
         return id < stored ? m_waves[id] : incoming[id - stored];
