@@ -212,9 +212,11 @@ bool HarmonicList::load(const std::string& path)
     }
     // Outside the lock: the alert waits on the user.
     if (!merged)
-        showAlert("Harmonic List Too Long", ("The waves of " + path + " were not added: a harmonic list holds at most " +
-                                             std::to_string(kMaxMergedWaves) + " waves.\n")
-                                                .c_str());
+    {
+        const std::string informative = "The waves of " + path + " were not added: a harmonic list holds at most " +
+                                        std::to_string(kMaxMergedWaves) + " waves.\n";
+        showAlert("Harmonic List Too Long", informative.c_str());
+    }
     return merged;
 }
 
