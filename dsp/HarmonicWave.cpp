@@ -2,17 +2,6 @@
 
 #include <cctype>
 
-namespace
-{
-std::string upperCase(const std::string& text)
-{
-    std::string result = text;
-    for (char& c : result)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return result;
-}
-}
-
 HarmonicWave::HarmonicWave() = default;
 
 HarmonicWave::HarmonicWave(const std::string& name, const Harmonics& harmonics)
@@ -22,10 +11,18 @@ HarmonicWave::HarmonicWave(const std::string& name, const Harmonics& harmonics)
 
 bool HarmonicWave::caseInsensitiveEqual(const std::string& a, const std::string& b)
 {
-    return upperCase(a) == upperCase(b);
+    return sortKey(a) == sortKey(b);
+}
+
+std::string HarmonicWave::sortKey(const std::string& name)
+{
+    std::string result = name;
+    for (char& c : result)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return result;
 }
 
 bool HarmonicWave::operator<(const HarmonicWave& other) const
 {
-    return upperCase(m_name) < upperCase(other.m_name);
+    return sortKey(m_name) < sortKey(other.m_name);
 }

@@ -16,6 +16,8 @@ public:
 
     // Names compare without regard to case.
     static bool caseInsensitiveEqual(const std::string& a, const std::string& b);
+    // What names are ordered by: waves sort as their keys do.
+    static std::string sortKey(const std::string& name);
     bool operator<(const HarmonicWave& other) const;
 
 private:

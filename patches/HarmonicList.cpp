@@ -4,10 +4,15 @@
 #include "patches/HarmonicListPointer.h"
 #include "patches/PatchFileIo.h"
 
+#include "Source/shared/Alerts.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
+#include <numeric>
 #include <sstream>
+#include <unordered_map>
 
 namespace
 {
@@ -23,6 +28,7 @@ std::mutex& acquisitionMutex()
 // Far beyond any real list.
 constexpr std::uint64_t kMaxFileSize = 16u << 20;
 constexpr std::size_t kMaxNameRead = 254;
+constexpr std::size_t kNoLimit = std::numeric_limits<std::size_t>::max();
 
 HarmonicListMessage message(HarmonicListMessage::Kind kind, int index, const std::string& name)
 {
@@ -65,6 +71,73 @@ bool readLevels(const std::string& text, std::size_t at, unsigned char* levels)
         p = end;
     }
     return true;
+}
+
+// One record line: "{", the name, "}{", 24 levels, "}"; false for anything
+// else.
+bool parseRecord(const std::string& line, std::vector<HarmonicWave>* waves)
+{
+    if (line.empty() || line[0] != '{')
+        return false;
+    const std::size_t close = line.find('}', 1);
+    if (close == std::string::npos || close == 1 || close + 1 >= line.size() || line[close + 1] != '{')
+        return false;
+    std::string name = line.substr(1, std::min(close - 1, kMaxNameRead));
+    if (name.size() > HarmonicList::kMaxReadNameLength)
+        name.resize(HarmonicList::kMaxReadNameLength);
+    unsigned char levels[Harmonics::kCount];
+    if (!readLevels(line, close + 2, levels))
+        return false;
+    waves->emplace_back(name, Harmonics(levels));
+    return true;
+}
+
+enum ReadResult
+{
+    kRead,
+    kUnreadable,
+    kTooLong,
+};
+
+// The records of a file, reading no further once there are more than limit.
+ReadResult readRecords(const std::string& path, std::size_t limit, std::vector<HarmonicWave>* waves)
+{
+    if (path.empty())
+        return kUnreadable;
+    ByteVector bytes;
+    if (!readWholeFile(path, &bytes, kMaxFileSize))
+    {
+        std::uint64_t size = 0;
+        return readFileStart(path, 0, &bytes, &size) && size > kMaxFileSize ? kTooLong : kUnreadable;
+    }
+    const std::string text(bytes.begin(), bytes.end());
+    std::size_t start = 0;
+    while (start < text.size())
+    {
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string::npos)
+            end = text.size();
+        if (parseRecord(text.substr(start, end - start), waves) && waves->size() > limit)
+            return kTooLong;
+        start = end + 1;
+    }
+    return kRead;
+}
+
+// A count tree (Fenwick) over slots 0..n-1, kept in tree[1..n].
+void countAdd(std::vector<int>& tree, std::size_t slot, int delta)
+{
+    for (std::size_t i = slot + 1; i < tree.size(); i += i & (~i + 1))
+        tree[i] += delta;
+}
+
+// How many slots up to and including slot are taken.
+int countUpTo(const std::vector<int>& tree, std::size_t slot)
+{
+    int sum = 0;
+    for (std::size_t i = slot + 1; i > 0; i -= i & (~i + 1))
+        sum += tree[i];
+    return sum;
 }
 }
 
@@ -117,14 +190,34 @@ void HarmonicList::release(std::uint64_t clientId)
 void HarmonicList::storeWave(const std::string& name, const Harmonics& harmonics)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    storeLocked(name, harmonics);
+    mergeLocked({HarmonicWave(name, harmonics)}, kNoLimit);
 }
 
 bool HarmonicList::load(const std::string& path)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    // Merged waves are saved into the list's own file.
-    return loadLocked(path.empty() ? m_path : path);
+    // The list's own file is taken however many waves it holds: refusing it
+    // would lose them at the next save. Merged waves go into the own file.
+    const bool dropped = !path.empty();
+    const std::size_t limit = dropped ? kMaxMergedWaves : kNoLimit;
+    std::vector<HarmonicWave> waves;
+    // Read before the lock, so that other editors do not wait on the file.
+    const ReadResult read = readRecords(dropped ? path : m_path, limit, &waves);
+    if (read == kUnreadable || (read == kTooLong && !dropped))
+        return false;
+    bool merged = false;
+    if (read == kRead)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        merged = mergeLocked(waves, limit);
+    }
+    // Outside the lock: the alert waits on the user.
+    if (!merged)
+    {
+        const std::string informative = "The waves of " + path + " were not added: a harmonic list holds at most " +
+                                        std::to_string(kMaxMergedWaves) + " waves.\n";
+        showAlert("Harmonic List Too Long", informative.c_str());
+    }
+    return merged;
 }
 
 HarmonicWave HarmonicList::getWaveAt(int index)
@@ -148,77 +241,97 @@ int HarmonicList::size()
     return static_cast<int>(m_waves.size());
 }
 
-bool HarmonicList::loadLocked(const std::string& path)
+bool HarmonicList::mergeLocked(const std::vector<HarmonicWave>& waves, std::size_t limit)
 {
-    ByteVector bytes;
-    if (path.empty() || !readWholeFile(path, &bytes, kMaxFileSize))
-        return false;
-    const std::string text(bytes.begin(), bytes.end());
-    std::size_t start = 0;
-    while (start < text.size())
+    // Each wave, stored or new, gets its slot in the final name order up
+    // front; a count tree over the slots then gives any wave's index as waves
+    // come and go, so no store has to walk the list.
+    const std::size_t stored = m_waves.size();
+    std::vector<HarmonicWave> incoming;
+    incoming.reserve(waves.size());
+    for (const HarmonicWave& wave : waves)
     {
-        std::size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string::npos)
-            end = text.size();
-        parseRecord(text.substr(start, end - start));
-        start = end + 1;
+        std::string name = storableName(wave.name());
+        if (!name.empty())
+            incoming.emplace_back(std::move(name), wave.harmonics());
     }
-    return true;
-}
+    if (incoming.empty())
+        return true;
+    const std::size_t total = stored + incoming.size();
+    auto waveOf = [&](std::size_t id) -> const HarmonicWave& {
+        return id < stored ? m_waves[id] : incoming[id - stored];
+    };
+    std::vector<std::string> keys(total);
+    for (std::size_t id = 0; id < total; ++id)
+        keys[id] = HarmonicWave::sortKey(waveOf(id).name());
+    // A wave goes after those of an equal name that came before it.
+    std::vector<std::size_t> order(total);
+    std::iota(order.begin(), order.end(), std::size_t(0));
+    auto byName = [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; };
+    std::stable_sort(order.begin() + static_cast<std::ptrdiff_t>(stored), order.end(), byName);
+    std::inplace_merge(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(stored), order.end(), byName);
+    std::vector<std::size_t> slotOf(total);
+    for (std::size_t slot = 0; slot < total; ++slot)
+        slotOf[order[slot]] = slot;
 
-void HarmonicList::parseRecord(const std::string& line)
-{
-    // A record: "{", the name, "}{", 24 levels, "}". Anything else is skipped.
-    if (line.empty() || line[0] != '{')
-        return;
-    const std::size_t close = line.find('}', 1);
-    if (close == std::string::npos || close == 1 || close + 1 >= line.size() || line[close + 1] != '{')
-        return;
-    std::string name = line.substr(1, std::min(close - 1, kMaxNameRead));
-    if (name.size() > kMaxReadNameLength)
-        name.resize(kMaxReadNameLength);
-    unsigned char levels[Harmonics::kCount];
-    if (!readLevels(line, close + 2, levels))
-        return;
-    storeLocked(name, Harmonics(levels));
-}
-
-void HarmonicList::storeLocked(const std::string& rawName, const Harmonics& harmonics)
-{
-    const std::string name = storableName(rawName);
-    if (name.empty())
-        return;
-    for (std::size_t i = 0; i < m_waves.size(); ++i)
-        if (m_waves[i].name() == name)
+    std::vector<int> tree(total + 1, 0);
+    std::vector<char> present(total, 0);
+    std::unordered_map<std::string, std::size_t> named;
+    std::map<Harmonics, std::size_t> holding;
+    named.reserve(total);
+    std::size_t count = 0;
+    std::vector<HarmonicListMessage> messages;
+    auto indexOf = [&](std::size_t id) { return countUpTo(tree, slotOf[id]); };
+    auto add = [&](std::size_t id) {
+        countAdd(tree, slotOf[id], 1);
+        present[id] = 1;
+        ++count;
+        named[waveOf(id).name()] = id;
+        holding[waveOf(id).harmonics()] = id;
+    };
+    auto remove = [&](std::size_t id) {
+        messages.push_back(message(HarmonicListMessage::kRemoved, indexOf(id), std::string()));
+        countAdd(tree, slotOf[id], -1);
+        present[id] = 0;
+        --count;
+        named.erase(waveOf(id).name());
+        holding.erase(waveOf(id).harmonics());
+    };
+    for (std::size_t id = 0; id < stored; ++id)
+        add(id);
+    for (std::size_t id = stored; id < total; ++id)
+    {
+        const HarmonicWave& wave = waveOf(id);
+        const auto sameName = named.find(wave.name());
+        if (sameName != named.end())
         {
-            if (m_waves[i].harmonics() == harmonics)
-                return;
-            removeAt(static_cast<int>(i + 1));
-            break;
+            if (waveOf(sameName->second).harmonics() == wave.harmonics())
+                continue;
+            remove(sameName->second);
         }
-    auto holder = m_indexOf.find(harmonics);
-    if (holder != m_indexOf.end())
-        removeAt(holder->second);
+        const auto holder = holding.find(wave.harmonics());
+        if (holder != holding.end())
+            remove(holder->second);
+        add(id);
+        messages.push_back(message(HarmonicListMessage::kAdded, indexOf(id), wave.name()));
+    }
+    if (messages.empty())
+        return true;
+    if (count > limit && count > stored)
+        return false;
 
-    const HarmonicWave wave(name, harmonics);
-    const auto position = std::upper_bound(m_waves.begin(), m_waves.end(), wave);
-    const int index = static_cast<int>(position - m_waves.begin()) + 1;
-    for (auto& entry : m_indexOf)
-        if (entry.second >= index)
-            ++entry.second;
-    m_indexOf[harmonics] = index;
-    m_waves.insert(position, wave);
-    post(message(HarmonicListMessage::kAdded, index, name));
-}
-
-void HarmonicList::removeAt(int index)
-{
-    post(message(HarmonicListMessage::kRemoved, index, std::string()));
-    m_indexOf.erase(m_waves[static_cast<std::size_t>(index - 1)].harmonics());
-    for (auto& entry : m_indexOf)
-        if (entry.second > index)
-            --entry.second;
-    m_waves.erase(m_waves.begin() + (index - 1));
+    std::vector<HarmonicWave> merged;
+    merged.reserve(count);
+    for (std::size_t id : order)
+        if (present[id])
+            merged.push_back(waveOf(id));
+    m_waves.swap(merged);
+    m_indexOf.clear();
+    for (std::size_t i = 0; i < m_waves.size(); ++i)
+        m_indexOf[m_waves[i].harmonics()] = static_cast<int>(i + 1);
+    for (const HarmonicListMessage& each : messages)
+        post(each);
+    return true;
 }
 
 void HarmonicList::post(const HarmonicListMessage& message)

@@ -4,6 +4,7 @@
 #include "dsp/Harmonics.h"
 #include "patches/HarmonicListMessage.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -23,6 +24,9 @@ public:
     static constexpr const char* kFileName = "Zentrova2.hrm";
     // Names read from the file are cut to this.
     static constexpr std::size_t kMaxReadNameLength = 20;
+    // Far beyond any list made by hand: a dropped file with more waves, or
+    // one that would take the list past this, is refused whole.
+    static constexpr std::size_t kMaxMergedWaves = 4096;
 
     // Registers pipe as a client, creating the list from the content
     // folder's file first when there is none; the pipe receives an added
@@ -42,7 +46,8 @@ public:
     // the same levels changes nothing.
     void storeWave(const std::string& name, const Harmonics& harmonics);
     // Merges the waves of a file (the list's own file for an empty path);
-    // false when it cannot be opened.
+    // false when it cannot be opened, or when a given file is refused for its
+    // length (with an alert, the list left as it was).
     bool load(const std::string& path = std::string());
     // The wave at a 1-based index; an empty wave for any other index.
     HarmonicWave getWaveAt(int index);
@@ -52,10 +57,10 @@ public:
 private:
     explicit HarmonicList(const std::string& path);
 
-    bool loadLocked(const std::string& path);
-    void parseRecord(const std::string& line);
-    void storeLocked(const std::string& name, const Harmonics& harmonics);
-    void removeAt(int index);
+    // Stores the waves in turn as storeWave does, with the same messages;
+    // false, changing nothing, when that would leave more than limit waves
+    // and more than before.
+    bool mergeLocked(const std::vector<HarmonicWave>& waves, std::size_t limit);
     void post(const HarmonicListMessage& message);
     bool saveLocked() const;
 

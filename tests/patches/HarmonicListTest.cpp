@@ -1,9 +1,12 @@
 #include "patches/HarmonicList.h"
 #include "patches/HarmonicListMessagePipe.h"
+#include "Source/shared/Alerts.h"
 
 #include "tests/patches/PatchFileTestSupport.h"
+#include "tests/support/TimeBudget.h"
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 using patchtest::TempFolder;
@@ -236,4 +239,75 @@ TEST(HarmonicList, ClientsOnSeveralThreadsShareOneList)
     c.join();
     Client last(temp.path());
     EXPECT_EQ(last.list->size(), 150);
+}
+
+namespace
+{
+// Waves "Wave 0", "Wave 1", ... with levels of their own, varied by shade.
+std::string manyRecords(int count, int offset = 0, int shade = 0)
+{
+    std::string text;
+    for (int i = offset; i < offset + count; ++i)
+    {
+        std::string levelsText = std::to_string(i % 256) + " " + std::to_string(i / 256) + " " + std::to_string(shade);
+        for (int k = 3; k < Harmonics::kCount; ++k)
+            levelsText += " 0";
+        text += record("Wave " + std::to_string(i), levelsText);
+    }
+    return text;
+}
+
+struct RecordingAlerts : AlertHandler
+{
+    RecordingAlerts() : previous(setAlertHandler(this)) {}
+    ~RecordingAlerts() override { setAlertHandler(previous); }
+    void showAlert(const char* message, const char*) override { alerts.push_back(message); }
+
+    AlertHandler* previous;
+    std::vector<std::string> alerts;
+};
+}
+
+// Not among the thread tests: their sanitizer would only measure itself.
+TEST(HarmonicListSize, AFullListReplacedByADroppedOneTakesAFractionOfASecond)
+{
+    TempFolder temp;
+    const int full = static_cast<int>(HarmonicList::kMaxMergedWaves);
+    patchtest::writeFile(temp / "Zentrova2.hrm", manyRecords(full));
+    patchtest::writeFile(temp / "dropped.hrm", manyRecords(full, 0, 1));
+    const auto start = std::chrono::steady_clock::now();
+    Client client(temp.path());
+    ASSERT_TRUE(client.list->load(temp / "dropped.hrm"));
+    // About 10 ms here; walking the list for every wave took over 0.3 s.
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(took.count(), 0.15 * kTimeBudgetScale);
+    EXPECT_EQ(drain(client.pipe).size(), 3u * HarmonicList::kMaxMergedWaves);
+    ASSERT_EQ(client.list->size(), full);
+    const HarmonicWave last = client.list->getWaveAt(full);
+    EXPECT_EQ(last.name(), "Wave 999");
+    EXPECT_EQ(last.harmonics().level(2), 1);
+    EXPECT_EQ(client.list->getIndexFor(last.harmonics()), full);
+}
+
+TEST(HarmonicList, ADroppedListBeyondTheBoundIsRefusedWholeWithAnAlert)
+{
+    TempFolder temp;
+    patchtest::writeFile(temp / "Zentrova2.hrm", manyRecords(2));
+    patchtest::writeFile(temp / "long.hrm", manyRecords(HarmonicList::kMaxMergedWaves + 1, 2));
+    patchtest::writeFile(temp / "filling.hrm", manyRecords(HarmonicList::kMaxMergedWaves - 1, 2));
+    {
+        std::ofstream huge(temp / "huge.hrm");
+        huge.seekp(64 << 20);
+        huge << manyRecords(1);
+    }
+    RecordingAlerts alerts;
+    Client client(temp.path());
+    drain(client.pipe);
+    EXPECT_FALSE(client.list->load(temp / "long.hrm"));
+    // The file alone is within the bound, the list it would make is not.
+    EXPECT_FALSE(client.list->load(temp / "filling.hrm"));
+    EXPECT_FALSE(client.list->load(temp / "huge.hrm"));
+    EXPECT_EQ(alerts.alerts, std::vector<std::string>(3, "Harmonic List Too Long"));
+    EXPECT_EQ(client.list->size(), 2);
+    EXPECT_TRUE(drain(client.pipe).empty());
 }
