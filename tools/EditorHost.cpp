@@ -138,7 +138,8 @@ struct EditorHost::Impl
     std::vector<std::unique_ptr<Editor>> editors;
     Atom deleteWindow = None;
     std::atomic<bool> quit{false};
-    bool lostReported = false;
+    // The script's thread waits on it.
+    std::atomic<bool> lostReported{false};
 
     std::mutex requestMutex;
     std::condition_variable requestDone;
@@ -153,9 +154,10 @@ struct EditorHost::Impl
     {
         for (auto& editor : editors)
             editor->plugin.reset();
-        hostDisplays[0] = nullptr;
+        // Closing a connection to a lost server still reads from it.
         if (display)
             XCloseDisplay(display);
+        hostDisplays[0] = nullptr;
         if (log && log != stdout)
             std::fclose(log);
     }
@@ -394,9 +396,9 @@ public:
     }
     ~ScriptRunner()
     {
-        hostDisplays[1] = nullptr;
         if (m_display)
             XCloseDisplay(m_display);
+        hostDisplays[1] = nullptr;
     }
 
     void run(const InputScript& script)
@@ -930,6 +932,13 @@ private:
         case ScriptStep::kWait:
             sleep(step.value);
             break;
+        case ScriptStep::kWaitLost:
+        {
+            const std::uint64_t end = nowMillis() + static_cast<std::uint64_t>(std::max(0, step.value));
+            while (!m_host.lostReported && !m_host.quit && nowMillis() < end)
+                sleep(10);
+            break;
+        }
         case ScriptStep::kScreenshot:
             screenshot(step.text);
             break;

@@ -33,6 +33,7 @@ const std::map<std::string, Command>& commands()
         {"keyup", {ScriptStep::kKeyUp, 0, 0, true}},
         {"type", {ScriptStep::kType, 0, 0, true}},
         {"wait", {ScriptStep::kWait, 1, 0, false}},
+        {"waitlost", {ScriptStep::kWaitLost, 1, 0, false}},
         {"screenshot", {ScriptStep::kScreenshot, 0, 0, true}},
         {"mark", {ScriptStep::kMark, 0, 0, true}},
         {"pointer", {ScriptStep::kPointer, 0, 0, false}},

@@ -19,6 +19,7 @@ struct ScriptStep
         kKeyUp,      // keyup KEYS
         kType,       // type TEXT (the rest of the line, UTF-8)
         kWait,       // wait MS
+        kWaitLost,   // waitlost MS: waits until the host has lost its display, MS at most
         kScreenshot, // screenshot FILE.png
         kMark,       // mark TEXT
         kPointer,    // pointer: logs where the pointer is

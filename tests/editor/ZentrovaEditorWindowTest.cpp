@@ -658,7 +658,7 @@ TEST_F(EditorWindow, AnInstanceOutlivesTheXServerOfItsOpenEditor)
     if (server.name().empty())
         GTEST_SKIP() << "no Xvfb to start";
     const HostRun run = runEditorHostWith(
-        plugin(kDeliverables[1]), "wait 300\nmark kill\nwait 1000\nmidi 0x90 60 100\nprocess 8\nclose\n", "",
+        plugin(kDeliverables[1]), "wait 300\nmark kill\nwaitlost 20000\nmidi 0x90 60 100\nprocess 8\nclose\n", "",
         home("Regular") + " DISPLAY=" + server.name(), [&](const std::string& line) {
             if (line == "mark kill")
                 server.kill();
