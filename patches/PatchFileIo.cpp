@@ -1,5 +1,7 @@
 #include "patches/PatchFileIo.h"
 
+#include "Source/shared/FileAccess.h"
+
 #include <atomic>
 #include <cerrno>
 #include <cmath>
@@ -87,21 +89,6 @@ private:
     int m_fd;
 };
 
-bool readFully(int fd, unsigned char* out, std::size_t n)
-{
-    while (n > 0)
-    {
-        const ssize_t got = ::read(fd, out, n);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return false;
-        out += got;
-        n -= static_cast<std::size_t>(got);
-    }
-    return true;
-}
-
 bool writeFully(int fd, const unsigned char* bytes, std::size_t n)
 {
     while (n > 0)
@@ -150,7 +137,7 @@ bool readWholeFile(const std::string& path, ByteVector* out, std::uint64_t maxSi
     if (file.get() < 0 || size > maxSize)
         return false;
     out->resize(static_cast<std::size_t>(size));
-    if (!readFully(file.get(), out->data(), out->size()))
+    if (!FileAccess::readFully(file.get(), out->data(), out->size()))
     {
         out->clear();
         return false;
@@ -167,7 +154,7 @@ bool readFileStart(const std::string& path, std::size_t n, ByteVector* out, std:
         return false;
     *fileSize = size;
     out->resize(static_cast<std::size_t>(size < n ? size : n));
-    if (!readFully(file.get(), out->data(), out->size()))
+    if (!FileAccess::readFully(file.get(), out->data(), out->size()))
     {
         out->clear();
         return false;

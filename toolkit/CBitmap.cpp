@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "Source/shared/FileAccess.h"
 #include "toolkit/BundleLocation.h"
 #include "toolkit/CDrawContext.h"
 
@@ -32,24 +33,9 @@ std::uint32_t bigEndian32(const unsigned char* bytes)
            std::uint32_t(bytes[3]);
 }
 
-bool readFully(int fd, unsigned char* data, std::size_t length)
-{
-    while (length > 0)
-    {
-        const ssize_t got = ::read(fd, data, length);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return false;
-        data += got;
-        length -= static_cast<std::size_t>(got);
-    }
-    return true;
-}
-
 cairo_status_t readPngBytes(void* closure, unsigned char* data, unsigned int length)
 {
-    return readFully(*static_cast<int*>(closure), data, length) ? CAIRO_STATUS_SUCCESS : CAIRO_STATUS_READ_ERROR;
+    return FileAccess::readFully(*static_cast<int*>(closure), data, length) ? CAIRO_STATUS_SUCCESS : CAIRO_STATUS_READ_ERROR;
 }
 
 // The PNG in a regular file, decoded only when its header gives a size within
@@ -62,7 +48,7 @@ cairo_surface_t* readPng(const std::string& path)
     cairo_surface_t* image = nullptr;
     struct stat info;
     unsigned char header[24];
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && readFully(fd, header, sizeof header) &&
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && FileAccess::readFully(fd, header, sizeof header) &&
         std::memcmp(header, "\x89PNG\r\n\x1a\n", 8) == 0 && std::memcmp(header + 12, "IHDR", 4) == 0)
     {
         const std::uint32_t width = bigEndian32(header + 16);

@@ -1,10 +1,15 @@
 #pragma once
 
+#include <cstddef>
 #include <exception>
 #include <string>
 
 namespace FileAccess
 {
+// Reads exactly length bytes, through interruptions; false at an error or
+// the end of the file first.
+bool readFully(int fd, unsigned char* data, std::size_t length);
+
 // A file that cannot be used: its message and a code.
 class Exception : public std::exception
 {
