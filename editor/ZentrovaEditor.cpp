@@ -20,6 +20,7 @@
 #include "editor/controls/CParamMonitorBase.h"
 #include "editor/controls/CWheel.h"
 #include "editor/controls/CZentrovaFrame.h"
+#include "editor/layout/SharedLayout.h"
 #include "editor/widgets/FrameWidget.h"
 #include "editor/widgets/KeyboardWidget.h"
 #include "editor/widgets/PatchSelectorWidget.h"
@@ -132,8 +133,7 @@ Configuration* ZentrovaEditor::configuration() const
 void ZentrovaEditor::loadLayout()
 {
     m_layoutLoaded = true;
-    m_layout.load();
-    m_configurations = m_layout.getConfigurations();
+    m_configurations = SharedLayout::configurations();
     std::int64_t chosen = 0;
     for (std::size_t i = 0; i < m_configurations.size(); ++i)
         if (m_configurations[i].name == m_layoutName)
@@ -194,22 +194,25 @@ bool ZentrovaEditor::buildWindow(void* parentWindow)
     if (m_configurations.empty())
         return false;
 
-    if (!m_frameElement)
+    m_layout = SharedLayout::acquire(m_layoutName);
+    if (!m_layout)
+        return false;
     {
-        m_frameElement.reset(new ticpp::Element(*m_layout.frameElement(m_layoutName)));
-        m_guiInfo.bitmaps().init(m_layout.readBitmaps(), m_layoutPrefix);
+        const std::unique_lock<std::recursive_mutex> walk = SharedLayout::lock();
+        ticpp::Element* frameElement = m_layout->expandedFrameElement();
+        m_guiInfo.bitmaps().init(m_layout->readBitmaps(), m_layoutPrefix);
         // Without its background image the frame still takes the window's size.
         const LayoutConfiguration& chosen =
             m_configurations[static_cast<std::size_t>(m_configurationIndex.load(std::memory_order_relaxed))];
-        if (m_frameElement->GetAttribute("width").empty())
-            m_frameElement->SetAttribute("width", chosen.width);
-        if (m_frameElement->GetAttribute("height").empty())
-            m_frameElement->SetAttribute("height", chosen.height);
-    }
+        if (frameElement->GetAttribute("width").empty())
+            frameElement->SetAttribute("width", chosen.width);
+        if (frameElement->GetAttribute("height").empty())
+            frameElement->SetAttribute("height", chosen.height);
 
-    // The window keeps the configuration's size whatever the image says.
-    ERect frameRect = m_rect;
-    m_frameWidget.reset(new FrameWidget(m_frameElement.get(), this, m_guiInfo, parentWindow, frameRect, this));
+        // The window keeps the configuration's size whatever the image says.
+        ERect frameRect = m_rect;
+        m_frameWidget.reset(new FrameWidget(frameElement, this, m_guiInfo, parentWindow, frameRect, this));
+    }
     m_frame = m_frameWidget->getFrame();
     if (parentWindow && (!m_frame || !m_frame->getPlatformWindow()))
         return false;
@@ -327,8 +330,11 @@ void ZentrovaEditor::destroyWindow()
     }
     m_frameWidget.reset();
     m_frame = nullptr;
-    // Every open walks the kept layout again with new wrappers.
-    m_layout.releaseWrappers();
+    // A closed editor keeps no share of the images and the layout.
+    m_guiInfo.bitmaps().reset();
+    if (m_layout)
+        SharedLayout::release();
+    m_layout = nullptr;
 }
 
 bool ZentrovaEditor::isOpen()
@@ -755,7 +761,6 @@ void ZentrovaEditor::valueChanged(VstInt32 tag, CControl* control, float value)
             m_layoutName = entry->getTitle();
             if (Configuration* config = configuration())
                 config->setLayoutName(m_layoutName);
-            m_frameElement.reset();
             // A host that asks before the next open gets the new size.
             for (std::size_t i = 0; i < m_configurations.size(); ++i)
                 if (m_configurations[i].name == m_layoutName)
@@ -905,7 +910,7 @@ void ZentrovaEditor::applyUserWave(int wave, const std::vector<std::uint8_t>& le
 
 void ZentrovaEditor::enterMidiEditMode()
 {
-    if (m_midiEditMode)
+    if (m_midiEditMode || !m_layout)
         return;
     m_midiEditMode = true;
     m_pendingLearnParameter = -1;
@@ -914,10 +919,11 @@ void ZentrovaEditor::enterMidiEditMode()
         for (Widget* widget : tag.second)
             if (widget->isMidi() && !m_midiWidgets.count(tag.first))
                 m_midiWidgets[tag.first] = widget;
+    const std::unique_lock<std::recursive_mutex> walk = SharedLayout::lock();
     ticpp::Element* midiEdit = nullptr;
     try
     {
-        midiEdit = m_layout.midieditElement();
+        midiEdit = m_layout->midieditElement();
     }
     catch (const ticpp::Exception&)
     {
@@ -1105,9 +1111,10 @@ ticpp::Element* ZentrovaEditor::loadTooltips()
 
 void ZentrovaEditor::attachTooltips()
 {
+    const std::unique_lock<std::recursive_mutex> walk = SharedLayout::lock();
     ticpp::Element* tooltips = loadTooltips();
-    if (!tooltips)
-        tooltips = m_layout.tooltipsElement();
+    if (!tooltips && m_layout)
+        tooltips = m_layout->tooltipsElement();
     if (!tooltips)
         return;
     ticpp::Iterator<ticpp::Element> entry("tooltip");

@@ -165,7 +165,8 @@ private:
     int m_harmonicEditWave = 0;
     std::unique_ptr<CBendWheel> m_bendWheel;
     std::unique_ptr<FrameWidget> m_frameWidget;
-    GuiLayout m_layout;
+    // The process's expansion for this window, while open.
+    GuiLayout* m_layout = nullptr;
     bool m_layoutLoaded = false;
     std::map<std::int64_t, Widget*> m_midiWidgets;
     KeyboardWidget* m_keyboardWidget = nullptr;
@@ -180,8 +181,6 @@ private:
     COptionMenu* m_layoutSelector = nullptr;
     Widget* m_splashWidget = nullptr;
     Widget* m_patchAndParameter = nullptr;
-    // A copy: the layout's own wrappers go at every close.
-    std::unique_ptr<ticpp::Element> m_frameElement;
     std::string m_lastSaveFolder;
     CControl* m_lastUpdatedControl = nullptr;
     std::vector<LayoutConfiguration> m_configurations;

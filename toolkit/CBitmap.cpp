@@ -1,16 +1,12 @@
 #include "toolkit/CBitmap.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include "Source/shared/FileAccess.h"
 #include "toolkit/BundleLocation.h"
 #include "toolkit/CDrawContext.h"
+#include "toolkit/ImageCache.h"
 
 namespace
 {
@@ -21,61 +17,6 @@ bool isRegularFile(const std::string& path)
 {
     struct stat info;
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
-// Past any image the layouts draw; a larger one would cost seconds and
-// gigabytes to decode.
-constexpr std::uint32_t kMaxImageSide = 8192;
-
-std::uint32_t bigEndian32(const unsigned char* bytes)
-{
-    return (std::uint32_t(bytes[0]) << 24) | (std::uint32_t(bytes[1]) << 16) | (std::uint32_t(bytes[2]) << 8) |
-           std::uint32_t(bytes[3]);
-}
-
-cairo_status_t readPngBytes(void* closure, unsigned char* data, unsigned int length)
-{
-    return FileAccess::readFully(*static_cast<int*>(closure), data, length) ? CAIRO_STATUS_SUCCESS : CAIRO_STATUS_READ_ERROR;
-}
-
-// The PNG in a regular file, decoded only when its header gives a size within
-// bounds. Non-blocking, so that a pipe under an image's name cannot stall.
-cairo_surface_t* readPng(const std::string& path)
-{
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return nullptr;
-    cairo_surface_t* image = nullptr;
-    struct stat info;
-    unsigned char header[24];
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && FileAccess::readFully(fd, header, sizeof header) &&
-        std::memcmp(header, "\x89PNG\r\n\x1a\n", 8) == 0 && std::memcmp(header + 12, "IHDR", 4) == 0)
-    {
-        const std::uint32_t width = bigEndian32(header + 16);
-        const std::uint32_t height = bigEndian32(header + 20);
-        if (width > kMaxImageSide || height > kMaxImageSide)
-            std::fprintf(stderr, "Zentrova: %s skipped: %ux%u pixels is beyond %u a side\n", path.c_str(),
-                         static_cast<unsigned>(width), static_cast<unsigned>(height),
-                         static_cast<unsigned>(kMaxImageSide));
-        else if (::lseek(fd, 0, SEEK_SET) == 0)
-            image = cairo_image_surface_create_from_png_stream(&readPngBytes, &fd);
-    }
-    ::close(fd);
-    return image;
-}
-
-cairo_surface_t* toArgb32(cairo_surface_t* image)
-{
-    int width = cairo_image_surface_get_width(image);
-    int height = cairo_image_surface_get_height(image);
-    cairo_surface_t* converted = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-    cairo_t* cairo = cairo_create(converted);
-    cairo_set_source_surface(cairo, image, 0, 0);
-    cairo_set_operator(cairo, CAIRO_OPERATOR_SOURCE);
-    cairo_paint(cairo);
-    cairo_destroy(cairo);
-    cairo_surface_flush(converted);
-    return converted;
 }
 } // namespace
 
@@ -120,7 +61,7 @@ void CBitmap::adopt(cairo_surface_t* image)
     if (cairo_image_surface_get_format(image) == CAIRO_FORMAT_ARGB32)
         m_surface = cairo_surface_reference(image);
     else
-        m_surface = toArgb32(image);
+        m_surface = ImageCache::toArgb32(image);
     m_width = cairo_image_surface_get_width(m_surface);
     m_height = cairo_image_surface_get_height(m_surface);
 }
@@ -201,15 +142,11 @@ bool CBitmap::loadFromPath(const std::string& path)
 {
     dispose();
     // Cairo reads PNG only; an image of another type stays unreadable.
-    cairo_surface_t* image = readPng(path);
+    bool hasAlpha = false;
+    cairo_surface_t* image = ImageCache::load(path, hasAlpha);
     if (!image)
         return false;
-    if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS)
-    {
-        cairo_surface_destroy(image);
-        return false;
-    }
-    if (cairo_image_surface_get_format(image) == CAIRO_FORMAT_ARGB32)
+    if (hasAlpha)
         m_noAlpha = false;
     adopt(image);
     cairo_surface_destroy(image);

@@ -1,6 +1,7 @@
 #include "editor/layout/Bitmaps.h"
 
 #include "toolkit/CBitmap.h"
+#include "toolkit/ImageCache.h"
 
 namespace
 {
@@ -54,6 +55,8 @@ Bitmaps::~Bitmaps()
 void Bitmaps::init(const std::map<std::string, std::string>&, const std::string&)
 {
     reset();
+    ImageCache::enter();
+    m_sharing = true;
 }
 
 CBitmap* Bitmaps::getBitmap(const std::string& name)
@@ -76,6 +79,9 @@ void Bitmaps::reset()
     for (auto& [name, bitmap] : m_cache)
         bitmap->forget();
     m_cache.clear();
+    if (m_sharing)
+        ImageCache::leave();
+    m_sharing = false;
 }
 
 std::int32_t Bitmaps::resourceNumber(const std::string& name) const

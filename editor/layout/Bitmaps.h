@@ -7,8 +7,9 @@
 class CBitmap;
 
 // Turns the bitmap names of the layout into the bundle's images: each name
-// has a fixed resource number, and each image is made at most once between
-// two editor opens.
+// has a fixed resource number, and each bitmap is made at most once between
+// init and reset. Between the two the decoded images are shared with every
+// other editor of the process.
 class Bitmaps
 {
 public:
@@ -28,7 +29,8 @@ public:
     // or unknown name; a known name yields a bitmap even when its image is
     // missing.
     CBitmap* getBitmap(const std::string& name);
-    // Drops the registry's reference of every bitmap it made.
+    // Drops the registry's reference of every bitmap it made, and its share
+    // of the decoded images.
     void reset();
 
     // kFirstResource + the name's place in the table, or -1.
@@ -36,4 +38,5 @@ public:
 
 private:
     std::map<std::string, CBitmap*> m_cache;
+    bool m_sharing = false;
 };

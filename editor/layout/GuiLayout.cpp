@@ -343,6 +343,14 @@ ticpp::Element* GuiLayout::frameElement(const std::string& configurationName)
     return rootOf(m_expanded)->FirstChildElement("frame");
 }
 
+ticpp::Element* GuiLayout::expandedFrameElement() const
+{
+    const ticpp::Element* root = rootOf(m_expanded);
+    if (root == nullptr)
+        throw ticpp::Exception("The layout is not expanded");
+    return root->FirstChildElement("frame");
+}
+
 ticpp::Element* GuiLayout::midieditElement() const
 {
     const ticpp::Element* root = rootOf(m_expanded);

@@ -45,6 +45,9 @@ public:
     // buildLayout, then the expanded `frame`; throws ticpp::Exception when
     // there is none. The elements handed out live until the next expansion.
     ticpp::Element* frameElement(const std::string& configurationName);
+    // The expanded `frame` of the last expansion; throws ticpp::Exception
+    // when there is none.
+    ticpp::Element* expandedFrameElement() const;
     // The expanded `midiedit`; throws ticpp::Exception when there is none.
     ticpp::Element* midieditElement() const;
     // The expanded `tooltips`, or null.
