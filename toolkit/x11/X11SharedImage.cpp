@@ -129,24 +129,22 @@ void X11SharedImage::put(Window window, GC gc, const cairo_region_t* region)
         if (right <= left || bottom <= top)
             continue;
         m_lastPut = NextRequest(d);
+        // No completion event: the server has read the pixels once it has
+        // answered anything sent later, as it does the trap's sync.
         XShmPutImage(d, window, gc, m_image, left, top, left, top, static_cast<unsigned>(right - left),
-                     static_cast<unsigned>(bottom - top), True);
+                     static_cast<unsigned>(bottom - top), False);
     }
     XFlush(d);
 }
 
 void X11SharedImage::waitUntilRead()
 {
-    if (!m_lastPut)
-        return;
     // A server that no longer hears from us reads nothing we would mind.
-    if (m_display.usable())
+    if (m_lastPut && m_display.usable() && LastKnownRequestProcessed(m_display.get()) < m_lastPut)
     {
         Display* d = m_display.get();
         X11ErrorTrap trap(m_display);
-        // The completion event (or anything later) tells the copy is done.
-        if (LastKnownRequestProcessed(d) < m_lastPut)
-            XEventsQueued(d, QueuedAfterReading);
+        XEventsQueued(d, QueuedAfterReading);
         if (LastKnownRequestProcessed(d) < m_lastPut)
             XSync(d, False);
     }

@@ -30,11 +30,10 @@ public:
     X11SharedImage& operator=(const X11SharedImage&) = delete;
 
     cairo_surface_t* surface() const { return m_surface; }
-    // Copies the rectangles of region to the same place of a window; the
-    // server answers each with a completion event when done.
+    // Copies the rectangles of region to the same place of a window.
     void put(Window window, GC gc, const cairo_region_t* region);
     // Returns once the server no longer reads the pixels: at once when it
-    // has answered the last copy (or anything sent after it).
+    // has answered anything sent after the last copy, else after a sync.
     void waitUntilRead();
 
 private:
