@@ -9,7 +9,7 @@ packages=(
   libloki-dev uuid-dev libgtest-dev googletest
   libsndfile1-dev libbenchmark-dev
   amsynth
-  libx11-dev libcairo2-dev libfontconfig-dev libxtst-dev libxrandr-dev libxfixes-dev xvfb xauth fonts-liberation2
+  libx11-dev libxext-dev libcairo2-dev libfontconfig-dev libxtst-dev libxrandr-dev libxfixes-dev xvfb xauth fonts-liberation2
   clang libclang-rt-14-dev
   ardour
 )

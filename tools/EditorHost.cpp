@@ -9,6 +9,8 @@
 #include <X11/keysym.h>
 #include <cairo.h>
 #include <poll.h>
+#include <sys/shm.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <algorithm>
@@ -20,6 +22,7 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <fstream>
 #include <mutex>
 #include <sstream>
 #include <stdexcept>
@@ -638,6 +641,31 @@ private:
                     attributes.height, attributes.map_state == IsViewable ? "viewable" : "hidden");
     }
 
+    // The System V segments the editors in this process made: their size,
+    // how many attach them (the X server is one) and whether they are
+    // already marked for removal.
+    void sharedSegments()
+    {
+        std::ifstream table("/proc/sysvipc/shm");
+        std::string line;
+        std::getline(table, line);
+        int found = 0;
+        while (std::getline(table, line))
+        {
+            long long key = 0, id = 0, size = 0, creator = 0, last = 0, attached = 0;
+            unsigned int mode = 0;
+            if (std::sscanf(line.c_str(), "%lld %lld %o %lld %lld %lld %lld", &key, &id, &mode, &size, &creator, &last,
+                            &attached) != 7 ||
+                creator != getpid())
+                continue;
+            ++found;
+            m_host.line("host %d shm %lld attached %lld %s", number(), size, attached,
+                        (mode & SHM_DEST) ? "removed" : "kept");
+        }
+        if (!found)
+            m_host.line("host %d shm none", number());
+    }
+
     // Pop-up windows, relative to the current host window.
     void popups()
     {
@@ -963,6 +991,9 @@ private:
             break;
         case ScriptStep::kGeometry:
             geometry();
+            break;
+        case ScriptStep::kShm:
+            sharedSegments();
             break;
         case ScriptStep::kPopups:
             popups();

@@ -40,6 +40,7 @@ const std::map<std::string, Command>& commands()
         {"cursor", {ScriptStep::kCursor, 0, 0, false}},
         {"focus", {ScriptStep::kFocus, 0, 0, false}},
         {"geometry", {ScriptStep::kGeometry, 0, 0, false}},
+        {"shm", {ScriptStep::kShm, 0, 0, false}},
         {"numlock", {ScriptStep::kNumLock, 0, 0, true}},
         {"capslock", {ScriptStep::kCapsLock, 0, 0, true}},
         {"popups", {ScriptStep::kPopups, 0, 0, false}},

@@ -26,6 +26,7 @@ struct ScriptStep
         kCursor,     // cursor: logs whether the cursor is hidden
         kFocus,      // focus: logs who has the keyboard focus
         kGeometry,   // geometry: logs the editor's window in the host's
+        kShm,        // shm: logs this process's shared memory segments
         kNumLock,    // numlock on|off
         kCapsLock,   // capslock on|off
         kPopups,     // popups: logs the pop-up (override-redirect) windows on screen

@@ -391,13 +391,14 @@ TEST_F(EditorWindow, FiftyOpenAndCloseCyclesAndAHostDestroyedWindowLeaveNothingB
 {
     REQUIRE_DISPLAY();
     const HostRun run = runEditorHostWith(plugin(kDeliverables[0]),
-                                          "wait 100\nrepeat 50\nclose\nopen\nwait 10\nend\ndestroy\nwait 100\nclose\n",
+                                          "wait 100\nrepeat 50\nclose\nopen\nwait 10\nend\ndestroy\nwait 100\nclose\nshm\n",
                                           "", home("Large"));
     EXPECT_EQ(run.status, 0) << run.text();
     int opened = 0;
     for (const std::string& line : run.lines)
         opened += line == "host 1 open 1" ? 1 : 0;
     EXPECT_EQ(opened, 51) << run.text();
+    EXPECT_TRUE(run.has("host 1 shm none")) << run.text();
     for (const std::string& line : run.lines)
         EXPECT_EQ(line.find("ERROR: AddressSanitizer"), std::string::npos) << line;
 }

@@ -3,6 +3,7 @@
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/cursorfont.h>
+#include <X11/extensions/XShm.h>
 #include <X11/extensions/Xrandr.h>
 #include <X11/keysym.h>
 #include <poll.h>
@@ -460,7 +461,50 @@ unsigned long scaleToMask(unsigned int value, unsigned long mask)
     const unsigned long maximum = mask >> shift;
     return ((value * maximum + 127) / 255) << shift;
 }
+
+bool nativeLsbFirst()
+{
+    const std::uint32_t probe = 1;
+    return *reinterpret_cast<const unsigned char*>(&probe) == 1;
+}
+
+// A display named with a host is reached over the network, where the
+// server cannot see our memory (or sees another segment of the same id).
+bool isLocalDisplayName(const char* name)
+{
+    if (!name)
+        return false;
+    const std::string display(name);
+    const std::size_t colon = display.rfind(':');
+    if (colon == std::string::npos)
+        return false;
+    std::string host = display.substr(0, colon);
+    if (!host.empty() && host.back() == ':')
+        return false; // DECnet
+    if (host.size() > 5 && host.compare(host.size() - 5, 5, "/unix") == 0)
+        host = "unix";
+    return host.empty() || host == "unix" || host.front() == '/';
+}
 } // namespace
+
+bool X11Display::takesCairoPixels(const Visual* visual, int depth)
+{
+    return visual && visual->c_class == TrueColor && (depth == 24 || depth == 32) && visual->red_mask == 0xFF0000 &&
+           visual->green_mask == 0xFF00 && visual->blue_mask == 0xFF;
+}
+
+bool X11Display::sharesMemory()
+{
+    if (m_sharedMemory == kUnknown && usable())
+    {
+        m_sharedMemory = kRefused;
+        X11ErrorTrap trap(*this);
+        if (isLocalDisplayName(DisplayString(m_display)) && XShmQueryExtension(m_display) &&
+            (ImageByteOrder(m_display) == LSBFirst) == nativeLsbFirst())
+            m_sharedMemory = kOffered;
+    }
+    return m_sharedMemory == kOffered && usable();
+}
 
 void X11Display::putImage(Window window, GC gc, Visual* visual, int depth, cairo_surface_t* image, int x, int y,
                           int width, int height)
@@ -478,16 +522,14 @@ void X11Display::putImage(Window window, GC gc, Visual* visual, int depth, cairo
         return;
     X11ErrorTrap trap(*this);
     // The usual true-colour visuals take Cairo's pixels as they are.
-    if (visual->c_class == TrueColor && (depth == 24 || depth == 32) && visual->red_mask == 0xFF0000 &&
-        visual->green_mask == 0xFF00 && visual->blue_mask == 0xFF)
+    if (takesCairoPixels(visual, depth))
     {
         XImage* ximage = XCreateImage(m_display, visual, static_cast<unsigned>(depth), ZPixmap, 0,
                                       reinterpret_cast<char*>(data), static_cast<unsigned>(imageWidth),
                                       static_cast<unsigned>(imageHeight), 32, stride);
         if (!ximage)
             return;
-        const std::uint32_t probe = 1;
-        ximage->byte_order = *reinterpret_cast<const unsigned char*>(&probe) == 1 ? LSBFirst : MSBFirst;
+        ximage->byte_order = nativeLsbFirst() ? LSBFirst : MSBFirst;
         XInitImage(ximage);
         XPutImage(m_display, window, gc, ximage, left, top, left, top, static_cast<unsigned>(right - left),
                   static_cast<unsigned>(bottom - top));

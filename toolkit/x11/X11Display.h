@@ -114,6 +114,13 @@ public:
     // same place of a window of the given visual and depth.
     void putImage(Window window, GC gc, Visual* visual, int depth, cairo_surface_t* image, int x, int y, int width,
                   int height);
+    // Whether a window of this visual and depth takes Cairo's pixels as
+    // they are.
+    static bool takesCairoPixels(const Visual* visual, int depth);
+    // Whether images can reach the server through shared memory: it offers
+    // that, it runs on this machine and it has not refused a segment.
+    bool sharesMemory();
+    void refuseSharedMemory() { m_sharedMemory = kRefused; }
 
     void setClipboardText(const std::string& text, Window owner);
     bool getClipboardText(std::string& text, Window requestor);
@@ -150,6 +157,14 @@ private:
 
     XIM m_inputMethod = nullptr;
     bool m_inputMethodTried = false;
+
+    enum SharedMemory
+    {
+        kUnknown,
+        kOffered,
+        kRefused
+    };
+    SharedMemory m_sharedMemory = kUnknown;
 
     std::string m_clipboardText;
     Window m_clipboardOwner = 0;

@@ -16,6 +16,7 @@
 #include "toolkit/x11/X11ErrorTrap.h"
 #include "toolkit/x11/X11Keyboard.h"
 #include "toolkit/x11/X11PopupMenu.h"
+#include "toolkit/x11/X11SharedImage.h"
 #include "toolkit/x11/X11TextField.h"
 #include "toolkit/x11/X11TooltipWindow.h"
 
@@ -225,6 +226,7 @@ X11Window::~X11Window()
 
 void X11Window::destroyBackBuffer()
 {
+    m_shared.reset();
     if (m_backBuffer)
     {
         cairo_surface_destroy(m_backBuffer);
@@ -279,16 +281,23 @@ void X11Window::setBounds(const CRect& bounds)
 bool X11Window::ensureBackBuffer()
 {
     if (m_backBuffer)
+    {
+        // The caller draws into it.
+        if (m_shared)
+            m_shared->waitUntilRead();
         return true;
+    }
     const int width = static_cast<int>(m_bounds.width());
     const int height = static_cast<int>(m_bounds.height());
     if (width <= 0 || height <= 0)
         return false;
-    m_backBuffer = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+    if (usable())
+        m_shared = X11SharedImage::create(*m_display, m_visual, m_depth, width, height);
+    m_backBuffer = m_shared ? cairo_surface_reference(m_shared->surface())
+                            : cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
     if (cairo_surface_status(m_backBuffer) != CAIRO_STATUS_SUCCESS)
     {
-        cairo_surface_destroy(m_backBuffer);
-        m_backBuffer = nullptr;
+        destroyBackBuffer();
         return false;
     }
     // A new buffer holds nothing yet: all of it is drawn.
@@ -315,6 +324,8 @@ void X11Window::scrollPixels(const CRect& rect, const CPoint& distance)
     area.bound(CRect(0, 0, m_bounds.width(), m_bounds.height()));
     if (area.isEmpty())
         return;
+    if (m_shared)
+        m_shared->waitUntilRead();
     cairo_surface_flush(m_backBuffer);
     cairo_surface_t* copy = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(area.width()),
                                                        static_cast<int>(area.height()));
@@ -411,6 +422,11 @@ void X11Window::copyToWindow(cairo_region_t* region)
 {
     if (!usable())
         return;
+    if (m_shared)
+    {
+        m_shared->put(m_window, m_gc, region);
+        return;
+    }
     const int count = cairo_region_num_rectangles(region);
     for (int i = 0; i < count; ++i)
     {

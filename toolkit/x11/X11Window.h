@@ -11,13 +11,15 @@
 #include "toolkit/x11/X11Display.h"
 
 class X11DropTarget;
+class X11SharedImage;
 class X11TextField;
 class X11TooltipWindow;
 
 // The window of one frame: a child of the host's window (the editor), or a
 // top-level dialog window above another of ours. It turns X events into the
 // frame's mouse, wheel and key calls, keeps a back buffer that the frame
-// draws its invalid region into and that is copied to the window, and
+// draws its invalid region into and that is copied to the window (through
+// shared memory where the server allows), and
 // carries the pointer, cursor, menu, text field, dialog and clipboard
 // services of the platform interface.
 class X11Window : public PlatformWindow, public X11Display::Target
@@ -126,6 +128,8 @@ private:
     int m_depth = 0;
     GC m_gc = nullptr;
     cairo_surface_t* m_backBuffer = nullptr;
+    // Where the back buffer's pixels are when the server shares memory.
+    std::unique_ptr<X11SharedImage> m_shared;
     // Drawn by the frame, then copied; and only copied (exposed, scrolled).
     cairo_region_t* m_invalid;
     cairo_region_t* m_exposed;

@@ -9,6 +9,10 @@
 #include "toolkit/CFrame.h"
 
 #include <cairo.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 
@@ -28,6 +32,84 @@ std::vector<std::string> padEvents(const HostRun& run)
     for (const std::string& line : run.after("view 1 pad "))
         events.push_back(line);
     return events;
+}
+
+// An X server of the test's own, started with the given options; it
+// writes its display number when it takes connections.
+class XServer
+{
+public:
+    explicit XServer(const std::vector<std::string>& options)
+    {
+        int fds[2];
+        if (pipe(fds) != 0)
+            return;
+        std::vector<std::string> words = {"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1920x1080x24"};
+        words.insert(words.end(), options.begin(), options.end());
+        m_pid = fork();
+        if (m_pid == 0)
+        {
+            close(fds[0]);
+            std::vector<char*> argv;
+            for (std::string& word : words)
+                argv.push_back(word.data());
+            argv.push_back(nullptr);
+            execvp(argv[0], argv.data());
+            _exit(127);
+        }
+        close(fds[1]);
+        std::string number;
+        pollfd ready{fds[0], POLLIN, 0};
+        char c = 0;
+        while (m_pid > 0 && poll(&ready, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n')
+            number += c;
+        close(fds[0]);
+        m_number = number;
+    }
+    ~XServer()
+    {
+        if (m_pid > 0)
+        {
+            kill(m_pid, SIGTERM);
+            waitpid(m_pid, nullptr, 0);
+        }
+    }
+    XServer(const XServer&) = delete;
+    XServer& operator=(const XServer&) = delete;
+
+    // Empty when the server did not start.
+    const std::string& number() const { return m_number; }
+
+private:
+    pid_t m_pid = -1;
+    std::string m_number;
+};
+
+// -1 when the sizes differ or a file does not load.
+int differentPixels(const std::string& first, const std::string& second)
+{
+    cairo_surface_t* a = cairo_image_surface_create_from_png(first.c_str());
+    cairo_surface_t* b = cairo_image_surface_create_from_png(second.c_str());
+    int different = -1;
+    if (cairo_surface_status(a) == CAIRO_STATUS_SUCCESS && cairo_surface_status(b) == CAIRO_STATUS_SUCCESS &&
+        cairo_image_surface_get_width(a) == cairo_image_surface_get_width(b) &&
+        cairo_image_surface_get_height(a) == cairo_image_surface_get_height(b))
+    {
+        different = 0;
+        for (int y = 0; y < cairo_image_surface_get_height(a); ++y)
+            for (int x = 0; x < cairo_image_surface_get_width(a); ++x)
+            {
+                auto pixel = [x, y](cairo_surface_t* s) {
+                    return reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(s) +
+                                                                  y * cairo_image_surface_get_stride(s))[x] &
+                           0xFFFFFF;
+                };
+                different += pixel(a) != pixel(b) ? 1 : 0;
+            }
+    }
+    cairo_surface_destroy(a);
+    cairo_surface_destroy(b);
+    return different;
 }
 
 CPoint parsePoint(const std::string& text)
@@ -72,6 +154,46 @@ TEST(X11Window, OpensAtTheEditorsSizeAndShowsWhatAnImageSurfaceShows)
     EXPECT_EQ(different, 0);
     cairo_surface_destroy(screen);
     frame->release();
+}
+
+TEST(X11Window, DrawsThroughASegmentTheServerAttachedRemadeOnResizeAndGoneAtClose)
+{
+    REQUIRE_DISPLAY();
+    HostRun run = runEditorHost(kSettle + "shm\nclick 1 100 205\nwait 200\nshm\nclose\nshm\n");
+    ASSERT_EQ(run.status, 0) << run.text();
+    // 4 bytes a pixel, at 400 by 300, then 420 by 320.
+    const std::vector<std::string> expected = {"480000 attached 2 removed", "537600 attached 2 removed", "none"};
+    EXPECT_EQ(run.after("host 1 shm "), expected) << run.text();
+}
+
+TEST(X11Window, AServerWithoutSharedMemoryOrOverTheNetworkShowsTheSame)
+{
+    REQUIRE_DISPLAY();
+    const std::string script = kSettle + "click 1 100 205\nwait 200\nshm\nscreenshot ";
+    const std::string shared = screenshotPath("window-shared.png");
+    HostRun run = runEditorHost(script + shared + "\n");
+    ASSERT_EQ(run.status, 0) << run.text();
+    ASSERT_NE(run.find("host 1 shm 537600 attached 2 removed"), -1) << run.text();
+    const struct
+    {
+        std::vector<std::string> options;
+        const char* host;
+        const char* shot;
+    } servers[] = {{{"-extension", "MIT-SHM"}, "", "window-unshared.png"},
+                   {{"-listen", "tcp"}, "127.0.0.1", "window-tcp.png"}};
+    for (const auto& server : servers)
+    {
+        XServer own(server.options);
+        ASSERT_FALSE(own.number().empty());
+        const std::string shot = screenshotPath(server.shot);
+        run = runEditorHost(script + shot + "\n", "",
+                            std::string("ZENTROVA_X11_TRACE_ERRORS=1 DISPLAY=") + server.host + ":" + own.number());
+        ASSERT_EQ(run.status, 0) << run.text();
+        // Not even tried: no refused segment.
+        EXPECT_EQ(run.after("host 1 shm "), std::vector<std::string>{"none"}) << server.shot << "\n" << run.text();
+        EXPECT_TRUE(run.after("X error").empty()) << server.shot << "\n" << run.text();
+        EXPECT_EQ(differentPixels(shared, shot), 0) << server.shot;
+    }
 }
 
 TEST(X11Window, ButtonsWheelAndModifiersReachTheViewsAsTheTableSays)
