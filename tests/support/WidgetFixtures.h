@@ -26,6 +26,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 // Images written as the bundle's numbered resources, for as long as the
 // object lives.
 class ImageBundle
@@ -33,7 +35,8 @@ class ImageBundle
 public:
     ImageBundle()
         : m_root(std::filesystem::path(testing::TempDir()) /
-                 ("widgets-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name())))
+                 ("widgets-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
+                  std::to_string(getpid())))
     {
         std::filesystem::remove_all(m_root);
         std::filesystem::create_directories(m_root / "Contents" / "Resources");
