@@ -338,10 +338,11 @@ void measureEditors(const Options& options, const BenchmarkSubject& ours, const 
     c.seconds = options.editorSeconds >= 0.0 ? options.editorSeconds : options.quick ? kQuickEditorSeconds : c.seconds;
     const std::optional<int> number = XServerProcess::displayNumber(display);
     const pid_t server = number ? XServerProcess::find(*number) : 0;
-    std::printf("\nEditors on %s (X server %s), each idled at %.0f Hz: %.0f s with none open, %.0f s idling with "
-                "nothing changing,\n%.0f s with every parameter set each %.0f ms (no audio); heap is mallinfo2's "
-                "uordblks + hblkhd against before the first\nopening, with %d instances made; %d editors open "
-                "together; reopened: median of %d\n",
+    std::printf("\nEditors on %s (X server %s), idled at %.0f Hz: %.0f s with none open, %.0f s idling with nothing\n"
+                "changing, %.0f s with every parameter set each %.0f ms (no audio). Opening ends at the first capture "
+                "of the\nscreen that shows more than the host window's black; heap is mallinfo2's uordblks + hblkhd "
+                "against before the\nfirst opening, with %d instances made, %d editors then open together; "
+                "reopening: median of %d; the X server's\nCPU is its threads' time in /proc/PID/task/*/schedstat\n",
                 display, server ? (XServerProcess::name(server) + " " + std::to_string(server)).c_str() : "not found",
                 c.idleHz, c.seconds, c.seconds, c.seconds, c.automationMillis, c.editors, c.editors, c.reopenings);
     std::fflush(stdout);

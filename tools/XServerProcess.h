@@ -20,7 +20,9 @@ public:
     // /tmp/.X11-unix/XN; 0 when neither is found.
     static pid_t find(int displayNumber);
 
-    // User and system time of the process so far; negative when it is gone.
+    // CPU time of the process so far: its threads' time on the processor
+    // as the scheduler counts it, else user and system time from stat;
+    // negative when it is gone.
     static double cpuSeconds(pid_t process);
 
     // The first word of its command line, without the folder.
