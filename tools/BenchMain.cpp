@@ -3,7 +3,8 @@
 //   build/zentrova-bench [--plugin Zentrova2.so] [--peer amsynth_vst.so|none]
 //                        [--seconds S] [--repeats R] [--quick] [--silence S]
 //                        [--voices N,N,...] [--block N] [--simd PATH,PATH,...]
-//                        [--instances N]
+//                        [--instances N] [--editors N] [--editor-seconds S]
+//                        [--editor-only]
 
 #include <algorithm>
 #include <cstdio>
@@ -21,8 +22,10 @@
 
 #include "simd/SystemInfo.h"
 #include "tools/CommandLine.h"
+#include "tools/EditorBenchmark.h"
 #include "tools/InstanceBenchmark.h"
 #include "tools/VoiceBenchmark.h"
+#include "tools/XServerProcess.h"
 
 #ifndef ZENTROVA_DEFAULT_PLUGIN
 #define ZENTROVA_DEFAULT_PLUGIN "build/Zentrova2.vst/Contents/x86_64-linux/Zentrova2.so"
@@ -37,6 +40,11 @@ constexpr double kTargetBlockShare = 0.5;
 constexpr double kTargetInstanceMegabytes = 2.0;
 constexpr double kTargetOpenMilliseconds = 1.0;
 constexpr double kTargetSilencePercent = 0.02;
+constexpr double kTargetClosedEditorMegabytes = 1.0;
+constexpr double kTargetFurtherEditorMegabytes = 2.0;
+constexpr double kTargetEditorIdlePercent = 0.1;
+constexpr double kTargetServerShare = 0.25;
+constexpr double kQuickEditorSeconds = 5.0;
 
 struct Options
 {
@@ -56,6 +64,12 @@ struct Options
     // Instances of the project whose memory and opening are measured; 0
     // measures neither them nor the late silence.
     int instances = 20;
+    // Editors of as many instances open together for the heap figure; 0
+    // measures no editor.
+    int editors = 4;
+    // Of each editor loop; negative: 30 s, or 5 with --quick.
+    double editorSeconds = -1.0;
+    bool editorOnly = false;
 };
 
 void usage()
@@ -72,7 +86,12 @@ void usage()
                  "  --silence S        seconds of silence measured after the release, 0 for none (default 10)\n"
                  "  --simd P,P,...     vector paths to measure one after the other: sse, avx2, avx512\n"
                  "                     (default: the one ZENTROVA_SIMD or the processor gives)\n"
-                 "  --instances N      instances opened for the memory and opening figures, 0 for none (default 20)\n",
+                 "  --instances N      instances opened for the memory and opening figures, 0 for none (default 20)\n"
+                 "  --editors N        editors open together for the editor's heap figure, 1 to 8, 0 for no editor\n"
+                 "                     figures (default 4; they need an X display)\n"
+                 "  --editor-seconds S seconds of each editor loop: without an editor, idling, automated\n"
+                 "                     (default 30, with --quick 5)\n"
+                 "  --editor-only      the editor figures alone\n",
                  kDefaultPeer);
 }
 
@@ -119,6 +138,20 @@ bool parse(int argc, char** argv, Options& options)
             if (options.instances < 0 || options.instances == 1 || options.instances > 1000)
                 return false;
         }
+        else if (argument == "--editors" && hasValue)
+        {
+            options.editors = std::atoi(argv[++i]);
+            if (options.editors < 0 || options.editors > 8)
+                return false;
+        }
+        else if (argument == "--editor-seconds" && hasValue)
+        {
+            options.editorSeconds = std::atof(argv[++i]);
+            if (!(options.editorSeconds >= 0.5))
+                return false;
+        }
+        else if (argument == "--editor-only")
+            options.editorOnly = true;
         else if (argument == "--quick")
             options.quick = true;
         else if (argument == "--voices" && hasValue)
@@ -139,7 +172,8 @@ bool parse(int argc, char** argv, Options& options)
         else
             return false;
     }
-    return options.seconds >= 2.0 && options.repeats >= 1 && options.silence >= 0.0;
+    return options.seconds >= 2.0 && options.repeats >= 1 && options.silence >= 0.0 &&
+           !(options.editorOnly && options.editors == 0);
 }
 
 // Both plug-ins keep settings under the home folder: they get a temporary
@@ -221,6 +255,118 @@ void measureInstances(const Options& options, const BenchmarkSubject& ours, cons
     std::fflush(stdout);
 }
 
+std::string percentOrNone(double percent)
+{
+    if (percent < 0.0)
+        return "not measured";
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f%%", percent);
+    return text;
+}
+
+void printEditor(const char* label, const EditorBenchmark::Result& r)
+{
+    std::printf("  %-9s %dx%d, open to first drawing %.1f ms (reopened %.1f ms); heap %+.2f MB with one open, "
+                "%+.2f MB each further open, %+.2f MB all closed\n",
+                label, r.width, r.height, r.firstOpenMilliseconds, r.reopenMilliseconds, r.oneOpenMegabytes,
+                r.furtherOpenMegabytes, r.closedMegabytes);
+    std::printf("  %-9s idling: CPU %.3f%% against %.3f%% without the editor (+%.3f%%), X server %s against %s; "
+                "automated (%d parameters): CPU %.2f%%, X server %s",
+                "", r.idleCpuPercent, r.baselineCpuPercent, r.idleCpuPercent - r.baselineCpuPercent,
+                percentOrNone(r.idleServerPercent).c_str(), percentOrNone(r.baselineServerPercent).c_str(),
+                r.parameters, r.automationCpuPercent, percentOrNone(r.automationServerPercent).c_str());
+    if (r.automationServerPercent >= 0.0 && r.automationCpuPercent > 0.0)
+        std::printf(", X server/process %.2f", r.automationServerPercent / r.automationCpuPercent);
+    std::printf("\n");
+    std::fflush(stdout);
+}
+
+// Each plug-in's editor in a process of its own: the heap and CPU figures
+// are the process's, and a toolkit that aborts ends only its own figures.
+bool measureEditorInChild(const BenchmarkSubject& subject, const EditorBenchmark::Case& c, EditorBenchmark::Result& r)
+{
+    int channel[2];
+    if (pipe(channel) != 0)
+        throw std::runtime_error("cannot create a pipe");
+    std::fflush(stdout);
+    std::fflush(stderr);
+    const pid_t child = fork();
+    if (child < 0)
+        throw std::runtime_error("cannot start a process");
+    if (child == 0)
+    {
+        close(channel[0]);
+        // The temporary home hides the system's data folders, where GLib
+        // toolkits find the schemas and file types they cannot start without.
+        const char* data = std::getenv("XDG_DATA_DIRS");
+        setenv("XDG_DATA_DIRS", (std::string(data ? data : "") + ":/usr/local/share:/usr/share").c_str(), 1);
+        int status = 1;
+        try
+        {
+            r = EditorBenchmark::run(subject, c);
+            status = write(channel[1], &r, sizeof r) == static_cast<ssize_t>(sizeof r) ? 0 : 1;
+        }
+        catch (const std::exception& error)
+        {
+            std::printf("  %s: no editor figures: %s\n", subject.label.c_str(), error.what());
+        }
+        std::fflush(stdout);
+        std::fflush(stderr);
+        _exit(status);
+    }
+    close(channel[1]);
+    const ssize_t got = read(channel[0], &r, sizeof r);
+    close(channel[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (WIFSIGNALED(status))
+        std::printf("  %s: no editor figures: its process ended by signal %d\n", subject.label.c_str(),
+                    WTERMSIG(status));
+    return got == static_cast<ssize_t>(sizeof r) && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+void measureEditors(const Options& options, const BenchmarkSubject& ours, const BenchmarkSubject* peer)
+{
+    const char* display = std::getenv("DISPLAY");
+    if (display == nullptr || *display == '\0')
+    {
+        std::printf("\nno X display (DISPLAY is not set): the editor figures are skipped\n");
+        return;
+    }
+    EditorBenchmark::Case c;
+    c.editors = options.editors;
+    c.seconds = options.editorSeconds >= 0.0 ? options.editorSeconds : options.quick ? kQuickEditorSeconds : c.seconds;
+    const std::optional<int> number = XServerProcess::displayNumber(display);
+    const pid_t server = number ? XServerProcess::find(*number) : 0;
+    std::printf("\nEditors on %s (X server %s), idled at %.0f Hz: %.0f s with none open, %.0f s idling with nothing\n"
+                "changing, %.0f s with every parameter set each %.0f ms (no audio). Opening ends at the first capture "
+                "of the\nscreen that shows more than the host window's black; heap is mallinfo2's uordblks + hblkhd "
+                "against before the\nfirst opening, with %d instances made, %d editors then open together; "
+                "reopening: median of %d; the X server's\nCPU is its threads' time in /proc/PID/task/*/schedstat\n",
+                display, server ? (XServerProcess::name(server) + " " + std::to_string(server)).c_str() : "not found",
+                c.idleHz, c.seconds, c.seconds, c.seconds, c.automationMillis, c.editors, c.editors, c.reopenings);
+    std::fflush(stdout);
+    EditorBenchmark::Result r, p;
+    const bool measured = measureEditorInChild(ours, c, r);
+    if (measured)
+        printEditor(ours.label.c_str(), r);
+    if (peer && measureEditorInChild(*peer, c, p))
+        printEditor(peer->label.c_str(), p);
+    if (!measured)
+        return;
+    std::printf("  targets: at most %.0f MB once closed: %s; at most %.0f MB each further open: %s; idling at most "
+                "+%.1f%%: %s",
+                kTargetClosedEditorMegabytes, verdict(r.closedMegabytes <= kTargetClosedEditorMegabytes),
+                kTargetFurtherEditorMegabytes,
+                c.editors > 1 ? verdict(r.furtherOpenMegabytes <= kTargetFurtherEditorMegabytes) : "not measured",
+                kTargetEditorIdlePercent, verdict(r.idleCpuPercent - r.baselineCpuPercent <= kTargetEditorIdlePercent));
+    if (r.automationServerPercent >= 0.0)
+        std::printf("; X server at most %.2f of the process automated: %s", kTargetServerShare,
+                    verdict(r.automationServerPercent <= kTargetServerShare * r.automationCpuPercent));
+    std::printf("\n");
+    std::fflush(stdout);
+}
+
 // Ours and, when there is one, the peer, their runs taken in turn.
 std::pair<VoiceBenchmark::Result, VoiceBenchmark::Result> measurePair(const BenchmarkSubject& ours,
                                                                       const BenchmarkSubject* peer,
@@ -248,8 +394,12 @@ int measure(const Options& options, Figures& figures)
     std::printf("vector path %s (processor: %s)\n", SystemInfo::simdPathName(SystemInfo::processPath()),
                 SystemInfo::simdPathName(SystemInfo::processorPath()));
 
-    if (options.instances > 0)
+    if (options.instances > 0 && !options.editorOnly)
         measureInstances(options, ours, withPeer ? &peer : nullptr);
+    if (options.editors > 0)
+        measureEditors(options, ours, withPeer ? &peer : nullptr);
+    if (options.editorOnly)
+        return 0;
 
     VoiceBenchmark::Case mainCase;
     mainCase.seconds = options.seconds;

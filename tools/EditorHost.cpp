@@ -156,7 +156,10 @@ struct EditorHost::Impl
     ~Impl()
     {
         for (auto& editor : editors)
+        {
+            closeEditor(*editor);
             editor->plugin.reset();
+        }
         // Closing a connection to a lost server still reads from it.
         if (display)
             XCloseDisplay(display);
@@ -167,6 +170,8 @@ struct EditorHost::Impl
 
     void line(const char* format, ...) __attribute__((format(printf, 2, 3)))
     {
+        if (options.quiet)
+            return;
         char text[1024];
         va_list arguments;
         va_start(arguments, format);
@@ -202,6 +207,10 @@ struct EditorHost::Impl
         deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
 
         int x = kWindowGap;
+        int rows = 0;
+        const int screenWidth = DisplayWidth(display, DefaultScreen(display));
+        HostSettings settings;
+        settings.recordCalls = options.recordCalls;
         for (int i = 0; i < options.editors; ++i)
         {
             auto made = std::make_unique<Editor>();
@@ -217,7 +226,14 @@ struct EditorHost::Impl
             if (!(made->plugin->effect()->flags & effFlagsHasEditor))
                 throw std::runtime_error(options.pluginPath + " has no editor");
             readRect(*made);
-            made->window = createWindow(x, kWindowGap, made->width, made->height);
+            // Windows that would leave the screen start again at the left,
+            // a step down and right, so that each shows some of itself.
+            if (i > 0 && x + made->width > screenWidth)
+            {
+                ++rows;
+                x = kWindowGap * (1 + rows);
+            }
+            made->window = createWindow(x, kWindowGap * (1 + rows), made->width, made->height);
             made->windowAlive = true;
             x += made->width + kWindowGap;
             editors.push_back(std::move(made));
@@ -225,8 +241,44 @@ struct EditorHost::Impl
         waitUntilViewable();
         XSetInputFocus(display, editors.front()->window, RevertToPointerRoot, CurrentTime);
         XSync(display, False);
-        for (auto& e : editors)
-            openEditor(*e);
+        if (options.openAtStart)
+            for (auto& e : editors)
+                openEditor(*e);
+    }
+
+    bool showsContent(Editor& e)
+    {
+        if (!e.windowAlive)
+            return false;
+        Window child = 0;
+        int x = 0, y = 0;
+        XTranslateCoordinates(display, e.window, DefaultRootWindow(display), 0, 0, &x, &y, &child);
+        const int screenWidth = DisplayWidth(display, DefaultScreen(display));
+        const int screenHeight = DisplayHeight(display, DefaultScreen(display));
+        const int width = std::min(e.width, screenWidth - x), height = std::min(e.height, screenHeight - y);
+        if (x < 0 || y < 0 || width <= 0 || height <= 0)
+            return false;
+        XImage* image = XGetImage(display, DefaultRootWindow(display), x, y, static_cast<unsigned>(width),
+                                  static_cast<unsigned>(height), AllPlanes, ZPixmap);
+        if (!image)
+            return false;
+        const unsigned long background = BlackPixel(display, DefaultScreen(display));
+        const unsigned long planes = image->red_mask | image->green_mask | image->blue_mask;
+        bool shown = false;
+        for (int row = 0; row < height && !shown; ++row)
+        {
+            if (image->bits_per_pixel == 32)
+            {
+                const auto* pixels = reinterpret_cast<const std::uint32_t*>(image->data + row * image->bytes_per_line);
+                for (int column = 0; column < width && !shown; ++column)
+                    shown = ((pixels[column] ^ background) & planes) != 0;
+            }
+            else
+                for (int column = 0; column < width && !shown; ++column)
+                    shown = ((XGetPixel(image, column, row) ^ background) & planes) != 0;
+        }
+        XDestroyImage(image);
+        return shown;
     }
 
     void readRect(Editor& e)
@@ -1157,4 +1209,41 @@ EditorHost::~EditorHost() = default;
 int EditorHost::run(const InputScript* script)
 {
     return m_impl->run(script);
+}
+
+int EditorHost::editorCount() const
+{
+    return static_cast<int>(m_impl->editors.size());
+}
+
+HostedPlugin& EditorHost::plugin(int editor)
+{
+    return *m_impl->editors.at(static_cast<std::size_t>(editor))->plugin;
+}
+
+bool EditorHost::open(int editor)
+{
+    Impl::Editor& e = *m_impl->editors.at(static_cast<std::size_t>(editor));
+    if (e.windowAlive)
+        XRaiseWindow(m_impl->display, e.window);
+    m_impl->openEditor(e);
+    return e.open;
+}
+
+void EditorHost::close(int editor)
+{
+    m_impl->closeEditor(*m_impl->editors.at(static_cast<std::size_t>(editor)));
+}
+
+void EditorHost::idle()
+{
+    for (auto& e : m_impl->editors)
+        if (e->open)
+            e->plugin->dispatch(effEditIdle);
+    m_impl->handleHostEvents();
+}
+
+bool EditorHost::showsContent(int editor)
+{
+    return m_impl->showsContent(*m_impl->editors.at(static_cast<std::size_t>(editor)));
 }

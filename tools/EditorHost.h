@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+class HostedPlugin;
 class InputScript;
 
 struct EditorHostOptions
@@ -16,6 +17,12 @@ struct EditorHostOptions
     // Stops after this long; 0 runs until the script ends or, without a
     // script, until a window is closed.
     double seconds = 0.0;
+    // Off: the editors stay closed until open() (the benchmark's way).
+    bool openAtStart = true;
+    // No log lines at all.
+    bool quiet = false;
+    // Whether the instances record their host calls (a lock per call).
+    bool recordCalls = true;
 };
 
 // A small VST host for editors on X11: it loads a plug-in, opens a
@@ -37,6 +44,18 @@ public:
 
     // Runs the script (or none) and closes the editors; the exit status.
     int run(const InputScript* script);
+
+    // Instead of run(), a caller drives the editors from its own thread.
+    int editorCount() const;
+    HostedPlugin& plugin(int editor);
+    // Raises the editor's window and opens the editor in it; whether it did.
+    bool open(int editor);
+    void close(int editor);
+    // One idle of every open editor, then the host windows' events.
+    void idle();
+    // Whether the screen shows anything but the host window's black
+    // background where the editor's window is.
+    bool showsContent(int editor);
 
 private:
     struct Impl;
