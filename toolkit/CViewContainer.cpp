@@ -299,6 +299,12 @@ void CViewContainer::invalid()
 {
     if (!m_visible || !m_attached)
         return;
+    // Nothing would draw it, so nothing would make it clean.
+    if (m_size.isEmpty())
+    {
+        setDirty(false);
+        return;
+    }
     if (CViewContainer* parent = getParentContainer())
         parent->invalidRect(m_size);
     else if (m_frame && m_frame != static_cast<CView*>(this))
