@@ -325,7 +325,8 @@ bool CViewContainer::invalidateDirtyViews()
     for (std::size_t i = 0; i < m_children.size(); ++i)
     {
         CView* child = m_children[i];
-        if (!child->isDirty() || !child->isVisible())
+        // Hidden panels are not searched: nothing in them is drawn.
+        if (!child->isVisible() || !child->isDirty())
             continue;
         if (isContainer(child))
             static_cast<CViewContainer*>(child)->invalidateDirtyViews();
