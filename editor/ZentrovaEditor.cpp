@@ -315,6 +315,7 @@ void ZentrovaEditor::destroyWindow()
     m_paramMonitor = nullptr;
     m_guiInfo.monitors().clear();
     m_monitoredView = nullptr;
+    m_hoverStampSet = false;
     m_lastUpdatedControl = nullptr;
     m_midiWidgets.clear();
     m_keyboardWidget = nullptr;
@@ -400,10 +401,14 @@ void ZentrovaEditor::drainQueue()
 void ZentrovaEditor::monitorStep(bool learnedSeen)
 {
     if (!m_paramMonitor || m_paramMonitor->isActive() || !m_frame)
+    {
+        m_hoverStampSet = false;
         return;
+    }
     CView* candidate = nullptr;
     if (m_lastMovedParameter >= 0)
     {
+        m_hoverStampSet = false;
         if (getTicks() - m_lastMovedTime > kLearnedHoldMs)
             m_lastMovedParameter = -1;
         else
@@ -411,6 +416,13 @@ void ZentrovaEditor::monitorStep(bool learnedSeen)
     }
     if (m_lastMovedParameter < 0)
     {
+        // No pointer event and no redraw since the last look: the same view
+        // is under the pointer, and what it showed still stands.
+        const std::uint64_t stamp = m_frame->getHoverStamp();
+        if (m_hoverStampSet && stamp == m_hoverStamp)
+            return;
+        m_hoverStamp = stamp;
+        m_hoverStampSet = true;
         CPoint where;
         if (m_frame->getCurrentMouseLocation(where))
             candidate = m_frame->getViewAt(where, true);
@@ -422,7 +434,12 @@ void ZentrovaEditor::monitorStep(bool learnedSeen)
         return;
     }
     m_monitoredView = nullptr;
-    if (candidate && !(m_patchBrowser && m_patchBrowser->showHoverInfo(candidate)))
+    const bool browserInfo = candidate && m_patchBrowser && m_patchBrowser->showHoverInfo(candidate);
+    // The browser's hover text follows the Shift key, which reaches no
+    // window of ours: it is looked at again at every idle.
+    if (browserInfo)
+        m_hoverStampSet = false;
+    if (candidate && !browserInfo)
     {
         const auto watched = m_guiInfo.monitorControls().find(0);
         if (watched != m_guiInfo.monitorControls().end())
@@ -584,6 +601,7 @@ void ZentrovaEditor::refreshBankViews()
 void ZentrovaEditor::resetParameterMonitor()
 {
     m_monitoredView = nullptr;
+    m_hoverStampSet = false;
     if (m_paramMonitor)
     {
         m_paramMonitor->reset();

@@ -158,6 +158,10 @@ private:
     // A push was refused: the next idle shows every value afresh.
     std::atomic<bool> m_refreshNeeded{false};
     CView* m_monitoredView = nullptr;
+    // The frame's hover stamp when the view under the pointer was last
+    // looked for; unset when something else chose the monitor's view.
+    std::uint64_t m_hoverStamp = 0;
+    bool m_hoverStampSet = false;
     std::atomic<bool> m_open{false};
     int m_pendingLearnParameter = -1;
     bool m_midiEditMode = false;

@@ -50,6 +50,9 @@ bool CAnimKnob::isDirty() const
 {
     if (!m_dirty)
     {
+        // The value drawn last needs no trigonometry to say so.
+        if (m_value == m_oldValue)
+            return false;
         CPoint point;
         valueToPoint(point);
         if (point == m_lastDrawnPoint)

@@ -226,6 +226,7 @@ void CFrame::setFocusView(CView* view)
 
 void CFrame::onViewRemoved(CView* view)
 {
+    ++m_hoverStamp;
     if (isSameOrInside(m_mouseOverView, view))
         m_mouseOverView = nullptr;
     if (isSameOrInside(m_focusView, view))
@@ -273,6 +274,7 @@ void CFrame::invalidate(const CRect& rect)
 
 void CFrame::invalidRect(const CRect& rect)
 {
+    ++m_hoverStamp;
     if (m_visible && m_platformWindow)
         m_platformWindow->invalidRect(rect);
 }
@@ -382,6 +384,7 @@ CPoint CFrame::hideCursor(CView* view, const CPoint& fallback)
 {
     if (!m_platformWindow)
         return fallback;
+    ++m_hoverStamp;
     m_platformWindow->setPointerHidden(true);
     CPoint screenMouse;
     if (!m_platformWindow->getScreenMouseLocation(screenMouse))
@@ -406,6 +409,7 @@ void CFrame::unhideCursorAt(CView* view, CPoint& point)
 {
     if (!m_platformWindow)
         return;
+    ++m_hoverStamp;
     m_platformWindow->setPointerHidden(false);
     if (view)
         view->localToFrame(point);
@@ -429,6 +433,7 @@ void CFrame::exitMouseOverView(const CPoint& where, const CButtonState& buttons)
 
 CMouseEventResult CFrame::onMouseDown(CPoint& where, const CButtonState& buttons)
 {
+    ++m_hoverStamp;
     m_mouseDownView = nullptr;
     // A click anywhere ends text editing.
     if (m_focusView)
@@ -451,11 +456,13 @@ CMouseEventResult CFrame::onMouseDown(CPoint& where, const CButtonState& buttons
 
 CMouseEventResult CFrame::onMouseUp(CPoint& where, const CButtonState& buttons)
 {
+    ++m_hoverStamp;
     return CViewContainer::onMouseUp(where, buttons);
 }
 
 CMouseEventResult CFrame::onMouseMoved(CPoint& where, const CButtonState& buttons)
 {
+    ++m_hoverStamp;
     if (m_mouseObserver)
         m_mouseObserver->onMouseMoved(this, where);
     if (m_modalView)
@@ -497,12 +504,14 @@ CMouseEventResult CFrame::onMouseMoved(CPoint& where, const CButtonState& button
 
 CMouseEventResult CFrame::onMouseExited(CPoint& where, const CButtonState& buttons)
 {
+    ++m_hoverStamp;
     exitMouseOverView(where, buttons);
     return kMouseResultHandled;
 }
 
 void CFrame::onMouseCancel()
 {
+    ++m_hoverStamp;
     if (!m_mouseDownView)
         return;
     CViewContainer::onMouseCancel();
@@ -520,6 +529,7 @@ bool CFrame::onWheel(const CPoint& where, const float& distance, const CButtonSt
 bool CFrame::onWheel(const CPoint& where, const CMouseWheelAxis& axis, const float& distance,
                      const CButtonState& buttons)
 {
+    ++m_hoverStamp;
     // A held button owns the pointer: the wheel must not move another view.
     if (m_mouseDownView)
         return false;

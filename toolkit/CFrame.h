@@ -44,6 +44,10 @@ public:
     virtual void endEdit(std::int32_t index);
 
     virtual bool getCurrentMouseLocation(CPoint& where) const;
+    // Grows with every pointer event and every redraw request the frame
+    // gets: while it stands still, the view under the pointer stays the
+    // same, and nobody need ask the window system where the pointer is.
+    std::uint64_t getHoverStamp() const { return m_hoverStamp; }
     virtual CButtonState getCurrentMouseButtons() const;
     virtual void setCursor(CCursorType type);
 
@@ -121,6 +125,7 @@ protected:
     CView* m_modalView = nullptr;
     CView* m_focusView = nullptr;
     CView* m_mouseOverView = nullptr;
+    std::uint64_t m_hoverStamp = 0;
     bool m_firstDraw = true;
     bool m_open = false;
     bool m_dropActive = false;

@@ -299,6 +299,12 @@ void CViewContainer::invalid()
 {
     if (!m_visible || !m_attached)
         return;
+    // Nothing would draw it, so nothing would make it clean.
+    if (m_size.isEmpty())
+    {
+        setDirty(false);
+        return;
+    }
     if (CViewContainer* parent = getParentContainer())
         parent->invalidRect(m_size);
     else if (m_frame && m_frame != static_cast<CView*>(this))
@@ -319,7 +325,8 @@ bool CViewContainer::invalidateDirtyViews()
     for (std::size_t i = 0; i < m_children.size(); ++i)
     {
         CView* child = m_children[i];
-        if (!child->isDirty() || !child->isVisible())
+        // Hidden panels are not searched: nothing in them is drawn.
+        if (!child->isVisible() || !child->isDirty())
             continue;
         if (isContainer(child))
             static_cast<CViewContainer*>(child)->invalidateDirtyViews();

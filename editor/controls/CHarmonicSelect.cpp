@@ -73,6 +73,9 @@ void CHarmonicSelect::onWaveRemoved(std::int32_t index)
 
 void CHarmonicSelect::processMessages()
 {
+    // Most idles bring nothing: no lock for them.
+    if (!m_pipe.hasMessages())
+        return;
     HarmonicListMessage message;
     while (m_pipe.pop(message))
     {

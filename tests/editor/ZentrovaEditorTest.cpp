@@ -25,6 +25,8 @@
 #include "patches/ChunkBuffer.h"
 #include "patches/Configuration.h"
 #include "editor/widgets/WidgetFactory.h"
+#include "tests/support/FakeClock.h"
+#include "tests/support/FakePlatform.h"
 #include "tests/support/TemporaryHome.h"
 #include "tests/support/WidgetFixtures.h"
 #include "toolkit/BundleLocation.h"
@@ -513,4 +515,41 @@ TEST_F(EditorObject, AnOpenEditorIdlesWhileAnotherThreadMakesAndClosesInstances)
     }
     host.join();
     EXPECT_TRUE(editor->isOpen());
+}
+
+TEST_F(EditorObject, IdlesWithNothingChangingAskNoPointerAndDrawNothingAndHoverStillFollowsTheMouse)
+{
+    FakeClock clock;
+    FakePlatform platform;
+    ASSERT_TRUE(editor->open(platform.parentWindow()));
+    CFrame* frame = editor->getFrame();
+    FakePlatformWindow* window = FakePlatform::windowOf(frame);
+    auto hover = [&](const std::string& name) {
+        CView* view = control(name);
+        const CRect& size = view->getViewSize();
+        CPoint where(size.left + size.width() / 2, size.top + size.height() / 2);
+        view->getParentView()->localToFrame(where);
+        window->mouse = where;
+        frame->onMouseMoved(where, 0);
+        editor->idle();
+        return view;
+    };
+    EXPECT_EQ(editor->getMonitoredView(), hover("FilterFreq"));
+    // The monitor's fade in and the rest of the opening settle.
+    for (int i = 0; i < 100; ++i)
+    {
+        clock.advance(33);
+        editor->idle();
+    }
+    window->mouseQueries = 0;
+    window->invalidRects.clear();
+    for (int i = 0; i < 10; ++i)
+    {
+        clock.advance(33);
+        editor->idle();
+    }
+    EXPECT_EQ(window->mouseQueries, 0);
+    EXPECT_TRUE(window->invalidRects.empty()) << window->invalidRects.size() << " redraw requests";
+    EXPECT_EQ(editor->getMonitoredView(), hover("FilterQ"));
+    editor->close();
 }

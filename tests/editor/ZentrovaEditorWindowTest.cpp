@@ -965,3 +965,29 @@ TEST_F(EditorWindow, TheBrowsersCurrentRowsAreDrawnInLegibleLetters)
         cairo_surface_destroy(screen);
     }
 }
+
+TEST_F(EditorWindow, TheMonitorNamesTheKnobUnderThePointerAsItEntersAndMoves)
+{
+    REQUIRE_DISPLAY();
+    LayoutItem monitor;
+    int freqX = 0, freqY = 0, resoX = 0, resoY = 0;
+    ASSERT_TRUE(itemOf("Regular", "ParamMonitor", monitor));
+    ASSERT_TRUE(centreOf("Regular", "FilterFreq", freqX, freqY));
+    ASSERT_TRUE(centreOf("Regular", "FilterQ", resoX, resoY));
+    const std::string rest = screenshotPath("editor-hover-rest.png");
+    const std::string freq = screenshotPath("editor-hover-freq.png");
+    const std::string reso = screenshotPath("editor-hover-reso.png");
+    // The pointer starts outside the window: it comes in, then moves on.
+    const HostRun run = runEditorHostWith(plugin(kDeliverables[1]),
+                                          "wait 300\nscreenshot " + rest + "\nmove " + std::to_string(freqX) + " " +
+                                              std::to_string(freqY) + "\nwait 700\nscreenshot " + freq + "\nmove " +
+                                              std::to_string(resoX) + " " + std::to_string(resoY) +
+                                              "\nwait 300\nscreenshot " + reso + "\n",
+                                          "", home("Regular"));
+    ASSERT_EQ(run.status, 0) << run.text();
+    auto changed = [&](const std::string& a, const std::string& b) {
+        return pixelsChanged(a, b, monitor.windowX, monitor.windowY, monitor.width, monitor.height);
+    };
+    EXPECT_GT(changed(rest, freq), 20) << "the monitor shows the hovered knob\n" << run.text();
+    EXPECT_GT(changed(freq, reso), 20) << "and follows the pointer to the next";
+}

@@ -113,6 +113,7 @@ public:
 
     bool getMouseLocation(CPoint& where) override
     {
+        ++mouseQueries;
         where = mouse;
         return true;
     }
@@ -128,6 +129,7 @@ public:
     std::vector<CRect> getScreens() override { return screens; }
     bool getScreenMouseLocation(CPoint& screenPoint) override
     {
+        ++mouseQueries;
         screenPoint = mouse + windowOrigin;
         return true;
     }
@@ -193,6 +195,8 @@ public:
     // screen; mouse is in frame coordinates.
     CPoint mouse;
     CPoint windowOrigin;
+    // Pointer position questions, in frame or screen coordinates.
+    int mouseQueries = 0;
     CButtonState buttons = 0;
     std::vector<CRect> screens{CRect(0, 0, 1920, 1080)};
     std::vector<CCursorType> cursors;

@@ -110,6 +110,8 @@ std::unique_ptr<X11Window> X11Window::createChild(const std::shared_ptr<X11Displ
     window->m_depth = parentAttributes.depth;
     window->m_gc = XCreateGC(d, w, 0, nullptr);
     window->m_bounds = bounds;
+    window->m_configuredX = static_cast<int>(bounds.left);
+    window->m_configuredY = static_cast<int>(bounds.top);
     XMapWindow(d, w);
     display->syncIfPending();
     if (display->getErrorCount() != errorsBefore)
@@ -161,6 +163,8 @@ std::unique_ptr<X11Window> X11Window::createDialog(X11Window& owner, CFrame& dia
     window->m_depth = DefaultDepth(d, display.screen());
     window->m_gc = XCreateGC(d, w, 0, nullptr);
     window->m_bounds = CRect(x, y, x + width, y + height);
+    window->m_configuredX = static_cast<int>(x);
+    window->m_configuredY = static_cast<int>(y);
 
     XStoreName(d, w, title.c_str());
     const Atom utf8 = display.atom("UTF8_STRING");
@@ -466,16 +470,20 @@ void X11Window::handleEvent(XEvent& event)
         break;
     }
     case ButtonPress:
+        notePointer(event.xbutton.serial, event.xbutton.x, event.xbutton.y);
         onButtonPress(event.xbutton);
         break;
     case ButtonRelease:
+        notePointer(event.xbutton.serial, event.xbutton.x, event.xbutton.y);
         onButtonRelease(event.xbutton);
         break;
     case MotionNotify:
+        notePointer(event.xmotion.serial, event.xmotion.x, event.xmotion.y);
         onMotion(event.xmotion);
         break;
     case EnterNotify:
     case LeaveNotify:
+        noteCrossing(event.xcrossing);
         // A grab that begins or ends without our release took the pointer
         // from a press; our own menus' grabs come inside their loops.
         if ((event.xcrossing.mode == NotifyGrab || event.xcrossing.mode == NotifyUngrab) &&
@@ -508,6 +516,17 @@ void X11Window::handleEvent(XEvent& event)
             m_display->setGone();
         m_endSeen = true;
         cancelPress();
+        break;
+    case ConfigureNotify:
+        // The pointer stays where it was on the screen, not in the window.
+        if (event.xconfigure.window == m_window &&
+            (event.xconfigure.x != m_configuredX || event.xconfigure.y != m_configuredY))
+            m_pointerKnown = false;
+        if (event.xconfigure.window == m_window)
+        {
+            m_configuredX = event.xconfigure.x;
+            m_configuredY = event.xconfigure.y;
+        }
         break;
     case UnmapNotify:
         // The press's grab ends with the window's visibility.
@@ -550,6 +569,34 @@ bool X11Window::swallowedByWarp(unsigned long serial, int rootX, int rootY, bool
         return crossing || (rootX == m_warpTarget.h && rootY == m_warpTarget.v);
     m_warpPending = false;
     return false;
+}
+
+void X11Window::notePointer(unsigned long serial, int x, int y)
+{
+    if (m_warpPending && serial < m_warpSerial)
+        return;
+    m_pointer = CPoint(x, y);
+    m_pointerKnown = true;
+}
+
+void X11Window::noteCrossing(const XCrossingEvent& event)
+{
+    if (m_warpPending && event.serial < m_warpSerial)
+        return;
+    m_pointer = CPoint(event.x, event.y);
+    if (event.type == EnterNotify)
+    {
+        m_pointerKnown = true;
+        return;
+    }
+    // Gone outside, it can only come back with an entry; gone into a grab,
+    // or onto a window over ours, it moves unseen.
+    m_pointerKnown = event.mode != NotifyGrab && event.detail != NotifyInferior && !insideBounds(m_pointer);
+}
+
+bool X11Window::insideBounds(const CPoint& where) const
+{
+    return where.h >= 0 && where.v >= 0 && where.h < m_bounds.width() && where.v < m_bounds.height();
 }
 
 CButtonState X11Window::heldButtons(unsigned int state) const
@@ -829,6 +876,13 @@ bool X11Window::getMouseLocation(CPoint& where)
 {
     if (!usable())
         return false;
+    // Our menus and dialogs take the pointer's events while they run.
+    const bool nested = m_display->inNestedLoop();
+    if (m_pointerKnown && !nested)
+    {
+        where = m_pointer;
+        return true;
+    }
     X11ErrorTrap trap(*m_display);
     Window root = 0, child = 0;
     int rootX = 0, rootY = 0, x = 0, y = 0;
@@ -836,6 +890,12 @@ bool X11Window::getMouseLocation(CPoint& where)
     if (!XQueryPointer(m_display->get(), m_window, &root, &child, &rootX, &rootY, &x, &y, &mask))
         return false;
     where = CPoint(x, y);
+    // Outside the window the pointer comes back only with an entry event.
+    if (!nested && !m_warpPending && !insideBounds(where))
+    {
+        m_pointer = where;
+        m_pointerKnown = true;
+    }
     return true;
 }
 
@@ -884,6 +944,7 @@ void X11Window::warpPointer(const CPoint& screenPoint)
     X11ErrorTrap trap(*m_display);
     m_warpSerial = NextRequest(m_display->get());
     m_warpPending = true;
+    m_pointerKnown = false;
     m_warpTarget = screenPoint;
     XWarpPointer(m_display->get(), None, m_display->root(), 0, 0, 0, 0, static_cast<int>(screenPoint.h),
                  static_cast<int>(screenPoint.v));

@@ -105,6 +105,11 @@ private:
     // warp caused, or an older one that the warp made stale.
     bool swallowedByWarp(unsigned long serial, int rootX, int rootY, bool crossing);
     CButtonState heldButtons(unsigned int state) const;
+    // Keeps the pointer position that an event of ours reports, unless the
+    // event is older than our last warp.
+    void notePointer(unsigned long serial, int x, int y);
+    void noteCrossing(const XCrossingEvent& event);
+    bool insideBounds(const CPoint& where) const;
 
     void updateEventMask();
     bool ensureBackBuffer();
@@ -139,6 +144,13 @@ private:
     bool m_warpPending = false;
     unsigned long m_warpSerial = 0;
     CPoint m_warpTarget;
+    // Where our events last put the pointer, in the window's coordinates;
+    // not known while it may move without telling us (another window over
+    // ours, a grab, a warp, a move of our window).
+    CPoint m_pointer;
+    bool m_pointerKnown = false;
+    int m_configuredX = 0;
+    int m_configuredY = 0;
 
     // Buttons 8 and 9 have no bits in the event state.
     CButtonState m_extraButtons = 0;
