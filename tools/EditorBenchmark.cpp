@@ -2,6 +2,7 @@
 
 #include "tools/EditorHost.h"
 #include "tools/HostedPlugin.h"
+#include "tools/RenderStatistics.h"
 #include "tools/XServerProcess.h"
 
 #include <algorithm>
@@ -35,15 +36,6 @@ double heapMegabytes()
 {
     const struct mallinfo2 info = mallinfo2();
     return static_cast<double>(info.uordblks + info.hblkhd) / (1024.0 * 1024.0);
-}
-
-double median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0.0;
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 ? values[n / 2] : 0.5 * (values[n / 2 - 1] + values[n / 2]);
 }
 
 struct Usage
@@ -162,7 +154,7 @@ EditorBenchmark::Result EditorBenchmark::run(const BenchmarkSubject& subject, co
         hostLoop(host, server, 0.1, settleHz, 0.0);
         reopenings.push_back(openUntilDrawn(host, 0));
     }
-    result.reopenMilliseconds = median(reopenings);
+    result.reopenMilliseconds = RenderStatistics::median(reopenings);
     hostLoop(host, server, kSettleSeconds, settleHz, 0.0);
     const double beforeFurther = heapMegabytes();
 

@@ -1,6 +1,7 @@
 #include "tools/InstanceBenchmark.h"
 
 #include "tools/HostedPlugin.h"
+#include "tools/RenderStatistics.h"
 
 #include <algorithm>
 #include <chrono>
@@ -37,15 +38,6 @@ double threadCpuSeconds()
     timespec now{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
-}
-
-double median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0.0;
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 ? values[n / 2] : 0.5 * (values[n / 2 - 1] + values[n / 2]);
 }
 
 class Blocks
@@ -147,9 +139,9 @@ InstanceBenchmark::Result InstanceBenchmark::run(const BenchmarkSubject& subject
     }
     result.firstMegabytes = megabytes.front();
     result.firstOpenMilliseconds = milliseconds.front();
-    result.megabytesPerInstance = median(std::vector<double>(megabytes.begin() + 1, megabytes.end()));
-    result.openMilliseconds = median(std::vector<double>(milliseconds.begin() + 1, milliseconds.end()));
-    result.faultsPerInstance = median(std::vector<double>(faults.begin() + 1, faults.end()));
+    result.megabytesPerInstance = RenderStatistics::median(std::vector<double>(megabytes.begin() + 1, megabytes.end()));
+    result.openMilliseconds = RenderStatistics::median(std::vector<double>(milliseconds.begin() + 1, milliseconds.end()));
+    result.faultsPerInstance = RenderStatistics::median(std::vector<double>(faults.begin() + 1, faults.end()));
 
     // One note of the demanding patch, with its chorus and echo.
     HostedPlugin plugin(subject.path, settings);

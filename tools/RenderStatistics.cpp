@@ -43,6 +43,15 @@ double RenderStatistics::percentile(std::vector<double> values, double p)
     return values[std::min(index, values.size() - 1)];
 }
 
+double RenderStatistics::median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0.0;
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : 0.5 * (values[n / 2 - 1] + values[n / 2]);
+}
+
 std::string RenderStatistics::report() const
 {
     char text[512];

@@ -25,6 +25,9 @@ public:
 
     std::string report() const;
 
+    // 0 for no values.
+    static double median(std::vector<double> values);
+
 private:
     static double percentile(std::vector<double> values, double p);
 

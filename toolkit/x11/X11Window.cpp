@@ -705,13 +705,9 @@ void X11Window::cancelPress()
 
 bool X11Window::releaseStillToCome()
 {
-    if (!usable())
-        return false;
-    X11ErrorTrap trap(*m_display);
-    Window root = 0, child = 0;
-    int rootX = 0, rootY = 0, x = 0, y = 0;
+    int rootX = 0, rootY = 0;
     unsigned int mask = 0;
-    if (!XQueryPointer(m_display->get(), m_display->root(), &root, &child, &rootX, &rootY, &x, &y, &mask))
+    if (!queryRootPointer(rootX, rootY, mask))
         return false;
     if ((mask & (Button1Mask | Button2Mask | Button3Mask)) != 0 || m_extraButtons != 0)
         return true;
@@ -958,16 +954,22 @@ std::vector<CRect> X11Window::getScreens()
 
 bool X11Window::getScreenMouseLocation(CPoint& screenPoint)
 {
+    int rootX = 0, rootY = 0;
+    unsigned int mask = 0;
+    if (!queryRootPointer(rootX, rootY, mask))
+        return false;
+    screenPoint = CPoint(rootX, rootY);
+    return true;
+}
+
+bool X11Window::queryRootPointer(int& rootX, int& rootY, unsigned int& mask)
+{
     if (!usable())
         return false;
     X11ErrorTrap trap(*m_display);
     Window root = 0, child = 0;
-    int rootX = 0, rootY = 0, x = 0, y = 0;
-    unsigned int mask = 0;
-    if (!XQueryPointer(m_display->get(), m_display->root(), &root, &child, &rootX, &rootY, &x, &y, &mask))
-        return false;
-    screenPoint = CPoint(rootX, rootY);
-    return true;
+    int x = 0, y = 0;
+    return XQueryPointer(m_display->get(), m_display->root(), &root, &child, &rootX, &rootY, &x, &y, &mask);
 }
 
 CPoint X11Window::frameToScreen(const CPoint& where)

@@ -101,6 +101,8 @@ private:
     void cancelPress();
     // A button is still held, or its release waits in the queue.
     bool releaseStillToCome();
+    // The pointer on the root window: a round trip.
+    bool queryRootPointer(int& rootX, int& rootY, unsigned int& mask);
     // Whether an event is the pointer motion (or crossing) that our own
     // warp caused, or an older one that the warp made stale.
     bool swallowedByWarp(unsigned long serial, int rootX, int rootY, bool crossing);
