@@ -202,6 +202,15 @@ protected:
         fs::remove_all(root, ignored);
     }
 
+    // A click on the save button of the Regular window, a script line.
+    std::string clickSave()
+    {
+        int x = 0;
+        int y = 0;
+        EXPECT_TRUE(centreOf("Regular", "PatchSave", x, y));
+        return "click 1 " + std::to_string(x) + " " + std::to_string(y) + "\n";
+    }
+
     std::string plugin(const Deliverable& deliverable) const
     {
         return (root / (std::string(deliverable.name) + ".vst") / "Contents" / "x86_64-linux" /
@@ -542,13 +551,10 @@ TEST_F(EditorWindow, TheSaveDialogWritesAnFxp)
 {
     REQUIRE_DISPLAY();
     fs::create_directories(root / "home/.local/share/Vorlix/Zentrova2/Patches/Instrument/Bank");
-    int saveX = 0;
-    int saveY = 0;
-    ASSERT_TRUE(centreOf("Regular", "PatchSave", saveX, saveY));
     // The name field has the keyboard; the first type is the VST patch.
     const HostRun run = runEditorHostWith(plugin(kDeliverables[1]),
-                                          "wait 300\nclick 1 " + std::to_string(saveX) + " " + std::to_string(saveY) +
-                                              "\nwait 500\ndialogs\ntype Saved\nwait 100\nkey Return\nwait 500\ndialogs\n",
+                                          "wait 300\n" + clickSave() +
+                                              "wait 500\ndialogs\ntype Saved\nwait 100\nkey Return\nwait 500\ndialogs\n",
                                           "", home("Regular"));
     const std::vector<std::string> dialogs = run.after("host 1 dialog ");
     ASSERT_EQ(dialogs.size(), 2u) << run.text();
@@ -574,12 +580,9 @@ TEST_F(EditorWindow, ASaveThatCannotBeWrittenShowsAnAlert)
     const fs::path folder = root / "home/.local/share/Vorlix/Zentrova2/Patches/Instrument";
     fs::create_directories(folder / "Bank");
     fs::create_directories(folder / "Saved.aupreset");
-    int saveX = 0;
-    int saveY = 0;
-    ASSERT_TRUE(centreOf("Regular", "PatchSave", saveX, saveY));
     const HostRun run = runEditorHostWith(plugin(kDeliverables[1]),
-                                          "wait 300\nclick 1 " + std::to_string(saveX) + " " + std::to_string(saveY) +
-                                              "\nwait 500\ntype Saved\nwait 100\nkey Return\nwait 500\ndialogs\n"
+                                          "wait 300\n" + clickSave() +
+                                              "wait 500\ntype Saved\nwait 100\nkey Return\nwait 500\ndialogs\n"
                                               "key Return\nwait 300\ndialogs\n",
                                           "", home("Regular", "Keyboard", "{Patch Format}{AU}\n"));
     const std::vector<std::string> dialogs = run.after("host 1 dialog ");
@@ -599,12 +602,9 @@ const std::string kEscapeOverTheDialog = "move 512 193\nkey Escape\nwait 300\n";
 TEST_F(EditorWindow, TheSaveDialogKeepsTheKeysAfterARefusedName)
 {
     REQUIRE_DISPLAY();
-    int saveX = 0;
-    int saveY = 0;
-    ASSERT_TRUE(centreOf("Regular", "PatchSave", saveX, saveY));
     const HostRun run = runEditorHostWith(plugin(kDeliverables[1]),
-                                          "wait 300\nclick 1 " + std::to_string(saveX) + " " + std::to_string(saveY) +
-                                              "\nmove 5 5\nwait 500\ntype ..\nkey Return\nwait 300\nfocus\n"
+                                          "wait 300\n" + clickSave() +
+                                              "move 5 5\nwait 500\ntype ..\nkey Return\nwait 300\nfocus\n"
                                               "key Escape\nwait 300\ndialogs\n" + kEscapeOverTheDialog,
                                           "", home("Regular"));
     EXPECT_EQ(run.after("host 1 focus "), std::vector<std::string>{"other"}) << run.text();
@@ -615,11 +615,7 @@ TEST_F(EditorWindow, TheSaveDialogKeepsTheKeysAfterTheReplaceAlert)
 {
     REQUIRE_DISPLAY();
     fs::create_directories(root / "home/.local/share/Vorlix/Zentrova2/Patches/Instrument/Bank");
-    int saveX = 0;
-    int saveY = 0;
-    ASSERT_TRUE(centreOf("Regular", "PatchSave", saveX, saveY));
-    const std::string openSave =
-        "click 1 " + std::to_string(saveX) + " " + std::to_string(saveY) + "\nmove 5 5\nwait 500\n";
+    const std::string openSave = clickSave() + "move 5 5\nwait 500\n";
     // The second save of the same name asks; Escape answers Cancel.
     const HostRun run = runEditorHostWith(plugin(kDeliverables[1]),
                                           "wait 300\n" + openSave + "type Saved\nkey Return\nwait 500\n" + openSave +
@@ -635,12 +631,9 @@ TEST_F(EditorWindow, TheSaveDialogKeepsTheKeysAfterTheReplaceAlert)
 TEST_F(EditorWindow, DestroyingTheWindowUnderTheSaveDialogThenClosingLeavesNothingBehind)
 {
     REQUIRE_DISPLAY();
-    int saveX = 0;
-    int saveY = 0;
-    ASSERT_TRUE(centreOf("Regular", "PatchSave", saveX, saveY));
     const HostRun run = runEditorHostWith(plugin(kDeliverables[1]),
-                                          "wait 300\nclick 1 " + std::to_string(saveX) + " " + std::to_string(saveY) +
-                                              "\nwait 500\ndialogs\ndestroy\nwait 300\nclose\n",
+                                          "wait 300\n" + clickSave() +
+                                              "wait 500\ndialogs\ndestroy\nwait 300\nclose\n",
                                           "", home("Regular"));
     const std::vector<std::string> dialogs = run.after("host 1 dialog ");
     ASSERT_EQ(dialogs.size(), 1u) << run.text();
@@ -897,10 +890,7 @@ TEST_F(EditorWindow, TheSaveDialogWritesTheTypedFormatInALibraryFolderAndABareNa
     // folder.
     const fs::path bank = root / "home/.local/share/Vorlix/Zentrova2/Patches/Instrument/Bank";
     writeNamedPatches(bank, {"Alpha"});
-    int saveX = 0;
-    int saveY = 0;
-    ASSERT_TRUE(centreOf("Regular", "PatchSave", saveX, saveY));
-    const std::string save = "click 1 " + std::to_string(saveX) + " " + std::to_string(saveY) + "\nwait 500\n";
+    const std::string save = clickSave() + "wait 500\n";
     const HostRun run = runEditorHostWith(plugin(kDeliverables[1]),
                                           "wait 300\n" + save + "type X.aupreset\nwait 100\nkey Return\nwait 500\n" +
                                               save + "type Y\nwait 100\nkey Return\nwait 500\ndialogs\n",
