@@ -281,9 +281,10 @@ void printEditor(const char* label, const EditorBenchmark::Result& r)
     std::fflush(stdout);
 }
 
-// Each plug-in's editor in a process of its own: the heap and CPU figures
-// are the process's, and a toolkit that aborts ends only its own figures.
-bool measureEditorInChild(const BenchmarkSubject& subject, const EditorBenchmark::Case& c, EditorBenchmark::Result& r)
+// Runs work (which fills result and gives an exit status) in a child
+// process and brings result back through a pipe: the child's exit status, or
+// -1 when it gave no result or a signal ended it (then *signal is set).
+template <typename Result, typename Work> int runInChild(Result& result, Work work, int* signal = nullptr)
 {
     int channel[2];
     if (pipe(channel) != 0)
@@ -296,33 +297,51 @@ bool measureEditorInChild(const BenchmarkSubject& subject, const EditorBenchmark
     if (child == 0)
     {
         close(channel[0]);
-        // The temporary home hides the system's data folders, where GLib
-        // toolkits find the schemas and file types they cannot start without.
-        const char* data = std::getenv("XDG_DATA_DIRS");
-        setenv("XDG_DATA_DIRS", (std::string(data ? data : "") + ":/usr/local/share:/usr/share").c_str(), 1);
-        int status = 1;
-        try
-        {
-            r = EditorBenchmark::run(subject, c);
-            status = write(channel[1], &r, sizeof r) == static_cast<ssize_t>(sizeof r) ? 0 : 1;
-        }
-        catch (const std::exception& error)
-        {
-            std::printf("  %s: no editor figures: %s\n", subject.label.c_str(), error.what());
-        }
+        const int status = work(result);
         std::fflush(stdout);
         std::fflush(stderr);
-        _exit(status);
+        const ssize_t written = write(channel[1], &result, sizeof result);
+        _exit(written == static_cast<ssize_t>(sizeof result) ? status : 1);
     }
     close(channel[1]);
-    const ssize_t got = read(channel[0], &r, sizeof r);
+    const ssize_t got = read(channel[0], &result, sizeof result);
     close(channel[0]);
     int status = 0;
     waitpid(child, &status, 0);
-    if (WIFSIGNALED(status))
-        std::printf("  %s: no editor figures: its process ended by signal %d\n", subject.label.c_str(),
-                    WTERMSIG(status));
-    return got == static_cast<ssize_t>(sizeof r) && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    if (signal)
+        *signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    if (got != static_cast<ssize_t>(sizeof result) || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+// Each plug-in's editor in a process of its own: the heap and CPU figures
+// are the process's, and a toolkit that aborts ends only its own figures.
+bool measureEditorInChild(const BenchmarkSubject& subject, const EditorBenchmark::Case& c, EditorBenchmark::Result& r)
+{
+    int signal = 0;
+    const int status = runInChild(
+        r,
+        [&](EditorBenchmark::Result& result) {
+            // The temporary home hides the system's data folders, where GLib
+            // toolkits find the schemas and file types they cannot start without.
+            const char* data = std::getenv("XDG_DATA_DIRS");
+            setenv("XDG_DATA_DIRS", (std::string(data ? data : "") + ":/usr/local/share:/usr/share").c_str(), 1);
+            try
+            {
+                result = EditorBenchmark::run(subject, c);
+                return 0;
+            }
+            catch (const std::exception& error)
+            {
+                std::printf("  %s: no editor figures: %s\n", subject.label.c_str(), error.what());
+                return 1;
+            }
+        },
+        &signal);
+    if (signal != 0)
+        std::printf("  %s: no editor figures: its process ended by signal %d\n", subject.label.c_str(), signal);
+    return status == 0;
 }
 
 void measureEditors(const Options& options, const BenchmarkSubject& ours, const BenchmarkSubject* peer)
@@ -505,40 +524,19 @@ int measure(const Options& options, Figures& figures)
 // process; its figures come back through a pipe.
 int measureOnPath(const Options& options, SimdPath path, Figures& figures)
 {
-    int channel[2];
-    if (pipe(channel) != 0)
-        throw std::runtime_error("cannot create a pipe");
-    std::fflush(stdout);
-    std::fflush(stderr);
-    const pid_t child = fork();
-    if (child < 0)
-        throw std::runtime_error("cannot start a process");
-    if (child == 0)
-    {
-        close(channel[0]);
+    const int status = runInChild(figures, [&](Figures& result) {
         setenv("ZENTROVA_SIMD", SystemInfo::simdPathName(path), 1);
-        int status = 1;
         try
         {
-            status = measure(options, figures);
+            return measure(options, result);
         }
         catch (const std::exception& error)
         {
             std::fprintf(stderr, "zentrova-bench: %s\n", error.what());
+            return 1;
         }
-        std::fflush(stdout);
-        std::fflush(stderr);
-        const ssize_t written = write(channel[1], &figures, sizeof figures);
-        _exit(written == static_cast<ssize_t>(sizeof figures) ? status : 1);
-    }
-    close(channel[1]);
-    const ssize_t got = read(channel[0], &figures, sizeof figures);
-    close(channel[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    if (got != static_cast<ssize_t>(sizeof figures) || !WIFEXITED(status))
-        return 1;
-    return WEXITSTATUS(status);
+    });
+    return status < 0 ? 1 : status;
 }
 
 int run(const Options& options)
