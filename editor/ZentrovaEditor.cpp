@@ -374,7 +374,7 @@ void ZentrovaEditor::drainQueue()
     for (int lane = 0; lane < kNumLanes; ++lane)
         waiting += m_parameterQueue.pending(lane);
     m_parameterQueue.beginRead();
-    const std::uint64_t now = getTicks();
+    const std::uint64_t now = waiting > 0 ? getTicks() : 0;
     bool learnedSeen = false;
     for (std::uint32_t i = 0; i < waiting && isOpen(); ++i)
     {

@@ -35,7 +35,7 @@ void CAnimKnob::setHeightOfOneImage(const CCoord& height)
 void CAnimKnob::draw(CDrawContext* context)
 {
     // A value outside 0..1 shows the nearest end of the strip.
-    float value = m_value >= 0.0f ? std::min(m_value, 1.0f) : 0.0f;
+    float value = m_value >= 0.0f ? std::min<float>(m_value, 1.0f) : 0.0f;
     CCoord span = std::max<CCoord>(0, (m_subPixmaps - 1) * m_heightOfOneImage);
     CCoord y = toCoord((m_inverseBitmap ? 1.0 - value : static_cast<double>(value)) * span);
     // Down to the top of the image the value lies in.

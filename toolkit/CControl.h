@@ -25,7 +25,11 @@ public:
     virtual float getMin() const { return m_vmin; }
     virtual void setMax(float value) { m_vmax = value; }
     virtual float getMax() const { return m_vmax; }
-    virtual void setOldValue(float value) { m_oldValue = value; }
+    virtual void setOldValue(float value)
+    {
+        m_oldValue = value;
+        ViewChanges::note();
+    }
     virtual float getOldValue() const { return m_oldValue; }
     virtual void setDefaultValue(float value) { m_defaultValue = value; }
     virtual float getDefaultValue() const { return m_defaultValue; }
@@ -86,7 +90,7 @@ protected:
     std::int64_t m_tag;
     float m_oldValue = 1.0f;
     float m_defaultValue = 0.5f;
-    float m_value = 0.0f;
+    ViewChanges::Tracked<float> m_value = 0.0f;
     float m_vmin = 0.0f;
     float m_vmax = 1.0f;
     float m_wheelInc = 0.1f;

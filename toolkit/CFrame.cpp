@@ -96,6 +96,7 @@ void CFrame::setPlatformWindow(std::unique_ptr<PlatformWindow> window)
 {
     m_platformWindow = std::move(window);
     m_open = m_platformWindow != nullptr;
+    m_searched = false;
 }
 
 bool CFrame::isTypeOf(const char* className) const
@@ -112,8 +113,16 @@ CView* CFrame::newCopy() const
 
 void CFrame::idle()
 {
-    if (m_open)
-        invalidateDirtyViews();
+    if (!m_open)
+        return;
+    // Nothing a view's dirtiness reads was written since the last search:
+    // there is nothing new to find.
+    const std::uint64_t changes = ViewChanges::count();
+    if (m_searched && changes == m_searchedChanges)
+        return;
+    m_searchedChanges = changes;
+    m_searched = true;
+    invalidateDirtyViews();
 }
 
 void CFrame::processIdle()

@@ -24,7 +24,11 @@ public:
     ~CFrame() override;
 
     virtual bool isOpen() const { return m_open; }
-    virtual void setOpen(bool state) { m_open = state; }
+    virtual void setOpen(bool state)
+    {
+        m_open = state;
+        m_searched = false;
+    }
     // Turns the views that became dirty into redraw requests.
     virtual void idle();
     // While a control tracks the mouse: lets the editor idle (throttled).
@@ -126,6 +130,9 @@ protected:
     CView* m_focusView = nullptr;
     CView* m_mouseOverView = nullptr;
     std::uint64_t m_hoverStamp = 0;
+    // What ViewChanges counted at the last search for dirty views.
+    std::uint64_t m_searchedChanges = 0;
+    bool m_searched = false;
     bool m_firstDraw = true;
     bool m_open = false;
     bool m_dropActive = false;

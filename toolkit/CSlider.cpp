@@ -112,7 +112,7 @@ void CSlider::setHandle(CBitmap* handle)
 
 CRect CSlider::handleRect() const
 {
-    float fValue = (m_style & (kLeft | kTop)) ? m_value : 1.0f - m_value;
+    float fValue = (m_style & (kLeft | kTop)) ? float(m_value) : 1.0f - m_value;
     CCoord travel = static_cast<std::int32_t>(std::clamp(fValue * static_cast<double>(m_rangeHandle), -2e9, 2e9));
     CRect rect;
     if (isHorizontal())

@@ -151,6 +151,8 @@ CKeyResult CView::onKeyUp(VstKeyCode&)
 void CView::setViewSize(const CRect& rect, bool invalidate)
 {
     m_size = rect;
+    // A dirty child can come into its container's bounds.
+    ViewChanges::note();
     if (invalidate)
         setDirty(true);
 }

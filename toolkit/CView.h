@@ -5,6 +5,7 @@
 
 #include "toolkit/BaseTypes.h"
 #include "toolkit/CBaseObject.h"
+#include "toolkit/ViewChanges.h"
 
 class CBitmap;
 class CDragContainer;
@@ -131,7 +132,7 @@ protected:
     CRect m_mouseableArea;
     CFrame* m_frame = nullptr;
     CView* m_parentView = nullptr;
-    bool m_dirty = false;
+    ViewChanges::Tracked<bool> m_dirty = false;
     bool m_mouseEnabled = true;
     bool m_transparency = false;
     bool m_wantsFocus = false;

@@ -89,8 +89,11 @@ void CVuMeter::draw(CDrawContext* context)
         return;
     }
     bounceValue();
-    float level = std::max(m_value, m_oldValue - m_decreaseValue);
+    float level = std::max<float>(m_value, m_oldValue - m_decreaseValue);
     m_oldValue = level;
+    // Still falling: the next idle draws it again.
+    if (level != m_value)
+        ViewChanges::note();
 
     CDrawContext* target = context;
     CCoord originH = m_size.left;

@@ -14,7 +14,7 @@ void CAnimKnobHoriz::draw(CDrawContext* context)
 {
     CCoord frame = 0;
     if (m_frameWidth != 0 && m_value > 0.0f && m_frames > 1)
-        frame = std::clamp<CCoord>(static_cast<CCoord>(std::floor(std::min(m_value, 1.0f) * (m_frames - 1))), 0,
+        frame = std::clamp<CCoord>(static_cast<CCoord>(std::floor(std::min<float>(m_value, 1.0f) * (m_frames - 1))), 0,
                                    m_frames - 1);
     drawBackground(context, CPoint(frame * m_frameWidth, 0));
     setDirty(false);

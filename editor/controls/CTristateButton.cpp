@@ -17,7 +17,7 @@ void CTristateButton::draw(CDrawContext* context)
     if (m_background)
     {
         // A value outside 0..1 shows the nearest end.
-        const double value = m_value > 0.0f ? std::min(m_value, 1.0f) : 0.0f;
+        const double value = m_value > 0.0f ? std::min<float>(m_value, 1.0f) : 0.0f;
         const CCoord state = static_cast<CCoord>(2.0 * value + 0.5);
         drawBackground(context, CPoint(0, state * (m_background->getHeight() / 3)));
     }

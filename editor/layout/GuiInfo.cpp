@@ -89,12 +89,17 @@ CView* GuiInfo::findControl(const std::string& name) const
 
 void GuiInfo::tickWidgets()
 {
+    // A tick that idles the editor again does not tick anything twice.
+    if (m_inTick)
+        return;
+    m_inTick = true;
     const std::uint64_t now = getTicks();
     // A widget may leave the list while it ticks.
-    const WidgetList widgets = m_tickWidgets;
-    for (Widget* widget : widgets)
+    m_ticking.assign(m_tickWidgets.begin(), m_tickWidgets.end());
+    for (Widget* widget : m_ticking)
         if (std::find(m_tickWidgets.begin(), m_tickWidgets.end(), widget) != m_tickWidgets.end())
             widget->tick(now);
+    m_inTick = false;
 }
 
 bool GuiInfo::getColour(const std::string& name, CColor& colour) const

@@ -88,4 +88,7 @@ private:
     ZentrovaEditor* m_editor;
     Zentrova* m_effect;
     WidgetList m_tickWidgets;
+    // The list as it stood when the ticking began, kept for its capacity.
+    WidgetList m_ticking;
+    bool m_inTick = false;
 };

@@ -1,5 +1,7 @@
 #include "toolkit/CFrame.h"
 
+#include "toolkit/CControl.h"
+
 #include "support/FakePlatform.h"
 #include "support/SpyView.h"
 #include "support/ToolkitHost.h"
@@ -214,4 +216,52 @@ TEST(CFrame, ScrollingMovesPixelsAndRedrawsOnlyTheUncoveredStrips)
     open.frame->scrollRect(CRect(10, 10, 110, 60), CPoint(5, -3));
     ASSERT_EQ(open.window->scrolls.size(), 1u);
     EXPECT_EQ(open.window->invalidRects, (std::vector<CRect>{CRect(10, 10, 15, 60), CRect(10, 57, 110, 60)}));
+}
+
+namespace
+{
+// A control that counts the searches for dirty views reaching it and can
+// write its value as subclasses do, without a call.
+struct CountingControl : CControl
+{
+    using CControl::CControl;
+    bool isDirty() const override
+    {
+        ++searches;
+        return CControl::isDirty();
+    }
+    void writeValue(float value) { m_value = value; }
+    void draw(CDrawContext*) override { setDirty(false); }
+    CView* newCopy() const override { return nullptr; }
+    mutable int searches = 0;
+};
+} // namespace
+
+TEST(CFrame, AnIdleSearchesForDirtyViewsOnlyAfterAWriteThatCanDirtyOne)
+{
+    OpenFrame open;
+    auto* control = new CountingControl(CRect(10, 10, 30, 30));
+    open.frame->addView(control);
+    control->setDirty(false);
+    open.frame->idle();
+    open.window->invalidRects.clear();
+    control->searches = 0;
+
+    open.frame->idle();
+    open.frame->idle();
+    EXPECT_EQ(control->searches, 0);
+    EXPECT_TRUE(open.window->invalidRects.empty());
+
+    const std::vector<CRect> itsRect{CRect(10, 10, 30, 30)};
+    control->writeValue(0.5f);
+    open.frame->idle();
+    EXPECT_EQ(open.window->invalidRects, itsRect);
+
+    // The old value alone makes it dirty again.
+    control->setDirty(false);
+    open.frame->idle();
+    open.window->invalidRects.clear();
+    control->setOldValue(0.25f);
+    open.frame->idle();
+    EXPECT_EQ(open.window->invalidRects, itsRect);
 }

@@ -19,6 +19,9 @@
 
 namespace
 {
+// About a quarter of a second at a host's usual idle rate.
+constexpr int kQuickLooksPerFullLook = 8;
+
 std::uint64_t elapsedSince(std::chrono::steady_clock::time_point start)
 {
     return static_cast<std::uint64_t>(
@@ -244,6 +247,8 @@ bool X11Display::nextEvent(XEvent& event)
 {
     if (!usable())
         return false;
+    if (!mayHaveEvents())
+        return false;
     X11ErrorTrap trap(*this);
     while (XPending(m_display) > 0)
     {
@@ -251,17 +256,38 @@ bool X11Display::nextEvent(XEvent& event)
         if (!XFilterEvent(&event, None))
             return true;
     }
+    // Before the trap's own sync, which is a request and so makes the next
+    // call look again.
+    m_drainedBeforeRequest = NextRequest(m_display);
+    m_quickLooks = 0;
     return false;
+}
+
+bool X11Display::mayHaveEvents()
+{
+    // Events can wait in Xlib's queue, in xcb's (read while an answer was
+    // awaited: any request since the last look may have), or on the socket.
+    if (QLength(m_display) > 0 || NextRequest(m_display) != m_drainedBeforeRequest)
+        return true;
+    // Xlib's own watched connections (an input method's) show on none of
+    // them: a full look now and then.
+    if (++m_quickLooks >= kQuickLooksPerFullLook)
+        return true;
+    // Readable, hung up, in error or interrupted: Xlib tells which.
+    pollfd descriptor{ConnectionNumber(m_display), POLLIN, 0};
+    return poll(&descriptor, 1, 0) != 0;
 }
 
 void X11Display::pumpEvents(int maxEvents, std::uint64_t maxMillis)
 {
-    auto start = std::chrono::steady_clock::now();
     XEvent event;
-    for (int count = 0; count < maxEvents && nextEvent(event); ++count)
+    if (maxEvents <= 0 || !nextEvent(event))
+        return;
+    const auto start = std::chrono::steady_clock::now();
+    for (int count = 1;; ++count)
     {
         dispatch(event);
-        if (elapsedSince(start) >= maxMillis)
+        if (count >= maxEvents || elapsedSince(start) >= maxMillis || !nextEvent(event))
             break;
     }
 }

@@ -133,6 +133,9 @@ private:
     void readModifierMasks();
     void answerSelectionRequest(const XSelectionRequestEvent& request);
     static bool isInput(int type);
+    // False only when no event can be waiting: spares an idle the error
+    // trap and Xlib's reading when nothing arrived.
+    bool mayHaveEvents();
 
     Display* m_display;
     int m_screen = 0;
@@ -143,6 +146,10 @@ private:
     std::uint64_t m_errorCount = 0;
     Time m_lastEventTime = CurrentTime;
     int m_nestedLoops = 0;
+    // The next request's number when the queue was last found empty, and
+    // the looks without Xlib since.
+    unsigned long m_drainedBeforeRequest = 0;
+    int m_quickLooks = 0;
 
     std::map<Window, Target*> m_targets;
     std::map<std::string, Atom> m_atoms;

@@ -307,6 +307,7 @@ bool X11Window::ensureBackBuffer()
     // A new buffer holds nothing yet: all of it is drawn.
     cairo_rectangle_int_t all{0, 0, width, height};
     cairo_region_union_rectangle(m_invalid, &all);
+    m_invalidPending = true;
     return true;
 }
 
@@ -318,6 +319,7 @@ void X11Window::invalidRect(const CRect& rect)
         return;
     cairo_rectangle_int_t r = toCairo(bounded);
     cairo_region_union_rectangle(m_invalid, &r);
+    m_invalidPending = true;
 }
 
 void X11Window::scrollPixels(const CRect& rect, const CPoint& distance)
@@ -355,8 +357,10 @@ void X11Window::scrollPixels(const CRect& rect, const CPoint& distance)
     cairo_region_translate(moved, static_cast<int>(distance.h), static_cast<int>(distance.v));
     cairo_region_intersect_rectangle(moved, &r);
     cairo_region_union(m_invalid, moved);
+    m_invalidPending = true;
     cairo_region_destroy(moved);
     cairo_region_union_rectangle(m_exposed, &r);
+    m_exposedPending = true;
 }
 
 cairo_surface_t* X11Window::getSurface()
@@ -366,6 +370,7 @@ cairo_surface_t* X11Window::getSurface()
     // The caller draws anywhere in it, outside a paint: show all of it.
     cairo_rectangle_int_t all{0, 0, static_cast<int>(m_bounds.width()), static_cast<int>(m_bounds.height())};
     cairo_region_union_rectangle(m_exposed, &all);
+    m_exposedPending = true;
     return m_backBuffer;
 }
 
@@ -375,10 +380,18 @@ void X11Window::paint()
         return;
     if (!ensureBackBuffer())
         return;
-    if (!cairo_region_is_empty(m_invalid))
-        drawInvalidRegion();
-    if (!cairo_region_is_empty(m_exposed))
+    // Most idles have nothing to draw and nothing to show.
+    if (m_invalidPending)
     {
+        m_invalidPending = false;
+        if (!cairo_region_is_empty(m_invalid))
+            drawInvalidRegion();
+    }
+    if (m_exposedPending)
+    {
+        m_exposedPending = false;
+        if (cairo_region_is_empty(m_exposed))
+            return;
         cairo_region_t* exposed = m_exposed;
         m_exposed = cairo_region_create();
         copyToWindow(exposed);
@@ -419,6 +432,7 @@ void X11Window::drawInvalidRegion()
         m_textField->draw(m_backBuffer, region);
     cairo_surface_flush(m_backBuffer);
     cairo_region_union(m_exposed, region);
+    m_exposedPending = true;
     cairo_region_destroy(region);
 }
 
@@ -467,6 +481,7 @@ void X11Window::handleEvent(XEvent& event)
     {
         cairo_rectangle_int_t r{event.xexpose.x, event.xexpose.y, event.xexpose.width, event.xexpose.height};
         cairo_region_union_rectangle(m_exposed, &r);
+        m_exposedPending = true;
         break;
     }
     case ButtonPress:

@@ -140,6 +140,9 @@ private:
     // Drawn by the frame, then copied; and only copied (exposed, scrolled).
     cairo_region_t* m_invalid;
     cairo_region_t* m_exposed;
+    // Whether anything was added to them since the last paint took them.
+    bool m_invalidPending = false;
+    bool m_exposedPending = false;
 
     CCursorType m_cursorType = kCursorDefault;
     bool m_pointerHidden = false;
