@@ -295,16 +295,29 @@ TEST(TempoAndSync, InHostModeTheGatesFollowTheHostsBars)
 
 TEST(TempoAndSync, AbsurdHostSettingsStillLetTheClockEnd)
 {
-    TempoUnderTest tempo;
-    tempo.getClock().setMode(false, SyncableClock::kHost);
-    tempo.getClock().setTicks(false, 768);
-    tempo.answer(1000.0, 1, 64, kVstTempoValid | kVstTimeSigValid | kVstTransportPlaying | kVstPpqPosValid | kVstBarsValid);
-    tempo.info.ppqPos = 3.3;
-    tempo.run(8 * 4096, 4096);
-    const std::vector<std::int64_t> ons = tempo.times(EventCode::ClockGateOn);
-    ASSERT_GT(ons.size(), 100u);
-    for (std::int64_t spacing : differences(ons))
-        EXPECT_GE(spacing, SyncableClock::kMinPeriod);
+    // More ticks than fit a bar; at 44.1 kHz the 4/4 bar is no whole number
+    // of shortest periods.
+    struct Case
+    {
+        float rate;
+        int numerator;
+        int denominator;
+    };
+    for (const Case& c : {Case{48000.0f, 1, 64}, Case{44100.0f, 4, 4}})
+    {
+        TempoUnderTest tempo;
+        tempo.setSampleRate(c.rate);
+        tempo.getClock().setMode(false, SyncableClock::kHost);
+        tempo.getClock().setTicks(false, 768);
+        tempo.answer(1000.0, c.numerator, c.denominator,
+                     kVstTempoValid | kVstTimeSigValid | kVstTransportPlaying | kVstPpqPosValid | kVstBarsValid);
+        tempo.info.ppqPos = 3.3;
+        tempo.run(8 * 4096, 4096);
+        const std::vector<std::int64_t> ons = tempo.times(EventCode::ClockGateOn);
+        ASSERT_GT(ons.size(), 100u);
+        for (std::int64_t spacing : differences(ons))
+            EXPECT_GE(spacing, SyncableClock::kMinPeriod) << c.numerator << "/" << c.denominator;
+    }
 
     TempoUnderTest internal;
     internal.setSampleRate(1.0f);
