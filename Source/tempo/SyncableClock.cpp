@@ -141,7 +141,15 @@ void SyncableClock::recomputeInternal(std::int64_t t)
 
 void SyncableClock::recomputeHost(std::int64_t t)
 {
-    const double p = std::max<double>(m_pOwner->getBarLength() * m_inverseTicks, kMinPeriod);
+    const double bar = m_pOwner->getBarLength();
+    double p = bar * m_inverseTicks;
+    if (p < kMinPeriod)
+    {
+        // More ticks than a bar holds: as many as it does, so that the grid
+        // still meets every bar start.
+        const double fit = std::floor(bar / kMinPeriod);
+        p = fit >= 1.0 ? bar / fit : kMinPeriod;
+    }
     setLengths(p);
     normaliseLastGateOn();
     double x = std::fmod(static_cast<double>(t) + m_pOwner->getBarPhase(), p);
@@ -156,7 +164,7 @@ void SyncableClock::recomputeHost(std::int64_t t)
     }
     else if (x < static_cast<double>(m_onLength))
     {
-        if (!m_gateOpen && t - m_lastGateOn - m_onLength > m_offLength / 2)
+        if (!m_gateOpen && t - m_lastGateOn - m_onLength > m_offLength / 2 && t - m_lastGateOn >= kMinPeriod)
             openGate(t);
         m_next = m_gateOpen ? t + m_onLength - rounded(x) : t + rounded(p - x);
     }
@@ -171,6 +179,14 @@ void SyncableClock::recomputeHost(std::int64_t t)
             closeGate(t);
         m_next = t + rounded(p - x);
     }
+    // A period that is not whole samples drifts from the bar's grid within
+    // a block; catching up must not crowd the next gate onto the last one.
+    // Before the first gate the last one is t itself, and nothing to keep to.
+    const std::int64_t earliestOn = m_lastGateOn + kMinPeriod;
+    if (m_gateOpen)
+        m_next = std::max(m_next, earliestOn - m_offLength);
+    else if (m_lastGateOn < t)
+        m_next = std::max(m_next, earliestOn);
 }
 
 void SyncableClock::tick()

@@ -108,11 +108,9 @@ void TempoAndSync::setHostTempo(bool tempoValid, double tempo, bool signatureVal
     double beats = kDefaultBeats;
     if (signatureValid && numerator > 0 && denominator > 0)
     {
-        // Quarter-note beats: (denominator >> 2) per numerator unit; halves
-        // and wholes, which that would make zero, count as what they are.
-        beats = denominator >= 4 ? static_cast<double>(denominator >> 2) * numerator
-                                 : numerator * 4.0 / denominator;
-        beats = std::clamp(beats, kMinBeats, kMaxBeats);
+        // Quarter-note beats, fractional ones too: 6/8 is 3 and 7/8 3.5, as
+        // the host's bar starts have it.
+        beats = std::clamp(numerator * 4.0 / denominator, kMinBeats, kMaxBeats);
     }
     m_barLength = beats * m_samplesPerMinute / m_tempo;
 }

@@ -22,8 +22,8 @@ public:
     static constexpr double kMinTempo = 1.0;
     static constexpr double kMaxTempo = 1000.0;
     // The bar length in beats is held in this range, whatever time
-    // signature the host reports.
-    static constexpr double kMinBeats = 1.0;
+    // signature the host reports; the shortest is a bar of one 64th note.
+    static constexpr double kMinBeats = 1.0 / 16.0;
     static constexpr double kMaxBeats = 128.0;
     static constexpr int kNumLfos = 2;
 

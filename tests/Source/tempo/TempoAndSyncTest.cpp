@@ -2,7 +2,10 @@
 #include "Source/Voices/EventCodes.h"
 #include "Source/Zentrova.h"
 #include "Source/entry/PluginEntry.h"
+#include "Source/parameters/ParameterIndices.h"
 #include "Source/tempo/VstTempoAndSync.h"
+#include "tests/support/FrequencyAnalysis.h"
+#include "tests/support/PatchEdit.h"
 #include "tests/support/TemporaryHome.h"
 
 #include <gtest/gtest.h>
@@ -101,6 +104,106 @@ std::vector<std::int64_t> differences(const std::vector<std::int64_t>& times)
         found.push_back(times[i] - times[i - 1]);
     return found;
 }
+
+// A host playing from bar 0 at 120 beats per minute in a time signature,
+// its position always at the start of the block being asked about.
+VstTimeInfo playingHost{};
+
+VstIntPtr playingHostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
+{
+    if (opcode == audioMasterVersion)
+        return 2400;
+    if (opcode == audioMasterGetTime)
+        return reinterpret_cast<VstIntPtr>(&playingHost);
+    return 0;
+}
+
+void placeHost(double rate, std::int64_t sample, int numerator, int denominator)
+{
+    const double quartersPerBar = numerator * 4.0 / denominator;
+    playingHost.sampleRate = rate;
+    playingHost.samplePos = static_cast<double>(sample);
+    playingHost.tempo = 120.0;
+    playingHost.ppqPos = static_cast<double>(sample) * 2.0 / rate;
+    playingHost.barStartPos = std::floor(playingHost.ppqPos / quartersPerBar) * quartersPerBar;
+    playingHost.timeSigNumerator = numerator;
+    playingHost.timeSigDenominator = denominator;
+    playingHost.flags = kVstTransportPlaying | kVstTempoValid | kVstTimeSigValid | kVstPpqPosValid | kVstBarsValid;
+}
+
+// Key 72 held from the start with a square LFO, one cycle a bar, seven
+// semitones up on pitch: the times (seconds) at which the pitch rises to
+// its upper note, from the second on, when the wave tables are built.
+std::vector<double> pitchRises(int numerator, int denominator, double seconds)
+{
+    TemporaryHome home;
+    constexpr double kRate = 48000.0;
+    constexpr int kBlock = 512;
+    AEffect* effect = createPluginInstance(playingHostCallback, instrumentFlavour());
+    auto* plugin = static_cast<Zentrova*>(static_cast<AudioEffect*>(effect->object));
+    effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr, static_cast<float>(kRate));
+    effect->dispatcher(effect, effSetBlockSize, 0, kBlock, nullptr, 0.0f);
+    effect->dispatcher(effect, effMainsChanged, 0, 1, nullptr, 0.0f);
+    ZentrovaStateHandler& states = plugin->getStateHandler();
+    {
+        PatchEdit patch(states.getCurrentState());
+        patch.set(Param::UnisonMode, "Off");
+        patch.set(Param::EffectActive, "Off");
+        // Both LFOs alike, so whichever the pitch takes is the one tested.
+        for (int lfo : {Param::LFO1Waveform, Param::LFO2Waveform})
+        {
+            patch.set(lfo, "Square");
+            patch.set(lfo + 3, "Midi");
+            patch.set(lfo + 1, "1i");
+        }
+        patch.set(Param::LFOtoPitch, "7.00");
+    }
+    states.sendCurrentState(0);
+
+    VstMidiEvent note{};
+    note.type = kVstMidiType;
+    note.byteSize = sizeof note;
+    note.midiData[0] = static_cast<char>(0x90);
+    note.midiData[1] = 72;
+    note.midiData[2] = 100;
+    struct
+    {
+        VstEvents header;
+        VstEvent* more[1];
+    } list{};
+    list.header.numEvents = 1;
+    list.header.events[0] = reinterpret_cast<VstEvent*>(&note);
+
+    const auto total = static_cast<std::int64_t>((seconds + 1.0) * kRate);
+    std::vector<float> left(static_cast<std::size_t>(total) + kBlock), right(kBlock);
+    for (std::int64_t done = 0; done < total; done += kBlock)
+    {
+        placeHost(kRate, done, numerator, denominator);
+        if (done == 0)
+            effect->dispatcher(effect, effProcessEvents, 0, 0, &list.header, 0.0f);
+        float* outputs[] = {left.data() + done, right.data()};
+        effect->processReplacing(effect, nullptr, outputs, kBlock);
+    }
+    effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
+
+    // 10 ms windows, each told upper or lower by where its spectrum is
+    // stronger.
+    const double low = 440.0 * std::pow(2.0, 3.0 / 12.0);
+    const double high = low * std::pow(2.0, 7.0 / 12.0);
+    constexpr std::int64_t kWindow = 480;
+    std::vector<double> rises;
+    bool wasHigh = true;
+    for (std::int64_t start = static_cast<std::int64_t>(kRate); start + kWindow <= total; start += kWindow)
+    {
+        const std::vector<double> windowed =
+            spectrum::hann(std::vector<float>(left.begin() + start, left.begin() + start + kWindow));
+        const bool isHigh = spectrum::power(windowed, kRate, high) > spectrum::power(windowed, kRate, low);
+        if (isHigh && !wasHigh)
+            rises.push_back(static_cast<double>(start) / kRate);
+        wasHigh = isHigh;
+    }
+    return rises;
+}
 } // namespace
 
 TEST(TempoAndSync, TicksAreHeldBetweenOneAnd768)
@@ -146,9 +249,19 @@ TEST(TempoAndSync, TheHostIsAskedForBarsOnlyWhenSomethingNeedsThem)
 TEST(TempoAndSync, ATimeSignatureSetsTheBeatsOfABar)
 {
     TempoUnderTest tempo;
-    tempo.answer(120.0, 6, 8);
-    tempo.beginBlock();
-    EXPECT_DOUBLE_EQ(tempo.getBarLength(), 12 * 24000.0) << "6/8: (8 >> 2) x 6 beats";
+    struct Case
+    {
+        int numerator;
+        int denominator;
+        double quarters;
+    };
+    for (const Case& c :
+         {Case{6, 8, 3.0}, Case{7, 8, 3.5}, Case{12, 8, 6.0}, Case{5, 16, 1.25}, Case{12, 16, 3.0}, Case{9, 32, 1.125}})
+    {
+        tempo.answer(120.0, c.numerator, c.denominator);
+        tempo.beginBlock();
+        EXPECT_DOUBLE_EQ(tempo.getBarLength(), c.quarters * 24000.0) << c.numerator << "/" << c.denominator;
+    }
     tempo.answer(90.0, 3, 4);
     tempo.beginBlock();
     EXPECT_DOUBLE_EQ(tempo.getBarLength(), 3 * 32000.0);
@@ -168,7 +281,7 @@ TEST(TempoAndSync, OddTimeSignaturesAndTemposStayInASaneRange)
         double beats;
     };
     for (const Case& c : {Case{2, 2, 4}, Case{3, 2, 6}, Case{1, 1, 4}, Case{0, 4, 4}, Case{-3, 4, 4}, Case{4, 0, 4},
-                          Case{5, -8, 4}, Case{1000, 4, 128}, Case{1, 64, 16}})
+                          Case{5, -8, 4}, Case{1000, 4, 128}, Case{1, 64, 0.0625}, Case{1, 1024, 0.0625}})
     {
         tempo.answer(120.0, c.numerator, c.denominator);
         tempo.beginBlock();
@@ -293,18 +406,51 @@ TEST(TempoAndSync, InHostModeTheGatesFollowTheHostsBars)
     EXPECT_EQ(offs[0] - ons[0], 11025);
 }
 
-TEST(TempoAndSync, AbsurdHostSettingsStillLetTheClockEnd)
+TEST(TempoAndSync, InHostModeTheGatesKeepToBarsOfFractionalQuarters)
 {
     TempoUnderTest tempo;
     tempo.getClock().setMode(false, SyncableClock::kHost);
-    tempo.getClock().setTicks(false, 768);
-    tempo.answer(1000.0, 1, 64, kVstTempoValid | kVstTimeSigValid | kVstTransportPlaying | kVstPpqPosValid | kVstBarsValid);
-    tempo.info.ppqPos = 3.3;
-    tempo.run(8 * 4096, 4096);
+    tempo.getClock().setTicks(false, 7);
+    // 7/8 at 120 beats per minute: a bar of 1.75 s, an eighth a tick; a
+    // dotted eighth into the bar the next gate opens half an eighth later.
+    tempo.answer(120.0, 7, 8,
+                 kVstTempoValid | kVstTimeSigValid | kVstTransportPlaying | kVstPpqPosValid | kVstBarsValid);
+    tempo.info.ppqPos = 0.75;
+    tempo.info.barStartPos = 0.0;
+    tempo.run(100000, 512);
+    EXPECT_EQ(tempo.getClock().getPeriod(), 12000);
     const std::vector<std::int64_t> ons = tempo.times(EventCode::ClockGateOn);
-    ASSERT_GT(ons.size(), 100u);
+    ASSERT_GE(ons.size(), 7u);
+    EXPECT_EQ(ons[0], 6000);
     for (std::int64_t spacing : differences(ons))
-        EXPECT_GE(spacing, SyncableClock::kMinPeriod);
+        EXPECT_EQ(spacing, 12000);
+}
+
+TEST(TempoAndSync, AbsurdHostSettingsStillLetTheClockEnd)
+{
+    // More ticks than fit a bar; at 44.1 kHz the 4/4 bar is no whole number
+    // of shortest periods.
+    struct Case
+    {
+        float rate;
+        int numerator;
+        int denominator;
+    };
+    for (const Case& c : {Case{48000.0f, 1, 64}, Case{44100.0f, 4, 4}})
+    {
+        TempoUnderTest tempo;
+        tempo.setSampleRate(c.rate);
+        tempo.getClock().setMode(false, SyncableClock::kHost);
+        tempo.getClock().setTicks(false, 768);
+        tempo.answer(1000.0, c.numerator, c.denominator,
+                     kVstTempoValid | kVstTimeSigValid | kVstTransportPlaying | kVstPpqPosValid | kVstBarsValid);
+        tempo.info.ppqPos = 3.3;
+        tempo.run(8 * 4096, 4096);
+        const std::vector<std::int64_t> ons = tempo.times(EventCode::ClockGateOn);
+        ASSERT_GT(ons.size(), 100u);
+        for (std::int64_t spacing : differences(ons))
+            EXPECT_GE(spacing, SyncableClock::kMinPeriod) << c.numerator << "/" << c.denominator;
+    }
 
     TempoUnderTest internal;
     internal.setSampleRate(1.0f);
@@ -353,6 +499,25 @@ TEST(TempoAndSync, LfosSyncedToBarsGetTheNextBarStartAndTheBarLength)
     ASSERT_EQ(next.size(), 1u);
     EXPECT_EQ(next[0].value, (96000 - 24000) >> 5);
     EXPECT_EQ(period[0].value, 96000 >> 5);
+}
+
+TEST(TempoAndSync, LfosSyncedToSeveralBarsGetTheBarOfAnEighthNoteSignature)
+{
+    TempoUnderTest tempo;
+    tempo.getLfo(1).setSyncMode(true, 8); // "Midi-RT 2 br": the engine spreads a cycle over two bars
+    tempo.answer(120.0, 12, 8,
+                 kVstTempoValid | kVstTimeSigValid | kVstTransportPlaying | kVstPpqPosValid | kVstBarsValid);
+    tempo.info.ppqPos = 13.0;
+    tempo.info.barStartPos = 12.0;
+    tempo.beginBlock();
+    tempo.advance(64);
+    const std::int64_t lfo = std::int64_t{1} << 24;
+    const std::vector<Posted> next = tempo.withCode(EventCode::LfoSyncNextTick);
+    const std::vector<Posted> period = tempo.withCode(EventCode::LfoSyncPeriod);
+    ASSERT_EQ(next.size(), 1u);
+    ASSERT_EQ(period.size(), 1u);
+    EXPECT_EQ(next[0].value, lfo + ((144000 - 24000) >> 5));
+    EXPECT_EQ(period[0].value, lfo + (144000 >> 5));
 }
 
 TEST(TempoAndSync, LfoModesBelowFourPostNothing)
@@ -459,4 +624,25 @@ TEST(TempoAndSync, DeferredSettingsMayComeFromAnotherThread)
     EXPECT_EQ(tempo.getClock().getTicks(), 60 + 1999 % 100);
     EXPECT_EQ(tempo.getClock().getGateTime(), 0.75f);
     EXPECT_EQ(tempo.getLfo(1).getSyncMode(), 7u);
+}
+
+TEST(TempoAndSync, ABarSyncedLfoCyclesOncePerBarInAnyTimeSignature)
+{
+    struct Case
+    {
+        int numerator;
+        int denominator;
+        double bar; // seconds at 120 beats per minute
+    };
+    constexpr double kSeconds = 12.0;
+    for (const Case& c : {Case{6, 8, 1.5}, Case{7, 8, 1.75}, Case{4, 4, 2.0}, Case{3, 4, 1.5}})
+    {
+        const std::vector<double> rises = pitchRises(c.numerator, c.denominator, kSeconds);
+        const std::string signature = std::to_string(c.numerator) + "/" + std::to_string(c.denominator);
+        ASSERT_FALSE(rises.empty()) << signature;
+        EXPECT_LT(rises.front(), 1.0 + c.bar + 0.02) << signature;
+        EXPECT_GT(rises.back(), 1.0 + kSeconds - c.bar - 0.02) << signature << ": the LFO stopped";
+        for (std::size_t i = 1; i < rises.size(); ++i)
+            EXPECT_NEAR(rises[i] - rises[i - 1], c.bar, 0.02) << signature << " at " << rises[i] << " s";
+    }
 }
