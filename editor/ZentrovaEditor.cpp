@@ -824,11 +824,15 @@ void ZentrovaEditor::valueChanged(VstInt32 tag, CControl* control, float value)
         }
         return;
     case kSplashOpen:
-        if (m_splashWidget && value > 0.5f)
+        // Every click opens the box: one while it is open keeps it open and
+        // its button lit, so that the light tells whether the box is open.
+        if (m_splashWidget)
         {
             m_splashWidget->setVisible(true);
             if (m_patchAndParameter)
                 m_patchAndParameter->setVisible(false);
+            if (control)
+                control->setValue(1.0f);
         }
         return;
     case kSplashClose:
@@ -904,6 +908,9 @@ void ZentrovaEditor::setHarmonicEditWave(int wave)
 void ZentrovaEditor::setEffectsPanel(int index)
 {
     setWidgetVisible("EffectsPanel", index != 0);
+    // Its button is lit while the panel shows, or its next click would ask
+    // for what is already there.
+    m_guiInfo.showValue(kEffectsOpen, index != 0 ? 1.0f : 0.0f);
 }
 
 void ZentrovaEditor::showPatchInfo(bool show)

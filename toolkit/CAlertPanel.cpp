@@ -11,7 +11,6 @@
 
 namespace
 {
-constexpr CCoord kMargin = 16;
 constexpr CCoord kMessageLineHeight = 18;
 constexpr CCoord kInformativeLineHeight = 16;
 constexpr CCoord kParagraphGap = 8;
@@ -51,8 +50,40 @@ private:
     CDrawContext* m_context;
 };
 
+// The length of the longest head of word that fits width, cut just after a
+// path separator where one allows it, else between characters; one
+// character at least.
+std::size_t fittingHead(Measure& measure, const std::string& word, CCoord width, std::int32_t style)
+{
+    std::size_t head = 0;
+    for (std::size_t slash = word.find('/'); slash != std::string::npos && slash + 1 < word.size();
+         slash = word.find('/', slash + 1))
+    {
+        if (measure.width(word.substr(0, slash + 1), style) > width)
+            break;
+        head = slash + 1;
+    }
+    if (head > 0)
+        return head;
+    auto nextCharacter = [&word](std::size_t at) {
+        ++at;
+        while (at < word.size() && (static_cast<unsigned char>(word[at]) & 0xC0) == 0x80)
+            ++at;
+        return at;
+    };
+    head = nextCharacter(0);
+    for (std::size_t next = nextCharacter(head); head < word.size(); next = nextCharacter(head))
+    {
+        if (measure.width(word.substr(0, next), style) > width)
+            break;
+        head = next;
+    }
+    return head;
+}
+
 // Breaks text into lines no wider than width at spaces and line breaks; a
-// word wider than a line stands on a line of its own.
+// word wider than a line (a long path) starts a line and is cut, so that
+// every character can be read.
 std::vector<std::string> wrap(Measure& measure, const std::string& text, CCoord width, std::int32_t style)
 {
     std::vector<std::string> lines;
@@ -79,6 +110,12 @@ std::vector<std::string> wrap(Measure& measure, const std::string& text, CCoord 
             }
             else
                 line = candidate;
+            while (line.size() > 1 && measure.width(line, style) > width)
+            {
+                const std::size_t head = fittingHead(measure, line, width, style);
+                lines.push_back(line.substr(0, head));
+                line.erase(0, head);
+            }
             position = space + 1;
         }
         lines.push_back(line);

@@ -27,6 +27,9 @@ public:
     };
 
     static constexpr CCoord kWidth = 420;
+    // Around the texts and the buttons: the texts' lines are at most
+    // kWidth - 2 * kMargin wide.
+    static constexpr CCoord kMargin = 16;
 
     // Where everything goes, for the panel and for whoever clicks it.
     static Layout layout(const std::string& message, const std::string& informative,

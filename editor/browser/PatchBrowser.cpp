@@ -127,6 +127,7 @@ void PatchBrowser::open()
         m_patchAndParameter->setVisible(false);
     showWidget("BrowserOpen", false);
     showWidget("BrowserClose2", true);
+    lightButtons(true);
     redraw();
 }
 
@@ -138,7 +139,16 @@ void PatchBrowser::close()
         m_patchAndParameter->setVisible(true);
     showWidget("BrowserOpen", true);
     showWidget("BrowserClose2", false);
+    lightButtons(false);
     m_browsedFolder = m_effect->getCurrentBank().address;
+}
+
+void PatchBrowser::lightButtons(bool open)
+{
+    // On/off buttons send 1 only from unlit: BROWSE shows whether the
+    // browser is open, and every CLOSE waits unlit for its click.
+    m_guiInfo.showValue(kBrowserOpenTag, open ? 1.0f : 0.0f);
+    m_guiInfo.showValue(kBrowserCloseTag, 0.0f);
 }
 
 void PatchBrowser::selectRowByKey(TextListWidget* list, const std::string& key)

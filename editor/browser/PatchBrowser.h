@@ -77,6 +77,7 @@ private:
 
     bool isBrowserVisible() const;
     void showWidget(const std::string& name, bool visible);
+    void lightButtons(bool open);
     void redraw();
     CTextListView* listOf(TextListWidget* widget) const;
     // The selected program slot, or -1 when there is none to write.

@@ -87,6 +87,15 @@ CView* GuiInfo::findControl(const std::string& name) const
     return widget ? widget->getControl() : nullptr;
 }
 
+void GuiInfo::showValue(std::int64_t tag, float value)
+{
+    const auto bound = m_widgetsByTag.find(tag);
+    if (bound == m_widgetsByTag.end())
+        return;
+    for (Widget* widget : bound->second)
+        widget->setValue(ParameterIndexAndValue(tag, value));
+}
+
 void GuiInfo::tickWidgets()
 {
     // A tick that idles the editor again does not tick anything twice.

@@ -37,6 +37,9 @@ public:
     // The view of the widget of that name (a control, or a container), or
     // null.
     CView* findControl(const std::string& name) const;
+    // Shows value in the control of every widget bound to tag, telling no
+    // one: what the editor's own buttons show after their click is handled.
+    void showValue(std::int64_t tag, float value);
     // False, output untouched, for a name that is no colour (alignment).
     bool getColour(const std::string& name, CColor& colour) const;
     bool getAlignment(const std::string& name, std::int32_t& alignment) const;

@@ -547,6 +547,73 @@ TEST_F(EditorWindow, ThePatchBrowserListsALibraryAndLoadsAPatch)
     EXPECT_EQ(filterType[2], "0.125") << "then the band-pass one";
 }
 
+TEST_F(EditorWindow, EveryClickOfBrowseOpensTheBrowserAndEveryClickOfEitherCloseShutsIt)
+{
+    REQUIRE_DISPLAY();
+    // BROWSE, the panel's CLOSE, BROWSE, the CLOSE that stands in BROWSE's
+    // place while the browser is open, BROWSE, the panel's CLOSE again.
+    const std::pair<const Deliverable*, const char*> cases[] = {{&kDeliverables[1], "Regular"},
+                                                                {&kDeliverables[0], "Small"}};
+    for (const auto& [deliverable, size] : cases)
+    {
+        SCOPED_TRACE(std::string(deliverable->name) + " " + size);
+        int browseX = 0, browseY = 0, closeX = 0, closeY = 0;
+        LayoutItem browser;
+        ASSERT_TRUE(centreOf(size, "BrowserOpen", browseX, browseY));
+        ASSERT_TRUE(centreOf(size, "BrowserClose", closeX, closeY));
+        ASSERT_TRUE(itemOf(size, "Browser", browser));
+        auto click = [](int x, int y) { return "click 1 " + std::to_string(x) + " " + std::to_string(y) + "\n"; };
+        auto shot = [](int i) { return screenshotPath("editor-browse-" + std::to_string(i) + ".png"); };
+        const std::string browse = click(browseX, browseY);
+        const std::string close = click(closeX, closeY);
+        const std::string clicks[] = {browse, close, browse, browse, browse, close};
+        std::string script = "wait 300\nscreenshot " + shot(0) + "\n";
+        for (int i = 0; i < 6; ++i)
+            script += clicks[i] + "wait 300\nscreenshot " + shot(i + 1) + "\n";
+        const HostRun run = runEditorHostWith(plugin(*deliverable), script, "", home(size));
+        auto browserLike = [&](int i, int reference) {
+            return pixelsChanged(shot(i), shot(reference), browser.windowX, browser.windowY, browser.width,
+                                 browser.height);
+        };
+        ASSERT_GT(browserLike(1, 0), 0) << "the first BROWSE opens it\n" << run.text();
+        for (int i = 2; i <= 6; ++i)
+            EXPECT_EQ(browserLike(i, i % 2 == 1 ? 1 : 0), 0)
+                << "after click " << i << " the browser is " << (i % 2 == 1 ? "open" : "shut");
+        // BROWSE is seen only while the browser is shut, and then unlit; the
+        // CLOSE in its place waits unlit for its click.
+        for (int i = 0; i <= 6; ++i)
+            EXPECT_EQ(pixelAt(shot(i), browseX, browseY) >> 16, 0u) << "unlit after click " << i;
+    }
+}
+
+TEST_F(EditorWindow, TheEffectsAndAboutButtonsAreLitWhileTheirPanelShows)
+{
+    REQUIRE_DISPLAY();
+    int effectsX = 0, effectsY = 0, aboutX = 0, aboutY = 0;
+    LayoutItem effects;
+    LayoutItem about;
+    ASSERT_TRUE(centreOf("Regular", "EffectsOpen", effectsX, effectsY));
+    ASSERT_TRUE(centreOf("Regular", "SplashOpen", aboutX, aboutY));
+    ASSERT_TRUE(itemOf("Regular", "EffectsPanel", effects));
+    ASSERT_TRUE(itemOf("Regular", "SplashScreen", about));
+    auto shot = [](int i) { return screenshotPath("editor-panel-button-" + std::to_string(i) + ".png"); };
+    auto click = [](int x, int y) { return "click 1 " + std::to_string(x) + " " + std::to_string(y) + "\nwait 300\n"; };
+    // The configuration has the effects panel out at open.
+    const HostRun run = runEditorHostWith(plugin(kDeliverables[1]),
+                                          "wait 300\nscreenshot " + shot(0) + "\n" + click(effectsX, effectsY) +
+                                              "screenshot " + shot(1) + "\n" + click(aboutX, aboutY) + "screenshot " +
+                                              shot(2) + "\n" + click(aboutX, aboutY) + "screenshot " + shot(3) + "\n",
+                                          "", home("Regular", "Keyboard", "{Effects Panel}{open}\n"));
+    EXPECT_EQ(pixelAt(shot(0), effectsX, effectsY) >> 16, 4u) << "lit with the panel out\n" << run.text();
+    EXPECT_GT(pixelsChanged(shot(0), shot(1), effects.windowX, effects.windowY, effects.width, effects.height), 0)
+        << "the first click puts the panel away";
+    EXPECT_EQ(pixelAt(shot(1), effectsX, effectsY) >> 16, 0u);
+    EXPECT_EQ(pixelAt(shot(2), aboutX, aboutY) >> 16, 4u) << "the about box is open";
+    EXPECT_EQ(pixelAt(shot(3), aboutX, aboutY) >> 16, 4u) << "a click while it is open keeps it lit";
+    EXPECT_EQ(pixelsChanged(shot(2), shot(3), about.windowX, about.windowY, about.width, about.height), 0)
+        << "and open";
+}
+
 TEST_F(EditorWindow, TheSaveDialogWritesAnFxp)
 {
     REQUIRE_DISPLAY();
