@@ -45,10 +45,14 @@ public:
     // name, or holding the same levels, gives way first; the same name with
     // the same levels changes nothing.
     void storeWave(const std::string& name, const Harmonics& harmonics);
-    // Merges the waves of a file (the list's own file for an empty path);
-    // false when it cannot be opened, or when a given file is refused for its
-    // length (with an alert, the list left as it was).
+    // Merges the waves of the list's own file; false when it cannot be read.
+    // A given path is merged as loadFiles does.
     bool load(const std::string& path = std::string());
+    // Merges the waves of each file in turn, each whole or not at all: a
+    // file that cannot be read, holds no wave, or would take the list past
+    // its bound is refused. One alert tells of every refusal; true when the
+    // waves of any file were taken.
+    bool loadFiles(const std::vector<std::string>& paths);
     // The wave at a 1-based index; an empty wave for any other index.
     HarmonicWave getWaveAt(int index);
     int getIndexFor(const Harmonics& harmonics);
@@ -57,10 +61,10 @@ public:
 private:
     explicit HarmonicList(const std::string& path);
 
-    // Stores the waves in turn as storeWave does, with the same messages;
-    // false, changing nothing, when that would leave more than limit waves
-    // and more than before.
-    bool mergeLocked(const std::vector<HarmonicWave>& waves, std::size_t limit);
+    // Stores the waves of each group in turn as storeWave does, with the
+    // same messages; a group that would leave more than limit waves, and more
+    // than before it, changes nothing. Whether each group was taken.
+    std::vector<bool> mergeLocked(const std::vector<std::vector<HarmonicWave>>& groups, std::size_t limit);
     void post(const HarmonicListMessage& message);
     bool saveLocked() const;
 
