@@ -7,6 +7,8 @@
 #include "Source/shared/Alerts.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -213,19 +215,33 @@ HarmonicList* HarmonicList::acquire(std::uint64_t& clientId, HarmonicListMessage
 
 void HarmonicList::release(std::uint64_t clientId)
 {
-    std::lock_guard<std::mutex> guard(acquisitionMutex());
-    HarmonicList* list = harmonicListHolder.get();
-    if (list == nullptr)
-        return;
+    HarmonicList* finished = nullptr;
+    std::string failure;
     {
+        std::lock_guard<std::mutex> guard(acquisitionMutex());
+        HarmonicList* list = harmonicListHolder.get();
+        if (list == nullptr)
+            return;
         std::lock_guard<std::mutex> lock(list->m_mutex);
         list->m_clients.erase(clientId);
         if (!list->m_clients.empty())
             return;
-        list->saveLocked();
-        harmonicListHolder.set(nullptr);
+        const std::string reason = list->saveLocked();
+        list->m_kept = !reason.empty();
+        if (reason.empty())
+        {
+            harmonicListHolder.set(nullptr);
+            finished = list;
+        }
+        else
+            failure = "The harmonic waves could not be written to " + list->m_path + " (" + reason +
+                      ").\nThey are kept while the plug-in stays loaded, and written when the last editor closes "
+                      "again or the plug-in is unloaded.";
     }
-    delete list;
+    delete finished;
+    // Outside the locks: the alert waits on the user.
+    if (!failure.empty())
+        showAlert("Harmonic List Not Saved", failure.c_str());
 }
 
 void HarmonicList::storeWave(const std::string& name, const Harmonics& harmonics)
@@ -461,10 +477,10 @@ void HarmonicList::post(const HarmonicListMessage& message)
         client.second->push(message);
 }
 
-bool HarmonicList::saveLocked() const
+std::string HarmonicList::saveLocked() const
 {
     if (m_path.empty())
-        return false;
+        return std::string();
     std::ostringstream text;
     for (const HarmonicWave& wave : m_waves)
     {
@@ -473,5 +489,22 @@ bool HarmonicList::saveLocked() const
         text << "}\n";
     }
     const std::string written = text.str();
-    return writeFileReplacing(m_path, ByteVector(written.begin(), written.end()));
+    if (writeFileReplacing(m_path, ByteVector(written.begin(), written.end())))
+        return std::string();
+    const int error = errno;
+    return error != 0 ? std::strerror(error) : "the file could not be written";
+}
+
+void HarmonicList::saveKeptWaves()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!m_kept)
+        return;
+    const std::string reason = saveLocked();
+    // No editor is left to show an alert, and the alert handlers may be gone.
+    if (!reason.empty())
+        std::fprintf(stderr,
+                     "Zentrova2: Harmonic List Not Saved\nThe harmonic waves could not be written to %s (%s); "
+                     "the waves added since they were last saved are lost.\n",
+                     m_path.c_str(), reason.c_str());
 }

@@ -33,7 +33,9 @@ public:
     // message for every stored wave.
     static HarmonicList* acquire(std::uint64_t& clientId, HarmonicListMessagePipe* pipe,
                                  const std::string& contentFolder);
-    // The last client's release saves the list and deletes it.
+    // The last client's release saves the list and deletes it. A list that
+    // could not be written is kept, with an alert, for the next client to
+    // take up and the next last release (or the unload) to write.
     static void release(std::uint64_t clientId);
 
     ~HarmonicList();
@@ -59,6 +61,8 @@ public:
     int size();
 
 private:
+    friend class HarmonicListPointer;
+
     explicit HarmonicList(const std::string& path);
 
     // Stores the waves of each group in turn as storeWave does, with the
@@ -66,7 +70,10 @@ private:
     // than before it, changes nothing. Whether each group was taken.
     std::vector<bool> mergeLocked(const std::vector<std::vector<HarmonicWave>>& groups, std::size_t limit);
     void post(const HarmonicListMessage& message);
-    bool saveLocked() const;
+    // Empty when the list was written, or has nowhere to go; else why not.
+    std::string saveLocked() const;
+    // At unload: one more try for waves a failed save kept.
+    void saveKeptWaves();
 
     std::mutex m_mutex;
     std::map<std::uint64_t, HarmonicListMessagePipe*> m_clients;
@@ -75,4 +82,6 @@ private:
     const std::string m_path;
     std::vector<HarmonicWave> m_waves;
     std::map<Harmonics, int> m_indexOf;
+    // Set while the list outlives its clients because it could not be saved.
+    bool m_kept = false;
 };
