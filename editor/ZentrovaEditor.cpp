@@ -1012,9 +1012,9 @@ void ZentrovaEditor::bindLearnedController(int controller)
 
 void ZentrovaEditor::midiMapChanged() {}
 
-bool ZentrovaEditor::loadHarmonicFile(const std::string& path)
+bool ZentrovaEditor::loadHarmonicFiles(const std::vector<std::string>& paths)
 {
-    return m_harmonicSelect && m_harmonicSelect->loadHarmonicFile(path);
+    return m_harmonicSelect && m_harmonicSelect->loadHarmonicFiles(paths);
 }
 
 void ZentrovaEditor::saveHarmonicWave()

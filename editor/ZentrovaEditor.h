@@ -83,7 +83,8 @@ public:
     void knobModeChanged(int mode) override;
     void applyKnobMode();
 
-    bool loadHarmonicFile(const std::string& path);
+    // The harmonic list files of one drop; true when any was taken.
+    bool loadHarmonicFiles(const std::vector<std::string>& paths);
     bool acceptConfigurationDrop() { return true; }
     // A monitored control was pressed.
     void notifyMonitorHold(GuiInfo& guiInfo, std::int64_t monitor, CControl* control);

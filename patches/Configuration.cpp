@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <sys/stat.h>
@@ -10,6 +11,7 @@
 
 #include "Source/parameters/ParameterTable.h"
 #include "Source/parameters/ZentrovaParameter.h"
+#include "Source/shared/Alerts.h"
 #include "Source/ticpp/ticpp.h"
 #include "patches/ConfigurationPointer.h"
 #include "patches/ConfigurationText.h"
@@ -264,28 +266,48 @@ Configuration* Configuration::acquire(std::uint64_t& clientId, ConfigurationClie
 
 void Configuration::release(std::uint64_t clientId)
 {
-    std::lock_guard<std::mutex> guard(acquisitionMutex());
-    Configuration* configuration = configurationHolder.get();
-    if (!configuration)
-        return;
+    std::string failure;
     {
-        std::lock_guard<std::recursive_mutex> lock(configuration->m_clientsMutex);
-        configuration->m_clients.erase(clientId);
-        if (!configuration->m_clients.empty())
+        std::lock_guard<std::mutex> guard(acquisitionMutex());
+        Configuration* configuration = configurationHolder.get();
+        if (!configuration)
             return;
-        configurationHolder.set(nullptr);
+        {
+            std::lock_guard<std::recursive_mutex> lock(configuration->m_clientsMutex);
+            configuration->m_clients.erase(clientId);
+            if (!configuration->m_clients.empty())
+                return;
+            configurationHolder.set(nullptr);
+        }
+        // No client is left and the holder no longer hands the object out, so
+        // nothing else can reach it while it is written.
+        std::unique_ptr<Configuration> last(configuration);
+        failure = last->saveOnLeaving();
     }
-    // No client is left and the holder no longer hands the object out, so
-    // nothing else can reach it while it is written.
-    std::unique_ptr<Configuration> last(configuration);
+    // Outside the lock: the alert may wait on the user.
+    if (!failure.empty())
+        showAlert("Configuration Not Saved", failure.c_str());
+}
+
+std::string Configuration::saveOnLeaving()
+{
+    int result = kFileNotOpened;
+    int error = 0;
     try
     {
-        last->save();
+        result = save();
+        error = errno;
     }
     catch (...)
     {
         // Closing an instance never fails; the previous file stays.
     }
+    if (result == kFileDone)
+        return std::string();
+    const std::string file = getSupportFiles().userConfigFile;
+    return "The settings could not be written to " + (file.empty() ? std::string("the Preferences folder") : file) +
+           (!file.empty() && error != 0 ? " (" + std::string(std::strerror(error)) + ")" : std::string()) +
+           ".\nThe settings changed since they were last saved are lost; the file keeps what it held.";
 }
 
 Configuration::Configuration(bool isEffect, const ZentrovaParameter* const* parameters)

@@ -55,7 +55,7 @@ public:
     static Configuration* acquire(std::uint64_t& clientId, ConfigurationClient* client, bool isEffect,
                                   const ZentrovaParameter* const* parameters);
     // Removes the client; the last one writes the file and deletes the
-    // configuration.
+    // configuration, with an alert when the file could not be written.
     static void release(std::uint64_t clientId);
     // A client is told of changes only while it is active: from when its
     // instance is completely built until it starts being taken apart.
@@ -130,6 +130,9 @@ private:
     void changeHold2Scale(float scale);
     unsigned takeUntold();
     int loadLocked(const std::string& path);
+    // Saves as the last client goes: empty when written, else what to tell
+    // the user.
+    std::string saveOnLeaving();
     std::string configurationText() const;
     int readConfiguration(const std::string& text);
     void readRecord(const std::string& line, std::size_t keyStart, std::size_t keyEnd, std::size_t valueStart,

@@ -7,6 +7,8 @@
 #include "Source/shared/Alerts.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -85,6 +87,10 @@ bool parseRecord(const std::string& line, std::vector<HarmonicWave>* waves)
     std::string name = line.substr(1, std::min(close - 1, kMaxNameRead));
     if (name.size() > HarmonicList::kMaxReadNameLength)
         name.resize(HarmonicList::kMaxReadNameLength);
+    // A wave without a name could not be stored: a file of such records
+    // holds no wave.
+    if (storableName(name).empty())
+        return false;
     unsigned char levels[Harmonics::kCount];
     if (!readLevels(line, close + 2, levels))
         return false;
@@ -97,6 +103,7 @@ enum ReadResult
     kRead,
     kUnreadable,
     kTooLong,
+    kNoWave,
 };
 
 // The records of a file, reading no further once there are more than limit.
@@ -121,7 +128,43 @@ ReadResult readRecords(const std::string& path, std::size_t limit, std::vector<H
             return kTooLong;
         start = end + 1;
     }
-    return kRead;
+    return waves->empty() ? kNoWave : kRead;
+}
+
+// The first few paths, for an alert that must stay readable.
+std::string someOf(const std::vector<std::string>& paths)
+{
+    constexpr std::size_t kNamed = 3;
+    std::string text;
+    for (std::size_t i = 0; i < paths.size() && i < kNamed; ++i)
+        text += (i == 0 ? "" : ", ") + paths[i];
+    if (paths.size() > kNamed)
+        text += " and " + std::to_string(paths.size() - kNamed) + " more";
+    return text;
+}
+
+// One alert for every file of a drop that was not taken.
+void reportRefusals(const std::vector<std::string>& tooLong, const std::vector<std::string>& unreadable,
+                    const std::vector<std::string>& noWave)
+{
+    std::string text;
+    if (tooLong.size() == 1)
+        text += "The waves of " + tooLong[0] + " were not added";
+    else if (!tooLong.empty())
+        text += "The waves of " + std::to_string(tooLong.size()) + " files were not added (" + someOf(tooLong) + ")";
+    if (!tooLong.empty())
+        text += ": a harmonic list holds at most " + std::to_string(HarmonicList::kMaxMergedWaves) + " waves.\n";
+    if (unreadable.size() == 1)
+        text += unreadable[0] + " could not be read.\n";
+    else if (!unreadable.empty())
+        text += std::to_string(unreadable.size()) + " files could not be read: " + someOf(unreadable) + ".\n";
+    if (noWave.size() == 1)
+        text += noWave[0] + " holds no harmonic wave.\n";
+    else if (!noWave.empty())
+        text += std::to_string(noWave.size()) + " files hold no harmonic wave: " + someOf(noWave) + ".\n";
+    if (text.empty())
+        return;
+    showAlert(tooLong.empty() ? "Harmonic List Not Added" : "Harmonic List Too Long", text.c_str());
 }
 
 // A count tree (Fenwick) over slots 0..n-1, kept in tree[1..n].
@@ -172,52 +215,114 @@ HarmonicList* HarmonicList::acquire(std::uint64_t& clientId, HarmonicListMessage
 
 void HarmonicList::release(std::uint64_t clientId)
 {
-    std::lock_guard<std::mutex> guard(acquisitionMutex());
-    HarmonicList* list = harmonicListHolder.get();
-    if (list == nullptr)
-        return;
+    HarmonicList* finished = nullptr;
+    std::string failure;
     {
+        std::lock_guard<std::mutex> guard(acquisitionMutex());
+        HarmonicList* list = harmonicListHolder.get();
+        if (list == nullptr)
+            return;
         std::lock_guard<std::mutex> lock(list->m_mutex);
         list->m_clients.erase(clientId);
         if (!list->m_clients.empty())
             return;
-        list->saveLocked();
-        harmonicListHolder.set(nullptr);
+        const std::string reason = list->saveLocked();
+        list->m_kept = !reason.empty();
+        if (reason.empty())
+        {
+            harmonicListHolder.set(nullptr);
+            finished = list;
+        }
+        else
+            failure = "The harmonic waves could not be written to " + list->m_path + " (" + reason +
+                      ").\nThey are kept while the plug-in stays loaded, and written when the last editor closes "
+                      "again or the plug-in is unloaded.";
     }
-    delete list;
+    delete finished;
+    // Outside the locks: the alert waits on the user.
+    if (!failure.empty())
+        showAlert("Harmonic List Not Saved", failure.c_str());
 }
 
 void HarmonicList::storeWave(const std::string& name, const Harmonics& harmonics)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    mergeLocked({HarmonicWave(name, harmonics)}, kNoLimit);
+    mergeLocked({{HarmonicWave(name, harmonics)}}, kNoLimit);
 }
 
 bool HarmonicList::load(const std::string& path)
 {
+    if (!path.empty())
+        return loadFiles({path});
     // The list's own file is taken however many waves it holds: refusing it
-    // would lose them at the next save. Merged waves go into the own file.
-    const bool dropped = !path.empty();
-    const std::size_t limit = dropped ? kMaxMergedWaves : kNoLimit;
-    std::vector<HarmonicWave> waves;
+    // would lose them at the next save.
+    std::vector<std::vector<HarmonicWave>> waves(1);
     // Read before the lock, so that other editors do not wait on the file.
-    const ReadResult read = readRecords(dropped ? path : m_path, limit, &waves);
-    if (read == kUnreadable || (read == kTooLong && !dropped))
+    const ReadResult read = readRecords(m_path, kNoLimit, &waves[0]);
+    if (read != kRead && read != kNoWave)
         return false;
-    bool merged = false;
-    if (read == kRead)
+    std::lock_guard<std::mutex> lock(m_mutex);
+    mergeLocked(waves, kNoLimit);
+    return true;
+}
+
+bool HarmonicList::loadFiles(const std::vector<std::string>& paths)
+{
+    // Merged waves go into the list's own file. Files are merged a batch at
+    // a time, so that a drop of thousands of files neither walks the list
+    // for each nor holds them all at once.
+    bool taken = false;
+    std::vector<std::string> tooLong, unreadable, noWave;
+    std::vector<std::vector<HarmonicWave>> batch;
+    std::vector<const std::string*> batchPaths;
+    std::size_t batchWaves = 0;
+    auto mergeBatch = [&] {
+        if (batch.empty())
+            return;
+        std::vector<bool> merged;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            merged = mergeLocked(batch, kMaxMergedWaves);
+        }
+        for (std::size_t i = 0; i < merged.size(); ++i)
+        {
+            if (merged[i])
+                taken = true;
+            else
+                tooLong.push_back(*batchPaths[i]);
+        }
+        batch.clear();
+        batchPaths.clear();
+        batchWaves = 0;
+    };
+    for (const std::string& path : paths)
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        merged = mergeLocked(waves, limit);
+        std::vector<HarmonicWave> waves;
+        // Read before the lock, so that other editors do not wait on files.
+        switch (readRecords(path, kMaxMergedWaves, &waves))
+        {
+        case kUnreadable:
+            unreadable.push_back(path);
+            break;
+        case kNoWave:
+            noWave.push_back(path);
+            break;
+        case kTooLong:
+            tooLong.push_back(path);
+            break;
+        case kRead:
+            batchWaves += waves.size();
+            batch.push_back(std::move(waves));
+            batchPaths.push_back(&path);
+            if (batchWaves >= kMaxMergedWaves)
+                mergeBatch();
+            break;
+        }
     }
+    mergeBatch();
     // Outside the lock: the alert waits on the user.
-    if (!merged)
-    {
-        const std::string informative = "The waves of " + path + " were not added: a harmonic list holds at most " +
-                                        std::to_string(kMaxMergedWaves) + " waves.\n";
-        showAlert("Harmonic List Too Long", informative.c_str());
-    }
-    return merged;
+    reportRefusals(tooLong, unreadable, noWave);
+    return taken;
 }
 
 HarmonicWave HarmonicList::getWaveAt(int index)
@@ -241,22 +346,27 @@ int HarmonicList::size()
     return static_cast<int>(m_waves.size());
 }
 
-bool HarmonicList::mergeLocked(const std::vector<HarmonicWave>& waves, std::size_t limit)
+std::vector<bool> HarmonicList::mergeLocked(const std::vector<std::vector<HarmonicWave>>& groups, std::size_t limit)
 {
     // Each wave, stored or new, gets its slot in the final name order up
     // front; a count tree over the slots then gives any wave's index as waves
     // come and go, so no store has to walk the list.
     const std::size_t stored = m_waves.size();
     std::vector<HarmonicWave> incoming;
-    incoming.reserve(waves.size());
-    for (const HarmonicWave& wave : waves)
+    std::vector<std::size_t> groupEnd;
+    for (const std::vector<HarmonicWave>& group : groups)
     {
-        std::string name = storableName(wave.name());
-        if (!name.empty())
-            incoming.emplace_back(std::move(name), wave.harmonics());
+        for (const HarmonicWave& wave : group)
+        {
+            std::string name = storableName(wave.name());
+            if (!name.empty())
+                incoming.emplace_back(std::move(name), wave.harmonics());
+        }
+        groupEnd.push_back(stored + incoming.size());
     }
+    std::vector<bool> taken(groups.size(), true);
     if (incoming.empty())
-        return true;
+        return taken;
     const std::size_t total = stored + incoming.size();
     auto waveOf = [&](std::size_t id) -> const HarmonicWave& {
         return id < stored ? m_waves[id] : incoming[id - stored];
@@ -281,57 +391,84 @@ bool HarmonicList::mergeLocked(const std::vector<HarmonicWave>& waves, std::size
     named.reserve(total);
     std::size_t count = 0;
     std::vector<HarmonicListMessage> messages;
+    // What a group did, undone in reverse when the group is refused.
+    std::vector<std::pair<bool, std::size_t>> done;
     auto indexOf = [&](std::size_t id) { return countUpTo(tree, slotOf[id]); };
-    auto add = [&](std::size_t id) {
+    auto put = [&](std::size_t id) {
         countAdd(tree, slotOf[id], 1);
         present[id] = 1;
         ++count;
         named[waveOf(id).name()] = id;
         holding[waveOf(id).harmonics()] = id;
     };
-    auto remove = [&](std::size_t id) {
-        messages.push_back(message(HarmonicListMessage::kRemoved, indexOf(id), std::string()));
+    auto take = [&](std::size_t id) {
         countAdd(tree, slotOf[id], -1);
         present[id] = 0;
         --count;
         named.erase(waveOf(id).name());
         holding.erase(waveOf(id).harmonics());
     };
+    auto add = [&](std::size_t id) {
+        put(id);
+        done.emplace_back(true, id);
+        messages.push_back(message(HarmonicListMessage::kAdded, indexOf(id), waveOf(id).name()));
+    };
+    auto remove = [&](std::size_t id) {
+        messages.push_back(message(HarmonicListMessage::kRemoved, indexOf(id), std::string()));
+        take(id);
+        done.emplace_back(false, id);
+    };
     for (std::size_t id = 0; id < stored; ++id)
-        add(id);
-    for (std::size_t id = stored; id < total; ++id)
+        put(id);
+    std::size_t next = stored;
+    for (std::size_t group = 0; group < groups.size(); ++group)
     {
-        const HarmonicWave& wave = waveOf(id);
-        const auto sameName = named.find(wave.name());
-        if (sameName != named.end())
+        const std::size_t countBefore = count;
+        const std::size_t messagesBefore = messages.size();
+        done.clear();
+        for (; next < groupEnd[group]; ++next)
         {
-            if (waveOf(sameName->second).harmonics() == wave.harmonics())
-                continue;
-            remove(sameName->second);
+            const HarmonicWave& wave = waveOf(next);
+            const auto sameName = named.find(wave.name());
+            if (sameName != named.end())
+            {
+                if (waveOf(sameName->second).harmonics() == wave.harmonics())
+                    continue;
+                remove(sameName->second);
+            }
+            const auto holder = holding.find(wave.harmonics());
+            if (holder != holding.end())
+                remove(holder->second);
+            add(next);
         }
-        const auto holder = holding.find(wave.harmonics());
-        if (holder != holding.end())
-            remove(holder->second);
-        add(id);
-        messages.push_back(message(HarmonicListMessage::kAdded, indexOf(id), wave.name()));
+        if (count > limit && count > countBefore)
+        {
+            for (auto step = done.rbegin(); step != done.rend(); ++step)
+            {
+                if (step->first)
+                    take(step->second);
+                else
+                    put(step->second);
+            }
+            messages.resize(messagesBefore);
+            taken[group] = false;
+        }
     }
     if (messages.empty())
-        return true;
-    if (count > limit && count > stored)
-        return false;
+        return taken;
 
     std::vector<HarmonicWave> merged;
     merged.reserve(count);
-    for (std::size_t id : order)
-        if (present[id])
-            merged.push_back(waveOf(id));
+    for (std::size_t each : order)
+        if (present[each])
+            merged.push_back(waveOf(each));
     m_waves.swap(merged);
     m_indexOf.clear();
     for (std::size_t i = 0; i < m_waves.size(); ++i)
         m_indexOf[m_waves[i].harmonics()] = static_cast<int>(i + 1);
     for (const HarmonicListMessage& each : messages)
         post(each);
-    return true;
+    return taken;
 }
 
 void HarmonicList::post(const HarmonicListMessage& message)
@@ -340,10 +477,10 @@ void HarmonicList::post(const HarmonicListMessage& message)
         client.second->push(message);
 }
 
-bool HarmonicList::saveLocked() const
+std::string HarmonicList::saveLocked() const
 {
     if (m_path.empty())
-        return false;
+        return std::string();
     std::ostringstream text;
     for (const HarmonicWave& wave : m_waves)
     {
@@ -352,5 +489,22 @@ bool HarmonicList::saveLocked() const
         text << "}\n";
     }
     const std::string written = text.str();
-    return writeFileReplacing(m_path, ByteVector(written.begin(), written.end()));
+    if (writeFileReplacing(m_path, ByteVector(written.begin(), written.end())))
+        return std::string();
+    const int error = errno;
+    return error != 0 ? std::strerror(error) : "the file could not be written";
+}
+
+void HarmonicList::saveKeptWaves()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!m_kept)
+        return;
+    const std::string reason = saveLocked();
+    // No editor is left to show an alert, and the alert handlers may be gone.
+    if (!reason.empty())
+        std::fprintf(stderr,
+                     "Zentrova2: Harmonic List Not Saved\nThe harmonic waves could not be written to %s (%s); "
+                     "the waves added since they were last saved are lost.\n",
+                     m_path.c_str(), reason.c_str());
 }

@@ -33,7 +33,9 @@ public:
     // message for every stored wave.
     static HarmonicList* acquire(std::uint64_t& clientId, HarmonicListMessagePipe* pipe,
                                  const std::string& contentFolder);
-    // The last client's release saves the list and deletes it.
+    // The last client's release saves the list and deletes it. A list that
+    // could not be written is kept, with an alert, for the next client to
+    // take up and the next last release (or the unload) to write.
     static void release(std::uint64_t clientId);
 
     ~HarmonicList();
@@ -45,24 +47,33 @@ public:
     // name, or holding the same levels, gives way first; the same name with
     // the same levels changes nothing.
     void storeWave(const std::string& name, const Harmonics& harmonics);
-    // Merges the waves of a file (the list's own file for an empty path);
-    // false when it cannot be opened, or when a given file is refused for its
-    // length (with an alert, the list left as it was).
+    // Merges the waves of the list's own file; false when it cannot be read.
+    // A given path is merged as loadFiles does.
     bool load(const std::string& path = std::string());
+    // Merges the waves of each file in turn, each whole or not at all: a
+    // file that cannot be read, holds no wave, or would take the list past
+    // its bound is refused. One alert tells of every refusal; true when the
+    // waves of any file were taken.
+    bool loadFiles(const std::vector<std::string>& paths);
     // The wave at a 1-based index; an empty wave for any other index.
     HarmonicWave getWaveAt(int index);
     int getIndexFor(const Harmonics& harmonics);
     int size();
 
 private:
+    friend class HarmonicListPointer;
+
     explicit HarmonicList(const std::string& path);
 
-    // Stores the waves in turn as storeWave does, with the same messages;
-    // false, changing nothing, when that would leave more than limit waves
-    // and more than before.
-    bool mergeLocked(const std::vector<HarmonicWave>& waves, std::size_t limit);
+    // Stores the waves of each group in turn as storeWave does, with the
+    // same messages; a group that would leave more than limit waves, and more
+    // than before it, changes nothing. Whether each group was taken.
+    std::vector<bool> mergeLocked(const std::vector<std::vector<HarmonicWave>>& groups, std::size_t limit);
     void post(const HarmonicListMessage& message);
-    bool saveLocked() const;
+    // Empty when the list was written, or has nowhere to go; else why not.
+    std::string saveLocked() const;
+    // At unload: one more try for waves a failed save kept.
+    void saveKeptWaves();
 
     std::mutex m_mutex;
     std::map<std::uint64_t, HarmonicListMessagePipe*> m_clients;
@@ -71,4 +82,6 @@ private:
     const std::string m_path;
     std::vector<HarmonicWave> m_waves;
     std::map<Harmonics, int> m_indexOf;
+    // Set while the list outlives its clients because it could not be saved.
+    bool m_kept = false;
 };

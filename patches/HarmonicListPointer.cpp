@@ -4,5 +4,7 @@
 
 HarmonicListPointer::~HarmonicListPointer()
 {
+    if (m_pointer)
+        m_pointer->saveKeptWaves();
     release();
 }

@@ -5,7 +5,8 @@
 class HarmonicList;
 
 // The holder of the process-wide harmonic list of this deliverable; its
-// release, and its end at unload, delete the list without saving.
+// release deletes the list without saving. At unload it first writes waves
+// that a failed save kept.
 class HarmonicListPointer : public SingletonPointer<HarmonicList>
 {
 public:

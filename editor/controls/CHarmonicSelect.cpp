@@ -141,7 +141,7 @@ void CHarmonicSelect::storeWave(const std::string& name, int wave)
     updateSelection(wave);
 }
 
-bool CHarmonicSelect::loadHarmonicFile(const std::string& path)
+bool CHarmonicSelect::loadHarmonicFiles(const std::vector<std::string>& paths)
 {
-    return m_list->load(path);
+    return m_list->loadFiles(paths);
 }

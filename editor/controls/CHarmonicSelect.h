@@ -47,7 +47,7 @@ public:
     // and for a choice that another editor's change made stale.
     bool getSelectedWave(int menu, HarmonicWave& wave);
     void storeWave(const std::string& name, int wave);
-    bool loadHarmonicFile(const std::string& path);
+    bool loadHarmonicFiles(const std::vector<std::string>& paths);
 
     const Harmonics& getHarmonics(int wave) const { return m_harmonics[wave]; }
     COptionMenu* getWaveMenu(int menu) const;

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "editor/ZentrovaEditor.h"
 #include "toolkit/CDragContainer.h"
@@ -67,7 +68,11 @@ CKeyResult CZentrovaFrame::onKeyDown(VstKeyCode& keyCode)
 
 bool CZentrovaFrame::onDrop(CDragContainer* drag, const CPoint& where)
 {
+    // A drop that holds a harmonic list or settings is the frame's, whether
+    // or not anything in it is taken.
     bool handled = false;
+    bool accepted = false;
+    std::vector<std::string> harmonicLists;
     if (drag)
     {
         std::int64_t size = 0;
@@ -83,19 +88,22 @@ bool CZentrovaFrame::onDrop(CDragContainer* drag, const CPoint& where)
             const std::string extension = lowerCase(path.substr(path.size() - 4));
             if (extension == ".hrm")
             {
-                if (ZentrovaEditor* editor = zentrovaEditor())
-                    editor->loadHarmonicFile(path);
+                harmonicLists.push_back(path);
                 handled = true;
             }
             else if (extension == ".sup")
             {
                 if (ZentrovaEditor* editor = zentrovaEditor())
-                    editor->acceptConfigurationDrop();
+                    accepted = editor->acceptConfigurationDrop() || accepted;
                 handled = true;
             }
         }
     }
-    return handled || CFrame::onDrop(drag, where);
+    // All at once: one drop gives at most one alert.
+    if (!harmonicLists.empty())
+        if (ZentrovaEditor* editor = zentrovaEditor())
+            accepted = editor->loadHarmonicFiles(harmonicLists) || accepted;
+    return handled ? accepted : CFrame::onDrop(drag, where);
 }
 
 void CZentrovaFrame::onDragEnter(CDragContainer* drag, const CPoint& where)

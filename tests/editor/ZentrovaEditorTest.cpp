@@ -18,12 +18,14 @@
 #include "Source/Flavour.h"
 #include "Source/entry/PluginEntry.h"
 #include "Source/Zentrova.h"
+#include "Source/shared/Alerts.h"
 #include "Source/state/ZentrovaState.h"
 #include "editor/ZentrovaEditor.h"
 #include "editor/layout/GuiInfo.h"
 #include "editor/widgets/Widget.h"
 #include "patches/ChunkBuffer.h"
 #include "patches/Configuration.h"
+#include "patches/HarmonicList.h"
 #include "editor/widgets/WidgetFactory.h"
 #include "tests/support/FakeClock.h"
 #include "tests/support/FakePlatform.h"
@@ -94,6 +96,35 @@ Widget* makeTextBox(ticpp::Element* element, CViewContainer* parent, CFrame* fra
 
 // One plug-in in a temporary home whose configuration names the window
 // configuration and edit mode to open with.
+// Harmonic list records of count waves with levels of their own.
+std::string harmonicRecords(int count, int first = 0)
+{
+    std::string text;
+    for (int i = first; i < first + count; ++i)
+    {
+        text += "{Wave " + std::to_string(i) + "}{" + std::to_string(i % 256) + " " + std::to_string(i / 256);
+        for (int level = 2; level < Harmonics::kCount; ++level)
+            text += " 0";
+        text += "}\n";
+    }
+    return text;
+}
+
+struct RecordingAlerts : AlertHandler
+{
+    RecordingAlerts() : previous(setAlertHandler(this)) {}
+    ~RecordingAlerts() override { setAlertHandler(previous); }
+    void showAlert(const char* message, const char* informative) override
+    {
+        titles.push_back(message);
+        texts.push_back(informative);
+    }
+
+    AlertHandler* previous;
+    std::vector<std::string> titles;
+    std::vector<std::string> texts;
+};
+
 class EditorObject : public testing::Test
 {
 protected:
@@ -485,6 +516,7 @@ TEST_F(EditorObject, DroppedHarmonicListsAndSettingsAreTakenWhateverTheirCase)
     ASSERT_TRUE(editor->open(nullptr));
     CFrame* frame = editor->getFrame();
     const CPoint where(5, 5);
+    std::ofstream(home.path() + "/Waves.HRM") << harmonicRecords(1);
     CListDragContainer* mixed = CListDragContainer::makeFiles({home.path() + "/Waves.HRM", home.path() + "/a.fxp"});
     EXPECT_TRUE(frame->onDrop(mixed, where));
     mixed->forget();
@@ -494,6 +526,46 @@ TEST_F(EditorObject, DroppedHarmonicListsAndSettingsAreTakenWhateverTheirCase)
     CListDragContainer* patch = CListDragContainer::makeFiles({home.path() + "/a.fxp"});
     EXPECT_FALSE(frame->onDrop(patch, where)) << "patches go to the view under the point";
     patch->forget();
+}
+
+TEST_F(EditorObject, ADropBeyondTheHarmonicListsBoundShowsOneAlertForAllItsFiles)
+{
+    ASSERT_TRUE(editor->open(nullptr));
+    const int full = static_cast<int>(HarmonicList::kMaxMergedWaves);
+    std::vector<std::string> paths{home.path() + "/full.hrm"};
+    std::ofstream(paths[0]) << harmonicRecords(full);
+    for (int i = 0; i < 3; ++i)
+    {
+        paths.push_back(home.path() + "/one" + std::to_string(i) + ".hrm");
+        std::ofstream(paths.back()) << harmonicRecords(1, full + i);
+    }
+    RecordingAlerts alerts;
+    CListDragContainer* drag = CListDragContainer::makeFiles(paths);
+    EXPECT_TRUE(editor->getFrame()->onDrop(drag, CPoint(5, 5)));
+    drag->forget();
+    ASSERT_EQ(alerts.titles, std::vector<std::string>{"Harmonic List Too Long"});
+    EXPECT_NE(alerts.texts[0].find("3 files"), std::string::npos) << alerts.texts[0];
+}
+
+TEST_F(EditorObject, ADroppedFileHoldingNoHarmonicWaveIsRefusedByName)
+{
+    ASSERT_TRUE(editor->open(nullptr));
+    const std::string path = home.path() + "/x.hrm";
+    {
+        std::ofstream garbage(path, std::ios::binary);
+        std::uint32_t noise = 12345;
+        for (int i = 0; i < 1 << 16; ++i)
+        {
+            noise = noise * 1664525u + 1013904223u;
+            garbage.put(static_cast<char>(noise >> 24));
+        }
+    }
+    RecordingAlerts alerts;
+    CListDragContainer* drag = CListDragContainer::makeFiles({path});
+    EXPECT_FALSE(editor->getFrame()->onDrop(drag, CPoint(5, 5)));
+    drag->forget();
+    ASSERT_EQ(alerts.titles.size(), 1u);
+    EXPECT_NE(alerts.texts[0].find(path), std::string::npos) << alerts.texts[0];
 }
 
 TEST_F(EditorObject, AnOpenEditorIdlesWhileAnotherThreadMakesAndClosesInstances)

@@ -2,6 +2,7 @@
 // the writer gives back.
 
 #include "patches/Configuration.h"
+#include "Source/shared/Alerts.h"
 
 #include "tests/patches/ConfigurationTestSupport.h"
 
@@ -109,6 +110,21 @@ std::string bankDocuments(int count)
 // Folder lists of both flavours, so that no default folder takes memory 0.
 const std::string kFolders = "{Inst Patch Folders}{<folder name=\"I\" path=\"/i\"/>}\n"
                              "{FX Patch Folders}{<folder name=\"F\" path=\"/f\"/>}\n";
+
+struct RecordingAlerts : AlertHandler
+{
+    RecordingAlerts() : previous(setAlertHandler(this)) {}
+    ~RecordingAlerts() override { setAlertHandler(previous); }
+    void showAlert(const char* message, const char* informative) override
+    {
+        titles.push_back(message);
+        texts.push_back(informative);
+    }
+
+    AlertHandler* previous;
+    std::vector<std::string> titles;
+    std::vector<std::string> texts;
+};
 
 // Prints numbers with a decimal comma, as some users' locales do.
 struct CommaDecimals : std::numpunct<char>
@@ -423,6 +439,19 @@ TEST_F(ConfigurationFile, AFailedWriteKeepsThePreviousFile)
     for (const auto& entry : fs::directory_iterator(fs::path(files.userConfigFile()).parent_path()))
         entries += entry.is_regular_file() ? 1 : 0;
     EXPECT_EQ(entries, 1) << "no half-written file is left beside it";
+}
+
+TEST_F(ConfigurationFile, AFailedWriteAtTheLastReleaseIsReported)
+{
+    RecordingAlerts alerts;
+    const std::string preferences = fs::path(files.userConfigFile()).parent_path().string();
+    AcquiredConfiguration configuration;
+    configuration->setKnobMode(2);
+    fs::remove_all(preferences);
+    writeTextFile(preferences, "a file where the folder was");
+    configuration.release();
+    ASSERT_EQ(alerts.titles, std::vector<std::string>{"Configuration Not Saved"});
+    EXPECT_NE(alerts.texts[0].find(files.userConfigFile()), std::string::npos) << alerts.texts[0];
 }
 
 TEST_F(ConfigurationFile, WritingGoesToTheUsersFolderEvenWhenALocalFileWasRead)

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 using patchtest::TempFolder;
@@ -261,10 +262,15 @@ struct RecordingAlerts : AlertHandler
 {
     RecordingAlerts() : previous(setAlertHandler(this)) {}
     ~RecordingAlerts() override { setAlertHandler(previous); }
-    void showAlert(const char* message, const char*) override { alerts.push_back(message); }
+    void showAlert(const char* message, const char* informative) override
+    {
+        alerts.push_back(message);
+        texts.push_back(informative);
+    }
 
     AlertHandler* previous;
     std::vector<std::string> alerts;
+    std::vector<std::string> texts;
 };
 }
 
@@ -311,3 +317,25 @@ TEST(HarmonicList, ADroppedListBeyondTheBoundIsRefusedWholeWithAnAlert)
     EXPECT_EQ(client.list->size(), 2);
     EXPECT_TRUE(drain(client.pipe).empty());
 }
+
+TEST(HarmonicList, AFailedWriteIsReportedAndTheWavesAreWrittenAtTheNextRelease)
+{
+    TempFolder temp;
+    const std::string folder = temp / "Content";
+    RecordingAlerts alerts;
+    {
+        Client client(folder);
+        client.list->storeWave("Kept", levels(7));
+    }
+    ASSERT_EQ(alerts.alerts, std::vector<std::string>{"Harmonic List Not Saved"});
+    EXPECT_NE(alerts.texts[0].find(folder + "/Zentrova2.hrm"), std::string::npos) << alerts.texts[0];
+
+    std::filesystem::create_directory(folder);
+    {
+        Client again(folder);
+        EXPECT_EQ(again.list->size(), 1) << "the waves stay while the plug-in is loaded";
+    }
+    EXPECT_NE(patchtest::readText(folder + "/Zentrova2.hrm").find("{Kept}"), std::string::npos);
+    EXPECT_EQ(alerts.alerts.size(), 1u);
+}
+
