@@ -87,7 +87,7 @@ void AudioInput::prepare()
 AudioInput::Range AudioInput::rangeOf(float* destination, int firstTick, int endTick) const
 {
     firstTick = std::max(firstTick, 0);
-    if (endTick <= firstTick)
+    if (endTick < firstTick || (endTick == firstTick && firstTick > 0))
         return Range{destination, 0, 0};
     const std::int64_t from = firstTick == 0 ? -m_carry : 64 * static_cast<std::int64_t>(firstTick);
     const std::int64_t to = 64 * static_cast<std::int64_t>(endTick);
