@@ -12,6 +12,9 @@ struct Flavour
     VstInt32 uniqueId;
     VstInt32 numInputs;
     bool isSynth;
+    // The samples by which the host's input comes out late, for the host to
+    // compensate.
+    VstInt32 initialDelay;
 };
 
 // Zentrova2FX: stereo input, the voices can play it.

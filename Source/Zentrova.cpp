@@ -41,6 +41,7 @@ Zentrova::Zentrova(audioMasterCallback audioMaster, const Flavour& flavour)
             setNumOutputs(kNumOutputs);
             canProcessReplacing();
             isSynth(m_flavour.isSynth);
+            setInitialDelay(m_flavour.initialDelay);
             setUniqueID(m_flavour.uniqueId);
             programsAreChunks();
         }

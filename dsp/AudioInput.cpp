@@ -8,7 +8,14 @@
 namespace
 {
 constexpr std::int64_t kLead = 64;
+
+// A host sample that is not a finite number is silence: x - x is zero only
+// for finite x, and the choice compiles to a mask rather than a branch.
+inline float finiteOrSilence(float x)
+{
+    return x - x == 0.0f ? x : 0.0f;
 }
+} // namespace
 
 AudioInput::AudioInput()
     : m_carry(0), m_count(0), m_hasInput(false), m_buffer(nullptr), m_bufferLength(0), m_inputs{nullptr, nullptr},
@@ -62,13 +69,15 @@ void AudioInput::prepare()
     {
         float v;
         if (left != nullptr && right != nullptr)
-            v = (left[k] + right[k]) * 0.9f;
+            v = (finiteOrSilence(left[k]) + finiteOrSilence(right[k])) * 0.9f;
         else if (right != nullptr)
             v = right[k] * 1.8f; // only one channel: the same scale as the sum of two
         else if (left != nullptr)
             v = left[k] * 1.8f;
         else
             break;
+        // Two huge samples may sum beyond the largest float.
+        v = finiteOrSilence(v);
         m_buffer[start + 2 * k] = v;
         m_buffer[start + 2 * k + 1] = v;
     }
@@ -78,7 +87,7 @@ void AudioInput::prepare()
 AudioInput::Range AudioInput::rangeOf(float* destination, int firstTick, int endTick) const
 {
     firstTick = std::max(firstTick, 0);
-    if (endTick <= firstTick)
+    if (endTick < firstTick || (endTick == firstTick && firstTick > 0))
         return Range{destination, 0, 0};
     const std::int64_t from = firstTick == 0 ? -m_carry : 64 * static_cast<std::int64_t>(firstTick);
     const std::int64_t to = 64 * static_cast<std::int64_t>(endTick);

@@ -23,7 +23,8 @@ public:
     virtual void setInputs(const float* const* inputs, std::int64_t carry, std::int64_t count);
     // Fills ticks firstTick..endTick of `destination` (64 floats each) with
     // the input, or with zeros for any source but 0 or without input. A range
-    // from tick 0 also fills the carry floats before `destination`.
+    // from tick 0 also fills the carry floats before `destination`; from 0 to
+    // 0 it fills only those.
     virtual void read(int source, float* destination, int firstTick, int endTick);
 
     // What the last setInputs announced.

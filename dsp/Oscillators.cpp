@@ -154,6 +154,23 @@ void Oscillators::readAudioInput(float* destination, int firstTick, int endTick)
         std::fill(destination + kTickSamples * firstTick, destination + kTickSamples * endTick, 0.0f);
 }
 
+bool Oscillators::playsInput(int source) const
+{
+    const int wave = m_currentWave[source];
+    if (source < 2)
+        return wave == kWaveAudioInput;
+    return wave != kSourceWhiteNoise && wave != kSourcePinkNoise;
+}
+
+void Oscillators::refreshCarriedInput(const std::uint64_t* renderMask)
+{
+    if (m_audio[0] == nullptr)
+        return;
+    for (int source = 0; source < 3; ++source)
+        if (playsInput(source))
+            forEachVoice(renderMask, [&](int v) { readAudioInput(audio(source, v), 0, 0); });
+}
+
 void Oscillators::renderSegment(int firstTick, int endTick, const std::uint64_t* renderMask,
                                 std::uint64_t (*phaseReset)[2])
 {
@@ -163,13 +180,14 @@ void Oscillators::renderSegment(int firstTick, int endTick, const std::uint64_t*
         return;
 
     const int source = m_currentWave[2];
+    const bool input = playsInput(2);
     forEachVoice(renderMask, [&](int v) {
-        if (source == kSourceWhiteNoise)
-            renderWhiteNoise(v, firstTick, endTick);
+        if (input)
+            readAudioInput(audio(2, v), firstTick, endTick);
         else if (source == kSourcePinkNoise)
             renderPinkNoise(v, firstTick, endTick);
         else
-            readAudioInput(audio(2, v), firstTick, endTick);
+            renderWhiteNoise(v, firstTick, endTick);
     });
 
     for (int o = 0; o < 2; ++o)

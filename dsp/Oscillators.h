@@ -43,6 +43,11 @@ public:
     void process(const std::uint64_t* renderMask, const WaveChange* changes, int changeCount,
                  std::uint64_t (*phaseReset)[2]);
     void renderSegment(int firstTick, int endTick, const std::uint64_t* renderMask, std::uint64_t (*phaseReset)[2]);
+    // Before process, in a block that starts inside a tick: the samples
+    // carried from that tick were rendered ahead of the host's input, so
+    // every source that plays the input reads them again now that the
+    // block holds it, whether or not the block renders a tick of its own.
+    void refreshCarriedInput(const std::uint64_t* renderMask);
 
     // Not for the audio thread: reallocates (and clears) every stream and
     // buffer, gives every voice its own noise seed and zeroes the phases.
@@ -96,6 +101,9 @@ protected:
 private:
     void freeBuffers();
     void readAudioInput(float* destination, int firstTick, int endTick);
+    // Source 0 or 1 (the oscillators) or 2 (the third source) plays the
+    // audio input with the waves last rendered.
+    bool playsInput(int source) const;
 
     std::int32_t* m_pitch[2];
     std::int16_t* m_pulseWidth[2];

@@ -290,6 +290,8 @@ bool Voice::process(ControlCue<VoiceEvent>* cues, float** inputs, float* mix, in
     const std::uint64_t rendered[2] = {m_renderMask[0], m_renderMask[1]};
     m_renderedNone = (rendered[0] | rendered[1]) == 0;
 
+    if (m_carry > 0)
+        m_pOscillators->refreshCarriedInput(m_renderMask);
     if (m_blockTicks > 0)
     {
         m_pOscillators->process(m_renderMask, m_oscillatorSettings.waveChanges, m_oscillatorSettings.waveChangeCount,
