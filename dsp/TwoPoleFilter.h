@@ -5,13 +5,13 @@
 // is the host rate; the filter runs at twice that.
 //
 // Its state is the resonator's own output, whose scale follows the poles: at
-// a low high-pass cutoff it holds the input's low end amplified ten
-// thousandfold, which the zeros take out again. A setup therefore carries the
-// state over instead of keeping its numbers: it keeps the low-passed and
-// band-passed input the state stands for (the integrators of the equivalent
-// state-variable filter), so that a new cutoff takes up the sound where the
-// old one left it rather than reading amplified history through zeros that
-// no longer cancel it.
+// a low high-pass cutoff it holds the input's low end amplified tens of
+// thousands of times, which the zeros take out again. A setup therefore
+// carries the state over instead of keeping its numbers: it keeps the
+// low-passed and band-passed input the state stands for (the integrators of
+// the equivalent state-variable filter), so that a new cutoff takes up the
+// sound where the old one left it rather than reading amplified history
+// through zeros that no longer cancel it.
 class TwoPoleFilter
 {
 public:
