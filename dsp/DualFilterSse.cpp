@@ -4,6 +4,7 @@
 #include "dsp/FilterConstants.h"
 #include "dsp/FilterTables.h"
 
+#include <algorithm>
 #include <initializer_list>
 #include <iterator>
 #include <utility>
@@ -114,18 +115,23 @@ void DualFilterSse::holdStartedRamps(std::int64_t newSamples)
 
 void DualFilterSse::matchScale(int slot, bool fourPole)
 {
-    // Filter B's state carries over a change between the four-pole and the
-    // parallel modes at the scale the new mode computes with; scaling by 2 is
-    // exact, so the filter continues as if it had never changed scale, with
-    // no offset from a bias of the other scale.
+    // A change between the four-pole and the parallel modes keeps filter B's
+    // share of the output where it was: the four-pole modes weigh its output
+    // twice, so its signal halves on the way in and doubles on the way out.
+    // (Left as it was, the four-pole output would start from twice the share
+    // the parallel modes gave it, well above either mode's level.) In the
+    // stored numbers, at the scale each mode computes with, the bias is all
+    // that moves; the band-pass output follows its integrator as a pass
+    // leaves it.
     if (m_fourPoleScale[slot] == fourPole)
         return;
-    const float factor = fourPole ? 2.0f : 0.5f;
     const int lane = 2 + slot;
-    m_state.bandPassIntegrators[lane] *= factor;
-    m_state.lowPassIntegrators[lane] *= factor;
-    m_state.bandPassOutputs[lane] *= factor;
-    m_state.highPassOvershoots[lane] *= factor;
+    for (float* integrator : {&m_state.bandPassIntegrators[lane], &m_state.lowPassIntegrators[lane]})
+        *integrator = fourPole ? *integrator + kFilterBias
+                               : std::max(std::min(*integrator - kFilterBias, kIntegratorLimit), -kIntegratorLimit);
+    const float scale = fourPole ? 2.0f : 1.0f;
+    m_state.bandPassOutputs[lane] =
+        std::max(m_state.bandPassIntegrators[lane] - scale * kFilterBias, scale * kBandPassFloor);
     m_fourPoleScale[slot] = fourPole;
 }
 

@@ -5,6 +5,7 @@
 #include "dsp/FilterTables.h"
 
 #include <algorithm>
+#include <initializer_list>
 
 namespace
 {
@@ -95,13 +96,14 @@ const Run runs[kFilterModeCount] = {
 };
 }
 
-DualFilterStandard::DualFilterStandard()
+DualFilterStandard::DualFilterStandard() : m_fourPole{true, true}
 {
     clear(kFilterLp4Pole);
 }
 
-void DualFilterStandard::startSlot(int slot, int)
+void DualFilterStandard::startSlot(int slot, int mode)
 {
+    m_fourPole[slot] = isFourPoleMode(mode);
     for (int lane = 2 * slot; lane < 2 * slot + 2; ++lane)
     {
         m_bandPassIntegrator[lane] = kFilterBias;
@@ -116,6 +118,26 @@ void DualFilterStandard::startSlot(int slot, int)
         m_dampingStep[lane] = 0.0f;
         m_reserved[lane] = 0.0f;
     }
+}
+
+void DualFilterStandard::carryFilterB(int slot, bool fourPole)
+{
+    // A change between the four-pole and the parallel modes keeps filter B's
+    // share of the output where it was: the four-pole modes weigh its output
+    // twice, so its signal halves on the way in and doubles on the way out.
+    // (Left as it was, the four-pole output would start from twice the share
+    // the parallel modes gave it, well above either mode's level.) The same
+    // arithmetic as the vector variant's, which keeps filter B at twice the
+    // scale in the four-pole modes.
+    if (m_fourPole[slot] == fourPole)
+        return;
+    const int lane = 2 * slot + 1;
+    for (float* integrator : {&m_bandPassIntegrator[lane], &m_lowPassIntegrator[lane]})
+        *integrator =
+            fourPole ? (*integrator + kFilterBias) * 0.5f : clampTo(2.0f * *integrator - kFilterBias, kIntegratorLimit);
+    m_bandPass[lane] = maxOf(m_bandPassIntegrator[lane] - kFilterBias, kBandPassFloor);
+    m_negatedOvershoot[lane] *= fourPole ? 0.5f : 2.0f;
+    m_fourPole[slot] = fourPole;
 }
 
 void DualFilterStandard::restartRamp(int slot, std::uint32_t word, std::int64_t currentSamples)
@@ -187,6 +209,11 @@ void DualFilterStandard::process(float* const* buffers, const std::uint32_t* con
     if (mode < 0 || mode > kFilterBypass)
         return;
     DenormalGuard guard;
+    if (mode != kFilterBypass && (activeMask & 3) != 0)
+    {
+        carryFilterB(0, isFourPoleMode(mode));
+        carryFilterB(1, isFourPoleMode(mode));
+    }
     for (int slot = 0; slot < 2; ++slot)
     {
         if ((activeMask & (1 << slot)) == 0)

@@ -19,6 +19,8 @@ private:
     void beginFrame(int slot, std::uint32_t word);
     void holdRamp(int slot);
     void filter(int slot, const float* in, float* out, std::int64_t count, int mode);
+    // Filter B's state carried into the slot's new mode family.
+    void carryFilterB(int slot, bool fourPole);
 
     // Per lane (2 x slot + filter, filter A = 0): the integrators hold the
     // bias; the overshoot is stored negated.
@@ -33,4 +35,6 @@ private:
     float m_cutoffStep[4];
     float m_dampingStep[4];
     float m_reserved[4];
+    // Per slot: the mode family its filter B last ran in.
+    bool m_fourPole[2];
 };

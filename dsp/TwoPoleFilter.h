@@ -3,6 +3,15 @@
 // A two-pole resonator shared by the chorus and the echo. It can be read as
 // a high-pass (a double zero at DC) or plainly. The rate given to the setups
 // is the host rate; the filter runs at twice that.
+//
+// Its state is the resonator's own output, whose scale follows the poles: at
+// a low high-pass cutoff it holds the input's low end amplified tens of
+// thousands of times, which the zeros take out again. A setup therefore
+// carries the state over instead of keeping its numbers: it keeps the
+// low-passed and band-passed input the state stands for (the integrators of
+// the equivalent state-variable filter), so that a new cutoff takes up the
+// sound where the old one left it rather than reading amplified history
+// through zeros that no longer cancel it.
 class TwoPoleFilter
 {
 public:
@@ -43,6 +52,9 @@ public:
 
 private:
     void setPoles(double frequency, double q, double rate);
+    // After new coefficients: the state re-expressed for them, from what it
+    // meant under a1, a2 and gain.
+    void carryState(float a1, float a2, float gain);
 
     float m_y1 = 0.0f;
     float m_y2 = 0.0f;

@@ -12,7 +12,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
+#include <iterator>
+#include <random>
+#include <utility>
 
 namespace
 {
@@ -89,6 +94,29 @@ protected:
             plugin.processBlock(events, nullptr, outputs, n);
         }
         return left;
+    }
+
+    // The loudest sample of either output while C3, C4 and G4, struck at
+    // the start, are held, leaving out the first second; move may set
+    // parameters before each block, given the frame it starts at.
+    static float heldPeak(HostedPlugin& plugin, int frames, const std::function<void(int)>& move = {})
+    {
+        const int block = plugin.settings().blockSize;
+        std::vector<VstMidiEvent> events = {midiEvent(0, 0x90, 48, 100), midiEvent(0, 0x90, 60, 100),
+                                            midiEvent(0, 0x90, 67, 100)};
+        std::vector<float> left(block), right(block);
+        float* outputs[] = {left.data(), right.data()};
+        float loudest = 0.0f;
+        for (int done = 0; done < frames; done += block)
+        {
+            if (move)
+                move(done);
+            plugin.processBlock(events, nullptr, outputs, block);
+            events.clear();
+            if (done >= kRate)
+                loudest = std::max({loudest, peak(left), peak(right)});
+        }
+        return loudest;
     }
 
     TemporaryHome home;
@@ -243,4 +271,80 @@ TEST_P(PluginSound, TheOscillatorMixShowsOscillator1First)
         const std::vector<double> out = spectrum::hann(play(*plugin, kRate / 2, {midiEvent(0, 0x90, 69, 100)}));
         EXPECT_GT(spectrum::power(out, kRate, c.heard), 1e4 * spectrum::power(out, kRate, c.silent)) << c.mix;
     }
+}
+
+// A host flips a filter between two settings every 2,400 samples while notes
+// are held: no moment is much louder than either setting held. (The echo's
+// high-pass read its history through coefficients that no longer cancelled
+// it, and the voice filter's second filter came into a four-pole mode with
+// its output counted twice.)
+TEST_P(PluginSound, FlippingAFilterWhileNotesAreHeldMakesNoBurst)
+{
+    struct Case
+    {
+        const char* what;
+        std::vector<std::pair<int, float>> patch;
+        int index;
+        float first;
+        float second;
+    };
+    const Case cases[] = {
+        // 24 Hz and 2 kHz, the echo at full level.
+        {"echo high-pass", {{Param::DelayLevel, 1.0f}}, Param::DelayHighpass, 0.2f, 1.0f},
+        // "Low Pass" and "LP // BP".
+        {"filter type", {{Param::FilterQ, 0.0f}, {Param::FilterFreq, 0.3f}}, Param::FilterType, 0.0f, 0.75f},
+    };
+    const int frames = 3 * kRate;
+    for (const Case& c : cases)
+    {
+        const auto open = [&](float value) {
+            auto plugin = openInstance();
+            for (const auto& [index, v] : c.patch)
+                plugin->setParameter(index, v);
+            plugin->setParameter(c.index, value);
+            return plugin;
+        };
+        float held = 0.0f;
+        for (float value : {c.first, c.second})
+            held = std::max(held, heldPeak(*open(value), frames));
+        ASSERT_GT(held, 0.01f) << c.what;
+        auto plugin = open(c.first);
+        bool second = false;
+        int next = kRate;
+        const float flipped = heldPeak(*plugin, frames, [&](int frame) {
+            if (frame < next)
+                return;
+            second = !second;
+            plugin->setParameter(c.index, second ? c.second : c.first);
+            next += 2400;
+        });
+        EXPECT_LT(flipped, 2.0f * held) << c.what << ": held " << held;
+    }
+}
+
+// A host moves every control at random, twenty times a second, while notes
+// are held: the output stays within what settings can play.
+TEST_P(PluginSound, RandomAutomationWhileNotesAreHeldStaysBounded)
+{
+    // Left alone: the controls that end the held notes or let them fade, and
+    // the one that takes the effects out of the chain.
+    const int kept[] = {Param::Triggering,  Param::GateTime,     Param::Function,
+                        Param::AmpSustain,  Param::Arpeggio,     Param::KeyboardHold,
+                        Param::ChordMemory, Param::EffectActive, Param::UnisonMode};
+    auto plugin = openInstance();
+    std::minstd_rand random(11);
+    const float loudest = heldPeak(*plugin, 3 * kRate, [&](int frame) {
+        if (frame % 2304 != 0)
+            return;
+        for (int index = 0; index < kNamedParameterCount; ++index)
+        {
+            const float value = static_cast<float>(random() % 1001) / 1000.0f;
+            if (std::find(std::begin(kept), std::end(kept), index) == std::end(kept))
+                plugin->setParameter(index, value);
+        }
+    });
+    EXPECT_GT(loudest, 0.01f);
+    // +12 dBFS. Held, the loudest settings of such runs play up to 2.5; the
+    // bursts of this one went past 10.
+    EXPECT_LT(loudest, 4.0f);
 }

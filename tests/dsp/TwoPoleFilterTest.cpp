@@ -68,3 +68,34 @@ TEST(TwoPoleFilter, ResetForgetsThePast)
         EXPECT_EQ(fresh.processHighPass(x), used.processHighPass(x));
     }
 }
+
+// A low tone through the high-pass at 24 Hz, where the resonator holds it
+// thousands of times over; the cutoff jumps to 2 kHz and back. The output
+// stays at the tone's level, and setting the same cutoff again changes
+// nothing at all.
+TEST(TwoPoleFilter, ANewCutoffTakesUpTheSoundWhereTheOldOneLeftIt)
+{
+    TwoPoleFilter moved;
+    TwoPoleFilter untouched;
+    moved.setup(24.0, 24.0 / 128.0, 48000.0);
+    untouched.setup(24.0, 24.0 / 128.0, 48000.0);
+    const auto tone = [](int i) { return float(0.5 * std::sin(2.0 * kTestPi * 130.0 / 96000.0 * i)); };
+    int i = 0;
+    for (; i < 20000; ++i)
+        moved.processHighPass(tone(i));
+    moved.setup(2000.0, 0.5, 48000.0);
+    double peak = 0.0;
+    for (; i < 24000; ++i)
+        peak = std::max(peak, double(std::fabs(moved.processHighPass(tone(i)))));
+    moved.setup(24.0, 24.0 / 128.0, 48000.0);
+    for (; i < 28000; ++i)
+        peak = std::max(peak, double(std::fabs(moved.processHighPass(tone(i)))));
+    EXPECT_LT(peak, 0.75);
+
+    for (int k = 0; k < 1000; ++k)
+        untouched.processHighPass(tone(k));
+    TwoPoleFilter again = untouched;
+    again.setup(24.0, 24.0 / 128.0, 48000.0);
+    for (int k = 1000; k < 1100; ++k)
+        EXPECT_EQ(again.processHighPass(tone(k)), untouched.processHighPass(tone(k)));
+}
