@@ -3,6 +3,7 @@
 #include "Source/Voices/ParameterScaling.h"
 #include "Source/parameters/ParameterIndices.h"
 #include "dsp/Conversions.h"
+#include "dsp/EngineDimensions.h"
 
 #include <cmath>
 
@@ -19,6 +20,10 @@ void OscillatorSettings::setSampleRate(float hostRate)
 {
     if (hostRate > 0.0f)
         pwmRateFactor = 0.23712f / hostRate;
+    const double ticksPerSecond = static_cast<double>(hostRate) / Engine::kTickFrames;
+    m_oscMixGlide.setRate(ticksPerSecond);
+    m_noiseMixGlide.setRate(ticksPerSecond);
+    m_driveGlide.setRate(ticksPerSecond);
 }
 
 void OscillatorSettings::resizeWaveChanges(int ticks)
@@ -53,12 +58,19 @@ void OscillatorSettings::closeWaveChanges(std::int32_t tick)
     appendWaveChange(tick);
 }
 
-void OscillatorSettings::tick()
+void OscillatorSettings::tick(bool quiet)
 {
-    oscMix = oscMixTarget;
-    oscMixFloat = static_cast<float>(oscMix) * 0.01f;
-    noiseMix = noiseMixTarget;
-    noiseMixFloat = static_cast<float>(noiseMix) * 0.01f;
+    LevelGlide* const glides[] = {&m_oscMixGlide, &m_noiseMixGlide, &m_driveGlide};
+    if (quiet)
+        for (LevelGlide* glide : glides)
+            glide->settle();
+    oscMix = m_oscMixGlide.value();
+    oscMixFloat = oscMix * 0.01f;
+    noiseMix = m_noiseMixGlide.value();
+    noiseMixFloat = noiseMix * 0.01f;
+    drive = m_driveGlide.value();
+    for (LevelGlide* glide : glides)
+        glide->advance(1);
     driveChanged = false;
 }
 
@@ -79,7 +91,7 @@ bool OscillatorSettings::applyParameter(std::int64_t index, std::int64_t value, 
     switch (index)
     {
     case Param::FilterDrive:
-        drive = std::isfinite(v) ? v : 0.0f;
+        m_driveGlide.glideTo(std::isfinite(v) ? v : 0.0f);
         driveChanged = true;
         return true;
     case Param::Osc1Waveform:
@@ -116,9 +128,11 @@ bool OscillatorSettings::applyParameter(std::int64_t index, std::int64_t value, 
         return true;
     case Param::OscMix:
         oscMixTarget = std::clamp<std::int64_t>(value, 0, 100);
+        m_oscMixGlide.glideTo(static_cast<float>(oscMixTarget));
         return true;
     case Param::NoiseMix:
         noiseMixTarget = std::clamp<std::int64_t>(value, 0, 100);
+        m_noiseMixGlide.glideTo(static_cast<float>(noiseMixTarget));
         return true;
     case Param::RingModulation:
         ringModulation = std::clamp<std::int64_t>(value, 0, 2);

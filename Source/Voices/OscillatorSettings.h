@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dsp/LevelGlide.h"
 #include "dsp/Oscillators.h"
 
 #include <cstdint>
@@ -30,8 +31,10 @@ public:
     bool applyParameter(std::int64_t index, std::int64_t value, float v, int tick);
     // After the block's last tick.
     void closeWaveChanges(std::int32_t tick);
-    // Once per tick: the mix levels take their targets.
-    void tick();
+    // Once per tick: the mix levels and the drive take the next step
+    // towards their targets; with quiet (nothing sounds) they take them at
+    // once.
+    void tick(bool quiet = false);
 
     // 0..4: the share of LFO 2 in the pitch LFO, in quarters.
     std::int32_t pitchLfoMix = 0;
@@ -55,8 +58,9 @@ public:
     std::int16_t pulseWidth16[2] = {512, 512};
     // 0.23712 / host rate: the pulse-width LFO step per tick per unit of rate.
     float pwmRateFactor = 0.0f;
-    std::int64_t oscMix = 50;
-    std::int64_t noiseMix = 0;
+    // Percent; whole numbers at rest.
+    float oscMix = 50.0f;
+    float noiseMix = 0.0f;
     // Filter input level, 0..1.
     float drive = 0.5f;
     bool driveChanged = false;
@@ -81,4 +85,9 @@ public:
 
 private:
     void appendWaveChange(std::int32_t tick);
+
+    // In ticks: a jump of these levels would click.
+    LevelGlide m_oscMixGlide{50.0f};
+    LevelGlide m_noiseMixGlide{0.0f};
+    LevelGlide m_driveGlide{0.5f};
 };

@@ -400,8 +400,8 @@ void Voice::wake()
     if (!resting || ticks <= 0)
         return;
     // In the order of a tick: the global LFOs lead the voices that follow
-    // them.
-    m_oscillatorSettings.tick();
+    // them. Nothing sounded: the levels take their values at once.
+    m_oscillatorSettings.tick(true);
     m_globalLfos[0].skip(ticks);
     m_globalLfos[1].skip(ticks);
     for (NoteControl& group : m_noteControls)
@@ -457,7 +457,8 @@ void Voice::processControlBlocks(std::int64_t idleGroups)
         processModEvents(k);
         processNoteEvents(k);
         filterGlideTick();
-        m_oscillatorSettings.tick();
+        // After a block in which nothing sounded, a level may jump.
+        m_oscillatorSettings.tick(m_renderedNone);
         m_globalLfos[0].tick();
         m_globalLfos[1].tick();
         for (int g = 0; g < kGroups; ++g)

@@ -133,10 +133,10 @@ float VoiceState::pwmPhaseStep(const OscillatorSettings& oscillators, int i)
     return rate * oscillators.pwmRateFactor;
 }
 
-MixerGains VoiceState::mixerGains(std::int64_t mix, std::int64_t noise, float level, std::int64_t ringModulation)
+MixerGains VoiceState::mixerGains(float mix, float noise, float level, std::int64_t ringModulation)
 {
-    const float x = static_cast<float>(std::clamp<std::int64_t>(mix, 0, 100)) * 0.01f;
-    const float y = static_cast<float>(std::clamp<std::int64_t>(noise, 0, 100)) * 0.01f;
+    const float x = std::clamp(mix, 0.0f, 100.0f) * 0.01f;
+    const float y = std::clamp(noise, 0.0f, 100.0f) * 0.01f;
     const float osc2Part = (1.0f - x * x) * level;
     const float noisePart = (1.0f - (1.0f - y) * (1.0f - y)) * osc2Part;
     const float noiseShare = (2.0f - static_cast<float>(ringModulation)) * 0.5f;
@@ -224,8 +224,8 @@ void VoiceState::writeOutputs(int t, const GroupModulation& group)
     const MixerGains gains =
         group.gainsShared
             ? group.gains
-            : mixerGains(osc.oscMix + (aux.destination == kAuxOscMix ? auxUnits : 0),
-                         osc.noiseMix + (aux.destination == kAuxNoiseMix ? auxUnits : 0), group.level,
+            : mixerGains(osc.oscMix + static_cast<float>(aux.destination == kAuxOscMix ? auxUnits : 0),
+                         osc.noiseMix + static_cast<float>(aux.destination == kAuxNoiseMix ? auxUnits : 0), group.level,
                          osc.ringModulation);
     out.osc1Gain[t] = gains.osc1;
     out.osc2Gain[t] = gains.osc2;

@@ -73,7 +73,7 @@ public:
     // while the auxiliary modulation leaves the mix alone.
     // What each pulse-width LFO moves per tick; the same for every voice.
     static float pwmPhaseStep(const OscillatorSettings& oscillators, int i);
-    static MixerGains mixerGains(std::int64_t mix, std::int64_t noise, float level, std::int64_t ringModulation);
+    static MixerGains mixerGains(float mix, float noise, float level, std::int64_t ringModulation);
     static bool mixerGainsShared(const AuxModSettings& aux);
 
     // The unison part of the pan: spread (-1..1) times the position; a

@@ -636,6 +636,14 @@ bool Echo::process(const float* in, float* out, int64_t frames)
 
     while (frames > 0)
     {
+        if (!isRunning())
+        {
+            // Glided down to off: from that frame on the chain would have
+            // left the echo out, however its calls are split.
+            if (in != out)
+                std::memmove(out, in, std::size_t(frames) * 2 * sizeof(float));
+            break;
+        }
         int64_t run = frames;
         for (int c = 0; c < 2; ++c)
         {
@@ -655,6 +663,7 @@ bool Echo::process(const float* in, float* out, int64_t frames)
             if (waiting && needed > channel.filled)
                 run = std::min(run, needed - channel.filled);
         }
+        run = holdLevels(run);
 
         EchoRun echoRun;
         bool anySilent = false;
@@ -693,8 +702,8 @@ bool Echo::process(const float* in, float* out, int64_t frames)
             default:
                 break;
             }
-            lane.wet = channel.wet;
-            lane.feedback = channel.feedback;
+            lane.wet = channel.wet.value();
+            lane.feedback = channel.feedback.value();
             lane.highPass = &channel.highPass;
             lane.lowPass = &channel.lowPass;
         }
@@ -703,14 +712,15 @@ bool Echo::process(const float* in, float* out, int64_t frames)
         echoRun.envelope = m_envelope;
         echoRun.attack = m_attack;
         echoRun.release = m_release;
-        echoRun.duckDepth = m_duckDepth;
-        echoRun.duckOffset = m_duckOffset;
+        echoRun.duckDepth = m_duckDepth.value();
+        echoRun.duckOffset = m_duckOffset.value();
         echoRun.feedbackMode = m_feedbackMode;
 
         const int family = (anyFading ? FadingFamily : SteadyFamily) | (anySilent ? SilentFamily : SteadyFamily);
         kEchoKernels[std::size_t(family) * 8 + m_modeFlags](in, out, run, echoRun);
         m_envelope = echoRun.envelope;
         m_writtenPeak = echoRun.writtenPeak;
+        advanceLevels(run);
 
         for (int c = 0; c < 2; ++c)
         {
@@ -741,42 +751,43 @@ bool Echo::process(const float* in, float* out, int64_t frames)
         out += 2 * run;
         frames -= run;
     }
-    return m_levelOn;
+    return isRunning();
 }
 
 void Echo::setLevel(int64_t level)
 {
-    const bool wasOn = m_levelOn;
+    const bool wasRunning = isRunning();
     m_levelOn = level != 0;
     m_level = 0.01f * float(level);
     for (Channel& channel : m_channels)
-        channel.wet = channel.mix * m_level;
-    // While the level was 0 the chain skipped the echo and its memory
-    // froze; it must not come back when the echo does.
-    if (m_levelOn && !wasOn)
+        channel.wet.glideTo(channel.mix * m_level);
+    // Once its level had glided to 0 the chain skipped the echo and its
+    // memory froze; it must not come back when the echo does. One turned
+    // back on while still gliding down never left.
+    if (m_levelOn && !wasRunning)
         restart();
 }
 
 void Echo::setMixLeft(float mix)
 {
     m_channels[0].mix = mix;
-    m_channels[0].wet = mix * m_level;
+    m_channels[0].wet.glideTo(mix * m_level);
 }
 
 void Echo::setMixRight(float mix)
 {
     m_channels[1].mix = mix;
-    m_channels[1].wet = mix * m_level;
+    m_channels[1].wet.glideTo(mix * m_level);
 }
 
 void Echo::setFeedbackLeft(float feedback)
 {
-    m_channels[0].feedback = feedback;
+    m_channels[0].feedback.glideTo(feedback);
 }
 
 void Echo::setFeedbackRight(float feedback)
 {
-    m_channels[1].feedback = feedback;
+    m_channels[1].feedback.glideTo(feedback);
 }
 
 void Echo::setFeedbackMode(uint32_t mode)
@@ -787,17 +798,53 @@ void Echo::setFeedbackMode(uint32_t mode)
 
 void Echo::setDucking(int64_t percent)
 {
-    m_duckDepth = 0.01f * float(percent);
-    if (percent == 0)
-    {
-        m_modeFlags &= ~unsigned(GateOn);
-        m_duckOffset = 1.0f;
-    }
-    else
-    {
+    m_ducking = percent;
+    const float depth = 0.01f * float(percent);
+    m_duckDepth.glideTo(depth);
+    m_duckOffset.glideTo(percent > 0 ? 1.0f - depth : 1.0f);
+    // Switched off, the gate keeps working until it has glided open.
+    if (percent != 0)
         m_modeFlags |= GateOn;
-        m_duckOffset = percent > 0 ? 1.0f - m_duckDepth : 1.0f;
+    else if (!m_duckDepth.isGliding() && !m_duckOffset.isGliding())
+        m_modeFlags &= ~unsigned(GateOn);
+}
+
+bool Echo::isRunning() const
+{
+    return m_levelOn || m_channels[0].wet.isGliding() || m_channels[1].wet.isGliding();
+}
+
+int64_t Echo::holdLevels(int64_t run) const
+{
+    for (const Channel& channel : m_channels)
+        run = channel.feedback.holdFor(channel.wet.holdFor(run));
+    return m_duckOffset.holdFor(m_duckDepth.holdFor(run));
+}
+
+void Echo::advanceLevels(int64_t run)
+{
+    for (Channel& channel : m_channels)
+    {
+        channel.wet.advance(run);
+        channel.feedback.advance(run);
     }
+    m_duckDepth.advance(run);
+    m_duckOffset.advance(run);
+    if (m_ducking == 0 && !m_duckDepth.isGliding() && !m_duckOffset.isGliding())
+        m_modeFlags &= ~unsigned(GateOn);
+}
+
+void Echo::settleLevels()
+{
+    for (Channel& channel : m_channels)
+    {
+        channel.wet.settle();
+        channel.feedback.settle();
+    }
+    m_duckDepth.settle();
+    m_duckOffset.settle();
+    if (m_ducking == 0)
+        m_modeFlags &= ~unsigned(GateOn);
 }
 
 void Echo::setHighPass(float hz)
@@ -1056,6 +1103,13 @@ void Echo::setSampleRate(float rate, bool takeMemory)
     m_fadeLength = std::max<int64_t>(1, int64_t(kFadeSeconds * rate));
     m_fadeStep = 1.0f / float(m_fadeLength);
     m_shrinkAfter = int64_t(kShrinkSeconds * rate);
+    for (Channel& channel : m_channels)
+    {
+        channel.wet.setRate(rate);
+        channel.feedback.setRate(rate);
+    }
+    m_duckDepth.setRate(rate);
+    m_duckOffset.setRate(rate);
     // Without memory the next clear takes it and starts from silence.
     if (takeMemory)
         clear();
@@ -1120,6 +1174,7 @@ void Echo::clear()
     m_written = false;
     m_envelope = 0.0f;
     updateFollower();
+    settleLevels();
     for (Channel& channel : m_channels)
     {
         channel.highPass.reset();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Source/effects/EchoBase.h"
+#include "dsp/LevelGlide.h"
 #include "dsp/TwoPoleFilter.h"
 
 #include <atomic>
@@ -27,7 +28,8 @@ public:
 
     bool process(const float* in, float* out, int64_t frames) override;
 
-    // 0..100; turning the echo back on starts it from empty memory.
+    // 0..100; turning the echo back on starts it from empty memory. The
+    // levels, mixes, feedbacks and ducking glide to a new value.
     void setLevel(int64_t level);
     void setMixLeft(float mix);
     void setMixRight(float mix);
@@ -65,6 +67,11 @@ public:
     float takeWrittenPeak();
     // The longer of the two channels' delays, in engine samples.
     int64_t longestDelay() const;
+    // The level is on, or still gliding down to off: the chain runs the
+    // echo.
+    bool isRunning() const;
+    // Every glide ends at its target, for when nothing sounds.
+    void settleLevels();
 
     // Set while the memory held and the memory the delays need differ, or
     // blocks wait to be freed. The audio thread sets it and wakes the
@@ -153,10 +160,10 @@ private:
         Pointer write;
         Pointer read;
         Pointer newRead;
-        float wet = 0.0f;
+        LevelGlide wet;
         TwoPoleFilter highPass;
         TwoPoleFilter lowPass;
-        float feedback = 0.0f;
+        LevelGlide feedback;
         int state = Steady;
         float fade = 0.0f;
         int64_t delay = 0;
@@ -189,6 +196,10 @@ private:
     void startFadeIn(int c);
     void updateFilters();
     void updateFollower();
+    // The run cut where a glide takes its next step, and the glides moved
+    // on past it.
+    int64_t holdLevels(int64_t run) const;
+    void advanceLevels(int64_t run);
     // With m_memoryMutex held, and no audio thread running.
     void settleMemory();
     // The first block of each channel, under the memory lock.
@@ -202,8 +213,9 @@ private:
     float m_envelope = 0.0f;
     float m_attack = 0.0f;
     float m_release = 0.0f;
-    float m_duckOffset = 1.0f;
-    float m_duckDepth = 0.0f;
+    LevelGlide m_duckOffset{1.0f};
+    LevelGlide m_duckDepth{0.0f};
+    int64_t m_ducking = 0;
     int m_feedbackMode = 0;
     float m_fadeStep = 0.0f;
     float m_lowPassCutoff = 20000.0f;

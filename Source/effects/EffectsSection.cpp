@@ -39,10 +39,11 @@ std::unique_ptr<CHalfBandFilter> makeHalfBandFilter()
 } // namespace
 
 EffectsSection::EffectsSection()
-    : m_echo(new Echo), m_halfBand(makeHalfBandFilter()), m_chorus(new ChorusIntReference)
+    : m_echo(new Echo), m_halfBand(makeHalfBandFilter()), m_chorus(new ChorusIntReference), m_volume(kInitialGain)
 {
     m_halfBand->setStereo();
     m_halfBand->setGain(kInitialGain);
+    m_volume.setRate(m_sampleRate);
 }
 
 EffectsSection::~EffectsSection()
@@ -53,6 +54,8 @@ EffectsSection::~EffectsSection()
 void EffectsSection::setSampleRate(float rate, bool takeMemory)
 {
     m_sampleRate = rate;
+    m_volume.setRate(rate);
+    m_halfBand->setGain(m_volume.value());
     m_chorus->setSampleRate(rate);
     m_echo->setSampleRate(2.0f * rate, takeMemory);
 }
@@ -104,6 +107,10 @@ void EffectsSection::rest()
     // the echo is restarted meanwhile.
     m_echo->sleep();
     m_halfBand->clear();
+    // Nothing sounds: the levels may take their values at once.
+    m_echo->settleLevels();
+    m_volume.settle();
+    m_halfBand->setGain(m_volume.value());
 }
 
 void EffectsSection::setTempo(float bpm)
@@ -241,7 +248,10 @@ void EffectsSection::applyEvent(const VoiceEvent& event)
     switch (event.code)
     {
     case Param::Volume:
-        m_halfBand->setGain(kVolumeScale * event.floatValue());
+        m_volume.glideTo(kVolumeScale * event.floatValue());
+        if (m_resting)
+            m_volume.settle();
+        m_halfBand->setGain(m_volume.value());
         break;
     case Param::ChorusLevel:
         m_chorus->setLevel(value);
@@ -253,7 +263,9 @@ void EffectsSection::applyEvent(const VoiceEvent& event)
         break;
     case Param::DelayLevel:
         m_echo->setLevel(value);
-        m_echoRunning = value != 0 ? 1 : 0;
+        // Turned off, it stays in the chain until its level has glided
+        // down.
+        m_echoRunning = m_echo->isRunning() ? 1 : 0;
         updateActiveMask();
         break;
     case Param::DelayTempo:
@@ -309,6 +321,9 @@ void EffectsSection::applyEvent(const VoiceEvent& event)
         // Every other code is meant for another part of the engine.
         break;
     }
+    // Resting, nothing sounds that a jump could be heard in.
+    if (m_resting)
+        m_echo->settleLevels();
 }
 
 void EffectsSection::processStretch(const float* mix, float* outLeft, float* outRight, int from, int to,
@@ -318,7 +333,7 @@ void EffectsSection::processStretch(const float* mix, float* outLeft, float* out
     if (!chainOn)
     {
         m_chorusStale = true;
-        m_halfBand->process(mix + 4 * from, outLeft + from, outRight + from, to - from, replace);
+        decimate(mix + 4 * from, outLeft + from, outRight + from, to - from, replace);
         return;
     }
     if (!(m_activeMask & ChorusInChain))
@@ -341,8 +356,26 @@ void EffectsSection::processStretch(const float* mix, float* outLeft, float* out
         }
         if (m_activeMask & EchoInChain)
             m_echoRunning = m_echo->process(in, m_workBuffer, 2 * static_cast<std::int64_t>(length)) ? 1 : 0;
-        m_halfBand->process(m_workBuffer, outLeft + start, outRight + start, length, replace);
+        decimate(m_workBuffer, outLeft + start, outRight + start, length, replace);
         start += length;
     }
     updateActiveMask();
+}
+
+void EffectsSection::decimate(const float* input, float* outLeft, float* outRight, int frames, int replace)
+{
+    while (frames > 0)
+    {
+        const int part = static_cast<int>(m_volume.holdFor(frames));
+        m_halfBand->process(input, outLeft, outRight, part, replace);
+        if (m_volume.isGliding())
+        {
+            m_volume.advance(part);
+            m_halfBand->setGain(m_volume.value());
+        }
+        input += 4 * part;
+        outLeft += part;
+        outRight += part;
+        frames -= part;
+    }
 }

@@ -5,6 +5,7 @@
 
 #include "Source/Voices/VoiceEvent.h"
 #include "Source/queues/ControlCue.h"
+#include "dsp/LevelGlide.h"
 
 class CHalfBandFilter;
 class ChorusIntReference;
@@ -58,6 +59,8 @@ public:
 private:
     void applyEvent(const VoiceEvent& event);
     void processStretch(const float* mix, float* outLeft, float* outRight, int from, int to, int replace);
+    // The decimator, with the volume gliding to a new value on the way.
+    void decimate(const float* input, float* outLeft, float* outRight, int frames, int replace);
     void updateActiveMask();
     // The chain runs the echo (with the section awake).
     bool echoInChain() const;
@@ -68,6 +71,8 @@ private:
     std::unique_ptr<Echo> m_echo;
     std::unique_ptr<CHalfBandFilter> m_halfBand;
     std::unique_ptr<ChorusIntReference> m_chorus;
+    // The decimator's gain.
+    LevelGlide m_volume;
     VoiceEvent m_heldEvent;
     std::int64_t m_effectsActive = 0;
     float* m_workBuffer = nullptr;

@@ -348,3 +348,92 @@ TEST_P(PluginSound, RandomAutomationWhileNotesAreHeldStaysBounded)
     // bursts of this one went past 10.
     EXPECT_LT(loudest, 4.0f);
 }
+
+TEST_P(PluginSound, ALevelSetDuringAChordGlidesThereWithoutAStep)
+{
+    // One triangle per voice, filter open, a slow attack: the steady sound
+    // moves little from one sample to the next, and a level that jumps
+    // shows as a step many times that.
+    const ParameterTexts neutral = {{"UnisonMode", "Off"},  {"EffectActive", "Off"}, {"Osc1Waveform", "Triangle"},
+                                    {"OscMix", "100"},      {"FilterFreq", "16000"}, {"EnvToFilter", "0"},
+                                    {"AmpAttack", "0.1000"}};
+    // A short echo, so that a changed feedback is heard within the stretch
+    // looked at.
+    const ParameterTexts echo = {{"EffectActive", "On"}, {"ChorusLevel", "Off"},   {"DelayTempo", "120"},
+                                 {"DelayUnits", "4"},    {"DelayLengthLeft", "1"}, {"DelayLengthRight", "1"},
+                                 {"DelayLevel", "60"}};
+    // All echo: a changed feedback is heard in full.
+    ParameterTexts wet = echo;
+    wet.insert(wet.end(), {{"DelayLevel", "100"}, {"DelayMixLeft", "100"}, {"DelayMixRight", "100"}});
+    const ParameterTexts twoOscillators = {{"Osc2Waveform", "Triangle"}, {"Osc2Transpose", "7"}};
+    ParameterTexts silentNoise = twoOscillators;
+    silentNoise.insert(silentNoise.end(), {{"OscMix", "0"}, {"NoiseType", "Audio Input"}});
+    struct Case
+    {
+        int index;
+        float from;
+        float to;
+        const ParameterTexts& patch;
+    };
+    const Case cases[] = {
+        {Param::Volume, 0.8f, 0.3f, neutral},         {Param::DelayLevel, 0.2f, 0.9f, echo},
+        {Param::DelayLevel, 0.9f, 0.0f, echo},        {Param::DelayMixLeft, 0.2f, 0.9f, echo},
+        {Param::DelayMixRight, 0.2f, 0.9f, echo},     {Param::DelayFeedbackLeft, 0.0f, 1.0f, wet},
+        {Param::DelayFeedbackRight, 0.0f, 1.0f, wet}, {Param::DelayDucking, 0.1f, 0.9f, echo},
+        {Param::FilterDrive, 0.2f, 0.9f, neutral},    {Param::OscMix, 1.0f, 0.0f, twoOscillators},
+        {Param::NoiseMix, 0.0f, 1.0f, silentNoise},
+    };
+    for (const Case& c : cases)
+    {
+        ParameterTexts patch = neutral;
+        for (const auto& [key, value] : c.patch)
+        {
+            const auto same = std::find_if(patch.begin(), patch.end(), [&](const auto& p) { return p.first == key; });
+            if (same != patch.end())
+                same->second = value;
+            else
+                patch.push_back({key, value});
+        }
+        auto plugin = openInstance(patch);
+        plugin->setParameter(c.index, c.from);
+        const int block = plugin->settings().blockSize;
+        std::vector<float> left, right;
+        auto render = [&](int frames, std::vector<VstMidiEvent> midi) {
+            std::vector<float> l(block), r(block);
+            for (int done = 0; done < frames; done += block)
+            {
+                float* outputs[] = {l.data(), r.data()};
+                plugin->processBlock(midi, nullptr, outputs, block);
+                midi.clear();
+                left.insert(left.end(), l.begin(), l.end());
+                right.insert(right.end(), r.begin(), r.end());
+            }
+        };
+        std::vector<VstMidiEvent> chord;
+        for (int note : {28, 33, 36, 40, 43, 45, 48, 52})
+            chord.push_back(midiEvent(0, 0x90, note, 100));
+        // The level jumps back and forth at block edges, at a different
+        // point of the waves each time; each jump is looked at for a
+        // quarter of a second, then the steady sound at the new level.
+        const int segment = kRate / 2 / block * block;
+        render(2 * segment, chord);
+        std::vector<std::pair<std::size_t, std::size_t>> steady = {{segment, 2 * segment}}, jumps;
+        for (int k = 0; k < 10; ++k)
+        {
+            plugin->setParameter(c.index, k % 2 == 0 ? c.to : c.from);
+            const std::size_t at = left.size();
+            render(segment + block * (k + 1), {});
+            jumps.push_back({at, at + segment / 2});
+            steady.push_back({at + segment / 2, left.size()});
+        }
+        auto largestStep = [&](const std::vector<std::pair<std::size_t, std::size_t>>& spans) {
+            float step = 0.0f;
+            for (const auto& [from, to] : spans)
+                for (std::size_t i = from; i < to; ++i)
+                    step = std::max({step, std::fabs(left[i] - left[i - 1]), std::fabs(right[i] - right[i - 1])});
+            return step;
+        };
+        EXPECT_GT(largestStep(steady), 0.001f) << plugin->parameterName(c.index);
+        EXPECT_LT(largestStep(jumps), 3.0f * largestStep(steady)) << plugin->parameterName(c.index);
+    }
+}

@@ -46,6 +46,15 @@ std::unique_ptr<Echo> makeEcho(const Settings& s)
     return echo;
 }
 
+// An echo turned off glides its level down on silence until the chain
+// would leave it out.
+void leaveTheChain(Echo& echo)
+{
+    std::vector<float> silence(2 * 64, 0.0f);
+    while (echo.isRunning())
+        echo.process(silence.data(), silence.data(), 64);
+}
+
 // Runs the frames through the echo in place, in blocks of varying size.
 void run(Echo& echo, std::vector<float>& frames, int64_t from = 0, int64_t to = -1)
 {
@@ -266,8 +275,10 @@ TEST(Echo, RestartedOrReenabledEchoDoesNotReplayOldMemory)
         run(*echo, sound);
         if (way == 0)
         {
-            // The chain stops calling an echo at level 0 and resumes later.
+            // The chain stops calling an echo once its level has glided to
+            // 0, and resumes later.
             echo->setLevel(0);
+            leaveTheChain(*echo);
             echo->setLevel(100);
         }
         else
@@ -598,10 +609,12 @@ TEST(EchoMemory, SleepingGivesTheMemoryBackAndWakingSoundsAsIfItWasKept)
     keptPlayer.play(3.0);
     sleptPlayer.play(3.0);
 
-    // The echo leaves the chain: the chain stops calling it and lets it
-    // sleep, block after block.
+    // The echo leaves the chain once its level has glided to 0: the chain
+    // stops calling it and lets it sleep, block after block.
     kept->setLevel(0);
     slept->setLevel(0);
+    leaveTheChain(*kept);
+    leaveTheChain(*slept);
     for (int block = 0; block < 100; ++block)
         slept->sleep();
     EXPECT_TRUE(heldBlocksReach(*slept, 0));

@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace
@@ -278,44 +279,58 @@ TEST(EffectsSection, EventsApplyAtTheirSampleAndAtTheBlockEdges)
     // Settle the decimator on the constant at volume 1 (output 0.1).
     run.render(constantMix(1024, input), {floatEvent(Param::Volume, 1.0f, 0)}, fixedBlocks(n));
 
-    const auto block = [&](const std::vector<VoiceEvent>& events) {
+    // The volume each sample was rendered at.
+    const auto render = [&](const std::vector<VoiceEvent>& events, int frames) {
         for (const VoiceEvent& event : events)
             run.cue.push(0, event);
         run.cue.beginRead();
-        const std::vector<float> mix = constantMix(n, input);
-        std::vector<float> left(n), right(n);
-        run.section.process(run.cue, mix.data(), left.data(), right.data(), n, 1);
+        const std::vector<float> mix = constantMix(frames, input);
+        std::vector<float> left(frames), right(frames);
+        run.section.process(run.cue, mix.data(), left.data(), right.data(), frames, 1);
         EXPECT_EQ(left, right);
-        // The volume each sample was rendered at.
-        std::vector<float> volumes(n);
-        for (int k = 0; k < n; ++k)
-            volumes[std::size_t(k)] = std::round(left[std::size_t(k)] / (0.125f * input) * 100.0f) / 100.0f;
+        std::vector<float> volumes(frames);
+        for (int k = 0; k < frames; ++k)
+            volumes[std::size_t(k)] = left[std::size_t(k)] / (0.125f * input);
         return volumes;
     };
-    const auto expect = [&](std::initializer_list<std::pair<int, float>> changes) {
-        std::vector<float> volumes(n);
-        for (const auto& [from, volume] : changes)
-            std::fill(volumes.begin() + from, volumes.end(), volume);
-        return volumes;
+    // A volume glides to its new value from the event's sample on: the
+    // samples of the block at which the volume set off or turned, with the
+    // way it went, and the volume it settles at.
+    float before = 1.0f;
+    const auto block = [&](const std::vector<VoiceEvent>& events) {
+        const std::vector<float> volumes = render(events, n);
+        std::string moves;
+        int way = 0;
+        for (int k = 0; k < n; ++k)
+        {
+            const float previous = k == 0 ? before : volumes[std::size_t(k - 1)];
+            const float change = volumes[std::size_t(k)] - previous;
+            const int now = change > 1e-4f ? 1 : change < -1e-4f ? -1 : 0;
+            if (now != 0 && now != way)
+                moves += (now > 0 ? "up at " : "down at ") + std::to_string(k) + ", ";
+            way = now != 0 ? now : way;
+        }
+        before = std::round(render({}, 512).back() * 1e4f) / 1e4f;
+        return moves + "settles at " + std::to_string(before);
     };
 
-    EXPECT_EQ(block({floatEvent(Param::Volume, 0.5f, 0)}), expect({{0, 0.5f}})) << "before any audio";
-    EXPECT_EQ(block({floatEvent(Param::Volume, 0.25f, n - 1)}), expect({{0, 0.5f}, {n - 1, 0.25f}}))
+    EXPECT_EQ(block({floatEvent(Param::Volume, 0.5f, 0)}), "down at 0, settles at 0.500000") << "before any audio";
+    EXPECT_EQ(block({floatEvent(Param::Volume, 0.25f, n - 1)}), "down at 63, settles at 0.250000")
         << "on the last sample";
     EXPECT_EQ(block({floatEvent(Param::Volume, 1.0f, n), floatEvent(Param::Volume, 0.75f, n + 1000)}),
-              expect({{0, 0.25f}, {n - 1, 0.75f}}))
+              "up at 63, settles at 0.750000")
         << "beyond the block: on its last sample, in order";
-    EXPECT_EQ(block({floatEvent(Param::Volume, 0.5f, -3)}), expect({{0, 0.5f}})) << "before the block";
+    EXPECT_EQ(block({floatEvent(Param::Volume, 0.5f, -3)}), "down at 0, settles at 0.500000") << "before the block";
     EXPECT_EQ(block({floatEvent(Param::Volume, 0.2f, 20), floatEvent(Param::Volume, 0.7f, 20),
                      floatEvent(Param::Volume, 0.4f, 40)}),
-              expect({{0, 0.5f}, {20, 0.7f}, {40, 0.4f}}))
+              "up at 20, down at 40, settles at 0.400000")
         << "several at one time, in queue order";
     EXPECT_EQ(block({floatEvent(Param::Volume, 0.3f, 40), floatEvent(Param::Volume, 0.9f, 10)}),
-              expect({{0, 0.4f}, {40, 0.9f}}))
+              "up at 40, settles at 0.900000")
         << "a time behind the last one: at once";
     EXPECT_EQ(block({integerEvent(Param::OscMix, 5, 10), integerEvent(3, 5, 10), integerEvent(700, 1, 10),
                      floatEvent(Param::Volume, 0.6f, 30)}),
-              expect({{0, 0.9f}, {30, 0.6f}}))
+              "down at 30, settles at 0.600000")
         << "codes of other parts are consumed without effect";
     run.cue.beginRead();
     EXPECT_TRUE(run.cue.pop().isEmpty());
