@@ -114,11 +114,23 @@ bool popupShown(Display* display)
     return shown;
 }
 
-// Ends an open pop-up menu as a user would, with Escape (the menu holds the
-// keyboard); whether there was one.
+// Whether another client holds the keyboard, as an open pop-up menu does.
+bool keyboardHeld(Display* display)
+{
+    const int grab =
+        XGrabKeyboard(display, DefaultRootWindow(display), False, GrabModeAsync, GrabModeAsync, CurrentTime);
+    if (grab == GrabSuccess)
+        XUngrabKeyboard(display, CurrentTime);
+    XSync(display, False);
+    return grab == AlreadyGrabbed;
+}
+
+// Ends an open pop-up menu as a user would, with Escape to the menu that
+// holds the keyboard (a tooltip, which holds nothing, is left alone);
+// whether there was one.
 bool endPopup(Display* display)
 {
-    if (!popupShown(display))
+    if (!popupShown(display) || !keyboardHeld(display))
         return false;
     const KeyCode escape = XKeysymToKeycode(display, XK_Escape);
     XTestFakeKeyEvent(display, escape, True, CurrentTime);
