@@ -25,8 +25,9 @@ public:
     // The configuration file to read: the user's when it exists, else the
     // local domain's, whether or not that one exists.
     std::string configFile;
-    // Where the configuration is always written: the user's Preferences
-    // folder. Empty when the user has no home folder.
+    // Where the configuration is always written: the user's configuration
+    // folder, $XDG_CONFIG_HOME or else ~/.config. Empty when the user has no
+    // home folder.
     std::string userConfigFile;
 
     // The current user's home folder, without a trailing "/" (unless it is

@@ -12,6 +12,13 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# libFuzzer takes a time it cannot read, or 0, as no limit at all.
+if [ "${1:-}" != "--seeds" ] && ! [[ "${1:-60}" =~ ^0*[1-9][0-9]*$ ]]; then
+  echo "scripts/fuzz.sh: '$1' is not a number of seconds above 0" >&2
+  echo "usage: scripts/fuzz.sh [SECONDS] | scripts/fuzz.sh --seeds" >&2
+  exit 2
+fi
+
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZENTROVA_FUZZ=ON \
   -DBUILD_TESTING=OFF > /dev/null
 cmake --build build-fuzz -j"$(nproc)" --target zentrova_fuzzers

@@ -12,11 +12,16 @@ build/zentrova-host build/Zentrova2.vst/Contents/x86_64-linux/Zentrova2.so --phr
 # test host opens the editor and photographs it, on a virtual display when
 # there is no display.
 printf 'wait 500\nscreenshot %s/build/editor.png\n' "$PWD" > build/editor-shot.txt
+rm -f build/editor.png
 editor_shot=(build/zentrova-editor-host build/Zentrova2.vst/Contents/x86_64-linux/Zentrova2.so
   --script build/editor-shot.txt --log build/editor-shot.log)
-if [ -n "${DISPLAY:-}" ]; then
-  "${editor_shot[@]}"
-else
-  xvfb-run -a -s "-screen 0 1920x1080x24" "${editor_shot[@]}"
+if [ -z "${DISPLAY:-}" ]; then
+  editor_shot=(xvfb-run -a -s "-screen 0 1920x1080x24" "${editor_shot[@]}")
 fi
-echo "Editor screenshot: build/editor.png"
+# The host ends in failure when the screenshot could not be written.
+if "${editor_shot[@]}" && [ -s build/editor.png ]; then
+  echo "Editor screenshot: build/editor.png"
+else
+  echo "No editor screenshot: see build/editor-shot.log" >&2
+  exit 1
+fi

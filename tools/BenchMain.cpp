@@ -24,6 +24,7 @@
 #include "tools/CommandLine.h"
 #include "tools/EditorBenchmark.h"
 #include "tools/InstanceBenchmark.h"
+#include "tools/SimdSetting.h"
 #include "tools/VoiceBenchmark.h"
 #include "tools/XServerProcess.h"
 
@@ -50,6 +51,8 @@ struct Options
 {
     std::string plugin = ZENTROVA_DEFAULT_PLUGIN;
     std::string peer = kDefaultPeer;
+    // Named on the command line: it must be there.
+    bool peerNamed = false;
     double seconds = 10.0;
     // Of the silence after the release; 0 ends each run with the held notes,
     // so that a profile holds nothing else.
@@ -77,20 +80,23 @@ void usage()
     std::fprintf(stderr,
                  "usage: zentrova-bench [options]\n"
                  "  --plugin FILE.so   the instrument to measure (default: the one built with this program)\n"
-                 "  --peer FILE.so     the peer to compare with, or none (default %s)\n"
-                 "  --seconds S        seconds of held notes per run, at least 2 (default 10)\n"
-                 "  --repeats R        runs per figure, the best kept (default 3)\n"
+                 "  --peer FILE.so     the peer to compare with, or none (default %s,\n"
+                 "                     measured alone when that one is not installed)\n"
+                 "  --seconds S        seconds of held notes per run, 2 to 3600 (default 10)\n"
+                 "  --repeats R        runs per figure, the best kept, 1 to 100 (default 3)\n"
                  "  --quick            48 kHz with 64-sample blocks only\n"
-                 "  --voices N,N,...   voice counts at 48 kHz (default 1,16,64,128)\n"
+                 "  --voices N,N,...   voice counts at 48 kHz, each 1 to 128 (default 1,16,64,128)\n"
                  "  --block N          block size of those runs, 1 to 4096 (default 64)\n"
-                 "  --silence S        seconds of silence measured after the release, 0 for none (default 10)\n"
+                 "  --silence S        seconds of silence measured after the release, 0 for none, at most 3600\n"
+                 "                     (default 10)\n"
                  "  --simd P,P,...     vector paths to measure one after the other: sse, avx2, avx512\n"
                  "                     (default: the one ZENTROVA_SIMD or the processor gives)\n"
-                 "  --instances N      instances opened for the memory and opening figures, 0 for none (default 20)\n"
+                 "  --instances N      instances opened for the memory and opening figures, 0 for none, else\n"
+                 "                     2 to 1000 (default 20)\n"
                  "  --editors N        editors open together for the editor's heap figure, 1 to 8, 0 for no editor\n"
                  "                     figures (default 4; they need an X display)\n"
-                 "  --editor-seconds S seconds of each editor loop: without an editor, idling, automated\n"
-                 "                     (default 30, with --quick 5)\n"
+                 "  --editor-seconds S seconds of each editor loop: without an editor, idling, automated,\n"
+                 "                     0.5 to 3600 (default 30, with --quick 5)\n"
                  "  --editor-only      the editor figures alone\n",
                  kDefaultPeer);
 }
@@ -100,80 +106,80 @@ bool parse(int argc, char** argv, Options& options)
     for (int i = 1; i < argc; ++i)
     {
         const std::string argument = argv[i];
-        const bool hasValue = i + 1 < argc;
-        if (argument == "--plugin" && hasValue)
-            options.plugin = argv[++i];
-        else if (argument == "--peer" && hasValue)
-            options.peer = argv[++i];
-        else if (argument == "--seconds" && hasValue)
-            options.seconds = std::atof(argv[++i]);
-        else if (argument == "--silence" && hasValue)
-            options.silence = std::atof(argv[++i]);
-        else if (argument == "--repeats" && hasValue)
-            options.repeats = std::atoi(argv[++i]);
-        else if (argument == "--block" && hasValue)
+        if (argument == "--plugin")
+            options.plugin = optionValue(argc, argv, i);
+        else if (argument == "--peer")
         {
-            options.block = std::atoi(argv[++i]);
-            if (options.block < 1 || options.block > 4096)
-                return false;
+            options.peer = optionValue(argc, argv, i);
+            options.peerNamed = true;
         }
-        else if (argument == "--simd" && hasValue)
+        else if (argument == "--seconds")
+            options.seconds = numberValue(argument, optionValue(argc, argv, i), 2.0, 3600.0, "s");
+        else if (argument == "--silence")
+            options.silence = numberValue(argument, optionValue(argc, argv, i), 0.0, 3600.0, "s");
+        else if (argument == "--repeats")
+            options.repeats = static_cast<int>(wholeValue(argument, optionValue(argc, argv, i), 1, 100));
+        else if (argument == "--block")
+            options.block = static_cast<int>(wholeValue(argument, optionValue(argc, argv, i), 1, 4096));
+        else if (argument == "--simd")
         {
             options.simd.clear();
-            std::string list = argv[++i];
+            const std::string list = optionValue(argc, argv, i);
             for (std::size_t start = 0; start <= list.size();)
             {
                 const std::size_t end = std::min(list.find(',', start), list.size());
                 const std::string name = list.substr(start, end - start);
                 const std::optional<SimdPath> path = SystemInfo::parseSimdPath(name.c_str());
                 if (!path)
-                    return false;
+                    throw UsageError(argument + " " + list + ": \"" + name + "\" is not one of sse, avx2, avx512");
                 options.simd.push_back(*path);
                 start = end + 1;
             }
         }
-        else if (argument == "--instances" && hasValue)
+        else if (argument == "--instances")
         {
-            options.instances = std::atoi(argv[++i]);
-            if (options.instances < 0 || options.instances == 1 || options.instances > 1000)
-                return false;
+            const std::string text = optionValue(argc, argv, i);
+            options.instances = static_cast<int>(wholeValue(argument, text, 0, 1000));
+            // The figures are those of the instances after the first.
+            if (options.instances == 1)
+                throw UsageError(argument + " " + text + ": 0 for none, else at least 2");
         }
-        else if (argument == "--editors" && hasValue)
-        {
-            options.editors = std::atoi(argv[++i]);
-            if (options.editors < 0 || options.editors > 8)
-                return false;
-        }
-        else if (argument == "--editor-seconds" && hasValue)
-        {
-            options.editorSeconds = std::atof(argv[++i]);
-            if (!(options.editorSeconds >= 0.5))
-                return false;
-        }
+        else if (argument == "--editors")
+            options.editors = static_cast<int>(wholeValue(argument, optionValue(argc, argv, i), 0, 8));
+        else if (argument == "--editor-seconds")
+            options.editorSeconds = numberValue(argument, optionValue(argc, argv, i), 0.5, 3600.0, "s");
         else if (argument == "--editor-only")
             options.editorOnly = true;
         else if (argument == "--quick")
             options.quick = true;
-        else if (argument == "--voices" && hasValue)
+        else if (argument == "--voices")
         {
             options.voices.clear();
-            for (const char* text = argv[++i]; *text != '\0';)
+            const std::string list = optionValue(argc, argv, i);
+            for (std::size_t start = 0; start <= list.size();)
             {
-                char* end = nullptr;
-                const long count = std::strtol(text, &end, 10);
-                if (end == text || count < 1 || count > 128)
-                    return false;
-                options.voices.push_back(static_cast<int>(count));
-                text = *end == ',' ? end + 1 : end;
+                const std::size_t end = std::min(list.find(',', start), list.size());
+                const std::string count = list.substr(start, end - start);
+                char* last = nullptr;
+                const long voices = std::strtol(count.c_str(), &last, 10);
+                if (count.empty() || *last != '\0' || voices < 1 || voices > 128)
+                    throw UsageError(argument + " " + list + ": \"" + count + "\" is not a voice count from 1 to 128");
+                options.voices.push_back(static_cast<int>(voices));
+                start = end + 1;
             }
-            if (options.voices.empty())
-                return false;
         }
         else
-            return false;
+            unknownArgument(argument);
     }
-    return options.seconds >= 2.0 && options.repeats >= 1 && options.silence >= 0.0 &&
-           !(options.editorOnly && options.editors == 0);
+    if (options.editorOnly && options.editors == 0)
+        throw UsageError("--editor-only with --editors 0 leaves nothing to measure");
+    return true;
+}
+
+// Where the plug-in loader looks for a peer's library.
+std::string peerFile(const std::string& peer)
+{
+    return peer.find('/') == std::string::npos ? "./" + peer : peer;
 }
 
 // Both plug-ins keep settings under the home folder: they get a temporary
@@ -400,7 +406,7 @@ int measure(const Options& options, Figures& figures)
 {
     BenchmarkHome home;
     const BenchmarkSubject ours = BenchmarkSubject::zentrova(options.plugin);
-    const bool withPeer = options.peer != "none" && std::filesystem::exists(options.peer);
+    const bool withPeer = options.peer != "none" && std::filesystem::exists(peerFile(options.peer));
     const BenchmarkSubject peer = BenchmarkSubject::peer(options.peer);
     if (options.peer != "none" && !withPeer)
         std::printf("peer %s not found: measuring %s alone\n", options.peer.c_str(), ours.label.c_str());
@@ -541,6 +547,16 @@ int measureOnPath(const Options& options, SimdPath path, Figures& figures)
 
 int run(const Options& options)
 {
+    settleSimdSetting();
+    if (options.peerNamed && options.peer != "none")
+    {
+        std::error_code error;
+        const std::filesystem::file_status status = std::filesystem::status(peerFile(options.peer), error);
+        if (!std::filesystem::exists(status))
+            throw std::runtime_error("the peer " + options.peer + ": no such file");
+        if (std::filesystem::is_directory(status))
+            throw std::runtime_error("the peer " + options.peer + " is a folder");
+    }
     Figures figures;
     if (options.simd.empty())
         return measure(options, figures);

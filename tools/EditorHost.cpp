@@ -40,6 +40,12 @@ constexpr int kDefaultHeight = 300;
 // After a key had to be mapped for typing, the editor gets time to read
 // the new mapping before the next one.
 constexpr int kRemapPauseMillis = 40;
+// A request the editors' thread has not served within this long finds it
+// inside a loop of an editor's own (a pop-up menu), which is then ended.
+constexpr int kNestedLoopMillis = 250;
+// After --seconds, how long the editors' thread gets to come back from an
+// editor before the host gives up on it.
+constexpr int kGiveUpMillis = 5000;
 
 std::uint64_t nowMillis()
 {
@@ -64,7 +70,7 @@ int printError(Display* display, XErrorEvent* error)
 // editors. Any other connection's loss (an editor's, outside its own
 // handlers) is left to Xlib's default, as a plain host would.
 std::atomic<bool> displayLost{false};
-std::atomic<Display*> hostDisplays[2] = {};
+std::atomic<Display*> hostDisplays[3] = {};
 XIOErrorHandler defaultIOError = nullptr;
 
 void hostConnectionLost(Display*, void*)
@@ -87,6 +93,50 @@ void surviveLoss(Display* display, std::size_t slot)
 {
     hostDisplays[slot] = display;
     XSetIOErrorExitHandler(display, hostConnectionLost, nullptr);
+}
+
+bool popupShown(Display* display)
+{
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
+        return false;
+    bool shown = false;
+    for (unsigned int i = 0; i < count && !shown; ++i)
+    {
+        XWindowAttributes attributes{};
+        shown = XGetWindowAttributes(display, children[i], &attributes) && attributes.override_redirect &&
+                attributes.map_state == IsViewable;
+    }
+    if (children)
+        XFree(children);
+    return shown;
+}
+
+// Whether another client holds the keyboard, as an open pop-up menu does.
+bool keyboardHeld(Display* display)
+{
+    const int grab =
+        XGrabKeyboard(display, DefaultRootWindow(display), False, GrabModeAsync, GrabModeAsync, CurrentTime);
+    if (grab == GrabSuccess)
+        XUngrabKeyboard(display, CurrentTime);
+    XSync(display, False);
+    return grab == AlreadyGrabbed;
+}
+
+// Ends an open pop-up menu as a user would, with Escape to the menu that
+// holds the keyboard (a tooltip, which holds nothing, is left alone);
+// whether there was one.
+bool endPopup(Display* display)
+{
+    if (!popupShown(display) || !keyboardHeld(display))
+        return false;
+    const KeyCode escape = XKeysymToKeycode(display, XK_Escape);
+    XTestFakeKeyEvent(display, escape, True, CurrentTime);
+    XTestFakeKeyEvent(display, escape, False, CurrentTime);
+    XSync(display, False);
+    return true;
 }
 
 std::vector<std::uint32_t> codePoints(const std::string& text)
@@ -151,6 +201,13 @@ struct EditorHost::Impl
     std::uint64_t requestsDone = 0;
     bool stopping = false;
 
+    // Script steps that could not be done: the run then ends in failure.
+    std::atomic<int> failedSteps{0};
+
+    std::mutex runMutex;
+    std::condition_variable runEnded;
+    bool ended = false;
+
     explicit Impl(const EditorHostOptions& hostOptions) : options(hostOptions) {}
 
     ~Impl()
@@ -170,13 +227,28 @@ struct EditorHost::Impl
 
     void line(const char* format, ...) __attribute__((format(printf, 2, 3)))
     {
+        va_list arguments;
+        va_start(arguments, format);
+        writeLine(format, arguments);
+        va_end(arguments);
+    }
+
+    // A script step that could not be done.
+    void failed(const char* format, ...) __attribute__((format(printf, 2, 3)))
+    {
+        ++failedSteps;
+        va_list arguments;
+        va_start(arguments, format);
+        writeLine(format, arguments);
+        va_end(arguments);
+    }
+
+    void writeLine(const char* format, va_list arguments)
+    {
         if (options.quiet)
             return;
         char text[1024];
-        va_list arguments;
-        va_start(arguments, format);
         std::vsnprintf(text, sizeof text, format, arguments);
-        va_end(arguments);
         std::lock_guard<std::mutex> lock(logMutex);
         std::fprintf(log, "%s\n", text);
         std::fflush(log);
@@ -382,13 +454,58 @@ struct EditorHost::Impl
     // --- The editors' thread ----------------------------------------------------------------
 
     // The script's thread waits here until the editors' thread did it, or
-    // the host stops.
-    void ask(Request::Kind kind, std::size_t editor)
+    // the host stops. An editor's own loop (a pop-up menu) keeps the
+    // editors' thread from the request: whileWaiting runs each time it is
+    // not served within kNestedLoopMillis.
+    template <class WhileWaiting>
+    void ask(Request::Kind kind, std::size_t editor, WhileWaiting whileWaiting)
     {
         std::unique_lock<std::mutex> lock(requestMutex);
         requests.push_back({kind, editor});
         const std::uint64_t ticket = ++requestsPosted;
-        requestDone.wait(lock, [&] { return requestsDone >= ticket || stopping; });
+        while (!requestDone.wait_for(lock, std::chrono::milliseconds(kNestedLoopMillis),
+                                     [&] { return requestsDone >= ticket || stopping; }))
+        {
+            lock.unlock();
+            whileWaiting();
+            lock.lock();
+        }
+    }
+
+    // --seconds bounds the run whatever the editors do: past it the script
+    // stops, an open pop-up menu is ended, and an editor that still does
+    // not give the editors' thread back ends the process.
+    void guardDeadline(std::uint64_t deadline)
+    {
+        std::unique_lock<std::mutex> lock(runMutex);
+        const std::uint64_t now = nowMillis();
+        if (runEnded.wait_for(lock, std::chrono::milliseconds(deadline > now ? deadline - now : 0),
+                              [&] { return ended; }))
+            return;
+        quit = true;
+        {
+            std::lock_guard<std::mutex> requestLock(requestMutex);
+            stopping = true;
+            requestDone.notify_all();
+        }
+        Display* own = displayLost ? nullptr : XOpenDisplay(nullptr);
+        if (own)
+            surviveLoss(own, 2);
+        const std::uint64_t giveUp = nowMillis() + kGiveUpMillis;
+        while (!runEnded.wait_for(lock, std::chrono::milliseconds(kNestedLoopMillis), [&] { return ended; }))
+        {
+            if (nowMillis() >= giveUp)
+            {
+                line("host error: an editor kept the host past --seconds; ending the process");
+                std::fflush(nullptr);
+                _exit(1);
+            }
+            if (own && !displayLost)
+                endPopup(own);
+        }
+        if (own)
+            XCloseDisplay(own);
+        hostDisplays[2] = nullptr;
     }
 
     void serveRequests()
@@ -460,7 +577,7 @@ public:
     {
         if (!m_display)
         {
-            m_host.line("host error: the script cannot open the display");
+            m_host.failed("host error: the script cannot open the display");
             return;
         }
         for (const ScriptStep& step : script.steps())
@@ -551,7 +668,7 @@ private:
             const KeySym sym = modifierSym(name);
             if (sym == NoSymbol)
             {
-                m_host.line("host error line %d: unknown modifier %s", step.line, name.c_str());
+                m_host.failed("host error line %d: unknown modifier %s", step.line, name.c_str());
                 return;
             }
             modifiers.push_back(XKeysymToKeycode(m_display, sym));
@@ -561,7 +678,7 @@ private:
         const KeyCode code = sym != NoSymbol ? keyCodeFor(sym, shift) : 0;
         if (!code)
         {
-            m_host.line("host error line %d: unknown key %s", step.line, rest.c_str());
+            m_host.failed("host error line %d: unknown key %s", step.line, rest.c_str());
             return;
         }
         if (shift)
@@ -607,14 +724,20 @@ private:
     {
         XWindowAttributes attributes{};
         if (!windowUsable() || !XGetWindowAttributes(m_display, editor().window, &attributes))
+        {
+            m_host.failed("host %d screenshot %s failed: no window", number(), path.c_str());
             return;
+        }
         // What the screen shows there, pop-ups over the window included.
         int x = 0, y = 0;
         windowOrigin(x, y);
         XImage* image = XGetImage(m_display, DefaultRootWindow(m_display), x, y, static_cast<unsigned>(attributes.width),
                                   static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
         if (!image)
+        {
+            m_host.failed("host %d screenshot %s failed: the screen cannot be read there", number(), path.c_str());
             return;
+        }
         cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, attributes.width, attributes.height);
         cairo_surface_flush(surface);
         unsigned char* data = cairo_image_surface_get_data(surface);
@@ -638,10 +761,13 @@ private:
             }
         }
         cairo_surface_mark_dirty(surface);
-        const bool written = cairo_surface_write_to_png(surface, path.c_str()) == CAIRO_STATUS_SUCCESS;
+        const cairo_status_t written = cairo_surface_write_to_png(surface, path.c_str());
         cairo_surface_destroy(surface);
         XDestroyImage(image);
-        m_host.line("host %d screenshot %s%s", number(), path.c_str(), written ? "" : " failed");
+        if (written == CAIRO_STATUS_SUCCESS)
+            m_host.line("host %d screenshot %s", number(), path.c_str());
+        else
+            m_host.failed("host %d screenshot %s failed: %s", number(), path.c_str(), cairo_status_to_string(written));
     }
 
     std::string focusOwner()
@@ -789,7 +915,7 @@ private:
         std::string kind;
         if (!(words >> x >> y >> kind) || (kind != "files" && kind != "text"))
         {
-            m_host.line("host error line %d: drop X Y files URI... | drop X Y text TEXT", step.line);
+            m_host.failed("host error line %d: drop X Y files URI... | drop X Y text TEXT", step.line);
             return;
         }
         std::string data, word;
@@ -1066,7 +1192,7 @@ private:
         }
         case ScriptStep::kUse:
             if (step.value < 1 || step.value > static_cast<int>(m_host.editors.size()))
-                m_host.line("host error line %d: no editor %d", step.line, step.value);
+                m_host.failed("host error line %d: no editor %d", step.line, step.value);
             else
                 m_current = static_cast<std::size_t>(step.value - 1);
             break;
@@ -1078,10 +1204,10 @@ private:
             }
             break;
         case ScriptStep::kClose:
-            m_host.ask(Request::kClose, m_current);
+            m_host.ask(Request::kClose, m_current, [this] { endPopup(m_display); });
             break;
         case ScriptStep::kOpen:
-            m_host.ask(Request::kOpen, m_current);
+            m_host.ask(Request::kOpen, m_current, [this] { endPopup(m_display); });
             break;
         case ScriptStep::kQuit:
             m_host.quit = true;
@@ -1101,7 +1227,7 @@ private:
             if (std::sscanf(step.text.c_str(), "%i %i %i", &bytes[0], &bytes[1], &bytes[2]) != 3 ||
                 std::any_of(std::begin(bytes), std::end(bytes), [](unsigned int b) { return b > 255; }))
             {
-                m_host.line("host error line %d: midi STATUS DATA1 DATA2", step.line);
+                m_host.failed("host error line %d: midi STATUS DATA1 DATA2", step.line);
                 break;
             }
             VstMidiEvent event{};
@@ -1152,6 +1278,10 @@ int EditorHost::Impl::run(const InputScript* script)
             quit = true;
         });
     const std::uint64_t begin = nowMillis();
+    std::thread watchdog;
+    if (options.seconds > 0)
+        watchdog =
+            std::thread([this, begin] { guardDeadline(begin + static_cast<std::uint64_t>(options.seconds * 1000.0)); });
     std::uint64_t nextIdle = begin;
     while (!quit)
     {
@@ -1195,8 +1325,17 @@ int EditorHost::Impl::run(const InputScript* script)
         }
     if (!displayLost)
         XSync(display, False);
+    {
+        std::lock_guard<std::mutex> lock(runMutex);
+        ended = true;
+        runEnded.notify_all();
+    }
+    if (watchdog.joinable())
+        watchdog.join();
+    if (failedSteps > 0)
+        line("host failed: %d script steps could not be done", failedSteps.load());
     line("host done");
-    return 0;
+    return failedSteps > 0 ? 1 : 0;
 }
 
 EditorHost::EditorHost(const EditorHostOptions& options) : m_impl(std::make_unique<Impl>(options))

@@ -8,6 +8,7 @@
 #include "tools/CommandLine.h"
 #include "tools/EditorHost.h"
 #include "tools/InputScript.h"
+#include "tools/SimdSetting.h"
 
 // The blocks of its configuration that fontconfig keeps out of
 // LeakSanitizer's sight until FcFini, which no plug-in calls, are not ours
@@ -30,24 +31,10 @@ void usage()
     std::fputs("usage: zentrova-editor-host PLUGIN.so [options]\n"
                "  --script FILE   play an input script (- reads standard input), then quit\n"
                "  --log FILE      write the host's lines there (default: standard output)\n"
-               "  --editors N     N instances, their windows side by side (default 1)\n"
-               "  --idle MS       the editor's idle period (default 15)\n"
-               "  --seconds S     quit after S seconds\n",
+               "  --editors N     N instances, their windows side by side, 1 to 8 (default 1)\n"
+               "  --idle MS       the editor's idle period, 1 to 1000 (default 15)\n"
+               "  --seconds S     quit after S seconds, whatever the script or the editor is doing\n",
                stderr);
-}
-
-bool parseNumber(const char* text, double& out)
-{
-    try
-    {
-        std::size_t used = 0;
-        out = std::stod(text, &used);
-        return used == std::string(text).size();
-    }
-    catch (...)
-    {
-        return false;
-    }
 }
 
 bool parse(int argc, char** argv, Options& options)
@@ -55,24 +42,30 @@ bool parse(int argc, char** argv, Options& options)
     for (int i = 1; i < argc; ++i)
     {
         const std::string argument = argv[i];
-        const bool hasValue = i + 1 < argc;
-        double number = 0.0;
-        if (argument == "--script" && hasValue)
-            options.script = argv[++i];
-        else if (argument == "--log" && hasValue)
-            options.host.logPath = argv[++i];
-        else if (argument == "--editors" && hasValue && parseNumber(argv[++i], number) && number >= 1 && number <= 8)
-            options.host.editors = static_cast<int>(number);
-        else if (argument == "--idle" && hasValue && parseNumber(argv[++i], number) && number >= 1 && number <= 1000)
-            options.host.idleMillis = static_cast<int>(number);
-        else if (argument == "--seconds" && hasValue && parseNumber(argv[++i], number) && number > 0)
-            options.host.seconds = number;
+        if (argument == "--script")
+            options.script = optionValue(argc, argv, i);
+        else if (argument == "--log")
+            options.host.logPath = optionValue(argc, argv, i);
+        else if (argument == "--editors")
+            options.host.editors = static_cast<int>(wholeValue(argument, optionValue(argc, argv, i), 1, 8));
+        else if (argument == "--idle")
+            options.host.idleMillis = static_cast<int>(wholeValue(argument, optionValue(argc, argv, i), 1, 1000, "ms"));
+        else if (argument == "--seconds")
+        {
+            const std::string text = optionValue(argc, argv, i);
+            // Far beyond any session, and within what the clock counts in milliseconds.
+            options.host.seconds = numberValue(argument, text, 0.0, 1e9, "s");
+            if (!(options.host.seconds > 0.0))
+                throw UsageError(argument + " " + text + ": must be more than 0");
+        }
         else if (!argument.empty() && argument[0] != '-' && options.host.pluginPath.empty())
             options.host.pluginPath = argument;
         else
-            return false;
+            unknownArgument(argument);
     }
-    return !options.host.pluginPath.empty();
+    if (options.host.pluginPath.empty())
+        throw UsageError("which plug-in? Name its library file first");
+    return true;
 }
 } // namespace
 
@@ -81,6 +74,7 @@ int main(int argc, char** argv)
     // As hosts do: the user's locale, for the input method.
     std::setlocale(LC_ALL, "");
     return runCommandLine<Options>("zentrova-editor-host", argc, argv, parse, usage, [](const Options& options) {
+        settleSimdSetting();
         InputScript script;
         if (!options.script.empty())
             script = InputScript::load(options.script);

@@ -1,11 +1,15 @@
 // zentrova-host: a command-line VST 2.4 host. Loads a plug-in library,
 // plays MIDI through it and writes the result to a WAV file.
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -13,6 +17,7 @@
 #include "tools/HostedPlugin.h"
 #include "tools/MidiSequence.h"
 #include "tools/OfflineRenderer.h"
+#include "tools/SimdSetting.h"
 #include "tools/WavFile.h"
 
 namespace
@@ -33,15 +38,24 @@ struct Options
     HostSettings settings;
 };
 
+// Samples of a stereo render of 32-bit floats that a WAV file holds: its
+// sizes are 32-bit fields.
+constexpr double kMaxFrames = (4294967295.0 - 4096.0) / 8.0;
+// The lowest rate hosts run at, and the highest the plug-ins play at (above
+// it they play silence).
+constexpr long kLowestRate = 8000;
+constexpr long kHighestRate = 768000;
+
 void usage()
 {
     std::fputs("usage: zentrova-host PLUGIN.so [options]\n"
                "  --midi FILE          play a Standard MIDI File (default: the built-in phrase)\n"
+               "  --phrase             play the built-in phrase (the default)\n"
                "  --out FILE.wav       where to write the render (default out.wav)\n"
                "  --seconds S          length of the render (default: the MIDI plus 1 s)\n"
-               "  --rate HZ            sample rate (default 48000)\n"
-               "  --block N            block size (default 512)\n"
-               "  --tempo BPM          host tempo (default 120)\n"
+               "  --rate HZ            sample rate, 8000 to 768000 (default 48000)\n"
+               "  --block N            block size, 1 to 65536 (default 512)\n"
+               "  --tempo BPM          host tempo, 1 to 1000 (default 120)\n"
                "  --load-chunk FILE    restore the plug-in's state from FILE first\n"
                "  --save-chunk FILE    save the plug-in's state to FILE at the end\n"
                "  --program            use program chunks instead of bank chunks\n"
@@ -50,56 +64,51 @@ void usage()
                stderr);
 }
 
+// The longest render a WAV file holds at the rate, in seconds.
+double longestRender(double sampleRate)
+{
+    return std::floor(kMaxFrames / sampleRate);
+}
+
 bool parse(int argc, char** argv, Options& options)
 {
+    std::string secondsText;
     for (int i = 1; i < argc; ++i)
     {
         const std::string argument = argv[i];
-        auto value = [&](std::string& out) {
-            if (i + 1 >= argc)
-                return false;
-            out = argv[++i];
-            return true;
-        };
-        std::string text;
         if (argument == "--midi")
-        {
-            if (!value(options.midiFile))
-                return false;
-        }
+            options.midiFile = optionValue(argc, argv, i);
         else if (argument == "--phrase")
             options.midiFile.clear();
         else if (argument == "--out")
+            options.output = optionValue(argc, argv, i);
+        else if (argument == "--seconds")
         {
-            if (!value(options.output))
-                return false;
+            secondsText = optionValue(argc, argv, i);
+            options.seconds = numberValue(argument, secondsText, 0.0, HUGE_VAL, "s");
+            if (!(options.seconds > 0.0))
+                throw UsageError(argument + " " + secondsText + ": must be more than 0");
         }
-        else if (argument == "--seconds" || argument == "--rate" || argument == "--block" || argument == "--tempo")
+        else if (argument == "--rate")
         {
-            if (!value(text))
-                return false;
-            const double number = std::atof(text.c_str());
-            if (!(number > 0.0))
-                return false;
-            if (argument == "--seconds")
-                options.seconds = number;
-            else if (argument == "--rate")
-                options.settings.sampleRate = number;
-            else if (argument == "--block")
-                options.settings.blockSize = static_cast<int>(number);
-            else
-                options.settings.tempo = number;
+            const std::string text = optionValue(argc, argv, i);
+            const double rate = numberValue(argument, text, 0.0, HUGE_VAL, "Hz");
+            if (rate > kHighestRate)
+                throw UsageError(argument + " " + text + ": above " + std::to_string(kHighestRate) +
+                                 " Hz Zentrova plays silence");
+            if (rate < kLowestRate || rate != std::floor(rate))
+                throw UsageError(argument + " " + text + ": must be a whole number of Hz from " +
+                                 std::to_string(kLowestRate) + " to " + std::to_string(kHighestRate));
+            options.settings.sampleRate = rate;
         }
+        else if (argument == "--block")
+            options.settings.blockSize = static_cast<int>(wholeValue(argument, optionValue(argc, argv, i), 1, 65536));
+        else if (argument == "--tempo")
+            options.settings.tempo = numberValue(argument, optionValue(argc, argv, i), 1.0, 1000.0, "BPM");
         else if (argument == "--load-chunk")
-        {
-            if (!value(options.loadChunk))
-                return false;
-        }
+            options.loadChunk = optionValue(argc, argv, i);
         else if (argument == "--save-chunk")
-        {
-            if (!value(options.saveChunk))
-                return false;
-        }
+            options.saveChunk = optionValue(argc, argv, i);
         else if (argument == "--program")
             options.programChunk = true;
         else if (argument == "--list-parameters")
@@ -109,13 +118,23 @@ bool parse(int argc, char** argv, Options& options)
         else if (!argument.empty() && argument[0] != '-' && options.plugin.empty())
             options.plugin = argument;
         else
-            return false;
+            unknownArgument(argument);
     }
-    return !options.plugin.empty() && options.settings.blockSize > 0;
+    if (options.plugin.empty())
+        throw UsageError("which plug-in? Name its library file first");
+    if (options.seconds > longestRender(options.settings.sampleRate))
+        throw UsageError("--seconds " + secondsText + ": a WAV file holds at most " +
+                         formatNumber(longestRender(options.settings.sampleRate)) + " s at " +
+                         formatNumber(options.settings.sampleRate) + " Hz");
+    return true;
 }
 
+// A file named by an option, whole; a folder is named as one.
 std::vector<unsigned char> readFile(const std::string& path)
 {
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error))
+        throw std::runtime_error(path + " is a folder");
     std::ifstream file(path, std::ios::binary);
     if (!file)
         throw std::runtime_error("cannot read " + path);
@@ -132,6 +151,21 @@ void writeFile(const std::string& path, const std::vector<unsigned char>& bytes)
 
 int run(const Options& options)
 {
+    settleSimdSetting();
+    // The files the options name are read before the plug-in is loaded, so
+    // that a wrong one is said at once.
+    const std::vector<unsigned char> chunkToLoad =
+        options.loadChunk.empty() ? std::vector<unsigned char>() : readFile(options.loadChunk);
+    const MidiSequence sequence = !options.render || options.midiFile.empty()
+                                      ? MidiSequence::builtInPhrase()
+                                      : MidiSequence::fromStandardMidiFile(options.midiFile);
+    const double seconds = options.seconds > 0.0 ? options.seconds : sequence.duration() + kTailSeconds;
+    if (options.render && seconds > longestRender(options.settings.sampleRate))
+        throw std::runtime_error(options.midiFile + " lasts " + formatNumber(seconds) +
+                                 " s with its tail: a WAV file holds at most " +
+                                 formatNumber(longestRender(options.settings.sampleRate)) + " s at " +
+                                 formatNumber(options.settings.sampleRate) + " Hz");
+
     HostedPlugin plugin(options.plugin, options.settings);
     AEffect* effect = plugin.effect();
     std::printf("%s: \"%s\" by \"%s\" (%s), %d inputs, %d outputs, %d parameters, %d programs, entry %s\n",
@@ -141,7 +175,10 @@ int run(const Options& options)
 
     if (!options.loadChunk.empty())
     {
-        const VstIntPtr answer = plugin.setChunk(readFile(options.loadChunk), options.programChunk);
+        const VstIntPtr answer = plugin.setChunk(chunkToLoad, options.programChunk);
+        // The plug-in answers 0 when it keeps the state it had.
+        if (answer == 0)
+            throw std::runtime_error("the plug-in refused the state in " + options.loadChunk);
         std::printf("state loaded from %s (answer %ld)\n", options.loadChunk.c_str(), static_cast<long>(answer));
     }
 
@@ -152,12 +189,17 @@ int run(const Options& options)
 
     if (options.render)
     {
-        const MidiSequence sequence = options.midiFile.empty() ? MidiSequence::builtInPhrase()
-                                                               : MidiSequence::fromStandardMidiFile(options.midiFile);
-        const double seconds = options.seconds > 0.0 ? options.seconds : sequence.duration() + kTailSeconds;
-        OfflineRenderer::Result result = OfflineRenderer::render(plugin, sequence, seconds);
-        WavFile::write(options.output, result.left, result.right, static_cast<int>(options.settings.sampleRate));
-        std::printf("wrote %s\n%s", options.output.c_str(), result.statistics.report().c_str());
+        try
+        {
+            OfflineRenderer::Result result = OfflineRenderer::render(plugin, sequence, seconds);
+            WavFile::write(options.output, result.left, result.right, static_cast<int>(options.settings.sampleRate));
+            std::printf("wrote %s\n%s", options.output.c_str(), result.statistics.report().c_str());
+        }
+        catch (const std::bad_alloc&)
+        {
+            throw std::runtime_error("not enough memory for " + formatNumber(seconds) + " s of audio at " +
+                                     formatNumber(options.settings.sampleRate) + " Hz");
+        }
     }
 
     if (!options.saveChunk.empty())

@@ -1,5 +1,6 @@
 #include "tools/InputScript.h"
 
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <map>
@@ -202,6 +203,9 @@ InputScript InputScript::load(const std::string& path)
         text << std::cin.rdbuf();
     else
     {
+        std::error_code error;
+        if (std::filesystem::is_directory(path, error))
+            throw std::runtime_error("cannot read the script " + path + ": it is a folder");
         std::ifstream file(path);
         if (!file)
             throw std::runtime_error("cannot read the script " + path);

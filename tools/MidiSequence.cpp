@@ -1,6 +1,7 @@
 #include "tools/MidiSequence.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -79,11 +80,21 @@ int dataBytesOf(unsigned char status)
 
 MidiSequence MidiSequence::fromStandardMidiFile(const std::string& path)
 {
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error))
+        throw std::runtime_error(path + " is a folder");
     std::ifstream file(path, std::ios::binary);
     if (!file)
         throw std::runtime_error("cannot read " + path);
     std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    return fromStandardMidiFileBytes(bytes);
+    try
+    {
+        return fromStandardMidiFileBytes(bytes);
+    }
+    catch (const std::runtime_error& fault)
+    {
+        throw std::runtime_error(path + ": " + fault.what());
+    }
 }
 
 MidiSequence MidiSequence::fromStandardMidiFileBytes(const std::vector<unsigned char>& bytes)

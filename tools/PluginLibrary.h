@@ -5,14 +5,15 @@
 #include "Source/vst/VstDeclarations.h"
 
 // A VST 2.4 plug-in library opened with dlopen, and its entry point:
-// "VSTPluginMain", else "main".
+// "VSTPluginMain", else "main". A name without a slash is a file in the
+// current folder, as on any command line, not one searched for.
 class PluginLibrary
 {
 public:
     using EntryPoint = AEffect* (*)(audioMasterCallback);
 
-    // Throws std::runtime_error when the library cannot be opened or has no
-    // entry point.
+    // Throws std::runtime_error when there is no such file, the library
+    // cannot be opened or has no entry point.
     explicit PluginLibrary(const std::string& path);
     ~PluginLibrary();
 

@@ -20,6 +20,8 @@ using namespace patchtest;
 namespace
 {
 constexpr int kMaxIterations = 4000;
+// The time ends the run early on a slow machine, never before these.
+constexpr int kMinIterations = 200;
 constexpr auto kMaxDuration = std::chrono::milliseconds(1500);
 
 int below(int n)
@@ -119,7 +121,8 @@ void fuzz(const std::string& path, const std::vector<ByteVector>& seeds, const s
     seedRandom(seed);
     const auto start = std::chrono::steady_clock::now();
     int usable = 0;
-    for (int i = 0; i < kMaxIterations && std::chrono::steady_clock::now() - start < kMaxDuration; ++i)
+    for (int i = 0;
+         i < kMaxIterations && (i < kMinIterations || std::chrono::steady_clock::now() - start < kMaxDuration); ++i)
     {
         ByteVector bytes = seeds[static_cast<std::size_t>(i) % seeds.size()];
         if (i >= static_cast<int>(seeds.size()))

@@ -1,6 +1,7 @@
 #include "Source/state/DefaultPatchRecord.h"
 #include "Source/state/ZentrovaStateHandler.h"
 #include "tests/support/PatchDocuments.h"
+#include "tests/support/TimeBudget.h"
 
 #include <gtest/gtest.h>
 
@@ -51,6 +52,8 @@ public:
     bool engineReads(const ZentrovaState& state) const override
     {
         engineAsked = true;
+        while (holdAsking)
+            std::this_thread::yield();
         return readByEngine.load() == &state;
     }
     void forget()
@@ -63,6 +66,9 @@ public:
     // The state whose chord lists the engine still holds.
     std::atomic<const ZentrovaState*> readByEngine{nullptr};
     mutable std::atomic<bool> engineAsked{false};
+    // Keeps the host thread that asks inside its question, and so inside
+    // its claim of the state it writes.
+    std::atomic<bool> holdAsking{false};
 
 private:
     std::mutex m_mutex;
@@ -167,16 +173,17 @@ TEST_F(StateHandler, TheSwitchNeverWaitsForAHostWrite)
     ASSERT_TRUE(readDocument(handler, filterType("LP 2 Pole")));
     ZentrovaState& pending = handler.getEditState();
     // The next read claims the pending state, then waits inside its claim.
-    owner.readByEngine = &pending;
+    owner.holdAsking = true;
     owner.engineAsked = false;
     std::thread host([&] { readDocument(handler, filterType("Bnd Pass")); });
     while (!owner.engineAsked.load())
         std::this_thread::yield();
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(handler.toggleState());
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(20));
+    bool switched = true;
+    EXPECT_TRUE(endsUnaided([&] { switched = handler.toggleState(); }, [&] { owner.holdAsking = false; }))
+        << "the switch waited for the host's write";
+    EXPECT_FALSE(switched);
     EXPECT_TRUE(handler.isSwitchPending());
-    owner.readByEngine = nullptr;
+    owner.holdAsking = false;
     host.join();
     ASSERT_TRUE(handler.toggleState());
     EXPECT_EQ(&handler.getCurrentState(), &pending);
@@ -194,10 +201,13 @@ TEST_F(StateHandler, TheWaitForTheEngineIsBounded)
     ASSERT_TRUE(readDocument(handler, filterType("Hi Pass")));
     ZentrovaState& previous = handler.getCurrentState();
     ASSERT_TRUE(handler.toggleState());
+    // The engine never lets go, until the watchdog has it do so.
     owner.readByEngine = &previous;
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_TRUE(readDocument(handler, filterType("Bnd Pass")));
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    bool read = false;
+    EXPECT_TRUE(endsUnaided([&] { read = readDocument(handler, filterType("Bnd Pass")); },
+                            [&] { owner.readByEngine = nullptr; }))
+        << "the read waited for the engine without end";
+    EXPECT_TRUE(read);
 }
 
 TEST_F(StateHandler, TwoReadsBeforeABlockMakeOneSwitchToTheSecond)
