@@ -560,6 +560,8 @@ int Configuration::save(const std::string& path)
         std::lock_guard<std::mutex> lock(m_mutex);
         unreadable = m_unreadableFile;
     }
+    // A failure is reported with errno: no older error may stand in for it.
+    errno = 0;
     // What could not be read may still be the user's only copy of their
     // settings: it is kept, and the defaults that stood in for it go beside it.
     const std::string target = linkTarget(file);
@@ -573,8 +575,10 @@ int Configuration::save(const std::string& path)
     }
     if (!writeFileReplacing(file, ByteVector(text.begin(), text.end())))
     {
+        const int error = errno;
         if (moved)
             std::rename(backup.c_str(), target.c_str());
+        errno = error;
         return kFileNotOpened;
     }
     std::lock_guard<std::mutex> lock(m_mutex);
