@@ -29,6 +29,7 @@
 #include "editor/widgets/WidgetFactory.h"
 #include "tests/support/FakeClock.h"
 #include "tests/support/FakePlatform.h"
+#include "tests/support/RecordingAlerts.h"
 #include "tests/support/TemporaryHome.h"
 #include "tests/support/TimeBudget.h"
 #include "tests/support/WidgetFixtures.h"
@@ -110,21 +111,6 @@ std::string harmonicRecords(int count, int first = 0)
     }
     return text;
 }
-
-struct RecordingAlerts : AlertHandler
-{
-    RecordingAlerts() : previous(setAlertHandler(this)) {}
-    ~RecordingAlerts() override { setAlertHandler(previous); }
-    void showAlert(const char* message, const char* informative) override
-    {
-        titles.push_back(message);
-        texts.push_back(informative);
-    }
-
-    AlertHandler* previous;
-    std::vector<std::string> titles;
-    std::vector<std::string> texts;
-};
 
 class EditorObject : public testing::Test
 {

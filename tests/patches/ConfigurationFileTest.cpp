@@ -6,6 +6,8 @@
 
 #include "tests/patches/ConfigurationTestSupport.h"
 
+#include "tests/support/RecordingAlerts.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -110,21 +112,6 @@ std::string bankDocuments(int count)
 // Folder lists of both flavours, so that no default folder takes memory 0.
 const std::string kFolders = "{Inst Patch Folders}{<folder name=\"I\" path=\"/i\"/>}\n"
                              "{FX Patch Folders}{<folder name=\"F\" path=\"/f\"/>}\n";
-
-struct RecordingAlerts : AlertHandler
-{
-    RecordingAlerts() : previous(setAlertHandler(this)) {}
-    ~RecordingAlerts() override { setAlertHandler(previous); }
-    void showAlert(const char* message, const char* informative) override
-    {
-        titles.push_back(message);
-        texts.push_back(informative);
-    }
-
-    AlertHandler* previous;
-    std::vector<std::string> titles;
-    std::vector<std::string> texts;
-};
 
 // Prints numbers with a decimal comma, as some users' locales do.
 struct CommaDecimals : std::numpunct<char>

@@ -3,6 +3,7 @@
 #include "Source/shared/Alerts.h"
 
 #include "tests/patches/PatchFileTestSupport.h"
+#include "tests/support/RecordingAlerts.h"
 #include "tests/support/TimeBudget.h"
 
 #include <atomic>
@@ -258,20 +259,6 @@ std::string manyRecords(int count, int offset = 0, int shade = 0)
     return text;
 }
 
-struct RecordingAlerts : AlertHandler
-{
-    RecordingAlerts() : previous(setAlertHandler(this)) {}
-    ~RecordingAlerts() override { setAlertHandler(previous); }
-    void showAlert(const char* message, const char* informative) override
-    {
-        alerts.push_back(message);
-        texts.push_back(informative);
-    }
-
-    AlertHandler* previous;
-    std::vector<std::string> alerts;
-    std::vector<std::string> texts;
-};
 }
 
 // Not among the thread tests: their sanitizer would only measure itself.
@@ -313,7 +300,7 @@ TEST(HarmonicList, ADroppedListBeyondTheBoundIsRefusedWholeWithAnAlert)
     // The file alone is within the bound, the list it would make is not.
     EXPECT_FALSE(client.list->load(temp / "filling.hrm"));
     EXPECT_FALSE(client.list->load(temp / "huge.hrm"));
-    EXPECT_EQ(alerts.alerts, std::vector<std::string>(3, "Harmonic List Too Long"));
+    EXPECT_EQ(alerts.titles, std::vector<std::string>(3, "Harmonic List Too Long"));
     EXPECT_EQ(client.list->size(), 2);
     EXPECT_TRUE(drain(client.pipe).empty());
 }
@@ -327,7 +314,7 @@ TEST(HarmonicList, AFailedWriteIsReportedAndTheWavesAreWrittenAtTheNextRelease)
         Client client(folder);
         client.list->storeWave("Kept", levels(7));
     }
-    ASSERT_EQ(alerts.alerts, std::vector<std::string>{"Harmonic List Not Saved"});
+    ASSERT_EQ(alerts.titles, std::vector<std::string>{"Harmonic List Not Saved"});
     EXPECT_NE(alerts.texts[0].find(folder + "/Zentrova2.hrm"), std::string::npos) << alerts.texts[0];
 
     std::filesystem::create_directory(folder);
@@ -336,6 +323,6 @@ TEST(HarmonicList, AFailedWriteIsReportedAndTheWavesAreWrittenAtTheNextRelease)
         EXPECT_EQ(again.list->size(), 1) << "the waves stay while the plug-in is loaded";
     }
     EXPECT_NE(patchtest::readText(folder + "/Zentrova2.hrm").find("{Kept}"), std::string::npos);
-    EXPECT_EQ(alerts.alerts.size(), 1u);
+    EXPECT_EQ(alerts.titles.size(), 1u);
 }
 

@@ -5,6 +5,7 @@
 #include "Source/parameters/ParameterIndices.h"
 #include "Source/tempo/VstTempoAndSync.h"
 #include "tests/support/FrequencyAnalysis.h"
+#include "tests/support/MidiEvents.h"
 #include "tests/support/PatchEdit.h"
 #include "tests/support/TemporaryHome.h"
 
@@ -160,19 +161,9 @@ std::vector<double> pitchRises(int numerator, int denominator, double seconds)
     }
     states.sendCurrentState(0);
 
-    VstMidiEvent note{};
-    note.type = kVstMidiType;
-    note.byteSize = sizeof note;
-    note.midiData[0] = static_cast<char>(0x90);
-    note.midiData[1] = 72;
-    note.midiData[2] = 100;
-    struct
-    {
-        VstEvents header;
-        VstEvent* more[1];
-    } list{};
-    list.header.numEvents = 1;
-    list.header.events[0] = reinterpret_cast<VstEvent*>(&note);
+    std::vector<VstMidiEvent> note{midiEvent(0, 0x90, 72, 100)};
+    std::vector<unsigned char> storage;
+    VstEvents* list = eventList(note, storage);
 
     const auto total = static_cast<std::int64_t>((seconds + 1.0) * kRate);
     std::vector<float> left(static_cast<std::size_t>(total) + kBlock), right(kBlock);
@@ -180,7 +171,7 @@ std::vector<double> pitchRises(int numerator, int denominator, double seconds)
     {
         placeHost(kRate, done, numerator, denominator);
         if (done == 0)
-            effect->dispatcher(effect, effProcessEvents, 0, 0, &list.header, 0.0f);
+            effect->dispatcher(effect, effProcessEvents, 0, 0, list, 0.0f);
         float* outputs[] = {left.data() + done, right.data()};
         effect->processReplacing(effect, nullptr, outputs, kBlock);
     }
@@ -566,21 +557,7 @@ TEST(TempoAndSync, ThePluginsClockReachesTheKeyboardQueueAndItsLfoSyncTheVoiceQu
     plugin->getTempo()->getClock().setTicks(false, 768); // a period of 3445 samples
     plugin->getTempo()->getLfo(0).setSyncMode(false, 4);
 
-    VstMidiEvent note{};
-    note.type = kVstMidiType;
-    note.byteSize = sizeof note;
-    note.deltaFrames = 4000;
-    note.midiData[0] = static_cast<char>(0x90);
-    note.midiData[1] = 60;
-    note.midiData[2] = 100;
-    struct
-    {
-        VstEvents header;
-        VstEvent* more[1];
-    } list{};
-    list.header.numEvents = 1;
-    list.header.events[0] = reinterpret_cast<VstEvent*>(&note);
-    plugin->processEvents(&list.header);
+    sendMidi(*plugin, {midiEvent(4000, 0x90, 60, 100)});
 
     ControlCue<VoiceEvent>* cues = plugin->getControlCues();
     std::vector<Posted> keyboard;
