@@ -19,6 +19,9 @@ void VolumeParameter::getDisplay(char* out) const
 
 EngineValue VolumeParameter::getUnitValue() const
 {
+    // The bottom is shown as minus infinity, and is silence.
+    if (m_value == 0.0f)
+        return engineValueFromFloat(0.0f);
     float dB = toUnits(m_value);
     float exponent = dB * 0.05f;
     return engineValueFromFloat(static_cast<float>(std::pow(10.0, static_cast<double>(exponent))));

@@ -2,7 +2,8 @@
 
 #include "Source/parameters/FloatParameter.h"
 
-// A level in dB from -54 to 0; the engine receives the linear gain.
+// A level in dB from -54 to 0; the engine receives the linear gain, 0 at
+// the very bottom.
 class VolumeParameter : public FloatParameter
 {
 public:

@@ -180,6 +180,23 @@ TEST_P(PluginSound, AHeldNoteHoldsOnlyItsHarmonicsAtLowHostRates)
         }
 }
 
+TEST_P(PluginSound, VolumeAtItsBottomIsSilenceAndJustAboveItIsNot)
+{
+    for (float volume : {0.0f, 0.001f})
+    {
+        auto plugin = openInstance();
+        const float loudest = heldPeak(*plugin, 2 * kRate, [&](int frame) {
+            // Set during the chord; its glide is long over a second later.
+            if (frame == kRate / 2 / 256 * 256)
+                plugin->setParameter(Param::Volume, volume);
+        });
+        if (volume == 0.0f)
+            EXPECT_EQ(loudest, 0.0f) << plugin->parameterDisplay(Param::Volume);
+        else
+            EXPECT_GT(loudest, 1e-5f);
+    }
+}
+
 TEST_P(PluginSound, NoteOffReleasesToSilence)
 {
     SoundingPlugin synth(44100.0f, 256, flavour());

@@ -21,7 +21,8 @@ TEST(VolumeParameter, EngineReceivesALinearGain)
     VolumeParameter volume(testNames(), false, false);
     EXPECT_EQ(engineValueAsFloat(volume.setValue(1.0f)), 1.0f);
     EXPECT_NEAR(engineValueAsFloat(volume.setValue(0.5f)), std::pow(10.0, -27.0 / 20.0), 1e-7);
-    EXPECT_NEAR(engineValueAsFloat(volume.setValue(0.0f)), std::pow(10.0, -54.0 / 20.0), 1e-7);
+    EXPECT_EQ(engineValueAsFloat(volume.setValue(0.0f)), 0.0f);
+    EXPECT_NEAR(engineValueAsFloat(volume.setValue(0.001f)), std::pow(10.0, -54.0 / 20.0), 5e-5);
     VolumeParameter normalised(testNames(), false, true);
     EXPECT_EQ(engineValueAsFloat(normalised.setValue(0.5f)), 0.5f);
 }
