@@ -13,41 +13,68 @@ constexpr std::size_t kChunkBytes = std::size_t(2) << 20;
 
 struct Pool
 {
-    std::mutex mutex;
+    std::vector<char*> chunks;
     std::vector<char*> freePages;
     char* next = nullptr;
     char* end = nullptr;
+    std::size_t pagesOut = 0;
 };
 
-// Never destroyed: instances may outlive the library's static objects at
-// process exit.
+// Both outlive every other static object of the library: the mutex needs no
+// destruction, and the pool goes only with the last of its pages.
+std::mutex poolMutex;
+Pool* poolInstance = nullptr;
+
 Pool& pool()
 {
-    static Pool* const instance = new Pool;
-    return *instance;
+    if (poolInstance == nullptr)
+        poolInstance = new Pool;
+    return *poolInstance;
 }
+
+// When the library is unloaded (or the process ends) with every page back,
+// the mappings go back to the system: a host that loads and drops the
+// plug-in again and again would otherwise gather them. A page still out
+// belongs to an instance alive at exit, which keeps the whole pool.
+struct PoolRelease
+{
+    ~PoolRelease()
+    {
+        std::lock_guard<std::mutex> lock(poolMutex);
+        if (poolInstance == nullptr || poolInstance->pagesOut != 0)
+            return;
+        for (char* chunk : poolInstance->chunks)
+            munmap(chunk, kChunkBytes);
+        delete poolInstance;
+        poolInstance = nullptr;
+    }
+} poolRelease;
 } // namespace
 
 void* ZeroPagePool::take()
 {
+    std::lock_guard<std::mutex> lock(poolMutex);
     Pool& p = pool();
-    std::lock_guard<std::mutex> lock(p.mutex);
     if (!p.freePages.empty())
     {
         char* page = p.freePages.back();
         p.freePages.pop_back();
+        ++p.pagesOut;
         return page;
     }
     if (p.next == p.end)
     {
+        p.chunks.reserve(p.chunks.size() + 1);
         void* chunk = mmap(nullptr, kChunkBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (chunk == MAP_FAILED)
             throw std::bad_alloc();
+        p.chunks.push_back(static_cast<char*>(chunk));
         p.next = static_cast<char*>(chunk);
         p.end = p.next + kChunkBytes;
     }
     char* page = p.next;
     p.next += kPageBytes;
+    ++p.pagesOut;
     return page;
 }
 
@@ -57,8 +84,9 @@ void ZeroPagePool::give(void* page)
         return;
     // Zero again on the next touch, and no longer resident meanwhile.
     madvise(page, kPageBytes, MADV_DONTNEED);
+    std::lock_guard<std::mutex> lock(poolMutex);
     Pool& p = pool();
-    std::lock_guard<std::mutex> lock(p.mutex);
+    --p.pagesOut;
     try
     {
         p.freePages.push_back(static_cast<char*>(page));

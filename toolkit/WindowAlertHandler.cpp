@@ -1,6 +1,7 @@
 #include "toolkit/WindowAlertHandler.h"
 
 #include <mutex>
+#include <new>
 #include <string>
 #include <thread>
 #include <vector>
@@ -51,8 +52,10 @@ std::string orEmpty(const char* text)
 
 void WindowAlertHandler::install(CFrame* frame)
 {
-    // Made once and never destroyed: another thread may be inside it.
-    static WindowAlertHandler* handler = new WindowAlertHandler();
+    // Made once and never destroyed, as another thread may be inside it; it
+    // lives in the library's own memory, which goes when the library does.
+    alignas(WindowAlertHandler) static unsigned char storage[sizeof(WindowAlertHandler)];
+    static WindowAlertHandler* handler = new (storage) WindowAlertHandler();
     if (!frame)
         return;
     std::lock_guard<std::mutex> lock(openEditorsMutex);

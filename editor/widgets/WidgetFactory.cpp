@@ -1,9 +1,22 @@
 #include "editor/widgets/WidgetFactory.h"
 
+#include <cstdlib>
+
 // The creators live in Loki's small-object memory, which must outlast the
-// factory: it is never freed (for the same reason, not on the longevity
-// list).
-#define LOKI_DEFAULT_SMALLOBJ_LIFETIME ::Loki::NoDestroy
+// factory: the factory's own end frees it, right after the factory (not on
+// Loki's longevity list, for the reason given below).
+namespace widgetfactory
+{
+inline void (*destroySmallObjects)() = nullptr;
+
+template <class T>
+struct DestroyedAfterTheFactory
+{
+    static void ScheduleDestruction(T*, void (*destroy)()) { destroySmallObjects = destroy; }
+    static void OnDeadReference() {}
+};
+} // namespace widgetfactory
+#define LOKI_DEFAULT_SMALLOBJ_LIFETIME ::widgetfactory::DestroyedAfterTheFactory
 #include <loki/Factory.h>
 #include <loki/Singleton.h>
 
@@ -32,11 +45,31 @@ namespace
 {
 using Factory = Loki::Factory<Widget, std::string,
                               LOKI_TYPELIST_5(ticpp::Element*, CViewContainer*, CFrame*, ZentrovaEditor*, GuiInfo&)>;
-// Destroyed when the plug-in image goes. Loki's longevity list is one for
-// every module of the process that uses Loki: a singleton on it could be
-// destroyed by another plug-in's unloading.
+void (*destroyFactory)() = nullptr;
+
+void destroyFactoryAndItsSmallObjects()
+{
+    destroyFactory();
+    if (widgetfactory::destroySmallObjects)
+        widgetfactory::destroySmallObjects();
+}
+
+// Destroyed when the plug-in image goes, and its small-object memory with
+// it. Loki's longevity list is one for every module of the process that uses
+// Loki: a singleton on it could be destroyed by another plug-in's unloading.
+template <class T>
+struct DestroyedWithTheImage
+{
+    static void ScheduleDestruction(T*, void (*destroy)())
+    {
+        destroyFactory = destroy;
+        std::atexit(&destroyFactoryAndItsSmallObjects);
+    }
+    static void OnDeadReference() { throw std::logic_error("Dead Reference Detected"); }
+};
+
 using TheFactory =
-    Loki::SingletonHolder<Factory, Loki::CreateUsingNew, Loki::DefaultLifetime, Loki::ClassLevelLockable>;
+    Loki::SingletonHolder<Factory, Loki::CreateUsingNew, DestroyedWithTheImage, Loki::ClassLevelLockable>;
 
 struct TypeEntry
 {

@@ -27,6 +27,8 @@
 #include <string>
 #include <vector>
 
+#include <dlfcn.h>
+
 namespace
 {
 class ZentrovaPlugin : public ::testing::TestWithParam<Deliverable>
@@ -417,4 +419,53 @@ TEST_P(ZentrovaPlugin, APatchFolderOfTheWholeFileSystemDoesNotHoldCreation)
         std::ifstream cache(home.path() + "/.local/share/Vorlix/Zentrova2/patchtree.bin", std::ios::ate);
         EXPECT_GT(static_cast<long>(cache.tellg()), 10000L);
     }
+}
+
+namespace
+{
+VstIntPtr minimalHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
+{
+    return opcode == audioMasterVersion ? 2400 : 0;
+}
+
+// The process's address space, in kB.
+long addressSpaceKb()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmSize:", 0) == 0)
+            return std::stol(line.substr(7));
+    return 0;
+}
+} // namespace
+
+TEST_P(ZentrovaPlugin, ALibraryLoadedAndUnloadedAgainAndAgainReturnsWhatItTook)
+{
+    // As an in-process scanner does: open, play, close, unload.
+    auto cycle = [&] {
+        void* library = dlopen(GetParam().libraryPath, RTLD_NOW | RTLD_LOCAL);
+        ASSERT_NE(library, nullptr) << dlerror();
+        auto entry = reinterpret_cast<AEffect* (*)(audioMasterCallback)>(dlsym(library, "VSTPluginMain"));
+        AEffect* effect = entry(&minimalHost);
+        ASSERT_NE(effect, nullptr);
+        effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr, 48000.0f);
+        effect->dispatcher(effect, effSetBlockSize, 0, 256, nullptr, 0.0f);
+        effect->dispatcher(effect, effMainsChanged, 0, 1, nullptr, 0.0f);
+        std::vector<float> left(256), right(256);
+        float* buffers[] = {left.data(), right.data()};
+        for (int block = 0; block < 8; ++block)
+            effect->processReplacing(effect, buffers, buffers, 256);
+        effect->dispatcher(effect, effMainsChanged, 0, 0, nullptr, 0.0f);
+        effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
+        dlclose(library);
+        ASSERT_EQ(dlopen(GetParam().libraryPath, RTLD_NOW | RTLD_NOLOAD), nullptr) << "the library stays loaded";
+    };
+    for (int i = 0; i < 3; ++i)
+        cycle();
+    const long before = addressSpaceKb();
+    for (int i = 0; i < 20; ++i)
+        cycle();
+    // Each cycle once kept a 2 MiB mapping.
+    EXPECT_LT(addressSpaceKb() - before, 4096) << "kB more after 20 cycles";
 }
