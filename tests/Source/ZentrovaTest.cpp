@@ -442,6 +442,9 @@ long addressSpaceKb()
 
 TEST_P(ZentrovaPlugin, ALibraryLoadedAndUnloadedAgainAndAgainReturnsWhatItTook)
 {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizer runtime keeps a library loaded after dlclose";
+#endif
     // As an in-process scanner does: open, play, close, unload.
     auto cycle = [&] {
         void* library = dlopen(GetParam().libraryPath, RTLD_NOW | RTLD_LOCAL);
