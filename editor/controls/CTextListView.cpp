@@ -136,8 +136,13 @@ void CTextListView::setRows(const std::vector<Row>& rows, bool keepScroll)
             removeView(button, true);
     }
 
-    const CCoord rowWidth = m_scrollView->getScrollContainer()->getWidth();
+    CScrollContainer* container = m_scrollView->getScrollContainer();
+    const CCoord rowWidth = container->getWidth();
     m_scrollView->setContainerSize(CRect(0, 0, rowWidth, m_contentHeight));
+    // The rows are laid out unscrolled, so the empty container goes back to
+    // the top first; the position set below moves them into place. An offset
+    // left from the old rows would put the new ones out of step with the bar.
+    container->setScrollOffset(CPoint(0, 0));
     const auto lastStyle = static_cast<std::int32_t>(m_appearance.styles.size()) - 1;
     for (std::size_t i = 0; i < rows.size(); ++i)
     {

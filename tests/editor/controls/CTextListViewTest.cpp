@@ -29,12 +29,12 @@ struct List
     }
     ~List() { list->forget(); }
 
-    void fill(int count)
+    void fill(int count, bool keepScroll = false)
     {
         std::vector<CTextListView::Row> rows(static_cast<std::size_t>(count));
         for (int i = 0; i < count; ++i)
             rows[static_cast<std::size_t>(i)].key = std::to_string(i);
-        list->setRows(rows, false);
+        list->setRows(rows, keepScroll);
         range = count * 20.0 - 100.0;
     }
     // The pixels scrolled out at the top.
@@ -108,4 +108,20 @@ TEST(CTextListView, SelectingScrollsTheRowClearOfTheButtonsAndNoneScrollsToTheTo
     l.list->setSelected(2);
     l.idle(100);
     EXPECT_EQ(l.list->getScrollPosition(), 0.0f);
+}
+
+TEST(CTextListView, RowsSetAgainLieWhereTheScrollPositionShowsThem)
+{
+    List l;
+    l.fill(30);
+    l.list->setScrollPosition(1.0f);
+    l.fill(30, true);
+    CPoint bottom(20, 90);
+    l.list->onMouseDown(bottom, kButtonLeft);
+    EXPECT_EQ(l.list->getSelectedKey(), "29") << "kept at the end, the last row is at the bottom";
+
+    l.fill(30);
+    CPoint top(20, 10);
+    l.list->onMouseDown(top, kButtonLeft);
+    EXPECT_EQ(l.list->getSelectedKey(), "0") << "back at the top, the first row is there";
 }
