@@ -1023,6 +1023,95 @@ TEST_F(EditorWindow, TheBrowsersCurrentRowsAreDrawnInLegibleLetters)
     }
 }
 
+TEST_F(EditorWindow, AClickInAPatchListScrolledToItsEndLoadsThatRowAndTheListStaysWhereItWas)
+{
+    REQUIRE_DISPLAY();
+    // 5000 patches P0000... whose gate times tell them apart: 1 + the
+    // number's last two digits. A patch is named after its file: copies of
+    // a hundred written ones spare 5000 flushes to the disk.
+    constexpr int kPatches = 5000;
+    constexpr int kRow = 14;
+    const fs::path bank = root / "home/.local/share/Vorlix/Zentrova2/Patches/Instrument/Bank";
+    const fs::path gates = root / "gates";
+    fs::create_directories(bank);
+    fs::create_directories(gates);
+    for (int gate = 1; gate <= 100; ++gate)
+    {
+        const std::string name = "Gate " + std::to_string(gate);
+        ChunkBuffer chunk;
+        ASSERT_EQ(chunk.assignCompressed("<zentrova version=\"609\">\n<patch name=\"" + name +
+                                         "\">\n<parameter name=\"GateTime\" value=\"" + std::to_string(gate) +
+                                         "\" />\n</patch>\n</zentrova>\n"),
+                  0);
+        ASSERT_EQ(PatchFileHandler::writeFxp((gates / (name + ".fxp")).string(), name, chunk, false), 0);
+    }
+    for (int i = 0; i < kPatches; ++i)
+    {
+        char name[16];
+        std::snprintf(name, sizeof name, "P%04d.fxp", i);
+        fs::copy_file(gates / ("Gate " + std::to_string(1 + i % 100) + ".fxp"), bank / name);
+    }
+    int openX = 0;
+    int openY = 0;
+    ASSERT_TRUE(centreOf("Regular", "BrowserOpen", openX, openY));
+    LayoutItem banks;
+    LayoutItem patches;
+    ASSERT_TRUE(itemOf("Regular", "BankList", banks));
+    ASSERT_TRUE(itemOf("Regular", "PatchList", patches));
+    // Scrolled to the end, the last row touches the list's bottom; the row
+    // clicked lies half way up.
+    const int scrolled = kPatches * kRow - patches.height;
+    const int clicked = kPatches - patches.height / kRow / 2;
+    auto band = [&](int row) {
+        LayoutItem item = patches;
+        item.windowY = patches.windowY + row * kRow - scrolled;
+        item.height = kRow;
+        item.width -= 16;
+        return item;
+    };
+    auto clickRow = [&](int row) {
+        const LayoutItem item = band(row);
+        return "click 1 " + std::to_string(item.windowX + item.width / 3) + " " +
+               std::to_string(item.windowY + kRow / 2) + "\nwait 500\ngetparam 19\n";
+    };
+    auto shot = [](const char* name) { return screenshotPath(std::string("editor-long-list-") + name + ".png"); };
+    const HostRun run = runEditorHostWith(
+        plugin(kDeliverables[1]),
+        "wait 300\nclick 1 " + std::to_string(openX) + " " + std::to_string(openY) + "\nwait 300\nclick 1 " +
+            std::to_string(banks.windowX + banks.width / 3) + " " + std::to_string(banks.windowY + 2 * kRow + 7) +
+            "\nwait 500\nmove " + std::to_string(patches.windowX + patches.width / 3) + " " +
+            std::to_string(patches.windowY + patches.height / 2) + "\nrepeat 30\nclick 5\nend\nwait 300\nscreenshot " +
+            shot("end") + "\n" + clickRow(clicked) + "screenshot " + shot("loaded") + "\n" + clickRow(clicked + 1) +
+            "screenshot " + shot("next") + "\n",
+        "", home("Regular"));
+    const std::vector<std::string> gate = run.after("host 1 param 19 ");
+    ASSERT_EQ(gate.size(), 2u) << run.text();
+    EXPECT_NEAR(std::stod(gate[0]), (clicked % 100) / 99.0, 1e-4) << "the row clicked is loaded\n" << run.text();
+    EXPECT_NEAR(std::stod(gate[1]), ((clicked + 1) % 100) / 99.0, 1e-4) << "and then the row below it";
+
+    // The selected row's text is the brightest.
+    const auto selectedText = [](std::uint32_t pixel, std::uint32_t) {
+        return isPanelText(pixel) && ((pixel >> 16) & 0xFF) > 0xF0;
+    };
+    auto brightRow = [&](const std::string& png, int row) { return countPixels(png, band(row), selectedText) > 0; };
+    // The rows above the two clicked and below them, the scroll bar with them.
+    auto unmoved = [&](const std::string& png) {
+        const int top = band(clicked).windowY;
+        const int bottom = top + 2 * kRow;
+        return pixelsChanged(shot("end"), png, patches.windowX, patches.windowY, patches.width,
+                             top - patches.windowY) == 0 &&
+               pixelsChanged(shot("end"), png, patches.windowX, bottom, patches.width,
+                             patches.windowY + patches.height - bottom) == 0;
+    };
+    EXPECT_GT(pixelsUnlikeCorner(shot("end"), band(kPatches - 1)), 0) << "scrolled to the last row";
+    EXPECT_FALSE(brightRow(shot("end"), clicked));
+    EXPECT_TRUE(unmoved(shot("loaded"))) << "the list kept its place after the load";
+    EXPECT_TRUE(brightRow(shot("loaded"), clicked)) << "and shows the loaded patch selected";
+    EXPECT_TRUE(unmoved(shot("next"))) << "and after the next";
+    EXPECT_TRUE(brightRow(shot("next"), clicked + 1));
+    EXPECT_FALSE(brightRow(shot("next"), clicked));
+}
+
 TEST_F(EditorWindow, TheMonitorNamesTheKnobUnderThePointerAsItEntersAndMoves)
 {
     REQUIRE_DISPLAY();
