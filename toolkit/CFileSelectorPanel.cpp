@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "Source/shared/Utf8.h"
 #include "toolkit/CAlertPanel.h"
 #include "toolkit/CDataBrowser.h"
 #include "toolkit/CDialogFrame.h"
@@ -17,7 +18,6 @@
 #include "toolkit/CTextLabel.h"
 #include "toolkit/IDataBrowser.h"
 #include "toolkit/SharedPointer.h"
-#include "toolkit/Utf8.h"
 
 namespace fs = std::filesystem;
 
