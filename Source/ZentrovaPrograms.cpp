@@ -9,6 +9,7 @@
 #include "Source/editorport/EditorTags.h"
 #include "Source/patchtree/PatchTree.h"
 #include "Source/shared/Alerts.h"
+#include "Source/shared/Utf8.h"
 #include "Source/state/StatePatchConverter.h"
 #include "patches/Configuration.h"
 #include "patches/PatchTypeBits.h"
@@ -531,7 +532,11 @@ ZentrovaStateOwner::PatchFileSettings Zentrova::getPatchFileSettings() const
 
 void Zentrova::setProgramName(char* name)
 {
-    m_stateHandler.setEditPatchName(std::string(name, strnlen(name, kVstMaxProgNameLen - 1)).c_str());
+    // The host's buffer holds kVstMaxProgNameLen bytes, so the one past the
+    // room can be read to tell whether the cut falls inside a character.
+    const std::size_t given = strnlen(name, kVstMaxProgNameLen);
+    const std::size_t kept = Utf8::cutLength(name, given, kVstMaxProgNameLen - 1);
+    m_stateHandler.setEditPatchName(std::string(name, kept).c_str());
     if (EditorPort* editor = m_pEditorPort)
         editor->setParameter(static_cast<VstInt32>(EditorTag::kProgramName), static_cast<float>(m_curProgram));
 }

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
+#include "Source/shared/Utf8.h"
 #include "toolkit/CDialogFrame.h"
 #include "toolkit/CDrawContext.h"
 #include "toolkit/CFontDesc.h"
 #include "toolkit/CTextButton.h"
 #include "toolkit/SharedPointer.h"
-#include "toolkit/Utf8.h"
 
 namespace
 {

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <string>
 
+#include "Source/shared/Utf8.h"
 #include "toolkit/CFontDesc.h"
 #include "toolkit/CFrame.h"
-#include "toolkit/Utf8.h"
 
 namespace
 {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "Source/shared/Utf8.h"
 #include "toolkit/CAlertPanel.h"
 #include "toolkit/CDataBrowser.h"
 #include "toolkit/CDialogFrame.h"
@@ -17,7 +18,6 @@
 #include "toolkit/CTextLabel.h"
 #include "toolkit/IDataBrowser.h"
 #include "toolkit/SharedPointer.h"
-#include "toolkit/Utf8.h"
 
 namespace fs = std::filesystem;
 
@@ -39,6 +39,7 @@ constexpr CColor kText{0, 0, 0, 255};
 constexpr CColor kDimText{150, 150, 150, 255};
 constexpr CColor kSelection{56, 117, 215, 255};
 constexpr CColor kSelectionText{255, 255, 255, 255};
+constexpr CColor kRefusalText{170, 20, 20, 255};
 
 bool lessIgnoringCase(const std::string& a, const std::string& b)
 {
@@ -226,6 +227,13 @@ CFileSelectorPanel::CFileSelectorPanel(CDialogFrame* dialog, const CNewFileSelec
         m_nameEdit->setFrameColor(kBorder);
         m_nameEdit->setHoriAlign(kLeftText);
         addView(m_nameEdit);
+
+        m_message = new CTextLabel(messageRect(), nullptr, nullptr, kNoFrame);
+        m_message->setFont(kFontSystem);
+        m_message->setFontColor(kRefusalText);
+        m_message->setBackColor(kBackground);
+        m_message->setHoriAlign(kLeftText);
+        addView(m_message);
     }
 
     m_typeMenu = new COptionMenu(typeMenuRect(), this, kTypeTag, nullptr, nullptr, kCheckStyle);
@@ -399,18 +407,37 @@ void CFileSelectorPanel::confirm()
         clickFolder(m_selectedFolder, kButtonLeft | kDoubleClick);
 }
 
-std::string CFileSelectorPanel::withExtension(const std::string& name) const
+bool CFileSelectorPanel::hasOfferedExtension(const std::string& name) const
 {
-    const char* extension = m_types[m_type].getExtension();
-    if (!extension || !*extension)
-        return name;
     for (const CFileExtension& type : m_types)
     {
         const char* offered = type.getExtension();
         if (offered && *offered && type.matches(name))
-            return name;
+            return true;
     }
+    return false;
+}
+
+std::string CFileSelectorPanel::withExtension(const std::string& name) const
+{
+    const char* extension = m_types[m_type].getExtension();
+    if (!extension || !*extension || hasOfferedExtension(name))
+        return name;
     return name + "." + extension;
+}
+
+std::string CFileSelectorPanel::refusalOf(const std::string& typed) const
+{
+    // Blanks before a typed extension would name the file by its type alone.
+    const std::string stem = hasOfferedExtension(typed) ? typed.substr(0, typed.rfind('.')) : typed;
+    if (stem.find_first_not_of(" \t") == std::string::npos)
+        return "Type a name to save the file under.";
+    // A name is one entry of the folder shown.
+    if (typed == "." || typed == "..")
+        return "A file cannot be named \"" + typed + "\".";
+    if (typed.find('/') != std::string::npos)
+        return "A name cannot contain \"/\".";
+    return std::string();
 }
 
 bool CFileSelectorPanel::confirmSave()
@@ -418,15 +445,19 @@ bool CFileSelectorPanel::confirmSave()
     if (m_nameEdit->isEditing())
         m_nameEdit->looseFocus();
     const std::string typed = m_nameEdit->getTextPointer();
-    // A name is one entry of the folder shown.
-    if (typed.empty() || typed == "." || typed == ".." || typed.find('/') != std::string::npos)
+    const std::string refusal = refusalOf(typed);
+    m_message->setText(refusal.c_str());
+    if (!refusal.empty())
         return false;
     const std::string name = withExtension(typed);
     const std::string path = pathOf(name);
     std::error_code error;
     const fs::file_status status = fs::symlink_status(path, error);
     if (fs::is_directory(fs::status(path, error)))
+    {
+        m_message->setText("A folder has that name.");
         return false;
+    }
     if (fs::exists(status))
     {
         const int answer = CAlertPanel::run(

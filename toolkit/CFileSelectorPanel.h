@@ -18,8 +18,9 @@ class CTextLabel;
 // subfolders in one list (".." goes up; a double click enters), its files
 // of the chosen type in another, a name field for saving, the type menu,
 // and Cancel and Open (or Save). Return confirms and Escape cancels; a
-// bare name to save under gets the chosen type's extension, and an
-// existing file is replaced only after asking.
+// bare name to save under gets the chosen type's extension, an existing
+// file is replaced only after asking, and a name that cannot be saved
+// under is refused with the reason beside the buttons.
 class CFileSelectorPanel : public CViewContainer, public CControlListener
 {
 public:
@@ -32,6 +33,7 @@ public:
     static CRect fileListRect() { return CRect(188, 36, 508, 262); }
     static CRect nameRect() { return CRect(64, 272, 508, 294); }
     static CRect typeMenuRect() { return CRect(64, 302, 300, 324); }
+    static CRect messageRect() { return CRect(12, 336, 324, 360); }
     static CRect cancelRect() { return CRect(332, 336, 412, 360); }
     static CRect okRect() { return CRect(428, 336, 508, 360); }
 
@@ -61,7 +63,10 @@ private:
     // False when the dialog goes on.
     bool confirmSave();
     std::string pathOf(const std::string& name) const;
+    bool hasOfferedExtension(const std::string& name) const;
     std::string withExtension(const std::string& name) const;
+    // Why a typed name cannot be saved under, or empty.
+    std::string refusalOf(const std::string& typed) const;
     void startEditingName();
 
     CDialogFrame* m_dialog;
@@ -87,5 +92,6 @@ private:
     CDataBrowser* m_folderList;
     CDataBrowser* m_fileList;
     CTextEdit* m_nameEdit = nullptr;
+    CTextLabel* m_message = nullptr;
     COptionMenu* m_typeMenu;
 };

@@ -1,7 +1,7 @@
 #include "toolkit/CListDragContainer.h"
 
+#include "Source/shared/Utf8.h"
 #include "toolkit/BaseTypes.h"
-#include "toolkit/Utf8.h"
 
 CListDragContainer::CListDragContainer(std::vector<std::string> items, std::int32_t type)
     : m_items(std::move(items)), m_type(type)

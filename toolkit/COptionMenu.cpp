@@ -6,11 +6,11 @@
 #include <cstring>
 #include <memory>
 
+#include "Source/shared/Utf8.h"
 #include "toolkit/CBitmap.h"
 #include "toolkit/CFrame.h"
 #include "toolkit/Platform.h"
 #include "toolkit/SharedPointer.h"
-#include "toolkit/Utf8.h"
 
 namespace
 {

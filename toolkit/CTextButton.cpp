@@ -2,10 +2,10 @@
 
 #include <cstring>
 
+#include "Source/shared/Utf8.h"
 #include "toolkit/CDrawContext.h"
 #include "toolkit/CFontDesc.h"
 #include "toolkit/SharedPointer.h"
-#include "toolkit/Utf8.h"
 
 namespace
 {

@@ -2,10 +2,10 @@
 
 #include <cstring>
 
+#include "Source/shared/Utf8.h"
 #include "toolkit/CFrame.h"
 #include "toolkit/SharedPointer.h"
 #include "toolkit/TextFieldEngine.h"
-#include "toolkit/Utf8.h"
 
 CTextEdit::CTextEdit(const CRect& size, CControlListener* listener, std::int64_t tag, const char* text,
                      CBitmap* background, std::int64_t style)

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "toolkit/Utf8.h"
+#include "Source/shared/Utf8.h"
 
 namespace
 {

@@ -1,9 +1,9 @@
 #include "editor/controls/CParameterValueDisplay.h"
 
+#include "Source/shared/Utf8.h"
 #include "toolkit/CBitmap.h"
 #include "toolkit/CFontDesc.h"
 #include "toolkit/COffscreenContext.h"
-#include "toolkit/Utf8.h"
 
 #include <cstring>
 

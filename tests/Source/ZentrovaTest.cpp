@@ -2,15 +2,17 @@
 // through its exported entry point. What tells the two apart is checked
 // with the instrument flavour.
 
+#include "Source/shared/Utf8.h"
 #include "patches/PatchFileHandler.h"
 #include "patches/Uuid.h"
+#include "tests/support/Deliverables.h"
+#include "tests/support/MidiEvents.h"
+#include "tests/support/PatchDocuments.h"
+#include "tests/support/TemporaryHome.h"
+#include "tests/support/TimeBudget.h"
 #include "tools/HostedPlugin.h"
 #include "tools/MidiSequence.h"
 #include "tools/OfflineRenderer.h"
-#include "tests/support/Deliverables.h"
-#include "tests/support/MidiEvents.h"
-#include "tests/support/TemporaryHome.h"
-#include "tests/support/TimeBudget.h"
 
 #include <gtest/gtest.h>
 
@@ -373,6 +375,24 @@ TEST_P(ZentrovaPlugin, ProgramNamesReachTheHostAsCleanText)
     plugin->dispatch(effSetProgramName, 0, 0, given);
     plugin->dispatch(effGetProgramName, 0, 0, text);
     EXPECT_STREQ(text, "Set By Host");
+}
+
+TEST_P(ZentrovaPlugin, ALongProgramNameFromTheHostIsCutBetweenCharacters)
+{
+    // The room is 23 bytes; the 24th is the second byte of an accent.
+    std::string accents;
+    for (int i = 0; i < 12; ++i)
+        accents += "\xC3\xA9";
+    std::string given = "Long" + accents;
+    auto plugin = load();
+    plugin->dispatch(effSetProgramName, 0, 0, given.data());
+    char text[64] = {};
+    plugin->dispatch(effGetProgramName, 0, 0, text);
+    const std::string kept = "Long" + accents.substr(0, 18);
+    EXPECT_EQ(std::string(text), kept);
+    const std::string document = chunkText(plugin->getChunk(true));
+    EXPECT_TRUE(Utf8::isValid(document.data(), document.size()));
+    EXPECT_NE(document.find("name=\"" + kept + "\""), std::string::npos);
 }
 
 TEST_P(ZentrovaPlugin, AConfigurationWithAByteOrderMarkKeepsItsSettings)

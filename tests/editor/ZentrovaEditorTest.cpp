@@ -36,8 +36,11 @@
 #include "toolkit/BundleLocation.h"
 #include "toolkit/CBitmap.h"
 #include "toolkit/CControl.h"
+#include "toolkit/CDialogFrame.h"
+#include "toolkit/CFileSelectorPanel.h"
 #include "toolkit/CFrame.h"
 #include "toolkit/CListDragContainer.h"
+#include "toolkit/CTextLabel.h"
 
 namespace
 {
@@ -345,6 +348,45 @@ TEST_F(EditorObject, TheSaveDialogPicksFormatsByExtensionAndShiftStartsInTheLast
     EXPECT_EQ(asked[1].second, folder) << "Shift starts in the last folder";
     EXPECT_EQ(asked[2].first, "Move Patch File");
     EXPECT_EQ(editor->getLastSaveFolder(), folder) << "a cancelled dialog changes nothing";
+}
+
+TEST_F(EditorObject, TheSaveDialogSaysWhyItRefusesANameAndSavesNothing)
+{
+    FakePlatform platform;
+    ASSERT_TRUE(editor->open(platform.parentWindow()));
+    const std::string folder = home.path() + "/saved";
+    std::filesystem::create_directories(folder + "/Sub.fxp");
+    FakePlatformWindow* owner = FakePlatform::windowOf(editor->getFrame());
+    std::vector<std::string> said;
+    owner->onModalDialog = [&](CFrame* frame) {
+        auto* dialog = static_cast<CDialogFrame*>(frame);
+        dialog->idle();
+        auto* panel = static_cast<CFileSelectorPanel*>(dialog->getView(0));
+        panel->changeDirectory(folder);
+        CTextLabel* message = nullptr;
+        for (std::int64_t i = 0; CView* view = panel->getView(i); ++i)
+            if (view->isTypeOf("CTextLabel") && view->getViewSize() == CFileSelectorPanel::messageRect())
+                message = static_cast<CTextLabel*>(view);
+        // The name field has the keys from the opening on, and again after
+        // each refusal; a name taken ends the dialog.
+        for (const char* name : {"", "   ", "  .fxp", "..", "Pads/Warm", "Sub"})
+        {
+            FakePlatformWindow* window = FakePlatform::windowOf(dialog);
+            if (owner->dialogResult != 0 || window->textFields.size() != 1)
+                break;
+            window->textFields.back()->text = name;
+            window->textFields.back()->listener->onTextFieldCommand(PlatformTextFieldListener::kReturn);
+            said.push_back(message && message->getText() ? message->getText() : "");
+        }
+        if (owner->dialogResult == 0)
+            dialog->end(0);
+    };
+    editor->valueChanged(167, nullptr, 1.0f);
+    const std::string blank = "Type a name to save the file under.";
+    EXPECT_EQ(said, (std::vector<std::string>{blank, blank, blank, "A file cannot be named \"..\".",
+                                              "A name cannot contain \"/\".", "A folder has that name."}));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 1)
+        << "nothing beside the folder";
 }
 
 TEST_F(EditorObject, TooltipsFileEntriesAttachToTheirControlsTheLaterWinning)

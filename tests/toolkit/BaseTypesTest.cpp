@@ -1,7 +1,6 @@
 #include "toolkit/BaseTypes.h"
 #include "toolkit/CView.h"
 #include "toolkit/CViewContainer.h"
-#include "toolkit/Utf8.h"
 
 #include <gtest/gtest.h>
 
@@ -59,18 +58,4 @@ TEST(BaseTypes, MessagesAreComparedByAddressNotText)
     EXPECT_EQ(container->notify(nullptr, kMsgCheckIfViewContainer), 1);
     EXPECT_EQ(container->notify(nullptr, copy.c_str()), 0);
     container->release();
-}
-
-TEST(Utf8, InvalidBytesBecomeReplacementCharactersAndCutsKeepCharactersWhole)
-{
-    EXPECT_EQ(Utf8::makeValid("ok \xC3\xA9"), "ok \xC3\xA9");
-    EXPECT_EQ(Utf8::makeValid("a\xFF" "b\xC3"), "a\xEF\xBF\xBD" "b\xEF\xBF\xBD");
-    // Overlong forms and surrogates are not valid either.
-    EXPECT_FALSE(Utf8::isValid("\xC0\xAF", 2));
-    EXPECT_FALSE(Utf8::isValid("\xED\xA0\x80", 3));
-    EXPECT_EQ(Utf8::makeValid(static_cast<const char*>(nullptr)), "");
-
-    const char* text = "ab\xE2\x82\xAC"; // "ab€"
-    EXPECT_EQ(Utf8::cutLength(text, 5, 4), 2u);
-    EXPECT_EQ(Utf8::cutLength(text, 5, 5), 5u);
 }

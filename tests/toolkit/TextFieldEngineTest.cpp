@@ -1,6 +1,6 @@
 #include "toolkit/TextFieldEngine.h"
 
-#include "toolkit/Utf8.h"
+#include "Source/shared/Utf8.h"
 
 #include <gtest/gtest.h>
 

@@ -6,10 +6,10 @@
 #include <climits>
 #include <memory>
 
+#include "Source/shared/Utf8.h"
 #include "toolkit/CFrame.h"
 #include "toolkit/CListDragContainer.h"
 #include "toolkit/SharedPointer.h"
-#include "toolkit/Utf8.h"
 #include "toolkit/x11/X11ErrorTrap.h"
 #include "toolkit/x11/X11Window.h"
 

@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "Source/shared/Utf8.h"
 #include "toolkit/CDrawContext.h"
 #include "toolkit/CFontDesc.h"
-#include "toolkit/Utf8.h"
 #include "toolkit/x11/X11ErrorTrap.h"
 #include "toolkit/x11/X11Window.h"
 

@@ -1,6 +1,7 @@
 #include "Source/shared/Alerts.h"
 #include "Source/shared/Base64.h"
 #include "Source/shared/Crc32.h"
+#include "Source/shared/Utf8.h"
 #include "dsp/AlignedMemory.h"
 
 #include <gtest/gtest.h>
@@ -96,6 +97,20 @@ TEST(Base64, DecodedSizeIsSixEighthsOfTheLength)
     EXPECT_EQ(base64DecodedSize("abcd"), 3u);
     EXPECT_EQ(base64DecodedSize("abcdef"), 4u);
     EXPECT_EQ(base64DecodedSize(""), 0u);
+}
+
+TEST(Utf8, InvalidBytesBecomeReplacementCharactersAndCutsKeepCharactersWhole)
+{
+    EXPECT_EQ(Utf8::makeValid("ok \xC3\xA9"), "ok \xC3\xA9");
+    EXPECT_EQ(Utf8::makeValid("a\xFF" "b\xC3"), "a\xEF\xBF\xBD" "b\xEF\xBF\xBD");
+    // Overlong forms and surrogates are not valid either.
+    EXPECT_FALSE(Utf8::isValid("\xC0\xAF", 2));
+    EXPECT_FALSE(Utf8::isValid("\xED\xA0\x80", 3));
+    EXPECT_EQ(Utf8::makeValid(static_cast<const char*>(nullptr)), "");
+
+    const char* text = "ab\xE2\x82\xAC"; // "ab€"
+    EXPECT_EQ(Utf8::cutLength(text, 5, 4), 2u);
+    EXPECT_EQ(Utf8::cutLength(text, 5, 5), 5u);
 }
 
 TEST(AlignedMemory, BlocksAreAlignedAndDistinct)

@@ -1,4 +1,4 @@
-#include "toolkit/Utf8.h"
+#include "Source/shared/Utf8.h"
 
 #include <cstring>
 

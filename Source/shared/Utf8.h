@@ -3,8 +3,10 @@
 #include <cstddef>
 #include <string>
 
-// Text reaches Cairo only as valid UTF-8: one invalid string stops all
-// later drawing on a Cairo context.
+// Text reaches Cairo only as valid UTF-8 (one invalid string stops all
+// later drawing on a Cairo context), and a name cut to fit a fixed room
+// must not end inside a character: the stray byte would reach the patch
+// documents and the host's menus.
 namespace Utf8
 {
 // The length of the valid sequence starting at text (1 to 4), or 0 when the
