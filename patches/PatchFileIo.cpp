@@ -1,6 +1,7 @@
 #include "patches/PatchFileIo.h"
 
 #include "Source/shared/FileAccess.h"
+#include "Source/shared/Utf8.h"
 
 #include <atomic>
 #include <cerrno>
@@ -249,13 +250,6 @@ std::string safePatchFileName(const std::string& name)
         const bool unsafe = c == '/' || byte < 0x20 || byte == 0x7F || (safe.empty() && c == '.');
         safe += unsafe ? '_' : c;
     }
-    if (safe.size() > kMaxNameBytes)
-    {
-        std::size_t cut = kMaxNameBytes;
-        // Never split a UTF-8 sequence: back up over continuation bytes.
-        while (cut > 0 && (static_cast<unsigned char>(safe[cut]) & 0xC0) == 0x80)
-            --cut;
-        safe.resize(cut);
-    }
+    safe.resize(Utf8::cutLength(safe.data(), safe.size(), kMaxNameBytes));
     return safe.empty() ? std::string("Empty") : safe;
 }
