@@ -1,6 +1,7 @@
 #include "toolkit/BundleLocation.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <mutex>
 
 #include <dlfcn.h>
@@ -11,12 +12,24 @@ std::mutex bundleMutex;
 bool bundleKnown = false;
 std::string bundlePath;
 
+// A library reached through a symbolic link (how plug-ins are often put on
+// a host's path) is cut where its file really lies.
+std::string realPath(const char* path)
+{
+    char* resolved = ::realpath(path, nullptr);
+    if (!resolved)
+        return path;
+    std::string result = resolved;
+    std::free(resolved);
+    return result;
+}
+
 std::string findBundle()
 {
     Dl_info info{};
     if (!dladdr(reinterpret_cast<void*>(&BundleLocation::fromLibraryPath), &info) || !info.dli_fname)
         return std::string();
-    std::string bundle = BundleLocation::fromLibraryPath(info.dli_fname);
+    std::string bundle = BundleLocation::fromLibraryPath(realPath(info.dli_fname));
     if (bundle.empty())
         std::fputs("Could not determine bundle location.\n", stdout);
     return bundle;

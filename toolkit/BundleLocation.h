@@ -3,7 +3,7 @@
 #include <string>
 
 // The plug-in bundle ("…/Name.vst") that holds the images under
-// Contents/Resources, found from the library's own path once per process.
+// Contents/Resources, found from the library's own real path once per process.
 class BundleLocation
 {
 public:
