@@ -10,6 +10,8 @@ public:
     // Empty when the bundle could not be found.
     static std::string path();
     static std::string resourcesPath();
+    // False when the resources folder is not there: no image can load.
+    static bool hasResources();
     // The library path cut at its last "/" three times; empty when there
     // are too few.
     static std::string fromLibraryPath(const std::string& libraryPath);

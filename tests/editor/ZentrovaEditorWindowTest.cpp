@@ -1068,3 +1068,37 @@ TEST_F(EditorWindow, APluginLoadedThroughASymbolicLinkDrawsThePanelOfTheBundleIt
     ASSERT_EQ(second.status, 0) << second.text();
     EXPECT_EQ(pixelsChanged(direct, linked, 0, 0, 836, 490), 0);
 }
+
+TEST_F(EditorWindow, ALibraryCopiedOutOfItsBundleSaysWhereItLookedForItsImagesAndShowsAPlainMessage)
+{
+    REQUIRE_DISPLAY();
+    const fs::path copy = root / "home/.vst/Zentrova2.so";
+    fs::create_directories(copy.parent_path());
+    fs::copy_file(ZENTROVA_INSTRUMENT_PLUGIN_PATH, copy);
+    const std::string shot = screenshotPath("editor-out-of-its-bundle.png");
+    fs::remove(shot);
+    const fs::path script = root / "script.txt";
+    const fs::path errors = root / "errors.txt";
+    std::ofstream(script) << "wait 300\nscreenshot " << shot << "\n";
+    // Standard error alone, as a host's log has it, of two instances.
+    const int status = std::system(("env " + home("Small") + " " ZENTROVA_EDITOR_HOST_PATH " " + copy.string() +
+                                    " --editors 2 --script " + script.string() + " >/dev/null 2>" + errors.string())
+                                       .c_str());
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+    // The library's path cut three times: .vst, home, the test's folder.
+    const std::string folder = (fs::canonical(root) / "Contents/Resources").string();
+    std::ifstream log(errors);
+    int said = 0;
+    for (std::string line; std::getline(log, line);)
+        said += line.find(folder) != std::string::npos ? 1 : 0;
+    EXPECT_EQ(said, 1) << "one line naming " << folder;
+
+    LayoutItem window;
+    window.width = 836;
+    window.height = 490;
+    const int text = pixelsUnlikeCorner(shot, window);
+    EXPECT_NE(pixelAt(shot, 0, 0), 0u) << "not a black panel";
+    EXPECT_GT(text, 500) << "a message";
+    EXPECT_LT(text, window.width * window.height / 20) << "on a plain ground";
+}
