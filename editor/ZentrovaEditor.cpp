@@ -28,13 +28,16 @@
 #include "editor/widgets/Widget.h"
 #include "patches/Configuration.h"
 #include "patches/PatchFileIo.h"
+#include "toolkit/BundleLocation.h"
 #include "toolkit/CControl.h"
+#include "toolkit/CFontDesc.h"
 #include "toolkit/CFrame.h"
 #include "toolkit/CFileExtension.h"
 #include "toolkit/CMenuItem.h"
 #include "toolkit/CNewFileSelector.h"
 #include "toolkit/CTooltipSupport.h"
 #include "toolkit/COptionMenu.h"
+#include "toolkit/CTextLabel.h"
 #include "toolkit/WindowAlertHandler.h"
 
 namespace
@@ -102,6 +105,37 @@ constexpr std::uint64_t kLearnedHoldMs = 100;
 
 
 const char* const kKnobModeNames[] = {"System Default", "Circular", "Relative Circular", "Linear"};
+
+// Without its images the panel would be black: the window says why instead,
+// over the whole frame, so that no unseen control takes a click.
+void showMissingImages(CFrame* frame)
+{
+    const CColor back{28, 24, 20, 255};
+    const CColor text{236, 222, 196, 255};
+    const CCoord width = frame->getWidth();
+    auto* notice = new CViewContainer(CRect(0, 0, width, frame->getHeight()), frame);
+    notice->setBackgroundColor(back);
+    const std::string folder = BundleLocation::resourcesPath();
+    const std::string lines[] = {
+        "The panel's images are missing.",
+        folder.empty() ? std::string("The plug-in's bundle could not be found.") : "Looked for them in " + folder,
+        "Keep the plug-in library inside its .vst bundle.",
+    };
+    CCoord top = frame->getHeight() / 2 - 50;
+    for (const std::string& line : lines)
+    {
+        const bool heading = &line == &lines[0];
+        const CCoord height = heading ? 34 : 26;
+        auto* label = new CTextLabel(CRect(10, top, width - 10, top + height), line.c_str(), nullptr, kNoFrame);
+        label->setFont(heading ? kFontHelvetica18 : kFontHelvetica14);
+        label->setFontColor(text);
+        label->setBackColor(back);
+        label->setMouseEnabled(false);
+        notice->addView(label);
+        top += height;
+    }
+    frame->addView(notice);
+}
 
 std::string lowerCase(std::string text)
 {
@@ -282,6 +316,8 @@ bool ZentrovaEditor::buildWindow(void* parentWindow)
     const int delay = config ? config->getTooltipDelay() : 0;
     if (delay != 0)
         m_tooltipSupport = new CTooltipSupport(m_frame, static_cast<std::uint32_t>(delay));
+    if (m_frame && !BundleLocation::hasResources())
+        showMissingImages(m_frame);
     return true;
 }
 

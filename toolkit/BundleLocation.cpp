@@ -1,9 +1,11 @@
 #include "toolkit/BundleLocation.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <mutex>
 
 #include <dlfcn.h>
+#include <sys/stat.h>
 
 namespace
 {
@@ -11,14 +13,42 @@ std::mutex bundleMutex;
 bool bundleKnown = false;
 std::string bundlePath;
 
+bool isDirectory(const std::string& path)
+{
+    struct stat info;
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// A library reached through a symbolic link (how plug-ins are often put on
+// a host's path) is cut where its file really lies.
+std::string realPath(const char* path)
+{
+    char* resolved = ::realpath(path, nullptr);
+    if (!resolved)
+        return path;
+    std::string result = resolved;
+    std::free(resolved);
+    return result;
+}
+
 std::string findBundle()
 {
     Dl_info info{};
     if (!dladdr(reinterpret_cast<void*>(&BundleLocation::fromLibraryPath), &info) || !info.dli_fname)
         return std::string();
-    std::string bundle = BundleLocation::fromLibraryPath(info.dli_fname);
+    const std::string library = realPath(info.dli_fname);
+    const std::string name = library.substr(library.rfind('/') + 1);
+    std::string bundle = BundleLocation::fromLibraryPath(library);
+    // Once per process, on standard error where a host's log shows it: a
+    // library copied out of its bundle would otherwise open a black panel.
+    const char* const advice = "keep the library inside its .vst bundle";
     if (bundle.empty())
+    {
         std::fputs("Could not determine bundle location.\n", stdout);
+        std::fprintf(stderr, "%s: no images: no bundle holds %s; %s\n", name.c_str(), library.c_str(), advice);
+    }
+    else if (!isDirectory(bundle + "/Contents/Resources"))
+        std::fprintf(stderr, "%s: no images in %s/Contents/Resources; %s\n", name.c_str(), bundle.c_str(), advice);
     return bundle;
 }
 } // namespace
@@ -60,4 +90,10 @@ void BundleLocation::setPath(const std::string& newPath)
     std::lock_guard<std::mutex> lock(bundleMutex);
     bundlePath = newPath;
     bundleKnown = true;
+}
+
+bool BundleLocation::hasResources()
+{
+    const std::string resources = resourcesPath();
+    return !resources.empty() && isDirectory(resources);
 }

@@ -3,13 +3,15 @@
 #include <string>
 
 // The plug-in bundle ("…/Name.vst") that holds the images under
-// Contents/Resources, found from the library's own path once per process.
+// Contents/Resources, found from the library's own real path once per process.
 class BundleLocation
 {
 public:
     // Empty when the bundle could not be found.
     static std::string path();
     static std::string resourcesPath();
+    // False when the resources folder is not there: no image can load.
+    static bool hasResources();
     // The library path cut at its last "/" three times; empty when there
     // are too few.
     static std::string fromLibraryPath(const std::string& libraryPath);

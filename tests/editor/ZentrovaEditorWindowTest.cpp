@@ -173,8 +173,8 @@ protected:
             const fs::path bundle = root / (std::string(deliverable.name) + ".vst") / "Contents";
             fs::create_directories(bundle / "x86_64-linux");
             fs::create_directories(bundle / "Resources");
-            fs::create_symlink(deliverable.library,
-                               bundle / "x86_64-linux" / (std::string(deliverable.name) + ".so"));
+            // A copy: a link would lead the plug-in to the built bundle's images.
+            fs::copy_file(deliverable.library, bundle / "x86_64-linux" / (std::string(deliverable.name) + ".so"));
             for (const auto& [name, shape] : bitmaps)
             {
                 if (Bitmaps().resourceNumber(name) < 0)
@@ -1136,4 +1136,58 @@ TEST_F(EditorWindow, TheMonitorNamesTheKnobUnderThePointerAsItEntersAndMoves)
     };
     EXPECT_GT(changed(rest, freq), 20) << "the monitor shows the hovered knob\n" << run.text();
     EXPECT_GT(changed(freq, reso), 20) << "and follows the pointer to the next";
+}
+
+TEST_F(EditorWindow, APluginLoadedThroughASymbolicLinkDrawsThePanelOfTheBundleItLeadsTo)
+{
+    REQUIRE_DISPLAY();
+    // How plug-ins are often put on a host's path: a link to the built
+    // bundle's library, whose own images make the panel.
+    const fs::path link = root / "home/.vst/Zentrova2.so";
+    fs::create_directories(link.parent_path());
+    fs::create_symlink(ZENTROVA_INSTRUMENT_PLUGIN_PATH, link);
+    const std::string direct = screenshotPath("editor-in-its-bundle.png");
+    const std::string linked = screenshotPath("editor-through-link.png");
+    fs::remove(direct);
+    fs::remove(linked);
+    const HostRun first =
+        runEditorHostWith(ZENTROVA_INSTRUMENT_PLUGIN_PATH, "wait 300\nscreenshot " + direct + "\n", "", home("Small"));
+    const HostRun second = runEditorHostWith(link.string(), "wait 300\nscreenshot " + linked + "\n", "", home("Small"));
+    ASSERT_EQ(first.status, 0) << first.text();
+    ASSERT_EQ(second.status, 0) << second.text();
+    EXPECT_EQ(pixelsChanged(direct, linked, 0, 0, 836, 490), 0);
+}
+
+TEST_F(EditorWindow, ALibraryCopiedOutOfItsBundleSaysWhereItLookedForItsImagesAndShowsAPlainMessage)
+{
+    REQUIRE_DISPLAY();
+    const fs::path copy = root / "home/.vst/Zentrova2.so";
+    fs::create_directories(copy.parent_path());
+    fs::copy_file(ZENTROVA_INSTRUMENT_PLUGIN_PATH, copy);
+    const std::string shot = screenshotPath("editor-out-of-its-bundle.png");
+    fs::remove(shot);
+    const fs::path script = root / "script.txt";
+    const fs::path errors = root / "errors.txt";
+    std::ofstream(script) << "wait 300\nscreenshot " << shot << "\n";
+    // Standard error alone, as a host's log has it, of two instances.
+    const int status = std::system(("env " + home("Small") + " " ZENTROVA_EDITOR_HOST_PATH " " + copy.string() +
+                                    " --editors 2 --script " + script.string() + " >/dev/null 2>" + errors.string())
+                                       .c_str());
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+    // The library's path cut three times: .vst, home, the test's folder.
+    const std::string folder = (fs::canonical(root) / "Contents/Resources").string();
+    std::ifstream log(errors);
+    int said = 0;
+    for (std::string line; std::getline(log, line);)
+        said += line.find(folder) != std::string::npos ? 1 : 0;
+    EXPECT_EQ(said, 1) << "one line naming " << folder;
+
+    LayoutItem window;
+    window.width = 836;
+    window.height = 490;
+    const int text = pixelsUnlikeCorner(shot, window);
+    EXPECT_NE(pixelAt(shot, 0, 0), 0u) << "not a black panel";
+    EXPECT_GT(text, 500) << "a message";
+    EXPECT_LT(text, window.width * window.height / 20) << "on a plain ground";
 }
