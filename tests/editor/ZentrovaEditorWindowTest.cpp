@@ -23,7 +23,9 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <random>
 #include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -394,6 +396,73 @@ TEST_F(EditorWindow, AKnobDragCutOffByTheHostStillEndsItsEdit)
         EXPECT_GT(end, begin) << cut << "\n" << run.text();
         EXPECT_LT(end, run.find("mark released")) << cut << ": when the drag is cut off\n" << run.text();
     }
+}
+
+TEST_F(EditorWindow, OtherButtonsPressedDuringADragLeaveEveryBeginEditWithOneEnd)
+{
+    REQUIRE_DISPLAY();
+    // Knobs, stepped knobs, both kinds of switch and a wheel.
+    std::vector<std::pair<int, int>> centres;
+    for (const char* key :
+         {"PulseWidth1", "PulseWidth2", "Osc2Octave", "FilterType", "RingModulation", "MasterOctave", "ModWheel"})
+    {
+        int x = 0;
+        int y = 0;
+        ASSERT_TRUE(centreOf("Regular", key, x, y)) << key;
+        centres.emplace_back(x, y);
+    }
+    std::mt19937 random(400);
+    auto below = [&](std::size_t n) { return static_cast<int>(random() % n); };
+    auto step = [&] { return std::to_string(below(21) - 10); };
+    std::string script = "wait 300\n";
+    for (int gesture = 0; gesture < 100; ++gesture)
+    {
+        const auto [x, y] = centres[static_cast<std::size_t>(below(centres.size()))];
+        script += "move " + std::to_string(x) + " " + std::to_string(y) + "\nwait 20\n";
+        // Two or three buttons, released in another order than pressed.
+        std::vector<int> buttons = {1, 2, 3};
+        std::shuffle(buttons.begin(), buttons.end(), random);
+        buttons.resize(static_cast<std::size_t>(2 + below(2)));
+        std::vector<int> releases = buttons;
+        std::shuffle(releases.begin(), releases.end(), random);
+        for (int button : buttons)
+            script += "press " + std::to_string(button) + "\nmoveby " + step() + " " + step() + "\n";
+        for (int button : releases)
+            script += "release " + std::to_string(button) + "\nmoveby " + step() + " " + step() + "\n";
+    }
+    // A last drag on the filter frequency (parameter 2), which no gesture
+    // touched: once its edit shows, every gesture before it was handled.
+    int knobX = 0;
+    int knobY = 0;
+    ASSERT_TRUE(centreOf("Regular", "FilterFreq", knobX, knobY));
+    script += "wait 300\nmove " + std::to_string(knobX) + " " + std::to_string(knobY) +
+              "\npress 1\nwait 100\nmoveby 0 -10\nwait 100\nrelease 1\nwait 500\n";
+    const HostRun run = runEditorHostWith(plugin(kDeliverables[1]), script, "", home("Regular"));
+
+    int last = -1;
+    for (int i = 0; i < static_cast<int>(run.lines.size()); ++i)
+        if (run.lines[static_cast<std::size_t>(i)] == "host 1 beginEdit 2")
+            last = i;
+    ASSERT_GE(last, 0) << run.text();
+    EXPECT_GT(run.find("host 1 endEdit 2", last), last) << run.text();
+    std::map<std::string, int> open;
+    int begins = 0;
+    for (int i = 0; i < last; ++i)
+    {
+        const std::string& line = run.lines[static_cast<std::size_t>(i)];
+        if (line.rfind("host 1 beginEdit ", 0) == 0)
+        {
+            ++open[line.substr(17)];
+            ++begins;
+        }
+        else if (line.rfind("host 1 endEdit ", 0) == 0)
+        {
+            EXPECT_GE(--open[line.substr(15)], 0) << "an end without its begin at line " << i << "\n" << run.text();
+        }
+    }
+    EXPECT_GT(begins, 50) << run.text();
+    for (const auto& [index, count] : open)
+        EXPECT_EQ(count, 0) << "parameter " << index << " left open\n" << run.text();
 }
 
 TEST_F(EditorWindow, FiftyOpenAndCloseCyclesAndAHostDestroyedWindowLeaveNothingBehind)
