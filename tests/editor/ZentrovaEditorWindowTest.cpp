@@ -465,6 +465,65 @@ TEST_F(EditorWindow, OtherButtonsPressedDuringADragLeaveEveryBeginEditWithOneEnd
         EXPECT_EQ(count, 0) << "parameter " << index << " left open\n" << run.text();
 }
 
+TEST_F(EditorWindow, SystemDefaultDragsAKnobLinearlyUntilAHostSetsAKnobMode)
+{
+    REQUIRE_DISPLAY();
+    // The filter frequency at 0.2, pressed at its centre and dragged up 20
+    // pixels, then pressed there again and dragged down 10.
+    int knobX = 0;
+    int knobY = 0;
+    ASSERT_TRUE(centreOf("Regular", "FilterFreq", knobX, knobY));
+    const std::string press = "move " + std::to_string(knobX) + " " + std::to_string(knobY) + "\npress 1\nwait 200\n";
+    const std::string drags = "param 2 0.2\nwait 300\n" + press + "moveby 0 -10\nwait 200\nmoveby 0 -10\nwait 200\n" +
+                              "release 1\nwait 200\n" + press + "moveby 0 10\nwait 200\nrelease 1\nwait 300\n";
+    struct Case
+    {
+        const char* name;
+        std::string before;
+        std::string records;
+        // What each drag leaves the value at.
+        float up;
+        float down;
+    };
+    const Case cases[] = {
+        // 200 pixels cover the range, and nothing jumps at the press.
+        {"no host knob mode", "", "", 0.3f, 0.25f},
+        // Up from the centre is twelve o'clock, down the end of the dead zone.
+        {"the host's circular mode", "knobmode 0\n", "", 0.5f, 1.0f},
+        {"a configured circular mode", "", "{Knob Mode}{Circular}\n", 0.5f, 1.0f},
+    };
+    for (const Case& c : cases)
+    {
+        const HostRun run = runEditorHostWith(plugin(kDeliverables[1]), "wait 300\n" + c.before + drags, "",
+                                              home("Regular", "Keyboard", c.records));
+        const int firstBegin = run.find("host 1 beginEdit 2");
+        const int firstEnd = run.find("host 1 endEdit 2", firstBegin);
+        const int secondBegin = run.find("host 1 beginEdit 2", firstEnd);
+        const int secondEnd = run.find("host 1 endEdit 2", secondBegin);
+        ASSERT_TRUE(firstBegin >= 0 && firstEnd > firstBegin && secondBegin > firstEnd && secondEnd > secondBegin)
+            << c.name << "\n" << run.text();
+        auto values = [&](int from, int to) {
+            std::vector<float> found;
+            for (int i = from + 1; i < to; ++i)
+            {
+                const std::string& line = run.lines[static_cast<std::size_t>(i)];
+                if (line.rfind("host 1 automate 2 ", 0) == 0)
+                    found.push_back(std::stof(line.substr(18)));
+            }
+            return found;
+        };
+        const std::vector<float> up = values(firstBegin, firstEnd);
+        const std::vector<float> down = values(secondBegin, secondEnd);
+        ASSERT_FALSE(up.empty() || down.empty()) << c.name << "\n" << run.text();
+        EXPECT_NEAR(up.back(), c.up, 0.01f) << c.name << "\n" << run.text();
+        EXPECT_NEAR(down.back(), c.down, 0.01f) << c.name << "\n" << run.text();
+        if (c.up < 0.4f)
+        {
+            EXPECT_NEAR(up.front(), 0.25f, 0.01f) << "the first 10 pixels raise it by 0.05\n" << run.text();
+        }
+    }
+}
+
 TEST_F(EditorWindow, FiftyOpenAndCloseCyclesAndAHostDestroyedWindowLeaveNothingBehind)
 {
     REQUIRE_DISPLAY();
