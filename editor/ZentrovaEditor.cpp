@@ -538,9 +538,13 @@ void ZentrovaEditor::knobModeChanged(int mode)
 
 void ZentrovaEditor::applyKnobMode()
 {
-    const std::int32_t configured = m_configuredKnobMode.load(std::memory_order_relaxed);
-    m_appliedKnobMode.store(configured != -1 ? configured : m_hostKnobMode.load(std::memory_order_relaxed),
-                            std::memory_order_relaxed);
+    std::int32_t mode = m_configuredKnobMode.load(std::memory_order_relaxed);
+    if (mode == -1)
+    {
+        const std::int32_t host = m_hostKnobMode.load(std::memory_order_relaxed);
+        mode = host != kNoHostKnobMode ? host : kLinearKnobMode;
+    }
+    m_appliedKnobMode.store(mode, std::memory_order_relaxed);
 }
 
 void ZentrovaEditor::setParameter(VstInt32 index, float value)

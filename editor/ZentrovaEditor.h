@@ -150,9 +150,13 @@ private:
 
     Zentrova* m_pZentrova;
     GuiInfo m_guiInfo;
-    std::atomic<std::int32_t> m_hostKnobMode{0};
+    // Until a host sets a knob mode, "System Default" drags linearly, as
+    // knobs do under Linux hosts, which never set one.
+    static constexpr std::int32_t kNoHostKnobMode = INT32_MIN;
+    static constexpr std::int32_t kLinearKnobMode = 2;
+    std::atomic<std::int32_t> m_hostKnobMode{kNoHostKnobMode};
     std::atomic<std::int32_t> m_configuredKnobMode{-1};
-    std::atomic<std::int32_t> m_appliedKnobMode{0};
+    std::atomic<std::int32_t> m_appliedKnobMode{kLinearKnobMode};
     std::int64_t m_lastMovedParameter = -1;
     std::uint64_t m_lastMovedTime = 0;
     GuiCue<ParameterIndexAndValue> m_parameterQueue;

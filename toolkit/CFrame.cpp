@@ -10,6 +10,8 @@
 
 namespace
 {
+constexpr CButtonState kAllButtons = kButtonLeft | kButtonMiddle | kButtonRight | kButton4 | kButton5;
+
 // Stops a focus change from starting another one (a view losing the focus
 // may try to move it), across all frames as the views may be shared.
 bool focusChangeRunning = false;
@@ -443,7 +445,12 @@ void CFrame::exitMouseOverView(const CPoint& where, const CButtonState& buttons)
 CMouseEventResult CFrame::onMouseDown(CPoint& where, const CButtonState& buttons)
 {
     ++m_hoverStamp;
-    m_mouseDownView = nullptr;
+    // A drag belongs to the button that began it: another button pressed
+    // meanwhile reaches no view, so none begins an edit that no release
+    // would end.
+    if (m_mouseDownView)
+        return kMouseResultHandled;
+    m_dragButton = buttons & kAllButtons;
     // A click anywhere ends text editing.
     if (m_focusView)
         setFocusView(nullptr);
@@ -466,12 +473,19 @@ CMouseEventResult CFrame::onMouseDown(CPoint& where, const CButtonState& buttons
 CMouseEventResult CFrame::onMouseUp(CPoint& where, const CButtonState& buttons)
 {
     ++m_hoverStamp;
+    // Only the drag's own button ends it; a release naming no button does.
+    if (m_mouseDownView && m_dragButton && (buttons & kAllButtons) && !(buttons & m_dragButton))
+        return kMouseResultHandled;
     return CViewContainer::onMouseUp(where, buttons);
 }
 
-CMouseEventResult CFrame::onMouseMoved(CPoint& where, const CButtonState& buttons)
+CMouseEventResult CFrame::onMouseMoved(CPoint& where, const CButtonState& held)
 {
     ++m_hoverStamp;
+    // The dragged view sees its own button held, not the others.
+    CButtonState buttons = held;
+    if (m_mouseDownView && m_dragButton)
+        buttons &= ~(kAllButtons & ~m_dragButton);
     if (m_mouseObserver)
         m_mouseObserver->onMouseMoved(this, where);
     if (m_modalView)

@@ -130,6 +130,8 @@ protected:
     CView* m_focusView = nullptr;
     CView* m_mouseOverView = nullptr;
     std::uint64_t m_hoverStamp = 0;
+    // The button whose press began the drag of the mouse-down view.
+    CButtonState m_dragButton = 0;
     // What ViewChanges counted at the last search for dirty views.
     std::uint64_t m_searchedChanges = 0;
     bool m_searched = false;

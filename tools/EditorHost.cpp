@@ -177,9 +177,11 @@ struct EditorHost::Impl
         {
             kOpen,
             kClose,
+            kKnobMode,
         };
         Kind kind;
         std::size_t editor;
+        int value = 0;
     };
 
     class ScriptRunner;
@@ -458,10 +460,10 @@ struct EditorHost::Impl
     // editors' thread from the request: whileWaiting runs each time it is
     // not served within kNestedLoopMillis.
     template <class WhileWaiting>
-    void ask(Request::Kind kind, std::size_t editor, WhileWaiting whileWaiting)
+    void ask(Request::Kind kind, std::size_t editor, WhileWaiting whileWaiting, int value = 0)
     {
         std::unique_lock<std::mutex> lock(requestMutex);
-        requests.push_back({kind, editor});
+        requests.push_back({kind, editor, value});
         const std::uint64_t ticket = ++requestsPosted;
         while (!requestDone.wait_for(lock, std::chrono::milliseconds(kNestedLoopMillis),
                                      [&] { return requestsDone >= ticket || stopping; }))
@@ -519,8 +521,13 @@ struct EditorHost::Impl
             Editor& e = *editors[request.editor];
             if (request.kind == Request::kOpen)
                 openEditor(e);
-            else
+            else if (request.kind == Request::kClose)
                 closeEditor(e);
+            else
+            {
+                e.plugin->dispatch(effSetEditKnobMode, 0, request.value);
+                line("host %d knobmode %d", e.number, request.value);
+            }
             lock.lock();
             ++requestsDone;
             requestDone.notify_all();
@@ -1258,6 +1265,10 @@ private:
                 editor().plugin->dispatch(effGetProgramName, 0, 0, name);
                 m_host.line("host %d program %d %s", number(), step.value, name);
             }
+            break;
+        case ScriptStep::kKnobMode:
+            m_host.ask(
+                Request::kKnobMode, m_current, [this] { endPopup(m_display); }, step.value);
             break;
         }
     }

@@ -57,6 +57,7 @@ const std::map<std::string, Command>& commands()
         {"midi", {ScriptStep::kMidi, 0, 0, true}},
         {"process", {ScriptStep::kProcess, 1, 0, false}},
         {"program", {ScriptStep::kProgram, 1, 0, false}},
+        {"knobmode", {ScriptStep::kKnobMode, 1, 0, false}},
     };
     return table;
 }

@@ -42,6 +42,7 @@ struct ScriptStep
         kMidi,       // midi STATUS DATA1 DATA2: one MIDI event, then one audio block; logs its peak
         kProcess,    // process N: N audio blocks; logs their peak
         kProgram,    // program N: the host sets program N; logs the program's name
+        kKnobMode,   // knobmode N: the host sets the editor's knob mode to N
     };
 
     Kind kind = kWait;

@@ -321,6 +321,14 @@ TEST_F(EditorObject, TheConfiguredKnobModeOverridesTheHostsUntilSystemDefault)
     EXPECT_EQ(editor->getKnobMode(), 1);
 }
 
+TEST_F(EditorObject, SystemDefaultIsLinearUntilAHostSetsAKnobModeEvenCircular)
+{
+    ASSERT_TRUE(editor->open(nullptr));
+    EXPECT_EQ(editor->getKnobMode(), 2);
+    editor->setKnobMode(0);
+    EXPECT_EQ(editor->getKnobMode(), 0);
+}
+
 TEST_F(EditorObject, TheSaveDialogPicksFormatsByExtensionAndShiftStartsInTheLastFolder)
 {
     ASSERT_TRUE(editor->open(nullptr));

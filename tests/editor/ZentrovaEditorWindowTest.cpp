@@ -23,7 +23,9 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <random>
 #include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -393,6 +395,132 @@ TEST_F(EditorWindow, AKnobDragCutOffByTheHostStillEndsItsEdit)
         const int end = run.find("host 1 endEdit 2", begin);
         EXPECT_GT(end, begin) << cut << "\n" << run.text();
         EXPECT_LT(end, run.find("mark released")) << cut << ": when the drag is cut off\n" << run.text();
+    }
+}
+
+TEST_F(EditorWindow, OtherButtonsPressedDuringADragLeaveEveryBeginEditWithOneEnd)
+{
+    REQUIRE_DISPLAY();
+    // Knobs, stepped knobs, both kinds of switch and a wheel.
+    std::vector<std::pair<int, int>> centres;
+    for (const char* key :
+         {"PulseWidth1", "PulseWidth2", "Osc2Octave", "FilterType", "RingModulation", "MasterOctave", "ModWheel"})
+    {
+        int x = 0;
+        int y = 0;
+        ASSERT_TRUE(centreOf("Regular", key, x, y)) << key;
+        centres.emplace_back(x, y);
+    }
+    std::mt19937 random(400);
+    auto below = [&](std::size_t n) { return static_cast<int>(random() % n); };
+    auto step = [&] { return std::to_string(below(21) - 10); };
+    std::string script = "wait 300\n";
+    for (int gesture = 0; gesture < 100; ++gesture)
+    {
+        const auto [x, y] = centres[static_cast<std::size_t>(below(centres.size()))];
+        script += "move " + std::to_string(x) + " " + std::to_string(y) + "\nwait 20\n";
+        // Two or three buttons, released in another order than pressed.
+        std::vector<int> buttons = {1, 2, 3};
+        std::shuffle(buttons.begin(), buttons.end(), random);
+        buttons.resize(static_cast<std::size_t>(2 + below(2)));
+        std::vector<int> releases = buttons;
+        std::shuffle(releases.begin(), releases.end(), random);
+        for (int button : buttons)
+            script += "press " + std::to_string(button) + "\nmoveby " + step() + " " + step() + "\n";
+        for (int button : releases)
+            script += "release " + std::to_string(button) + "\nmoveby " + step() + " " + step() + "\n";
+    }
+    // A last drag on the filter frequency (parameter 2), which no gesture
+    // touched: once its edit shows, every gesture before it was handled.
+    int knobX = 0;
+    int knobY = 0;
+    ASSERT_TRUE(centreOf("Regular", "FilterFreq", knobX, knobY));
+    script += "wait 300\nmove " + std::to_string(knobX) + " " + std::to_string(knobY) +
+              "\npress 1\nwait 100\nmoveby 0 -10\nwait 100\nrelease 1\nwait 500\n";
+    const HostRun run = runEditorHostWith(plugin(kDeliverables[1]), script, "", home("Regular"));
+
+    int last = -1;
+    for (int i = 0; i < static_cast<int>(run.lines.size()); ++i)
+        if (run.lines[static_cast<std::size_t>(i)] == "host 1 beginEdit 2")
+            last = i;
+    ASSERT_GE(last, 0) << run.text();
+    EXPECT_GT(run.find("host 1 endEdit 2", last), last) << run.text();
+    std::map<std::string, int> open;
+    int begins = 0;
+    for (int i = 0; i < last; ++i)
+    {
+        const std::string& line = run.lines[static_cast<std::size_t>(i)];
+        if (line.rfind("host 1 beginEdit ", 0) == 0)
+        {
+            ++open[line.substr(17)];
+            ++begins;
+        }
+        else if (line.rfind("host 1 endEdit ", 0) == 0)
+        {
+            EXPECT_GE(--open[line.substr(15)], 0) << "an end without its begin at line " << i << "\n" << run.text();
+        }
+    }
+    EXPECT_GT(begins, 50) << run.text();
+    for (const auto& [index, count] : open)
+        EXPECT_EQ(count, 0) << "parameter " << index << " left open\n" << run.text();
+}
+
+TEST_F(EditorWindow, SystemDefaultDragsAKnobLinearlyUntilAHostSetsAKnobMode)
+{
+    REQUIRE_DISPLAY();
+    // The filter frequency at 0.2, pressed at its centre and dragged up 20
+    // pixels, then pressed there again and dragged down 10.
+    int knobX = 0;
+    int knobY = 0;
+    ASSERT_TRUE(centreOf("Regular", "FilterFreq", knobX, knobY));
+    const std::string press = "move " + std::to_string(knobX) + " " + std::to_string(knobY) + "\npress 1\nwait 200\n";
+    const std::string drags = "param 2 0.2\nwait 300\n" + press + "moveby 0 -10\nwait 200\nmoveby 0 -10\nwait 200\n" +
+                              "release 1\nwait 200\n" + press + "moveby 0 10\nwait 200\nrelease 1\nwait 300\n";
+    struct Case
+    {
+        const char* name;
+        std::string before;
+        std::string records;
+        // What each drag leaves the value at.
+        float up;
+        float down;
+    };
+    const Case cases[] = {
+        // 200 pixels cover the range, and nothing jumps at the press.
+        {"no host knob mode", "", "", 0.3f, 0.25f},
+        // Up from the centre is twelve o'clock, down the end of the dead zone.
+        {"the host's circular mode", "knobmode 0\n", "", 0.5f, 1.0f},
+        {"a configured circular mode", "", "{Knob Mode}{Circular}\n", 0.5f, 1.0f},
+    };
+    for (const Case& c : cases)
+    {
+        const HostRun run = runEditorHostWith(plugin(kDeliverables[1]), "wait 300\n" + c.before + drags, "",
+                                              home("Regular", "Keyboard", c.records));
+        const int firstBegin = run.find("host 1 beginEdit 2");
+        const int firstEnd = run.find("host 1 endEdit 2", firstBegin);
+        const int secondBegin = run.find("host 1 beginEdit 2", firstEnd);
+        const int secondEnd = run.find("host 1 endEdit 2", secondBegin);
+        ASSERT_TRUE(firstBegin >= 0 && firstEnd > firstBegin && secondBegin > firstEnd && secondEnd > secondBegin)
+            << c.name << "\n" << run.text();
+        auto values = [&](int from, int to) {
+            std::vector<float> found;
+            for (int i = from + 1; i < to; ++i)
+            {
+                const std::string& line = run.lines[static_cast<std::size_t>(i)];
+                if (line.rfind("host 1 automate 2 ", 0) == 0)
+                    found.push_back(std::stof(line.substr(18)));
+            }
+            return found;
+        };
+        const std::vector<float> up = values(firstBegin, firstEnd);
+        const std::vector<float> down = values(secondBegin, secondEnd);
+        ASSERT_FALSE(up.empty() || down.empty()) << c.name << "\n" << run.text();
+        EXPECT_NEAR(up.back(), c.up, 0.01f) << c.name << "\n" << run.text();
+        EXPECT_NEAR(down.back(), c.down, 0.01f) << c.name << "\n" << run.text();
+        if (c.up < 0.4f)
+        {
+            EXPECT_NEAR(up.front(), 0.25f, 0.01f) << "the first 10 pixels raise it by 0.05\n" << run.text();
+        }
     }
 }
 

@@ -1,7 +1,14 @@
 #include "toolkit/CFrame.h"
 
 #include "toolkit/CControl.h"
+#include "toolkit/CHorizontalSlider.h"
+#include "toolkit/CKickButton.h"
+#include "toolkit/CKnob.h"
+#include "toolkit/CMovieButton.h"
+#include "toolkit/CRockerSwitch.h"
+#include "toolkit/CVerticalSwitch.h"
 
+#include "support/EditorHarness.h"
 #include "support/FakePlatform.h"
 #include "support/SpyView.h"
 #include "support/ToolkitHost.h"
@@ -41,6 +48,30 @@ CKeyResult press(CFrame* frame, unsigned char virt, unsigned char modifier = 0)
 {
     VstKeyCode key{0, virt, modifier};
     return frame->onKeyDown(key);
+}
+
+// Presses (a button) and releases (minus a button) at where, each followed
+// by a move with the buttons still held, as the window layer sends them.
+void playButtons(CFrame* frame, CPoint where, const std::vector<CButtonState>& steps)
+{
+    CButtonState held = 0;
+    for (CButtonState step : steps)
+    {
+        CPoint at(where);
+        if (step > 0)
+        {
+            held |= step;
+            frame->onMouseDown(at, step);
+        }
+        else
+        {
+            held &= ~-step;
+            frame->onMouseUp(at, -step);
+        }
+        where.offset(1, -3);
+        CPoint moved(where);
+        frame->onMouseMoved(moved, held);
+    }
 }
 } // namespace
 
@@ -115,6 +146,35 @@ TEST(CFrame, TheWheelIsDroppedWhileAButtonIsHeldOnAView)
     open.frame->onMouseUp(onA, 0);
     EXPECT_TRUE(open.frame->onWheel(CPoint(120, 10), 1.0f, 0));
     EXPECT_EQ(log, (Log{"A down 10,10", "A up 10,10", "B wheel 1 120,10"}));
+}
+
+TEST(CFrame, EveryEditBegunByAPressEndsOnceWhateverOtherButtonsDoMeanwhile)
+{
+    EditorHarness open(CRect(0, 0, 300, 50));
+    CControl* controls[] = {
+        new CKnob(CRect(0, 0, 40, 40), nullptr, 1, nullptr, nullptr),
+        new CHorizontalSlider(CRect(50, 0, 90, 40), nullptr, 2, CPoint(), 40, nullptr, nullptr),
+        new CVerticalSwitch(CRect(100, 0, 140, 40), nullptr, 3, 2, 20, 2, nullptr),
+        new CKickButton(CRect(150, 0, 190, 40), nullptr, 4, nullptr),
+        new CRockerSwitch(CRect(200, 0, 240, 40), nullptr, 5, nullptr),
+        new CMovieButton(CRect(250, 0, 290, 40), nullptr, 6, nullptr),
+    };
+    constexpr CButtonState L = kButtonLeft, M = kButtonMiddle, R = kButtonRight;
+    const std::vector<std::vector<CButtonState>> gestures = {
+        {L, R, -R, -L}, {L, M, -L, -M}, {R, L, -R, -L}, {M, L, -L, -M}, {L, R, M, -M, -L, -R}};
+    for (CControl* control : controls)
+    {
+        open.frame()->addView(control);
+        const CRect& size = control->getViewSize();
+        const std::string tag = std::to_string(control->getTag());
+        for (std::size_t g = 0; g < gestures.size(); ++g)
+        {
+            open.effect.calls.clear();
+            playButtons(open.frame(), CPoint(size.left + 20, size.top + 20), gestures[g]);
+            EXPECT_EQ(open.hostEdits(), "begin " + tag + " end " + tag) << "gesture " << g;
+            EXPECT_EQ(open.frame()->getMouseDownView(), nullptr) << "gesture " << g;
+        }
+    }
 }
 
 TEST(CFrame, TabWalksTheFocusForwardsAndShiftTabBackwards)
