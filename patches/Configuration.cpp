@@ -6,8 +6,6 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "Source/parameters/ParameterTable.h"
 #include "Source/parameters/ZentrovaParameter.h"
@@ -32,9 +30,6 @@ std::mutex& acquisitionMutex()
 constexpr char kHeader[] = "Zentrova Configuration File";
 constexpr std::size_t kHeaderLength = sizeof kHeader - 1;
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
-constexpr char kBackupSuffix[] = "._bk";
-// Backups are never overwritten; after this many the file is left alone.
-constexpr int kMaxBackups = 100;
 // Far beyond any real file (128 banks of 128 paths); larger ones are not read.
 constexpr std::uint64_t kMaxFileSize = 64u << 20;
 
@@ -198,38 +193,6 @@ std::size_t headerStart(const std::string& text)
             return start;
         start = end + 1;
     }
-}
-
-// Keeps the file at target under a free backup name beside it, without
-// reading it: a second name for it where the file system allows, else the
-// file itself moved there (moved is then set). The backup's path, or empty
-// when no backup could be made.
-std::string keepBackup(const std::string& target, bool& moved)
-{
-    moved = false;
-    struct stat status;
-    if (::lstat(target.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
-        return std::string();
-    for (int n = 1; n <= kMaxBackups; ++n)
-    {
-        const std::string backup = target + kBackupSuffix + (n == 1 ? std::string() : std::to_string(n));
-        struct stat taken;
-        if (::lstat(backup.c_str(), &taken) == 0)
-            continue;
-        if (::link(target.c_str(), backup.c_str()) == 0)
-            return backup;
-        if (errno == EEXIST)
-            continue;
-        // Some file systems have no second names, and a file the user cannot
-        // read may not be linked; it may still be moved.
-        if (std::rename(target.c_str(), backup.c_str()) == 0)
-        {
-            moved = true;
-            return backup;
-        }
-        return std::string();
-    }
-    return std::string();
 }
 
 // The lines of the file, split at every line feed and carriage return.
