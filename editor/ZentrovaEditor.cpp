@@ -9,6 +9,7 @@
 #include "Source/editorport/EditorTags.h"
 #include "Source/parameters/ParameterIndices.h"
 #include "Source/queues/QueueLanes.h"
+#include "Source/shared/Alerts.h"
 #include "Source/parameters/ZentrovaParameter.h"
 #include "Source/state/ZentrovaState.h"
 #include "editor/browser/PatchBrowser.h"
@@ -282,6 +283,7 @@ bool ZentrovaEditor::buildWindow(void* parentWindow)
     const int delay = config ? config->getTooltipDelay() : 0;
     if (delay != 0)
         m_tooltipSupport = new CTooltipSupport(m_frame, static_cast<std::uint32_t>(delay));
+    m_deferredAlertsDue = true;
     return true;
 }
 
@@ -348,6 +350,14 @@ void ZentrovaEditor::idle()
     if (!isOpen())
         return;
     makeTimersCurrent();
+    // Not while the host opens the window: an alert waits on the user.
+    if (m_deferredAlertsDue)
+    {
+        m_deferredAlertsDue = false;
+        showDeferredAlerts();
+        if (!isOpen())
+            return;
+    }
     if (m_patchBrowser)
         m_patchBrowser->runJobs();
     if (m_harmonicSelect)
