@@ -270,6 +270,13 @@ bool isDirectory(const std::string& path)
     return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
+std::string unreadableReason(const std::string& path, int error)
+{
+    if (error != 0)
+        return std::strerror(error);
+    return isDirectory(path) ? "it is a folder" : "it is not a regular file";
+}
+
 std::string safePatchFileName(const std::string& name)
 {
     constexpr std::size_t kMaxNameBytes = 200;

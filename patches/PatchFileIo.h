@@ -76,3 +76,7 @@ std::string safePatchFileName(const std::string& name);
 
 bool fileExists(const std::string& path);
 bool isDirectory(const std::string& path);
+
+// Why a file that exists could not be read, in words for the user: the
+// system's reason for error, or what stands there instead of a file.
+std::string unreadableReason(const std::string& path, int error);
