@@ -106,6 +106,8 @@ enum ReadResult
     kNoWave,
 };
 
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+
 // The records of a file, reading no further once there are more than limit.
 ReadResult readRecords(const std::string& path, std::size_t limit, std::vector<HarmonicWave>* waves)
 {
@@ -118,7 +120,8 @@ ReadResult readRecords(const std::string& path, std::size_t limit, std::vector<H
         return readFileStart(path, 0, &bytes, &size) && size > kMaxFileSize ? kTooLong : kUnreadable;
     }
     const std::string text(bytes.begin(), bytes.end());
-    std::size_t start = 0;
+    // Text editors may put a byte-order mark before the first record.
+    std::size_t start = text.compare(0, 3, kByteOrderMark) == 0 ? 3 : 0;
     while (start < text.size())
     {
         std::size_t end = text.find_first_of("\r\n", start);

@@ -47,8 +47,9 @@ public:
     // name, or holding the same levels, gives way first; the same name with
     // the same levels changes nothing.
     void storeWave(const std::string& name, const Harmonics& harmonics);
-    // Merges the waves of the list's own file; false when it cannot be read.
-    // A given path is merged as loadFiles does.
+    // Merges the waves of the list's own file (a byte-order mark before it
+    // is passed over); false when it cannot be read. A given path is merged
+    // as loadFiles does.
     bool load(const std::string& path = std::string());
     // Merges the waves of each file in turn, each whole or not at all: a
     // file that cannot be read, holds no wave, or would take the list past

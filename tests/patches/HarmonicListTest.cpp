@@ -85,6 +85,16 @@ TEST(HarmonicList, ReadsRecordsAndSkipsEverythingElse)
                                                              "+4 Hollow"}));
 }
 
+TEST(HarmonicList, AByteOrderMarkBeforeTheFirstRecordIsPassedOver)
+{
+    TempFolder temp;
+    patchtest::writeFile(temp / "Zentrova2.hrm",
+                         "\xEF\xBB\xBF" + record("Bright", plainLevels(200)) + record("Dark", plainLevels(10)));
+    Client client(temp.path());
+    ASSERT_EQ(client.list->size(), 2);
+    EXPECT_EQ(client.list->getWaveAt(1).name(), "Bright");
+}
+
 TEST(HarmonicList, NamesSortWithoutCaseButDifferWithCase)
 {
     TempFolder temp;
