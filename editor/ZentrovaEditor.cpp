@@ -9,6 +9,7 @@
 #include "Source/editorport/EditorTags.h"
 #include "Source/parameters/ParameterIndices.h"
 #include "Source/queues/QueueLanes.h"
+#include "Source/shared/Alerts.h"
 #include "Source/parameters/ZentrovaParameter.h"
 #include "Source/state/ZentrovaState.h"
 #include "editor/browser/PatchBrowser.h"
@@ -318,6 +319,7 @@ bool ZentrovaEditor::buildWindow(void* parentWindow)
         m_tooltipSupport = new CTooltipSupport(m_frame, static_cast<std::uint32_t>(delay));
     if (m_frame && !BundleLocation::hasResources())
         showMissingImages(m_frame);
+    m_deferredAlertsDue = true;
     return true;
 }
 
@@ -384,6 +386,14 @@ void ZentrovaEditor::idle()
     if (!isOpen())
         return;
     makeTimersCurrent();
+    // Not while the host opens the window: an alert waits on the user.
+    if (m_deferredAlertsDue)
+    {
+        m_deferredAlertsDue = false;
+        showDeferredAlerts();
+        if (!isOpen())
+            return;
+    }
     if (m_patchBrowser)
         m_patchBrowser->runJobs();
     if (m_harmonicSelect)

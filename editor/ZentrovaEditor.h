@@ -168,6 +168,9 @@ private:
     std::uint64_t m_hoverStamp = 0;
     bool m_hoverStampSet = false;
     std::atomic<bool> m_open{false};
+    // Set as the window opens: its first idle shows the alerts that waited
+    // for an editor.
+    bool m_deferredAlertsDue = false;
     int m_pendingLearnParameter = -1;
     bool m_midiEditMode = false;
     int m_editMode = 0;

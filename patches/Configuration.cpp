@@ -6,8 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <set>
 
 #include "Source/parameters/ParameterTable.h"
 #include "Source/parameters/ZentrovaParameter.h"
@@ -32,9 +31,7 @@ std::mutex& acquisitionMutex()
 constexpr char kHeader[] = "Zentrova Configuration File";
 constexpr std::size_t kHeaderLength = sizeof kHeader - 1;
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
-constexpr char kBackupSuffix[] = "._bk";
-// Backups are never overwritten; after this many the file is left alone.
-constexpr int kMaxBackups = 100;
+constexpr char kUnreadableTitle[] = "Configuration Not Read";
 // Far beyond any real file (128 banks of 128 paths); larger ones are not read.
 constexpr std::uint64_t kMaxFileSize = 64u << 20;
 
@@ -200,36 +197,26 @@ std::size_t headerStart(const std::string& text)
     }
 }
 
-// Keeps the file at target under a free backup name beside it, without
-// reading it: a second name for it where the file system allows, else the
-// file itself moved there (moved is then set). The backup's path, or empty
-// when no backup could be made.
-std::string keepBackup(const std::string& target, bool& moved)
+// Tells of a file that cannot be read, once in the process: at once on
+// standard error, and in an alert when an editor opens. Whether the
+// settings would have been written there tells what becomes of them.
+void reportUnreadable(const std::string& file, int error, bool writtenThere)
 {
-    moved = false;
-    struct stat status;
-    if (::lstat(target.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
-        return std::string();
-    for (int n = 1; n <= kMaxBackups; ++n)
+    static std::mutex mutex;
+    static std::set<std::string> told;
     {
-        const std::string backup = target + kBackupSuffix + (n == 1 ? std::string() : std::to_string(n));
-        struct stat taken;
-        if (::lstat(backup.c_str(), &taken) == 0)
-            continue;
-        if (::link(target.c_str(), backup.c_str()) == 0)
-            return backup;
-        if (errno == EEXIST)
-            continue;
-        // Some file systems have no second names, and a file the user cannot
-        // read may not be linked; it may still be moved.
-        if (std::rename(target.c_str(), backup.c_str()) == 0)
-        {
-            moved = true;
-            return backup;
-        }
-        return std::string();
+        std::lock_guard<std::mutex> lock(mutex);
+        if (!told.insert(file).second)
+            return;
     }
-    return std::string();
+    const std::string text =
+        file + " cannot be read (" + unreadableReason(file, error) +
+        ").\nThe plug-in runs on its default settings and leaves the file as it is" +
+        (writtenThere ? ": settings changed now are not saved. Once the file can be read, the plug-in takes it up "
+                        "again the next time it is loaded."
+                      : ".");
+    std::fprintf(stderr, "Zentrova2: %s\n%s\n", kUnreadableTitle, text.c_str());
+    deferAlert(kUnreadableTitle, text.c_str());
 }
 
 // The lines of the file, split at every line feed and carriage return.
@@ -302,9 +289,15 @@ std::string Configuration::saveOnLeaving()
     {
         // Closing an instance never fails; the previous file stays.
     }
-    if (result == kFileDone)
-        return std::string();
     const std::string file = getSupportFiles().userConfigFile;
+    bool unreadable = false;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        unreadable = file == m_unreadableFile;
+    }
+    // The user was told when it could not be read.
+    if (result == kFileDone || unreadable)
+        return std::string();
     return "The settings could not be written to " + (file.empty() ? std::string("the Preferences folder") : file) +
            (!file.empty() && error != 0 ? " (" + std::string(std::strerror(error)) + ")" : std::string()) +
            ".\nThe settings changed since they were last saved are lost; the file keeps what it held.";
@@ -555,19 +548,21 @@ int Configuration::save(const std::string& path)
         std::error_code ignored;
         std::filesystem::create_directories(std::filesystem::path(file).parent_path(), ignored);
     }
-    std::string unreadable;
+    std::string damaged;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        unreadable = m_unreadableFile;
+        if (file == m_unreadableFile)
+            return kFileNotOpened;
+        damaged = m_damagedFile;
     }
     // A failure is reported with errno: no older error may stand in for it.
     errno = 0;
-    // What could not be read may still be the user's only copy of their
+    // What could not be used may still be the user's only copy of their
     // settings: it is kept, and the defaults that stood in for it go beside it.
     const std::string target = linkTarget(file);
     std::string backup;
     bool moved = false;
-    if (file == unreadable && !target.empty() && fileExists(target))
+    if (file == damaged && !target.empty() && fileExists(target))
     {
         backup = keepBackup(target, moved);
         if (backup.empty())
@@ -582,8 +577,8 @@ int Configuration::save(const std::string& path)
         return kFileNotOpened;
     }
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_unreadableFile == file)
-        m_unreadableFile.clear();
+    if (m_damagedFile == file)
+        m_damagedFile.clear();
     return kFileDone;
 }
 
@@ -662,16 +657,29 @@ int Configuration::loadLocked(const std::string& path)
     const std::string& file = path.empty() ? getSupportFiles().configFile : path;
     int result = kFileNotOpened;
     ByteVector bytes;
+    errno = 0;
     const bool read = !file.empty() && readWholeFile(file, &bytes, kMaxFileSize);
+    const int readError = errno;
     if (read && !bytes.empty())
         result = readConfiguration(std::string(bytes.begin(), bytes.end()));
     if (!file.empty())
     {
         // A missing or empty file holds nothing to lose; any other that gave
         // no configuration does.
-        const bool unreadable = read ? result == kFileWrongHeader : fileExists(file);
+        std::uint64_t size = 0;
+        ByteVector none;
+        const bool tooLarge = !read && readFileStart(file, 0, &none, &size) && size > kMaxFileSize;
+        const bool damaged = read ? result == kFileWrongHeader : tooLarge;
+        const bool unreadable = !read && !tooLarge && fileExists(file);
+        if (damaged)
+            m_damagedFile = file;
+        else if (m_damagedFile == file)
+            m_damagedFile.clear();
         if (unreadable)
+        {
             m_unreadableFile = file;
+            reportUnreadable(file, readError, file == getSupportFiles().userConfigFile);
+        }
         else if (m_unreadableFile == file)
             m_unreadableFile.clear();
     }

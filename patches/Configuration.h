@@ -107,13 +107,16 @@ public:
 
     // Writes the patch-tree cache, then the configuration file to path, or
     // to the user's Preferences folder, replacing the old file only once
-    // the new one is complete. A file that the last load found but could not
-    // read is kept beside the new one (its name followed by "._bk"); when
-    // that cannot be done, nothing is written.
+    // the new one is complete. A damaged file that the last load read but
+    // could not use is kept beside the new one (its name followed by
+    // "._bk"); when that cannot be done, nothing is written. A file that
+    // the load could not read at all is never written over.
     int save(const std::string& path = std::string());
     // Reads the configuration file at path, or the default one; what the
     // file does not set keeps its value, then the folder defaults apply.
     // A byte-order mark and blank lines before the header are passed over.
+    // A file that exists but cannot be read is told of once in the process:
+    // on standard error, and in an alert when an editor opens.
     int load(const std::string& path = std::string());
 
 private:
@@ -167,7 +170,11 @@ private:
     std::vector<std::vector<std::string>> m_midiBanks;
     // The settings changed under the lock and not yet told to the clients.
     unsigned m_untold = 0;
-    // A file that exists but could not be read as a configuration: the
-    // defaults that stand in for it must not take its place unnoticed.
+    // A file that was read but is no configuration: the defaults that stand
+    // in for it must not take its place unnoticed.
+    std::string m_damagedFile;
+    // A file that exists but could not be read at all (no permission, not a
+    // regular file): it may still hold the user's settings, and the
+    // defaults never take its place.
     std::string m_unreadableFile;
 };

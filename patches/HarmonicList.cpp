@@ -13,6 +13,7 @@
 #include <cstring>
 #include <limits>
 #include <numeric>
+#include <set>
 #include <sstream>
 #include <unordered_map>
 
@@ -104,7 +105,12 @@ enum ReadResult
     kUnreadable,
     kTooLong,
     kNoWave,
+    // Bytes other than blanks and line breaks, and no wave among them.
+    kJunk,
 };
+
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+constexpr char kNotReadTitle[] = "Harmonic List Not Read";
 
 // The records of a file, reading no further once there are more than limit.
 ReadResult readRecords(const std::string& path, std::size_t limit, std::vector<HarmonicWave>* waves)
@@ -118,7 +124,9 @@ ReadResult readRecords(const std::string& path, std::size_t limit, std::vector<H
         return readFileStart(path, 0, &bytes, &size) && size > kMaxFileSize ? kTooLong : kUnreadable;
     }
     const std::string text(bytes.begin(), bytes.end());
-    std::size_t start = 0;
+    // Text editors may put a byte-order mark before the first record.
+    std::size_t start = text.compare(0, 3, kByteOrderMark) == 0 ? 3 : 0;
+    const bool blank = text.find_first_not_of(" \t\r\n", start) == std::string::npos;
     while (start < text.size())
     {
         std::size_t end = text.find_first_of("\r\n", start);
@@ -128,7 +136,17 @@ ReadResult readRecords(const std::string& path, std::size_t limit, std::vector<H
             return kTooLong;
         start = end + 1;
     }
-    return waves->empty() ? kNoWave : kRead;
+    return !waves->empty() ? kRead : blank ? kNoWave : kJunk;
+}
+
+// Whether the list's own file at path has not been told of yet in this
+// process: a list made again finds it as it was.
+bool firstToldOf(const std::string& path)
+{
+    static std::mutex mutex;
+    static std::set<std::string> told;
+    std::lock_guard<std::mutex> lock(mutex);
+    return told.insert(path).second;
 }
 
 // The first few paths, for an alert that must stay readable.
@@ -258,12 +276,49 @@ bool HarmonicList::load(const std::string& path)
     // would lose them at the next save.
     std::vector<std::vector<HarmonicWave>> waves(1);
     // Read before the lock, so that other editors do not wait on the file.
+    errno = 0;
     const ReadResult read = readRecords(m_path, kNoLimit, &waves[0]);
-    if (read != kRead && read != kNoWave)
-        return false;
-    std::lock_guard<std::mutex> lock(m_mutex);
-    mergeLocked(waves, kNoLimit);
-    return true;
+    const int error = errno;
+    if (read == kRead || read == kNoWave)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        mergeLocked(waves, kNoLimit);
+        return true;
+    }
+    if (!m_path.empty())
+        keepUnreadFile(read == kUnreadable, error);
+    return false;
+}
+
+void HarmonicList::keepUnreadFile(bool unreadable, int error)
+{
+    // Only a file that is there holds waves to keep.
+    if (unreadable && !fileExists(m_path))
+        return;
+    std::string text;
+    bool leave = unreadable;
+    if (unreadable)
+        text = m_path + " cannot be read (" + unreadableReason(m_path, error) + ").";
+    else
+    {
+        // Kept aside before the list is ever written over it.
+        bool moved = false;
+        const std::string target = linkTarget(m_path);
+        const std::string backup = target.empty() ? std::string() : keepBackup(target, moved);
+        leave = backup.empty();
+        text = m_path + " holds no harmonic wave that can be read" +
+               (leave ? std::string(", and could not be kept aside.") : ". It is kept as " + backup + ".");
+    }
+    if (leave)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_leaveFile = true;
+        text += "\nThe list starts empty and leaves the file as it is: waves stored now are not saved.";
+    }
+    else
+        text += "\nThe list starts empty, and the waves stored now are saved in the file's place.";
+    if (firstToldOf(m_path))
+        deferAlert(kNotReadTitle, text.c_str());
 }
 
 bool HarmonicList::loadFiles(const std::vector<std::string>& paths)
@@ -305,6 +360,7 @@ bool HarmonicList::loadFiles(const std::vector<std::string>& paths)
             unreadable.push_back(path);
             break;
         case kNoWave:
+        case kJunk:
             noWave.push_back(path);
             break;
         case kTooLong:
@@ -479,7 +535,7 @@ void HarmonicList::post(const HarmonicListMessage& message)
 
 std::string HarmonicList::saveLocked() const
 {
-    if (m_path.empty())
+    if (m_path.empty() || m_leaveFile)
         return std::string();
     std::ostringstream text;
     for (const HarmonicWave& wave : m_waves)

@@ -47,8 +47,12 @@ public:
     // name, or holding the same levels, gives way first; the same name with
     // the same levels changes nothing.
     void storeWave(const std::string& name, const Harmonics& harmonics);
-    // Merges the waves of the list's own file; false when it cannot be read.
-    // A given path is merged as loadFiles does.
+    // Merges the waves of the list's own file (a byte-order mark before it
+    // is passed over); false when it cannot be read. A file that holds
+    // something but no wave is kept aside under a backup name first; one
+    // that cannot be read at all is never written over. Either is told once
+    // in the process, in an alert shown when an editor opens. A given path
+    // is merged as loadFiles does.
     bool load(const std::string& path = std::string());
     // Merges the waves of each file in turn, each whole or not at all: a
     // file that cannot be read, holds no wave, or would take the list past
@@ -70,6 +74,9 @@ private:
     // than before it, changes nothing. Whether each group was taken.
     std::vector<bool> mergeLocked(const std::vector<std::vector<HarmonicWave>>& groups, std::size_t limit);
     void post(const HarmonicListMessage& message);
+    // For an own file that gave no wave though it holds something, or could
+    // not be read (unreadable).
+    void keepUnreadFile(bool unreadable, int error);
     // Empty when the list was written, or has nowhere to go; else why not.
     std::string saveLocked() const;
     // At unload: one more try for waves a failed save kept.
@@ -84,4 +91,7 @@ private:
     std::map<Harmonics, int> m_indexOf;
     // Set while the list outlives its clients because it could not be saved.
     bool m_kept = false;
+    // Set when the own file may hold waves the list could not read and
+    // could not keep aside: it is never written over.
+    bool m_leaveFile = false;
 };

@@ -228,6 +228,37 @@ std::string linkTarget(const std::string& path)
     return std::string();
 }
 
+std::string keepBackup(const std::string& target, bool& moved)
+{
+    constexpr char kBackupSuffix[] = "._bk";
+    // After this many the file is left alone.
+    constexpr int kMaxBackups = 100;
+    moved = false;
+    struct stat status;
+    if (::lstat(target.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
+        return std::string();
+    for (int n = 1; n <= kMaxBackups; ++n)
+    {
+        const std::string backup = target + kBackupSuffix + (n == 1 ? std::string() : std::to_string(n));
+        struct stat taken;
+        if (::lstat(backup.c_str(), &taken) == 0)
+            continue;
+        if (::link(target.c_str(), backup.c_str()) == 0)
+            return backup;
+        if (errno == EEXIST)
+            continue;
+        // Some file systems have no second names, and a file the user cannot
+        // read may not be linked; it may still be moved.
+        if (std::rename(target.c_str(), backup.c_str()) == 0)
+        {
+            moved = true;
+            return backup;
+        }
+        return std::string();
+    }
+    return std::string();
+}
+
 bool fileExists(const std::string& path)
 {
     struct stat status;
@@ -238,6 +269,13 @@ bool isDirectory(const std::string& path)
 {
     struct stat status;
     return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+std::string unreadableReason(const std::string& path, int error)
+{
+    if (error != 0)
+        return std::strerror(error);
+    return isDirectory(path) ? "it is a folder" : "it is not a regular file";
 }
 
 std::string safePatchFileName(const std::string& name)

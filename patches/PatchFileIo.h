@@ -62,6 +62,13 @@ bool writeFileReplacing(const std::string& path, const ByteVector& bytes);
 // links that does not end.
 std::string linkTarget(const std::string& path);
 
+// Keeps the regular file at target under the first free name beside it
+// (target + "._bk", then "._bk2" and on), never over an earlier one and
+// without reading it: a second name for it where the file system allows,
+// else the file itself moved there (moved is then set). The backup's path;
+// empty when none could be made.
+std::string keepBackup(const std::string& target, bool& moved);
+
 // A patch name made usable as a file name inside its folder: no "/", no control
 // characters, no leading "." (so no "..", no hidden file), at most 200 bytes;
 // "Empty" when nothing is left.
@@ -69,3 +76,7 @@ std::string safePatchFileName(const std::string& name);
 
 bool fileExists(const std::string& path);
 bool isDirectory(const std::string& path);
+
+// Why a file that exists could not be read, in words for the user: the
+// system's reason for error, or what stands there instead of a file.
+std::string unreadableReason(const std::string& path, int error);

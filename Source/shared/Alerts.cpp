@@ -2,6 +2,10 @@
 
 #include <atomic>
 #include <cstdio>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace
 {
@@ -12,7 +16,10 @@ const char* orEmpty(const char* text)
 {
     return text != nullptr ? text : "";
 }
-}
+
+std::mutex deferredMutex;
+std::vector<std::pair<std::string, std::string>> deferred;
+} // namespace
 
 AlertHandler::~AlertHandler() = default;
 
@@ -42,4 +49,23 @@ void showAlert(const char* message, const char* informative)
 int askSkipStop(const char* title, const char* message)
 {
     return currentHandler.load(std::memory_order_acquire)->askSkipStop(title, message);
+}
+
+void deferAlert(const char* message, const char* informative)
+{
+    std::lock_guard<std::mutex> lock(deferredMutex);
+    deferred.emplace_back(orEmpty(message), orEmpty(informative));
+}
+
+void showDeferredAlerts()
+{
+    // Taken whole before any is shown: an alert's window idles the editor,
+    // which must find nothing left to show again.
+    std::vector<std::pair<std::string, std::string>> due;
+    {
+        std::lock_guard<std::mutex> lock(deferredMutex);
+        due.swap(deferred);
+    }
+    for (const auto& alert : due)
+        showAlert(alert.first.c_str(), alert.second.c_str());
 }

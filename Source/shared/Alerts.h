@@ -24,3 +24,9 @@ AlertHandler* setAlertHandler(AlertHandler* handler);
 
 void showAlert(const char* message, const char* informative);
 int askSkipStop(const char* title, const char* message);
+
+// An alert found while no window may wait on the user (an instance being
+// created, an editor being opened): kept until showDeferredAlerts.
+void deferAlert(const char* message, const char* informative);
+// Shows every kept alert once, in the order they came, through the handler.
+void showDeferredAlerts();

@@ -20,6 +20,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -30,6 +31,7 @@
 #include <vector>
 
 #include <dlfcn.h>
+#include <unistd.h>
 
 namespace
 {
@@ -40,6 +42,53 @@ protected:
 
     TemporaryHome home;
 };
+
+// What the process writes to standard error while the object lives.
+class StandardErrorCapture
+{
+public:
+    StandardErrorCapture() : m_file(std::tmpfile())
+    {
+        std::fflush(stderr);
+        m_saved = ::dup(STDERR_FILENO);
+        if (m_file)
+            ::dup2(::fileno(m_file), STDERR_FILENO);
+    }
+    ~StandardErrorCapture()
+    {
+        std::fflush(stderr);
+        ::dup2(m_saved, STDERR_FILENO);
+        ::close(m_saved);
+        if (m_file)
+            std::fclose(m_file);
+    }
+    StandardErrorCapture(const StandardErrorCapture&) = delete;
+    StandardErrorCapture& operator=(const StandardErrorCapture&) = delete;
+
+    std::string text() const
+    {
+        std::fflush(stderr);
+        std::string text;
+        if (!m_file)
+            return text;
+        std::rewind(m_file);
+        for (int c = std::fgetc(m_file); c != EOF; c = std::fgetc(m_file))
+            text += static_cast<char>(c);
+        return text;
+    }
+
+private:
+    std::FILE* m_file;
+    int m_saved = -1;
+};
+
+std::size_t occurrences(const std::string& text, const std::string& part)
+{
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
+        ++count;
+    return count;
+}
 
 // Well-formed UTF-8 with no C0 or C1 control character and no DEL.
 bool isCleanText(const std::string& text)
@@ -409,6 +458,37 @@ TEST_P(ZentrovaPlugin, AConfigurationWithAByteOrderMarkKeepsItsSettings)
     EXPECT_NE(text.find("{Knob Mode}{Linear}\n"), std::string::npos) << text;
     EXPECT_NE(text.find("{Flt Q}{71}\n"), std::string::npos);
     EXPECT_NE(text.find("path=\"FX/Pads/Warm\""), std::string::npos);
+}
+
+TEST_P(ZentrovaPlugin, AConfigurationThatCannotBeReadIsToldOnceAndLeftAsItIs)
+{
+    // A folder where the file should be: read by no one, the superuser
+    // included, like a file its user has no permission to read.
+    const std::string preferences = home.path() + "/.config";
+    const std::string file = preferences + "/com.vorlixworks.Zentrova2.sup";
+    std::filesystem::create_directory(file);
+    std::ofstream(file + "/inside") << "kept";
+    // Kept loaded meanwhile, as a host keeps a library it has used.
+    void* library = dlopen(GetParam().libraryPath, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(library, nullptr) << dlerror();
+    StandardErrorCapture errors;
+    {
+        auto first = load();
+        EXPECT_NE(errors.text().find("Configuration Not Read\n" + file + " cannot be read"), std::string::npos)
+            << "told as the first instance reads it: " << errors.text();
+        auto second = load();
+    }
+    // A configuration made again finds the file as it was.
+    load().reset();
+    const std::string told = errors.text();
+    dlclose(library);
+    EXPECT_EQ(occurrences(told, file), 1u) << told;
+    std::ifstream inside(file + "/inside");
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(inside)), std::istreambuf_iterator<char>()), "kept");
+    std::vector<std::string> beside;
+    for (const auto& entry : std::filesystem::directory_iterator(preferences))
+        beside.push_back(entry.path().filename().string());
+    EXPECT_EQ(beside, std::vector<std::string>{"com.vorlixworks.Zentrova2.sup"}) << "no backup, no new file";
 }
 
 TEST_P(ZentrovaPlugin, APatchFolderOfTheWholeFileSystemDoesNotHoldCreation)

@@ -576,6 +576,30 @@ TEST_F(EditorObject, ADropBeyondTheHarmonicListsBoundShowsOneAlertForAllItsFiles
     EXPECT_NE(alerts.texts[0].find("3 files"), std::string::npos) << alerts.texts[0];
 }
 
+TEST_F(EditorObject, AConfigurationThatCannotBeReadIsToldWhenTheEditorHasOpened)
+{
+    effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
+    const std::string file = home.path() + "/.config/com.vorlixworks.Zentrova2.sup";
+    std::filesystem::remove(file);
+    std::filesystem::create_directory(file);
+    effect = createPluginInstance(&recordingHost, effectFlavour());
+    ASSERT_NE(effect, nullptr);
+    plugin = static_cast<Zentrova*>(static_cast<AudioEffect*>(effect->object));
+    editor = static_cast<ZentrovaEditor*>(plugin->getEditor());
+    RecordingAlerts alerts;
+    ASSERT_TRUE(editor->open(nullptr));
+    EXPECT_TRUE(alerts.titles.empty()) << "nothing waits on the user while the host opens the window";
+    editor->idle();
+    const std::vector<std::string> told = alerts.naming(file);
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].rfind("Configuration Not Read: ", 0), 0u) << told[0];
+    editor->idle();
+    editor->close();
+    ASSERT_TRUE(editor->open(nullptr));
+    editor->idle();
+    EXPECT_EQ(alerts.naming(file).size(), 1u) << "told once";
+}
+
 TEST_F(EditorObject, ADroppedFileHoldingNoHarmonicWaveIsRefusedByName)
 {
     ASSERT_TRUE(editor->open(nullptr));

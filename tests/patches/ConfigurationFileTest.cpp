@@ -567,6 +567,33 @@ TEST_F(ConfigurationFile, AFileThatCouldNotBeReadIsKeptBesideTheNewOne)
     EXPECT_TRUE(fs::is_directory(file));
 }
 
+TEST_F(ConfigurationFile, AFileThatCannotBeReadIsLeftAsItIsAndToldOnce)
+{
+    // A folder in the file's place cannot be read as a file, not even by the
+    // superuser, as a file the user has no permission to read cannot.
+    const std::string file = files.userConfigFile();
+    fs::create_directory(file);
+    writeTextFile(file + "/inside", "kept");
+    RecordingAlerts alerts;
+    {
+        AcquiredConfiguration configuration;
+        EXPECT_EQ(configuration->getKnobMode(), -1);
+        configuration->setKnobMode(2);
+    }
+    AcquiredConfiguration again;
+    again.release();
+    EXPECT_TRUE(alerts.naming(file).empty()) << "no alert before an editor opens, none at the release";
+    showDeferredAlerts();
+    const std::vector<std::string> told = alerts.naming(file);
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].rfind("Configuration Not Read: " + file + " cannot be read (it is a folder)", 0), 0u) << told[0];
+    EXPECT_EQ(readTextFile(file + "/inside"), "kept");
+    std::vector<std::string> beside;
+    for (const auto& entry : fs::directory_iterator(fs::path(file).parent_path()))
+        beside.push_back(entry.path().filename().string());
+    EXPECT_EQ(beside, std::vector<std::string>{"com.vorlixworks.Zentrova2.sup"}) << "no backup, no new file";
+}
+
 TEST_F(ConfigurationFile, WritingThroughALinkKeepsTheLinkAndTheFilesMode)
 {
     const std::string real = files.home() + "/kept/settings.sup";

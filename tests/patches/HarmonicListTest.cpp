@@ -85,6 +85,69 @@ TEST(HarmonicList, ReadsRecordsAndSkipsEverythingElse)
                                                              "+4 Hollow"}));
 }
 
+TEST(HarmonicList, AByteOrderMarkBeforeTheFirstRecordIsPassedOver)
+{
+    TempFolder temp;
+    patchtest::writeFile(temp / "Zentrova2.hrm",
+                         "\xEF\xBB\xBF" + record("Bright", plainLevels(200)) + record("Dark", plainLevels(10)));
+    Client client(temp.path());
+    ASSERT_EQ(client.list->size(), 2);
+    EXPECT_EQ(client.list->getWaveAt(1).name(), "Bright");
+}
+
+TEST(HarmonicList, AFileOfJunkIsKeptAsideBeforeTheListIsWrittenAndTheUserTold)
+{
+    TempFolder temp;
+    const std::string file = temp / "Zentrova2.hrm";
+    std::string junk;
+    std::uint32_t noise = 12345;
+    for (int i = 0; i < 4096; ++i)
+    {
+        noise = noise * 1664525u + 1013904223u;
+        junk += static_cast<char>(noise >> 24);
+    }
+    patchtest::writeFile(file, junk);
+    RecordingAlerts alerts;
+    {
+        Client client(temp.path());
+        EXPECT_EQ(client.list->size(), 0);
+        client.list->storeWave("Kept", levels(7));
+    }
+    EXPECT_EQ(patchtest::readText(file + "._bk"), junk);
+    EXPECT_NE(patchtest::readText(file).find("{Kept}"), std::string::npos);
+    showDeferredAlerts();
+    const std::vector<std::string> told = alerts.naming(file);
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].rfind("Harmonic List Not Read: " + file + " holds no harmonic wave", 0), 0u) << told[0];
+    EXPECT_NE(told[0].find(file + "._bk."), std::string::npos) << told[0];
+
+    Client again(temp.path());
+    EXPECT_EQ(again.list->size(), 1);
+    EXPECT_FALSE(std::filesystem::exists(file + "._bk2")) << "a list that was read needs no backup";
+}
+
+TEST(HarmonicList, AFileThatCannotBeReadIsNeverWrittenOver)
+{
+    // A folder in the file's place: no one reads it as a file, the
+    // superuser included, as a file without read permission.
+    TempFolder temp;
+    const std::string file = temp / "Zentrova2.hrm";
+    std::filesystem::create_directory(file);
+    patchtest::writeFile(file + "/inside", "kept");
+    RecordingAlerts alerts;
+    {
+        Client client(temp.path());
+        client.list->storeWave("New", levels(7));
+    }
+    Client again(temp.path());
+    EXPECT_EQ(again.list->size(), 0);
+    showDeferredAlerts();
+    const std::vector<std::string> told = alerts.naming(file);
+    ASSERT_EQ(told.size(), 1u) << "told once, when read";
+    EXPECT_EQ(told[0].rfind("Harmonic List Not Read: " + file + " cannot be read", 0), 0u) << told[0];
+    EXPECT_EQ(patchtest::readText(file + "/inside"), "kept");
+}
+
 TEST(HarmonicList, NamesSortWithoutCaseButDifferWithCase)
 {
     TempFolder temp;

@@ -5,6 +5,7 @@
 
 #include "Source/shared/Alerts.h"
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,18 @@ struct RecordingAlerts : AlertHandler
     {
         titles.push_back(message);
         texts.push_back(informative);
+    }
+
+    // The alerts whose text holds part, each as its title, ": " and its
+    // text: alerts left waiting by other tests of the process name other
+    // files.
+    std::vector<std::string> naming(const std::string& part) const
+    {
+        std::vector<std::string> found;
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            if (texts[i].find(part) != std::string::npos)
+                found.push_back(titles[i] + ": " + texts[i]);
+        return found;
     }
 
     AlertHandler* previous;
