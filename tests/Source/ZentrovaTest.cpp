@@ -545,6 +545,13 @@ TEST_P(ZentrovaPlugin, ALibraryLoadedAndUnloadedAgainAndAgainReturnsWhatItTook)
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     GTEST_SKIP() << "the sanitizer runtime keeps a library loaded after dlclose";
 #endif
+    // The test host's loader keeps what it opened: in a process that ran
+    // other tests of the library first, it can no longer be unloaded.
+    if (void* loaded = dlopen(GetParam().libraryPath, RTLD_NOW | RTLD_NOLOAD))
+    {
+        dlclose(loaded);
+        GTEST_SKIP() << "the library was loaded for good by an earlier test of this process";
+    }
     // As an in-process scanner does: open, play, close, unload.
     auto cycle = [&] {
         void* library = dlopen(GetParam().libraryPath, RTLD_NOW | RTLD_LOCAL);
