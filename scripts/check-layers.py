@@ -63,8 +63,9 @@ def violations(path, angle, header):
     return broken
 
 
-def check(root):
-    """Prints each wrong include under root; returns how many there are."""
+def check(root, checked=None):
+    """Prints each wrong include under root; returns how many there are.
+    checked, when given, is a list that gets each file looked at."""
     count = 0
     for folder, subfolders, files in os.walk(root):
         relative_folder = os.path.relpath(folder, root).replace(os.sep, "/")
@@ -77,6 +78,8 @@ def check(root):
             if not name.endswith(SOURCE_SUFFIXES):
                 continue
             path = "/".join(filter(None, [relative_folder.lstrip("."), name]))
+            if checked is not None:
+                checked.append(path)
             with open(os.path.join(folder, name), encoding="utf-8", errors="replace") as source:
                 for number, line in enumerate(source, 1):
                     match = INCLUDE.match(line)
@@ -137,9 +140,28 @@ def self_check():
 def main(arguments):
     if arguments[1:] == ["--self-check"]:
         return 1 if self_check() else 0
+    unknown = [a for a in arguments[1:] if a.startswith("-") and a != "--self-check"]
+    if unknown:
+        print(f"layer check: {unknown[0]}: no such option", file=sys.stderr)
+        return 2
+    if "--self-check" in arguments[1:]:
+        print("layer check: --self-check takes nothing else", file=sys.stderr)
+        return 2
+    if len(arguments) > 2:
+        print(f"layer check: {arguments[2]}: one folder at most", file=sys.stderr)
+        return 2
     root = arguments[1] if len(arguments) > 1 else os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
-    count = check(root)
-    print(f"layer check: {count} wrong include(s)" if count else "layer check: passed")
+    if not os.path.isdir(root):
+        print(f"layer check: {root} is not a folder", file=sys.stderr)
+        return 2
+    checked = []
+    count = check(root, checked)
+    # A tree without sources is the wrong tree, not a clean one.
+    if not checked:
+        print(f"layer check: no source file under {root}", file=sys.stderr)
+        return 2
+    print(f"layer check: {count} wrong include(s) in {len(checked)} files" if count
+          else f"layer check: passed ({len(checked)} files)")
     return 1 if count else 0
 
 

@@ -2,8 +2,8 @@
 # Runs the whole test suite: the layer check, a release build, then an
 # AddressSanitizer + UndefinedBehaviorSanitizer build, then the tests of the code
 # shared between threads (label "threads") under ThreadSanitizer, then every
-# fuzz target for a minute. The release build is also checked in Ardour's
-# headless session tool.
+# fuzz target for a minute. The release build is also installed into a
+# temporary folder and checked from there in Ardour's headless session tool.
 # The window tests (label "window") run on a virtual X server of their own.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -18,7 +18,11 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
 cmake --build build -j"$jobs"
 ctest --test-dir build -j"$jobs" --output-on-failure -LE window
 xvfb-run -a -s "$xvfb_screen" ctest --test-dir build --output-on-failure -L window
-tests/ardour/check-ardour-session.sh build
+# Ardour loads the bundles as cmake --install lays them out.
+installed="$(mktemp -d)"
+cmake --install build --prefix "$installed" > /dev/null
+tests/ardour/check-ardour-session.sh "$installed/lib/vst"
+rm -rf "$installed"
 
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DZENTROVA_SANITIZE=address,undefined
 cmake --build build-asan -j"$jobs"

@@ -23,6 +23,7 @@
 #include "simd/SystemInfo.h"
 #include "tools/CommandLine.h"
 #include "tools/EditorBenchmark.h"
+#include "tools/HostedPlugin.h"
 #include "tools/InstanceBenchmark.h"
 #include "tools/SimdSetting.h"
 #include "tools/VoiceBenchmark.h"
@@ -545,9 +546,37 @@ int measureOnPath(const Options& options, SimdPath path, Figures& figures)
     return status < 0 ? 1 : status;
 }
 
-int run(const Options& options)
+// Why the plug-in cannot be measured (empty when it opens as a plug-in). It
+// is opened in a process of its own, so that the measurements still meet it
+// for the first time.
+std::string openFailure(const std::string& path)
+{
+    struct Failure
+    {
+        char text[1024];
+    } failure{};
+    const int status = runInChild(failure, [&](Failure& result) {
+        try
+        {
+            BenchmarkHome home;
+            HostedPlugin plugin(path, HostSettings{});
+            return 0;
+        }
+        catch (const std::exception& error)
+        {
+            std::snprintf(result.text, sizeof result.text, "%s", error.what());
+            return 1;
+        }
+    });
+    if (status == 0)
+        return std::string();
+    return failure.text[0] != '\0' ? failure.text : "cannot load " + path + ": its process ended abnormally";
+}
+
+int run(const Options& given)
 {
     settleSimdSetting();
+    Options options = given;
     if (options.peerNamed && options.peer != "none")
     {
         std::error_code error;
@@ -556,6 +585,22 @@ int run(const Options& options)
             throw std::runtime_error("the peer " + options.peer + ": no such file");
         if (std::filesystem::is_directory(status))
             throw std::runtime_error("the peer " + options.peer + " is a folder");
+    }
+    // Both are opened before anything is measured: a file that is no
+    // plug-in is said at once, not after a run of the other.
+    const std::string ours = openFailure(options.plugin);
+    if (!ours.empty())
+        throw std::runtime_error(ours);
+    if (options.peer != "none" && std::filesystem::exists(peerFile(options.peer)))
+    {
+        const std::string peer = openFailure(peerFile(options.peer));
+        if (!peer.empty() && options.peerNamed)
+            throw std::runtime_error("the peer: " + peer);
+        if (!peer.empty())
+        {
+            std::printf("peer %s does not open (%s): measuring alone\n", options.peer.c_str(), peer.c_str());
+            options.peer = "none";
+        }
     }
     Figures figures;
     if (options.simd.empty())

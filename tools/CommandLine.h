@@ -4,9 +4,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 // An argument that cannot be used: the message names it and says why.
 class UsageError : public std::runtime_error
@@ -92,6 +94,47 @@ inline long wholeValue(const std::string& option, const std::string& text, long 
         throw UsageError(option + " " + text + ": must be from " + std::to_string(low) + " to " + std::to_string(high) +
                          (unit.empty() ? "" : " " + unit));
     return value;
+}
+
+// Why a file could not be written, from the error of the call that failed,
+// in the words a user looks for.
+inline std::string whyNotWritten(int error)
+{
+    switch (error)
+    {
+    case ENOENT:
+        return "no such folder";
+    case EISDIR:
+        return "it is a folder";
+    case ENOTDIR:
+        return "a part of the path is not a folder";
+    case ENOSPC:
+        return "the disk is full";
+    case 0:
+        return "not all of it was written";
+    default:
+        return std::strerror(error);
+    }
+}
+
+// Writes the bytes as the whole file; throws std::runtime_error naming the
+// path and why not.
+inline void writeWholeFile(const std::string& path, const std::vector<unsigned char>& bytes)
+{
+    errno = 0;
+    FILE* file = std::fopen(path.c_str(), "wb");
+    int error = errno;
+    if (file != nullptr)
+    {
+        if (std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size())
+            error = errno;
+        // A full disk may show only when the file is closed.
+        if (std::fclose(file) != 0 && error == 0)
+            error = errno != 0 ? errno : EIO;
+        if (error == 0)
+            return;
+    }
+    throw std::runtime_error("cannot write " + path + ": " + whyNotWritten(error));
 }
 
 // An argument no option takes.

@@ -8,6 +8,7 @@
 #include "tools/CommandLine.h"
 #include "tools/EditorHost.h"
 #include "tools/InputScript.h"
+#include "tools/PluginLibrary.h"
 #include "tools/SimdSetting.h"
 
 // The blocks of its configuration that fontconfig keeps out of
@@ -75,6 +76,9 @@ int main(int argc, char** argv)
     std::setlocale(LC_ALL, "");
     return runCommandLine<Options>("zentrova-editor-host", argc, argv, parse, usage, [](const Options& options) {
         settleSimdSetting();
+        // The plug-in before the script and the display: a missing file is
+        // the first thing to fix, whatever else is wrong.
+        const PluginLibrary library(options.host.pluginPath);
         InputScript script;
         if (!options.script.empty())
             script = InputScript::load(options.script);

@@ -84,21 +84,21 @@ bool parse(int argc, char** argv, Options& options)
             options.output = optionValue(argc, argv, i);
         else if (argument == "--seconds")
         {
+            // Its bounds depend on the rate, which may come later.
             secondsText = optionValue(argc, argv, i);
-            options.seconds = numberValue(argument, secondsText, 0.0, HUGE_VAL, "s");
-            if (!(options.seconds > 0.0))
-                throw UsageError(argument + " " + secondsText + ": must be more than 0");
+            options.seconds = numberValue(argument, secondsText, -HUGE_VAL, HUGE_VAL);
         }
         else if (argument == "--rate")
         {
             const std::string text = optionValue(argc, argv, i);
-            const double rate = numberValue(argument, text, 0.0, HUGE_VAL, "Hz");
+            const double rate = numberValue(argument, text, -HUGE_VAL, HUGE_VAL);
+            const std::string range = ": must be a whole number of Hz from " + std::to_string(kLowestRate) + " to " +
+                                      std::to_string(kHighestRate);
             if (rate > kHighestRate)
-                throw UsageError(argument + " " + text + ": above " + std::to_string(kHighestRate) +
-                                 " Hz Zentrova plays silence");
+                throw UsageError(argument + " " + text + range + " (above " + std::to_string(kHighestRate) +
+                                 " Hz Zentrova plays silence)");
             if (rate < kLowestRate || rate != std::floor(rate))
-                throw UsageError(argument + " " + text + ": must be a whole number of Hz from " +
-                                 std::to_string(kLowestRate) + " to " + std::to_string(kHighestRate));
+                throw UsageError(argument + " " + text + range);
             options.settings.sampleRate = rate;
         }
         else if (argument == "--block")
@@ -122,10 +122,13 @@ bool parse(int argc, char** argv, Options& options)
     }
     if (options.plugin.empty())
         throw UsageError("which plug-in? Name its library file first");
+    const std::string longest = formatNumber(longestRender(options.settings.sampleRate)) + " s at " +
+                                formatNumber(options.settings.sampleRate) + " Hz";
+    if (!secondsText.empty() && !(options.seconds > 0.0))
+        throw UsageError("--seconds " + secondsText + ": must be more than 0 s and at most " + longest +
+                         ", what a WAV file holds");
     if (options.seconds > longestRender(options.settings.sampleRate))
-        throw UsageError("--seconds " + secondsText + ": a WAV file holds at most " +
-                         formatNumber(longestRender(options.settings.sampleRate)) + " s at " +
-                         formatNumber(options.settings.sampleRate) + " Hz");
+        throw UsageError("--seconds " + secondsText + ": a WAV file holds at most " + longest);
     return true;
 }
 
@@ -139,14 +142,6 @@ std::vector<unsigned char> readFile(const std::string& path)
     if (!file)
         throw std::runtime_error("cannot read " + path);
     return std::vector<unsigned char>((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-}
-
-void writeFile(const std::string& path, const std::vector<unsigned char>& bytes)
-{
-    std::ofstream file(path, std::ios::binary);
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!file)
-        throw std::runtime_error("cannot write " + path);
 }
 
 int run(const Options& options)
@@ -205,7 +200,7 @@ int run(const Options& options)
     if (!options.saveChunk.empty())
     {
         const std::vector<unsigned char> chunk = plugin.getChunk(options.programChunk);
-        writeFile(options.saveChunk, chunk);
+        writeWholeFile(options.saveChunk, chunk);
         std::printf("state saved to %s (%zu bytes)\n", options.saveChunk.c_str(), chunk.size());
     }
     return 0;

@@ -2,30 +2,74 @@
 
 #include <sndfile.h>
 
+#include "tools/CommandLine.h"
+
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <stdexcept>
+
+namespace
+{
+void putU16(std::vector<unsigned char>& bytes, std::uint32_t value)
+{
+    bytes.push_back(static_cast<unsigned char>(value));
+    bytes.push_back(static_cast<unsigned char>(value >> 8));
+}
+
+void putU32(std::vector<unsigned char>& bytes, std::uint32_t value)
+{
+    putU16(bytes, value & 0xFFFFu);
+    putU16(bytes, value >> 16);
+}
+
+void putTag(std::vector<unsigned char>& bytes, const char* tag)
+{
+    bytes.insert(bytes.end(), tag, tag + 4);
+}
+} // namespace
 
 void WavFile::write(const std::string& path, const std::vector<float>& left, const std::vector<float>& right,
                     int sampleRate)
 {
-    SF_INFO info{};
-    info.samplerate = sampleRate;
-    info.channels = 2;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    if (!file)
-        throw std::runtime_error("cannot write " + path + ": " + sf_strerror(nullptr));
+    constexpr std::uint32_t kChannels = 2;
+    constexpr std::uint32_t kFrameBytes = kChannels * sizeof(float);
     const std::size_t frames = std::min(left.size(), right.size());
-    std::vector<float> interleaved(2 * frames);
+    constexpr std::uint64_t kHeaderBytes = 58;
+    if (kHeaderBytes - 8 + static_cast<std::uint64_t>(frames) * kFrameBytes > 0xFFFFFFFFu)
+        throw std::runtime_error("cannot write " + path + ": more than a WAV file holds");
+    const auto dataBytes = static_cast<std::uint32_t>(frames * kFrameBytes);
+
+    // Written by hand: a file of floats is not plain PCM, so its format
+    // chunk carries the extension size (0), and a fact chunk the length.
+    std::vector<unsigned char> bytes;
+    bytes.reserve(kHeaderBytes + dataBytes);
+    putTag(bytes, "RIFF");
+    putU32(bytes, static_cast<std::uint32_t>(kHeaderBytes - 8) + dataBytes);
+    putTag(bytes, "WAVE");
+    putTag(bytes, "fmt ");
+    putU32(bytes, 18);
+    putU16(bytes, 3); // IEEE float
+    putU16(bytes, kChannels);
+    putU32(bytes, static_cast<std::uint32_t>(sampleRate));
+    putU32(bytes, static_cast<std::uint32_t>(sampleRate) * kFrameBytes);
+    putU16(bytes, kFrameBytes);
+    putU16(bytes, 32);
+    putU16(bytes, 0);
+    putTag(bytes, "fact");
+    putU32(bytes, 4);
+    putU32(bytes, static_cast<std::uint32_t>(frames));
+    putTag(bytes, "data");
+    putU32(bytes, dataBytes);
     for (std::size_t i = 0; i < frames; ++i)
-    {
-        interleaved[2 * i] = left[i];
-        interleaved[2 * i + 1] = right[i];
-    }
-    const sf_count_t written = sf_writef_float(file, interleaved.data(), static_cast<sf_count_t>(frames));
-    sf_close(file);
-    if (written != static_cast<sf_count_t>(frames))
-        throw std::runtime_error("cannot write all of " + path);
+        for (float sample : {left[i], right[i]})
+        {
+            std::uint32_t bits;
+            std::memcpy(&bits, &sample, sizeof bits);
+            putU32(bytes, bits);
+        }
+
+    writeWholeFile(path, bytes);
 }
 
 WavFile::Stereo WavFile::read(const std::string& path)

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-// Stereo WAV files of 32-bit floats, through libsndfile.
+// Stereo WAV files of 32-bit floats: written here, read through libsndfile.
 class WavFile
 {
 public:

@@ -10,7 +10,10 @@
 # within 20 % of the loudest (they differ by up to 8 %); a reload that lost
 # the chunk plays at the default volume, 25 dB louder.
 #
-#   tests/ardour/check-ardour-session.sh [build folder]   (default: build)
+#   tests/ardour/check-ardour-session.sh [folder]
+#
+# The folder holds the two bundles: a build folder (default: build) or the
+# lib/vst folder of an install.
 #
 # Skips, successfully, where ardour7-lua is not installed.
 set -euo pipefail

@@ -65,6 +65,14 @@ TEST(EditorHost, ABadValueIsNamedWithWhatIsWrong)
     }
 }
 
+TEST(EditorHost, AMissingPluginIsSaidBeforeAMissingDisplay)
+{
+    const ToolRun run = runTool("env -u DISPLAY " + shellQuoted(ZENTROVA_EDITOR_HOST_PATH) + " /nonexistent.so");
+    EXPECT_EQ(run.status, 1) << run.output;
+    EXPECT_TRUE(run.says("zentrova-editor-host: cannot load /nonexistent.so: no such file")) << run.output;
+    EXPECT_FALSE(run.says("display")) << run.output;
+}
+
 // The editors' thread waits inside the menu's loop: the host ends the menu,
 // then closes the editor; and --seconds ends a run whatever is open.
 TEST(EditorHost, ClosingTheEditorUnderAnOpenMenuEndsTheMenuThenTheEditor)

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 namespace
 {
 ToolRun bench(const std::string& arguments)
@@ -26,6 +28,23 @@ TEST(ZentrovaBench, APeerNamedOnPurposeThatIsMissingIsAnError)
     EXPECT_EQ(run.status, 1) << run.output;
     EXPECT_TRUE(run.says("zentrova-bench: the peer /nonexistent/peer.so: no such file")) << run.output;
     EXPECT_FALSE(run.says("voices |")) << "nothing is measured\n" << run.output;
+}
+
+TEST(ZentrovaBench, AFileThatIsNoPluginIsSaidBeforeAnythingIsMeasured)
+{
+    TemporaryHome home;
+    const std::string notAPlugin = home.path() + "/notes.so";
+    std::ofstream(notAPlugin) << "not a library\n";
+    const ToolRun peer = bench("--peer " + shellQuoted(notAPlugin) + kShortest);
+    EXPECT_EQ(peer.status, 1) << peer.output;
+    EXPECT_TRUE(peer.says("zentrova-bench: the peer: cannot load " + notAPlugin)) << peer.output;
+    EXPECT_FALSE(peer.says("voices |")) << "nothing is measured\n" << peer.output;
+
+    const ToolRun ours = runTool(shellQuoted(ZENTROVA_BENCH_PATH) + " --plugin " + shellQuoted(notAPlugin) +
+                                 " --peer none" + kShortest);
+    EXPECT_EQ(ours.status, 1) << ours.output;
+    EXPECT_TRUE(ours.says("zentrova-bench: cannot load " + notAPlugin)) << ours.output;
+    EXPECT_FALSE(ours.says("voices |")) << ours.output;
 }
 
 TEST(ZentrovaBench, ABadValueIsNamedWithWhatIsWrong)

@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <cstdint>
 #include <fstream>
+#include <iterator>
 #include <random>
 
 namespace
@@ -61,7 +63,10 @@ TEST(ZentrovaHost, ABadValueIsNamedWithWhatIsWrong)
         std::string said;
     } cases[] = {
         {"--rate 0", "--rate 0: must be a whole number of Hz from 8000 to 768000"},
-        {"--rate 1e9", "--rate 1e9: above 768000 Hz Zentrova plays silence"},
+        {"--rate -48000", "--rate -48000: must be a whole number of Hz from 8000 to 768000"},
+        {"--rate 1e9", "--rate 1e9: must be a whole number of Hz from 8000 to 768000 (above 768000 Hz Zentrova"},
+        {"--seconds -1", "--seconds -1: must be more than 0 s and at most 11184 s at 48000 Hz"},
+        {"--seconds 0 --rate 8000", "--seconds 0: must be more than 0 s and at most 67108 s at 8000 Hz"},
         {"--block abc", "--block abc: not a whole number"},
         {"--frobnicate", "--frobnicate: no such option"},
         {"--seconds 1e12", "--seconds 1e12: a WAV file holds at most 11184 s at 48000 Hz"},
@@ -75,4 +80,50 @@ TEST(ZentrovaHost, ABadValueIsNamedWithWhatIsWrong)
         EXPECT_TRUE(run.says("zentrova-host: " + c.said)) << c.arguments << "\n" << run.output;
         EXPECT_FALSE(std::filesystem::exists(folder + "/o.wav")) << c.arguments;
     }
+}
+
+TEST(ZentrovaHost, AStateThatCannotBeSavedSaysWhy)
+{
+    TemporaryHome home;
+    const struct
+    {
+        std::string path;
+        std::string why;
+    } cases[] = {
+        {home.path() + "/missing/state.chunk", "no such folder"},
+        {home.path(), "it is a folder"},
+        {"/dev/full", "the disk is full"},
+    };
+    for (const auto& c : cases)
+    {
+        const ToolRun run = host(shellQuoted(kPlugin) + " --no-render --save-chunk " + shellQuoted(c.path));
+        EXPECT_EQ(run.status, 1) << run.output;
+        EXPECT_TRUE(run.says("zentrova-host: cannot write " + c.path + ": " + c.why)) << run.output;
+    }
+}
+
+TEST(ZentrovaHost, AFloatWavFileCarriesTheFullFormatChunkAndItsLength)
+{
+    TemporaryHome home;
+    const std::string path = home.path() + "/render.wav";
+    const ToolRun run = host(shellQuoted(kPlugin) + " --seconds 0.1 --rate 48000 --out " + shellQuoted(path));
+    ASSERT_EQ(run.status, 0) << run.output;
+    std::ifstream file(path, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    ASSERT_GE(bytes.size(), 58u);
+    auto u32 = [&](std::size_t at) {
+        std::uint32_t value = 0;
+        for (int i = 3; i >= 0; --i)
+            value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+        return value;
+    };
+    EXPECT_EQ(bytes.substr(12, 4), "fmt ");
+    EXPECT_EQ(u32(16), 18u) << "the format chunk of floats holds its extension size";
+    EXPECT_EQ(u32(20) & 0xFFFFu, 3u) << "IEEE float";
+    EXPECT_EQ(u32(36) & 0xFFFFu, 0u) << "no extension";
+    EXPECT_EQ(bytes.substr(38, 4), "fact");
+    EXPECT_EQ(u32(46), 4800u) << "frames";
+    EXPECT_EQ(bytes.substr(50, 4), "data");
+    EXPECT_EQ(u32(54), 4800u * 8u);
+    EXPECT_EQ(u32(4), bytes.size() - 8);
 }
