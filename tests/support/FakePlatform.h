@@ -37,7 +37,8 @@ public:
         visibleRect = newVisibleRect;
     }
 
-    FakePlatformWindow& window;
+    // Null once the window is gone, as a real field is detached then.
+    FakePlatformWindow* window;
     PlatformTextFieldListener* listener;
     std::string text;
     CRect rect;
@@ -51,11 +52,7 @@ public:
         : frame(frame_), parent(parent_), bounds(bounds_)
     {
     }
-    ~FakePlatformWindow() override
-    {
-        if (surface)
-            cairo_surface_destroy(surface);
-    }
+    ~FakePlatformWindow() override;
 
     CRect getBounds() override { return bounds; }
     void setBounds(const CRect& newBounds) override
@@ -222,15 +219,25 @@ public:
 
 inline FakeTextField::FakeTextField(FakePlatformWindow& window_, const PlatformTextFieldOptions& options,
                                     PlatformTextFieldListener* listener_)
-    : window(window_), listener(listener_), text(options.text), rect(options.rect), visibleRect(options.visibleRect)
+    : window(&window_), listener(listener_), text(options.text), rect(options.rect), visibleRect(options.visibleRect)
 {
-    window.textFields.push_back(this);
+    window->textFields.push_back(this);
 }
 
 inline FakeTextField::~FakeTextField()
 {
-    auto& fields = window.textFields;
+    if (!window)
+        return;
+    auto& fields = window->textFields;
     fields.erase(std::remove(fields.begin(), fields.end(), this), fields.end());
+}
+
+inline FakePlatformWindow::~FakePlatformWindow()
+{
+    for (FakeTextField* field : textFields)
+        field->window = nullptr;
+    if (surface)
+        cairo_surface_destroy(surface);
 }
 
 // Installs the fake window factory for its lifetime.
