@@ -82,8 +82,8 @@ void makeCutoffCoefficients(float* table, float hostRate)
     // The filter pass holds together up to the coefficient of the highest
     // cutoff at 44.1 kHz, about 0.6 at the least resonance; beyond it the
     // filter blows up into its limits. Below 44.1 kHz the cutoffs are kept
-    // to the same fraction of the rate, which still lies above everything
-    // the host rate can carry.
+    // to the same fraction of the rate: the same share of the host's band
+    // that the highest cutoff covers at 44.1 kHz.
     constexpr double kLowestFullRate = 44100.0;
     const double highest = static_cast<double>(CutoffFrequencyTable[255]);
     const double limit = hostRate < kLowestFullRate ? highest * hostRate / kLowestFullRate : highest;
