@@ -156,6 +156,8 @@ constexpr std::array<EchoKernel, sizeof...(I)> makeKernelTable(std::index_sequen
 const std::array<EchoKernel, 32> kEchoKernels = makeKernelTable(std::make_index_sequence<32>{});
 
 constexpr float kFadeSeconds = 0.02f;
+// Above it the low-pass is off.
+constexpr float kHighestLowPass = 19000.0f;
 constexpr float kShrinkSeconds = 2.0f;
 
 // Fresh zero pages straight from the system, which lends them only once
@@ -865,7 +867,7 @@ void Echo::setLowPass(float hz)
     if (std::isnan(hz))
         return;
     m_lowPassCutoff = hz;
-    if (hz > 19000.0f)
+    if (hz > kHighestLowPass)
         m_modeFlags &= ~unsigned(LowPassOn);
     else
         m_modeFlags |= LowPassOn;
@@ -918,7 +920,14 @@ void Echo::updateFilters()
     // The low-pass keeps its own Q: taking the high-pass's would all but
     // bypass it whenever the high-pass is set low or switched off.
     const float lowPassQ = 0.5f;
-    const float lowPassCutoff = std::max(m_lowPassCutoff, 1.0f);
+    // The low-pass sits in the feedback loop, and its response rises above 1
+    // near the top of the band as its cutoff nears half the host rate: with
+    // the top feedback the loop would grow. Below 44.1 kHz the cutoff is kept
+    // to the share of the rate the highest one (19 kHz) has at 44.1 kHz,
+    // where the loop holds; from there up nothing changes.
+    float lowPassCutoff = std::max(m_lowPassCutoff, 1.0f);
+    if (m_sampleRate < 2.0f * 44100.0f)
+        lowPassCutoff = std::min(lowPassCutoff, float(double(kHighestLowPass) * m_sampleRate / (2.0 * 44100.0)));
     for (Channel& channel : m_channels)
     {
         channel.highPass.setup(m_highPassCutoff, q, 0.5 * m_sampleRate);

@@ -79,8 +79,14 @@ protected:
     // count from the first of them.
     static std::vector<float> play(HostedPlugin& plugin, int frames, const std::vector<VstMidiEvent>& midi = {})
     {
+        return playStereo(plugin, frames, midi).left;
+    }
+
+    static SoundingPlugin::Stereo playStereo(HostedPlugin& plugin, int frames,
+                                             const std::vector<VstMidiEvent>& midi = {})
+    {
         const int block = plugin.settings().blockSize;
-        std::vector<float> left(frames), right(block);
+        std::vector<float> left(frames), right(frames);
         for (int done = 0; done < frames; done += block)
         {
             const int n = std::min(block, frames - done);
@@ -91,10 +97,10 @@ protected:
                     event.deltaFrames -= done;
                     events.push_back(event);
                 }
-            float* outputs[] = {left.data() + done, right.data()};
+            float* outputs[] = {left.data() + done, right.data() + done};
             plugin.processBlock(events, nullptr, outputs, n);
         }
-        return left;
+        return {left, right};
     }
 
     // The loudest sample of either output while C3, C4 and G4, struck at
@@ -492,4 +498,41 @@ TEST_P(PluginSound, ALevelSetDuringAChordGlidesThereWithoutAStep)
         EXPECT_GT(largestStep(steady), 0.001f) << plugin->parameterName(c.index);
         EXPECT_LT(largestStep(jumps), 3.0f * largestStep(steady)) << plugin->parameterName(c.index);
     }
+}
+
+TEST_P(PluginSound, AnEchoFedBackAtItsTopDiesAwayAtEveryHostRateAndHighCut)
+{
+    // A repeat every 9.8 ms, so that a loop gain above 1 anywhere in the
+    // band shows within seconds. Below 44.1 kHz the high cuts near the top
+    // once made the loop grow without end.
+    const ParameterTexts echo = {{"EffectActive", "On"},       {"ChorusLevel", "Off"},     {"DelayLevel", "100"},
+                                 {"DelayMixLeft", "100"},      {"DelayMixRight", "100"},   {"DelayTempo", "192"},
+                                 {"DelayUnits", "32"},         {"DelayLengthLeft", "1"},   {"DelayLengthRight", "1"},
+                                 {"DelayFeedbackLeft", "95"},  {"DelayFeedbackRight", "95"}, {"DelayHighpass", "8"}};
+    for (double rate : {8000.0, 11025.0, 16000.0, 22050.0, 24000.0, 32000.0, 44100.0, 96000.0, 192000.0})
+        for (const char* cut : {"19", "16", "13", "10", "7", "4"})
+        {
+            // Where the loop always held, its top setting stands for all.
+            if (rate >= 44100.0 && std::string(cut) != "19")
+                continue;
+            for (const char* mode : {"Direct", "Crossed"})
+            {
+                ParameterTexts patch = echo;
+                patch.insert(patch.end(), {{"DelayLowpass", cut}, {"DelayFeedbackMode", mode}});
+                auto plugin = openInstance(patch, rate);
+                const int frames = static_cast<int>(3.0 * rate);
+                const SoundingPlugin::Stereo out = playStereo(
+                    *plugin, frames, {midiEvent(0, 0x90, 60, 100), midiEvent(static_cast<int>(0.3 * rate), 0x80, 60)});
+                const auto loudest = [&](double from, double to) {
+                    float p = 0.0f;
+                    for (const std::vector<float>* channel : {&out.left, &out.right})
+                        p = std::max(p, peak(std::vector<float>(channel->begin() + static_cast<int>(from * rate),
+                                                                channel->begin() + static_cast<int>(to * rate))));
+                    return p;
+                };
+                const float heard = loudest(0.0, 0.5);
+                EXPECT_GT(heard, 0.05f) << rate << " " << cut << " " << mode;
+                EXPECT_LT(loudest(2.5, 3.0), 0.1f * heard) << rate << " Hz, HI CUT " << cut << " kHz, " << mode;
+            }
+        }
 }
