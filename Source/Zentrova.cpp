@@ -300,6 +300,11 @@ void Zentrova::processInPieces(float** inputs, float** outputs, VstInt32 sampleF
         }
         done += frames;
     }
+    // Offline, as while a host exports, what the worker was asked for
+    // during the block is there before the next one, so that renders of
+    // the same calls are the same; in real time the block never waits.
+    if (getCurrentProcessLevel() == kVstProcessLevelOffline)
+        waitForWorker();
 }
 
 void Zentrova::processDoubleReplacing(double** inputs, double** outputs, VstInt32 sampleFrames)

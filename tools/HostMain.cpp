@@ -35,7 +35,13 @@ struct Options
     bool listParameters = false;
     bool render = true;
     double seconds = -1.0;
-    HostSettings settings;
+    // A render to a file: the plug-in may take the time it needs, so that
+    // the same options give the same file.
+    HostSettings settings = [] {
+        HostSettings offline;
+        offline.processLevel = kVstProcessLevelOffline;
+        return offline;
+    }();
 };
 
 // Samples of a stereo render of 32-bit floats that a WAV file holds: its

@@ -268,6 +268,8 @@ VstIntPtr HostedPlugin::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value,
         return static_cast<VstIntPtr>(m_settings.sampleRate);
     case audioMasterGetBlockSize:
         return m_settings.blockSize;
+    case audioMasterGetCurrentProcessLevel:
+        return m_settings.processLevel;
     case audioMasterGetAutomationState:
         return 1; // off
     case audioMasterGetLanguage:

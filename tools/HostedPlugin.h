@@ -16,6 +16,9 @@ struct HostSettings
     double tempo = 120.0;
     int timeSignatureNumerator = 4;
     int timeSignatureDenominator = 4;
+    // What the host answers when asked how it processes (a VstProcessLevels
+    // value): 0, it does not say, unless it renders to a file.
+    VstInt32 processLevel = 0;
     // Whether the host records the instance's calls (for tests): the
     // benchmarks leave it off, as the record costs a lock per call.
     bool recordCalls = true;

@@ -448,48 +448,20 @@ void Echo::passSilence(int64_t frames)
 {
     if (!m_asleep || m_forgotten || frames <= 0 || m_channels[0].blocks.empty())
         return;
-    bool steady = true;
-    for (int c = 0; c < 2; ++c)
+    // Both channels were restarted together and have waited as long. A
+    // restarted echo fades in once a full delay has been written; over a
+    // fade's length of silence that fade ends before anything played after
+    // the silence is read, so that the echo sounds as a forgotten one does.
+    for (Channel& channel : m_channels)
+        channel.filled = std::min(capacity(0), channel.filled + frames);
+    if (m_channels[0].filled < m_fadeLength)
+        return;
+    for (Channel& channel : m_channels)
     {
-        Channel& channel = m_channels[c];
-        int64_t left = frames;
-        // The steps housekeeping and the runs would take over the silence;
-        // the memory holds only silence, so where the read stands is all
-        // that matters.
-        if (channel.state == SilentRead)
-        {
-            const int64_t waited = std::min(left, std::max<int64_t>(0, channel.delay + 1 - channel.filled));
-            channel.filled = std::min(capacity(c), channel.filled + waited);
-            left -= waited;
-            if (channel.delay < channel.filled)
-                startFadeIn(c);
-        }
-        if (channel.state == FadeIn)
-        {
-            const int64_t faded = std::min(left, channel.fadeCounter);
-            // Sample by sample, as the kernel adds it: the fade ends where
-            // it would have. At most one fade's length per restart.
-            for (int64_t i = 0; i < faded; ++i)
-                channel.fade += m_fadeStep;
-            channel.fadeCounter -= faded;
-            channel.filled = std::min(capacity(c), channel.filled + faded);
-            if (channel.fadeCounter == 0)
-                channel.state = Steady;
-        }
-        steady = steady && channel.state == Steady;
+        channel.read = channel.write;
+        channel.filled = 0;
     }
-    // Faded in over silence: as good as forgotten, which wakes without
-    // counting.
-    if (steady)
-    {
-        for (Channel& channel : m_channels)
-        {
-            channel.read = channel.write;
-            channel.state = SilentRead;
-            channel.filled = 0;
-        }
-        m_forgotten = true;
-    }
+    m_forgotten = true;
 }
 
 void Echo::swapFirstBlock(int c)
@@ -543,14 +515,6 @@ bool Echo::dropLastBlock(int c)
     return true;
 }
 
-int64_t Echo::heardLate(int c) const
-{
-    // A delay held short while its memory is on the way waits a sample
-    // more: the write pointer then stands on the edge where the memory
-    // goes in, and the whole delay is heard from its first sample.
-    return m_channels[c].delay < m_channels[c].wanted ? 1 : 0;
-}
-
 void Echo::housekeeping(int c, int64_t remaining)
 {
     Channel& channel = m_channels[c];
@@ -578,9 +542,13 @@ void Echo::housekeeping(int c, int64_t remaining)
 
     if (channel.state == SilentRead)
     {
+        // A delay held short while its memory is on the way is never heard:
+        // the first repeat comes at the delay asked for.
+        if (channel.delay < channel.wanted)
+            return;
         // Forgotten memory is heard from the first sample a full delay
         // reaches, as the memory would have been.
-        if (m_forgotten && channel.delay + heardLate(c) <= channel.filled)
+        if (m_forgotten && channel.delay <= channel.filled)
         {
             channel.read = locate(c, channel.delay);
             channel.state = Steady;
@@ -661,7 +629,7 @@ bool Echo::process(const float* in, float* out, int64_t frames)
             // the calls are split.
             const bool waiting = channel.state == SilentRead ||
                                  (channel.state == Steady && channel.delay != channel.currentDelay);
-            const int64_t needed = channel.delay + (m_forgotten && channel.state == SilentRead ? heardLate(c) : 1);
+            const int64_t needed = channel.delay + (m_forgotten && channel.state == SilentRead ? 0 : 1);
             if (waiting && needed > channel.filled)
                 run = std::min(run, needed - channel.filled);
         }

@@ -15,7 +15,8 @@
 // blocks and gives them back, through lock-free queues, and a thread that is
 // not the audio thread allocates and frees them (serveMemory). Until the
 // blocks for a longer delay arrive, the delay is held at the longest the
-// ring allows. While the chain leaves it out, the echo holds no written
+// ring allows; an echo that is silent, restarted or woken, stays so until
+// then. While the chain leaves it out, the echo holds no written
 // memory (sleep).
 class Echo : public EchoBase
 {
@@ -90,8 +91,8 @@ public:
     // of fresh pages. The next process asks for the memory again.
     void sleep();
     // While asleep: frames of silence pass as they would through the echo,
-    // so that one restarted meanwhile fades in when it would have. Nothing
-    // to do for a forgotten one.
+    // so that one restarted meanwhile sounds as it would have. Nothing to do
+    // for a forgotten one.
     void passSilence(int64_t frames);
 
     // The host tempo is held in this range; with the patch's own tempo
@@ -190,7 +191,6 @@ private:
     void giveBackRing(int c);
     void swapFirstBlock(int c);
     bool dropLastBlock(int c);
-    int64_t heardLate(int c) const;
     void housekeeping(int c, int64_t remaining);
     // The read goes to the delay, whose memory then fades in.
     void startFadeIn(int c);

@@ -167,6 +167,11 @@ VstTimeInfo* AudioEffectX::getTimeInfo(VstInt32 filter)
     return reinterpret_cast<VstTimeInfo*>(callHost(audioMasterGetTime, 0, filter));
 }
 
+VstInt32 AudioEffectX::getCurrentProcessLevel()
+{
+    return static_cast<VstInt32>(callHost(audioMasterGetCurrentProcessLevel));
+}
+
 bool AudioEffectX::sendVstEventsToHost(VstEvents* events)
 {
     return callHost(audioMasterProcessEvents, 0, 0, events) == 1;

@@ -40,6 +40,8 @@ public:
     void noTail(bool state = true) { setFlag(effFlagsNoSoundInStop, state); }
 
     VstTimeInfo* getTimeInfo(VstInt32 filter);
+    // A VstProcessLevels value; 0 from a host that does not say.
+    VstInt32 getCurrentProcessLevel();
     bool sendVstEventsToHost(VstEvents* events);
     bool canHostDo(char* text);
     bool sizeWindow(VstInt32 width, VstInt32 height);

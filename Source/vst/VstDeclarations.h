@@ -293,6 +293,16 @@ struct VstTimeInfo
     VstInt32 flags;
 };
 
+// What the host answers audioMasterGetCurrentProcessLevel with.
+enum VstProcessLevels : VstInt32
+{
+    kVstProcessLevelUnknown = 0,
+    kVstProcessLevelUser,
+    kVstProcessLevelRealtime,
+    kVstProcessLevelPrefetch,
+    kVstProcessLevelOffline
+};
+
 enum VstTimeInfoFlags : VstInt32
 {
     kVstTransportChanged = 1,

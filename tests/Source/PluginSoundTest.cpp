@@ -4,6 +4,7 @@
 
 #include "Source/parameters/ParameterTable.h"
 #include "dsp/Fft.h"
+#include "patches/ProgramBankFiles.h"
 #include "tests/support/Deliverables.h"
 #include "tests/support/FrequencyAnalysis.h"
 #include "tests/support/MidiEvents.h"
@@ -14,10 +15,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <iterator>
 #include <random>
+#include <thread>
 #include <utility>
 
 namespace
@@ -63,10 +68,12 @@ protected:
 
     // A new instance as a host opens it, with the patch of a project read
     // before it is first resumed (none: the instance's own).
-    std::unique_ptr<HostedPlugin> openInstance(const ParameterTexts& patch = {}, double rate = kRate)
+    std::unique_ptr<HostedPlugin> openInstance(const ParameterTexts& patch = {}, double rate = kRate,
+                                               VstInt32 processLevel = 0)
     {
         HostSettings settings;
         settings.sampleRate = rate;
+        settings.processLevel = processLevel;
         settings.blockSize = 256;
         auto plugin = std::make_unique<HostedPlugin>(GetParam().libraryPath, settings);
         if (!patch.empty())
@@ -535,4 +542,92 @@ TEST_P(PluginSound, AnEchoFedBackAtItsTopDiesAwayAtEveryHostRateAndHighCut)
                 EXPECT_LT(loudest(2.5, 3.0), 0.1f * heard) << rate << " Hz, HI CUT " << cut << " kHz, " << mode;
             }
         }
+}
+
+TEST_P(PluginSound, AfterASilenceALongEchoFirstRepeatsAtItsDelayWhenBlocksComeInRealTime)
+{
+    // Set while nothing sounds: repeats at 2.771 s on the left and 2.389 s
+    // on the right, longer than the two seconds of memory an echo keeps
+    // while it rests.
+    auto plugin = openInstance({{"ChorusLevel", "Off"}, {"DelayFeedbackLeft", "0"}, {"DelayFeedbackRight", "0"}});
+    play(*plugin, kRate / 2);
+    plugin->setParameter(Param::DelayLevel, 0.63f);
+    plugin->setParameter(Param::DelayTempo, (157.0f - 31.0f) / (192.0f - 31.0f));
+    plugin->setParameter(Param::DelayLengthLeft, 28.0f / 31.0f);
+    plugin->setParameter(Param::DelayLengthRight, 24.0f / 31.0f);
+    play(*plugin, kRate);
+    // The note, with blocks paced as a host playing in real time paces them.
+    const std::vector<VstMidiEvent> note = {midiEvent(0, 0x90, 60, 100), midiEvent(kRate / 5, 0x80, 60)};
+    const int block = plugin->settings().blockSize;
+    const auto begun = std::chrono::steady_clock::now();
+    SoundingPlugin::Stereo out;
+    for (int done = 0; done < 3 * kRate; done += block)
+    {
+        std::this_thread::sleep_until(begun + std::chrono::microseconds(1000000LL * done / kRate));
+        std::vector<VstMidiEvent> now;
+        for (VstMidiEvent event : note)
+            if (event.deltaFrames >= done && event.deltaFrames < done + block)
+            {
+                event.deltaFrames -= done;
+                now.push_back(event);
+            }
+        const SoundingPlugin::Stereo one = playStereo(*plugin, block, now);
+        out.left.insert(out.left.end(), one.left.begin(), one.left.end());
+        out.right.insert(out.right.end(), one.right.begin(), one.right.end());
+    }
+    const double beat = 60.0 / 157.0;
+    for (const auto& [channel, repeat] :
+         {std::make_pair(&out.left, 29 * beat / 4), std::make_pair(&out.right, 25 * beat / 4)})
+    {
+        const float dry = peak(slice(*channel, 0.0, 0.2));
+        EXPECT_GT(dry, 0.02f);
+        // After the note's release, nothing until the repeat.
+        EXPECT_LT(peak(slice(*channel, 0.7, repeat - 0.002)), 1e-3f * dry) << repeat;
+        EXPECT_GT(peak(slice(*channel, repeat, repeat + 0.02)), 0.3f * dry) << repeat;
+    }
+}
+
+TEST_P(PluginSound, OfflineRendersOfTheSameCallsAreTheSame)
+{
+    // Two library patches that MIDI program changes load: a long echo, whose
+    // memory the worker brings, and another sound with a short one.
+    const Deliverable& deliverable = GetParam();
+    const std::string bank = home.path() + "/.local/share/Vorlix/Zentrova2/" + deliverable.patchFolder + "/Bank";
+    std::filesystem::create_directories(bank);
+    const ParameterTexts longEcho = {{"DelayLevel", "63"},       {"DelayTempo", "157"},      {"DelayLengthLeft", "29"},
+                                     {"DelayLengthRight", "25"}, {"DelayFeedbackLeft", "40"}};
+    const ParameterTexts other = {{"Osc1Waveform", "Sawtooth"}, {"DelayTempo", "120"}, {"DelayLengthLeft", "1"}};
+    for (const auto& [name, patch] : {std::make_pair("Long", longEcho), std::make_pair("Other", other)})
+    {
+        ChunkBuffer chunk;
+        ASSERT_EQ(chunk.assignCompressed(patchDocument("609", patch, "", name)), 0);
+        ASSERT_EQ(ProgramBankFiles::writeFxp(bank + "/" + name + ".fxp", name, chunk, deliverable.isEffect), 0);
+    }
+    const std::string prefix = std::string(deliverable.treePrefix) + "Bank/";
+    std::ofstream(home.path() + "/.config/com.vorlixworks.Zentrova2.sup")
+        << "Zentrova Configuration File\n{Midi Banks}{<bank><program midi=\"1\" path=\"" << prefix
+        << "Other\"/><program midi=\"2\" path=\"" << prefix << "Long\"/></bank>}\n";
+
+    const std::vector<VstMidiEvent> calls = {
+        midiEvent(0, 0x90, 60, 100),         midiEvent(kRate / 5, 0x80, 60),
+        midiEvent(kRate / 2, 0xC0, 1),       midiEvent(kRate / 2 + 300, 0x90, 64, 100),
+        midiEvent(kRate, 0x80, 64),          midiEvent(3 * kRate / 2, 0xC0, 2),
+        midiEvent(3 * kRate / 2 + 300, 0x90, 67, 100), midiEvent(7 * kRate / 4, 0x80, 67)};
+    const auto render = [&] {
+        auto plugin = openInstance({}, kRate, kVstProcessLevelOffline);
+        SoundingPlugin::Stereo out = playStereo(*plugin, 2 * kRate, calls);
+        // Lengthened while it plays: more memory.
+        plugin->setParameter(Param::DelayLengthLeft, 1.0f);
+        const SoundingPlugin::Stereo rest = playStereo(*plugin, 5 * kRate);
+        out.left.insert(out.left.end(), rest.left.begin(), rest.left.end());
+        out.right.insert(out.right.end(), rest.right.begin(), rest.right.end());
+        return out;
+    };
+    const SoundingPlugin::Stereo first = render();
+    EXPECT_GT(peak(first.left), 0.02f);
+    for (int run = 1; run < 8; ++run)
+    {
+        const SoundingPlugin::Stereo again = render();
+        ASSERT_TRUE(again.left == first.left && again.right == first.right) << "run " << run;
+    }
 }
