@@ -1,5 +1,7 @@
 #include "Source/ProgramChangeWorker.h"
 
+#include "dsp/Lasting.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -19,7 +21,7 @@ class Worker
 public:
     Worker() { sem_init(&m_wake, 0, 0); }
 
-    // At library unload or process exit with instances still open.
+    // When the library goes, with a thread left by a client never detached.
     ~Worker()
     {
         stop();
@@ -179,31 +181,31 @@ private:
 };
 
 // Built when the library loads, so that the audio thread's first wake never
-// constructs it.
-Worker worker;
+// constructs it, and kept while an instance may still detach.
+Lasting<Worker> worker;
 } // namespace
 
 void ProgramChangeWorker::attach(Client* client)
 {
-    worker.attach(client);
+    worker->attach(client);
 }
 
 void ProgramChangeWorker::detach(Client* client)
 {
-    worker.detach(client);
+    worker->detach(client);
 }
 
 void ProgramChangeWorker::start()
 {
-    worker.start();
+    worker->start();
 }
 
 void ProgramChangeWorker::waitUntilServed(const Client* client)
 {
-    worker.waitUntilServed(client);
+    worker->waitUntilServed(client);
 }
 
 bool ProgramChangeWorker::wake()
 {
-    return worker.wake();
+    return worker->wake();
 }

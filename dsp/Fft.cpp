@@ -1,5 +1,7 @@
 #include "dsp/Fft.h"
 
+#include "dsp/Lasting.h"
+
 #include <cmath>
 #include <map>
 #include <mutex>
@@ -8,9 +10,9 @@
 std::shared_ptr<const Fft::Tables> Fft::tablesOfSize(int size)
 {
     static std::mutex mutex;
-    static std::map<int, std::shared_ptr<const Tables>> made;
+    static Lasting<std::map<int, std::shared_ptr<const Tables>>> made;
     std::lock_guard<std::mutex> lock(mutex);
-    std::shared_ptr<const Tables>& entry = made[size];
+    std::shared_ptr<const Tables>& entry = (*made)[size];
     if (entry)
         return entry;
     const int half = size / 2;

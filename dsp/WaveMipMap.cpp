@@ -2,6 +2,7 @@
 
 #include "dsp/AlignedMemory.h"
 #include "dsp/BasicWaves.h"
+#include "dsp/Lasting.h"
 
 #include <algorithm>
 #include <cmath>
@@ -57,7 +58,8 @@ struct WaveMipMap::SharedTables
 std::shared_ptr<const WaveMipMap::SharedTables> WaveMipMap::sharedTablesFor(float hostRate)
 {
     static std::mutex mutex;
-    static std::vector<std::weak_ptr<const SharedTables>> made;
+    static Lasting<std::vector<std::weak_ptr<const SharedTables>>> kept;
+    std::vector<std::weak_ptr<const SharedTables>>& made = *kept;
     std::lock_guard<std::mutex> lock(mutex);
     made.erase(std::remove_if(made.begin(), made.end(), [](const auto& set) { return set.expired(); }), made.end());
     for (const auto& set : made)

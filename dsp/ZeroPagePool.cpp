@@ -1,5 +1,7 @@
 #include "dsp/ZeroPagePool.h"
 
+#include "dsp/LibraryLifetime.h"
+
 #include <mutex>
 #include <new>
 #include <vector>
@@ -24,31 +26,40 @@ struct Pool
 // destruction, and the pool goes only with the last of its pages.
 std::mutex poolMutex;
 Pool* poolInstance = nullptr;
+// The library was released while pages were out: the last one back
+// releases the pool.
+bool releaseWhenEmpty = false;
+
+// The mappings go back to the system, so that a host that loads and drops
+// the plug-in again and again does not gather them. With the lock held.
+void releasePool()
+{
+    for (char* chunk : poolInstance->chunks)
+        munmap(chunk, kChunkBytes);
+    delete poolInstance;
+    poolInstance = nullptr;
+}
+
+void releaseWithTheLibrary(void*)
+{
+    std::lock_guard<std::mutex> lock(poolMutex);
+    if (poolInstance == nullptr)
+        return;
+    if (poolInstance->pagesOut != 0)
+        releaseWhenEmpty = true;
+    else
+        releasePool();
+}
 
 Pool& pool()
 {
     if (poolInstance == nullptr)
+    {
         poolInstance = new Pool;
+        LibraryLifetime::atRelease(&releaseWithTheLibrary, nullptr);
+    }
     return *poolInstance;
 }
-
-// When the library is unloaded (or the process ends) with every page back,
-// the mappings go back to the system: a host that loads and drops the
-// plug-in again and again would otherwise gather them. A page still out
-// belongs to an instance alive at exit, which keeps the whole pool.
-struct PoolRelease
-{
-    ~PoolRelease()
-    {
-        std::lock_guard<std::mutex> lock(poolMutex);
-        if (poolInstance == nullptr || poolInstance->pagesOut != 0)
-            return;
-        for (char* chunk : poolInstance->chunks)
-            munmap(chunk, kChunkBytes);
-        delete poolInstance;
-        poolInstance = nullptr;
-    }
-} poolRelease;
 } // namespace
 
 void* ZeroPagePool::take()
@@ -87,6 +98,12 @@ void ZeroPagePool::give(void* page)
     std::lock_guard<std::mutex> lock(poolMutex);
     Pool& p = pool();
     --p.pagesOut;
+    if (releaseWhenEmpty && p.pagesOut == 0)
+    {
+        releaseWhenEmpty = false;
+        releasePool();
+        return;
+    }
     try
     {
         p.freePages.push_back(static_cast<char*>(page));

@@ -12,6 +12,7 @@
 #include "Source/parameters/ZentrovaParameter.h"
 #include "Source/shared/Alerts.h"
 #include "Source/ticpp/ticpp.h"
+#include "dsp/Lasting.h"
 #include "patches/ConfigurationPointer.h"
 #include "patches/ConfigurationText.h"
 #include "patches/PatchFileIo.h"
@@ -19,7 +20,15 @@
 
 namespace
 {
-ConfigurationPointer configurationHolder;
+Lasting<ConfigurationPointer> configurationHolder;
+
+// Written when the library goes while instances are open too: a host may
+// never close them.
+void saveAtExit(void*)
+{
+    configurationHolder->saveNow();
+}
+const bool savedAtExit = (LibraryLifetime::atExitWhileOpen(&saveAtExit, nullptr), true);
 
 // Hosts may create and close instances on several threads.
 std::mutex& acquisitionMutex()
@@ -203,10 +212,10 @@ std::size_t headerStart(const std::string& text)
 void reportUnreadable(const std::string& file, int error, bool writtenThere)
 {
     static std::mutex mutex;
-    static std::set<std::string> told;
+    static Lasting<std::set<std::string>> told;
     {
         std::lock_guard<std::mutex> lock(mutex);
-        if (!told.insert(file).second)
+        if (!told->insert(file).second)
             return;
     }
     const std::string text =
@@ -240,11 +249,11 @@ Configuration* Configuration::acquire(std::uint64_t& clientId, ConfigurationClie
                                       const ZentrovaParameter* const* parameters)
 {
     std::lock_guard<std::mutex> guard(acquisitionMutex());
-    Configuration* configuration = configurationHolder.get();
+    Configuration* configuration = configurationHolder->get();
     if (!configuration)
     {
         configuration = new Configuration(isEffect, parameters);
-        configurationHolder.set(configuration);
+        configurationHolder->set(configuration);
     }
     std::lock_guard<std::recursive_mutex> lock(configuration->m_clientsMutex);
     clientId = configuration->registerClient(client);
@@ -256,7 +265,7 @@ void Configuration::release(std::uint64_t clientId)
     std::string failure;
     {
         std::lock_guard<std::mutex> guard(acquisitionMutex());
-        Configuration* configuration = configurationHolder.get();
+        Configuration* configuration = configurationHolder->get();
         if (!configuration)
             return;
         {
@@ -264,7 +273,7 @@ void Configuration::release(std::uint64_t clientId)
             configuration->m_clients.erase(clientId);
             if (!configuration->m_clients.empty())
                 return;
-            configurationHolder.set(nullptr);
+            configurationHolder->set(nullptr);
         }
         // No client is left and the holder no longer hands the object out, so
         // nothing else can reach it while it is written.

@@ -6,6 +6,12 @@
 
 ConfigurationPointer::~ConfigurationPointer()
 {
+    saveNow();
+    release();
+}
+
+void ConfigurationPointer::saveNow()
+{
     if (!m_pointer)
         return;
     int result = Configuration::kFileNotOpened;
@@ -21,8 +27,6 @@ ConfigurationPointer::~ConfigurationPointer()
     if (result != Configuration::kFileDone)
         std::fprintf(stderr, "Zentrova2: Configuration Not Saved\nThe settings could not be written to %s.\n",
                      m_pointer->getSupportFiles().userConfigFile.c_str());
-    delete m_pointer;
-    m_pointer = nullptr;
 }
 
 void ConfigurationPointer::release()

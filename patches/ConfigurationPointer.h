@@ -8,8 +8,12 @@ class Configuration;
 class ConfigurationPointer : public SingletonPointer<Configuration>
 {
 public:
-    // At unload: a configuration still alive is written, then deleted.
+    // When the library goes: a configuration still alive is written, then
+    // deleted.
     ~ConfigurationPointer() override;
+
+    // A configuration alive is written (and kept).
+    void saveNow();
 
     // Deletes the configuration without writing it.
     void release() override;

@@ -5,6 +5,7 @@
 #include "patches/PatchFileIo.h"
 
 #include "Source/shared/Alerts.h"
+#include "dsp/Lasting.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -19,7 +20,15 @@
 
 namespace
 {
-HarmonicListPointer harmonicListHolder;
+Lasting<HarmonicListPointer> harmonicListHolder;
+
+// Waves a failed save kept are written when the library goes while
+// instances are open too.
+void saveKeptWavesAtExit(void*)
+{
+    harmonicListHolder->saveNow();
+}
+const bool savedAtExit = (LibraryLifetime::atExitWhileOpen(&saveKeptWavesAtExit, nullptr), true);
 
 // Editors of several instances may open and close on different threads.
 std::mutex& acquisitionMutex()
@@ -144,9 +153,9 @@ ReadResult readRecords(const std::string& path, std::size_t limit, std::vector<H
 bool firstToldOf(const std::string& path)
 {
     static std::mutex mutex;
-    static std::set<std::string> told;
+    static Lasting<std::set<std::string>> told;
     std::lock_guard<std::mutex> lock(mutex);
-    return told.insert(path).second;
+    return told->insert(path).second;
 }
 
 // The first few paths, for an alert that must stay readable.
@@ -212,12 +221,12 @@ HarmonicList* HarmonicList::acquire(std::uint64_t& clientId, HarmonicListMessage
                                     const std::string& contentFolder)
 {
     std::lock_guard<std::mutex> guard(acquisitionMutex());
-    HarmonicList* list = harmonicListHolder.get();
+    HarmonicList* list = harmonicListHolder->get();
     if (list == nullptr)
     {
         list = new HarmonicList(contentFolder.empty() ? std::string() : contentFolder + "/" + kFileName);
         list->load();
-        harmonicListHolder.set(list);
+        harmonicListHolder->set(list);
     }
     std::lock_guard<std::mutex> lock(list->m_mutex);
     for (std::size_t i = 0; i < list->m_waves.size(); ++i)
@@ -237,7 +246,7 @@ void HarmonicList::release(std::uint64_t clientId)
     std::string failure;
     {
         std::lock_guard<std::mutex> guard(acquisitionMutex());
-        HarmonicList* list = harmonicListHolder.get();
+        HarmonicList* list = harmonicListHolder->get();
         if (list == nullptr)
             return;
         std::lock_guard<std::mutex> lock(list->m_mutex);
@@ -248,7 +257,7 @@ void HarmonicList::release(std::uint64_t clientId)
         list->m_kept = !reason.empty();
         if (reason.empty())
         {
-            harmonicListHolder.set(nullptr);
+            harmonicListHolder->set(nullptr);
             finished = list;
         }
         else

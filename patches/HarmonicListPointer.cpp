@@ -4,7 +4,12 @@
 
 HarmonicListPointer::~HarmonicListPointer()
 {
+    saveNow();
+    release();
+}
+
+void HarmonicListPointer::saveNow()
+{
     if (m_pointer)
         m_pointer->saveKeptWaves();
-    release();
 }

@@ -5,10 +5,13 @@
 class HarmonicList;
 
 // The holder of the process-wide harmonic list of this deliverable; its
-// release deletes the list without saving. At unload it first writes waves
-// that a failed save kept.
+// release deletes the list without saving. When the library goes it first
+// writes waves that a failed save kept.
 class HarmonicListPointer : public SingletonPointer<HarmonicList>
 {
 public:
     ~HarmonicListPointer() override;
+
+    // Waves a failed save kept are written.
+    void saveNow();
 };

@@ -1,5 +1,7 @@
 #include "toolkit/BundleLocation.h"
 
+#include "dsp/Lasting.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -11,7 +13,8 @@ namespace
 {
 std::mutex bundleMutex;
 bool bundleKnown = false;
-std::string bundlePath;
+Lasting<std::string> bundleText;
+std::string& bundlePath = *bundleText;
 
 bool isDirectory(const std::string& path)
 {

@@ -1,5 +1,7 @@
 #include "toolkit/CFileExtension.h"
 
+#include "dsp/Lasting.h"
+
 #include <cctype>
 
 namespace
@@ -46,6 +48,6 @@ bool CFileExtension::matches(const std::string& fileName) const
 
 const CFileExtension& CFileExtension::allFiles()
 {
-    static const CFileExtension all("All Files", "");
-    return all;
+    static const Lasting<CFileExtension> all("All Files", "");
+    return *all;
 }

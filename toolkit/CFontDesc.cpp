@@ -1,5 +1,7 @@
 #include "toolkit/CFontDesc.h"
 
+#include "dsp/Lasting.h"
+
 #include <cstring>
 
 #include <cairo-ft.h>
@@ -39,24 +41,24 @@ FcPattern* fileOnlyPattern(FcPattern* match)
     return pattern;
 }
 
-CFontDesc fontSystem("Lucida Grande", 12);
-CFontDesc fontHelvetica18("Helvetica", 18);
-CFontDesc fontHelvetica14("Helvetica", 14);
-CFontDesc fontHelvetica12("Helvetica", 12);
-CFontDesc fontHelvetica11("Helvetica", 11);
-CFontDesc fontHelvetica10("Helvetica", 10);
-CFontDesc fontHelvetica9("Helvetica", 9);
-CFontDesc fontHelvetica12Alt("Helvetica", 12);
+Lasting<CFontDesc> fontSystem("Lucida Grande", 12);
+Lasting<CFontDesc> fontHelvetica18("Helvetica", 18);
+Lasting<CFontDesc> fontHelvetica14("Helvetica", 14);
+Lasting<CFontDesc> fontHelvetica12("Helvetica", 12);
+Lasting<CFontDesc> fontHelvetica11("Helvetica", 11);
+Lasting<CFontDesc> fontHelvetica10("Helvetica", 10);
+Lasting<CFontDesc> fontHelvetica9("Helvetica", 9);
+Lasting<CFontDesc> fontHelvetica12Alt("Helvetica", 12);
 } // namespace
 
-CFontDesc* const kFontSystem = &fontSystem;
-CFontDesc* const kFontHelvetica18 = &fontHelvetica18;
-CFontDesc* const kFontHelvetica14 = &fontHelvetica14;
-CFontDesc* const kFontHelvetica12 = &fontHelvetica12;
-CFontDesc* const kFontHelvetica11 = &fontHelvetica11;
-CFontDesc* const kFontHelvetica10 = &fontHelvetica10;
-CFontDesc* const kFontHelvetica9 = &fontHelvetica9;
-CFontDesc* const kFontHelvetica12Alt = &fontHelvetica12Alt;
+CFontDesc* const kFontSystem = fontSystem.get();
+CFontDesc* const kFontHelvetica18 = fontHelvetica18.get();
+CFontDesc* const kFontHelvetica14 = fontHelvetica14.get();
+CFontDesc* const kFontHelvetica12 = fontHelvetica12.get();
+CFontDesc* const kFontHelvetica11 = fontHelvetica11.get();
+CFontDesc* const kFontHelvetica10 = fontHelvetica10.get();
+CFontDesc* const kFontHelvetica9 = fontHelvetica9.get();
+CFontDesc* const kFontHelvetica12Alt = fontHelvetica12Alt.get();
 
 CFontDesc::CFontDesc(const char* name, CCoord size, std::int32_t style)
     : m_name(name ? name : ""), m_hasName(name != nullptr), m_size(size), m_style(style)

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 
+#include "dsp/Lasting.h"
 #include "toolkit/CVSTGUITimer.h"
 
 namespace
@@ -24,8 +25,8 @@ CTimerRegistry::~CTimerRegistry()
 
 CTimerRegistry& CTimerRegistry::defaultRegistry()
 {
-    static CTimerRegistry registry;
-    return registry;
+    static Lasting<CTimerRegistry> registry;
+    return *registry;
 }
 
 CTimerRegistry* CTimerRegistry::current()

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "Source/shared/FileAccess.h"
+#include "dsp/Lasting.h"
 
 namespace
 {
@@ -66,7 +67,20 @@ struct CachedImage
 // their instances on any thread.
 std::mutex cacheMutex;
 int users = 0;
-std::map<std::string, CachedImage> images;
+
+// The images decoded last; what the last leave has not dropped goes with
+// the library.
+struct Images
+{
+    std::map<std::string, CachedImage> byPath;
+    ~Images()
+    {
+        for (auto& [path, image] : byPath)
+            cairo_surface_destroy(image.surface);
+    }
+};
+Lasting<Images> kept;
+std::map<std::string, CachedImage>& images = kept->byPath;
 
 // The file as ARGB32, or null.
 CachedImage decode(const std::string& path)

@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "dsp/Lasting.h"
 #include "toolkit/CAlertPanel.h"
 #include "toolkit/CFrame.h"
 #include "toolkit/SharedPointer.h"
@@ -23,7 +24,8 @@ struct OpenEditor
 // Alerts may come from any thread; only the editors' own threads show
 // windows, so the list is read under the lock and the frame used outside.
 std::mutex openEditorsMutex;
-std::vector<OpenEditor> openEditors;
+Lasting<std::vector<OpenEditor>> editorList;
+std::vector<OpenEditor>& openEditors = *editorList;
 // Whatever answered before the first editor opened answers again after
 // the last one closed.
 AlertHandler* handlerBefore = nullptr;

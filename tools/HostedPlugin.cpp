@@ -2,24 +2,27 @@
 
 #include <cmath>
 #include <cstring>
-#include <map>
 #include <mutex>
 #include <stdexcept>
 
 namespace
 {
-// The callback is a plain function: instances find their host through this
-// registry, and an instance still inside its entry point through the host
-// that is creating it on this thread.
-std::mutex registryMutex;
-std::map<AEffect*, HostedPlugin*> registry;
+// The callback is a plain function: instances find their host in the
+// record's field kept for hosts, and an instance still inside its entry
+// point through the host that is creating it on this thread. (No map of
+// the process's: a host closing its instances from a static destructor
+// would find it gone.)
 thread_local HostedPlugin* creatingHost = nullptr;
+// Guards the records of calls; it needs no destruction.
+std::mutex callsMutex;
 
 HostedPlugin* hostOf(AEffect* effect)
 {
-    std::lock_guard<std::mutex> lock(registryMutex);
-    auto found = registry.find(effect);
-    return found != registry.end() ? found->second : creatingHost;
+    // Until the entry point returns, the field holds whatever the plug-in
+    // left there.
+    if (creatingHost)
+        return creatingHost;
+    return effect ? reinterpret_cast<HostedPlugin*>(effect->resvd1) : nullptr;
 }
 
 const char* const kHostCapabilities[] = {"sendVstEvents",     "sendVstMidiEvent", "sendVstTimeInfo",
@@ -48,10 +51,7 @@ HostedPlugin::HostedPlugin(const std::string& libraryPath, const HostSettings& s
     if (!effect || effect->magic != kEffectMagic)
         throw std::runtime_error(libraryPath + " gave no plug-in instance");
     m_effect = effect;
-    {
-        std::lock_guard<std::mutex> lock(registryMutex);
-        registry[m_effect] = this;
-    }
+    m_effect->resvd1 = reinterpret_cast<VstIntPtr>(this);
     dispatch(effOpen);
     dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(m_settings.sampleRate));
     dispatch(effSetBlockSize, 0, m_settings.blockSize);
@@ -62,8 +62,6 @@ HostedPlugin::~HostedPlugin()
     if (m_resumed)
         suspend();
     dispatch(effClose);
-    std::lock_guard<std::mutex> lock(registryMutex);
-    registry.erase(m_effect);
 }
 
 VstIntPtr HostedPlugin::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt)
@@ -213,13 +211,13 @@ void HostedPlugin::updateTimeInfo()
 
 std::vector<VstInt32> HostedPlugin::hostCalls() const
 {
-    std::lock_guard<std::mutex> lock(registryMutex);
+    std::lock_guard<std::mutex> lock(callsMutex);
     return m_hostCalls;
 }
 
 int HostedPlugin::countHostCalls(VstInt32 opcode) const
 {
-    std::lock_guard<std::mutex> lock(registryMutex);
+    std::lock_guard<std::mutex> lock(callsMutex);
     int count = 0;
     for (VstInt32 call : m_hostCalls)
         count += call == opcode ? 1 : 0;
@@ -228,7 +226,7 @@ int HostedPlugin::countHostCalls(VstInt32 opcode) const
 
 void HostedPlugin::clearHostCalls()
 {
-    std::lock_guard<std::mutex> lock(registryMutex);
+    std::lock_guard<std::mutex> lock(callsMutex);
     m_hostCalls.clear();
 }
 
@@ -244,7 +242,7 @@ VstIntPtr HostedPlugin::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value,
 {
     if (m_settings.recordCalls)
     {
-        std::lock_guard<std::mutex> lock(registryMutex);
+        std::lock_guard<std::mutex> lock(callsMutex);
         m_hostCalls.push_back(opcode);
     }
     VstIntPtr observed = 0;

@@ -1,5 +1,7 @@
 #include "Source/Voices/ChannelLists.h"
 
+#include "dsp/Lasting.h"
+
 #include <new>
 
 ChannelLists::~ChannelLists()
@@ -32,6 +34,6 @@ KeyboardDescriptor* ChannelLists::list(int channel) const
 
 const KeyboardDescriptor& ChannelLists::empty()
 {
-    static const KeyboardDescriptor none;
-    return none;
+    static const Lasting<KeyboardDescriptor> none;
+    return *none;
 }

@@ -11,6 +11,7 @@
 #include "Source/parameters/PolyFloatParameter.h"
 #include "Source/parameters/StringParameter.h"
 #include "Source/parameters/VolumeParameter.h"
+#include "dsp/Lasting.h"
 
 #include <cstdio>
 #include <string>
@@ -241,13 +242,13 @@ HarmonicNames makeHarmonicNames(int index)
 
 Parameter harmonic(int index)
 {
-    static const std::vector<HarmonicNames> table = [] {
+    static const Lasting<std::vector<HarmonicNames>> table([] {
         std::vector<HarmonicNames> made;
         for (int i = Param::W1Fund; i < kParameterCount; ++i)
             made.push_back(makeHarmonicNames(i));
         return made;
-    }();
-    const HarmonicNames& held = table[static_cast<std::size_t>(index - Param::W1Fund)];
+    }());
+    const HarmonicNames& held = (*table)[static_cast<std::size_t>(index - Param::W1Fund)];
     ParameterNames names{held.displayName.c_str(), held.shortName.c_str(), held.key.c_str()};
     return std::make_unique<IntParameter>(names, false, "", 0, 255, false);
 }

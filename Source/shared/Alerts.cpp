@@ -1,5 +1,7 @@
 #include "Source/shared/Alerts.h"
 
+#include "dsp/Lasting.h"
+
 #include <atomic>
 #include <cstdio>
 #include <mutex>
@@ -9,8 +11,8 @@
 
 namespace
 {
-AlertHandler defaultHandler;
-std::atomic<AlertHandler*> currentHandler{&defaultHandler};
+Lasting<AlertHandler> defaultHandler;
+std::atomic<AlertHandler*> currentHandler{defaultHandler.get()};
 
 const char* orEmpty(const char* text)
 {
@@ -18,7 +20,8 @@ const char* orEmpty(const char* text)
 }
 
 std::mutex deferredMutex;
-std::vector<std::pair<std::string, std::string>> deferred;
+Lasting<std::vector<std::pair<std::string, std::string>>> deferredAlerts;
+std::vector<std::pair<std::string, std::string>>& deferred = *deferredAlerts;
 } // namespace
 
 AlertHandler::~AlertHandler() = default;
@@ -36,9 +39,9 @@ int AlertHandler::askSkipStop(const char* title, const char* message)
 
 AlertHandler* setAlertHandler(AlertHandler* handler)
 {
-    AlertHandler* previous = currentHandler.exchange(handler != nullptr ? handler : &defaultHandler,
+    AlertHandler* previous = currentHandler.exchange(handler != nullptr ? handler : defaultHandler.get(),
                                                      std::memory_order_acq_rel);
-    return previous == &defaultHandler ? nullptr : previous;
+    return previous == defaultHandler.get() ? nullptr : previous;
 }
 
 void showAlert(const char* message, const char* informative)

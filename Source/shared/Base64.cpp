@@ -2,7 +2,8 @@
 
 namespace
 {
-const std::string base64Alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+// Plain characters: nothing to destroy at exit, before a late close.
+constexpr char base64Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
 int alphabetPosition(char c)
 {

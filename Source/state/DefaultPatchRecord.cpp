@@ -1,6 +1,7 @@
 #include "Source/state/DefaultPatchRecord.h"
 
 #include "Source/state/ZentrovaState.h"
+#include "dsp/Lasting.h"
 
 const DefaultPatchEntry builtInDefaultPatch[kNamedParameterCount] = {
     {"FilterType", "Low Pass"},
@@ -123,6 +124,6 @@ const DefaultPatchRecord& DefaultPatchRecord::instance()
 {
     // Built once and never written again, so states of several instances
     // may start from it on any thread.
-    static const DefaultPatchRecord record = ZentrovaState::readBuiltInDefaults();
-    return record;
+    static const Lasting<DefaultPatchRecord> record(ZentrovaState::readBuiltInDefaults());
+    return *record;
 }

@@ -4,13 +4,16 @@
 #include <string>
 
 #include "Source/vst/VstDeclarations.h"
+#include "dsp/LibraryLifetime.h"
 
 class AEffEditor;
 
 // The base of a plug-in object: owns the effect record the host sees and
 // the editor, keeps the host callback, sample rate, block size and counts,
-// and turns the basic opcodes (0-24) into virtual operations.
-class AudioEffect
+// and turns the basic opcodes (0-24) into virtual operations. Each instance
+// holds the library's process-wide objects from its first constructor to its
+// last destructor (see LibraryLifetime).
+class AudioEffect : private LibraryLifetime::Hold
 {
 public:
     AudioEffect(audioMasterCallback audioMaster, VstInt32 numPrograms, VstInt32 numParams);

@@ -1,5 +1,7 @@
 #include "editor/layout/Bitmaps.h"
 
+#include "dsp/Lasting.h"
+
 #include "toolkit/CBitmap.h"
 #include "toolkit/ImageCache.h"
 
@@ -32,7 +34,7 @@ static_assert(sizeof kBaseNames / sizeof kBaseNames[0] * 3 + 1 == Bitmaps::kName
 // The names' places, made once for every editor of the process.
 const std::map<std::string, std::int32_t>& positions()
 {
-    static const std::map<std::string, std::int32_t> table = [] {
+    static const Lasting<std::map<std::string, std::int32_t>> table([] {
         std::map<std::string, std::int32_t> made;
         std::int32_t position = 0;
         for (const char* prefix : kPrefixes)
@@ -40,8 +42,8 @@ const std::map<std::string, std::int32_t>& positions()
                 made[std::string(prefix) + name] = position++;
         made["fadeblock"] = position;
         return made;
-    }();
-    return table;
+    }());
+    return *table;
 }
 } // namespace
 

@@ -1,6 +1,7 @@
 #include "editor/layout/GuiInfo.h"
 
 #include "Source/parameters/ParameterTable.h"
+#include "dsp/Lasting.h"
 #include "editor/widgets/Widget.h"
 #include "toolkit/CFontDesc.h"
 #include "toolkit/Clock.h"
@@ -46,7 +47,7 @@ std::int32_t leadingNumber(const std::string& text)
 // Every editor of the process reads the same names; they are made once.
 const GuiInfo::Names& GuiInfo::sharedNames()
 {
-    static const Names names = [] {
+    static const Lasting<Names> names([] {
         Names made;
         for (std::int64_t tag = 0; tag < kNamedParameterCount; ++tag)
             made.tagsByName[parameterNameTable[tag].key] = tag;
@@ -66,8 +67,8 @@ const GuiInfo::Names& GuiInfo::sharedNames()
 
         made.alignments = {{"Left", kLeftText}, {"Centre", kCenterText}, {"Right", kRightText}};
         return made;
-    }();
-    return names;
+    }());
+    return *names;
 }
 
 GuiInfo::GuiInfo(Zentrova* effect, ZentrovaEditor* editor)

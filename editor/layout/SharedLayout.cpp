@@ -1,5 +1,7 @@
 #include "editor/layout/SharedLayout.h"
 
+#include "dsp/Lasting.h"
+
 #include <map>
 #include <memory>
 
@@ -14,19 +16,19 @@ std::recursive_mutex& layoutMutex()
 int users = 0;
 std::map<std::string, std::unique_ptr<GuiLayout>>& expansions()
 {
-    static std::map<std::string, std::unique_ptr<GuiLayout>> made;
-    return made;
+    static Lasting<std::map<std::string, std::unique_ptr<GuiLayout>>> made;
+    return *made;
 }
 } // namespace
 
 const std::vector<LayoutConfiguration>& SharedLayout::configurations()
 {
     std::lock_guard<std::recursive_mutex> guard(layoutMutex());
-    static const std::vector<LayoutConfiguration> offered = [] {
+    static const Lasting<std::vector<LayoutConfiguration>> offered([] {
         GuiLayout layout;
         return layout.load() ? layout.getConfigurations() : std::vector<LayoutConfiguration>();
-    }();
-    return offered;
+    }());
+    return *offered;
 }
 
 GuiLayout* SharedLayout::acquire(const std::string& configurationName)

@@ -1,10 +1,10 @@
 #include "editor/widgets/WidgetFactory.h"
 
-#include <cstdlib>
+#include "dsp/LibraryLifetime.h"
 
 // The creators live in Loki's small-object memory, which must outlast the
 // factory: the factory's own end frees it, right after the factory (not on
-// Loki's longevity list, for the reason given below).
+// Loki's longevity list, for the reasons given below).
 namespace widgetfactory
 {
 inline void (*destroySmallObjects)() = nullptr;
@@ -47,23 +47,25 @@ using Factory = Loki::Factory<Widget, std::string,
                               LOKI_TYPELIST_5(ticpp::Element*, CViewContainer*, CFrame*, ZentrovaEditor*, GuiInfo&)>;
 void (*destroyFactory)() = nullptr;
 
-void destroyFactoryAndItsSmallObjects()
+void destroyFactoryAndItsSmallObjects(void*)
 {
     destroyFactory();
     if (widgetfactory::destroySmallObjects)
         widgetfactory::destroySmallObjects();
 }
 
-// Destroyed when the plug-in image goes, and its small-object memory with
-// it. Loki's longevity list is one for every module of the process that uses
-// Loki: a singleton on it could be destroyed by another plug-in's unloading.
+// Destroyed when the library goes, and its small-object memory with it.
+// Loki's longevity list is one for every module of the process that uses
+// Loki: a singleton on it could be destroyed by another plug-in's
+// unloading. And it is run through std::atexit, which a sanitizer's runtime
+// may run after the library is gone.
 template <class T>
 struct DestroyedWithTheImage
 {
     static void ScheduleDestruction(T*, void (*destroy)())
     {
         destroyFactory = destroy;
-        std::atexit(&destroyFactoryAndItsSmallObjects);
+        LibraryLifetime::atRelease(&destroyFactoryAndItsSmallObjects, nullptr);
     }
     static void OnDeadReference() { throw std::logic_error("Dead Reference Detected"); }
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "dsp/Lasting.h"
 #include "toolkit/x11/X11Display.h"
 
 namespace
@@ -13,8 +14,8 @@ XIOErrorHandler previousIOHandler = nullptr;
 
 std::vector<X11Display*>& ourDisplays()
 {
-    static std::vector<X11Display*> displays;
-    return displays;
+    static Lasting<std::vector<X11Display*>> displays;
+    return *displays;
 }
 
 int trapHandler(Display* display, XErrorEvent* error)
