@@ -1,6 +1,8 @@
 #include "editor/widgets/WidgetFactory.h"
 
-#include "dsp/LibraryLifetime.h"
+#include "dsp/Lasting.h"
+
+#include <loki/Threads.h>
 
 // The creators live in Loki's small-object memory, which must outlast the
 // factory: the factory's own end frees it, right after the factory (not on
@@ -15,8 +17,34 @@ struct DestroyedAfterTheFactory
     static void ScheduleDestruction(T*, void (*destroy)()) { destroySmallObjects = destroy; }
     static void OnDeadReference() {}
 };
+
+// Loki's class-level lock, its mutex kept as long as the library: Loki's
+// own is destroyed by an exit handler, and an instance a host closes after
+// that may be the one whose close destroys the factory.
+template <class Host, class MutexPolicy = LOKI_DEFAULT_MUTEX>
+class LastingClassLevelLockable
+{
+public:
+    class Lock
+    {
+    public:
+        Lock() { mutex->Lock(); }
+        explicit Lock(const LastingClassLevelLockable&) { mutex->Lock(); }
+        explicit Lock(const LastingClassLevelLockable*) { mutex->Lock(); }
+        ~Lock() { mutex->Unlock(); }
+        Lock(const Lock&) = delete;
+        Lock& operator=(const Lock&) = delete;
+    };
+
+    typedef volatile Host VolatileType;
+
+private:
+    static inline Lasting<MutexPolicy> mutex;
+};
 } // namespace widgetfactory
 #define LOKI_DEFAULT_SMALLOBJ_LIFETIME ::widgetfactory::DestroyedAfterTheFactory
+#undef LOKI_DEFAULT_THREADING_NO_OBJ_LEVEL
+#define LOKI_DEFAULT_THREADING_NO_OBJ_LEVEL ::widgetfactory::LastingClassLevelLockable
 #include <loki/Factory.h>
 #include <loki/Singleton.h>
 
@@ -70,8 +98,8 @@ struct DestroyedWithTheImage
     static void OnDeadReference() { throw std::logic_error("Dead Reference Detected"); }
 };
 
-using TheFactory =
-    Loki::SingletonHolder<Factory, Loki::CreateUsingNew, DestroyedWithTheImage, Loki::ClassLevelLockable>;
+using TheFactory = Loki::SingletonHolder<Factory, Loki::CreateUsingNew, DestroyedWithTheImage,
+                                         widgetfactory::LastingClassLevelLockable>;
 
 struct TypeEntry
 {
