@@ -121,7 +121,9 @@ public:
     virtual void setCursor(CCursorType type) = 0;
     virtual void setPointerHidden(bool hidden) = 0;
     // Moves the pointer; the motion the move itself causes never reaches
-    // the frame.
+    // the frame. While the pointer is hidden the frame sees it at
+    // screenPoint at once, and every move of the hand from there on, made
+    // before the move took effect or after.
     virtual void warpPointer(const CPoint& screenPoint) = 0;
 
     // Screen geometry: one rectangle per monitor, in screen coordinates.

@@ -26,6 +26,7 @@
 #include <mutex>
 #include <sstream>
 #include <stdexcept>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -46,6 +47,8 @@ constexpr int kNestedLoopMillis = 250;
 // After --seconds, how long the editors' thread gets to come back from an
 // editor before the host gives up on it.
 constexpr int kGiveUpMillis = 5000;
+// How long a "waitfor" step waits for its line.
+constexpr int kWaitForMillis = 20000;
 
 std::uint64_t nowMillis()
 {
@@ -190,6 +193,10 @@ struct EditorHost::Impl
     Display* display = nullptr;
     FILE* log = stdout;
     std::mutex logMutex;
+    // What was written while a script runs, for its "waitfor" steps.
+    std::atomic<bool> keepLines{false};
+    std::vector<std::string> written;
+    std::condition_variable lineWritten;
     std::vector<std::unique_ptr<Editor>> editors;
     Atom deleteWindow = None;
     std::atomic<bool> quit{false};
@@ -247,11 +254,18 @@ struct EditorHost::Impl
 
     void writeLine(const char* format, va_list arguments)
     {
-        if (options.quiet)
+        if (options.quiet && !keepLines)
             return;
         char text[1024];
         std::vsnprintf(text, sizeof text, format, arguments);
         std::lock_guard<std::mutex> lock(logMutex);
+        if (keepLines)
+        {
+            written.emplace_back(text);
+            lineWritten.notify_all();
+        }
+        if (options.quiet)
+            return;
         std::fprintf(log, "%s\n", text);
         std::fflush(log);
     }
@@ -610,6 +624,29 @@ private:
             if (now >= end)
                 break;
             poll(nullptr, 0, static_cast<int>(std::min<std::uint64_t>(end - now, 20)));
+        }
+    }
+
+    // Looks through what the host wrote after the line the last waitfor
+    // found; a host that quits meanwhile ends the run anyway.
+    bool waitForLine(const std::string& text)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitForMillis);
+        std::unique_lock<std::mutex> lock(m_host.logMutex);
+        for (;;)
+        {
+            for (; m_linesSearched < m_host.written.size(); ++m_linesSearched)
+                if (m_host.written[m_linesSearched].compare(0, text.size(), text) == 0)
+                {
+                    ++m_linesSearched;
+                    return true;
+                }
+            if (m_host.quit)
+                return true;
+            if (std::chrono::steady_clock::now() >= deadline)
+                return false;
+            // Quitting tells no one: a look now and then.
+            m_host.lineWritten.wait_for(lock, std::chrono::milliseconds(20));
         }
     }
 
@@ -1152,6 +1189,11 @@ private:
                 sleep(10);
             break;
         }
+        case ScriptStep::kWaitFor:
+            if (!waitForLine(step.text))
+                m_host.failed("host error line %d: no line \"%s\" within %d ms", step.line, step.text.c_str(),
+                              kWaitForMillis);
+            break;
         case ScriptStep::kScreenshot:
             screenshot(step.text);
             break;
@@ -1278,11 +1320,13 @@ private:
     std::size_t m_current = 0;
     std::vector<bool> m_destroyed = std::vector<bool>(m_host.editors.size(), false);
     KeyCode m_spareKeyCode = 0;
+    std::size_t m_linesSearched = 0;
 };
 
 int EditorHost::Impl::run(const InputScript* script)
 {
     std::thread runner;
+    keepLines = script != nullptr;
     if (script)
         runner = std::thread([this, script] {
             ScriptRunner(*this).run(*script);

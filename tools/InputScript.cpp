@@ -35,6 +35,7 @@ const std::map<std::string, Command>& commands()
         {"type", {ScriptStep::kType, 0, 0, true}},
         {"wait", {ScriptStep::kWait, 1, 0, false}},
         {"waitlost", {ScriptStep::kWaitLost, 1, 0, false}},
+        {"waitfor", {ScriptStep::kWaitFor, 0, 0, true}},
         {"screenshot", {ScriptStep::kScreenshot, 0, 0, true}},
         {"mark", {ScriptStep::kMark, 0, 0, true}},
         {"pointer", {ScriptStep::kPointer, 0, 0, false}},

@@ -20,6 +20,8 @@ struct ScriptStep
         kType,       // type TEXT (the rest of the line, UTF-8)
         kWait,       // wait MS
         kWaitLost,   // waitlost MS: waits until the host has lost its display, MS at most
+        kWaitFor,    // waitfor TEXT: waits until the host writes a line that begins with TEXT, after the line
+                     // the last waitfor found; a failed step after 20 s
         kScreenshot, // screenshot FILE.png
         kMark,       // mark TEXT
         kPointer,    // pointer: logs where the pointer is

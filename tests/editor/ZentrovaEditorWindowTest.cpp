@@ -524,6 +524,46 @@ TEST_F(EditorWindow, SystemDefaultDragsAKnobLinearlyUntilAHostSetsAKnobMode)
     }
 }
 
+TEST_F(EditorWindow, ALinearKnobDragCountsEveryPixelFromThePressWhateverTheHostsIdlePeriod)
+{
+    REQUIRE_DISPLAY();
+    // The filter frequency at 0.2, pressed at its centre and at once moved
+    // 50 pixels up in a burst, then 40 more at an ordinary 200 pixels a
+    // second: 0.65, however long after the press the editor first looks.
+    int knobX = 0;
+    int knobY = 0;
+    ASSERT_TRUE(centreOf("Regular", "FilterFreq", knobX, knobY));
+    const std::string at = std::to_string(knobX) + " " + std::to_string(knobY);
+    const std::string script = "param 2 0.2\nknobmode 2\nmove " + at +
+                               "\npress 1\nrepeat 10\nmoveby 0 -5\nend\nrepeat 20\nmoveby 0 -2\nwait 10\nend\n"
+                               "release 1\nwaitfor host 1 endEdit 2\npointer\n";
+    for (const int idle : {15, 50, 100})
+    {
+        const HostRun run =
+            runEditorHostWith(plugin(kDeliverables[1]), script, "--idle " + std::to_string(idle), home("Regular"));
+        const int begin = run.find("host 1 beginEdit 2");
+        const int end = run.find("host 1 endEdit 2", begin);
+        ASSERT_TRUE(begin >= 0 && end > begin) << "idle " << idle << "\n" << run.text();
+        // Up all the way, and never by more than one move at a time: no
+        // jump at the press, nothing lost before it.
+        float value = 0.2f;
+        for (int i = begin + 1; i < end; ++i)
+        {
+            const std::string& line = run.lines[static_cast<std::size_t>(i)];
+            if (line.rfind("host 1 automate 2 ", 0) != 0)
+                continue;
+            const float next = std::stof(line.substr(18));
+            EXPECT_TRUE(next > value && next < value + 0.026f)
+                << "idle " << idle << ": " << value << " to " << next << "\n"
+                << run.text();
+            value = next;
+        }
+        EXPECT_NEAR(value, 0.65f, 0.001f) << "idle " << idle << "\n" << run.text();
+        EXPECT_GT(run.find("host 1 pointer " + at, end), end) << "idle " << idle << "\n" << run.text();
+        EXPECT_EQ(run.status, 0) << run.text();
+    }
+}
+
 TEST_F(EditorWindow, FiftyOpenAndCloseCyclesAndAHostDestroyedWindowLeaveNothingBehind)
 {
     REQUIRE_DISPLAY();

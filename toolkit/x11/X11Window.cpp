@@ -485,19 +485,23 @@ void X11Window::handleEvent(XEvent& event)
         break;
     }
     case ButtonPress:
-        notePointer(event.xbutton.serial, event.xbutton.x, event.xbutton.y);
+        followPointer(event.xbutton.serial, event.xbutton.x_root, event.xbutton.y_root, event.xbutton.x,
+                      event.xbutton.y);
         onButtonPress(event.xbutton);
         break;
     case ButtonRelease:
-        notePointer(event.xbutton.serial, event.xbutton.x, event.xbutton.y);
+        followPointer(event.xbutton.serial, event.xbutton.x_root, event.xbutton.y_root, event.xbutton.x,
+                      event.xbutton.y);
         onButtonRelease(event.xbutton);
         break;
     case MotionNotify:
-        notePointer(event.xmotion.serial, event.xmotion.x, event.xmotion.y);
-        onMotion(event.xmotion);
+        if (followPointer(event.xmotion.serial, event.xmotion.x_root, event.xmotion.y_root, event.xmotion.x,
+                          event.xmotion.y))
+            onMotion(event.xmotion);
         break;
     case EnterNotify:
     case LeaveNotify:
+        landWarps(event.xcrossing.serial);
         noteCrossing(event.xcrossing);
         // A grab that begins or ends without our release took the pointer
         // from a press; our own menus' grabs come inside their loops.
@@ -572,31 +576,70 @@ void X11Window::handleEvent(XEvent& event)
     }
 }
 
-bool X11Window::swallowedByWarp(unsigned long serial, int rootX, int rootY, bool crossing)
+void X11Window::landWarps(unsigned long serial)
 {
-    if (!m_warpPending)
-        return false;
     // Events carry the number of the last request of ours the server had
     // done: the warp's own events carry the warp's.
-    if (serial < m_warpSerial)
-        return true;
-    if (serial == m_warpSerial)
-        return crossing || (rootX == m_warpTarget.h && rootY == m_warpTarget.v);
-    m_warpPending = false;
-    return false;
+    if (m_landedEventsDue && serial > m_landed.serial)
+        m_landedEventsDue = false;
+    while (!m_warps.empty() && serial >= m_warps.front().serial)
+    {
+        m_landed = m_warps.front();
+        m_landedEventsDue = serial == m_landed.serial;
+        m_warps.erase(m_warps.begin());
+        // Whatever the hand did before, the pointer goes on from there.
+        m_lastRoot = m_landed.target;
+        m_lastRootKnown = true;
+    }
 }
 
-void X11Window::notePointer(unsigned long serial, int x, int y)
+bool X11Window::causedByWarp(unsigned long serial, int rootX, int rootY, bool crossing) const
 {
-    if (m_warpPending && serial < m_warpSerial)
-        return;
+    return m_landedEventsDue && serial == m_landed.serial &&
+           (crossing || (rootX == m_landed.target.h && rootY == m_landed.target.v));
+}
+
+bool X11Window::staleForWarp() const
+{
+    if (!m_relative)
+        return !m_warps.empty();
+    return std::any_of(m_warps.begin(), m_warps.end(), [](const Warp& warp) { return !warp.keepsMoves; });
+}
+
+bool X11Window::followPointer(unsigned long serial, int rootX, int rootY, int& x, int& y)
+{
+    landWarps(serial);
+    const bool stale = staleForWarp();
+    const CPoint root(rootX, rootY);
+    if (m_relative)
+    {
+        const CPoint before = m_relativePoint;
+        if (!stale && m_lastRootKnown)
+            m_relativePoint.offset(root.h - m_lastRoot.h, root.v - m_lastRoot.v);
+        if (!stale)
+        {
+            m_lastRoot = root;
+            m_lastRootKnown = true;
+        }
+        x = static_cast<int>(m_relativePoint.h);
+        y = static_cast<int>(m_relativePoint.v);
+        // The warp's own motion moves nothing here.
+        return m_relativePoint != before;
+    }
+    m_lastRoot = root;
+    m_lastRootKnown = true;
+    if (stale)
+        return false;
     m_pointer = CPoint(x, y);
     m_pointerKnown = true;
+    return !causedByWarp(serial, rootX, rootY, false);
 }
 
 void X11Window::noteCrossing(const XCrossingEvent& event)
 {
-    if (m_warpPending && event.serial < m_warpSerial)
+    // While the frame sees the hand's moves, where the real pointer crosses
+    // tells it nothing.
+    if (m_relative || staleForWarp())
         return;
     m_pointer = CPoint(event.x, event.y);
     if (event.type == EnterNotify)
@@ -688,8 +731,6 @@ void X11Window::onButtonRelease(const XButtonEvent& event)
 
 void X11Window::onMotion(const XMotionEvent& event)
 {
-    if (swallowedByWarp(event.serial, event.x_root, event.y_root, false))
-        return;
     CPoint where(event.x, event.y);
     if (m_fieldTracking)
     {
@@ -705,7 +746,7 @@ void X11Window::onLeave(const XCrossingEvent& event)
     // Leaving into a child, or because of a grab, is no leaving.
     if (event.mode != NotifyNormal || event.detail == NotifyInferior)
         return;
-    if (swallowedByWarp(event.serial, event.x_root, event.y_root, true))
+    if (m_relative || staleForWarp() || causedByWarp(event.serial, event.x_root, event.y_root, true))
         return;
     CPoint where(event.x, event.y);
     m_frame.onMouseExited(where, heldButtons(event.state) | m_display->modifiers(event.state));
@@ -889,6 +930,11 @@ bool X11Window::getMouseLocation(CPoint& where)
         return false;
     // Our menus and dialogs take the pointer's events while they run.
     const bool nested = m_display->inNestedLoop();
+    if (m_relative && !nested)
+    {
+        where = m_relativePoint;
+        return true;
+    }
     if (m_pointerKnown && !nested)
     {
         where = m_pointer;
@@ -902,7 +948,7 @@ bool X11Window::getMouseLocation(CPoint& where)
         return false;
     where = CPoint(x, y);
     // Outside the window the pointer comes back only with an entry event.
-    if (!nested && !m_warpPending && !insideBounds(where))
+    if (!nested && m_warps.empty() && !insideBounds(where))
     {
         m_pointer = where;
         m_pointerKnown = true;
@@ -937,6 +983,12 @@ void X11Window::setPointerHidden(bool hidden)
     if (hidden == m_pointerHidden)
         return;
     m_pointerHidden = hidden;
+    if (!hidden && m_relative)
+    {
+        // Shown, it is where the server has it, which only it knows now.
+        m_relative = false;
+        m_pointerKnown = false;
+    }
     if (!usable())
         return;
     Cursor cursor = hidden ? m_display->blankCursor() : m_display->cursor(m_cursorType);
@@ -953,12 +1005,27 @@ void X11Window::warpPointer(const CPoint& screenPoint)
     if (!usable())
         return;
     X11ErrorTrap trap(*m_display);
-    m_warpSerial = NextRequest(m_display->get());
-    m_warpPending = true;
+    // The events still to come of the press that hid the pointer tell the
+    // hand's moves from where the last one we handled found it.
+    const bool keepsMoves = m_pointerHidden && m_lastRootKnown;
+    // A shown pointer is where it lands: all that came before is stale.
+    if (!keepsMoves)
+        m_warps.clear();
+    m_warps.push_back({NextRequest(m_display->get()), screenPoint, keepsMoves});
     m_pointerKnown = false;
-    m_warpTarget = screenPoint;
     XWarpPointer(m_display->get(), None, m_display->root(), 0, 0, 0, 0, static_cast<int>(screenPoint.h),
                  static_cast<int>(screenPoint.v));
+    if (keepsMoves)
+    {
+        int x = 0, y = 0;
+        Window child = 0;
+        if (XTranslateCoordinates(m_display->get(), m_display->root(), m_window, static_cast<int>(screenPoint.h),
+                                  static_cast<int>(screenPoint.v), &x, &y, &child))
+        {
+            m_relative = true;
+            m_relativePoint = CPoint(x, y);
+        }
+    }
     XFlush(m_display->get());
 }
 

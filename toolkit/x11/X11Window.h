@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "toolkit/Platform.h"
 #include "toolkit/x11/X11Display.h"
@@ -103,13 +104,18 @@ private:
     bool releaseStillToCome();
     // The pointer on the root window: a round trip.
     bool queryRootPointer(int& rootX, int& rootY, unsigned int& mask);
-    // Whether an event is the pointer motion (or crossing) that our own
-    // warp caused, or an older one that the warp made stale.
-    bool swallowedByWarp(unsigned long serial, int rootX, int rootY, bool crossing);
+    // Forgets the warps the server had done when it sent an event.
+    void landWarps(unsigned long serial);
+    // Whether the event is the pointer motion (or crossing) that our own
+    // warp caused.
+    bool causedByWarp(unsigned long serial, int rootX, int rootY, bool crossing) const;
+    // Whether a warp the server has yet to do makes the event stale.
+    bool staleForWarp() const;
     CButtonState heldButtons(unsigned int state) const;
-    // Keeps the pointer position that an event of ours reports, unless the
-    // event is older than our last warp.
-    void notePointer(unsigned long serial, int x, int y);
+    // Turns the position of a press, release or motion into the frame's
+    // and keeps it; false when the frame is not to see the event move the
+    // pointer (stale, the warp's own, or no move as the frame sees it).
+    bool followPointer(unsigned long serial, int rootX, int rootY, int& x, int& y);
     void noteCrossing(const XCrossingEvent& event);
     bool insideBounds(const CPoint& where) const;
 
@@ -146,9 +152,27 @@ private:
 
     CCursorType m_cursorType = kCursorDefault;
     bool m_pointerHidden = false;
-    bool m_warpPending = false;
-    unsigned long m_warpSerial = 0;
-    CPoint m_warpTarget;
+    struct Warp
+    {
+        unsigned long serial;
+        CPoint target;
+        // Made with the pointer hidden: the moves before it still count.
+        bool keepsMoves;
+    };
+    // Ours that the server had not done by the last event we handled.
+    std::vector<Warp> m_warps;
+    // The last one it had done, whose own events still may come.
+    Warp m_landed{};
+    bool m_landedEventsDue = false;
+    // Where the last press, release or motion found the pointer on the
+    // screen: where the hand moves it on from.
+    CPoint m_lastRoot;
+    bool m_lastRootKnown = false;
+    // From a warp of the hidden pointer until it shows again the frame
+    // sees it jump to the warp's target at once and then move as the hand
+    // moves it, whichever side of the warp the server saw the moves.
+    bool m_relative = false;
+    CPoint m_relativePoint;
     // Where our events last put the pointer, in the window's coordinates;
     // not known while it may move without telling us (another window over
     // ours, a grab, a warp, a move of our window).
