@@ -76,9 +76,9 @@ struct Options
     bool editorOnly = false;
 };
 
-void usage()
+void usage(std::FILE* out)
 {
-    std::fprintf(stderr,
+    std::fprintf(out,
                  "usage: zentrova-bench [options]\n"
                  "  --plugin FILE.so   the instrument to measure (default: the one built with this program)\n"
                  "  --peer FILE.so     the peer to compare with, or none (default %s,\n"
@@ -98,7 +98,8 @@ void usage()
                  "                     figures (default 4; they need an X display)\n"
                  "  --editor-seconds S seconds of each editor loop: without an editor, idling, automated,\n"
                  "                     0.5 to 3600 (default 30, with --quick 5)\n"
-                 "  --editor-only      the editor figures alone\n",
+                 "  --editor-only      the editor figures alone\n"
+                 "  --help, -h         print this\n",
                  kDefaultPeer);
 }
 

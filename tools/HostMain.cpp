@@ -2,12 +2,10 @@
 // plays MIDI through it and writes the result to a WAV file.
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -51,8 +49,12 @@ constexpr double kMaxFrames = (4294967295.0 - 4096.0) / 8.0;
 // it they play silence).
 constexpr long kLowestRate = 8000;
 constexpr long kHighestRate = 768000;
+// Zentrova's states are at most 1 MiB of text: a file 64 times that is no
+// state, and a device that never ends is refused rather than read until
+// memory runs out.
+constexpr std::uint64_t kLargestChunk = 64u << 20;
 
-void usage()
+void usage(std::FILE* out)
 {
     std::fputs("usage: zentrova-host PLUGIN.so [options]\n"
                "  --midi FILE          play a Standard MIDI File (default: the built-in phrase)\n"
@@ -66,8 +68,9 @@ void usage()
                "  --save-chunk FILE    save the plug-in's state to FILE at the end\n"
                "  --program            use program chunks instead of bank chunks\n"
                "  --list-parameters    print every parameter with its name and display\n"
-               "  --no-render          load, list and save only\n",
-               stderr);
+               "  --no-render          load, list and save only\n"
+               "  --help, -h           print this\n",
+               out);
 }
 
 // The longest render a WAV file holds at the rate, in seconds.
@@ -138,25 +141,14 @@ bool parse(int argc, char** argv, Options& options)
     return true;
 }
 
-// A file named by an option, whole; a folder is named as one.
-std::vector<unsigned char> readFile(const std::string& path)
-{
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error))
-        throw std::runtime_error(path + " is a folder");
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        throw std::runtime_error("cannot read " + path);
-    return std::vector<unsigned char>((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-}
-
 int run(const Options& options)
 {
     settleSimdSetting();
     // The files the options name are read before the plug-in is loaded, so
     // that a wrong one is said at once.
-    const std::vector<unsigned char> chunkToLoad =
-        options.loadChunk.empty() ? std::vector<unsigned char>() : readFile(options.loadChunk);
+    const std::vector<unsigned char> chunkToLoad = options.loadChunk.empty()
+                                                       ? std::vector<unsigned char>()
+                                                       : readBoundedFile(options.loadChunk, kLargestChunk, "state");
     const MidiSequence sequence = !options.render || options.midiFile.empty()
                                       ? MidiSequence::builtInPhrase()
                                       : MidiSequence::fromStandardMidiFile(options.midiFile);
@@ -166,6 +158,11 @@ int run(const Options& options)
                                  " s with its tail: a WAV file holds at most " +
                                  formatNumber(longestRender(options.settings.sampleRate)) + " s at " +
                                  formatNumber(options.settings.sampleRate) + " Hz");
+    // And the files they name to write, before a render that may be long.
+    if (options.render)
+        checkWritable(options.output);
+    if (!options.saveChunk.empty())
+        checkWritable(options.saveChunk);
 
     HostedPlugin plugin(options.plugin, options.settings);
     AEffect* effect = plugin.effect();

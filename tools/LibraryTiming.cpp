@@ -12,14 +12,19 @@
 #include "tools/PluginLibrary.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -35,15 +40,22 @@ struct Options
     bool keep = false;
 };
 
-void usage()
+constexpr const char* kName = "zentrova-library-timing";
+// Each patch is a file of its own on the disk: ten times the default is
+// beyond the largest libraries in use.
+constexpr long kMostPatches = 100000;
+constexpr long kMostRounds = 1000;
+
+void usage(std::FILE* out)
 {
     std::fputs("usage: zentrova-library-timing PLUGIN.so [options]\n"
-               "  --patches N      patches in the library (default 10000)\n"
-               "  --per-bank N     patches per sub-folder (default 100)\n"
-               "  --rounds N       cached creations and closes to time (default 5)\n"
+               "  --patches N      patches in the library, 1 to 100000 (default 10000)\n"
+               "  --per-bank N     patches per sub-folder, 1 to 100000 (default 100)\n"
+               "  --rounds N       cached creations and closes to time, 1 to 1000 (default 5)\n"
                "  --folder PATH    also configure PATH as a patch folder (e.g. /)\n"
-               "  --keep           keep the temporary home\n",
-               stderr);
+               "  --keep           keep the temporary home (made in TMPDIR, else /tmp)\n"
+               "  --help, -h       print this\n",
+               out);
 }
 
 bool parse(int argc, char** argv, Options& options)
@@ -51,33 +63,25 @@ bool parse(int argc, char** argv, Options& options)
     for (int i = 1; i < argc; ++i)
     {
         const std::string argument = argv[i];
-        auto number = [&](int& out) {
-            if (i + 1 >= argc)
-                return false;
-            out = std::atoi(argv[++i]);
-            return out > 0;
-        };
-        if (argument == "--patches" && number(options.patches))
-            continue;
-        if (argument == "--per-bank" && number(options.perBank))
-            continue;
-        if (argument == "--rounds" && number(options.rounds))
-            continue;
-        if (argument == "--folder" && i + 1 < argc)
-        {
-            options.patchFolder = argv[++i];
-            continue;
-        }
-        if (argument == "--keep")
-        {
+        if (argument == "--patches")
+            options.patches = static_cast<int>(
+                wholeValue(argument, optionValue(argc, argv, i), 1, kMostPatches, "patches, each a file on the disk"));
+        else if (argument == "--per-bank")
+            options.perBank = static_cast<int>(wholeValue(argument, optionValue(argc, argv, i), 1, kMostPatches));
+        else if (argument == "--rounds")
+            options.rounds = static_cast<int>(wholeValue(argument, optionValue(argc, argv, i), 1, kMostRounds));
+        else if (argument == "--folder")
+            options.patchFolder = optionValue(argc, argv, i);
+        else if (argument == "--keep")
             options.keep = true;
-            continue;
-        }
-        if (argument.empty() || argument[0] == '-' || !options.plugin.empty())
-            return false;
-        options.plugin = argument;
+        else if (!argument.empty() && argument[0] != '-' && options.plugin.empty())
+            options.plugin = argument;
+        else
+            unknownArgument(argument);
     }
-    return !options.plugin.empty();
+    if (options.plugin.empty())
+        throw UsageError("which plug-in? Name its library file first");
+    return true;
 }
 
 double millisecondsSince(std::chrono::steady_clock::time_point start)
@@ -85,22 +89,58 @@ double millisecondsSince(std::chrono::steady_clock::time_point start)
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
-std::string makeHome()
+// The private home of a run, in TMPDIR: removed when it goes, unless it is
+// to be kept.
+class TimingHome
 {
-    char pattern[] = "/tmp/zentrova-timing-XXXXXX";
-    const char* made = ::mkdtemp(pattern);
-    if (made == nullptr)
-        throw std::runtime_error("no temporary folder");
-    const std::string home = made;
-    for (const char* sub : {"/config", "/data", "/datadirs", "/etc"})
-        ::mkdir((home + sub).c_str(), 0755);
-    ::setenv("HOME", home.c_str(), 1);
-    ::setenv("XDG_CONFIG_HOME", (home + "/config").c_str(), 1);
-    ::setenv("XDG_DATA_HOME", (home + "/data").c_str(), 1);
-    ::setenv("XDG_DATA_DIRS", (home + "/datadirs").c_str(), 1);
-    ::setenv("XDG_CONFIG_DIRS", (home + "/etc").c_str(), 1);
-    return home;
-}
+public:
+    explicit TimingHome(bool keep) : m_keep(keep)
+    {
+        const char* folder = std::getenv("TMPDIR");
+        std::string pattern =
+            std::string(folder != nullptr && *folder != '\0' ? folder : "/tmp") + "/zentrova-timing-XXXXXX";
+        if (::mkdtemp(pattern.data()) == nullptr)
+            throw std::runtime_error("cannot make a temporary folder like " + pattern + ": " + std::strerror(errno));
+        m_path = pattern;
+        for (const char* sub : {"/config", "/data", "/datadirs", "/etc"})
+            ::mkdir((m_path + sub).c_str(), 0755);
+    }
+    TimingHome(const TimingHome&) = delete;
+    TimingHome& operator=(const TimingHome&) = delete;
+    ~TimingHome() { remove(); }
+
+    const std::string& path() const { return m_path; }
+
+    void remove()
+    {
+        if (m_path.empty())
+            return;
+        if (m_keep)
+            std::printf("home kept in %s\n", m_path.c_str());
+        else
+        {
+            std::error_code error;
+            std::filesystem::remove_all(m_path, error);
+            if (error)
+                std::fprintf(stderr, "%s: cannot remove %s: %s\n", kName, m_path.c_str(), error.message().c_str());
+        }
+        m_path.clear();
+    }
+
+    // Points this process's home and XDG folders at it.
+    void enter() const
+    {
+        ::setenv("HOME", m_path.c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", (m_path + "/config").c_str(), 1);
+        ::setenv("XDG_DATA_HOME", (m_path + "/data").c_str(), 1);
+        ::setenv("XDG_DATA_DIRS", (m_path + "/datadirs").c_str(), 1);
+        ::setenv("XDG_CONFIG_DIRS", (m_path + "/etc").c_str(), 1);
+    }
+
+private:
+    std::string m_path;
+    bool m_keep;
+};
 
 // The patch the instance starts with, as its text: the size of a real patch.
 std::string patchText(HostedPlugin& plugin)
@@ -200,9 +240,8 @@ void addFolderToConfiguration(const std::string& home, const std::string& folder
     std::fclose(file);
 }
 
-int run(const Options& options)
+int measure(const Options& options, const std::string& home)
 {
-    const std::string home = makeHome();
     // Held open for the whole run, so that every creation measures the
     // instance and not the loading of the library.
     PluginLibrary library(options.plugin);
@@ -254,15 +293,102 @@ int run(const Options& options)
                 median(&Sample::closeCpu));
     std::printf("least:      create %8.1f ms   close %8.1f ms   (processor %6.1f / %6.1f ms)\n",
                 least(&Sample::create), least(&Sample::close), least(&Sample::createCpu), least(&Sample::closeCpu));
-    if (!options.keep)
-        std::system(("rm -rf '" + home + "'").c_str());
-    else
-        std::printf("home kept in %s\n", home.c_str());
     return 0;
+}
+
+// The signals that end a run from outside, and the process of the run they
+// are passed on to.
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+volatile std::sig_atomic_t g_endingSignal = 0;
+volatile std::sig_atomic_t g_runProcess = 0;
+
+extern "C" void passOn(int signal)
+{
+    g_endingSignal = signal;
+    if (g_runProcess > 0)
+        ::kill(g_runProcess, signal);
+}
+
+// The run goes in a process of its own, so that whatever ends it (an error,
+// a plug-in that crashes, Ctrl-C) this one is left to remove the home once
+// nothing writes in it any more.
+int run(const Options& options)
+{
+    sigset_t ending;
+    sigemptyset(&ending);
+    for (int signal : kEndingSignals)
+        sigaddset(&ending, signal);
+    sigset_t before;
+    // Held back until the run's process is known, so that none is missed.
+    ::sigprocmask(SIG_BLOCK, &ending, &before);
+    struct sigaction action = {};
+    action.sa_handler = passOn;
+    sigemptyset(&action.sa_mask);
+    // One ignored stays ignored (as nohup leaves SIGHUP), in the run too.
+    std::vector<int> caught;
+    for (int signal : kEndingSignals)
+    {
+        struct sigaction was = {};
+        if (::sigaction(signal, nullptr, &was) == 0 && was.sa_handler == SIG_IGN)
+            continue;
+        ::sigaction(signal, &action, nullptr);
+        caught.push_back(signal);
+    }
+
+    TimingHome home(options.keep);
+    std::fflush(stdout);
+    std::fflush(stderr);
+    const pid_t child = ::fork();
+    if (child < 0)
+        throw std::runtime_error(std::string("cannot start the run: ") + std::strerror(errno));
+    if (child == 0)
+    {
+        for (int signal : caught)
+            std::signal(signal, SIG_DFL);
+        ::sigprocmask(SIG_SETMASK, &before, nullptr);
+        int status = 1;
+        try
+        {
+            home.enter();
+            status = measure(options, home.path());
+        }
+        catch (const std::exception& error)
+        {
+            std::fprintf(stderr, "%s: %s\n", kName, error.what());
+        }
+        catch (...)
+        {
+            // Whatever a plug-in throws, this process goes no further.
+            std::fprintf(stderr, "%s: the run ended by an unknown exception\n", kName);
+        }
+        std::fflush(stdout);
+        std::fflush(stderr);
+        // The home is the other process's to remove.
+        ::_exit(status);
+    }
+    g_runProcess = child;
+    ::sigprocmask(SIG_SETMASK, &before, nullptr);
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR)
+    {
+    }
+    g_runProcess = 0;
+    home.remove();
+    if (g_endingSignal != 0)
+    {
+        // Ended as the signal ends a program, for the shell that sent it.
+        std::fflush(stdout);
+        std::signal(g_endingSignal, SIG_DFL);
+        std::raise(g_endingSignal);
+    }
+    if (WIFSIGNALED(status))
+        throw std::runtime_error("the run ended by signal " + std::to_string(WTERMSIG(status)) + " (" +
+                                 strsignal(WTERMSIG(status)) + ")");
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
 }
 } // namespace
 
 int main(int argc, char** argv)
 {
-    return runCommandLine<Options>("zentrova-library-timing", argc, argv, parse, usage, run);
+    return runCommandLine<Options>(kName, argc, argv, parse, usage, run);
 }

@@ -1,11 +1,10 @@
 #include "tools/MidiSequence.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <stdexcept>
+
+#include "tools/CommandLine.h"
 
 namespace
 {
@@ -80,13 +79,10 @@ int dataBytesOf(unsigned char status)
 
 MidiSequence MidiSequence::fromStandardMidiFile(const std::string& path)
 {
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error))
-        throw std::runtime_error(path + " is a folder");
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        throw std::runtime_error("cannot read " + path);
-    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    // Tens of millions of events, far more than any piece: a device that
+    // never ends is refused rather than read until memory runs out.
+    constexpr std::uint64_t kLargestFile = 64u << 20;
+    const std::vector<unsigned char> bytes = readBoundedFile(path, kLargestFile, "MIDI file");
     try
     {
         return fromStandardMidiFileBytes(bytes);
@@ -117,7 +113,9 @@ MidiSequence MidiSequence::fromStandardMidiFileBytes(const std::vector<unsigned 
     std::vector<TickEvent> events;
     std::map<std::uint64_t, std::uint32_t> tempoChanges; // tick -> microseconds per quarter
     int order = 0;
-    for (std::uint32_t track = 0; track < trackCount && !file.atEnd(); ++track)
+    // The header counts track chunks only: chunks of other types are skipped
+    // without counting.
+    for (std::uint32_t track = 0; track < trackCount && !file.atEnd();)
     {
         const std::uint32_t chunkType = file.bigEndian(4);
         const std::uint32_t length = file.bigEndian(4);
@@ -125,8 +123,9 @@ MidiSequence MidiSequence::fromStandardMidiFileBytes(const std::vector<unsigned 
             throw std::runtime_error("MIDI file: track longer than the file");
         ByteReader chunk(file.position(), file.position() + length);
         file.skip(length);
-        if (chunkType != 0x4D54726B) // "MTrk": other chunks are skipped
+        if (chunkType != 0x4D54726B) // "MTrk"
             continue;
+        ++track;
         std::uint64_t tick = 0;
         unsigned char runningStatus = 0;
         while (!chunk.atEnd())

@@ -19,14 +19,25 @@ Bytes header(int format, int tracks, int division)
             static_cast<unsigned char>(division & 0xFF)};
 }
 
-Bytes track(const Bytes& body)
+Bytes chunk(const char (&type)[5], const Bytes& body)
 {
     Bytes bytes(8 + body.size());
-    const unsigned char chunkHeader[] = {'M', 'T', 'r', 'k', 0, 0, static_cast<unsigned char>(body.size() >> 8),
+    const unsigned char chunkHeader[] = {static_cast<unsigned char>(type[0]),
+                                         static_cast<unsigned char>(type[1]),
+                                         static_cast<unsigned char>(type[2]),
+                                         static_cast<unsigned char>(type[3]),
+                                         0,
+                                         0,
+                                         static_cast<unsigned char>(body.size() >> 8),
                                          static_cast<unsigned char>(body.size() & 0xFF)};
     std::copy(std::begin(chunkHeader), std::end(chunkHeader), bytes.begin());
     std::copy(body.begin(), body.end(), bytes.begin() + 8);
     return bytes;
+}
+
+Bytes track(const Bytes& body)
+{
+    return chunk("MTrk", body);
 }
 
 Bytes join(std::initializer_list<Bytes> parts)
@@ -68,6 +79,17 @@ TEST(MidiSequence, TempoChangesMoveLaterEventsOnly)
     ASSERT_EQ(sequence.messages().size(), 2u);
     EXPECT_DOUBLE_EQ(sequence.messages()[1].seconds, 1.5);
     EXPECT_DOUBLE_EQ(sequence.duration(), 1.5);
+}
+
+TEST(MidiSequence, AChunkOfAnotherTypeIsSkippedAndNotCountedAsATrack)
+{
+    const Bytes tempo = track({0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20, 0x00, 0xFF, 0x2F, 0x00});
+    const Bytes notes = track({0x00, 0x90, 60, 100, 0x60, 0x80, 60, 0, 0x00, 0xFF, 0x2F, 0x00});
+    const MidiSequence sequence =
+        MidiSequence::fromStandardMidiFileBytes(join({header(1, 2, 96), tempo, chunk("XFIH", {1, 2, 3, 4}), notes}));
+    ASSERT_EQ(sequence.messages().size(), 2u);
+    EXPECT_EQ(sequence.messages()[0].bytes[0], 0x90);
+    EXPECT_DOUBLE_EQ(sequence.messages()[1].seconds, 0.5);
 }
 
 TEST(MidiSequence, SkipsSystemExclusiveAndMetaEventsAndKeepsProgramChanges)

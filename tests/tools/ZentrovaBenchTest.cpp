@@ -82,3 +82,15 @@ TEST(ZentrovaBench, AVectorPathTheSettingDoesNotNameIsSaidOnceWithThePathThatRun
     ASSERT_NE(first, std::string::npos) << run.output;
     EXPECT_EQ(run.output.find(said, first + 1), std::string::npos) << "said by the plug-in again\n" << run.output;
 }
+
+TEST(ZentrovaBench, HelpPrintsTheUsage)
+{
+    for (const char* option : {"--help", "-h"})
+    {
+        // Standard error is dropped: the usage is on standard output.
+        const ToolRun run = runTool("{ " + shellQuoted(ZENTROVA_BENCH_PATH) + " " + option + " 2>/dev/null; }");
+        EXPECT_EQ(run.status, 0) << option << "\n" << run.output;
+        EXPECT_TRUE(run.says("usage: zentrova-bench [options]")) << option << "\n" << run.output;
+        EXPECT_FALSE(run.says("voices |")) << "nothing is measured\n" << run.output;
+    }
+}
