@@ -11,7 +11,7 @@ build/zentrova-host build/Zentrova2.vst/Contents/x86_64-linux/Zentrova2.so --phr
 # Then a picture of the instrument's editor, build/editor.png: the editor
 # test host opens the editor and photographs it, on a virtual display when
 # there is no display.
-printf 'wait 500\nscreenshot %s/build/editor.png\n' "$PWD" > build/editor-shot.txt
+printf 'settle\nscreenshot %s/build/editor.png\n' "$PWD" > build/editor-shot.txt
 rm -f build/editor.png
 editor_shot=(build/zentrova-editor-host build/Zentrova2.vst/Contents/x86_64-linux/Zentrova2.so
   --script build/editor-shot.txt --log build/editor-shot.log)

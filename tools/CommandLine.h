@@ -9,7 +9,6 @@
 #include <exception>
 #include <stdexcept>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 #include <fcntl.h>
@@ -28,17 +27,6 @@ struct HelpRequest
 {
 };
 
-// The usage goes where the tool's usage takes it (standard error, for one
-// that takes no stream).
-template <class Usage>
-void printUsage(Usage& usage, std::FILE* out)
-{
-    if constexpr (std::is_invocable_v<Usage&, std::FILE*>)
-        usage(out);
-    else
-        usage();
-}
-
 // The frame of a command-line tool: its options parsed (on a UsageError its
 // message, then the usage, with 2 returned; the usage alone when parse
 // answers false; the usage on standard output with 0 returned when asked
@@ -52,19 +40,19 @@ int runCommandLine(const char* name, int argc, char** argv, Parse parse, Usage u
     {
         if (!parse(argc, argv, options))
         {
-            printUsage(usage, stderr);
+            usage(stderr);
             return 2;
         }
     }
     catch (const HelpRequest&)
     {
-        printUsage(usage, stdout);
+        usage(stdout);
         return 0;
     }
     catch (const UsageError& error)
     {
         std::fprintf(stderr, "%s: %s\n", name, error.what());
-        printUsage(usage, stderr);
+        usage(stderr);
         return 2;
     }
     try
@@ -286,4 +274,20 @@ inline void writeWholeFile(const std::string& path, const std::vector<unsigned c
     if (!argument.empty() && argument[0] == '-')
         throw UsageError(argument + ": no such option");
     throw UsageError(argument + ": one argument too many");
+}
+
+// The one argument that is not an option names the plug-in's library;
+// anything else left over is refused.
+inline void takePluginArgument(const std::string& argument, std::string& plugin)
+{
+    if (argument.empty() || argument[0] == '-' || !plugin.empty())
+        unknownArgument(argument);
+    plugin = argument;
+}
+
+// Once every argument is read.
+inline void requirePlugin(const std::string& plugin)
+{
+    if (plugin.empty())
+        throw UsageError("which plug-in? Name its library file first");
 }

@@ -8,12 +8,14 @@
 #include <X11/extensions/Xfixes.h>
 #include <X11/keysym.h>
 #include <cairo.h>
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/shm.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
@@ -23,7 +25,9 @@
 #include <cstring>
 #include <deque>
 #include <fstream>
+#include <map>
 #include <mutex>
+#include <set>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -38,8 +42,9 @@ namespace
 constexpr int kWindowGap = 40;
 constexpr int kDefaultWidth = 400;
 constexpr int kDefaultHeight = 300;
-// After a key had to be mapped for typing, the editor gets time to read
-// the new mapping before the next one.
+// After a key had to be mapped for typing, an editor that cannot be asked
+// whether it took the key (its window destroyed) gets this long before the
+// next mapping.
 constexpr int kRemapPauseMillis = 40;
 // A request the editors' thread has not served within this long finds it
 // inside a loop of an editor's own (a pop-up menu), which is then ended.
@@ -47,8 +52,23 @@ constexpr int kNestedLoopMillis = 250;
 // After --seconds, how long the editors' thread gets to come back from an
 // editor before the host gives up on it.
 constexpr int kGiveUpMillis = 5000;
-// How long a "waitfor" step waits for its line.
+// How long a "waitfor", "settle" or "waitpopup" step waits for its state.
 constexpr int kWaitForMillis = 20000;
+// The idles an editor runs in a settle after it took its input: what a
+// handler leaves to the next idle (a job of the patch browser takes two)
+// is drawn by then.
+constexpr int kSettleIdles = 3;
+// Nothing tells when an editor whose window the host destroyed has taken
+// its events: it gets this many idles, each taking at least one.
+constexpr int kBlindSettleIdles = 20;
+// Under a loop of an editor's own (a menu, a dialog) its idles are its
+// own, every few milliseconds, and uncounted: a settle asks this many times
+// more, this far apart, so that the loop runs one between the questions.
+constexpr int kLoopSettleQuestions = 2;
+constexpr int kLoopSettleGapMillis = 30;
+// Starts the host's own lines in the pipe that standard output goes
+// through while a script runs, to tell them from the plug-in's.
+constexpr char kHostLineMark = '\x1e';
 
 std::uint64_t nowMillis()
 {
@@ -57,10 +77,31 @@ std::uint64_t nowMillis()
                                           .count());
 }
 
+// The settle steps' questions to the editors, by the request that sent
+// each; one whose window went meanwhile comes back as an error, expected
+// rather than a fault. Only the script's thread reads its connection, so
+// only it touches these but the display.
+struct Sentinels
+{
+    std::atomic<Display*> display{nullptr};
+    std::map<unsigned long, Time> bySerial;
+    std::set<Time> lost;
+};
+Sentinels sentinels;
+
 // Errors of our own calls; the editor traps its own, so anything printed
 // here is a fault somewhere.
 int printError(Display* display, XErrorEvent* error)
 {
+    if (display == sentinels.display.load())
+    {
+        const auto sent = sentinels.bySerial.find(error->serial);
+        if (sent != sentinels.bySerial.end())
+        {
+            sentinels.lost.insert(sent->second);
+            return 0;
+        }
+    }
     char text[256] = {};
     XGetErrorText(display, error->error_code, text, sizeof text);
     std::fprintf(stderr, "X error: %s (request %d.%d, resource 0x%lx)\n", text, error->request_code,
@@ -168,9 +209,9 @@ struct EditorHost::Impl
         Window window = 0;
         int width = kDefaultWidth;
         int height = kDefaultHeight;
-        // The editors' thread's view.
-        bool windowAlive = false;
-        bool open = false;
+        // The editors' thread's view, which the script's reads.
+        std::atomic<bool> windowAlive{false};
+        std::atomic<bool> open{false};
     };
 
     // What the script asks of the editors' thread.
@@ -197,6 +238,23 @@ struct EditorHost::Impl
     std::atomic<bool> keepLines{false};
     std::vector<std::string> written;
     std::condition_variable lineWritten;
+    // While a script runs, standard output goes through a pipe of ours: the
+    // plug-in's lines reach the waitfor steps too, in the order written.
+    std::mutex captureMutex;
+    std::atomic<bool> capturing{false};
+    std::atomic<bool> captureEnding{false};
+    int savedStdout = -1;
+    std::thread captureReader;
+
+    // The idle passes over the editors, for the settle and clock steps.
+    const std::uint64_t startedAt = nowMillis();
+    std::mutex idleMutex;
+    std::condition_variable idled;
+    std::uint64_t idlePasses = 0;
+    std::uint64_t lastIdleAt = 0;
+    std::uint64_t longestIdleGap = 0;
+    // When the running pass began; 0 between passes.
+    std::atomic<std::uint64_t> idleSince{0};
     std::vector<std::unique_ptr<Editor>> editors;
     Atom deleteWindow = None;
     std::atomic<bool> quit{false};
@@ -258,6 +316,15 @@ struct EditorHost::Impl
             return;
         char text[1024];
         std::vsnprintf(text, sizeof text, format, arguments);
+        if (capturing)
+        {
+            // One write, shorter than the pipe's atomic size: no other
+            // line cuts into it.
+            char framed[sizeof text + 2];
+            const int length = std::snprintf(framed, sizeof framed, "%c%s\n", kHostLineMark, text);
+            writeAll(STDOUT_FILENO, framed, static_cast<std::size_t>(std::min<int>(length, sizeof framed - 1)));
+            return;
+        }
         std::lock_guard<std::mutex> lock(logMutex);
         if (keepLines)
         {
@@ -268,6 +335,144 @@ struct EditorHost::Impl
             return;
         std::fprintf(log, "%s\n", text);
         std::fflush(log);
+    }
+
+    static void writeAll(int fd, const char* data, std::size_t size)
+    {
+        while (size > 0)
+        {
+            const ssize_t done = ::write(fd, data, size);
+            if (done < 0 && errno == EINTR)
+                continue;
+            if (done <= 0)
+                return;
+            data += done;
+            size -= static_cast<std::size_t>(done);
+        }
+    }
+
+    void startCapture()
+    {
+        if (options.quiet)
+            return;
+        int fds[2];
+        if (pipe2(fds, O_CLOEXEC) != 0)
+            return;
+        std::fflush(stdout);
+        savedStdout = fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
+        if (savedStdout < 0 || dup2(fds[1], STDOUT_FILENO) < 0)
+        {
+            if (savedStdout >= 0)
+                ::close(savedStdout);
+            savedStdout = -1;
+            ::close(fds[0]);
+            ::close(fds[1]);
+            return;
+        }
+        ::close(fds[1]);
+        capturing = true;
+        captureReader = std::thread([this, fd = fds[0]] {
+            readCaptured(fd);
+            ::close(fd);
+        });
+    }
+
+    // Puts standard output back; the reader passes on what is still in
+    // the pipe first.
+    void stopCapture()
+    {
+        std::lock_guard<std::mutex> lock(captureMutex);
+        if (!capturing)
+            return;
+        std::fflush(stdout);
+        capturing = false;
+        // Our writer goes; a process the plug-in started may hold another,
+        // so the reader also stops once the pipe is empty.
+        dup2(savedStdout, STDOUT_FILENO);
+        captureEnding = true;
+        captureReader.join();
+        ::close(savedStdout);
+        savedStdout = -1;
+    }
+
+    void readCaptured(int fd)
+    {
+        // A host line comes whole, in one write, but may fall between the
+        // pieces of a plug-in's line.
+        std::string theirs, ours;
+        bool inOurs = false;
+        char buffer[4096];
+        for (;;)
+        {
+            pollfd descriptor{fd, POLLIN, 0};
+            const int ready = poll(&descriptor, 1, 50);
+            if (ready == 0 && captureEnding)
+                break;
+            if (ready <= 0)
+                continue;
+            const ssize_t got = ::read(fd, buffer, sizeof buffer);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                break;
+            for (ssize_t i = 0; i < got; ++i)
+            {
+                const char c = buffer[i];
+                if (inOurs)
+                {
+                    if (c != '\n')
+                        ours += c;
+                    else
+                    {
+                        passOn(ours, true, true);
+                        ours.clear();
+                        inOurs = false;
+                    }
+                }
+                else if (c == kHostLineMark)
+                    inOurs = true;
+                else if (c != '\n')
+                    theirs += c;
+                else
+                {
+                    passOn(theirs, false, true);
+                    theirs.clear();
+                }
+            }
+        }
+        if (!ours.empty())
+            passOn(ours, true, true);
+        if (!theirs.empty())
+            passOn(theirs, false, false);
+    }
+
+    // Out first, then on the list: a step that found its line knows it is
+    // out (a mark before what a test watches on standard error).
+    void passOn(const std::string& text, bool ours, bool newline)
+    {
+        if (ours && log != stdout)
+        {
+            std::fprintf(log, "%s\n", text.c_str());
+            std::fflush(log);
+        }
+        else
+        {
+            const std::string out = newline ? text + "\n" : text;
+            writeAll(savedStdout, out.data(), out.size());
+        }
+        std::lock_guard<std::mutex> lock(logMutex);
+        written.push_back(text);
+        lineWritten.notify_all();
+    }
+
+    void noteIdle(std::uint64_t now)
+    {
+        std::lock_guard<std::mutex> lock(idleMutex);
+        if (lastIdleAt)
+            longestIdleGap = std::max(longestIdleGap, now - lastIdleAt);
+        lastIdleAt = now;
+        ++idlePasses;
+        idled.notify_all();
     }
 
     void start()
@@ -513,6 +718,7 @@ struct EditorHost::Impl
             if (nowMillis() >= giveUp)
             {
                 line("host error: an editor kept the host past --seconds; ending the process");
+                stopCapture();
                 std::fflush(nullptr);
                 _exit(1);
             }
@@ -584,11 +790,21 @@ class EditorHost::Impl::ScriptRunner
 public:
     explicit ScriptRunner(Impl& host) : m_host(host), m_display(XOpenDisplay(nullptr))
     {
-        if (m_display)
-            surviveLoss(m_display, 1);
+        if (!m_display)
+            return;
+        surviveLoss(m_display, 1);
+        // Where the editors answer the settle steps' questions.
+        XSetWindowAttributes attributes{};
+        m_answers = XCreateWindow(m_display, DefaultRootWindow(m_display), -10, -10, 1, 1, 0, 0, InputOnly,
+                                  CopyFromParent, 0, &attributes);
+        m_settleAtom = XInternAtom(m_display, "ZENTROVA_EDITOR_HOST_SETTLE", False);
+        sentinels.display = m_display;
     }
     ~ScriptRunner()
     {
+        sentinels.display = nullptr;
+        sentinels.bySerial.clear();
+        sentinels.lost.clear();
         if (m_display)
             XCloseDisplay(m_display);
         hostDisplays[1] = nullptr;
@@ -627,8 +843,208 @@ private:
         }
     }
 
-    // Looks through what the host wrote after the line the last waitfor
-    // found; a host that quits meanwhile ends the run anyway.
+    // The window an open editor made in the host's, or 0.
+    Window editorWindow(std::size_t index)
+    {
+        Editor& e = *m_host.editors[index];
+        if (displayLost || !e.open || !e.windowAlive || m_destroyed[index])
+            return 0;
+        Window root = 0, parent = 0;
+        Window* children = nullptr;
+        unsigned int count = 0;
+        if (!XQueryTree(m_display, e.window, &root, &parent, &children, &count))
+            return 0;
+        const Window found = count > 0 ? children[0] : 0;
+        if (children)
+            XFree(children);
+        return found;
+    }
+
+    // Asks every open editor a question through the server that it answers
+    // only once it has handled every event that came before it: the input
+    // sent so far, and whatever the server sent it in answer to the requests
+    // it made before its last answer (its drawing among them). Notes whether
+    // an open editor could not be asked.
+    bool askEditors(const ScriptStep& step, bool& blind)
+    {
+        std::map<Time, int> waiting;
+        for (std::size_t i = 0; i < m_host.editors.size(); ++i)
+        {
+            const Window target = editorWindow(i);
+            if (!target)
+            {
+                blind = blind || (m_host.editors[i]->open && !displayLost);
+                continue;
+            }
+            XEvent event{};
+            XSelectionRequestEvent& request = event.xselectionrequest;
+            request.type = SelectionRequest;
+            request.owner = target;
+            request.requestor = m_answers;
+            request.selection = m_settleAtom;
+            request.target = XA_STRING;
+            request.property = None;
+            // The answer carries the time back: it tells the answers apart.
+            request.time = ++m_questions;
+            sentinels.bySerial[NextRequest(m_display)] = request.time;
+            XSendEvent(m_display, target, False, NoEventMask, &event);
+            waiting[request.time] = m_host.editors[i]->number;
+        }
+        XFlush(m_display);
+        const std::uint64_t deadline = nowMillis() + kWaitForMillis;
+        bool answered = true;
+        while (!waiting.empty())
+        {
+            while (!displayLost && XPending(m_display) > 0)
+            {
+                XEvent event;
+                XNextEvent(m_display, &event);
+                if (event.type == SelectionNotify && event.xselection.requestor == m_answers &&
+                    event.xselection.selection == m_settleAtom)
+                    waiting.erase(event.xselection.time);
+            }
+            // An editor whose window went meanwhile has nothing to take.
+            for (Time lost : sentinels.lost)
+                if (waiting.erase(lost))
+                    blind = true;
+            if (waiting.empty() || m_host.quit || displayLost)
+                break;
+            if (nowMillis() >= deadline)
+            {
+                m_host.failed("host error line %d: editor %d took no input within %d ms", step.line,
+                              waiting.begin()->second, kWaitForMillis);
+                answered = false;
+                break;
+            }
+            pollfd descriptor{ConnectionNumber(m_display), POLLIN, 0};
+            poll(&descriptor, 1, 10);
+        }
+        sentinels.bySerial.clear();
+        sentinels.lost.clear();
+        return answered;
+    }
+
+    // Whether an editor runs a loop of its own, which no idle of ours
+    // reaches: a menu or a dialog on the screen (a tooltip runs none).
+    bool editorLoopShown()
+    {
+        const Atom typeAtom = XInternAtom(m_display, "_NET_WM_WINDOW_TYPE", False);
+        const Atom menu = XInternAtom(m_display, "_NET_WM_WINDOW_TYPE_POPUP_MENU", False);
+        const Atom dialog = XInternAtom(m_display, "_NET_WM_WINDOW_TYPE_DIALOG", False);
+        Window root = 0, parent = 0;
+        Window* children = nullptr;
+        unsigned int count = 0;
+        if (!XQueryTree(m_display, DefaultRootWindow(m_display), &root, &parent, &children, &count))
+            return false;
+        bool shown = false;
+        for (unsigned int i = 0; i < count && !shown; ++i)
+        {
+            XWindowAttributes attributes{};
+            if (!XGetWindowAttributes(m_display, children[i], &attributes) || attributes.map_state != IsViewable)
+                continue;
+            Atom type = None;
+            int format = 0;
+            unsigned long items = 0, remaining = 0;
+            unsigned char* value = nullptr;
+            if (XGetWindowProperty(m_display, children[i], typeAtom, 0, 1, False, XA_ATOM, &type, &format, &items,
+                                   &remaining, &value) == Success &&
+                value && items == 1)
+            {
+                const Atom kind = *reinterpret_cast<Atom*>(value);
+                shown = kind == menu || kind == dialog;
+            }
+            if (value)
+                XFree(value);
+        }
+        if (children)
+            XFree(children);
+        return shown;
+    }
+
+    // Waits until the editors' thread has made count more idle passes, or
+    // finds it inside an editor's own loop.
+    bool waitIdles(const ScriptStep& step, int count, bool& looping)
+    {
+        std::unique_lock<std::mutex> lock(m_host.idleMutex);
+        const std::uint64_t target = m_host.idlePasses + static_cast<std::uint64_t>(count);
+        const std::uint64_t deadline = nowMillis() + kWaitForMillis;
+        while (m_host.idlePasses < target && !m_host.quit)
+        {
+            m_host.idled.wait_for(lock, std::chrono::milliseconds(20));
+            if (m_host.idlePasses >= target)
+                break;
+            const std::uint64_t now = nowMillis();
+            if (m_host.idleSince && !displayLost)
+            {
+                lock.unlock();
+                looping = editorLoopShown();
+                lock.lock();
+                if (looping)
+                    break;
+            }
+            if (now >= deadline)
+            {
+                lock.unlock();
+                m_host.failed("host error line %d: the editors ran no idle within %d ms", step.line, kWaitForMillis);
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // Every editor has taken the input so far, run its idles since and
+    // what it drew there has reached the server: the next probe sees it.
+    void settle(const ScriptStep& step)
+    {
+        bool blind = false;
+        bool looping = false;
+        if (!askEditors(step, blind) || !waitIdles(step, blind ? kBlindSettleIdles : kSettleIdles, looping))
+            return;
+        for (int question = 0; looping && question < kLoopSettleQuestions; ++question)
+        {
+            sleep(kLoopSettleGapMillis);
+            if (!askEditors(step, blind))
+                return;
+        }
+        if (looping)
+            sleep(kLoopSettleGapMillis);
+        askEditors(step, blind);
+    }
+
+    void clock()
+    {
+        const std::uint64_t now = nowMillis();
+        std::uint64_t gap = 0;
+        {
+            std::lock_guard<std::mutex> lock(m_host.idleMutex);
+            // An idle overdue now counts as well.
+            gap = std::max(m_host.longestIdleGap, m_host.lastIdleAt ? now - m_host.lastIdleAt : 0);
+            m_host.longestIdleGap = 0;
+        }
+        m_host.line("host clock %llu gap %llu", static_cast<unsigned long long>(now - m_host.startedAt),
+                    static_cast<unsigned long long>(gap));
+    }
+
+    void waitPopup(const ScriptStep& step, bool shown)
+    {
+        const std::uint64_t deadline = nowMillis() + kWaitForMillis;
+        while (!displayLost && popupShown(m_display) != shown)
+        {
+            if (m_host.quit)
+                return;
+            if (nowMillis() >= deadline)
+            {
+                m_host.failed("host error line %d: %s within %d ms", step.line,
+                              shown ? "no pop-up" : "the pop-ups still there", kWaitForMillis);
+                return;
+            }
+            sleep(10);
+        }
+        popups();
+    }
+
+    // Looks through what was written after the line the last waitfor or
+    // mark found; a host that quits meanwhile ends the run anyway.
     bool waitForLine(const std::string& text)
     {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitForMillis);
@@ -718,6 +1134,7 @@ private:
             modifiers.push_back(XKeysymToKeycode(m_display, sym));
         }
         const KeySym sym = modifierSym(rest) != NoSymbol ? modifierSym(rest) : XStringToKeysym(rest.c_str());
+        const bool mapped = sym != NoSymbol && XKeysymToKeycode(m_display, sym) != 0;
         bool shift = false;
         const KeyCode code = sym != NoSymbol ? keyCodeFor(sym, shift) : 0;
         if (!code)
@@ -739,12 +1156,24 @@ private:
             for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it)
                 XTestFakeKeyEvent(m_display, *it, False, CurrentTime);
         }
+        if (!mapped)
+            awaitKey(step);
     }
 
-    void type(const std::string& text)
+    // The editor reads a mapping of ours when it comes to the key: the next
+    // mapping waits until it has.
+    void awaitKey(const ScriptStep& step)
+    {
+        XSync(m_display, False);
+        bool blind = false;
+        if (!askEditors(step, blind) || blind)
+            sleep(kRemapPauseMillis);
+    }
+
+    void type(const ScriptStep& step)
     {
         const KeyCode shiftCode = XKeysymToKeycode(m_display, XK_Shift_L);
-        for (std::uint32_t c : codePoints(text))
+        for (std::uint32_t c : codePoints(step.text))
         {
             const KeySym sym = c < 0x100 ? c : 0x01000000 | c;
             const bool mapped = XKeysymToKeycode(m_display, sym) != 0;
@@ -760,7 +1189,7 @@ private:
                 XTestFakeKeyEvent(m_display, shiftCode, False, CurrentTime);
             XSync(m_display, False);
             if (!mapped)
-                sleep(kRemapPauseMillis);
+                awaitKey(step);
         }
     }
 
@@ -1177,7 +1606,7 @@ private:
             keySpec(step, false, true);
             break;
         case ScriptStep::kType:
-            type(step.text);
+            type(step);
             break;
         case ScriptStep::kWait:
             sleep(step.value);
@@ -1194,11 +1623,23 @@ private:
                 m_host.failed("host error line %d: no line \"%s\" within %d ms", step.line, step.text.c_str(),
                               kWaitForMillis);
             break;
+        case ScriptStep::kSettle:
+            settle(step);
+            break;
+        case ScriptStep::kClock:
+            clock();
+            break;
+        case ScriptStep::kWaitPopup:
+        case ScriptStep::kPopupGone:
+            waitPopup(step, step.kind == ScriptStep::kWaitPopup);
+            break;
         case ScriptStep::kScreenshot:
             screenshot(step.text);
             break;
         case ScriptStep::kMark:
             m_host.line("mark %s", step.text.c_str());
+            // Found at once, or once it is out.
+            waitForLine("mark " + step.text);
             break;
         case ScriptStep::kPointer:
         {
@@ -1262,28 +1703,18 @@ private:
             m_host.quit = true;
             break;
         case ScriptStep::kParam:
-        {
             // From this thread, as a host's automation thread would.
-            int index = 0;
-            float value = 0.0f;
-            if (std::sscanf(step.text.c_str(), "%d %f", &index, &value) == 2 && editor().plugin)
-                editor().plugin->setParameter(index, value);
+            if (hasParameter(step))
+                editor().plugin->setParameter(step.value, step.amount);
             break;
-        }
         case ScriptStep::kMidi:
         {
-            unsigned int bytes[3] = {};
-            if (std::sscanf(step.text.c_str(), "%i %i %i", &bytes[0], &bytes[1], &bytes[2]) != 3 ||
-                std::any_of(std::begin(bytes), std::end(bytes), [](unsigned int b) { return b > 255; }))
-            {
-                m_host.failed("host error line %d: midi STATUS DATA1 DATA2", step.line);
-                break;
-            }
             VstMidiEvent event{};
             event.type = kVstMidiType;
             event.byteSize = sizeof event;
-            for (int i = 0; i < 3; ++i)
-                event.midiData[i] = static_cast<char>(bytes[i]);
+            event.midiData[0] = static_cast<char>(step.value);
+            event.midiData[1] = static_cast<char>(step.x);
+            event.midiData[2] = static_cast<char>(step.y);
             std::vector<VstMidiEvent> events{event};
             render(events, 1);
             break;
@@ -1291,23 +1722,29 @@ private:
         case ScriptStep::kProcess:
         {
             std::vector<VstMidiEvent> none;
-            render(none, std::max(1, step.value));
+            render(none, step.value);
             break;
         }
         case ScriptStep::kGetParam:
-            if (editor().plugin)
+            if (hasParameter(step))
                 m_host.line("host %d param %d %g", number(), step.value,
                             static_cast<double>(editor().plugin->getParameter(step.value)));
             break;
         case ScriptStep::kProgram:
-            if (editor().plugin)
+        {
+            const int programs = editor().plugin->effect()->numPrograms;
+            if (step.value >= programs)
             {
-                char name[kVstMaxProgNameLen + 1] = {};
-                editor().plugin->dispatch(effSetProgram, 0, step.value);
-                editor().plugin->dispatch(effGetProgramName, 0, 0, name);
-                m_host.line("host %d program %d %s", number(), step.value, name);
+                m_host.failed("host error line %d: no program %d (the plug-in has %d)", step.line, step.value,
+                              programs);
+                break;
             }
+            char name[kVstMaxProgNameLen + 1] = {};
+            editor().plugin->dispatch(effSetProgram, 0, step.value);
+            editor().plugin->dispatch(effGetProgramName, 0, 0, name);
+            m_host.line("host %d program %d %s", number(), step.value, name);
             break;
+        }
         case ScriptStep::kKnobMode:
             m_host.ask(
                 Request::kKnobMode, m_current, [this] { endPopup(m_display); }, step.value);
@@ -1315,8 +1752,20 @@ private:
         }
     }
 
+    bool hasParameter(const ScriptStep& step)
+    {
+        const int parameters = editor().plugin->effect()->numParams;
+        if (step.value < parameters)
+            return true;
+        m_host.failed("host error line %d: no parameter %d (the plug-in has %d)", step.line, step.value, parameters);
+        return false;
+    }
+
     Impl& m_host;
     Display* m_display;
+    Window m_answers = 0;
+    Atom m_settleAtom = None;
+    Time m_questions = 0;
     std::size_t m_current = 0;
     std::vector<bool> m_destroyed = std::vector<bool>(m_host.editors.size(), false);
     KeyCode m_spareKeyCode = 0;
@@ -1327,6 +1776,8 @@ int EditorHost::Impl::run(const InputScript* script)
 {
     std::thread runner;
     keepLines = script != nullptr;
+    if (script)
+        startCapture();
     if (script)
         runner = std::thread([this, script] {
             ScriptRunner(*this).run(*script);
@@ -1343,9 +1794,12 @@ int EditorHost::Impl::run(const InputScript* script)
         std::uint64_t now = nowMillis();
         if (now >= nextIdle)
         {
+            idleSince = now;
             for (auto& e : editors)
                 if (e->open)
                     e->plugin->dispatch(effEditIdle);
+            noteIdle(now);
+            idleSince = 0;
             nextIdle += static_cast<std::uint64_t>(options.idleMillis);
             if (nextIdle <= now)
                 nextIdle = now + static_cast<std::uint64_t>(options.idleMillis);
@@ -1356,7 +1810,7 @@ int EditorHost::Impl::run(const InputScript* script)
             quit = true;
         // A lost display takes every window with it.
         if (!script && (displayLost || std::none_of(editors.begin(), editors.end(),
-                                                    [](auto& e) { return e->windowAlive; })))
+                                                    [](auto& e) { return e->windowAlive.load(); })))
             quit = true;
         now = nowMillis();
         pollfd descriptor{ConnectionNumber(display), POLLIN, 0};
@@ -1380,6 +1834,7 @@ int EditorHost::Impl::run(const InputScript* script)
         }
     if (!displayLost)
         XSync(display, False);
+    stopCapture();
     {
         std::lock_guard<std::mutex> lock(runMutex);
         ended = true;

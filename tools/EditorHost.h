@@ -30,8 +30,10 @@ struct EditorHostOptions
 // editor in it, calls its idle every few milliseconds, logs the host calls
 // the editor makes ("host N automate 3 0.25", begin and end edit, size
 // window, idle) and plays an input script through XTest, with screenshots
-// and probes of pointer, cursor, focus and window geometry. A lost X server
-// is logged ("host display lost"); the host goes on without a display.
+// and probes of pointer, cursor, focus and window geometry. While a script
+// runs, the process's standard output passes through the host, so that its
+// steps can wait for the plug-in's lines as for the host's own. A lost X
+// server is logged ("host display lost"); the host goes on without a display.
 class EditorHost
 {
 public:

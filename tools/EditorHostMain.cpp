@@ -27,15 +27,16 @@ struct Options
     std::string script;
 };
 
-void usage()
+void usage(std::FILE* out)
 {
     std::fputs("usage: zentrova-editor-host PLUGIN.so [options]\n"
                "  --script FILE   play an input script (- reads standard input), then quit\n"
                "  --log FILE      write the host's lines there (default: standard output)\n"
                "  --editors N     N instances, their windows side by side, 1 to 8 (default 1)\n"
                "  --idle MS       the editor's idle period, 1 to 1000 (default 15)\n"
-               "  --seconds S     quit after S seconds, whatever the script or the editor is doing\n",
-               stderr);
+               "  --seconds S     quit after S seconds, whatever the script or the editor is doing\n"
+               "  --help, -h      print this\n",
+               out);
 }
 
 bool parse(int argc, char** argv, Options& options)
@@ -59,13 +60,10 @@ bool parse(int argc, char** argv, Options& options)
             if (!(options.host.seconds > 0.0))
                 throw UsageError(argument + " " + text + ": must be more than 0");
         }
-        else if (!argument.empty() && argument[0] != '-' && options.host.pluginPath.empty())
-            options.host.pluginPath = argument;
         else
-            unknownArgument(argument);
+            takePluginArgument(argument, options.host.pluginPath);
     }
-    if (options.host.pluginPath.empty())
-        throw UsageError("which plug-in? Name its library file first");
+    requirePlugin(options.host.pluginPath);
     return true;
 }
 } // namespace

@@ -124,13 +124,10 @@ bool parse(int argc, char** argv, Options& options)
             options.listParameters = true;
         else if (argument == "--no-render")
             options.render = false;
-        else if (!argument.empty() && argument[0] != '-' && options.plugin.empty())
-            options.plugin = argument;
         else
-            unknownArgument(argument);
+            takePluginArgument(argument, options.plugin);
     }
-    if (options.plugin.empty())
-        throw UsageError("which plug-in? Name its library file first");
+    requirePlugin(options.plugin);
     const std::string longest = formatNumber(longestRender(options.settings.sampleRate)) + " s at " +
                                 formatNumber(options.settings.sampleRate) + " Hz";
     if (!secondsText.empty() && !(options.seconds > 0.0))

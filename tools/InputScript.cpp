@@ -36,6 +36,10 @@ const std::map<std::string, Command>& commands()
         {"wait", {ScriptStep::kWait, 1, 0, false}},
         {"waitlost", {ScriptStep::kWaitLost, 1, 0, false}},
         {"waitfor", {ScriptStep::kWaitFor, 0, 0, true}},
+        {"settle", {ScriptStep::kSettle, 0, 0, false}},
+        {"clock", {ScriptStep::kClock, 0, 0, false}},
+        {"waitpopup", {ScriptStep::kWaitPopup, 0, 0, false}},
+        {"waitnopopup", {ScriptStep::kPopupGone, 0, 0, false}},
         {"screenshot", {ScriptStep::kScreenshot, 0, 0, true}},
         {"mark", {ScriptStep::kMark, 0, 0, true}},
         {"pointer", {ScriptStep::kPointer, 0, 0, false}},
@@ -76,21 +80,137 @@ std::string trim(const std::string& text)
     return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
 }
 
+// Base 0 takes 0x for hexadecimal, as MIDI bytes are often written.
+bool wholeNumber(const std::string& word, int base, int& value)
+{
+    try
+    {
+        std::size_t used = 0;
+        value = std::stoi(word, &used, base);
+        return used == word.size();
+    }
+    catch (const std::exception&)
+    {
+        return false;
+    }
+}
+
 int number(std::istringstream& words, int line, const std::string& name)
 {
     std::string word;
     words >> word;
-    try
+    int value = 0;
+    if (!wholeNumber(word, 10, value))
+        fail(line, name + " wants a number, not \"" + word + "\"");
+    return value;
+}
+
+std::vector<std::string> wordsOf(const std::string& text)
+{
+    std::istringstream stream(text);
+    std::vector<std::string> words;
+    for (std::string word; stream >> word;)
+        words.push_back(word);
+    return words;
+}
+
+// The ranges of the numbers and the forms of the texts that the parser can
+// judge; the plug-in's own limits are the host's to check.
+void checkArguments(ScriptStep& step, const std::string& name)
+{
+    const int line = step.line;
+    switch (step.kind)
     {
-        std::size_t used = 0;
-        int value = std::stoi(word, &used);
-        if (used == word.size())
-            return value;
-    }
-    catch (const std::exception&)
+    case ScriptStep::kWait:
+    case ScriptStep::kWaitLost:
+        if (step.value < 0)
+            fail(line, name + " wants 0 or more milliseconds");
+        break;
+    case ScriptStep::kUse:
+        if (step.value < 1)
+            fail(line, "editors count from 1");
+        break;
+    case ScriptStep::kProcess:
+        if (step.value < 1)
+            fail(line, "process wants 1 or more blocks");
+        break;
+    case ScriptStep::kProgram:
+        if (step.value < 0)
+            fail(line, "programs count from 0");
+        break;
+    case ScriptStep::kGetParam:
+        if (step.value < 0)
+            fail(line, "parameters count from 0");
+        break;
+    case ScriptStep::kKnobMode:
+        if (step.value < 0 || step.value > 2)
+            fail(line, "knob modes are 0 (circular), 1 (relative circular) and 2 (linear)");
+        break;
+    case ScriptStep::kNumLock:
+    case ScriptStep::kCapsLock:
+        if (step.text != "on" && step.text != "off")
+            fail(line, name + " wants on or off, not \"" + step.text + "\"");
+        break;
+    case ScriptStep::kParam:
     {
+        const std::vector<std::string> words = wordsOf(step.text);
+        bool read = words.size() == 2 && wholeNumber(words[0], 10, step.value) && step.value >= 0;
+        if (read)
+            try
+            {
+                std::size_t used = 0;
+                step.amount = std::stof(words[1], &used);
+                read = used == words[1].size() && step.amount >= 0.0f && step.amount <= 1.0f;
+            }
+            catch (const std::exception&)
+            {
+                read = false;
+            }
+        if (!read)
+            fail(line, "param wants a parameter from 0 and a value from 0 to 1, not \"" + step.text + "\"");
+        break;
     }
-    fail(line, name + " wants a number, not \"" + word + "\"");
+    case ScriptStep::kMidi:
+    {
+        const std::vector<std::string> words = wordsOf(step.text);
+        int bytes[3] = {};
+        bool read = words.size() == 3;
+        for (std::size_t i = 0; read && i < 3; ++i)
+            read = wholeNumber(words[i], 0, bytes[i]) && bytes[i] >= 0 && bytes[i] <= (i == 0 ? 255 : 127);
+        if (!read || bytes[0] < 0x80)
+            fail(line, "midi wants a status byte from 0x80 and two data bytes to 127, not \"" + step.text + "\"");
+        step.value = bytes[0];
+        step.x = bytes[1];
+        step.y = bytes[2];
+        break;
+    }
+    case ScriptStep::kDrop:
+    {
+        const std::vector<std::string> words = wordsOf(step.text);
+        int x = 0, y = 0;
+        if (words.size() < 4 || !wholeNumber(words[0], 10, x) || !wholeNumber(words[1], 10, y) ||
+            (words[2] != "files" && words[2] != "text"))
+            fail(line, "drop wants X Y files URI... or X Y text TEXT");
+        break;
+    }
+    case ScriptStep::kKey:
+    case ScriptStep::kKeyDown:
+    case ScriptStep::kKeyUp:
+    {
+        // The key's own name is the display's to know.
+        std::string rest = step.text;
+        for (std::size_t plus; (plus = rest.find('+')) != std::string::npos && plus + 1 < rest.size();)
+        {
+            const std::string modifier = rest.substr(0, plus);
+            if (modifier != "ctrl" && modifier != "shift" && modifier != "alt" && modifier != "super")
+                fail(line, "unknown modifier \"" + modifier + "\"");
+            rest = rest.substr(plus + 1);
+        }
+        break;
+    }
+    default:
+        break;
+    }
 }
 
 // Appends the commands from lines[index] up to the matching "end" (or the
@@ -176,6 +296,7 @@ std::size_t parseBlock(const std::vector<std::string>& lines, std::size_t index,
                 (step.value < 1 || step.value > 9))
                 fail(lineNumber, "buttons are 1 to 9");
         }
+        checkArguments(step, name);
         out.push_back(step);
     }
     return inRepeat ? lines.size() + 1 : lines.size();

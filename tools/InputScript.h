@@ -18,12 +18,22 @@ struct ScriptStep
         kKeyDown,    // keydown KEYS
         kKeyUp,      // keyup KEYS
         kType,       // type TEXT (the rest of the line, UTF-8)
-        kWait,       // wait MS
+        kWait,       // wait MS: only where time itself must pass (a timer, a double click's interval)
         kWaitLost,   // waitlost MS: waits until the host has lost its display, MS at most
-        kWaitFor,    // waitfor TEXT: waits until the host writes a line that begins with TEXT, after the line
-                     // the last waitfor found; a failed step after 20 s
+        kWaitFor,    // waitfor TEXT: waits until a line that begins with TEXT is written (the host's or the
+                     // plug-in's on standard output) after the line the last waitfor or mark found; a failed
+                     // step after 20 s
+        kSettle,     // settle: waits until every editor has taken the input sent so far, run three idles since
+                     // and what it drew has reached the server; a failed step after 20 s. An editor whose
+                     // window the host destroyed gets twenty idles instead; under an editor's own loop (a
+                     // menu, a dialog) its idles are not counted
+        kClock,      // clock: logs the host's milliseconds since it started and the longest time between two
+                     // idles since the last clock, "host clock 1500 gap 16"
+        kWaitPopup,  // waitpopup: waits until a pop-up window shows, then logs them as popups does; a failed
+                     // step after 20 s
+        kPopupGone,  // waitnopopup: likewise until none shows
         kScreenshot, // screenshot FILE.png
-        kMark,       // mark TEXT
+        kMark,       // mark TEXT: a waitfor after it looks at the lines after it
         kPointer,    // pointer: logs where the pointer is
         kCursor,     // cursor: logs whether the cursor is hidden
         kFocus,      // focus: logs who has the keyboard focus
@@ -39,20 +49,25 @@ struct ScriptStep
         kClose,      // close: effEditClose
         kOpen,       // open: effEditOpen in the current window
         kQuit,       // quit
-        kParam,      // param I V: the host sets parameter I to V from the script's thread
+        kParam,      // param I V: the host sets parameter I to V (0 to 1) from the script's thread
         kGetParam,   // getparam I: logs the plug-in's value of parameter I
         kMidi,       // midi STATUS DATA1 DATA2: one MIDI event, then one audio block; logs its peak
-        kProcess,    // process N: N audio blocks; logs their peak
+        kProcess,    // process N: N audio blocks, 1 or more; logs their peak
         kProgram,    // program N: the host sets program N; logs the program's name
-        kKnobMode,   // knobmode N: the host sets the editor's knob mode to N
+        kKnobMode,   // knobmode N: the host sets the editor's knob mode to N (0 circular, 1 relative
+                     // circular, 2 linear)
     };
 
     Kind kind = kWait;
-    // The button, the milliseconds or the editor number.
+    // The button, the milliseconds, the editor, parameter, program or knob
+    // mode number, a MIDI status.
     int value = 0;
+    // A point, or a MIDI event's data bytes.
     int x = 0;
     int y = 0;
     bool hasPoint = false;
+    // A parameter value.
+    float amount = 0.0f;
     std::string text;
     int line = 0;
 };
@@ -60,7 +75,9 @@ struct ScriptStep
 class InputScript
 {
 public:
-    // Throws std::runtime_error naming the line of the first bad command.
+    // Throws std::runtime_error naming the line of the first bad command or
+    // argument; what only the plug-in or the display can tell (a parameter
+    // beyond its last, a key name) fails when the step runs.
     static InputScript parse(const std::string& text);
     // "-" reads standard input.
     static InputScript load(const std::string& path);

@@ -74,13 +74,10 @@ bool parse(int argc, char** argv, Options& options)
             options.patchFolder = optionValue(argc, argv, i);
         else if (argument == "--keep")
             options.keep = true;
-        else if (!argument.empty() && argument[0] != '-' && options.plugin.empty())
-            options.plugin = argument;
         else
-            unknownArgument(argument);
+            takePluginArgument(argument, options.plugin);
     }
-    if (options.plugin.empty())
-        throw UsageError("which plug-in? Name its library file first");
+    requirePlugin(options.plugin);
     return true;
 }
 

@@ -103,11 +103,11 @@ TEST_P(PanelScreenshots, ShowTheBrowserAndEachEditModeWithTheBundlesImages)
     // No shot of an earlier run may stand in for a missing one.
     for (const std::string state : {"keyboard", "wave1", "wave2", "midi", "browser", "browser-closed"})
         fs::remove(shot(state));
-    std::string script = "wait 500\nscreenshot " + shot(modes[0]) + "\nclick 1 " + centre(*browserOpen) +
-                         "\nwait 300\nscreenshot " + shot("browser") + "\nclick 1 " + centre(*browserClose) +
-                         "\nwait 300\nscreenshot " + shot("browser-closed") + "\nmove " + centre(*editMode) + "\n";
+    std::string script = "settle\nscreenshot " + shot(modes[0]) + "\nclick 1 " + centre(*browserOpen) +
+                         "\nsettle\nscreenshot " + shot("browser") + "\nclick 1 " + centre(*browserClose) +
+                         "\nsettle\nscreenshot " + shot("browser-closed") + "\nmove " + centre(*editMode) + "\n";
     for (int mode = 1; mode < 4; ++mode)
-        script += "click 4\nwait 300\nscreenshot " + shot(modes[mode]) + "\n";
+        script += "click 4\nsettle\nscreenshot " + shot(modes[mode]) + "\n";
     const HostRun run = runEditorHostWith(ZENTROVA_INSTRUMENT_PLUGIN_PATH, script, "", environment());
     ASSERT_EQ(run.status, 0) << run.text();
 

@@ -8,7 +8,7 @@
 
 namespace
 {
-const std::string kOpenMenu = "wait 200\nclick 1 300 133\nwait 300\n";
+const std::string kOpenMenu = "settle\nclick 1 300 133\nsettle\n";
 
 // Ended after a minute at the latest, so that a host that does not end
 // fails the test instead of hanging it; 124 then.
@@ -29,13 +29,23 @@ ToolRun runHost(const std::string& script, const std::string& arguments)
 TEST(EditorHost, AStepThatFailsOrAScriptThatCannotBeReadEndsInFailure)
 {
     REQUIRE_DISPLAY();
-    const ToolRun screenshot = runHost("wait 100\nscreenshot /nonexistent/folder/shot.png\n", "");
+    const ToolRun screenshot = runHost("settle\nscreenshot /nonexistent/folder/shot.png\n", "");
     EXPECT_EQ(screenshot.status, 1) << screenshot.output;
     EXPECT_TRUE(screenshot.says("host 1 screenshot /nonexistent/folder/shot.png failed")) << screenshot.output;
 
     const ToolRun editor = runHost("use 5\n", "");
     EXPECT_EQ(editor.status, 1) << editor.output;
     EXPECT_TRUE(editor.says("host error line 1: no editor 5")) << editor.output;
+
+    // Arguments it cannot use: what the script shows at once, what the
+    // plug-in tells (it has 8 parameters) when the step comes.
+    const ToolRun unread = runHost("settle\nparam abc\n", "");
+    EXPECT_EQ(unread.status, 1) << unread.output;
+    EXPECT_TRUE(unread.says("script line 2: param wants a parameter from 0 and a value from 0 to 1, not \"abc\""))
+        << unread.output;
+    const ToolRun beyond = runHost("getparam 8\n", "");
+    EXPECT_EQ(beyond.status, 1) << beyond.output;
+    EXPECT_TRUE(beyond.says("host error line 1: no parameter 8 (the plug-in has 8)")) << beyond.output;
 
     const std::string folder = testing::TempDir();
     const ToolRun script = runTool(shellQuoted(ZENTROVA_EDITOR_HOST_PATH) + " " +

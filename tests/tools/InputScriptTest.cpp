@@ -59,3 +59,35 @@ TEST(InputScript, NamesTheLineOfABadCommand)
     EXPECT_EQ(messageOf("repeat 1000\nrepeat 1000\nwait 1\nend\nend\n"),
               "script line 1: the script unrolls to too many steps");
 }
+
+TEST(InputScript, RefusesArgumentsNoStepCouldUse)
+{
+    auto refused = [](const char* text) {
+        try
+        {
+            InputScript::parse(text);
+        }
+        catch (const std::runtime_error&)
+        {
+            return true;
+        }
+        return false;
+    };
+    EXPECT_TRUE(refused("param abc\n"));
+    EXPECT_TRUE(refused("param 3 1.5\n")) << "values are 0 to 1";
+    EXPECT_TRUE(refused("program -1\n"));
+    EXPECT_TRUE(refused("getparam -1\n"));
+    EXPECT_TRUE(refused("knobmode 3\n"));
+    EXPECT_TRUE(refused("numlock maybe\n"));
+    EXPECT_TRUE(refused("midi 0x90 60 128\n")) << "data bytes are 0 to 127";
+    EXPECT_TRUE(refused("process 0\n"));
+    EXPECT_TRUE(refused("wait -1\n"));
+    EXPECT_TRUE(refused("key hyper+a\n"));
+    EXPECT_TRUE(refused("drop 10 10 files\n"));
+    // The edges themselves are taken, hexadecimal bytes with them.
+    const InputScript edges = InputScript::parse("param 0 1\nmidi 0x80 0 127\nknobmode 2\nnumlock off\nuse 1\n");
+    ASSERT_EQ(edges.steps().size(), 5u);
+    EXPECT_FLOAT_EQ(edges.steps()[0].amount, 1.0f);
+    EXPECT_EQ(edges.steps()[1].value, 0x80);
+    EXPECT_EQ(edges.steps()[1].y, 127);
+}

@@ -8,6 +8,7 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -34,13 +35,14 @@ struct HostRun
     int status = -1;
     std::vector<std::string> lines;
 
-    // The lines that start with prefix, with the prefix taken off.
-    std::vector<std::string> after(const std::string& prefix) const
+    // The lines from index from on that start with prefix, with the prefix
+    // taken off.
+    std::vector<std::string> after(const std::string& prefix, int from = 0) const
     {
         std::vector<std::string> result;
-        for (const std::string& line : lines)
-            if (line.compare(0, prefix.size(), prefix) == 0)
-                result.push_back(line.substr(prefix.size()));
+        for (std::size_t i = static_cast<std::size_t>(std::max(0, from)); i < lines.size(); ++i)
+            if (lines[i].compare(0, prefix.size(), prefix) == 0)
+                result.push_back(lines[i].substr(prefix.size()));
         return result;
     }
     // The index of the first line equal to text from index from on, or -1.

@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 
 namespace
 {
-const std::string kSettle = "wait 200\n";
+const std::string kSettle = "settle\n";
 // The test host's first window stands this far from the screen's corner;
 // a dialog is centred over the editor (400 x 300) but kept on the screen.
 constexpr CCoord kHostGap = 40;
@@ -44,7 +44,7 @@ std::string clickIn(const CPoint& origin, const CRect& rect)
 {
     CRect moved(rect);
     moved.offset(origin.h, origin.v);
-    return "click 1 " + centreOf(moved) + "\nwait 150\n";
+    return "click 1 " + centreOf(moved) + "\nsettle\n";
 }
 
 struct TestFolder
@@ -65,12 +65,18 @@ TEST(X11Tooltip, AppearsCentredUnderTheHoveredViewAfterTheDelayAndAClickHidesIt)
 {
     REQUIRE_DISPLAY();
     const CRect tip = DialogTestScene::tipRect();
-    HostRun run = runDialogScene("move " + centreOf(tip) + "\nwait 100\npopups\nwait " +
-                                 std::to_string(DialogTestScene::kTooltipDelay + 200) + "\npopups\nclick 1\nwait 100\npopups\n");
+    // The clocks bound how soon after the move the first look came.
+    HostRun run =
+        runDialogScene("clock\nmove " + centreOf(tip) + "\nsettle\npopups\nclock\nwaitpopup\nclick 1\nwaitnopopup\n");
     ASSERT_EQ(run.status, 0) << run.text();
     const std::vector<std::string> popups = run.after("host 1 popup ");
     ASSERT_EQ(popups.size(), 3u) << run.text();
-    EXPECT_EQ(popups[0], "none");
+    const std::vector<std::string> clocks = run.after("host clock ");
+    ASSERT_EQ(clocks.size(), 2u) << run.text();
+    if (std::stol(clocks[1]) - std::stol(clocks[0]) < static_cast<long>(DialogTestScene::kTooltipDelay))
+    {
+        EXPECT_EQ(popups[0], "none") << "not before the delay\n" << run.text();
+    }
     int x = 0, y = 0, width = 0, height = 0;
     ASSERT_EQ(std::sscanf(popups[1].c_str(), "%d %d %d %d", &x, &y, &width, &height), 4) << run.text();
     EXPECT_NEAR(x + width / 2.0, (tip.left + tip.right) / 2.0, 1.0);
@@ -105,12 +111,12 @@ TEST(WindowAlertHandler, AnswersByEachButtonAndReturnPressesTheDefault)
     const CAlertPanel::Layout layout =
         CAlertPanel::layout("Converting patches", "The file Bass.fxp cannot be read.", buttons);
     const CPoint origin = dialogOrigin(layout.size);
-    const std::string ask = "click 1 " + centreOf(DialogTestScene::askRect()) + "\nwait 300\n";
-    std::string script = "click 1 " + centreOf(DialogTestScene::alertRect()) + "\nwait 300\nkey Return\nwait 150\n";
+    const std::string ask = "click 1 " + centreOf(DialogTestScene::askRect()) + "\nsettle\n";
+    std::string script = "click 1 " + centreOf(DialogTestScene::alertRect()) + "\nsettle\nkey Return\nsettle\n";
     script += ask + "dialogs\n" + clickIn(origin, layout.buttons[0]);
     script += ask + clickIn(origin, layout.buttons[1]);
     script += ask + clickIn(origin, layout.buttons[2]);
-    script += ask + "key Return\nwait 150\ndialogs\n";
+    script += ask + "key Return\nsettle\ndialogs\n";
     HostRun run = runDialogScene(script);
     ASSERT_EQ(run.status, 0) << run.text();
     EXPECT_TRUE(run.has("view 1 alert done")) << run.text();
@@ -129,11 +135,11 @@ TEST(X11FileSelector, SavesUnderATypedNameWithTheChosenTypeAndEscapeCancels)
     const CPoint origin = dialogOrigin(CRect(0, 0, CFileSelectorPanel::kWidth, CFileSelectorPanel::kHeight));
     // The name field has the keyboard at once; the type menu opens below
     // its view with nothing highlighted.
-    std::string script = "click 1 " + centreOf(DialogTestScene::saveRect()) + "\nwait 400\n";
-    script += "type My Patch\nwait 100\n" + clickIn(origin, CFileSelectorPanel::typeMenuRect());
-    script += "key Down\nkey Down\nkey Return\nwait 150\nkey Return\nwait 300\n";
-    script += "click 1 " + centreOf(DialogTestScene::saveRect()) + "\nwait 400\nkey Escape\n";
-    script += "wait 300\ndialogs\n";
+    std::string script = "click 1 " + centreOf(DialogTestScene::saveRect()) + "\nsettle\n";
+    script += "type My Patch\nsettle\n" + clickIn(origin, CFileSelectorPanel::typeMenuRect());
+    script += "key Down\nkey Down\nkey Return\nsettle\nkey Return\nsettle\n";
+    script += "click 1 " + centreOf(DialogTestScene::saveRect()) + "\nsettle\nkey Escape\n";
+    script += "settle\ndialogs\n";
     HostRun run = runDialogScene(script, folder.path);
     ASSERT_EQ(run.status, 0) << run.text();
     EXPECT_EQ(run.after("view 1 save "),
@@ -147,9 +153,9 @@ TEST(X11TextField, AnEditWhoseListenerRemovesItOnReturnLeavesTheEditorWorking)
 {
     REQUIRE_DISPLAY();
     HostRun run = runDialogScene("click 1 " + centreOf(DialogTestScene::editRect()) +
-                                 "\nwait 150\nkey ctrl+a\ntype gone\nkey Return\nwait 150\nfocus\n"
+                                 "\nsettle\nkey ctrl+a\ntype gone\nkey Return\nsettle\nfocus\n"
                                  "click 1 " + centreOf(DialogTestScene::menuRect()) +
-                                 "\nwait 150\nkey Down\nkey Down\nkey Return\nwait 150\n");
+                                 "\nsettle\nkey Down\nkey Down\nkey Return\nsettle\n");
     ASSERT_EQ(run.status, 0) << run.text();
     EXPECT_EQ(run.after("view 1 edit "), (std::vector<std::string>{"value gone", "removed"})) << run.text();
     EXPECT_TRUE(run.has("host 1 focus host")) << run.text();

@@ -9,7 +9,7 @@
 
 namespace
 {
-const std::string kOpenMenu = "wait 200\nclick 1 300 133\nwait 300\n";
+const std::string kOpenMenu = "settle\nclick 1 300 133\nsettle\n";
 
 struct Box
 {
@@ -36,8 +36,9 @@ std::vector<Box> popups(const HostRun& run, int from)
 TEST(X11PopupMenu, AClickOpensItAndASecondClickChoosesWhileTheMenuIsRebuilt)
 {
     REQUIRE_DISPLAY();
-    HostRun run = runEditorHost(kOpenMenu + "popups\nscreenshot " + screenshotPath("window-menu.png") +
-                                "\nclick 1 250 181\nwait 200\npopups\n");
+    // A tick of the timer while the menu is open rebuilds it.
+    HostRun run = runEditorHost(kOpenMenu + "mark opened\nwaitfor view 1 timer\npopups\nscreenshot " +
+                                screenshotPath("window-menu.png") + "\nclick 1 250 181\nsettle\npopups\n");
     ASSERT_EQ(run.status, 0) << run.text();
     // Under the menu's view, as wide as it and on the monitor.
     EXPECT_TRUE(run.has("host 1 popup 210 146 182 139")) << run.text();
@@ -51,9 +52,9 @@ TEST(X11PopupMenu, AClickOpensItAndASecondClickChoosesWhileTheMenuIsRebuilt)
 TEST(X11PopupMenu, EscapeAndAClickOutsideCloseItAndDisabledEntriesStayUnchosen)
 {
     REQUIRE_DISPLAY();
-    HostRun run = runEditorHost(kOpenMenu + "key Escape\nwait 100\n" + kOpenMenu +
-                                "click 1 100 280\nwait 100\n" + kOpenMenu +
-                                "click 1 250 210\nwait 100\nmark disabled\npopups\nkey Escape\nwait 100\n");
+    HostRun run = runEditorHost(kOpenMenu + "key Escape\nsettle\n" + kOpenMenu +
+                                "click 1 100 280\nsettle\n" + kOpenMenu +
+                                "click 1 250 210\nsettle\nmark disabled\npopups\nkey Escape\nsettle\n");
     ASSERT_EQ(run.status, 0) << run.text();
     std::vector<std::string> results;
     for (const std::string& result : run.after("view 1 menu "))
@@ -70,7 +71,7 @@ TEST(X11PopupMenu, APopUpShowsItsSelectedLineOverTheViewAndItsOpeningClickChoose
     REQUIRE_DISPLAY();
     // A right click pops it up with Two under the pointer; the quick
     // release there leaves it open, and a click on One above chooses.
-    HostRun run = runEditorHost("wait 200\nclick 3 300 133\nwait 300\npopups\nclick 1 250 113\nwait 200\n");
+    HostRun run = runEditorHost("settle\nclick 3 300 133\nsettle\npopups\nclick 1 250 113\nsettle\n");
     ASSERT_EQ(run.status, 0) << run.text();
     EXPECT_TRUE(run.has("host 1 popup 189 98 202 139")) << run.text();
     EXPECT_TRUE(run.has("view 1 menu chose 0")) << run.text();
@@ -80,9 +81,9 @@ TEST(X11PopupMenu, KeysMoveOverEnabledEntriesIntoSubmenusAndChoose)
 {
     REQUIRE_DISPLAY();
     // Down goes One, Two, then over the separator and Disabled to Sub.
-    HostRun run = runEditorHost(kOpenMenu + "key Down\nkey Down\nkey Return\nwait 100\n" + kOpenMenu +
-                                "key Down\nkey Down\nkey Down\nkey Right\nwait 100\nkey Down\nkey Return\n"
-                                "wait 100\n");
+    HostRun run = runEditorHost(kOpenMenu + "key Down\nkey Down\nkey Return\nsettle\n" + kOpenMenu +
+                                "key Down\nkey Down\nkey Down\nkey Right\nsettle\nkey Down\nkey Return\n"
+                                "settle\n");
     ASSERT_EQ(run.status, 0) << run.text();
     EXPECT_TRUE(run.has("view 1 menu chose 1")) << run.text();
     EXPECT_TRUE(run.has("view 1 menu chose 4/1")) << run.text();
@@ -92,8 +93,8 @@ TEST(X11PopupMenu, PressDragAndReleaseChoosesFromASubmenu)
 {
     REQUIRE_DISPLAY();
     // Sub lies at 220-240; its submenu opens beside it, Sub B at 240-260.
-    HostRun run = runEditorHost("wait 200\nmove 300 133\nwait 50\npress 1\nwait 300\nmove 300 230\nwait 300\n"
-                                "popups\nmove 420 250\nwait 100\nrelease 1\nwait 100\n");
+    HostRun run = runEditorHost("settle\nmove 300 133\nsettle\npress 1\nsettle\nmove 300 230\nsettle\n"
+                                "popups\nmove 420 250\nsettle\nrelease 1\nsettle\n");
     ASSERT_EQ(run.status, 0) << run.text();
     const std::vector<Box> boxes = popups(run, 0);
     ASSERT_EQ(boxes.size(), 2u) << run.text();
@@ -106,8 +107,8 @@ TEST(X11PopupMenu, ALongMenuGoesIntoColumnsOnTheMonitor)
 {
     REQUIRE_DISPLAY();
     // Long lies at 240-260.
-    HostRun run = runEditorHost(kOpenMenu + "move 300 250\nwait 300\npopups\nmark opened\nwait 50\n" +
-                                "key Escape\nwait 100\n");
+    HostRun run = runEditorHost(kOpenMenu + "move 300 250\nsettle\npopups\nmark opened\n" +
+                                "key Escape\nsettle\n");
     ASSERT_EQ(run.status, 0) << run.text();
     const std::vector<Box> boxes = popups(run, 0);
     ASSERT_EQ(boxes.size(), 2u) << run.text();
@@ -126,8 +127,8 @@ TEST(X11PopupMenu, ALongMenuGoesIntoColumnsOnTheMonitor)
     const int rowsPerColumn = (1080 - 5 - 5) / 20;
     const int row = 149 - 2 * rowsPerColumn;
     std::ostringstream choose;
-    choose << kOpenMenu << "move 300 250\nwait 300\nmove " << longMenu.x + 1 + 2 * column + column / 2 << " "
-           << longMenu.y + 5 + row * 20 + 10 << "\nwait 100\nclick 1\nwait 100\n";
+    choose << kOpenMenu << "move 300 250\nsettle\nmove " << longMenu.x + 1 + 2 * column + column / 2 << " "
+           << longMenu.y + 5 + row * 20 + 10 << "\nsettle\nclick 1\nsettle\n";
     HostRun chosen = runEditorHost(choose.str());
     ASSERT_EQ(chosen.status, 0) << chosen.text();
     EXPECT_TRUE(chosen.has("view 1 menu chose 5/149")) << chosen.text();

@@ -4,18 +4,17 @@
 
 namespace
 {
-// The scene's text view; a click opens its field with everything selected,
-// in time for the typing even on a loaded machine.
-const std::string kOpenField = "wait 200\nclick 1 50 133\nwait 300\n";
+// The scene's text view; a click opens its field with everything selected.
+const std::string kOpenField = "settle\nclick 1 50 133\nsettle\n";
 } // namespace
 
 TEST(X11TextField, TypingBackspaceHomeAndReturnCommitAndTheFocusComesBack)
 {
     REQUIRE_DISPLAY();
-    HostRun run = runEditorHost("wait 200\nfocus\n" + kOpenField +
-                                "focus\ntype hello\nkey BackSpace\nkey Home\ntype X\nwait 50\n"
+    HostRun run = runEditorHost("settle\nfocus\n" + kOpenField +
+                                "focus\ntype hello\nkey BackSpace\nkey Home\ntype X\nsettle\n"
                                 "screenshot " + screenshotPath("window-text-field.png") + "\n"
-                                "key Return\nwait 100\nfocus\n");
+                                "key Return\nsettle\nfocus\n");
     ASSERT_EQ(run.status, 0) << run.text();
     EXPECT_EQ(run.after("host 1 focus "), (std::vector<std::string>{"host", "editor", "host"})) << run.text();
     EXPECT_TRUE(run.has("view 1 text edit")) << run.text();
@@ -26,7 +25,7 @@ TEST(X11TextField, TypesUtf8ThroughTheInputMethodAndCopiesAndPastes)
 {
     REQUIRE_DISPLAY();
     HostRun run = runEditorHost(kOpenField + "type \xC3\xA9\xE2\x82\xAC" "ab\nkey ctrl+a\nkey ctrl+c\nkey End\n"
-                                             "key ctrl+v\nkey Return\nwait 100\n");
+                                             "key ctrl+v\nkey Return\nsettle\n");
     ASSERT_EQ(run.status, 0) << run.text();
     EXPECT_TRUE(run.has("view 1 text return [\xC3\xA9\xE2\x82\xAC" "ab\xC3\xA9\xE2\x82\xAC" "ab]")) << run.text();
 }
@@ -34,8 +33,8 @@ TEST(X11TextField, TypesUtf8ThroughTheInputMethodAndCopiesAndPastes)
 TEST(X11TextField, EscapeCancelsAndAClickElsewhereCommits)
 {
     REQUIRE_DISPLAY();
-    HostRun run = runEditorHost(kOpenField + "type x\nkey Escape\nwait 100\n" + kOpenField +
-                                "type zz\nclick 1 50 50\nwait 100\nfocus\n");
+    HostRun run = runEditorHost(kOpenField + "type x\nkey Escape\nsettle\n" + kOpenField +
+                                "type zz\nclick 1 50 50\nsettle\nfocus\n");
     ASSERT_EQ(run.status, 0) << run.text();
     const int cancelled = run.find("view 1 text cancel");
     ASSERT_GE(cancelled, 0) << run.text();
@@ -47,7 +46,7 @@ TEST(X11TextField, EscapeCancelsAndAClickElsewhereCommits)
 TEST(X11TextField, ClosingTheEditorWhileEditingGivesTheFocusBack)
 {
     REQUIRE_DISPLAY();
-    HostRun run = runEditorHost(kOpenField + "type abc\nwait 50\nfocus\nclose\nwait 50\nfocus\n");
+    HostRun run = runEditorHost(kOpenField + "type abc\nsettle\nfocus\nclose\nsettle\nfocus\n");
     ASSERT_EQ(run.status, 0) << run.text();
     EXPECT_EQ(run.after("host 1 focus "), (std::vector<std::string>{"editor", "host"})) << run.text();
 }

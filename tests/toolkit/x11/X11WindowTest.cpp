@@ -24,7 +24,7 @@ extern "C" __attribute__((visibility("default"))) const char* __lsan_default_sup
 
 namespace
 {
-const std::string kSettle = "wait 200\n";
+const std::string kSettle = "settle\n";
 
 std::vector<std::string> padEvents(const HostRun& run)
 {
@@ -159,7 +159,7 @@ TEST(X11Window, OpensAtTheEditorsSizeAndShowsWhatAnImageSurfaceShows)
 TEST(X11Window, DrawsThroughASegmentTheServerAttachedRemadeOnResizeAndGoneAtClose)
 {
     REQUIRE_DISPLAY();
-    HostRun run = runEditorHost(kSettle + "shm\nclick 1 100 205\nwait 200\nshm\nclose\nshm\n");
+    HostRun run = runEditorHost(kSettle + "shm\nclick 1 100 205\nsettle\nshm\nclose\nshm\n");
     ASSERT_EQ(run.status, 0) << run.text();
     // 4 bytes a pixel, at 400 by 300, then 420 by 320.
     const std::vector<std::string> expected = {"480000 attached 2 removed", "537600 attached 2 removed", "none"};
@@ -169,7 +169,7 @@ TEST(X11Window, DrawsThroughASegmentTheServerAttachedRemadeOnResizeAndGoneAtClos
 TEST(X11Window, AServerWithoutSharedMemoryOrOverTheNetworkShowsTheSame)
 {
     REQUIRE_DISPLAY();
-    const std::string script = kSettle + "click 1 100 205\nwait 200\nshm\nscreenshot ";
+    const std::string script = kSettle + "click 1 100 205\nsettle\nshm\nscreenshot ";
     const std::string shared = screenshotPath("window-shared.png");
     HostRun run = runEditorHost(script + shared + "\n");
     ASSERT_EQ(run.status, 0) << run.text();
@@ -183,11 +183,19 @@ TEST(X11Window, AServerWithoutSharedMemoryOrOverTheNetworkShowsTheSame)
                    {{"-listen", "tcp"}, "127.0.0.1", "window-tcp.png"}};
     for (const auto& server : servers)
     {
-        XServer own(server.options);
-        ASSERT_FALSE(own.number().empty());
         const std::string shot = screenshotPath(server.shot);
-        run = runEditorHost(script + shot + "\n", "",
-                            std::string("ZENTROVA_X11_TRACE_ERRORS=1 DISPLAY=") + server.host + ":" + own.number());
+        // A server that another one starting at the same moment ended (its
+        // lock on the number came first) leaves the host no display: a
+        // fresh one is started then.
+        for (int attempt = 0; attempt < 3; ++attempt)
+        {
+            XServer own(server.options);
+            ASSERT_FALSE(own.number().empty());
+            run = runEditorHost(script + shot + "\n", "",
+                                std::string("ZENTROVA_X11_TRACE_ERRORS=1 DISPLAY=") + server.host + ":" + own.number());
+            if (!run.has("zentrova-editor-host: cannot open the X display (is DISPLAY set?)"))
+                break;
+        }
         ASSERT_EQ(run.status, 0) << run.text();
         // Not even tried: no refused segment.
         EXPECT_EQ(run.after("host 1 shm "), std::vector<std::string>{"none"}) << server.shot << "\n" << run.text();
@@ -206,10 +214,9 @@ TEST(X11Window, ButtonsWheelAndModifiersReachTheViewsAsTheTableSays)
                                 "keydown alt\nclick 1 110 50\nkeyup alt\n"
                                 "keydown super\nclick 1 120 50\nkeyup super\n"
                                 "keydown shift\nclick 1 130 50\nkeyup shift\n"
-                                "numlock on\ncapslock on\nwait 50\nclick 1 140 50\nwait 50\n"
-                                "numlock off\ncapslock off\n"
+                                "numlock on\ncapslock on\nclick 1 140 50\nnumlock off\ncapslock off\n"
                                 "move 150 50\nclick 4\nclick 5\nclick 6\nclick 7\n"
-                                "wait 100\n");
+                                "settle\n");
     ASSERT_EQ(run.status, 0) << run.text();
     std::vector<std::string> downs;
     for (const std::string& event : padEvents(run))
@@ -229,25 +236,53 @@ TEST(X11Window, ButtonsWheelAndModifiersReachTheViewsAsTheTableSays)
 TEST(X11Window, ADoubleClickIsTheSameButtonWithin400MillisecondsAnd4Pixels)
 {
     REQUIRE_DISPLAY();
-    HostRun run = runEditorHost(kSettle + "move 50 80\nclick 1\nwait 300\nclick 1\n"
-                                          "wait 700\nclick 1\nwait 500\nclick 1\n"
-                                          "wait 700\nclick 1\nwait 100\nclick 1 56 80\nwait 100\n");
-    ASSERT_EQ(run.status, 0) << run.text();
-    std::vector<std::string> downs;
-    for (const std::string& event : padEvents(run))
-        if (event.compare(0, 5, "down ") == 0)
-            downs.push_back(event);
-    const std::vector<std::string> expected = {"down 50,80 L", "down 50,80 L+dbl", "down 50,80 L",
-                                               "down 50,80 L", "down 50,80 L",     "down 56,80 L"};
-    EXPECT_EQ(downs, expected) << run.text();
+    // The clocks around the first two clicks bound the time the server saw
+    // between them (its clock, a coarse one, runs at the host's rate). On a
+    // machine too busy to tell which side of 400 ms they fell, the run is
+    // tried again.
+    const std::vector<std::string> single = {"down 50,80 L", "down 50,80 L", "down 50,80 L",
+                                             "down 50,80 L", "down 50,80 L", "down 56,80 L"};
+    for (int attempt = 0;; ++attempt)
+    {
+        HostRun run = runEditorHost(kSettle + "move 50 80\nclock\nclick 1\nclock\nwait 300\nclock\nclick 1\nclock\n"
+                                              "wait 700\nclick 1\nwait 500\nclick 1\n"
+                                              "wait 700\nclick 1\nwait 100\nclick 1 56 80\nsettle\n");
+        ASSERT_EQ(run.status, 0) << run.text();
+        std::vector<long> clocks;
+        for (const std::string& line : run.after("host clock "))
+            clocks.push_back(std::stol(line));
+        ASSERT_EQ(clocks.size(), 4u) << run.text();
+        constexpr long kCoarse = 10;
+        const bool within = clocks[3] - clocks[0] + kCoarse < 400;
+        const bool beyond = clocks[2] - clocks[1] - kCoarse > 400;
+        if (!within && !beyond && attempt < 4)
+            continue;
+        std::vector<std::string> downs;
+        for (const std::string& event : padEvents(run))
+            if (event.compare(0, 5, "down ") == 0)
+                downs.push_back(event);
+        std::vector<std::string> expected = single;
+        if (within)
+            expected[1] = "down 50,80 L+dbl";
+        if (within || beyond)
+            EXPECT_EQ(downs, expected) << run.text();
+        else
+        {
+            // Either is right; the rest is as ever.
+            ASSERT_EQ(downs.size(), expected.size()) << run.text();
+            downs[1] = expected[1];
+            EXPECT_EQ(downs, expected) << run.text();
+        }
+        break;
+    }
 }
 
 TEST(X11Window, ADragKeepsReportingToItsViewAndLeavingTheWindowIsReported)
 {
     REQUIRE_DISPLAY();
-    HostRun run = runEditorHost(kSettle + "move 20 20\nwait 50\npress 1\nwait 30\nmove 30 40\nwait 30\n"
-                                          "move 250 60\nwait 30\nmove 450 60\nwait 30\nrelease 1\nwait 50\n"
-                                          "move 100 60\nwait 50\nmove 500 60\nwait 100\n");
+    HostRun run = runEditorHost(kSettle + "move 20 20\nsettle\npress 1\nsettle\nmove 30 40\nsettle\n"
+                                          "move 250 60\nsettle\nmove 450 60\nsettle\nrelease 1\nsettle\n"
+                                          "move 100 60\nsettle\nmove 500 60\nsettle\n");
     ASSERT_EQ(run.status, 0) << run.text();
     const std::vector<std::string> expected = {
         "entered 20,20", "exited 20,20",  "down 20,20 L",   "moved 30,40 L", "moved 250,60 L",
@@ -259,9 +294,9 @@ TEST(X11Window, ADragKeepsReportingToItsViewAndLeavingTheWindowIsReported)
 TEST(X11Window, ALinearDragHidesThePointerAtTheMonitorsCentreAndBringsItBack)
 {
     REQUIRE_DISPLAY();
-    HostRun run = runEditorHost(kSettle + "move 300 60\nwait 50\npress 1\nwait 100\ncursor\npointer\n"
-                                          "moveby 5 0\nwait 80\nmoveby 5 0\nwait 80\nmoveby 0 7\nwait 80\n"
-                                          "release 1\nwait 100\npointer\ncursor\n");
+    HostRun run = runEditorHost(kSettle + "move 300 60\nsettle\npress 1\nsettle\ncursor\npointer\n"
+                                          "moveby 5 0\nsettle\nmoveby 5 0\nsettle\nmoveby 0 7\nsettle\n"
+                                          "release 1\nsettle\npointer\ncursor\n");
     ASSERT_EQ(run.status, 0) << run.text();
     const std::vector<std::string> events = run.after("view 1 linear ");
     ASSERT_FALSE(events.empty()) << run.text();
@@ -278,11 +313,13 @@ TEST(X11Window, ALinearDragHidesThePointerAtTheMonitorsCentreAndBringsItBack)
     const std::vector<std::string> expected = {"down 300,60 hidden " + hiddenAt, "moved " + at(5, 0),
                                                "moved " + at(10, 0), "moved " + at(10, 7), "up " + at(10, 7)};
     EXPECT_EQ(events, expected) << run.text();
+    // The first pointer probe after the hidden cursor's finds it at the
+    // centre; the timer's ticks may come between the two lines.
     const int hiddenLine = run.find("host 1 cursor hidden");
-    EXPECT_GE(hiddenLine, 0) << run.text();
-    EXPECT_EQ(run.find("host 1 pointer " + std::to_string(hidden.h) + " " + std::to_string(hidden.v)),
-              hiddenLine + 1)
-        << run.text();
+    ASSERT_GE(hiddenLine, 0) << run.text();
+    const std::vector<std::string> pointers = run.after("host 1 pointer ", hiddenLine);
+    ASSERT_FALSE(pointers.empty()) << run.text();
+    EXPECT_EQ(pointers.front(), std::to_string(hidden.h) + " " + std::to_string(hidden.v)) << run.text();
     EXPECT_GT(run.find("host 1 pointer 300 60"), hiddenLine) << run.text();
     EXPECT_GT(run.find("host 1 cursor shown"), hiddenLine) << run.text();
 }
@@ -290,21 +327,35 @@ TEST(X11Window, ALinearDragHidesThePointerAtTheMonitorsCentreAndBringsItBack)
 TEST(X11Window, AFiftyMillisecondTimerFiresTenTimesInHalfASecondOfIdles)
 {
     REQUIRE_DISPLAY();
-    HostRun run = runEditorHost(kSettle + "mark start\nwait 500\nmark end\n");
+    // Counted against the time that passed between the two clocks and the
+    // longest wait for an idle meanwhile: a tick is due every 50 ms and
+    // fires at the first idle after, once however late.
+    HostRun run = runEditorHost(kSettle + "clock\nwait 500\nclock\n");
     ASSERT_EQ(run.status, 0) << run.text();
-    const int start = run.find("mark start");
-    const int end = run.find("mark end");
-    ASSERT_TRUE(start >= 0 && end > start) << run.text();
+    std::vector<int> clocks;
+    for (int i = 0; i < static_cast<int>(run.lines.size()); ++i)
+        if (run.lines[static_cast<std::size_t>(i)].rfind("host clock ", 0) == 0)
+            clocks.push_back(i);
+    ASSERT_EQ(clocks.size(), 2u) << run.text();
+    const int start = clocks[0];
+    const int end = clocks[1];
+    long first = 0, last = 0, gap = 0;
+    ASSERT_EQ(std::sscanf(run.lines[static_cast<std::size_t>(start)].c_str(), "host clock %ld", &first), 1);
+    ASSERT_EQ(std::sscanf(run.lines[static_cast<std::size_t>(end)].c_str(), "host clock %ld gap %ld", &last, &gap), 2);
+    const long elapsed = last - first;
+    ASSERT_GE(elapsed, 500);
     const int ticks = run.countBetween("view 1 timer ", start, end);
-    EXPECT_GE(ticks, 9);
-    EXPECT_LE(ticks, 11);
+    // One more each way for where the clocks fall between the ticks.
+    EXPECT_LE(ticks, (elapsed + gap) / 50 + 2) << "elapsed " << elapsed << ", longest idle gap " << gap;
+    EXPECT_GE(ticks, gap < 50 ? (elapsed - gap) / 50 - 1 : (elapsed - gap) / (50 + gap) - 1)
+        << "elapsed " << elapsed << ", longest idle gap " << gap;
 }
 
 TEST(X11Window, ParameterEditsAndResizingReachTheHost)
 {
     REQUIRE_DISPLAY();
     const std::string shot = screenshotPath("window-420x320.png");
-    HostRun run = runEditorHost(kSettle + "click 1 300 169\nwait 100\nclick 1 100 205\nwait 200\ngeometry\n"
+    HostRun run = runEditorHost(kSettle + "click 1 300 169\nsettle\nclick 1 100 205\nsettle\ngeometry\n"
                                           "screenshot " + shot + "\n");
     ASSERT_EQ(run.status, 0) << run.text();
     const int begin = run.find("host 1 beginEdit 3");
@@ -320,7 +371,10 @@ TEST(X11Window, AModalDialogKeepsTheTimersRunningAndEndsWithItsResult)
 {
     REQUIRE_DISPLAY();
     // The dialog is centred over the editor: its middle is the editor's.
-    HostRun run = runEditorHost(kSettle + "click 1 100 169\nwait 300\nfocus\nclick 1 200 150\nwait 100\nfocus\n");
+    // It stays open for five ticks of the timer.
+    HostRun run = runEditorHost(kSettle + "click 1 100 169\nwaitfor view 1 dialog open\nrepeat 5\n"
+                                          "waitfor view 1 timer\nend\nsettle\nfocus\nclick 1 200 150\n"
+                                          "waitfor view 1 dialog result\nsettle\nfocus\n");
     ASSERT_EQ(run.status, 0) << run.text();
     const int opened = run.find("view 1 dialog open");
     const int ended = run.find("view 1 dialog result 7");
