@@ -5,6 +5,7 @@
 #include "EditorHostRun.h"
 #include "WindowTestScene.h"
 
+#include "support/OwnXServer.h"
 #include "support/TestCanvas.h"
 #include "toolkit/CFrame.h"
 
@@ -33,57 +34,6 @@ std::vector<std::string> padEvents(const HostRun& run)
         events.push_back(line);
     return events;
 }
-
-// An X server of the test's own, started with the given options; it
-// writes its display number when it takes connections.
-class XServer
-{
-public:
-    explicit XServer(const std::vector<std::string>& options)
-    {
-        int fds[2];
-        if (pipe(fds) != 0)
-            return;
-        std::vector<std::string> words = {"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1920x1080x24"};
-        words.insert(words.end(), options.begin(), options.end());
-        m_pid = fork();
-        if (m_pid == 0)
-        {
-            close(fds[0]);
-            std::vector<char*> argv;
-            for (std::string& word : words)
-                argv.push_back(word.data());
-            argv.push_back(nullptr);
-            execvp(argv[0], argv.data());
-            _exit(127);
-        }
-        close(fds[1]);
-        std::string number;
-        pollfd ready{fds[0], POLLIN, 0};
-        char c = 0;
-        while (m_pid > 0 && poll(&ready, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n')
-            number += c;
-        close(fds[0]);
-        m_number = number;
-    }
-    ~XServer()
-    {
-        if (m_pid > 0)
-        {
-            kill(m_pid, SIGTERM);
-            waitpid(m_pid, nullptr, 0);
-        }
-    }
-    XServer(const XServer&) = delete;
-    XServer& operator=(const XServer&) = delete;
-
-    // Empty when the server did not start.
-    const std::string& number() const { return m_number; }
-
-private:
-    pid_t m_pid = -1;
-    std::string m_number;
-};
 
 // -1 when the sizes differ or a file does not load.
 int differentPixels(const std::string& first, const std::string& second)
@@ -184,18 +134,10 @@ TEST(X11Window, AServerWithoutSharedMemoryOrOverTheNetworkShowsTheSame)
     for (const auto& server : servers)
     {
         const std::string shot = screenshotPath(server.shot);
-        // A server that another one starting at the same moment ended (its
-        // lock on the number came first) leaves the host no display: a
-        // fresh one is started then.
-        for (int attempt = 0; attempt < 3; ++attempt)
-        {
-            XServer own(server.options);
-            ASSERT_FALSE(own.number().empty());
-            run = runEditorHost(script + shot + "\n", "",
-                                std::string("ZENTROVA_X11_TRACE_ERRORS=1 DISPLAY=") + server.host + ":" + own.number());
-            if (!run.has("zentrova-editor-host: cannot open the X display (is DISPLAY set?)"))
-                break;
-        }
+        OwnXServer own(server.options);
+        ASSERT_FALSE(own.number().empty());
+        run = runEditorHost(script + shot + "\n", "",
+                            std::string("ZENTROVA_X11_TRACE_ERRORS=1 DISPLAY=") + server.host + ":" + own.number());
         ASSERT_EQ(run.status, 0) << run.text();
         // Not even tried: no refused segment.
         EXPECT_EQ(run.after("host 1 shm "), std::vector<std::string>{"none"}) << server.shot << "\n" << run.text();
