@@ -251,8 +251,6 @@ struct EditorHost::Impl
     std::mutex idleMutex;
     std::condition_variable idled;
     std::uint64_t idlePasses = 0;
-    std::uint64_t lastIdleAt = 0;
-    std::uint64_t longestIdleGap = 0;
     // When the running pass began; 0 between passes.
     std::atomic<std::uint64_t> idleSince{0};
     std::vector<std::unique_ptr<Editor>> editors;
@@ -465,12 +463,9 @@ struct EditorHost::Impl
         lineWritten.notify_all();
     }
 
-    void noteIdle(std::uint64_t now)
+    void noteIdle()
     {
         std::lock_guard<std::mutex> lock(idleMutex);
-        if (lastIdleAt)
-            longestIdleGap = std::max(longestIdleGap, now - lastIdleAt);
-        lastIdleAt = now;
         ++idlePasses;
         idled.notify_all();
     }
@@ -1013,16 +1008,7 @@ private:
 
     void clock()
     {
-        const std::uint64_t now = nowMillis();
-        std::uint64_t gap = 0;
-        {
-            std::lock_guard<std::mutex> lock(m_host.idleMutex);
-            // An idle overdue now counts as well.
-            gap = std::max(m_host.longestIdleGap, m_host.lastIdleAt ? now - m_host.lastIdleAt : 0);
-            m_host.longestIdleGap = 0;
-        }
-        m_host.line("host clock %llu gap %llu", static_cast<unsigned long long>(now - m_host.startedAt),
-                    static_cast<unsigned long long>(gap));
+        m_host.line("host clock %llu", static_cast<unsigned long long>(nowMillis() - m_host.startedAt));
     }
 
     void waitPopup(const ScriptStep& step, bool shown)
@@ -1798,7 +1784,7 @@ int EditorHost::Impl::run(const InputScript* script)
             for (auto& e : editors)
                 if (e->open)
                     e->plugin->dispatch(effEditIdle);
-            noteIdle(now);
+            noteIdle();
             idleSince = 0;
             nextIdle += static_cast<std::uint64_t>(options.idleMillis);
             if (nextIdle <= now)

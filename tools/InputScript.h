@@ -27,8 +27,7 @@ struct ScriptStep
                      // and what it drew has reached the server; a failed step after 20 s. An editor whose
                      // window the host destroyed gets twenty idles instead; under an editor's own loop (a
                      // menu, a dialog) its idles are not counted
-        kClock,      // clock: logs the host's milliseconds since it started and the longest time between two
-                     // idles since the last clock, "host clock 1500 gap 16"
+        kClock,      // clock: logs the host's milliseconds since it started, "host clock 1500"
         kWaitPopup,  // waitpopup: waits until a pop-up window shows, then logs them as popups does; a failed
                      // step after 20 s
         kPopupGone,  // waitnopopup: likewise until none shows
